@@ -1,0 +1,36 @@
+// The command path: one narrow command line in, one result line out.
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <span>
+#include <string_view>
+
+namespace zorvane {
+
+// Narrow characters a command may hold; a longer one is refused, never cut.
+inline constexpr std::size_t COMMAND_CAPACITY = 255;
+// Characters a formula name may hold; a longer one is unknown without being copied.
+inline constexpr std::size_t NAME_CAPACITY = 51;
+// Characters a result line may hold, terminator excluded.
+inline constexpr std::size_t RESULT_CAPACITY = 79;
+
+using ResultBuffer = std::span<char, RESULT_CAPACITY + 1>;
+
+// Evaluates one zero-terminated command of Windows-1252 text and writes one
+// zero-terminated line into `result`: a formula's result, an error line that
+// begins "Error: ", or an empty line for an empty command. A null command is
+// an empty command. Pure and reentrant: it reads nothing but its arguments.
+void evaluate_command(const char* command, ResultBuffer result) noexcept;
+
+// The value of a token in plain decimal notation: an optional sign, digits
+// with an optional point and fraction (or a point and digits), an optional
+// exponent. Anything else, and a value beyond the range of a double, is not a
+// number. A value too small for a double reads as zero, as it does in C.
+std::optional<double> parse_number(std::string_view token) noexcept;
+
+// Lower-cases A..Z of a zero-terminated text; every other byte stays as it is,
+// whatever the host's locale.
+void lowercase_in_place(char* text) noexcept;
+
+}  // namespace zorvane

@@ -1,0 +1,159 @@
+#include <array>
+#include <charconv>
+#include <cmath>
+#include <cstring>
+#include <system_error>
+
+#include "../formulas/formula_table.h"
+#include "command.h"
+
+namespace zorvane {
+namespace {
+
+constexpr std::string_view ELLIPSIS = "...";
+
+// Splits a command at spaces. Only the space separates: a tab belongs to its token.
+class Tokenizer {
+public:
+    explicit Tokenizer(std::string_view text) : rest_(text) {}
+
+    // The next token, or an empty view when none is left.
+    std::string_view next() {
+        const std::size_t start = rest_.find_first_not_of(' ');
+        if (start == std::string_view::npos) {
+            rest_ = {};
+            return {};
+        }
+        rest_.remove_prefix(start);
+        const std::size_t end = std::min(rest_.find(' '), rest_.size());
+        const std::string_view token = rest_.substr(0, end);
+        rest_.remove_prefix(end);
+        return token;
+    }
+
+private:
+    std::string_view rest_;
+};
+
+// Builds a line of at most RESULT_CAPACITY characters in the result buffer.
+// Only echoed input can be longer than the room left; it is shortened with
+// "..." so the fixed words around it always survive.
+class LineWriter {
+public:
+    explicit LineWriter(ResultBuffer out) : out_(out) {}
+    ~LineWriter() { out_[length_] = '\0'; }
+    LineWriter(const LineWriter&) = delete;
+    LineWriter& operator=(const LineWriter&) = delete;
+
+    void append(std::string_view text) {
+        std::memcpy(out_.data() + length_, text.data(), text.size());
+        length_ += text.size();
+    }
+
+    // Appends `text`, leaving room for `reserved` characters after it.
+    void append_echo(std::string_view text, std::size_t reserved, bool lower_case) {
+        const std::size_t room = RESULT_CAPACITY - length_ - reserved;
+        const bool fits = text.size() <= room;
+        const std::size_t kept = fits ? text.size() : room - ELLIPSIS.size();
+        char* at = out_.data() + length_;
+        for (std::size_t i = 0; i < kept; ++i) {
+            const char c = text[i];
+            at[i] = lower_case && c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+        }
+        length_ += kept;
+        if (!fits) append(ELLIPSIS);
+    }
+
+    // Appends `value` as "%.6f" would print it, or as "%.6e" where the fixed
+    // form would not leave room for `reserved` characters after it.
+    void append_value(double value, std::size_t reserved) {
+        if (std::isnan(value)) {
+            append("nan");  // the sign of a NaN carries no meaning
+            return;
+        }
+        char* first = out_.data() + length_;
+        char* last = out_.data() + (RESULT_CAPACITY - reserved);
+        auto written = std::to_chars(first, last, value, std::chars_format::fixed, 6);
+        if (written.ec != std::errc{}) {
+            written = std::to_chars(first, last, value, std::chars_format::scientific, 6);
+        }
+        length_ = static_cast<std::size_t>(written.ptr - out_.data());
+    }
+
+private:
+    ResultBuffer out_;
+    std::size_t length_ = 0;
+};
+
+void write_unknown_formula(ResultBuffer result, std::string_view name) {
+    constexpr std::string_view tail = "' or insufficient parameters";
+    LineWriter line(result);
+    line.append("Error: Unknown formula '");
+    line.append_echo(name, tail.size(), true);
+    line.append(tail);
+}
+
+void write_invalid_number(ResultBuffer result, std::string_view token) {
+    LineWriter line(result);
+    line.append("Error: Invalid number '");
+    line.append_echo(token, 1, false);
+    line.append("'");
+}
+
+void write_result(ResultBuffer result, const Formula& formula, double value) {
+    LineWriter line(result);
+    line.append(formula.label);
+    line.append_value(value, formula.unit.size());
+    line.append(formula.unit);
+}
+
+}  // namespace
+
+void evaluate_command(const char* command, ResultBuffer result) noexcept {
+    if (command == nullptr) {
+        result[0] = '\0';
+        return;
+    }
+    const std::size_t length = strnlen(command, COMMAND_CAPACITY + 1);
+    if (length > COMMAND_CAPACITY) {
+        LineWriter(result).append("Error: Command longer than 255 characters");
+        return;
+    }
+
+    Tokenizer tokens(std::string_view(command, length));
+    const std::string_view name = tokens.next();
+    if (name.empty()) {
+        result[0] = '\0';
+        return;
+    }
+
+    // Values are read before the name is looked up, so an invalid number is
+    // reported even for an unknown name. Tokens after the fourth value are
+    // never read.
+    Values values{};
+    int count = 0;
+    for (std::string_view token = tokens.next(); !token.empty() && count < MAX_VALUES;
+         token = tokens.next()) {
+        const std::optional<double> value = parse_number(token);
+        if (!value) {
+            write_invalid_number(result, token);
+            return;
+        }
+        values[static_cast<std::size_t>(count++)] = *value;
+    }
+
+    const Formula* formula = nullptr;
+    if (name.size() <= NAME_CAPACITY) {
+        std::array<char, NAME_CAPACITY + 1> lowered{};
+        std::memcpy(lowered.data(), name.data(), name.size());
+        lowercase_in_place(lowered.data());
+        formula = find_formula(std::string_view(lowered.data(), name.size()), count);
+    }
+    if (formula == nullptr) {
+        write_unknown_formula(result, name);
+        return;
+    }
+    write_result(result, *formula, formula->evaluate(values));
+}
+
+}  // namespace zorvane

@@ -1,0 +1,23 @@
+// Conversion between the host's UTF-16 text and the module's narrow
+// Windows-1252 text, for platforms without the Windows code-page functions.
+#pragma once
+
+#include <cstddef>
+#include <span>
+
+namespace zorvane {
+
+// Converts the zero-terminated UTF-16 `wide` into zero-terminated
+// Windows-1252 text in `narrow`. A character the code page lacks becomes one
+// '?' (a surrogate pair is one character; a lone surrogate is one '?').
+// Stops when `narrow` is full, so a text longer than narrow.size() - 1
+// characters comes out cut at exactly narrow.size() - 1 characters; the
+// caller sizes the buffer one larger than it accepts to see that.
+void narrow_from_wide(const char16_t* wide, std::span<char> narrow) noexcept;
+
+// Converts zero-terminated Windows-1252 text into zero-terminated UTF-16 in
+// `wide`, one code unit per byte. `wide` must hold strlen(narrow) + 1 units;
+// a longer text is cut to fit.
+void wide_from_narrow(const char* narrow, std::span<char16_t> wide) noexcept;
+
+}  // namespace zorvane

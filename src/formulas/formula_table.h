@@ -1,0 +1,80 @@
+// The formula table: one row per formula, in the order the reference lists them.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <span>
+#include <string_view>
+#include <utility>
+
+namespace zorvane {
+
+// A command carries at most this many values; rows need one to four of them.
+inline constexpr int MAX_VALUES = 4;
+
+using Values = std::array<double, MAX_VALUES>;
+using Evaluator = double (*)(const Values& values);
+
+struct Formula {
+    std::string_view keyword;  // lower-case name typed by the user
+    int required_count;        // values the evaluator reads, in the order typed
+    Evaluator evaluate;
+    std::string_view format;  // printf-style, with exactly one "%.6f"
+    std::string_view label;   // the format's text before "%.6f"
+    std::string_view unit;    // the format's text after "%.6f"
+};
+
+namespace detail {
+
+template <typename Function>
+struct arity_of;
+
+template <typename... Arguments>
+struct arity_of<double (*)(Arguments...)> {
+    static constexpr int value = static_cast<int>(sizeof...(Arguments));
+};
+
+template <auto evaluator, std::size_t... index>
+double apply_indexed(const Values& values, std::index_sequence<index...> /*unused*/) {
+    return evaluator(values[index]...);
+}
+
+// Adapts an evaluator with named double parameters to the table's uniform signature.
+template <auto evaluator>
+double apply(const Values& values) {
+    constexpr int arity = arity_of<decltype(evaluator)>::value;
+    return apply_indexed<evaluator>(values, std::make_index_sequence<static_cast<std::size_t>(arity)>{});
+}
+
+}  // namespace detail
+
+// Builds a row at compile time; a required count that differs from the
+// evaluator's parameter count, or a format without exactly one "%.6f",
+// stops the build.
+template <auto evaluator>
+consteval Formula formula(std::string_view keyword, int required_count, std::string_view format) {
+    if (required_count != detail::arity_of<decltype(evaluator)>::value) {
+        throw "the required count must equal the evaluator's parameter count";
+    }
+    constexpr std::string_view conversion = "%.6f";
+    const std::size_t at = format.find(conversion);
+    if (at == std::string_view::npos || format.find('%', at + 1) != std::string_view::npos ||
+        format.find('%') != at) {
+        throw "a result format holds exactly one %.6f and no other conversion";
+    }
+    return Formula{keyword,
+                   required_count,
+                   &detail::apply<evaluator>,
+                   format,
+                   format.substr(0, at),
+                   format.substr(at + conversion.size())};
+}
+
+// All rows, in table order.
+std::span<const Formula> formula_table() noexcept;
+
+// The row whose keyword equals `keyword` and whose required count is at most
+// `value_count`, or null. Keywords are distinct, so this is the first such row.
+const Formula* find_formula(std::string_view keyword, int value_count) noexcept;
+
+}  // namespace zorvane

@@ -1,0 +1,242 @@
+#!/usr/bin/env python3
+"""An independent model of the calculator, written from the formula tables.
+
+It shares no code with the library: numbers are parsed by Python's float(),
+arithmetic is Python's IEEE double arithmetic in the tables' operation order,
+and lines are printed with Python's '%.6f'. It serves two purposes:
+
+  reference_model.py expect < commands      print the expected line of each command
+  reference_model.py random SEED COUNT OUT  write COUNT random commands and their
+                                            expected lines as a vector file
+"""
+import math
+import random
+import re
+import sys
+
+TWO_PI = 6.28318530718
+C = 299792458.0
+RESULT_CAPACITY = 79
+NUMBER = re.compile(r'[+-]?(\d+\.?\d*|\.\d+)([eE][+-]?\d+)?\Z')
+INF = float('inf')
+NAN = float('nan')
+
+
+def div(a, b):
+    if b == 0.0:
+        if a == 0.0 or math.isnan(a):
+            return NAN
+        return math.copysign(INF, a) * math.copysign(1.0, b)
+    return a / b
+
+
+def sqrt(x):
+    return NAN if x < 0 else math.sqrt(x)
+
+
+def log10(x):
+    if math.isnan(x) or x < 0:
+        return NAN
+    if x == 0:
+        return -INF
+    return math.log10(x)
+
+
+def pow10(y):
+    try:
+        return math.pow(10.0, y)
+    except OverflowError:
+        return INF
+
+
+def xc(f, c):
+    if f == 0.0 or c == 0.0:
+        return 0.0
+    return div(1.0, (f * c) * TWO_PI)
+
+
+def xl(f, l):
+    return (f * l) * TWO_PI
+
+
+def guarded(condition, value):
+    return 0.0 if condition else value()
+
+
+def impedance(x, r):
+    return sqrt((x * x) + (r * r))
+
+
+# keyword, count, function, format -- transcribed from the tables
+ROWS = [
+    ('ohms_voltage', 2, lambda i, r: i * r, 'Voltage = %.6f V'),
+    ('ohms_current', 2, lambda v, r: guarded(r == 0, lambda: div(v, r)), 'Current = %.6f A'),
+    ('ohms_resistance', 2, lambda v, i: guarded(i == 0, lambda: div(v, i)), 'Resistance = %.6f ?'),
+    ('power_vi', 2, lambda v, i: v * i, 'Power = %.6f W'),
+    ('power_v2r', 2, lambda v, r: guarded(r == 0, lambda: div(v * v, r)), 'Power = %.6f W'),
+    ('power_i2r', 2, lambda i, r: (i * i) * r, 'Power = %.6f W'),
+    ('capacitor_energy', 2, lambda c, v: ((c * v) * v) * 0.5, 'Energy = %.6f J'),
+    ('capacitor_charge', 2, lambda c, v: c * v, 'Charge = %.6f C'),
+    ('capacitor_reactance', 2, xc, 'Capacitive Reactance = %.6f ?'),
+    ('capacitor_time_constant_rc', 2, lambda r, c: r * c, 'RC Time Constant = %.6f s'),
+    ('capacitors_series', 2, lambda a, b: guarded(a == 0 or b == 0, lambda: div(a * b, a + b)),
+     'Series Capacitance = %.6f F'),
+    ('capacitors_parallel', 2, lambda a, b: a + b, 'Parallel Capacitance = %.6f F'),
+    ('inductor_energy', 2, lambda l, i: ((l * i) * i) * 0.5, 'Energy = %.6f J'),
+    ('inductor_reactance', 2, xl, 'Inductive Reactance = %.6f ?'),
+    ('inductor_time_constant_lr', 2, lambda l, r: guarded(r == 0, lambda: div(l, r)),
+     'LR Time Constant = %.6f s'),
+    ('inductors_series', 2, lambda a, b: a + b, 'Series Inductance = %.6f H'),
+    ('inductors_parallel', 2, lambda a, b: guarded(a == 0 or b == 0, lambda: div(a * b, a + b)),
+     'Parallel Inductance = %.6f H'),
+    ('resistors_series', 2, lambda a, b: a + b, 'Series Resistance = %.6f ?'),
+    ('resistors_parallel', 2, lambda a, b: guarded(a == 0 or b == 0, lambda: div(a * b, a + b)),
+     'Parallel Resistance = %.6f ?'),
+    ('voltage_divider', 3, lambda v, a, b: guarded(a + b == 0, lambda: div(v * b, a + b)),
+     'Output Voltage = %.6f V'),
+    ('current_divider', 3, lambda i, a, b: guarded(a + b == 0, lambda: div(i * b, a + b)),
+     'Current through R1 = %.6f A'),
+    ('frequency_to_period', 1, lambda f: guarded(f == 0, lambda: div(1.0, f)), 'Period = %.6f s'),
+    ('period_to_frequency', 1, lambda t: guarded(t == 0, lambda: div(1.0, t)), 'Frequency = %.6f Hz'),
+    ('impedance_rc', 3, lambda r, f, c: impedance(xc(f, c), r), 'RC Impedance = %.6f ?'),
+    ('impedance_rl', 3, lambda r, f, l: impedance(xl(f, l), r), 'RL Impedance = %.6f ?'),
+    ('impedance_rlc_series', 4, lambda r, f, l, c: impedance(xl(f, l) - xc(f, c), r),
+     'RLC Series Impedance = %.6f ?'),
+    ('resonant_frequency_lc', 2,
+     lambda l, c: guarded(l == 0 or c == 0, lambda: div(1.0, sqrt(l * c) * TWO_PI)),
+     'Resonant Frequency = %.6f Hz'),
+    ('q_factor_rlc', 3,
+     lambda r, l, c: guarded(r == 0 or c == 0, lambda: sqrt(div(l, c)) * div(1.0, r)),
+     'Q Factor = %.6f'),
+    ('gain_db', 1, lambda g: guarded(g <= 0, lambda: log10(g) * 20.0), 'Gain = %.6f dB'),
+    ('gain_ratio_from_db', 1, lambda d: pow10(d * 0.05), 'Gain Ratio = %.6f'),
+    ('transistor_beta', 2, lambda a, b: guarded(b == 0, lambda: div(a, b)), 'Beta (hFE) = %.6f'),
+    ('transistor_alpha', 2, lambda a, b: guarded(b == 0, lambda: div(a, b)), 'Alpha = %.6f'),
+    ('transformer_turns_ratio', 2, lambda a, b: guarded(b == 0, lambda: div(a, b)),
+     'Turns Ratio = %.6f'),
+    ('rectifier_peak_voltage', 1, lambda v: math.sqrt(2.0) * v, 'Peak Voltage = %.6f V'),
+    ('filter_ripple_factor', 2, lambda a, b: guarded(b == 0, lambda: div(a, b)), 'Ripple Factor = %.6f'),
+    ('characteristic_impedance_coax', 3,
+     lambda e, d_out, d_in: guarded(d_in == 0 or e == 0,
+                                    lambda: log10(div(d_out, d_in)) * div(138.0, sqrt(e))),
+     'Characteristic Impedance = %.6f ?'),
+    ('wavelength', 2, lambda f, vf: guarded(f == 0, lambda: div(vf * C, f)), 'Wavelength = %.6f m'),
+    ('velocity_factor_to_velocity', 1, lambda vf: vf * C, 'Velocity = %.6f m/s'),
+    ('dipole_length', 1, lambda f: guarded(f == 0, lambda: div(C, f * 2.0)), 'Dipole Length = %.6f m'),
+    ('antenna_gain_db', 2, lambda a, b: guarded(b == 0, lambda: log10(div(a, b)) * 10.0),
+     'Antenna Gain = %.6f dB'),
+    ('rc_lowpass_cutoff', 2, lambda r, c: guarded(r == 0 or c == 0, lambda: div(1.0, (r * c) * TWO_PI)),
+     'Cutoff Frequency = %.6f Hz'),
+    ('rc_highpass_cutoff', 2, lambda r, c: guarded(r == 0 or c == 0, lambda: div(1.0, (r * c) * TWO_PI)),
+     'Cutoff Frequency = %.6f Hz'),
+    ('rl_lowpass_cutoff', 2, lambda r, l: guarded(l == 0, lambda: div(r, l * TWO_PI)),
+     'Cutoff Frequency = %.6f Hz'),
+    ('rl_highpass_cutoff', 2, lambda r, l: guarded(l == 0, lambda: div(r, l * TWO_PI)),
+     'Cutoff Frequency = %.6f Hz'),
+    ('power_ratio_to_db', 1, lambda p: guarded(p <= 0, lambda: log10(p) * 10.0),
+     'Power Ratio in dB = %.6f dB'),
+    ('voltage_ratio_to_db', 1, lambda v: guarded(v <= 0, lambda: log10(v) * 20.0),
+     'Voltage Ratio in dB = %.6f dB'),
+    ('db_to_power_ratio', 1, lambda d: pow10(d * 0.1), 'Power Ratio = %.6f'),
+    ('db_to_voltage_ratio', 1, lambda d: pow10(d * 0.05), 'Voltage Ratio = %.6f'),
+    ('thermal_resistance', 2, lambda t, p: guarded(p == 0, lambda: div(t, p)),
+     'Thermal Resistance = %.6f \u00b0C/W'),
+    ('junction_temperature', 3, lambda a, th, p: (th * p) + a, 'Junction Temperature = %.6f \u00b0C'),
+]
+KEYWORDS = {row[0]: row for row in ROWS}
+
+
+def clip(text, room):
+    return text if len(text) <= room else text[:room - 3] + '...'
+
+
+def render(fmt, value):
+    label, unit = fmt.split('%.6f')
+    if math.isnan(value):
+        number = 'nan'
+    else:
+        number = '%.6f' % value
+        if len(label) + len(number) + len(unit) > RESULT_CAPACITY:
+            number = '%.6e' % value
+    return label + number + unit
+
+
+def expect(command):
+    """The expected line of one command (a str of Windows-1252 characters)."""
+    if len(command.encode('cp1252', errors='replace')) > 255:
+        return 'Error: Command longer than 255 characters'
+    tokens = [t for t in command.split(' ') if t]
+    if not tokens:
+        return ''
+    name = tokens[0]
+    values = []
+    for token in tokens[1:5]:
+        if not NUMBER.match(token) or math.isinf(float(token)):
+            return "Error: Invalid number '" + clip(token, 55) + "'"
+        values.append(float(token))
+    lowered = ''.join(chr(ord(ch) + 32) if 'A' <= ch <= 'Z' else ch for ch in name)
+    row = KEYWORDS.get(lowered)
+    if row is None or len(values) < row[1]:
+        return "Error: Unknown formula '" + clip(lowered, 27) + "' or insufficient parameters"
+    return render(row[3], row[2](*values[:row[1]]))
+
+
+def random_token(rng):
+    kind = rng.randrange(10)
+    sign = rng.choice(['', '', '', '-', '+'])
+    if kind == 0:
+        return rng.choice(['0', '-0', '0.0', '+0', '.0', '0e5'])
+    if kind <= 3:
+        return sign + str(rng.randrange(1, 100000))
+    if kind <= 6:
+        return sign + '%d.%0*d' % (rng.randrange(0, 10000), rng.randrange(1, 8),
+                                  rng.randrange(0, 10 ** 7) % 10 ** 7)
+    if kind <= 8:
+        return sign + '%d.%de%d' % (rng.randrange(1, 10), rng.randrange(0, 1000), rng.randrange(-15, 12))
+    return sign + rng.choice(['1e300', '1e-300', '.5', '7.', '1E3', '2.5e+2', '123456789012',
+                              '0.000001', '1000000'])
+
+
+def random_command(rng):
+    row = rng.choice(ROWS)
+    name = row[0]
+    if rng.randrange(8) == 0:
+        name = ''.join(ch.upper() if rng.randrange(2) else ch for ch in name)
+    count = row[1] + rng.choice([0, 0, 0, 0, 0, 1, -1])
+    count = max(0, min(count, 5))
+    tokens = [random_token(rng) for _ in range(count)]
+    spaces = lambda: ' ' * rng.choice([1, 1, 1, 1, 2, 3])
+    return (' ' * rng.choice([0, 0, 0, 1])) + name + ''.join(spaces() + t for t in tokens)
+
+
+def escape(text):
+    out = []
+    for ch in text:
+        if ch == '\\':
+            out.append('\\\\')
+        elif ch == '\t':
+            out.append('\\t')
+        else:
+            out.append(ch)
+    return ''.join(out)
+
+
+def main(argv):
+    if len(argv) >= 2 and argv[1] == 'expect':
+        for line in sys.stdin.read().splitlines():
+            print(escape(line) + '\t' + escape(expect(line)))
+        return 0
+    if len(argv) == 5 and argv[1] == 'random':
+        rng = random.Random(int(argv[2]))
+        with open(argv[4], 'w', encoding='utf-8', newline='\n') as out:
+            out.write('# generated by reference_model.py random %s %s\n' % (argv[2], argv[3]))
+            for _ in range(int(argv[3])):
+                command = random_command(rng)
+                out.write(escape(command) + '\t' + escape(expect(command)) + '\n')
+        return 0
+    sys.stderr.write(__doc__)
+    return 2
+
+
+if __name__ == '__main__':
+    sys.exit(main(sys.argv))
