@@ -1,0 +1,70 @@
+// The exported entry point, as a host uses it.
+#include <dlfcn.h>
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "zorvane/electronics_calc.h"
+
+namespace {
+
+TEST(ElectronicsCalc, TwoCallsInARowShareOneBuffer) {
+    const char16_t* first = ElectronicsCalc(u"power_vi 12 0.5");
+    EXPECT_EQ(std::u16string(first), u"Power = 6.000000 W");
+    const char16_t* second = ElectronicsCalc(u"junction_temperature 25 2 10");
+    EXPECT_EQ(first, second);
+    EXPECT_EQ(std::u16string(first), u"Junction Temperature = 45.000000 \u00B0C");
+}
+
+TEST(ElectronicsCalc, NeverShowsThePreviousLineForAnEmptyOrFailedCommand) {
+    const struct {
+        const char16_t* command;
+        const char16_t* expected;
+    } cases[] = {
+        {u"", u""},
+        {u"    ", u""},
+        {nullptr, u""},
+        {u"ohms_voltage 2.5 x", u"Error: Invalid number 'x'"},
+        {u"\xD800", u"Error: Unknown formula '?' or insufficient parameters"},
+    };
+    for (const auto& c : cases) {
+        ASSERT_EQ(std::u16string(ElectronicsCalc(u"power_vi 12 0.5")), u"Power = 6.000000 W");
+        const char16_t* line = ElectronicsCalc(c.command);
+        ASSERT_NE(line, nullptr);
+        EXPECT_EQ(std::u16string(line), c.expected);
+    }
+}
+
+TEST(ElectronicsCalc, CountsNarrowCharactersAgainstTheCommandLimit) {
+    // 255 narrow characters fit whatever their wide length; 256 do not.
+    std::u16string fits = u"power_vi 12 0.5 1 2";
+    fits.resize(255, u' ');
+    EXPECT_EQ(std::u16string(ElectronicsCalc(fits.c_str())), u"Power = 6.000000 W");
+
+    std::u16string pairs = u"power_vi 12 0.5 1 2 ";
+    while (pairs.size() < 20 + 2 * 235) pairs += u"\U0001F600";  // 235 pairs: 255 narrow
+    EXPECT_EQ(std::u16string(ElectronicsCalc(pairs.c_str())), u"Power = 6.000000 W");
+    pairs += u"\U0001F600";
+    EXPECT_EQ(std::u16string(ElectronicsCalc(pairs.c_str())),
+              u"Error: Command longer than 255 characters");
+
+    const std::u16string huge(4 << 20, u'7');
+    EXPECT_EQ(std::u16string(ElectronicsCalc(huge.c_str())),
+              u"Error: Command longer than 255 characters");
+}
+
+TEST(ElectronicsCalc, WorksWhenLoadedAtRunTime) {
+    void* library = dlopen(ZORVANE_LIBRARY_FILE, RTLD_NOW | RTLD_LOCAL);
+    ASSERT_NE(library, nullptr) << dlerror();
+    using Entry = const char16_t* (*)(const char16_t*);
+    const auto calc = reinterpret_cast<Entry>(dlsym(library, "ElectronicsCalc"));
+    ASSERT_NE(calc, nullptr) << dlerror();
+    const char16_t* first = calc(u"Resistors_Parallel 1000 2000");
+    EXPECT_EQ(std::u16string(first), u"Parallel Resistance = 666.666667 ?");
+    EXPECT_EQ(calc(u"thermal_resistance 50 10"), first);
+    EXPECT_EQ(std::u16string(first), u"Thermal Resistance = 5.000000 \u00B0C/W");
+    EXPECT_EQ(dlsym(library, "_ZN7zorvane16evaluate_commandEPKcSt4spanIcLm80EE"), nullptr);
+    dlclose(library);
+}
+
+}  // namespace
