@@ -4,6 +4,7 @@
 #include <array>
 
 #include "../command/command.h"
+#include "../help/help.h"
 
 #if defined(_WIN32)
 #include <windows.h>
@@ -58,6 +59,27 @@ void widen_result() { zorvane::wide_from_narrow(result_line.data(), wide_result_
 
 #endif
 
+// "/help", in any case and with any spaces around it, writes the reference
+// file into the current directory; the line reports the outcome.
+bool is_reference_request(const char* command) {
+    std::string_view text(command);
+    const std::size_t first = text.find_first_not_of(' ');
+    if (first == std::string_view::npos) return false;
+    text = text.substr(first, text.find_last_not_of(' ') - first + 1);
+    constexpr std::string_view request = "/help";
+    if (text.size() != request.size()) return false;
+    for (std::size_t i = 0; i < request.size(); ++i) {
+        const char c = text[i];
+        if ((c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c) != request[i]) return false;
+    }
+    return true;
+}
+
+void write_line(std::string_view line) {
+    line.copy(result_line.data(), result_line.size() - 1);
+    result_line[line.size()] = '\0';
+}
+
 }  // namespace
 
 extern "C" ZORVANE_API const ZorvaneChar* ElectronicsCalc(const ZorvaneChar* command) {
@@ -66,7 +88,12 @@ extern "C" ZORVANE_API const ZorvaneChar* ElectronicsCalc(const ZorvaneChar* com
     } else {
         CommandBuffer narrow;
         narrow_command(command, narrow);
-        zorvane::evaluate_command(narrow.data(), result_line);
+        if (is_reference_request(narrow.data())) {
+            write_line(zorvane::save_formula_reference(nullptr) ? zorvane::REFERENCE_CREATED
+                                                                : zorvane::REFERENCE_FAILED);
+        } else {
+            zorvane::evaluate_command(narrow.data(), result_line);
+        }
     }
     widen_result();
     return wide_result_line.data();

@@ -1,11 +1,15 @@
 #!/usr/bin/env python3
 """zorvane-calc driven as a user drives it: arguments, a pipe, exit codes."""
 import os
+import pty
+import select
 import subprocess
 import sys
+import tempfile
+import time
 import unittest
 
-CALC = os.environ.get('ZORVANE_CALC', 'zorvane-calc')
+CALC = os.path.abspath(os.environ['ZORVANE_CALC'])
 
 
 def run(*args, stdin=None):
@@ -68,6 +72,121 @@ class Batch(unittest.TestCase):
         result = run(stdin=b'power_vi 12 0.5' + b' ' * 300 + b'\npower_vi 1 1\n')
         self.assertEqual(result.stdout,
                          b'Error: Command longer than 255 characters\nPower = 1.000000 W\n')
+
+
+class Options(unittest.TestCase):
+    def test_version(self):
+        result = run('--version')
+        self.assertEqual((result.stdout, result.returncode), (b'1.0.0.1\n', 0))
+
+    def test_help_prints_usage_then_the_help_summary(self):
+        result = run('--help')
+        self.assertEqual(result.returncode, 0)
+        self.assertTrue(result.stdout.startswith(b'Usage: zorvane-calc [OPTION]...'))
+        self.assertTrue(result.stdout.endswith(
+            b'\n=== Electronics Calculator Help ===\n'
+            b'Usage: <formula_name> <value1> <value2> [value3] ...\n'
+            b"Type '/help' to create a complete help file with all formulas\n\n"
+            b'Sample commands:\n'
+            b'  ohms_voltage 2.5 1000      (V = I * R, I=2.5A, R=1000ohm)\n'
+            b'  power_vi 12 0.5            (P = V * I, V=12V, I=0.5A)\n'
+            b'  capacitor_reactance 1000 0.000001  (Xc, f=1000Hz, C=1uF)\n'
+            b'  resistors_parallel 1000 2000       (parallel resistance)\n\n'))
+
+    def test_list_gives_every_formula_with_its_arguments(self):
+        lines = run('--list').stdout.decode().splitlines()
+        self.assertEqual(len(lines), 50)
+        self.assertEqual(lines[0], 'ohms_voltage <current> <resistance>')
+        self.assertEqual(lines[25], 'impedance_rlc_series <resistance> <frequency> <inductance> <capacitance>')
+        self.assertEqual(lines[-1], 'junction_temperature <ambient_temp> <thermal_resistance> <power>')
+        for line in lines:  # every listed line is a command that evaluates
+            command = line.split()[0] + ' 1' * (len(line.split()) - 1)
+            self.assertEqual(run(*command.split()).returncode, 0, command)
+
+    def test_reference_into_a_directory(self):
+        with tempfile.TemporaryDirectory() as directory:
+            result = run('--reference', directory)
+            self.assertEqual(result.stdout, b"Help file 'electronics_formulas.txt' created successfully!\n")
+            self.assertEqual(result.returncode, 0)
+            with open(os.path.join(directory, 'electronics_formulas.txt'), 'rb') as f:
+                self.assertTrue(f.read().startswith(b'=== ZorvaneCalculator Electronics'))
+            result = run('--reference', os.path.join(directory, 'missing'))
+            self.assertEqual(result.stdout, b'Error: Could not create help file\n')
+            self.assertEqual(result.returncode, 1)
+
+    def test_help_command_writes_into_the_current_directory(self):
+        with tempfile.TemporaryDirectory() as directory:
+            result = subprocess.run([CALC, '/help'], cwd=directory, capture_output=True, timeout=60)
+            self.assertEqual(result.stdout, b"Help file 'electronics_formulas.txt' created successfully!\n")
+            self.assertEqual(os.listdir(directory), ['electronics_formulas.txt'])
+
+    def test_engineering_notation_and_plain(self):
+        self.assertEqual(run('capacitor_reactance', '1k', '1u').stdout,
+                         run('capacitor_reactance', '1000', '0.000001').stdout)
+        self.assertEqual(run(stdin='power_vi 4.7k 1µ\n'.encode()).stdout, b'Power = 0.004700 W\n')
+        result = run('--plain', 'power_vi', '1k', '1')
+        self.assertEqual((result.stdout, result.returncode), (b"Error: Invalid number '1k'\n", 1))
+
+    def test_option_errors_are_usage_errors(self):
+        for args in (['--bogus'], ['-x', 'power_vi'], ['--reference', 'a', 'b']):
+            with self.subTest(args=args):
+                result = run(*args)
+                self.assertEqual(result.returncode, 2)
+                self.assertEqual(result.stdout, b'')
+                self.assertIn(b"Try 'zorvane-calc --help'", result.stderr)
+
+
+class Interactive(unittest.TestCase):
+    """A person at a terminal: a pseudo-terminal on standard input and output."""
+
+    def read_until(self, fd, marker, timeout=20):
+        seen = b''
+        deadline = time.monotonic() + timeout
+        while marker not in seen:
+            remaining = deadline - time.monotonic()
+            self.assertGreater(remaining, 0, 'waited for %r, saw %r' % (marker, seen))
+            ready, _, _ = select.select([fd], [], [], remaining)
+            if ready:
+                try:
+                    chunk = os.read(fd, 4096)
+                except OSError:
+                    break
+                if not chunk:
+                    break
+                seen += chunk
+        self.assertIn(marker, seen)
+        return seen
+
+    def session(self):
+        pid, fd = pty.fork()
+        if pid == 0:
+            os.execv(CALC, [CALC])
+        return pid, fd
+
+    def test_prompt_results_help_and_quit(self):
+        pid, fd = self.session()
+        self.read_until(fd, b'> ')
+        os.write(fd, b'power_vi 12 0.5\r')
+        self.read_until(fd, b'Power = 6.000000 W')
+        os.write(fd, b'help\r')
+        self.read_until(fd, b'=== Electronics Calculator Help ===')
+        os.write(fd, b'resistors_parallel 1k 2k\r')
+        self.read_until(fd, b'Parallel Resistance = 666.666667 ?')
+        os.write(fd, b'quit\r')
+        _, status = os.waitpid(pid, 0)
+        os.close(fd)
+        self.assertEqual(os.waitstatus_to_exitcode(status), 0)
+
+    def test_end_of_input_leaves_with_the_error_status(self):
+        pid, fd = self.session()
+        self.read_until(fd, b'> ')
+        os.write(fd, b'nosuch 1\r')
+        self.read_until(fd, b"Error: Unknown formula 'nosuch'")
+        self.read_until(fd, b'> ')
+        os.write(fd, b'\x04')
+        _, status = os.waitpid(pid, 0)
+        os.close(fd)
+        self.assertEqual(os.waitstatus_to_exitcode(status), 1)
 
 
 if __name__ == '__main__':
