@@ -140,7 +140,8 @@ class Interactive(unittest.TestCase):
     """A person at a terminal: a pseudo-terminal on standard input and output."""
 
     def read_until(self, fd, marker, timeout=20):
-        seen = b''
+        """Reads up to and including `marker`; what follows it stays pending."""
+        seen = self.pending
         deadline = time.monotonic() + timeout
         while marker not in seen:
             remaining = deadline - time.monotonic()
@@ -155,9 +156,12 @@ class Interactive(unittest.TestCase):
                     break
                 seen += chunk
         self.assertIn(marker, seen)
-        return seen
+        end = seen.index(marker) + len(marker)
+        self.pending = seen[end:]
+        return seen[:end]
 
     def session(self):
+        self.pending = b''
         pid, fd = pty.fork()
         if pid == 0:
             os.execv(CALC, [CALC])
