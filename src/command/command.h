@@ -6,15 +6,14 @@
 #include <span>
 #include <string_view>
 
+#include "../formulas/formula_table.h"
+
 namespace zorvane {
 
 // Narrow characters a command may hold; a longer one is refused, never cut.
 inline constexpr std::size_t COMMAND_CAPACITY = 255;
 // Characters a formula name may hold; a longer one is unknown without being copied.
 inline constexpr std::size_t NAME_CAPACITY = 51;
-// Characters a result line may hold, terminator excluded.
-inline constexpr std::size_t RESULT_CAPACITY = 79;
-
 using ResultBuffer = std::span<char, RESULT_CAPACITY + 1>;
 
 // Evaluates one zero-terminated command of Windows-1252 text and writes one

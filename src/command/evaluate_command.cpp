@@ -1,11 +1,9 @@
 #include <array>
-#include <charconv>
-#include <cmath>
 #include <cstring>
-#include <system_error>
 
 #include "../formulas/formula_table.h"
 #include "command.h"
+#include "number_format.h"
 
 namespace zorvane {
 namespace {
@@ -15,24 +13,19 @@ constexpr std::string_view ELLIPSIS = "...";
 // Splits a command at spaces. Only the space separates: a tab belongs to its token.
 class Tokenizer {
 public:
-    explicit Tokenizer(std::string_view text) : rest_(text) {}
+    explicit Tokenizer(std::string_view text) : at_(text.data()), end_(text.data() + text.size()) {}
 
     // The next token, or an empty view when none is left.
     std::string_view next() {
-        const std::size_t start = rest_.find_first_not_of(' ');
-        if (start == std::string_view::npos) {
-            rest_ = {};
-            return {};
-        }
-        rest_.remove_prefix(start);
-        const std::size_t end = std::min(rest_.find(' '), rest_.size());
-        const std::string_view token = rest_.substr(0, end);
-        rest_.remove_prefix(end);
-        return token;
+        while (at_ != end_ && *at_ == ' ') ++at_;
+        const char* start = at_;
+        while (at_ != end_ && *at_ != ' ') ++at_;
+        return {start, static_cast<std::size_t>(at_ - start)};
     }
 
 private:
-    std::string_view rest_;
+    const char* at_;
+    const char* end_;
 };
 
 // Builds a line of at most RESULT_CAPACITY characters in the result buffer.
@@ -65,19 +58,16 @@ public:
     }
 
     // Appends `value` as "%.6f" would print it, or as "%.6e" where the fixed
-    // form would not leave room for `reserved` characters after it.
+    // form would not leave room for `reserved` characters after it. The sign
+    // of a NaN carries no meaning and is not printed.
     void append_value(double value, std::size_t reserved) {
-        if (std::isnan(value)) {
-            append("nan");  // the sign of a NaN carries no meaning
-            return;
-        }
         char* first = out_.data() + length_;
         char* last = out_.data() + (RESULT_CAPACITY - reserved);
-        auto written = std::to_chars(first, last, value, std::chars_format::fixed, 6);
-        if (written.ec != std::errc{}) {
-            written = std::to_chars(first, last, value, std::chars_format::scientific, 6);
-        }
-        length_ = static_cast<std::size_t>(written.ptr - out_.data());
+        char* end = format_fixed6(value, first, last);
+        if (end == nullptr) end = format_scientific6(value, first, last);
+        // Some "%.6e" text always fits: at most 14 characters after the
+        // longest label and unit.
+        length_ = static_cast<std::size_t>(end - out_.data());
     }
 
 private:

@@ -1,4 +1,11 @@
+// Plain decimal numbers. One pass checks the grammar and gathers up to 19
+// significant digits; when they form an integer of at most 2^53 and the
+// decimal exponent is within 10^±22, both are exact doubles and one IEEE
+// multiplication or division gives the correctly rounded value (Clinger's
+// fast path). Everything else goes to std::from_chars, which is exact.
+#include <array>
 #include <charconv>
+#include <cstdint>
 #include <system_error>
 
 #include "command.h"
@@ -6,82 +13,106 @@
 namespace zorvane {
 namespace {
 
+constexpr int MAX_FAST_DIGITS = 19;        // significant digits an uint64 always holds
+constexpr std::uint64_t MAX_EXACT_INTEGER = std::uint64_t{1} << 53;
+constexpr long long EXPONENT_SATURATION = 1'000'000'000;
+
+constexpr std::array<double, 23> EXACT_POWERS_OF_TEN = {
+    1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
+    1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22,
+};
+
 constexpr bool is_digit(char c) { return c >= '0' && c <= '9'; }
 
-// Length of the run of digits at the start of `text`.
-std::size_t digit_run(std::string_view text) {
-    std::size_t n = 0;
-    while (n < text.size() && is_digit(text[n])) ++n;
-    return n;
-}
-
-// The decimal exponent of the token's leading significant digit, saturated:
-// positive for values of 10 or more, negative for values below 1. Called
-// only for the range errors of a well-formed token, to tell overflow from
-// underflow.
-long long leading_magnitude(std::string_view mantissa, std::string_view exponent) {
-    constexpr long long limit = 1'000'000'000;
-    long long exp10 = 0;
+struct Scan {
+    bool valid = false;
     bool negative = false;
-    std::size_t at = 0;
-    if (!exponent.empty() && (exponent[0] == '+' || exponent[0] == '-')) {
-        negative = exponent[0] == '-';
-        at = 1;
-    }
-    for (; at < exponent.size() && exp10 < limit; ++at) exp10 = exp10 * 10 + (exponent[at] - '0');
-    if (negative) exp10 = -exp10;
+    std::uint64_t significand = 0;  // the first significant digits
+    int significant_digits = 0;     // all of them, leading zeros excluded
+    long long exponent = 0;         // of the last gathered digit; saturated
+    std::size_t number_start = 0;   // where from_chars may start (after a '+')
+};
 
-    const std::size_t point = mantissa.find('.');
-    const std::string_view whole = mantissa.substr(0, point);
-    const std::size_t first = whole.find_first_not_of('0');
-    if (first != std::string_view::npos) {
-        return exp10 + static_cast<long long>(whole.size() - first) - 1;
+Scan scan(std::string_view token) {
+    Scan result;
+    std::size_t at = 0;
+    const std::size_t size = token.size();
+    if (at < size && (token[at] == '+' || token[at] == '-')) {
+        result.negative = token[at] == '-';
+        result.number_start = token[at] == '-' ? 0 : 1;
+        ++at;
     }
-    const std::string_view fraction =
-        point == std::string_view::npos ? std::string_view{} : mantissa.substr(point + 1);
-    const std::size_t zeros = fraction.find_first_not_of('0');
-    return exp10 - static_cast<long long>(zeros) - 1;
+    int digits = 0;
+    long long dropped = 0;  // digits not gathered, which scale the value
+    auto take = [&](char c, bool after_point) {
+        ++digits;
+        if (result.significant_digits == 0 && c == '0') {
+            if (after_point) --result.exponent;
+            return;
+        }
+        if (result.significant_digits < MAX_FAST_DIGITS) {
+            result.significand = result.significand * 10 + static_cast<std::uint64_t>(c - '0');
+            if (after_point) --result.exponent;
+        } else if (!after_point) {
+            ++dropped;
+        }
+        ++result.significant_digits;
+    };
+    for (; at < size && is_digit(token[at]); ++at) take(token[at], false);
+    if (at < size && token[at] == '.') {
+        for (++at; at < size && is_digit(token[at]); ++at) take(token[at], true);
+    }
+    if (digits == 0) return result;
+    if (at < size && (token[at] == 'e' || token[at] == 'E')) {
+        ++at;
+        bool negative_exponent = false;
+        if (at < size && (token[at] == '+' || token[at] == '-')) {
+            negative_exponent = token[at] == '-';
+            ++at;
+        }
+        if (at == size || !is_digit(token[at])) return result;
+        long long exponent = 0;
+        for (; at < size && is_digit(token[at]); ++at) {
+            if (exponent < EXPONENT_SATURATION) exponent = exponent * 10 + (token[at] - '0');
+        }
+        result.exponent += negative_exponent ? -exponent : exponent;
+    }
+    result.exponent += dropped;
+    result.valid = at == size;
+    return result;
 }
 
 }  // namespace
 
 std::optional<double> parse_number(std::string_view token) noexcept {
-    // from_chars takes no leading '+', and accepts "inf" and "nan", so the
-    // grammar is checked here first and from_chars only converts.
-    std::string_view body = token;
-    bool negative = false;
-    if (!body.empty() && (body[0] == '+' || body[0] == '-')) {
-        negative = body[0] == '-';
-        body.remove_prefix(1);
+    const Scan number = scan(token);
+    if (!number.valid) return std::nullopt;
+
+    if (number.significand == 0) return number.negative ? -0.0 : 0.0;
+    if (number.significant_digits <= MAX_FAST_DIGITS && number.significand <= MAX_EXACT_INTEGER &&
+        number.exponent >= -22 && number.exponent <= 22) {
+        const auto significand = static_cast<double>(number.significand);
+        const double power = EXACT_POWERS_OF_TEN[static_cast<std::size_t>(
+            number.exponent < 0 ? -number.exponent : number.exponent)];
+        const double value = number.exponent < 0 ? significand / power : significand * power;
+        return number.negative ? -value : value;
     }
-    const std::size_t whole_digits = digit_run(body);
-    std::size_t length = whole_digits;
-    std::size_t fraction_digits = 0;
-    if (length < body.size() && body[length] == '.') {
-        fraction_digits = digit_run(body.substr(length + 1));
-        length += 1 + fraction_digits;
-    }
-    if (whole_digits + fraction_digits == 0) return std::nullopt;
-    const std::string_view mantissa = body.substr(0, length);
-    std::string_view exponent;
-    if (length < body.size() && (body[length] == 'e' || body[length] == 'E')) {
-        std::size_t at = length + 1;
-        if (at < body.size() && (body[at] == '+' || body[at] == '-')) ++at;
-        const std::size_t exponent_digits = digit_run(body.substr(at));
-        if (exponent_digits == 0) return std::nullopt;
-        exponent = body.substr(length + 1, at + exponent_digits - length - 1);
-        length = at + exponent_digits;
-    }
-    if (length != body.size()) return std::nullopt;
 
     double value = 0.0;
-    const char* first = negative ? token.data() : body.data();
-    const auto [end, error] = std::from_chars(first, token.data() + token.size(), value);
+    const char* first = token.data() + number.number_start;
+    const char* last = token.data() + token.size();
+    const auto [end, error] = std::from_chars(first, last, value);
     if (error == std::errc::result_out_of_range) {
-        if (leading_magnitude(mantissa, exponent) > 0) return std::nullopt;
-        return negative ? -0.0 : 0.0;
+        // The exponent of the leading significant digit tells overflow from
+        // underflow: a value too large is not a number, one too small reads
+        // as zero, as it does in C.
+        const int gathered =
+            number.significant_digits < MAX_FAST_DIGITS ? number.significant_digits : MAX_FAST_DIGITS;
+        const long long leading = number.exponent + gathered - 1;
+        if (leading > 0) return std::nullopt;
+        return number.negative ? -0.0 : 0.0;
     }
-    if (error != std::errc{} || end != token.data() + token.size()) return std::nullopt;
+    if (error != std::errc{} || end != last) return std::nullopt;
     return value;
 }
 

@@ -17,16 +17,10 @@ constexpr std::array<char16_t, 32> HIGH_CONTROL_RANGE = {
     u'\u02DC', u'\u2122', u'\u0161', u'\u203A', u'\u0153', u'\u009D', u'\u017E', u'\u0178',
 };
 
-constexpr bool is_undefined_byte(std::size_t index) {
-    return HIGH_CONTROL_RANGE[index] < 0x00A0;
-}
-
-char narrow_character(char16_t unit) {
-    if (unit < 0x80 || (unit >= 0xA0 && unit <= 0xFF)) return static_cast<char>(unit);
+// A character outside Latin-1: its byte in the code page, or the default.
+char narrow_outside_latin1(char16_t unit) {
     for (std::size_t i = 0; i < HIGH_CONTROL_RANGE.size(); ++i) {
-        if (HIGH_CONTROL_RANGE[i] == unit && !is_undefined_byte(i)) {
-            return static_cast<char>(0x80 + i);
-        }
+        if (HIGH_CONTROL_RANGE[i] == unit) return static_cast<char>(0x80 + i);
     }
     return DEFAULT_CHARACTER;
 }
@@ -37,24 +31,34 @@ constexpr bool is_low_surrogate(char16_t unit) { return unit >= 0xDC00 && unit <
 }  // namespace
 
 void narrow_from_wide(const char16_t* wide, std::span<char> narrow) noexcept {
-    std::size_t out = 0;
-    const std::size_t limit = narrow.size() - 1;
-    for (; *wide != u'\0' && out < limit; ++out) {
+    char* out = narrow.data();
+    char* const limit = out + narrow.size() - 1;
+    for (; out != limit; ++out) {
         const char16_t unit = *wide++;
-        if (is_high_surrogate(unit) && is_low_surrogate(*wide)) ++wide;
-        narrow[out] = narrow_character(unit);
+        if (unit < 0x80) {  // ASCII, the terminator included
+            *out = static_cast<char>(unit);
+            if (unit == u'\0') return;
+        } else if (unit >= 0xA0 && unit <= 0xFF) {
+            *out = static_cast<char>(unit);
+        } else if (unit < 0x100) {
+            *out = DEFAULT_CHARACTER;  // C1 controls are not characters of the code page
+        } else {
+            if (is_high_surrogate(unit) && is_low_surrogate(*wide)) ++wide;
+            *out = narrow_outside_latin1(unit);
+        }
     }
-    narrow[out] = '\0';
+    *out = '\0';
 }
 
 void wide_from_narrow(const char* narrow, std::span<char16_t> wide) noexcept {
-    std::size_t out = 0;
-    const std::size_t limit = wide.size() - 1;
-    for (; narrow[out] != '\0' && out < limit; ++out) {
-        const auto byte = static_cast<std::uint8_t>(narrow[out]);
-        wide[out] = byte >= 0x80 && byte < 0xA0 ? HIGH_CONTROL_RANGE[byte - 0x80u] : byte;
+    char16_t* out = wide.data();
+    char16_t* const limit = out + wide.size() - 1;
+    for (; out != limit; ++out, ++narrow) {
+        const auto byte = static_cast<std::uint8_t>(*narrow);
+        if (byte == 0) break;
+        *out = byte >= 0x80 && byte < 0xA0 ? HIGH_CONTROL_RANGE[byte - 0x80u] : byte;
     }
-    wide[out] = u'\0';
+    *out = u'\0';
 }
 
 }  // namespace zorvane

@@ -2,6 +2,11 @@
 // "?" in a format stands for ohms; "\xB0" is the degree sign of Windows-1252.
 #include "formula_table.h"
 
+#include <bit>
+#include <cstdint>
+#include <cstring>
+#include <type_traits>
+
 #include "evaluators.h"
 
 namespace zorvane {
@@ -74,13 +79,82 @@ constexpr Formula FORMULAS[] = {
 };
 // clang-format on
 
+// ---- Keyword lookup ----
+//
+// A hash table built at compile time, so that finding the last row costs
+// what finding the first does. The hash mixes the first and the last eight
+// bytes of the keyword with its length; with this multiplier every keyword
+// has a slot of its own. A new row whose keyword collides stops the build
+// below; bench/find_keyword_hash.py finds a new multiplier.
+
+constexpr std::size_t SLOT_BITS = 7;
+constexpr std::size_t SLOT_COUNT = std::size_t{1} << SLOT_BITS;
+constexpr std::uint64_t HASH_MULTIPLIER = 0xffbbbc60e1c65441;
+constexpr std::uint8_t EMPTY_SLOT = 0xFF;
+constexpr std::size_t ROW_COUNT = std::size(FORMULAS);
+static_assert(ROW_COUNT < EMPTY_SLOT && ROW_COUNT * 2 < SLOT_COUNT);
+
+// Eight bytes from `at` (fewer past `end`, zero-filled), little-endian.
+constexpr std::uint64_t load_eight(const char* at, const char* end) {
+    if constexpr (std::endian::native == std::endian::little) {
+        if (!std::is_constant_evaluated() && end - at >= 8) {
+            std::uint64_t word = 0;
+            std::memcpy(&word, at, sizeof word);
+            return word;
+        }
+    }
+    std::uint64_t word = 0;
+    for (int i = 0; i < 8 && at + i < end; ++i) {
+        word |= std::uint64_t{static_cast<unsigned char>(at[i])} << (8 * i);
+    }
+    return word;
+}
+
+constexpr std::size_t slot_of(std::string_view keyword) {
+    const char* begin = keyword.data();
+    const char* end = begin + keyword.size();
+    const std::uint64_t head = load_eight(begin, end);
+    const std::uint64_t tail = keyword.size() >= 8 ? load_eight(end - 8, end) : head;
+    return static_cast<std::size_t>(((head ^ tail ^ keyword.size()) * HASH_MULTIPLIER) >>
+                                    (64 - SLOT_BITS));
+}
+
+struct KeywordIndex {
+    std::uint8_t slots[SLOT_COUNT];
+    int longest_probe;
+};
+
+consteval KeywordIndex build_keyword_index() {
+    KeywordIndex index{};
+    for (auto& slot : index.slots) slot = EMPTY_SLOT;
+    for (std::size_t row = 0; row < ROW_COUNT; ++row) {
+        std::size_t slot = slot_of(FORMULAS[row].keyword);
+        int probe = 1;
+        for (; index.slots[slot] != EMPTY_SLOT; slot = (slot + 1) % SLOT_COUNT) {
+            if (FORMULAS[index.slots[slot]].keyword == FORMULAS[row].keyword) {
+                throw "two rows share a keyword";
+            }
+            ++probe;
+        }
+        index.slots[slot] = static_cast<std::uint8_t>(row);
+        if (probe > index.longest_probe) index.longest_probe = probe;
+    }
+    return index;
+}
+
+constexpr KeywordIndex KEYWORD_INDEX = build_keyword_index();
+static_assert(KEYWORD_INDEX.longest_probe == 1, "keyword hash collision: choose a new multiplier");
+
 }  // namespace
 
 std::span<const Formula> formula_table() noexcept { return FORMULAS; }
 
 const Formula* find_formula(std::string_view keyword, int value_count) noexcept {
-    for (const Formula& row : FORMULAS) {
-        if (row.keyword == keyword) {
+    for (std::size_t slot = slot_of(keyword); KEYWORD_INDEX.slots[slot] != EMPTY_SLOT;
+         slot = (slot + 1) % SLOT_COUNT) {
+        const Formula& row = FORMULAS[KEYWORD_INDEX.slots[slot]];
+        if (row.keyword.size() == keyword.size() &&
+            std::memcmp(row.keyword.data(), keyword.data(), keyword.size()) == 0) {
             return row.required_count <= value_count ? &row : nullptr;
         }
     }

@@ -12,6 +12,12 @@ namespace zorvane {
 // A command carries at most this many values; rows need one to four of them.
 inline constexpr int MAX_VALUES = 4;
 
+// Characters a result line may hold, terminator excluded.
+inline constexpr std::size_t RESULT_CAPACITY = 79;
+
+// The widest "%.6e" text of a double: -1.797693e+308.
+inline constexpr std::size_t WIDEST_SCIENTIFIC = 14;
+
 using Values = std::array<double, MAX_VALUES>;
 using Evaluator = double (*)(const Values& values);
 
@@ -61,6 +67,9 @@ consteval Formula formula(std::string_view keyword, int required_count, std::str
     if (at == std::string_view::npos || format.find('%', at + 1) != std::string_view::npos ||
         format.find('%') != at) {
         throw "a result format holds exactly one %.6f and no other conversion";
+    }
+    if (format.size() - conversion.size() + WIDEST_SCIENTIFIC > RESULT_CAPACITY) {
+        throw "every value must fit the result line at least in %.6e";
     }
     return Formula{keyword,
                    required_count,

@@ -1,0 +1,98 @@
+// "%.6f" is where a call spends most of its time, so values of ordinary
+// magnitude take a short exact path: with value = m * 2^e, the six-decimal
+// result is round(m * 10^6 / 2^-e), computed in 128-bit integers (m * 10^6 <
+// 2^73) with round half to even on exact ties, the rounding of printf in its
+// default mode. Larger values, infinities and NaN go through std::to_chars,
+// which is exact too.
+#include "number_format.h"
+
+#include <bit>
+#include <charconv>
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <system_error>
+
+namespace zorvane {
+namespace {
+
+__extension__ typedef unsigned __int128 uint128;  // GCC and Clang, mingw-w64 included
+
+constexpr std::uint64_t MILLION = 1000000;
+constexpr int MANTISSA_BITS = 52;
+constexpr int EXPONENT_BIAS = 1075;  // 1023 + 52: the exponent of the integer mantissa
+// Below 2^43 the six-decimal integer m * 10^6 / 2^-e stays below 2^64.
+constexpr int FAST_PATH_EXPONENT_LIMIT = 1023 + 43;
+
+char* write_not_a_number(char* first, char* last) {
+    if (last - first < 3) return nullptr;
+    std::memcpy(first, "nan", 3);
+    return first + 3;
+}
+
+char* library_format(double value, char* first, char* last, std::chars_format format) {
+    if (std::isnan(value)) return write_not_a_number(first, last);
+    const auto [end, error] = std::to_chars(first, last, value, format, 6);
+    return error == std::errc{} ? end : nullptr;
+}
+
+// round(value * 10^6) for 0 <= |value| < 2^43, from the bits of the double.
+std::uint64_t scaled_by_million(std::uint64_t exponent_bits, std::uint64_t fraction) {
+    const std::uint64_t mantissa =
+        exponent_bits == 0 ? fraction : fraction | (std::uint64_t{1} << MANTISSA_BITS);
+    const int exponent = exponent_bits == 0 ? 1 - EXPONENT_BIAS
+                                            : static_cast<int>(exponent_bits) - EXPONENT_BIAS;
+    const uint128 product = static_cast<uint128>(mantissa) * MILLION;
+    const int shift = -exponent;  // at least 10 here
+    if (shift > 74) return 0;  // product < 2^73 < half of 2^shift: rounds to zero, never a tie
+    const std::uint64_t quotient = static_cast<std::uint64_t>(product >> shift);
+    const uint128 remainder = product & ((static_cast<uint128>(1) << shift) - 1);
+    const uint128 half = static_cast<uint128>(1) << (shift - 1);
+    const bool round_up = remainder > half || (remainder == half && (quotient & 1) != 0);
+    return quotient + (round_up ? 1 : 0);
+}
+
+// The decimal digits of `n`, most significant first, into `digits`; their count.
+int decimal_digits(std::uint64_t n, char (&digits)[20]) {
+    int count = 0;
+    do {
+        digits[19 - count++] = static_cast<char>('0' + n % 10);
+        n /= 10;
+    } while (n != 0);
+    return count;
+}
+
+}  // namespace
+
+char* format_fixed6(double value, char* first, char* last) noexcept {
+    const auto bits = std::bit_cast<std::uint64_t>(value);
+    const std::uint64_t exponent_bits = (bits >> MANTISSA_BITS) & 0x7FF;
+    if (exponent_bits >= FAST_PATH_EXPONENT_LIMIT) {
+        return library_format(value, first, last, std::chars_format::fixed);
+    }
+    const std::uint64_t scaled =
+        scaled_by_million(exponent_bits, bits & ((std::uint64_t{1} << MANTISSA_BITS) - 1));
+    const bool negative = (bits >> 63) != 0;
+
+    char digits[20];
+    const int whole_count = decimal_digits(scaled / MILLION, digits);
+    const std::ptrdiff_t length = (negative ? 1 : 0) + whole_count + 7;
+    if (last - first < length) return nullptr;
+    char* out = first;
+    if (negative) *out++ = '-';
+    std::memcpy(out, digits + 20 - whole_count, static_cast<std::size_t>(whole_count));
+    out += whole_count;
+    *out++ = '.';
+    std::uint64_t fraction = scaled % MILLION;
+    for (int i = 5; i >= 0; --i) {
+        out[i] = static_cast<char>('0' + fraction % 10);
+        fraction /= 10;
+    }
+    return out + 6;
+}
+
+char* format_scientific6(double value, char* first, char* last) noexcept {
+    return library_format(value, first, last, std::chars_format::scientific);
+}
+
+}  // namespace zorvane
