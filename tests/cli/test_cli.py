@@ -165,32 +165,54 @@ class Interactive(unittest.TestCase):
         pid, fd = pty.fork()
         if pid == 0:
             os.execv(CALC, [CALC])
+        self.addCleanup(self.end_session, pid, fd)
         return pid, fd
+
+    def end_session(self, pid, fd):
+        try:
+            os.kill(pid, 9)
+            os.waitpid(pid, 0)
+        except (ProcessLookupError, ChildProcessError):
+            pass
+        os.close(fd)
+
+    def type_line(self, fd, text):
+        """Types after the prompt, with the pause a person leaves."""
+        self.read_until(fd, b'> ')
+        time.sleep(0.05)
+        os.write(fd, text)
+
+    def exit_status(self, pid, fd, timeout=20):
+        deadline = time.monotonic() + timeout
+        while time.monotonic() < deadline:
+            done, status = os.waitpid(pid, os.WNOHANG)
+            if done:
+                return os.waitstatus_to_exitcode(status)
+            ready, _, _ = select.select([fd], [], [], 0.05)
+            if ready:
+                try:
+                    self.pending += os.read(fd, 4096)
+                except OSError:
+                    pass
+        self.fail('zorvane-calc did not leave; last output %r' % self.pending[-200:])
 
     def test_prompt_results_help_and_quit(self):
         pid, fd = self.session()
-        self.read_until(fd, b'> ')
-        os.write(fd, b'power_vi 12 0.5\r')
+        self.type_line(fd, b'power_vi 12 0.5\r')
         self.read_until(fd, b'Power = 6.000000 W')
-        os.write(fd, b'help\r')
+        self.type_line(fd, b'help\r')
         self.read_until(fd, b'=== Electronics Calculator Help ===')
-        os.write(fd, b'resistors_parallel 1k 2k\r')
+        self.type_line(fd, b'resistors_parallel 1k 2k\r')
         self.read_until(fd, b'Parallel Resistance = 666.666667 ?')
-        os.write(fd, b'quit\r')
-        _, status = os.waitpid(pid, 0)
-        os.close(fd)
-        self.assertEqual(os.waitstatus_to_exitcode(status), 0)
+        self.type_line(fd, b'quit\r')
+        self.assertEqual(self.exit_status(pid, fd), 0)
 
     def test_end_of_input_leaves_with_the_error_status(self):
         pid, fd = self.session()
-        self.read_until(fd, b'> ')
-        os.write(fd, b'nosuch 1\r')
+        self.type_line(fd, b'nosuch 1\r')
         self.read_until(fd, b"Error: Unknown formula 'nosuch'")
-        self.read_until(fd, b'> ')
-        os.write(fd, b'\x04')
-        _, status = os.waitpid(pid, 0)
-        os.close(fd)
-        self.assertEqual(os.waitstatus_to_exitcode(status), 1)
+        self.type_line(fd, b'\x04')
+        self.assertEqual(self.exit_status(pid, fd), 1)
 
 
 if __name__ == '__main__':
