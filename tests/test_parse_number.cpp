@@ -92,13 +92,22 @@ TEST(LowercaseInPlace, TouchesOnlyAsciiCapitals) {
         {"OHMS_VOLTAGE", "ohms_voltage"},
         {"Power_VI", "power_vi"},
         {"@[`{AZaz09", "@[`{azaz09"},
+        {"POWER_VI_IS_A_LONG_NAME_X", "power_vi_is_a_long_name_x"},
         {"\xC9\xCF\xB0", "\xC9\xCF\xB0"},  // accented capitals of the code page stay
         {"", ""},
     };
     for (const auto& [text, lowered] : cases) {
         std::string buffer = text;
-        zorvane::lowercase_in_place(buffer.data());
+        zorvane::lowercase_in_place(buffer);
         EXPECT_EQ(buffer, lowered);
+    }
+    // Every byte value, at every position of a word and past it.
+    for (int byte = 0; byte < 256; ++byte) {
+        const char c = static_cast<char>(byte);
+        const char expected = byte >= 'A' && byte <= 'Z' ? static_cast<char>(byte + 32) : c;
+        std::string buffer(19, c);
+        zorvane::lowercase_in_place(std::span(buffer.data(), 18));
+        EXPECT_EQ(buffer, std::string(18, expected) + c) << byte;
     }
 }
 

@@ -19,8 +19,9 @@ using ResultBuffer = std::span<char, RESULT_CAPACITY + 1>;
 // Evaluates one zero-terminated command of Windows-1252 text and writes one
 // zero-terminated line into `result`: a formula's result, an error line that
 // begins "Error: ", or an empty line for an empty command. A null command is
-// an empty command. Pure and reentrant: it reads nothing but its arguments.
-void evaluate_command(const char* command, ResultBuffer result) noexcept;
+// an empty command. Returns the line's length. Pure and reentrant: it reads
+// nothing but its arguments.
+std::size_t evaluate_command(const char* command, ResultBuffer result) noexcept;
 
 // The value of a token in plain decimal notation: an optional sign, digits
 // with an optional point and fraction (or a point and digits), an optional
@@ -28,8 +29,8 @@ void evaluate_command(const char* command, ResultBuffer result) noexcept;
 // number. A value too small for a double reads as zero, as it does in C.
 std::optional<double> parse_number(std::string_view token) noexcept;
 
-// Lower-cases A..Z of a zero-terminated text; every other byte stays as it is,
-// whatever the host's locale.
-void lowercase_in_place(char* text) noexcept;
+// Lower-cases A..Z of a text; every other byte stays as it is, whatever the
+// host's locale.
+void lowercase_in_place(std::span<char> text) noexcept;
 
 }  // namespace zorvane

@@ -34,9 +34,12 @@ private:
 class LineWriter {
 public:
     explicit LineWriter(ResultBuffer out) : out_(out) {}
-    ~LineWriter() { out_[length_] = '\0'; }
-    LineWriter(const LineWriter&) = delete;
-    LineWriter& operator=(const LineWriter&) = delete;
+
+    // Terminates the line; its length.
+    std::size_t finish() {
+        out_[length_] = '\0';
+        return length_;
+    }
 
     void append(std::string_view text) {
         std::memcpy(out_.data() + length_, text.data(), text.size());
@@ -75,47 +78,50 @@ private:
     std::size_t length_ = 0;
 };
 
-void write_unknown_formula(ResultBuffer result, std::string_view name) {
+std::size_t write_unknown_formula(ResultBuffer result, std::string_view name) {
     constexpr std::string_view tail = "' or insufficient parameters";
     LineWriter line(result);
     line.append("Error: Unknown formula '");
     line.append_echo(name, tail.size(), true);
     line.append(tail);
+    return line.finish();
 }
 
-void write_invalid_number(ResultBuffer result, std::string_view token) {
+std::size_t write_invalid_number(ResultBuffer result, std::string_view token) {
     LineWriter line(result);
     line.append("Error: Invalid number '");
     line.append_echo(token, 1, false);
     line.append("'");
+    return line.finish();
 }
 
-void write_result(ResultBuffer result, const Formula& formula, double value) {
+std::size_t write_result(ResultBuffer result, const Formula& formula, double value) {
     LineWriter line(result);
     line.append(formula.label);
     line.append_value(value, formula.unit.size());
     line.append(formula.unit);
+    return line.finish();
+}
+
+std::size_t write_empty(ResultBuffer result) {
+    result[0] = '\0';
+    return 0;
 }
 
 }  // namespace
 
-void evaluate_command(const char* command, ResultBuffer result) noexcept {
-    if (command == nullptr) {
-        result[0] = '\0';
-        return;
-    }
+std::size_t evaluate_command(const char* command, ResultBuffer result) noexcept {
+    if (command == nullptr) return write_empty(result);
     const std::size_t length = strnlen(command, COMMAND_CAPACITY + 1);
     if (length > COMMAND_CAPACITY) {
-        LineWriter(result).append("Error: Command longer than 255 characters");
-        return;
+        LineWriter line(result);
+        line.append("Error: Command longer than 255 characters");
+        return line.finish();
     }
 
     Tokenizer tokens(std::string_view(command, length));
     const std::string_view name = tokens.next();
-    if (name.empty()) {
-        result[0] = '\0';
-        return;
-    }
+    if (name.empty()) return write_empty(result);
 
     // Values are read before the name is looked up, so an invalid number is
     // reported even for an unknown name. Tokens after the fourth value are
@@ -125,25 +131,22 @@ void evaluate_command(const char* command, ResultBuffer result) noexcept {
     for (std::string_view token = tokens.next(); !token.empty() && count < MAX_VALUES;
          token = tokens.next()) {
         const std::optional<double> value = parse_number(token);
-        if (!value) {
-            write_invalid_number(result, token);
-            return;
-        }
+        if (!value) return write_invalid_number(result, token);
         values[static_cast<std::size_t>(count++)] = *value;
     }
 
     const Formula* formula = nullptr;
     if (name.size() <= NAME_CAPACITY) {
-        std::array<char, NAME_CAPACITY + 1> lowered{};
+        // Whole words, so that the lower-casing works a word at a time; the
+        // bytes past the name are lower-cased too and then ignored.
+        constexpr std::size_t WORD = 8;
+        alignas(WORD) std::array<char, (NAME_CAPACITY + WORD) / WORD * WORD> lowered{};
         std::memcpy(lowered.data(), name.data(), name.size());
-        lowercase_in_place(lowered.data());
+        lowercase_in_place(std::span(lowered.data(), (name.size() + WORD - 1) / WORD * WORD));
         formula = find_formula(std::string_view(lowered.data(), name.size()), count);
     }
-    if (formula == nullptr) {
-        write_unknown_formula(result, name);
-        return;
-    }
-    write_result(result, *formula, formula->evaluate(values));
+    if (formula == nullptr) return write_unknown_formula(result, name);
+    return write_result(result, *formula, formula->evaluate(values));
 }
 
 }  // namespace zorvane

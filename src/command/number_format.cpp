@@ -52,13 +52,28 @@ std::uint64_t scaled_by_million(std::uint64_t exponent_bits, std::uint64_t fract
     return quotient + (round_up ? 1 : 0);
 }
 
-// The decimal digits of `n`, most significant first, into `digits`; their count.
+// "00" to "99", so that digits are written two at a time.
+constexpr char DIGIT_PAIRS[] =
+    "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+    "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+    "8081828384858687888990919293949596979899";
+
+void write_pair(char* at, std::uint64_t pair) { std::memcpy(at, DIGIT_PAIRS + 2 * pair, 2); }
+
+// The decimal digits of `n`, right-aligned in `digits`; their count.
 int decimal_digits(std::uint64_t n, char (&digits)[20]) {
     int count = 0;
-    do {
-        digits[19 - count++] = static_cast<char>('0' + n % 10);
-        n /= 10;
-    } while (n != 0);
+    while (n >= 100) {
+        count += 2;
+        write_pair(digits + 20 - count, n % 100);
+        n /= 100;
+    }
+    if (n >= 10) {
+        count += 2;
+        write_pair(digits + 20 - count, n);
+    } else {
+        digits[19 - count++] = static_cast<char>('0' + n);
+    }
     return count;
 }
 
@@ -83,11 +98,10 @@ char* format_fixed6(double value, char* first, char* last) noexcept {
     std::memcpy(out, digits + 20 - whole_count, static_cast<std::size_t>(whole_count));
     out += whole_count;
     *out++ = '.';
-    std::uint64_t fraction = scaled % MILLION;
-    for (int i = 5; i >= 0; --i) {
-        out[i] = static_cast<char>('0' + fraction % 10);
-        fraction /= 10;
-    }
+    const std::uint64_t fraction = scaled % MILLION;
+    write_pair(out, fraction / 10000);
+    write_pair(out + 2, fraction / 100 % 100);
+    write_pair(out + 4, fraction % 100);
     return out + 6;
 }
 

@@ -27,58 +27,67 @@ constexpr bool is_digit(char c) { return c >= '0' && c <= '9'; }
 struct Scan {
     bool valid = false;
     bool negative = false;
-    std::uint64_t significand = 0;  // the first significant digits
-    int significant_digits = 0;     // all of them, leading zeros excluded
-    long long exponent = 0;         // of the last gathered digit; saturated
+    std::uint64_t significand = 0;  // the significant digits, when there are at most 19
+    int significant_digits = 0;     // leading zeros excluded
+    long long exponent = 0;         // of the last significant digit; saturated
     std::size_t number_start = 0;   // where from_chars may start (after a '+')
 };
 
+// Gathers a run of digits into `significand`; where it stopped. Past 19
+// digits the significand is meaningless, and the count says so.
+const char* gather_digits(const char* at, const char* end, std::uint64_t& significand) {
+    for (; at != end && is_digit(*at); ++at) {
+        significand = significand * 10 + static_cast<std::uint64_t>(*at - '0');
+    }
+    return at;
+}
+
+const char* skip_zeros(const char* at, const char* end) {
+    while (at != end && *at == '0') ++at;
+    return at;
+}
+
 Scan scan(std::string_view token) {
     Scan result;
-    std::size_t at = 0;
-    const std::size_t size = token.size();
-    if (at < size && (token[at] == '+' || token[at] == '-')) {
-        result.negative = token[at] == '-';
-        result.number_start = token[at] == '-' ? 0 : 1;
+    const char* at = token.data();
+    const char* const end = at + token.size();
+    if (at != end && (*at == '+' || *at == '-')) {
+        result.negative = *at == '-';
+        result.number_start = *at == '-' ? 0 : 1;
         ++at;
     }
-    int digits = 0;
-    long long dropped = 0;  // digits not gathered, which scale the value
-    auto take = [&](char c, bool after_point) {
-        ++digits;
-        if (result.significant_digits == 0 && c == '0') {
-            if (after_point) --result.exponent;
-            return;
-        }
-        if (result.significant_digits < MAX_FAST_DIGITS) {
-            result.significand = result.significand * 10 + static_cast<std::uint64_t>(c - '0');
-            if (after_point) --result.exponent;
-        } else if (!after_point) {
-            ++dropped;
-        }
-        ++result.significant_digits;
-    };
-    for (; at < size && is_digit(token[at]); ++at) take(token[at], false);
-    if (at < size && token[at] == '.') {
-        for (++at; at < size && is_digit(token[at]); ++at) take(token[at], true);
+    const char* const whole_start = at;
+    const char* const whole_significant = skip_zeros(at, end);
+    at = gather_digits(whole_significant, end, result.significand);
+    const auto whole_digits = at - whole_start;
+    result.significant_digits = static_cast<int>(at - whole_significant);
+    std::ptrdiff_t fraction_digits = 0;
+    if (at != end && *at == '.') {
+        const char* const fraction_start = ++at;
+        // Zeros right after the point lead only while no digit came before.
+        const char* const fraction_significant =
+            result.significant_digits == 0 ? skip_zeros(at, end) : at;
+        at = gather_digits(fraction_significant, end, result.significand);
+        fraction_digits = at - fraction_start;
+        result.significant_digits += static_cast<int>(at - fraction_significant);
+        result.exponent = -fraction_digits;
     }
-    if (digits == 0) return result;
-    if (at < size && (token[at] == 'e' || token[at] == 'E')) {
+    if (whole_digits + fraction_digits == 0) return result;
+    if (at != end && (*at == 'e' || *at == 'E')) {
         ++at;
         bool negative_exponent = false;
-        if (at < size && (token[at] == '+' || token[at] == '-')) {
-            negative_exponent = token[at] == '-';
+        if (at != end && (*at == '+' || *at == '-')) {
+            negative_exponent = *at == '-';
             ++at;
         }
-        if (at == size || !is_digit(token[at])) return result;
+        if (at == end || !is_digit(*at)) return result;
         long long exponent = 0;
-        for (; at < size && is_digit(token[at]); ++at) {
-            if (exponent < EXPONENT_SATURATION) exponent = exponent * 10 + (token[at] - '0');
+        for (; at != end && is_digit(*at); ++at) {
+            if (exponent < EXPONENT_SATURATION) exponent = exponent * 10 + (*at - '0');
         }
         result.exponent += negative_exponent ? -exponent : exponent;
     }
-    result.exponent += dropped;
-    result.valid = at == size;
+    result.valid = at == end;
     return result;
 }
 
@@ -88,7 +97,7 @@ std::optional<double> parse_number(std::string_view token) noexcept {
     const Scan number = scan(token);
     if (!number.valid) return std::nullopt;
 
-    if (number.significand == 0) return number.negative ? -0.0 : 0.0;
+    if (number.significant_digits == 0) return number.negative ? -0.0 : 0.0;
     if (number.significant_digits <= MAX_FAST_DIGITS && number.significand <= MAX_EXACT_INTEGER &&
         number.exponent >= -22 && number.exponent <= 22) {
         const auto significand = static_cast<double>(number.significand);
@@ -106,9 +115,7 @@ std::optional<double> parse_number(std::string_view token) noexcept {
         // The exponent of the leading significant digit tells overflow from
         // underflow: a value too large is not a number, one too small reads
         // as zero, as it does in C.
-        const int gathered =
-            number.significant_digits < MAX_FAST_DIGITS ? number.significant_digits : MAX_FAST_DIGITS;
-        const long long leading = number.exponent + gathered - 1;
+        const long long leading = number.exponent + number.significant_digits - 1;
         if (leading > 0) return std::nullopt;
         return number.negative ? -0.0 : 0.0;
     }
@@ -116,10 +123,5 @@ std::optional<double> parse_number(std::string_view token) noexcept {
     return value;
 }
 
-void lowercase_in_place(char* text) noexcept {
-    for (; *text != '\0'; ++text) {
-        if (*text >= 'A' && *text <= 'Z') *text = static_cast<char>(*text - 'A' + 'a');
-    }
-}
 
 }  // namespace zorvane

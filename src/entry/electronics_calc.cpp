@@ -41,7 +41,7 @@ void narrow_command(const wchar_t* command, CommandBuffer& narrow) {
     }
 }
 
-void widen_result() {
+void widen_result(std::size_t /*length*/) {
     wide_result_line[0] = L'\0';
     if (MultiByteToWideChar(CP_ACP, 0, result_line.data(), -1, wide_result_line.data(),
                             static_cast<int>(wide_result_line.size())) == 0) {
@@ -55,13 +55,15 @@ void narrow_command(const char16_t* command, CommandBuffer& narrow) {
     zorvane::narrow_from_wide(command, narrow);
 }
 
-void widen_result() { zorvane::wide_from_narrow(result_line.data(), wide_result_line); }
+void widen_result(std::size_t length) { zorvane::widen_line(result_line, length, wide_result_line); }
 
 #endif
 
 // "/help", in any case and with any spaces around it, writes the reference
 // file into the current directory; the line reports the outcome.
 bool is_reference_request(const char* command) {
+    while (*command == ' ') ++command;
+    if (*command != '/') return false;
     std::string_view text(command);
     const std::size_t first = text.find_first_not_of(' ');
     if (first == std::string_view::npos) return false;
@@ -75,26 +77,28 @@ bool is_reference_request(const char* command) {
     return true;
 }
 
-void write_line(std::string_view line) {
-    line.copy(result_line.data(), result_line.size() - 1);
-    result_line[line.size()] = '\0';
+std::size_t write_line(std::string_view line) {
+    const std::size_t length = line.copy(result_line.data(), result_line.size() - 1);
+    result_line[length] = '\0';
+    return length;
 }
 
 }  // namespace
 
 extern "C" ZORVANE_API const ZorvaneChar* ElectronicsCalc(const ZorvaneChar* command) {
+    std::size_t length = 0;
     if (command == nullptr) {
-        result_line[0] = '\0';
+        length = write_line("");
     } else {
         CommandBuffer narrow;
         narrow_command(command, narrow);
         if (is_reference_request(narrow.data())) {
-            write_line(zorvane::save_formula_reference(nullptr) ? zorvane::REFERENCE_CREATED
-                                                                : zorvane::REFERENCE_FAILED);
+            length = write_line(zorvane::save_formula_reference(nullptr) ? zorvane::REFERENCE_CREATED
+                                                                         : zorvane::REFERENCE_FAILED);
         } else {
-            zorvane::evaluate_command(narrow.data(), result_line);
+            length = zorvane::evaluate_command(narrow.data(), result_line);
         }
     }
-    widen_result();
+    widen_result(length);
     return wide_result_line.data();
 }

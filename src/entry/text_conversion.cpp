@@ -3,6 +3,10 @@
 #include <array>
 #include <cstdint>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace zorvane {
 namespace {
 
@@ -25,6 +29,17 @@ char narrow_outside_latin1(char16_t unit) {
     return DEFAULT_CHARACTER;
 }
 
+// Every byte of the code page as UTF-16.
+constexpr std::array<char16_t, 256> build_widening_table() {
+    std::array<char16_t, 256> table{};
+    for (std::size_t byte = 0; byte < table.size(); ++byte) {
+        table[byte] = byte >= 0x80 && byte < 0xA0 ? HIGH_CONTROL_RANGE[byte - 0x80]
+                                                  : static_cast<char16_t>(byte);
+    }
+    return table;
+}
+constexpr std::array<char16_t, 256> WIDENING_TABLE = build_widening_table();
+
 constexpr bool is_high_surrogate(char16_t unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
 constexpr bool is_low_surrogate(char16_t unit) { return unit >= 0xDC00 && unit <= 0xDFFF; }
 
@@ -33,7 +48,20 @@ constexpr bool is_low_surrogate(char16_t unit) { return unit >= 0xDC00 && unit <
 void narrow_from_wide(const char16_t* wide, std::span<char> narrow) noexcept {
     char* out = narrow.data();
     char* const limit = out + narrow.size() - 1;
-    for (; out != limit; ++out) {
+    while (out != limit) {
+        // Commands are mostly ASCII: copy runs of it with one test a unit,
+        // four units a round while the buffer has room for them.
+        constexpr auto is_ascii = [](char16_t unit) { return unit - 1u < 0x7Fu; };
+        while (limit - out >= 4 && is_ascii(wide[0]) && is_ascii(wide[1]) && is_ascii(wide[2]) &&
+               is_ascii(wide[3])) {
+            out[0] = static_cast<char>(wide[0]);
+            out[1] = static_cast<char>(wide[1]);
+            out[2] = static_cast<char>(wide[2]);
+            out[3] = static_cast<char>(wide[3]);
+            out += 4;
+            wide += 4;
+        }
+        if (out == limit) break;
         const char16_t unit = *wide++;
         if (unit < 0x80) {  // ASCII, the terminator included
             *out = static_cast<char>(unit);
@@ -46,6 +74,7 @@ void narrow_from_wide(const char16_t* wide, std::span<char> narrow) noexcept {
             if (is_high_surrogate(unit) && is_low_surrogate(*wide)) ++wide;
             *out = narrow_outside_latin1(unit);
         }
+        ++out;
     }
     *out = '\0';
 }
@@ -53,12 +82,39 @@ void narrow_from_wide(const char16_t* wide, std::span<char> narrow) noexcept {
 void wide_from_narrow(const char* narrow, std::span<char16_t> wide) noexcept {
     char16_t* out = wide.data();
     char16_t* const limit = out + wide.size() - 1;
-    for (; out != limit; ++out, ++narrow) {
-        const auto byte = static_cast<std::uint8_t>(*narrow);
-        if (byte == 0) break;
-        *out = byte >= 0x80 && byte < 0xA0 ? HIGH_CONTROL_RANGE[byte - 0x80u] : byte;
+    for (; out != limit && *narrow != '\0'; ++out, ++narrow) {
+        *out = WIDENING_TABLE[static_cast<std::uint8_t>(*narrow)];
     }
     *out = u'\0';
+}
+
+void widen_line(const LineBuffer& narrow, std::size_t length, WideLineBuffer& wide) noexcept {
+#if defined(__SSE2__)
+    // Sixteen bytes a round; the buffers hold whole rounds, so the bytes read
+    // and the units written past the line stay inside them.
+    static_assert(sizeof(LineBuffer) % 16 == 0 && std::tuple_size_v<WideLineBuffer> % 16 == 0);
+    const __m128i zero = _mm_setzero_si128();
+    for (std::size_t at = 0; at < length; at += 16) {
+        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(narrow.data() + at));
+        // Bytes 0x80..0x9F need the table; all others widen by zero extension.
+        const __m128i high_control =
+            _mm_cmpeq_epi8(_mm_and_si128(bytes, _mm_set1_epi8(static_cast<char>(0xE0))),
+                           _mm_set1_epi8(static_cast<char>(0x80)));
+        if (_mm_movemask_epi8(high_control) != 0) {
+            for (std::size_t i = at; i < at + 16; ++i) {
+                wide[i] = WIDENING_TABLE[static_cast<std::uint8_t>(narrow[i])];
+            }
+            continue;
+        }
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(wide.data() + at), _mm_unpacklo_epi8(bytes, zero));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(wide.data() + at + 8),
+                         _mm_unpackhi_epi8(bytes, zero));
+    }
+    wide[length] = u'\0';
+#else
+    (void)length;
+    wide_from_narrow(narrow.data(), wide);
+#endif
 }
 
 }  // namespace zorvane

@@ -2,6 +2,7 @@
 // Windows-1252 text, for platforms without the Windows code-page functions.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <span>
 
@@ -16,8 +17,16 @@ namespace zorvane {
 void narrow_from_wide(const char16_t* wide, std::span<char> narrow) noexcept;
 
 // Converts zero-terminated Windows-1252 text into zero-terminated UTF-16 in
-// `wide`, one code unit per byte. `wide` must hold strlen(narrow) + 1 units;
-// a longer text is cut to fit.
+// `wide`, one code unit per byte. A text longer than wide.size() - 1 is cut
+// to fit.
 void wide_from_narrow(const char* narrow, std::span<char16_t> wide) noexcept;
+
+// Result lines: 79 characters and a terminator.
+using LineBuffer = std::array<char, 80>;
+using WideLineBuffer = std::array<char16_t, 80>;
+
+// As wide_from_narrow for a line of `length` characters (at most 79),
+// sixteen at a time where the processor allows.
+void widen_line(const LineBuffer& narrow, std::size_t length, WideLineBuffer& wide) noexcept;
 
 }  // namespace zorvane
