@@ -29,6 +29,14 @@ std::size_t evaluate_command(const char* command, ResultBuffer result) noexcept;
 // number. A value too small for a double reads as zero, as it does in C.
 std::optional<double> parse_number(std::string_view token) noexcept;
 
+// One token read from `first`: it ends at the next space or at `last`.
+// `value` is empty when the token is not a number as parse_number defines it.
+struct NumberToken {
+    std::optional<double> value;
+    const char* end;
+};
+NumberToken read_number(const char* first, const char* last) noexcept;
+
 // Lower-cases A..Z of a text; every other byte stays as it is, whatever the
 // host's locale.
 void lowercase_in_place(std::span<char> text) noexcept;

@@ -15,17 +15,38 @@ class Tokenizer {
 public:
     explicit Tokenizer(std::string_view text) : at_(text.data()), end_(text.data() + text.size()) {}
 
+    // Skips spaces; false when no token is left.
+    bool skip_spaces() {
+        while (at_ != end_ && *at_ == ' ') ++at_;
+        return at_ != end_;
+    }
+
+    // Reads the next token as a number; the token itself is skipped either way.
+    NumberToken next_number() {
+        const NumberToken number = read_number(at_, end_);
+        token_start_ = at_;
+        at_ = number.end;
+        return number;
+    }
+
+    // The token last read as a number.
+    std::string_view last_token() const {
+        return {token_start_, static_cast<std::size_t>(at_ - token_start_)};
+    }
+
     // The next token, or an empty view when none is left.
     std::string_view next() {
-        while (at_ != end_ && *at_ == ' ') ++at_;
+        skip_spaces();
         const char* start = at_;
-        while (at_ != end_ && *at_ != ' ') ++at_;
+        const void* space = std::memchr(at_, ' ', static_cast<std::size_t>(end_ - at_));
+        at_ = space == nullptr ? end_ : static_cast<const char*>(space);
         return {start, static_cast<std::size_t>(at_ - start)};
     }
 
 private:
     const char* at_;
     const char* end_;
+    const char* token_start_ = nullptr;
 };
 
 // Builds a line of at most RESULT_CAPACITY characters in the result buffer.
@@ -128,11 +149,10 @@ std::size_t evaluate_command(const char* command, ResultBuffer result) noexcept 
     // never read.
     Values values{};
     int count = 0;
-    for (std::string_view token = tokens.next(); !token.empty() && count < MAX_VALUES;
-         token = tokens.next()) {
-        const std::optional<double> value = parse_number(token);
-        if (!value) return write_invalid_number(result, token);
-        values[static_cast<std::size_t>(count++)] = *value;
+    while (count < MAX_VALUES && tokens.skip_spaces()) {
+        const NumberToken number = tokens.next_number();
+        if (!number.value) return write_invalid_number(result, tokens.last_token());
+        values[static_cast<std::size_t>(count++)] = *number.value;
     }
 
     const Formula* formula = nullptr;

@@ -60,21 +60,23 @@ constexpr char DIGIT_PAIRS[] =
 
 void write_pair(char* at, std::uint64_t pair) { std::memcpy(at, DIGIT_PAIRS + 2 * pair, 2); }
 
-// The decimal digits of `n`, right-aligned in `digits`; their count.
-int decimal_digits(std::uint64_t n, char (&digits)[20]) {
-    int count = 0;
-    while (n >= 100) {
-        count += 2;
-        write_pair(digits + 20 - count, n % 100);
-        n /= 100;
+int digit_count(std::uint64_t n) {
+    int count = 1;
+    for (; n >= 10; n /= 10) ++count;
+    return count;
+}
+
+// Writes the `count` decimal digits of `n` ending just before `end`.
+void write_digits(std::uint64_t n, char* end) {
+    for (; n >= 100; n /= 100) {
+        end -= 2;
+        write_pair(end, n % 100);
     }
     if (n >= 10) {
-        count += 2;
-        write_pair(digits + 20 - count, n);
+        write_pair(end - 2, n);
     } else {
-        digits[19 - count++] = static_cast<char>('0' + n);
+        end[-1] = static_cast<char>('0' + n);
     }
-    return count;
 }
 
 }  // namespace
@@ -89,14 +91,14 @@ char* format_fixed6(double value, char* first, char* last) noexcept {
         scaled_by_million(exponent_bits, bits & ((std::uint64_t{1} << MANTISSA_BITS) - 1));
     const bool negative = (bits >> 63) != 0;
 
-    char digits[20];
-    const int whole_count = decimal_digits(scaled / MILLION, digits);
+    const std::uint64_t whole = scaled / MILLION;
+    const int whole_count = digit_count(whole);
     const std::ptrdiff_t length = (negative ? 1 : 0) + whole_count + 7;
     if (last - first < length) return nullptr;
     char* out = first;
     if (negative) *out++ = '-';
-    std::memcpy(out, digits + 20 - whole_count, static_cast<std::size_t>(whole_count));
     out += whole_count;
+    write_digits(whole, out);
     *out++ = '.';
     const std::uint64_t fraction = scaled % MILLION;
     write_pair(out, fraction / 10000);

@@ -30,7 +30,8 @@ struct Scan {
     std::uint64_t significand = 0;  // the significant digits, when there are at most 19
     int significant_digits = 0;     // leading zeros excluded
     long long exponent = 0;         // of the last significant digit; saturated
-    std::size_t number_start = 0;   // where from_chars may start (after a '+')
+    const char* number_start = nullptr;  // where from_chars may start (after a '+')
+    const char* end = nullptr;           // the end of the token: a space or `last`
 };
 
 // Gathers a run of digits into `significand`; where it stopped. Past 19
@@ -47,13 +48,13 @@ const char* skip_zeros(const char* at, const char* end) {
     return at;
 }
 
-Scan scan(std::string_view token) {
+// Scans one token, which ends at the next space or at `end`.
+Scan scan(const char* at, const char* const end) {
     Scan result;
-    const char* at = token.data();
-    const char* const end = at + token.size();
+    result.number_start = at;
     if (at != end && (*at == '+' || *at == '-')) {
         result.negative = *at == '-';
-        result.number_start = *at == '-' ? 0 : 1;
+        if (*at == '+') ++result.number_start;
         ++at;
     }
     const char* const whole_start = at;
@@ -72,31 +73,29 @@ Scan scan(std::string_view token) {
         result.significant_digits += static_cast<int>(at - fraction_significant);
         result.exponent = -fraction_digits;
     }
-    if (whole_digits + fraction_digits == 0) return result;
-    if (at != end && (*at == 'e' || *at == 'E')) {
+    bool valid = whole_digits + fraction_digits != 0;
+    if (valid && at != end && (*at == 'e' || *at == 'E')) {
         ++at;
         bool negative_exponent = false;
         if (at != end && (*at == '+' || *at == '-')) {
             negative_exponent = *at == '-';
             ++at;
         }
-        if (at == end || !is_digit(*at)) return result;
+        valid = at != end && is_digit(*at);
         long long exponent = 0;
         for (; at != end && is_digit(*at); ++at) {
             if (exponent < EXPONENT_SATURATION) exponent = exponent * 10 + (*at - '0');
         }
         result.exponent += negative_exponent ? -exponent : exponent;
     }
-    result.valid = at == end;
+    result.valid = valid && (at == end || *at == ' ');
+    while (at != end && *at != ' ') ++at;
+    result.end = at;
     return result;
 }
 
-}  // namespace
-
-std::optional<double> parse_number(std::string_view token) noexcept {
-    const Scan number = scan(token);
-    if (!number.valid) return std::nullopt;
-
+// The value of a well-formed number.
+std::optional<double> value_of(const Scan& number) {
     if (number.significant_digits == 0) return number.negative ? -0.0 : 0.0;
     if (number.significant_digits <= MAX_FAST_DIGITS && number.significand <= MAX_EXACT_INTEGER &&
         number.exponent >= -22 && number.exponent <= 22) {
@@ -108,9 +107,7 @@ std::optional<double> parse_number(std::string_view token) noexcept {
     }
 
     double value = 0.0;
-    const char* first = token.data() + number.number_start;
-    const char* last = token.data() + token.size();
-    const auto [end, error] = std::from_chars(first, last, value);
+    const auto [end, error] = std::from_chars(number.number_start, number.end, value);
     if (error == std::errc::result_out_of_range) {
         // The exponent of the leading significant digit tells overflow from
         // underflow: a value too large is not a number, one too small reads
@@ -119,9 +116,21 @@ std::optional<double> parse_number(std::string_view token) noexcept {
         if (leading > 0) return std::nullopt;
         return number.negative ? -0.0 : 0.0;
     }
-    if (error != std::errc{} || end != last) return std::nullopt;
+    if (error != std::errc{} || end != number.end) return std::nullopt;
     return value;
 }
 
+}  // namespace
+
+std::optional<double> parse_number(std::string_view token) noexcept {
+    const char* const last = token.data() + token.size();
+    const NumberToken number = read_number(token.data(), last);
+    return number.end == last ? number.value : std::nullopt;
+}
+
+NumberToken read_number(const char* first, const char* last) noexcept {
+    const Scan number = scan(first, last);
+    return {number.valid ? value_of(number) : std::nullopt, number.end};
+}
 
 }  // namespace zorvane
