@@ -23,6 +23,9 @@ using ResultBuffer = std::span<char, RESULT_CAPACITY + 1>;
 // nothing but its arguments.
 std::size_t evaluate_command(const char* command, ResultBuffer result) noexcept;
 
+// As above, for a command whose length is known; it need not be terminated.
+std::size_t evaluate_command(std::string_view command, ResultBuffer result) noexcept;
+
 // The value of a token in plain decimal notation: an optional sign, digits
 // with an optional point and fraction (or a point and digits), an optional
 // exponent. Anything else, and a value beyond the range of a double, is not a

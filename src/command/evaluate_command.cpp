@@ -133,14 +133,18 @@ std::size_t write_empty(ResultBuffer result) {
 
 std::size_t evaluate_command(const char* command, ResultBuffer result) noexcept {
     if (command == nullptr) return write_empty(result);
-    const std::size_t length = strnlen(command, COMMAND_CAPACITY + 1);
-    if (length > COMMAND_CAPACITY) {
+    return evaluate_command(std::string_view(command, strnlen(command, COMMAND_CAPACITY + 1)),
+                            result);
+}
+
+std::size_t evaluate_command(std::string_view command, ResultBuffer result) noexcept {
+    if (command.size() > COMMAND_CAPACITY) {
         LineWriter line(result);
         line.append("Error: Command longer than 255 characters");
         return line.finish();
     }
 
-    Tokenizer tokens(std::string_view(command, length));
+    Tokenizer tokens(command);
     const std::string_view name = tokens.next();
     if (name.empty()) return write_empty(result);
 

@@ -25,20 +25,22 @@ using CommandBuffer = std::array<char, zorvane::COMMAND_CAPACITY + 2>;
 
 #if defined(_WIN32)
 
-void narrow_command(const wchar_t* command, CommandBuffer& narrow) {
+std::size_t narrow_command(const wchar_t* command, CommandBuffer& narrow) {
     narrow[0] = '\0';
     const int needed = WideCharToMultiByte(CP_ACP, 0, command, -1, nullptr, 0, nullptr, nullptr);
-    if (needed <= 0) return;
+    if (needed <= 0) return 0;
     if (static_cast<std::size_t>(needed) > narrow.size()) {
-        // Too long to accept: any text of the full length is refused alike.
-        narrow.fill('x');
+        // Too long to accept: the length alone decides, so the text is not converted.
+        narrow.fill(' ');
         narrow.back() = '\0';
-        return;
+        return narrow.size() - 1;
     }
     if (WideCharToMultiByte(CP_ACP, 0, command, -1, narrow.data(), static_cast<int>(narrow.size()),
                             nullptr, nullptr) == 0) {
         narrow[0] = '\0';
+        return 0;
     }
+    return static_cast<std::size_t>(needed) - 1;
 }
 
 void widen_result(std::size_t /*length*/) {
@@ -51,8 +53,8 @@ void widen_result(std::size_t /*length*/) {
 
 #else
 
-void narrow_command(const char16_t* command, CommandBuffer& narrow) {
-    zorvane::narrow_from_wide(command, narrow);
+std::size_t narrow_command(const char16_t* command, CommandBuffer& narrow) {
+    return zorvane::narrow_from_wide(command, narrow);
 }
 
 void widen_result(std::size_t length) { zorvane::widen_line(result_line, length, wide_result_line); }
@@ -91,12 +93,13 @@ extern "C" ZORVANE_API const ZorvaneChar* ElectronicsCalc(const ZorvaneChar* com
         length = write_line("");
     } else {
         CommandBuffer narrow;
-        narrow_command(command, narrow);
+        const std::size_t narrow_length = narrow_command(command, narrow);
         if (is_reference_request(narrow.data())) {
             length = write_line(zorvane::save_formula_reference(nullptr) ? zorvane::REFERENCE_CREATED
                                                                          : zorvane::REFERENCE_FAILED);
         } else {
-            length = zorvane::evaluate_command(narrow.data(), result_line);
+            length = zorvane::evaluate_command(std::string_view(narrow.data(), narrow_length),
+                                               result_line);
         }
     }
     widen_result(length);

@@ -45,7 +45,7 @@ constexpr bool is_low_surrogate(char16_t unit) { return unit >= 0xDC00 && unit <
 
 }  // namespace
 
-void narrow_from_wide(const char16_t* wide, std::span<char> narrow) noexcept {
+std::size_t narrow_from_wide(const char16_t* wide, std::span<char> narrow) noexcept {
     char* out = narrow.data();
     char* const limit = out + narrow.size() - 1;
     while (out != limit) {
@@ -65,7 +65,7 @@ void narrow_from_wide(const char16_t* wide, std::span<char> narrow) noexcept {
         const char16_t unit = *wide++;
         if (unit < 0x80) {  // ASCII, the terminator included
             *out = static_cast<char>(unit);
-            if (unit == u'\0') return;
+            if (unit == u'\0') return static_cast<std::size_t>(out - narrow.data());
         } else if (unit >= 0xA0 && unit <= 0xFF) {
             *out = static_cast<char>(unit);
         } else if (unit < 0x100) {
@@ -77,6 +77,7 @@ void narrow_from_wide(const char16_t* wide, std::span<char> narrow) noexcept {
         ++out;
     }
     *out = '\0';
+    return static_cast<std::size_t>(out - narrow.data());
 }
 
 void wide_from_narrow(const char* narrow, std::span<char16_t> wide) noexcept {

@@ -13,8 +13,9 @@ namespace zorvane {
 // '?' (a surrogate pair is one character; a lone surrogate is one '?').
 // Stops when `narrow` is full, so a text longer than narrow.size() - 1
 // characters comes out cut at exactly narrow.size() - 1 characters; the
-// caller sizes the buffer one larger than it accepts to see that.
-void narrow_from_wide(const char16_t* wide, std::span<char> narrow) noexcept;
+// caller sizes the buffer one larger than it accepts to see that. Returns
+// the number of characters written, the terminator excluded.
+std::size_t narrow_from_wide(const char16_t* wide, std::span<char> narrow) noexcept;
 
 // Converts zero-terminated Windows-1252 text into zero-terminated UTF-16 in
 // `wide`, one code unit per byte. A text longer than wide.size() - 1 is cut
