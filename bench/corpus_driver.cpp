@@ -1,6 +1,7 @@
 // Calls ElectronicsCalc once for every line of a corpus file, so that a
 // profiler can count what one call costs. The file is read and converted
 // before the first call; only the calls themselves are measured.
+#include <chrono>
 #include <cstdio>
 #include <fstream>
 #include <string>
@@ -21,10 +22,13 @@ int main(int argc, char** argv) {
         return 2;
     }
     unsigned long checksum = 0;
+    const auto start = std::chrono::steady_clock::now();
     for (const auto& command : commands) {
         const char16_t* line = ElectronicsCalc(command.c_str());
         for (; *line != u'\0'; ++line) checksum = checksum * 31 + *line;
     }
-    std::printf("%zu calls, checksum %lx\n", commands.size(), checksum);
+    const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
+    std::printf("%zu calls, checksum %lx, %.6f s in the calls\n", commands.size(), checksum,
+                elapsed.count());
     return 0;
 }

@@ -18,9 +18,16 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 python3 "$source_dir/bench/make_corpus.py" "$work/corpus.txt" 10000
 driver=$(find "$build_dir" -name corpus_driver -type f -perm -u+x | head -n 1)
-valgrind --tool=callgrind --toggle-collect=ElectronicsCalc --callgrind-out-file="$work/out" \
-    "$driver" "$work/corpus.txt" >"$work/stdout" 2>"$work/stderr"
-calls=$(awk '{print $1}' "$work/stdout")
-total=$(awk '/^summary:/ {print $2}' "$work/out")
-echo "corpus: $calls calls, $total instructions inside ElectronicsCalc"
-awk -v t="$total" -v n="$calls" 'BEGIN { printf "instructions per call: %.0f\n", t / n }'
+# Instructions per call for a file of commands.
+per_call() {
+    valgrind --tool=callgrind --toggle-collect=ElectronicsCalc --callgrind-out-file="$work/out" \
+        "$driver" "$1" >"$work/stdout" 2>"$work/stderr"
+    awk -v calls="$(awk '{print $1}' "$work/stdout")" '/^summary:/ { printf "%.0f", $2 / calls }' "$work/out"
+}
+
+# The first and the last row with the same three values: lookup costs the same.
+for _ in $(seq 1000); do echo "ohms_voltage 25 2 10"; done >"$work/row1.txt"
+for _ in $(seq 1000); do echo "junction_temperature 25 2 10"; done >"$work/row50.txt"
+echo "row 1 (ohms_voltage 25 2 10): $(per_call "$work/row1.txt") instructions per call"
+echo "row 50 (junction_temperature 25 2 10): $(per_call "$work/row50.txt") instructions per call"
+echo "instructions per call: $(per_call "$work/corpus.txt")"

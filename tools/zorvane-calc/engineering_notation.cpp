@@ -19,6 +19,7 @@ bool is_digit(char c) { return c >= '0' && c <= '9'; }
 
 // The expansion of one token, or nothing when it is not number + prefix.
 std::optional<std::string> expand_token(std::string_view token) {
+    if (token.empty() || is_digit(token.back()) || token.back() == '.') return std::nullopt;
     const Prefix* prefix = nullptr;
     for (const Prefix& candidate : PREFIXES) {
         if (token.size() > candidate.symbol.size() && token.ends_with(candidate.symbol)) {
@@ -73,7 +74,11 @@ std::optional<std::string> expand_token(std::string_view token) {
 
 std::string expand_engineering_notation(std::string_view command) {
     std::string out;
-    out.reserve(command.size() + 16);
+    expand_engineering_notation(command, out);
+    return out;
+}
+
+void expand_engineering_notation(std::string_view command, std::string& out) {
     bool seen_name = false;
     std::size_t at = 0;
     while (at < command.size()) {
@@ -89,7 +94,6 @@ std::string expand_engineering_notation(std::string_view command) {
         seen_name = true;
         at = end;
     }
-    return out;
 }
 
 }  // namespace zorvane_calc

@@ -13,5 +13,6 @@ namespace zorvane_calc {
 // reads the same double as if the user had typed the expansion. Other
 // tokens, and the spaces between tokens, are kept as they are.
 std::string expand_engineering_notation(std::string_view command);
+void expand_engineering_notation(std::string_view command, std::string& out);
 
 }  // namespace zorvane_calc

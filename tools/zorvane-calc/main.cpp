@@ -72,17 +72,35 @@ void print_formula_list() {
     }
 }
 
+// The text of one command on its way through the module, kept from line
+// to line so that a batch allocates nothing per line.
+struct Buffers {
+    std::string expanded;
+    std::u16string wide;
+    std::string line;
+};
+
 // Runs one command through the module and writes its line; true when the
 // line is a result rather than an error.
+bool run_command(std::string_view command, const Options& options, Buffers& buffers) {
+    std::string_view text = command;
+    if (options.engineering_notation) {
+        buffers.expanded.clear();
+        zorvane_calc::expand_engineering_notation(command, buffers.expanded);
+        text = buffers.expanded;
+    }
+    buffers.wide.clear();
+    zorvane_calc::append_utf16_from_utf8(text, buffers.wide);
+    buffers.line.clear();
+    zorvane_calc::append_utf8_from_utf16(ElectronicsCalc(buffers.wide.c_str()), buffers.line);
+    buffers.line += '\n';
+    std::fwrite(buffers.line.data(), 1, buffers.line.size(), stdout);
+    return !buffers.line.starts_with("Error: ");
+}
+
 bool run_command(std::string_view command, const Options& options) {
-    const std::string expanded = options.engineering_notation
-                                     ? zorvane_calc::expand_engineering_notation(command)
-                                     : std::string(command);
-    const std::u16string wide = zorvane_calc::utf16_from_utf8(expanded);
-    const std::string line = zorvane_calc::utf8_from_utf16(ElectronicsCalc(wide.c_str()));
-    std::fwrite(line.data(), 1, line.size(), stdout);
-    std::fputc('\n', stdout);
-    return !line.starts_with("Error: ");
+    Buffers buffers;
+    return run_command(command, options, buffers);
 }
 
 std::string_view strip_line_end(std::string_view line) {
@@ -92,13 +110,18 @@ std::string_view strip_line_end(std::string_view line) {
 }
 
 int run_batch(const Options& options) {
+    // Scripts read the output when the batch ends; a person watching a
+    // terminal sees each line as it comes.
+    static char output_buffer[1 << 16];
+    std::setvbuf(stdout, output_buffer, isatty(STDOUT_FILENO) ? _IOLBF : _IOFBF, sizeof output_buffer);
     bool all_results = true;
+    Buffers buffers;
     char* buffer = nullptr;
     std::size_t capacity = 0;
     ssize_t length = 0;
     while ((length = getline(&buffer, &capacity, stdin)) >= 0) {
         const std::string_view line(buffer, static_cast<std::size_t>(length));
-        all_results = run_command(strip_line_end(line), options) && all_results;
+        all_results = run_command(strip_line_end(line), options, buffers) && all_results;
     }
     std::free(buffer);
     return all_results ? EXIT_SUCCESS : EXIT_ERROR_LINE;
