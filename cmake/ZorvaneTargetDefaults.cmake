@@ -2,6 +2,10 @@
 include_guard(GLOBAL)
 include(GNUInstallDirs)
 
+set(ZORVANE_SANITIZE "" CACHE STRING
+    "Sanitizers for every target, as -fsanitize takes them: address,undefined or thread")
+set(ZORVANE_COVERAGE OFF CACHE BOOL "Instrument every target for line and branch coverage")
+
 function(zorvane_target_defaults target)
     target_compile_features(${target} PRIVATE cxx_std_20)
     set_target_properties(${target} PROPERTIES
@@ -17,6 +21,15 @@ function(zorvane_target_defaults target)
             -ffp-contract=off)
         if(ZORVANE_WARNINGS_AS_ERRORS)
             target_compile_options(${target} PRIVATE -Werror)
+        endif()
+        if(ZORVANE_SANITIZE)
+            target_compile_options(${target} PRIVATE
+                -fsanitize=${ZORVANE_SANITIZE} -fno-sanitize-recover=all -fno-omit-frame-pointer)
+            target_link_options(${target} PRIVATE -fsanitize=${ZORVANE_SANITIZE})
+        endif()
+        if(ZORVANE_COVERAGE)
+            target_compile_options(${target} PRIVATE --coverage -O0 -fprofile-update=atomic)
+            target_link_options(${target} PRIVATE --coverage)
         endif()
     elseif(MSVC)
         target_compile_options(${target} PRIVATE /W4 /fp:precise)

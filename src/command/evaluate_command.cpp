@@ -159,7 +159,7 @@ std::size_t evaluate_command(std::string_view command, ResultBuffer result) noex
         values[static_cast<std::size_t>(count++)] = *number.value;
     }
 
-    const Formula* formula = nullptr;
+    const Formula* row = nullptr;
     if (name.size() <= NAME_CAPACITY) {
         // Whole words, so that the lower-casing works a word at a time; the
         // bytes past the name are lower-cased too and then ignored.
@@ -167,10 +167,10 @@ std::size_t evaluate_command(std::string_view command, ResultBuffer result) noex
         alignas(WORD) std::array<char, (NAME_CAPACITY + WORD) / WORD * WORD> lowered{};
         std::memcpy(lowered.data(), name.data(), name.size());
         lowercase_in_place(std::span(lowered.data(), (name.size() + WORD - 1) / WORD * WORD));
-        formula = find_formula(std::string_view(lowered.data(), name.size()), count);
+        row = find_formula(std::string_view(lowered.data(), name.size()), count);
     }
-    if (formula == nullptr) return write_unknown_formula(result, name);
-    return write_result(result, *formula, formula->evaluate(values));
+    if (row == nullptr) return write_unknown_formula(result, name);
+    return write_result(result, *row, row->evaluate(values));
 }
 
 }  // namespace zorvane

@@ -6,11 +6,13 @@
 // which is exact too.
 #include "number_format.h"
 
+#include <algorithm>
 #include <bit>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <string_view>
 #include <system_error>
 
 namespace zorvane {
@@ -24,10 +26,10 @@ constexpr int EXPONENT_BIAS = 1075;  // 1023 + 52: the exponent of the integer m
 // Below 2^43 the six-decimal integer m * 10^6 / 2^-e stays below 2^64.
 constexpr int FAST_PATH_EXPONENT_LIMIT = 1023 + 43;
 
-char* write_not_a_number(char* first, char* last) {
-    if (last - first < 3) return nullptr;
-    std::memcpy(first, "nan", 3);
-    return first + 3;
+char* write_not_a_number(char* first, const char* last) {
+    constexpr std::string_view text = "nan";
+    if (last - first < static_cast<std::ptrdiff_t>(text.size())) return nullptr;
+    return std::copy(text.begin(), text.end(), first);
 }
 
 char* library_format(double value, char* first, char* last, std::chars_format format) {

@@ -2,7 +2,9 @@
 // "?" in a format stands for ohms; "\xB0" is the degree sign of Windows-1252.
 #include "formula_table.h"
 
+#include <algorithm>
 #include <bit>
+#include <iterator>
 #include <cstdint>
 #include <cstring>
 #include <type_traits>
@@ -126,7 +128,7 @@ struct KeywordIndex {
 
 consteval KeywordIndex build_keyword_index() {
     KeywordIndex index{};
-    for (auto& slot : index.slots) slot = EMPTY_SLOT;
+    std::fill(std::begin(index.slots), std::end(index.slots), EMPTY_SLOT);
     for (std::size_t row = 0; row < ROW_COUNT; ++row) {
         std::size_t slot = slot_of(FORMULAS[row].keyword);
         int probe = 1;

@@ -6,7 +6,8 @@ namespace zorvane {
 namespace {
 
 // "?" in "1/2?fC" and "2?fL" is a question mark; \xB2 is the superscript two
-// and \xBD the one half of Windows-1252.
+// and \xBD the one half of Windows-1252 (\x43 is a "C" that would otherwise
+// read as part of the hexadecimal escape before it).
 constexpr std::string_view HELP_SUMMARY[] = {
     "\n=== Electronics Calculator Help ===\n",
     "Usage: <formula_name> <value1> <value2> [value3] ...\n",
@@ -29,7 +30,7 @@ constexpr std::string_view FORMULA_REFERENCE[] = {
     "  power_v2r <voltage> <resistance>        - Power from V\xB2/R (P = V\xB2 / R)\n",
     "  power_i2r <current> <resistance>        - Power from I\xB2*R (P = I\xB2 * R)\n\n",
     "CAPACITOR FORMULAS:\n",
-    "  capacitor_energy <capacitance> <voltage>       - Energy stored (E = \xBD" "CV\xB2)\n",
+    "  capacitor_energy <capacitance> <voltage>       - Energy stored (E = \xBD\x43V\xB2)\n",
     "  capacitor_charge <capacitance> <voltage>       - Charge stored (Q = CV)\n",
     "  capacitor_reactance <frequency> <capacitance>  - Reactance (Xc = 1/2?fC)\n",
     "  capacitor_time_constant_rc <resistance> <capacitance> - RC time constant\n",
@@ -103,15 +104,15 @@ std::span<const std::string_view> formula_reference_texts() noexcept { return FO
 
 void print_help_summary() {
     for (const std::string_view text : HELP_SUMMARY) {
-        std::fwrite(text.data(), 1, text.size(), stdout);
+        (void)std::fwrite(text.data(), 1, text.size(), stdout);
     }
 }
 
 void write_formula_reference() {
     const std::string_view outcome =
         save_formula_reference(nullptr) ? REFERENCE_CREATED : REFERENCE_FAILED;
-    std::fwrite(outcome.data(), 1, outcome.size(), stdout);
-    std::fputc('\n', stdout);
+    (void)std::fwrite(outcome.data(), 1, outcome.size(), stdout);
+    (void)std::fputc('\n', stdout);
 }
 
 }  // namespace zorvane

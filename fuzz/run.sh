@@ -1,0 +1,30 @@
+#!/usr/bin/env bash
+# Builds the libFuzzer targets (clang, AddressSanitizer, UndefinedBehaviorSanitizer)
+# and runs each for a fixed number of executions; any finding fails the run.
+#
+#   fuzz/run.sh [RUNS_PER_TARGET]        (default 600000)
+#   fuzz/run.sh 0                        run until stopped (Ctrl-C), keeping the corpus
+set -euo pipefail
+source_dir=$(cd "$(dirname "$0")/.." && pwd)
+runs=${1:-600000}
+cd "$source_dir"
+cmake --workflow --preset fuzz >/dev/null
+
+corpus=$source_dir/build/fuzz/corpus
+python3 fuzz/make_seeds.py tests/vectors/*.tsv --narrow "$corpus/command" --wide "$corpus/entry"
+work=$(mktemp -d)  # "/help" may write the reference file: keep it out of the tree
+trap 'rm -rf "$work"' EXIT
+for target in command entry; do
+    echo "fuzz_$target: $runs runs"
+    status=0
+    (cd "$work" && "$source_dir/build/fuzz/fuzz/fuzz_$target" -runs="$runs" -max_len=2048 \
+        -dict="$source_dir/fuzz/electronics.dict" -print_final_stats=1 "$corpus/$target" \
+        >"$work/$target.log" 2>&1) || status=$?
+    grep -E '^(Done|stat::number_of_executed_units|stat::peak_rss)' "$work/$target.log" || true
+    if [[ $status != 0 ]]; then
+        grep -E -A30 'ERROR|contract broken' "$work/$target.log" >&2 || tail -50 "$work/$target.log" >&2
+        echo "fuzz_$target: finding (exit $status); the crashing input is in $work" >&2
+        trap - EXIT
+        exit 1
+    fi
+done

@@ -1,0 +1,24 @@
+#!/usr/bin/env bash
+# clang-tidy (the repository's .clang-tidy) and cppcheck over the module's
+# sources; any finding fails the run.
+#
+#   tests/static_analysis.sh [BUILD_DIR]   (a build with compile_commands.json; default build/test)
+set -euo pipefail
+source_dir=$(cd "$(dirname "$0")/.." && pwd)
+build_dir=${1:-$source_dir/build/test}
+cd "$source_dir"
+sources=(src/*/*.cpp)
+
+tidy_log=$(mktemp)
+trap 'rm -f "$tidy_log"' EXIT
+clang-tidy -p "$build_dir" --quiet --extra-arg=-Wno-ignored-optimization-argument \
+    "${sources[@]}" >"$tidy_log" 2>&1 || true
+if grep -E 'warning:|error:' "$tidy_log"; then
+    echo "clang-tidy: findings above" >&2
+    exit 1
+fi
+echo "clang-tidy: no findings in ${#sources[@]} sources"
+
+cppcheck --std=c++20 --enable=warning,style,performance,portability --inline-suppr \
+    --error-exitcode=1 --quiet -I include -I src src
+echo "cppcheck: no findings"
