@@ -53,6 +53,33 @@ TEST(ElectronicsCalc, CountsNarrowCharactersAgainstTheCommandLimit) {
               u"Error: Command longer than 255 characters");
 }
 
+// Characters outside Windows-1252 become '?' wherever they stand: in the name
+// or a value they fail, past the fourth value they are never read.
+TEST(ElectronicsCalc, OddCharactersInEveryTokenPosition) {
+    const std::u16string odd[] = {
+        u"\U0001F600",                       // a surrogate pair
+        std::u16string(1, char16_t{0xD83D}),  // a lone high surrogate
+        std::u16string(1, char16_t{0xDE00}),  // a lone low surrogate
+        u"\u4E2D",                            // outside the code page
+        u"\u0080",                            // a C1 control
+    };
+    const std::u16string unknown = u"Error: Unknown formula '?' or insufficient parameters";
+    const std::u16string invalid = u"Error: Invalid number '?'";
+    const std::u16string result = u"RLC Series Impedance = 100.000000 ?";
+    for (const auto& character : odd) {
+        const std::u16string tokens[] = {u"impedance_rlc_series", u"100", u"0", u"1", u"1", u"7"};
+        for (std::size_t position = 0; position < std::size(tokens); ++position) {
+            std::u16string command;
+            for (std::size_t i = 0; i < std::size(tokens); ++i) {
+                command += (i == position ? character : tokens[i]) + u" ";
+            }
+            const std::u16string expected = position == 0 ? unknown : position <= 4 ? invalid : result;
+            EXPECT_EQ(std::u16string(ElectronicsCalc(command.c_str())), expected)
+                << "position " << position << ", unit " << std::hex << unsigned{character[0]};
+        }
+    }
+}
+
 TEST(ElectronicsCalc, WorksWhenLoadedAtRunTime) {
     void* library = dlopen(ZORVANE_LIBRARY_FILE, RTLD_NOW | RTLD_LOCAL);
     ASSERT_NE(library, nullptr) << dlerror();

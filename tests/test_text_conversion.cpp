@@ -81,6 +81,18 @@ TEST(TextConversion, UndefinedBytesWidenToTheirC1Controls) {
     }
 }
 
+TEST(TextConversion, NarrowingNeverWritesPastTheBuffer) {
+    for (std::size_t capacity = 1; capacity <= 9; ++capacity) {
+        for (const std::u16string& text : {std::u16string(20, u'a'), std::u16string(u"\U0001F600x\u20AC")}) {
+            std::string buffer(capacity + 1, '#');  // the last byte is the guard
+            const std::size_t written = narrow_from_wide(text.c_str(), std::span(buffer.data(), capacity));
+            EXPECT_EQ(buffer.back(), '#') << capacity;
+            EXPECT_LT(written, capacity);
+            EXPECT_EQ(buffer[written], '\0');
+        }
+    }
+}
+
 TEST(TextConversion, NarrowingStopsAtTheBufferEnd) {
     // Capacity 4 holds three characters and the terminator.
     EXPECT_EQ(narrow(u"abc", 4), "abc");
