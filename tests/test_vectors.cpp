@@ -30,6 +30,7 @@ TEST_P(VectorFile, EveryCommandGivesItsExpectedLine) {
 INSTANTIATE_TEST_SUITE_P(Shared, VectorFile,
                          testing::Values(ZORVANE_VECTOR_DIR "/formulas.tsv",
                                          ZORVANE_VECTOR_DIR "/commands.tsv",
+                                         ZORVANE_VECTOR_DIR "/table_conversion.tsv",
                                          ZORVANE_RANDOM_VECTORS));
 
 }  // namespace

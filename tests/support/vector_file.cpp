@@ -44,13 +44,15 @@ std::vector<Vector> load_vectors(const std::string& path) {
     std::string line;
     for (int number = 1; std::getline(in, line); ++number) {
         if (line.empty() || line[0] == '#') continue;
+        const bool platform_dependent = line[0] == '~';
+        if (platform_dependent) line.erase(0, 1);
         const std::size_t tab = line.find('\t');
         if (tab == std::string::npos || line.find('\t', tab + 1) != std::string::npos) {
             throw std::runtime_error(path + ":" + std::to_string(number) + ": needs exactly one tab");
         }
         vectors.push_back({path + ":" + std::to_string(number),
                            decode_field(std::string_view(line).substr(0, tab)),
-                           decode_field(std::string_view(line).substr(tab + 1))});
+                           decode_field(std::string_view(line).substr(tab + 1)), platform_dependent});
     }
     return vectors;
 }
