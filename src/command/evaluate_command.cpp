@@ -1,7 +1,6 @@
 #include <array>
 #include <cstring>
 
-#include "../formulas/formula_table.h"
 #include "command.h"
 #include "number_format.h"
 
@@ -73,10 +72,8 @@ public:
         const bool fits = text.size() <= room;
         const std::size_t kept = fits ? text.size() : room - ELLIPSIS.size();
         char* at = out_.data() + length_;
-        for (std::size_t i = 0; i < kept; ++i) {
-            const char c = text[i];
-            at[i] = lower_case && c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-        }
+        std::memcpy(at, text.data(), kept);
+        if (lower_case) lowercase_in_place(std::span(at, kept));
         length_ += kept;
         if (!fits) append(ELLIPSIS);
     }
