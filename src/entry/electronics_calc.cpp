@@ -63,20 +63,17 @@ void widen_result(std::size_t length) { zorvane::widen_line(result_line, length,
 
 // "/help", in any case and with any spaces around it, writes the reference
 // file into the current directory; the line reports the outcome.
-bool is_reference_request(const char* command) {
-    while (*command == ' ') ++command;
-    if (*command != '/') return false;
-    std::string_view text(command);
-    const std::size_t first = text.find_first_not_of(' ');
-    if (first == std::string_view::npos) return false;
-    text = text.substr(first, text.find_last_not_of(' ') - first + 1);
+bool is_reference_request(std::string_view command) {
     constexpr std::string_view request = "/help";
-    if (text.size() != request.size()) return false;
-    for (std::size_t i = 0; i < request.size(); ++i) {
-        const char c = text[i];
-        if ((c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c) != request[i]) return false;
-    }
-    return true;
+    const std::size_t first = command.find_first_not_of(' ');
+    if (first == std::string_view::npos || command[first] != '/') return false;
+    command.remove_prefix(first);
+    command = command.substr(0, command.find_last_not_of(' ') + 1);
+    if (command.size() != request.size()) return false;
+    std::array<char, request.size()> word{};
+    command.copy(word.data(), word.size());
+    zorvane::lowercase_in_place(word);
+    return std::string_view(word.data(), word.size()) == request;
 }
 
 std::size_t write_line(std::string_view line) {
@@ -93,13 +90,12 @@ extern "C" ZORVANE_API const ZorvaneChar* ElectronicsCalc(const ZorvaneChar* com
         length = write_line("");
     } else {
         CommandBuffer narrow;
-        const std::size_t narrow_length = narrow_command(command, narrow);
-        if (is_reference_request(narrow.data())) {
+        const std::string_view text(narrow.data(), narrow_command(command, narrow));
+        if (is_reference_request(text)) {
             length = write_line(zorvane::save_formula_reference(nullptr) ? zorvane::REFERENCE_CREATED
                                                                          : zorvane::REFERENCE_FAILED);
         } else {
-            length = zorvane::evaluate_command(std::string_view(narrow.data(), narrow_length),
-                                               result_line);
+            length = zorvane::evaluate_command(text, result_line);
         }
     }
     widen_result(length);
