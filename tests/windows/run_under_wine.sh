@@ -1,22 +1,33 @@
 #!/usr/bin/env bash
 # Cross-builds the Windows DLL and its test host with mingw-w64, checks the
 # DLL's exports and that it builds reproducibly, then runs the host under
-# Wine over the shared vectors. Part of the test suite: a missing toolchain
-# fails it, with the packages to install.
+# Wine over the shared vectors. Part of the test suite: a missing toolchain is
+# installed where that is possible (as root, with apt-get), and fails the
+# test with the packages to install where it is not.
 #
 #   run_under_wine.sh SOURCE_DIR WORK_DIR
 set -euo pipefail
 source_dir=$1
 work_dir=$2
+mkdir -p "$work_dir"
 
-missing=()
-command -v x86_64-w64-mingw32-g++ >/dev/null || missing+=(g++-mingw-w64-x86-64-win32)
-wine=$(command -v wine64 || echo /usr/lib/wine/wine64)
-wineserver=$(command -v wineserver || echo /usr/lib/wine/wineserver)
-[[ -x $wine && -x $wineserver ]] || missing+=(wine wine64)
+find_toolchain() {
+    missing=()
+    command -v x86_64-w64-mingw32-g++ >/dev/null || missing+=(g++-mingw-w64-x86-64-win32)
+    wine=$(command -v wine64 || echo /usr/lib/wine/wine64)
+    wineserver=$(command -v wineserver || echo /usr/lib/wine/wineserver)
+    [[ -x $wine && -x $wineserver ]] || missing+=(wine wine64)
+}
+find_toolchain
+if ((${#missing[@]})) && [[ $(id -u) == 0 ]] && command -v apt-get >/dev/null; then
+    echo "installing the Windows toolchain: ${missing[*]}"
+    { apt-get update -qq && DEBIAN_FRONTEND=noninteractive apt-get install -y -qq \
+        --no-install-recommends "${missing[@]}"; } >"$work_dir.apt.log" 2>&1 || true
+    find_toolchain
+fi
 if ((${#missing[@]})); then
-    echo "The Windows leg needs: ${missing[*]}" >&2
-    echo "Install them with: apt-get install --no-install-recommends ${missing[*]} (.ci/run does)" >&2
+    echo "The Windows leg needs: ${missing[*]}, and they could not be installed." >&2
+    echo "Install them with: apt-get install --no-install-recommends ${missing[*]}" >&2
     exit 1
 fi
 
