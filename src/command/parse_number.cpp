@@ -29,7 +29,7 @@ struct Scan {
     bool negative = false;
     std::uint64_t significand = 0;  // the significant digits, when there are at most 19
     int significant_digits = 0;     // leading zeros excluded
-    long long exponent = 0;         // of the last significant digit; saturated
+    long long exponent = 0;         // the value is significand x 10^exponent; saturated
     const char* number_start = nullptr;  // where from_chars may start (after a '+')
     const char* end = nullptr;           // the end of the token: a space or `last`
 };
