@@ -48,20 +48,26 @@ constexpr bool is_low_surrogate(char16_t unit) { return unit >= 0xDC00 && unit <
 std::size_t narrow_from_wide(const char16_t* wide, std::span<char> narrow) noexcept {
     char* out = narrow.data();
     char* const limit = out + narrow.size() - 1;
-    while (out != limit) {
-        // Commands are mostly ASCII: copy runs of it with one test a unit,
-        // four units a round while the buffer has room for them.
-        constexpr auto is_ascii = [](char16_t unit) { return unit - 1u < 0x7Fu; };
-        while (limit - out >= 4 && is_ascii(wide[0]) && is_ascii(wide[1]) && is_ascii(wide[2]) &&
-               is_ascii(wide[3])) {
-            out[0] = static_cast<char>(wide[0]);
-            out[1] = static_cast<char>(wide[1]);
-            out[2] = static_cast<char>(wide[2]);
-            out[3] = static_cast<char>(wide[3]);
-            out += 4;
-            wide += 4;
-        }
-        if (out == limit) break;
+#if defined(__SSE2__)
+    // Commands are mostly ASCII. Find the length first (never reading past
+    // the terminator), then narrow eight units at a time while they are
+    // ASCII; the loop below takes over at the first unit that is not.
+    const auto capacity = static_cast<std::size_t>(limit - out);
+    std::size_t length = 0;
+    while (length < capacity && wide[length] != u'\0') ++length;
+    const __m128i non_ascii_bits = _mm_set1_epi16(static_cast<short>(0xFF80));
+    const __m128i zero = _mm_setzero_si128();
+    std::size_t done = 0;
+    for (; done + 8 <= length; done += 8) {
+        const __m128i units = _mm_loadu_si128(reinterpret_cast<const __m128i*>(wide + done));
+        const __m128i ascii = _mm_cmpeq_epi16(_mm_and_si128(units, non_ascii_bits), zero);
+        if (_mm_movemask_epi8(ascii) != 0xFFFF) break;
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(out + done), _mm_packus_epi16(units, units));
+    }
+    wide += done;
+    out += done;
+#endif
+    for (; out != limit; ++out) {
         const char16_t unit = *wide++;
         if (unit < 0x80) {  // ASCII, the terminator included
             *out = static_cast<char>(unit);
@@ -74,7 +80,6 @@ std::size_t narrow_from_wide(const char16_t* wide, std::span<char> narrow) noexc
             if (is_high_surrogate(unit) && is_low_surrogate(*wide)) ++wide;
             *out = narrow_outside_latin1(unit);
         }
-        ++out;
     }
     *out = '\0';
     return static_cast<std::size_t>(out - narrow.data());

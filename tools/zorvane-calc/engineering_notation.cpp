@@ -70,6 +70,21 @@ std::optional<std::string> expand_token(std::string_view token) {
     return expanded;
 }
 
+// Whether any token could carry a prefix: one ends in a prefix letter (or
+// the last byte of a micro sign) right after a digit or a point. Most lines
+// have none and are copied as they are.
+bool may_have_prefix(std::string_view command) {
+    for (std::size_t i = 1; i < command.size(); ++i) {
+        const char c = command[i];
+        const bool ends_token = i + 1 == command.size() || command[i + 1] == ' ';
+        if (ends_token && c != ' ' && !is_digit(c) && c != '.') {
+            const char before = command[i - 1];
+            if (is_digit(before) || before == '.' || before == '\xC2' || before == '\xCE') return true;
+        }
+    }
+    return false;
+}
+
 }  // namespace
 
 std::string expand_engineering_notation(std::string_view command) {
@@ -79,6 +94,10 @@ std::string expand_engineering_notation(std::string_view command) {
 }
 
 void expand_engineering_notation(std::string_view command, std::string& out) {
+    if (!may_have_prefix(command)) {
+        out += command;
+        return;
+    }
     bool seen_name = false;
     std::size_t at = 0;
     while (at < command.size()) {

@@ -3,6 +3,7 @@
 //   zorvane-calc power_vi 12 0.5      one command from the arguments
 //   zorvane-calc < commands.txt       one result line per input line
 //   zorvane-calc                      at a terminal: a prompt, line editing
+#include <stdio_ext.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -114,6 +115,9 @@ int run_batch(const Options& options) {
     // terminal sees each line as it comes.
     static char output_buffer[1 << 16];
     std::setvbuf(stdout, output_buffer, isatty(STDOUT_FILENO) ? _IOLBF : _IOFBF, sizeof output_buffer);
+    // One thread reads and writes: the streams need no locking.
+    __fsetlocking(stdin, FSETLOCKING_BYCALLER);
+    __fsetlocking(stdout, FSETLOCKING_BYCALLER);
     bool all_results = true;
     Buffers buffers;
     char* buffer = nullptr;

@@ -57,8 +57,15 @@ void append_utf16_from_utf8(std::string_view utf8, std::u16string& out) {
     const std::size_t base = out.size();
     out.resize(base + utf8.size());
     char16_t* put = out.data() + base;
+    const char* const bytes = utf8.data();
+    const std::size_t size = utf8.size();
     std::size_t i = 0;
-    while (i < utf8.size()) {
+    while (i < size) {
+        // Runs of ASCII, the common case, one byte a unit.
+        for (; i < size && static_cast<std::uint8_t>(bytes[i]) < 0x80; ++i) {
+            *put++ = static_cast<std::uint8_t>(bytes[i]);
+        }
+        if (i == size) break;
         const auto lead = static_cast<std::uint8_t>(utf8[i]);
         if (lead < 0x80) {
             *put++ = lead;
@@ -97,7 +104,12 @@ void append_utf8_from_utf16(std::u16string_view utf16, std::string& out) {
     const std::size_t base = out.size();
     out.resize(base + 3 * utf16.size());
     char* put = out.data() + base;
-    for (std::size_t i = 0; i < utf16.size(); ++i) {
+    const char16_t* const units = utf16.data();
+    const std::size_t size = utf16.size();
+    for (std::size_t i = 0; i < size; ++i) {
+        // Runs of ASCII, the common case, one unit a byte.
+        for (; i < size && units[i] < 0x80; ++i) *put++ = static_cast<char>(units[i]);
+        if (i == size) break;
         const char16_t unit = utf16[i];
         if (unit < 0x80) {
             *put++ = static_cast<char>(unit);
