@@ -1,0 +1,120 @@
+// What every host of the module shares: the formula table as people read
+// it, the input notation people type (SI prefixes, IEC 60062 codes), one
+// evaluation rendered as the module's line and in engineering notation, and
+// the hints that help someone fix a command. zorvane-calc and the WebAssembly
+// glue reach the core through this header alone.
+//
+// Text here is UTF-8 (the module's Windows-1252 is converted at this
+// boundary). Nothing here depends on the locale.
+#pragma once
+
+#include <cstddef>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace zorvane {
+struct Formula;
+}
+
+namespace zorvane::host {
+
+// ---- The formula table, as hosts show it ----
+
+struct FormulaInfo {
+    std::string_view keyword;                      // "ohms_current"
+    std::string_view category;                     // "Ohm's law and power"
+    std::span<const std::string_view> arguments;   // {"<voltage>", "<resistance>"}
+    std::string_view label;                        // "Current"
+    std::string_view unit;                         // UTF-8: "A", "Ω", "°C/W", "" for none
+    const Formula* row;                            // the core's row
+};
+
+// Every formula, in table order.
+std::span<const FormulaInfo> formulas() noexcept;
+
+// The formula named `keyword` (exact, lower-case), or null.
+const FormulaInfo* find(std::string_view keyword) noexcept;
+
+// "ohms_current <voltage> <resistance>"
+std::string usage(const FormulaInfo& formula);
+
+// The formula's line of the reference file, in UTF-8, without the leading
+// spaces and line end: "ohms_current <voltage> <resistance>     - Calculate current (I = V / R)".
+std::string reference_line(const FormulaInfo& formula);
+
+// The usage summary with sample commands, UTF-8, line-feed terminated lines.
+std::string help_summary();
+
+// The reference file's exact bytes (Windows-1252), as the module writes them.
+std::string reference_file_bytes();
+
+// ---- Input notation ----
+
+// Rewrites every value token (each token after the first) written with one
+// SI prefix (p n u µ μ m k M G T: 4.7k, 1u) or in IEC 60062 form (4k7, 1M5,
+// 4n7, 2R2) as the same number in plain decimal, exactly (decimal digits are
+// shifted, never rounded through binary), in its shortest exact form.
+// Everything else, and the spacing, is kept as typed.
+void expand_notation(std::string_view command, std::string& out);
+
+// ---- One evaluation, several renderings ----
+
+enum class Kind {
+    empty,            // nothing but spaces
+    too_long,         // refused: longer than the module accepts
+    invalid_number,   // `token` is the value token that is not a number
+    unknown_formula,  // `token` is the name as typed; `formula` set when the name exists
+    result,           // `formula` and `value`
+};
+
+struct Answer {
+    Kind kind = Kind::empty;
+    const FormulaInfo* formula = nullptr;
+    double value = 0.0;
+    std::string token;        // the offending token (UTF-8) for invalid_number / unknown_formula
+    int values_given = 0;     // value tokens typed after the name (all of them, not only four)
+    std::string line;         // the module's line, UTF-8, exactly as ElectronicsCalc gives it
+    std::string engineering;  // the same line with the value in engineering notation;
+                              // equal to `line` for everything but a result
+
+    bool is_error() const noexcept { return kind != Kind::result && kind != Kind::empty; }
+};
+
+// Evaluates one UTF-8 command once and renders it both ways. With
+// `expand` the input notation is expanded first. Keeps its buffers from call
+// to call, so a batch allocates nothing per line once warmed up.
+class Calculator {
+public:
+    const Answer& evaluate(std::string_view command, bool expand = true);
+
+private:
+    std::string expanded_;
+    std::u16string wide_;
+    Answer answer_;
+};
+
+// "159.155 Ω", "100 ns", "1e-15 F", "20 dB", "1.58114": the value and unit of
+// a result in engineering notation.
+std::string engineering_value(double value, const FormulaInfo& formula);
+
+// ---- Hints for people ----
+
+// What may help someone fix `command` given its answer: too few values (the
+// formula's arguments), an unknown name (up to three nearest keywords), the
+// likely cause of an invalid number, values beyond the formula's count. One
+// line each, without line ends; none for a plain result.
+std::vector<std::string> hints(std::string_view command, const Answer& answer);
+
+// Keywords that start with `prefix`, in table order (completion).
+std::vector<std::string_view> complete(std::string_view prefix);
+
+// ---- Text at the boundary ----
+
+// Malformed UTF-8 becomes U+FFFD, one per bad byte.
+void append_utf16_from_utf8(std::string_view utf8, std::u16string& out);
+// A lone surrogate becomes U+FFFD.
+void append_utf8_from_utf16(std::u16string_view utf16, std::string& out);
+
+}  // namespace zorvane::host
