@@ -62,9 +62,12 @@ void widen_result(std::size_t length) { zorvane::widen_line(result_line, length,
 #endif
 
 // "/help", in any case and with any spaces around it, writes the reference
-// file into the current directory; the line reports the outcome.
+// file into the current directory; the line reports the outcome. It obeys
+// the one length rule of every command: a longer one is left to the
+// evaluation, which refuses it.
 bool is_reference_request(std::string_view command) {
     constexpr std::string_view request = "/help";
+    if (command.size() > zorvane::COMMAND_CAPACITY) return false;
     const std::size_t first = command.find_first_not_of(' ');
     if (first == std::string_view::npos || command[first] != '/') return false;
     command.remove_prefix(first);
