@@ -207,8 +207,9 @@ bool fill_temporary(int fd, const Kept& kept) {
 bool save_formula_reference(const char* directory) noexcept {
     Path target;
     Kept kept;
-    if (!join(target, directory, REFERENCE_FILE_NAME) || !resolve_target(target, kept))
+    if (!join(target, directory, REFERENCE_FILE_NAME) || !resolve_target(target, kept)) {
         return false;
+    }
     const int directory_fd = open_directory_of(target);
     if (directory_fd < 0) return false;
 
