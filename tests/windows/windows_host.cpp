@@ -174,7 +174,9 @@ void check_reference_file(Entry calc, const std::string& vector_file) {
     const std::string written = read_binary("electronics_formulas.txt");
     SetCurrentDirectoryA(previous);
     DeleteFileA((directory + "\\electronics_formulas.txt").c_str());
-    if (line != L"Help file 'electronics_formulas.txt' created successfully!") fail("/help: wrong line");
+    if (line != L"Help file 'electronics_formulas.txt' created successfully!") {
+        fail("/help: wrong line");
+    }
     if (golden.empty()) fail("no golden copy of the reference beside " + vector_file);
     if (written != golden) fail("/help wrote a file that differs from the golden copy");
     if (!RemoveDirectoryA(directory.c_str())) fail("/help left a file beside the reference");
