@@ -372,7 +372,10 @@ TEST_F(ReferenceFile, ALinkedReferenceReplacesTheFileTheLinkLeadsTo) {
             EXPECT_EQ(fs::status(real).permissions(), static_cast<fs::perms>(0640)) << c.name;
         }
     }
+    empty_directory();
+    fs::create_symlink("missing.txt", reference());
     EXPECT_EQ(std::u16string(ElectronicsCalc(u"/help")), u"Error: Could not create help file");
+    EXPECT_EQ(tree(), std::vector<std::string>{"electronics_formulas.txt -> missing.txt"});
 }
 
 // The one length rule: 255 characters are a /help command, 256 are refused
