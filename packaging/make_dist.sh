@@ -36,6 +36,7 @@ cmake --workflow --preset release >/dev/null
 package=ZorvaneCalculatorElectronics-$version-windows
 zip_root=$stage/$package
 declare -A preset_of=([x64]=windows [x86]=windows-x86)
+declare -A format_of=([x64]=pei-x86-64 [x86]=pei-i386)
 for arch in x64 x86; do
     preset=${preset_of[$arch]}
     if ! cmake --list-presets | grep -q "\"$preset\""; then
@@ -45,6 +46,11 @@ for arch in x64 x86; do
     build=build/$preset
     cmake --preset "$preset" >/dev/null
     cmake --build "$build" -j2 >/dev/null
+    # A preset that built for the other architecture must not fill this directory.
+    if ! objdump -f "$build/ZorvaneCalculatorElectronics.dll" | grep -q "file format ${format_of[$arch]}\$"; then
+        echo "make_dist.sh: $build/ZorvaneCalculatorElectronics.dll is not ${format_of[$arch]}" >&2
+        exit 1
+    fi
     mkdir -p "$zip_root/$arch"
     cp "$build/ZorvaneCalculatorElectronics.dll" "$build/ZorvaneCalculatorElectronics.dll.a" "$zip_root/$arch/"
 done
