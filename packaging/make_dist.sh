@@ -37,9 +37,10 @@ package=ZorvaneCalculatorElectronics-$version-windows
 zip_root=$stage/$package
 declare -A preset_of=([x64]=windows [x86]=windows-x86)
 declare -A format_of=([x64]=pei-x86-64 [x86]=pei-i386)
+presets=$(cmake --list-presets)
 for arch in x64 x86; do
     preset=${preset_of[$arch]}
-    if ! cmake --list-presets | grep -q "\"$preset\""; then
+    if ! grep -q "\"$preset\"" <<<"$presets"; then
         echo "make_dist.sh: no configure preset '$preset' for the $arch DLL" >&2
         exit 1
     fi
@@ -47,7 +48,7 @@ for arch in x64 x86; do
     cmake --preset "$preset" >/dev/null
     cmake --build "$build" -j2 >/dev/null
     # A preset that built for the other architecture must not fill this directory.
-    if ! objdump -f "$build/ZorvaneCalculatorElectronics.dll" | grep -q "file format ${format_of[$arch]}\$"; then
+    if ! grep -q "file format ${format_of[$arch]}\$" <<<"$(objdump -f "$build/ZorvaneCalculatorElectronics.dll")"; then
         echo "make_dist.sh: $build/ZorvaneCalculatorElectronics.dll is not ${format_of[$arch]}" >&2
         exit 1
     fi
