@@ -50,7 +50,7 @@ TEST(FormulaTable, LookupNeedsTheRequiredCount) {
     EXPECT_EQ(find_formula("power_v", 4), nullptr);
     EXPECT_EQ(find_formula("power_vii", 4), nullptr);
     EXPECT_EQ(find_formula("POWER_VI", 4), nullptr);
-    EXPECT_EQ(zorvane::find_keyword("power_vi\0"), nullptr);
+    EXPECT_EQ(zorvane::find_keyword(std::string_view("power_vi\0", 9)), nullptr);
     EXPECT_EQ(zorvane::find_keyword("ohms_voltage_"), nullptr);
 }
 
