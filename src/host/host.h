@@ -75,7 +75,7 @@ struct Answer {
     Kind kind = Kind::empty;
     const FormulaInfo* formula = nullptr;
     double value = 0.0;
-    std::string token;        // the offending token (UTF-8) for invalid_number / unknown_formula
+    std::string token;        // the name, or the invalid value token, as typed (UTF-8)
     int values_given = 0;     // value tokens typed after the name (all of them, not only four)
     std::string line;         // the module's line, UTF-8, exactly as ElectronicsCalc gives it
     std::string engineering;  // the same line with the value in engineering notation;
@@ -90,8 +90,8 @@ struct Answer {
 // `expand` the input notation is expanded first. The text goes to UTF-16 and
 // through the module's own narrowing, so the line is exactly the one
 // ElectronicsCalc gives; "/help" writes the reference file as the module
-// does. Keeps its buffers from call to call, so a batch allocates nothing
-// per line once warmed up.
+// does. Keeps its buffers from call to call, so a line without notation
+// allocates nothing once they have grown.
 class Calculator {
 public:
     const Answer& evaluate(std::string_view command, bool expand = true);

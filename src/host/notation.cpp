@@ -31,7 +31,7 @@ bool all_digits(std::string_view text) { return std::all_of(text.begin(), text.e
 // A number without exponent: its sign as typed, its digits, and the
 // power of ten of the last digit.
 struct Decimal {
-    std::string_view sign;
+    std::string sign;
     std::string digits;
     long exponent = 0;
 };
