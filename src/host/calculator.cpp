@@ -85,8 +85,9 @@ const Answer& Calculator::evaluate(std::string_view command, bool expand) {
     answer_.formula = info_of(outcome.formula);
     answer_.value = outcome.value;
     answer_.values_given = std::max(count_tokens(narrow_text) - 1, 0);
-    answer_.token = as_typed(command, narrow_text,
-                             outcome.kind == Outcome::invalid_number ? outcome.token : outcome.name);
+    answer_.token =
+        as_typed(command, narrow_text,
+                 outcome.kind == Outcome::invalid_number ? outcome.token : outcome.name);
     answer_.line.clear();
     if (outcome.kind != Outcome::too_long && is_reference_request(narrow_text)) {
         const bool written = save_formula_reference(nullptr);

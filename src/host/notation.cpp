@@ -21,7 +21,7 @@ struct Prefix {
 // prefix after a number.
 constexpr Prefix PREFIXES[] = {
     {"p", -12}, {"n", -9}, {"u", -6}, {"\xC2\xB5", -6}, {"\xCE\xBC", -6},  // micro sign, Greek mu
-    {"m", -3},  {"k", 3},  {"M", 6},  {"G", 9},         {"T", 12},         {"R", 0}, {"r", 0},
+    {"m", -3},  {"k", 3},  {"M", 6},  {"G", 9},         {"T", 12},        {"R", 0}, {"r", 0},
 };
 
 bool is_digit(char c) { return c >= '0' && c <= '9'; }
