@@ -1,9 +1,11 @@
 // What every host shares: the table as people read it, input notation, the
 // evaluation rendered twice, engineering notation and hints.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cmath>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <random>
@@ -198,6 +200,31 @@ TEST(Calculator, AnswersCarryTheOutcome) {
               "Error: Command longer than 255 characters");
     EXPECT_EQ(calculator.evaluate("  ").kind, host::Kind::empty);
     EXPECT_FALSE(calculator.evaluate("  ").is_error());
+}
+
+// "/help" writes the reference file as the module does, and says so.
+TEST(Calculator, WritesTheReferenceFileOnRequest) {
+    namespace fs = std::filesystem;
+    const fs::path previous = fs::current_path();
+    const fs::path directory =
+        fs::temp_directory_path() / ("zorvane-host-" + std::to_string(::getpid()));
+    fs::create_directories(directory);
+    fs::current_path(directory);
+    host::Calculator calculator;
+    const auto& written = calculator.evaluate("  /HELP ");
+    EXPECT_EQ(written.kind, host::Kind::reference_written);
+    EXPECT_FALSE(written.is_error());
+    EXPECT_EQ(written.line, "Help file 'electronics_formulas.txt' created successfully!");
+    EXPECT_EQ(read_bytes("electronics_formulas.txt"), host::reference_file_bytes());
+    fs::remove(directory / "electronics_formulas.txt");
+    fs::create_directory(directory / "electronics_formulas.txt");  // cannot be replaced
+    const auto& failed = calculator.evaluate("/help");
+    EXPECT_EQ(failed.kind, host::Kind::reference_failed);
+    EXPECT_TRUE(failed.is_error());
+    EXPECT_EQ(failed.line, "Error: Could not create help file");
+    EXPECT_EQ(calculator.evaluate("/help 1").kind, host::Kind::unknown_formula);
+    fs::current_path(previous);
+    fs::remove_all(directory);
 }
 
 TEST(TableView, ReadsTheFormulaTable) {
