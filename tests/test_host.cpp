@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "command/command.h"
 #include "host/host.h"
 #include "host/significant_digits.h"
 #include "support/vector_file.h"
@@ -62,6 +63,32 @@ TEST(Calculator, RendersEngineeringNotationAsTheReferenceModel) {
     }
     const auto& error = calculator.evaluate("ohms_current 1 x");
     EXPECT_EQ(error.engineering, error.line);
+}
+
+// A value printed in engineering notation, typed back (its prefix as input
+// notation), reads as a value with the same six significant digits.
+TEST(Calculator, EngineeringValuesReadBackToTheSameDigits) {
+    host::Calculator calculator;
+    int checked = 0;
+    for (const auto& vector : zorvane_test::load_vectors(ZORVANE_ENGINEERING_VECTORS)) {
+        const host::Answer answer = calculator.evaluate(utf8(vector.command));
+        const std::string value = host::engineering_value(answer.value, *answer.formula);
+        if (!std::isfinite(answer.value)) continue;
+        // "5.03292 kHz" -> "5.03292k"; "1e-15 F" -> "1e-15"
+        std::string typed = value.substr(0, value.find(' '));
+        const std::string unit(answer.formula->unit);
+        const std::size_t space = value.find(' ');
+        if (space != std::string::npos && value.size() > space + 1 + unit.size()) {
+            typed += value.substr(space + 1, value.size() - space - 1 - unit.size());
+        }
+        std::string expanded;
+        host::expand_notation("x " + typed, expanded);
+        const auto read = zorvane::parse_number(std::string_view(expanded).substr(2));
+        ASSERT_TRUE(read.has_value()) << value << " as " << expanded;
+        EXPECT_EQ(host::engineering_value(*read, *answer.formula), value) << vector.where;
+        ++checked;
+    }
+    EXPECT_GT(checked, 40);
 }
 
 // The library's conversion and the exact expansion computed here agree
