@@ -1,8 +1,9 @@
 #!/usr/bin/env python3
 """Writes seed corpora for the fuzz targets from the shared test vectors:
-each command as Windows-1252 bytes (fuzz_command) and as UTF-16LE (fuzz_entry).
+each command as Windows-1252 bytes (fuzz_command), as UTF-16LE (fuzz_entry)
+and, with --utf8, as UTF-8 (fuzz_host; a .txt file gives one command a line).
 
-  make_seeds.py VECTOR_FILE... --narrow DIR --wide DIR
+  make_seeds.py VECTOR_FILE... --narrow DIR --wide DIR [--utf8 DIR]
 """
 import argparse
 import hashlib
@@ -28,9 +29,11 @@ def main():
     parser.add_argument('vectors', nargs='+')
     parser.add_argument('--narrow', required=True)
     parser.add_argument('--wide', required=True)
+    parser.add_argument('--utf8')
     args = parser.parse_args()
-    os.makedirs(args.narrow, exist_ok=True)
-    os.makedirs(args.wide, exist_ok=True)
+    directories = [d for d in (args.narrow, args.wide, args.utf8) if d]
+    for directory in directories:
+        os.makedirs(directory, exist_ok=True)
     for path in args.vectors:
         with open(path, encoding='utf-8') as vectors:
             for line in vectors:
@@ -39,7 +42,8 @@ def main():
                 command = decode(line.rstrip('\n').split('\t')[0])
                 wide = command.encode('utf-16-le', errors='surrogatepass')
                 narrow = command.encode('cp1252', errors='replace')
-                for directory, data in ((args.narrow, narrow), (args.wide, wide)):
+                utf8 = command.encode('utf-8', errors='surrogatepass')
+                for directory, data in zip(directories, (narrow, wide, utf8)):
                     name = hashlib.sha1(data).hexdigest()
                     with open(os.path.join(directory, name), 'wb') as seed:
                         seed.write(data)

@@ -11,10 +11,11 @@ cd "$source_dir"
 cmake --workflow --preset fuzz >/dev/null
 
 corpus=$source_dir/build/fuzz/corpus
-python3 fuzz/make_seeds.py tests/vectors/*.tsv --narrow "$corpus/command" --wide "$corpus/entry"
+python3 fuzz/make_seeds.py tests/vectors/*.tsv tests/vectors/engineering_commands.txt \
+    --narrow "$corpus/command" --wide "$corpus/entry" --utf8 "$corpus/host"
 work=$(mktemp -d)  # "/help" may write the reference file: keep it out of the tree
 trap 'rm -rf "$work"' EXIT
-for target in command entry; do
+for target in command entry host; do
     echo "fuzz_$target: $runs runs"
     status=0
     (cd "$work" && "$source_dir/build/fuzz/fuzz/fuzz_$target" -runs="$runs" -max_len=2048 \
