@@ -66,8 +66,11 @@ const FormulaInfo* info_of(const Formula* row) {
 }
 
 // The module's line of an outcome, widened as the module widens it, in UTF-8.
+// The widening reads whole rounds of sixteen bytes, past the line's end, so
+// the buffer is zero-filled as the module's own is: no byte it reads is
+// indeterminate.
 void append_module_line(const Outcome& outcome, std::string& out) {
-    LineBuffer line;
+    LineBuffer line{};
     const std::size_t length = render(outcome, line);
     WideLineBuffer wide_line;
     widen_line(line, length, wide_line);
