@@ -25,21 +25,27 @@ std::string count_of(int count, std::string_view noun) {
 }
 
 // Edits (insertions, deletions, substitutions, swaps of neighbours) that
-// turn `a` into `b`.
+// turn `a` into `b`, `b` a keyword. Three rows of the table suffice: a swap
+// looks two rows back.
 std::size_t edit_distance(std::string_view a, std::string_view b) {
-    std::vector<std::vector<std::size_t>> d(a.size() + 1, std::vector<std::size_t>(b.size() + 1));
-    for (std::size_t i = 0; i <= a.size(); ++i) d[i][0] = i;
-    for (std::size_t j = 0; j <= b.size(); ++j) d[0][j] = j;
+    using Row = std::array<std::size_t, NAME_CAPACITY + 1>;
+    if (b.size() > NAME_CAPACITY) return std::max(a.size(), b.size());
+    std::array<Row, 3> rows{};
+    for (std::size_t j = 0; j <= b.size(); ++j) rows[0][j] = j;
     for (std::size_t i = 1; i <= a.size(); ++i) {
+        Row& row = rows[i % 3];
+        const Row& above = rows[(i - 1) % 3];
+        const Row& two_above = rows[(i + 1) % 3];
+        row[0] = i;
         for (std::size_t j = 1; j <= b.size(); ++j) {
-            const std::size_t substitution = d[i - 1][j - 1] + (a[i - 1] == b[j - 1] ? 0 : 1);
-            d[i][j] = std::min({d[i - 1][j] + 1, d[i][j - 1] + 1, substitution});
+            const std::size_t substitution = above[j - 1] + (a[i - 1] == b[j - 1] ? 0 : 1);
+            row[j] = std::min({above[j] + 1, row[j - 1] + 1, substitution});
             if (i > 1 && j > 1 && a[i - 1] == b[j - 2] && a[i - 2] == b[j - 1]) {
-                d[i][j] = std::min(d[i][j], d[i - 2][j - 2] + 1);
+                row[j] = std::min(row[j], two_above[j - 2] + 1);
             }
         }
     }
-    return d[a.size()][b.size()];
+    return rows[a.size() % 3][b.size()];
 }
 
 // "did you mean ohms_current?", nearest first, or nothing.
@@ -47,7 +53,12 @@ std::string suggestion(std::string_view typed) {
     const std::string name = lower_case(typed);
     std::vector<std::pair<std::size_t, std::string_view>> near;
     for (const FormulaInfo& formula : formulas()) {
-        const std::size_t distance = edit_distance(name, formula.keyword);
+        // The distance is at least the difference in length: only names
+        // near a keyword's length are worth the full computation.
+        const std::size_t gap = std::max(name.size(), formula.keyword.size()) -
+                                std::min(name.size(), formula.keyword.size());
+        const std::size_t distance =
+            gap > MAX_DISTANCE ? MAX_DISTANCE + 1 : edit_distance(name, formula.keyword);
         if (distance <= MAX_DISTANCE || formula.keyword.starts_with(name)) {
             near.emplace_back(std::min(distance, MAX_DISTANCE + 1), formula.keyword);
         }
