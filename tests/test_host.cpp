@@ -184,6 +184,12 @@ TEST(Hints, ExplainWhatWentWrong) {
         {"power_iv 1 2", {"did you mean power_vi or power_i2r?"}},
         {"capacitor_", {"did you mean capacitor_energy, capacitor_charge or capacitor_reactance?"}},
         {"xyzzy 1", {}},
+        {"ohms_currentxy 1 2", {"did you mean ohms_current?"}},  // two edits away, two longer
+        {"xyohms_current 1 2", {"did you mean ohms_current?"}},
+        {"ohms_currentxyz 1 2", {}},                       // three longer: too far
+        {"hms_curre 1 2", {}},                             // three shorter: too far
+        {"ohms_cur 1 2", {"did you mean ohms_current?"}},  // four shorter, but its start
+        {"oh 1 2", {"did you mean ohms_voltage, ohms_current or ohms_resistance?"}},
         {"ohms_current 1K 2", {"SI prefixes are p n u \xC2\xB5 m k M G T"}},
         {"ohms_current 4K7 2", {"SI prefixes are p n u \xC2\xB5 m k M G T"}},
         {"ohms_current 1,5 2", {"write 1.5"}},
