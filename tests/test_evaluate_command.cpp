@@ -22,8 +22,8 @@ std::string evaluate(const std::string& command) {
     std::array<char, RESULT_CAPACITY + 2> buffer;
     buffer.fill('\x7F');
     buffer.back() = GUARD;
-    zorvane::evaluate_command(command.c_str(),
-                              std::span<char, RESULT_CAPACITY + 1>(buffer.data(), RESULT_CAPACITY + 1));
+    zorvane::evaluate_command(
+        command.c_str(), std::span<char, RESULT_CAPACITY + 1>(buffer.data(), RESULT_CAPACITY + 1));
     EXPECT_EQ(buffer.back(), GUARD) << "overrun by: " << command.substr(0, 80);
     const void* terminator = std::memchr(buffer.data(), '\0', RESULT_CAPACITY + 1);
     EXPECT_NE(terminator, nullptr) << command.substr(0, 80);
@@ -58,17 +58,23 @@ std::vector<BoundaryCase> boundary_cases() {
         {"a megabyte", std::string(1 << 20, 'a'), TOO_LONG},
         // the formula name: 51 characters are copied and looked up, 52 are not
         {"name of 51", name51 + " 1", UNKNOWN_HEAD + std::string(24, 'q') + "..." + UNKNOWN_TAIL},
-        {"name of 52", std::string(52, 'N') + " 1", UNKNOWN_HEAD + std::string(24, 'n') + "..." + UNKNOWN_TAIL},
-        {"name of 255", std::string(255, 'n'), UNKNOWN_HEAD + std::string(24, 'n') + "..." + UNKNOWN_TAIL},
+        {"name of 52", std::string(52, 'N') + " 1",
+         UNKNOWN_HEAD + std::string(24, 'n') + "..." + UNKNOWN_TAIL},
+        {"name of 255", std::string(255, 'n'),
+         UNKNOWN_HEAD + std::string(24, 'n') + "..." + UNKNOWN_TAIL},
         // the echoed name: 27 characters fit a 79-character line, 28 are shortened
         {"echo of 27", name27, UNKNOWN_HEAD + name27 + UNKNOWN_TAIL},
         {"echo of 28", name27 + "X", UNKNOWN_HEAD + std::string(24, 'n') + "..." + UNKNOWN_TAIL},
         // the echoed token: 55 characters fit, 56 are shortened
-        {"token of 55", "power_vi 1 " + std::string(55, 'x'), INVALID_HEAD + std::string(55, 'x') + "'"},
-        {"token of 56", "power_vi 1 " + std::string(56, 'x'), INVALID_HEAD + std::string(52, 'x') + "...'"},
-        {"token of 240", "power_vi 1 " + std::string(240, '9') + "x", INVALID_HEAD + std::string(52, '9') + "...'"},
+        {"token of 55", "power_vi 1 " + std::string(55, 'x'),
+         INVALID_HEAD + std::string(55, 'x') + "'"},
+        {"token of 56", "power_vi 1 " + std::string(56, 'x'),
+         INVALID_HEAD + std::string(52, 'x') + "...'"},
+        {"token of 240", "power_vi 1 " + std::string(240, '9') + "x",
+         INVALID_HEAD + std::string(52, '9') + "...'"},
         // a value: 240 digits are read whole
-        {"value of 240 digits", "power_vi 1 0." + std::string(238, '0') + "5", "Power = 0.000000 W"},
+        {"value of 240 digits", "power_vi 1 0." + std::string(238, '0') + "5",
+         "Power = 0.000000 W"},
     };
 }
 
@@ -90,11 +96,15 @@ TEST(EvaluateCommand, LinesThatReachTheCapacityAreExactly79Characters) {
 
 TEST(EvaluateCommand, ExtremeResultsNeverOverrun) {
     const char* const commands[] = {
-        "power_vi 1.7976931348623157e308 1",  "power_vi -1.7976931348623157e308 1",
-        "power_vi 1e308 10",                  "power_vi -1e308 10",
-        "power_vi 4.9406564584124654e-324 1", "antenna_gain_db -1 1",
+        "power_vi 1.7976931348623157e308 1",
+        "power_vi -1.7976931348623157e308 1",
+        "power_vi 1e308 10",
+        "power_vi -1e308 10",
+        "power_vi 4.9406564584124654e-324 1",
+        "antenna_gain_db -1 1",
         "characteristic_impedance_coax -1 10 1",
-        "db_to_power_ratio 3080",             "db_to_power_ratio -3240",
+        "db_to_power_ratio 3080",
+        "db_to_power_ratio -3240",
         "junction_temperature 1e308 -1e308 1e308",
     };
     for (const char* command : commands) {
@@ -172,6 +182,21 @@ TEST(Evaluate, TellsEachKindOfOutcomeApart) {
     }
     EXPECT_EQ(zorvane::evaluate("power_vi 12 0.5").value, 6.0);
     EXPECT_EQ(zorvane::evaluate("ohms_current 1 0").value, 0.0);
+}
+
+// Hosts may build an outcome themselves: one that claims a result but names
+// no formula renders as the empty line, never through a null row.
+TEST(Render, AResultWithoutAFormulaIsTheEmptyLine) {
+    std::array<char, zorvane::RESULT_CAPACITY + 1> line;
+    line.fill('x');
+    zorvane::Outcome outcome;
+    outcome.kind = zorvane::Outcome::result;
+    outcome.value = 6.0;
+    EXPECT_EQ(zorvane::render(outcome, line), 0U);
+    EXPECT_EQ(line[0], '\0');
+    outcome.formula = zorvane::find_keyword("power_vi");
+    ASSERT_NE(outcome.formula, nullptr);
+    EXPECT_EQ(std::string_view(line.data(), zorvane::render(outcome, line)), "Power = 6.000000 W");
 }
 
 }  // namespace

@@ -104,7 +104,8 @@ TEST(SignificantDigits, LibraryAndExactExpansionAgree) {
                                   5e-324,   1.7976931348623157e308,
                                   0.1,      1e23,
                                   -1234565, 123456.5,
-                                  8.5,      2.2250738585072014e-308};
+                                  8.5,      2.2250738585072014e-308,
+                                  0.0,      -0.0};
     const char* configured = std::getenv("ZORVANE_NUMBER_SAMPLES");
     const std::uint64_t samples =
         configured != nullptr ? std::strtoull(configured, nullptr, 10) : 100'000;
@@ -124,6 +125,19 @@ TEST(SignificantDigits, LibraryAndExactExpansionAgree) {
                 << std::hexfloat << value << " to " << significant;
             ASSERT_EQ(fast.exponent, exact.exponent) << std::hexfloat << value;
             ASSERT_EQ(fast.negative, exact.negative) << std::hexfloat << value;
+        }
+    }
+}
+
+// Zero, of either sign, is the one digit 0 (engineering notation prints "0").
+TEST(SignificantDigits, ZeroIsOneDigitWithoutSign) {
+    for (const double zero : {0.0, -0.0}) {
+        for (const auto& digits :
+             {host::round_significant(zero, 6), host::round_significant_exact(zero, 6)}) {
+            EXPECT_EQ(std::string(digits.digits.data(), static_cast<std::size_t>(digits.count)),
+                      "0");
+            EXPECT_EQ(digits.exponent, 0);
+            EXPECT_FALSE(digits.negative);
         }
     }
 }
@@ -199,6 +213,13 @@ TEST(Hints, ExplainWhatWentWrong) {
         {"ohms_current 12 4.7k\xCE\xA9",
          {"values are plain numbers; each formula's units are fixed"}},
         {"ohms_current 12 10 k", {"write it on the number: 10k"}},
+        {"thermal_resistance 25\xC2\xB0"
+         "C 1",
+         {"values are plain numbers; each formula's units are fixed"}},
+        {"thermal_resistance 1 2\xC2\xB0"
+         "c/W",
+         {"values are plain numbers; each formula's units are fixed"}},
+        {"thermal_resistance 1 2\xC2\xB0", {}},
         {"ohms_current 12 1k 5", {"ohms_current takes 2 values; 1 more was ignored"}},
         {"frequency_to_period 1 2 3 4 5 6",
          {"frequency_to_period takes 1 value; 5 more were ignored"}},
@@ -210,6 +231,11 @@ TEST(Hints, ExplainWhatWentWrong) {
     for (const auto& c : cases) {
         EXPECT_EQ(host::hints(c.command, calculator.evaluate(c.command)), c.hints) << c.command;
     }
+    // An answer built by hand that claims a result without its formula.
+    host::Answer orphan;
+    orphan.kind = host::Kind::result;
+    orphan.values_given = 3;
+    EXPECT_TRUE(host::hints("x 1 2 3", orphan).empty());
 }
 
 TEST(Calculator, AnswersCarryTheOutcome) {

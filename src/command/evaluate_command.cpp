@@ -11,7 +11,7 @@ constexpr std::string_view ELLIPSIS = "...";
 
 // Splits a command at spaces. Only the space separates: a tab belongs to its token.
 class Tokenizer {
-public:
+   public:
     explicit Tokenizer(std::string_view text) : at_(text.data()), end_(text.data() + text.size()) {}
 
     // Skips spaces; false when no token is left.
@@ -42,7 +42,7 @@ public:
         return {start, static_cast<std::size_t>(at_ - start)};
     }
 
-private:
+   private:
     const char* at_;
     const char* end_;
     const char* token_start_ = nullptr;
@@ -52,7 +52,7 @@ private:
 // Only echoed input can be longer than the room left; it is shortened with
 // "..." so the fixed words around it always survive.
 class LineWriter {
-public:
+   public:
     explicit LineWriter(ResultBuffer out) : out_(out) {}
 
     // Terminates the line; its length.
@@ -91,7 +91,7 @@ public:
         length_ = static_cast<std::size_t>(end - out_.data());
     }
 
-private:
+   private:
     ResultBuffer out_;
     std::size_t length_ = 0;
 };
@@ -212,6 +212,8 @@ std::size_t render(const Outcome& outcome, ResultBuffer result) noexcept {
         case Outcome::unknown_formula:
             return write_unknown_formula(result, outcome.name);
         case Outcome::result:
+            // An outcome built by hand may name no formula: it has no line.
+            if (outcome.formula == nullptr) break;
             return write_result(result, *outcome.formula, outcome.value);
         case Outcome::empty:
             break;

@@ -18,8 +18,7 @@ namespace {
 
 // The start of the token after the one that starts at `at`, or npos.
 std::size_t next_token(std::string_view command, std::size_t at) {
-    if (at != std::string_view::npos) at = command.find(' ', at);
-    return command.find_first_not_of(' ', at == std::string_view::npos ? command.size() : at);
+    return command.find_first_not_of(' ', std::min(command.find(' ', at), command.size()));
 }
 
 int count_tokens(std::string_view command) {

@@ -75,13 +75,13 @@ std::string suggestion(std::string_view typed) {
     return text + "?";
 }
 
-// Units people write on values, lower-cased.
-// clang-format off
+// Units people write on values, lower-cased, in UTF-8: Ω is "\316\251", °
+// "\302\260" (octal escapes end after three digits, so the letter after
+// them stays a letter).
 constexpr std::string_view UNITS[] = {
-    "v", "a", "w", "ohm", "ohms", "\xCE\xA9", "f", "h", "hz", "s", "c", "j", "m", "m/s",
-    "db", "\xC2\xB0" "c", "c/w", "\xC2\xB0" "c/w",
+    "v", "a", "w", "ohm", "ohms", "\316\251", "f",         "h",   "hz",
+    "s", "c", "j", "m",   "m/s",  "db",       "\302\260c", "c/w", "\302\260c/w",
 };
-// clang-format on
 
 bool is_one_of(std::string_view text, std::span<const std::string_view> set) {
     return std::find(set.begin(), set.end(), text) != set.end();
@@ -104,7 +104,8 @@ bool is_unit(std::string_view text) {
     // The prefix letter in either case: "kohm", "Kohm", "\xC2\xB5F".
     for (std::size_t length = 1; length <= 2 && length < text.size(); ++length) {
         const std::string_view prefix = text.substr(0, length);
-        const std::string swapped = length == 1 ? std::string(1, prefix[0] ^ 0x20) : std::string();
+        const std::string swapped =
+            length == 1 ? std::string(1, static_cast<char>(prefix[0] ^ 0x20)) : std::string();
         if ((is_prefix_symbol(prefix) || is_prefix_symbol(swapped)) &&
             is_one_of(std::string_view(lowered).substr(length), UNITS)) {
             return true;
@@ -175,7 +176,8 @@ std::vector<std::string> hints(std::string_view command, const Answer& answer) {
         lines.push_back(suggestion(answer.token));
     } else if (answer.kind == Kind::invalid_number) {
         lines.push_back(cause(command, answer.token));
-    } else if (answer.kind == Kind::result && answer.values_given > required) {
+    } else if (answer.kind == Kind::result && formula != nullptr &&
+               answer.values_given > required) {
         const int ignored = answer.values_given - required;
         lines.push_back(std::string(formula->keyword) + " takes " + count_of(required, "value") +
                         "; " + std::to_string(ignored) +

@@ -19,10 +19,9 @@ char16_t* put_utf16(char16_t* out, char32_t c) {
     return out;
 }
 
+// A code point of 0x80 or above: ASCII is copied before it gets here.
 char* put_utf8(char* out, char32_t c) {
-    if (c < 0x80) {
-        *out++ = static_cast<char>(c);
-    } else if (c < 0x800) {
+    if (c < 0x800) {
         *out++ = static_cast<char>(0xC0 | (c >> 6));
         *out++ = static_cast<char>(0x80 | (c & 0x3F));
     } else if (c < 0x10000) {
@@ -102,10 +101,8 @@ void append_utf8_from_utf16(std::u16string_view utf16, std::string& out) {
         for (; i < size && units[i] < 0x80; ++i) *put++ = static_cast<char>(units[i]);
         if (i == size) break;
         const char16_t unit = utf16[i];
-        if (unit < 0x80) {
-            *put++ = static_cast<char>(unit);
-        } else if (unit >= 0xD800 && unit <= 0xDBFF && i + 1 < utf16.size() &&
-                   utf16[i + 1] >= 0xDC00 && utf16[i + 1] <= 0xDFFF) {
+        if (unit >= 0xD800 && unit <= 0xDBFF && i + 1 < utf16.size() && utf16[i + 1] >= 0xDC00 &&
+            utf16[i + 1] <= 0xDFFF) {
             put = put_utf8(put,
                            0x10000 + ((char32_t{unit} - 0xD800) << 10) + (utf16[i + 1] - 0xDC00u));
             ++i;
