@@ -52,15 +52,15 @@ std::size_t edit_distance(std::string_view a, std::string_view b) {
 std::string suggestion(std::string_view typed) {
     const std::string name = lower_case(typed);
     std::vector<std::pair<std::size_t, std::string_view>> near;
-    for (const FormulaInfo& formula : formulas()) {
+    for (const FormulaInfo& info : formulas()) {
         // The distance is at least the difference in length: only names
         // near a keyword's length are worth the full computation.
-        const std::size_t gap = std::max(name.size(), formula.keyword.size()) -
-                                std::min(name.size(), formula.keyword.size());
+        const std::size_t gap =
+            std::max(name.size(), info.keyword.size()) - std::min(name.size(), info.keyword.size());
         const std::size_t distance =
-            gap > MAX_DISTANCE ? MAX_DISTANCE + 1 : edit_distance(name, formula.keyword);
-        if (distance <= MAX_DISTANCE || formula.keyword.starts_with(name)) {
-            near.emplace_back(std::min(distance, MAX_DISTANCE + 1), formula.keyword);
+            gap > MAX_DISTANCE ? MAX_DISTANCE + 1 : edit_distance(name, info.keyword);
+        if (distance <= MAX_DISTANCE || info.keyword.starts_with(name)) {
+            near.emplace_back(std::min(distance, MAX_DISTANCE + 1), info.keyword);
         }
     }
     if (near.empty()) return {};
@@ -164,22 +164,20 @@ std::string cause(std::string_view command, std::string_view token) {
 
 std::vector<std::string> hints(std::string_view command, const Answer& answer) {
     std::vector<std::string> lines;
-    const FormulaInfo* formula = answer.formula;
-    const int required = formula == nullptr ? 0 : static_cast<int>(formula->arguments.size());
-    if (answer.kind == Kind::unknown_formula && formula != nullptr) {
+    const FormulaInfo* info = answer.formula;
+    const int required = info == nullptr ? 0 : static_cast<int>(info->arguments.size());
+    if (answer.kind == Kind::unknown_formula && info != nullptr) {
         std::string line =
-            std::string(formula->keyword) + " needs " + count_of(required, "value") + ":";
-        for (const std::string_view argument : formula->arguments)
-            line.append(" ").append(argument);
+            std::string(info->keyword) + " needs " + count_of(required, "value") + ":";
+        for (const std::string_view argument : info->arguments) line.append(" ").append(argument);
         lines.push_back(line);
     } else if (answer.kind == Kind::unknown_formula) {
         lines.push_back(suggestion(answer.token));
     } else if (answer.kind == Kind::invalid_number) {
         lines.push_back(cause(command, answer.token));
-    } else if (answer.kind == Kind::result && formula != nullptr &&
-               answer.values_given > required) {
+    } else if (answer.kind == Kind::result && info != nullptr && answer.values_given > required) {
         const int ignored = answer.values_given - required;
-        lines.push_back(std::string(formula->keyword) + " takes " + count_of(required, "value") +
+        lines.push_back(std::string(info->keyword) + " takes " + count_of(required, "value") +
                         "; " + std::to_string(ignored) +
                         (ignored == 1 ? " more was ignored" : " more were ignored"));
     }

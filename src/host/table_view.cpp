@@ -129,8 +129,8 @@ std::vector<std::string_view> complete(std::string_view prefix) {
     std::string lowered(prefix);
     lowercase_in_place(lowered);
     std::vector<std::string_view> keywords;
-    for (const FormulaInfo& formula : formulas()) {
-        if (formula.keyword.starts_with(lowered)) keywords.push_back(formula.keyword);
+    for (const FormulaInfo& info : formulas()) {
+        if (info.keyword.starts_with(lowered)) keywords.push_back(info.keyword);
     }
     return keywords;
 }

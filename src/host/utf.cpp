@@ -104,7 +104,7 @@ void append_utf8_from_utf16(std::u16string_view utf16, std::string& out) {
         if (unit >= 0xD800 && unit <= 0xDBFF && i + 1 < utf16.size() && utf16[i + 1] >= 0xDC00 &&
             utf16[i + 1] <= 0xDFFF) {
             put = put_utf8(put,
-                           0x10000 + ((char32_t{unit} - 0xD800) << 10) + (utf16[i + 1] - 0xDC00u));
+                           0x10000 + ((char32_t{unit} - 0xD800u) << 10) + (utf16[i + 1] - 0xDC00u));
             ++i;
         } else if (unit >= 0xD800 && unit <= 0xDFFF) {
             put = put_utf8(put, REPLACEMENT);
