@@ -49,7 +49,7 @@ std::size_t narrow_command(const wchar_t* command, CommandBuffer& narrow) {
 // start-up code, 64 after others. So that the digits do not depend on the
 // host, a call holds it at 64 bits and then gives the host's setting back.
 class FixedX87Precision {
-public:
+   public:
 #if defined(__GNUC__) && (defined(__i386__) || defined(__x86_64__))
     FixedX87Precision() {
         __asm__ volatile("fnstcw %0" : "=m"(saved_));
@@ -60,7 +60,7 @@ public:
     FixedX87Precision(const FixedX87Precision&) = delete;
     FixedX87Precision& operator=(const FixedX87Precision&) = delete;
 
-private:
+   private:
     static constexpr std::uint16_t PRECISION_64_BITS = 0x0300;
     std::uint16_t saved_ = 0;
 #endif
