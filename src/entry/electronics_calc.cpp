@@ -6,6 +6,7 @@
 
 #include "../command/command.h"
 #include "../help/help.h"
+#include "../help/reference_request.h"
 
 #if defined(_WIN32)
 #include <windows.h>
@@ -87,19 +88,11 @@ void widen_result(std::size_t length) { zorvane::widen_line(result_line, length,
 
 #endif
 
-// "/help", in any case and with any spaces around it, writes the reference
-// file into the current directory; the line reports the outcome.
-bool is_reference_request(std::string_view command) {
-    constexpr std::string_view request = "/help";
-    const std::size_t first = command.find_first_not_of(' ');
-    if (first == std::string_view::npos || command[first] != '/') return false;
-    command.remove_prefix(first);
-    command = command.substr(0, command.find_last_not_of(' ') + 1);
-    if (command.size() != request.size()) return false;
-    std::array<char, request.size()> word{};
-    command.copy(word.data(), word.size());
-    zorvane::lowercase_in_place(word);
-    return std::string_view(word.data(), word.size()) == request;
+// "/help" writes the reference file into the current directory and the
+// line reports the outcome. It obeys the length rule of every command: a
+// longer one goes to the evaluation, which refuses it.
+bool asks_for_reference(std::string_view command) {
+    return command.size() <= zorvane::COMMAND_CAPACITY && zorvane::is_reference_request(command);
 }
 
 std::size_t write_line(std::string_view line) {
@@ -118,7 +111,7 @@ extern "C" ZORVANE_API const ZorvaneChar* ZORVANE_CALL ElectronicsCalc(const Zor
     } else {
         CommandBuffer narrow;
         const std::string_view text(narrow.data(), narrow_command(command, narrow));
-        if (is_reference_request(text)) {
+        if (asks_for_reference(text)) {
             length = write_line(zorvane::save_formula_reference(nullptr) ? zorvane::REFERENCE_CREATED
                                                                          : zorvane::REFERENCE_FAILED);
         } else {
