@@ -28,6 +28,16 @@ const std::string_view USAGE_TEXT =
 
 namespace {
 
+constexpr OptionInfo OPTIONS[] = {
+    {"-e", "--eng", "print values in engineering notation"},
+    {"", "--plain", "take values as plain numbers only"},
+    {"", "--list", "print every formula with its arguments"},
+    {"", "--list=categories", "print the formulas grouped by category"},
+    {"", "--reference", "write the formula reference file into a directory"},
+    {"-h", "--help", "print the help and exit"},
+    {"", "--version", "print the version and exit"},
+};
+
 struct Parser {
     std::span<char* const> arguments;
     std::size_t at = 0;
@@ -76,6 +86,8 @@ struct Parser {
 };
 
 }  // namespace
+
+const std::span<const OptionInfo> OPTION_LIST = OPTIONS;
 
 ParsedOptions parse_options(std::span<char* const> arguments) {
     Parser parser{arguments, 0, {}};

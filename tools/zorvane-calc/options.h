@@ -31,6 +31,14 @@ struct ParsedOptions {
 // "--" ends them.
 ParsedOptions parse_options(std::span<char* const> arguments);
 
+// The options, as shell completion offers them.
+struct OptionInfo {
+    std::string_view short_name;  // "-e", or empty
+    std::string_view long_name;   // "--eng"
+    std::string_view description;
+};
+extern const std::span<const OptionInfo> OPTION_LIST;
+
 // What --help prints before the module's help summary.
 extern const std::string_view USAGE_TEXT;
 
