@@ -219,8 +219,8 @@ class Interactive(unittest.TestCase):
         self.type_line(fd, b'nosuch 1\r')
         self.read_until(fd, b"Error: Unknown formula 'nosuch'")
         self.type_line(fd, b'\x04')
+        self.read_until(fd, b'\r\n')  # the prompt's line ended
         self.assertEqual(self.exit_status(pid, fd), 0)
-        self.assertIn(b'\n', self.pending)
 
     def test_prompt_words_comments_and_visible_controls(self):
         pid, fd = self.session()
@@ -271,7 +271,7 @@ class ShellCompletion(unittest.TestCase):
     """The generated bash completion, run on partial words."""
 
     def complete(self, *words):
-        script = os.path.join(os.environ['ZORVANE_COMPLETIONS'], 'zorvane-calc')
+        script = os.path.abspath(os.path.join(os.environ['ZORVANE_COMPLETIONS'], 'zorvane-calc'))
         command = ('source "$1"; shift; COMP_WORDS=("$@"); COMP_CWORD=$(($# - 1)); '
                    '_zorvane_calc; printf "%s\\n" "${COMPREPLY[@]}"')
         result = subprocess.run(['bash', '-c', command, 'bash', script, 'zorvane-calc', *words],
