@@ -71,11 +71,7 @@ class Prompt {
         while (!out_.failed() && read(line, overlong)) {
             if (!respond(line, overlong)) return finish(out_, EXIT_ALL_RESULTS);
         }
-        if (reader_.error() != 0) {
-            finish(out_, EXIT_TROUBLE);
-            report_failure("read error", reader_.error());
-            return EXIT_TROUBLE;
-        }
+        if (reader_.error() != 0) return finish_after_read_error(out_, reader_.error());
         out_.write("\n");  // the end of input leaves the terminal on a new line
         // A person at a prompt is not a script: error lines do not change the status.
         return finish(out_, EXIT_ALL_RESULTS);

@@ -57,6 +57,12 @@ int finish(Output& out, int status) {
     return EXIT_TROUBLE;
 }
 
+int finish_after_read_error(Output& out, int error) {
+    finish(out, EXIT_TROUBLE);
+    report_failure("read error", error);
+    return EXIT_TROUBLE;
+}
+
 int run_one_shot(std::string_view command, Settings settings) {
     Output out(platform::Stream::output, platform::is_terminal(platform::Stream::output));
     Answerer answerer(out, settings);
@@ -73,10 +79,7 @@ int run_batch(Settings settings) {
         answerer.answer(reader.line(), reader.overlong());
     }
     if (status == LineReader::Status::read_failed) {
-        // The answers so far stay: they are written before the report.
-        finish(out, EXIT_TROUBLE);
-        report_failure("read error", reader.error());
-        return EXIT_TROUBLE;
+        return finish_after_read_error(out, reader.error());
     }
     return finish(out, answerer.any_error() ? EXIT_ERROR_LINE : EXIT_ALL_RESULTS);
 }

@@ -49,4 +49,7 @@ int run_prompt(Settings settings);
 // Reports a failed write of `out` (if it failed) and gives the status.
 int finish(Output& out, int status);
 
+// Writes out the answers so far, then reports the read error: status 2.
+int finish_after_read_error(Output& out, int error);
+
 }  // namespace zorvane_calc
