@@ -1,4 +1,5 @@
 // One evaluation, rendered as the module's line and in engineering notation.
+#include <algorithm>
 #include <array>
 
 #include "command/command.h"
@@ -11,16 +12,36 @@
 namespace zorvane::host {
 namespace {
 
-// Value tokens after the name, all of them (the module reads four at most).
-int count_values(std::string_view command) {
-    int tokens = 0;
-    for (std::size_t at = 0; at < command.size();) {
-        at = command.find_first_not_of(' ', at);
-        if (at == std::string_view::npos) break;
-        ++tokens;
-        at = command.find(' ', at);
+// The tokens of a command are split at spaces as the module splits them.
+// Expansion and narrowing keep every token in its place, so a token the
+// module names can be shown as the person typed it.
+
+// The start of the token after the one that starts at `at`, or npos.
+std::size_t next_token(std::string_view command, std::size_t at) {
+    if (at != std::string_view::npos) at = command.find(' ', at);
+    return command.find_first_not_of(' ', at == std::string_view::npos ? command.size() : at);
+}
+
+int count_tokens(std::string_view command) {
+    int count = 0;
+    for (std::size_t at = command.find_first_not_of(' '); at != std::string_view::npos;
+         at = next_token(command, at)) {
+        ++count;
     }
-    return tokens > 0 ? tokens - 1 : 0;
+    return count;
+}
+
+// The typed token in the place of the module's `token`, which views `narrow`.
+std::string_view as_typed(std::string_view typed, std::string_view narrow, std::string_view token) {
+    std::size_t in_typed = typed.find_first_not_of(' ');
+    for (std::size_t at = narrow.find_first_not_of(' ');
+         at != std::string_view::npos && in_typed != std::string_view::npos;
+         at = next_token(narrow, at), in_typed = next_token(typed, in_typed)) {
+        if (narrow.data() + at == token.data()) {
+            return typed.substr(in_typed, typed.find(' ', in_typed) - in_typed);
+        }
+    }
+    return {};
 }
 
 Kind kind_of(const Outcome& outcome) {
@@ -63,10 +84,10 @@ const Answer& Calculator::evaluate(std::string_view command, bool expand) {
     answer_.kind = kind_of(outcome);
     answer_.formula = info_of(outcome.formula);
     answer_.value = outcome.value;
-    answer_.values_given = count_values(narrow_text);
-    answer_.token.clear();
-    append_utf8_from_windows_1252(
-        outcome.kind == Outcome::invalid_number ? outcome.token : outcome.name, answer_.token);
+    answer_.values_given = std::max(count_tokens(narrow_text) - 1, 0);
+    answer_.token =
+        as_typed(command, narrow_text,
+                 outcome.kind == Outcome::invalid_number ? outcome.token : outcome.name);
     answer_.line.clear();
     if (outcome.kind != Outcome::too_long && is_reference_request(narrow_text)) {
         const bool written = save_formula_reference(nullptr);

@@ -66,9 +66,26 @@ std::string suggestion(std::string_view typed) {
 constexpr std::string_view PREFIX_SYMBOLS[] = {"p", "n", "u", "\xC2\xB5", "\xCE\xBC",
                                                "m", "k", "M", "G",        "T"};
 // Units people write on values, lower-cased.
-constexpr std::string_view UNITS[] = {"v",  "a",       "w",   "ohm",          "ohms", "\xCE\xA9",
-                                      "f",  "h",       "hz",  "s",            "c",    "j",
-                                      "db", "\xC2\xB0" "c", "c/w", "\xC2\xB0" "c/w", "m/s", "m"};
+constexpr std::string_view UNITS[] = {"v",
+                                      "a",
+                                      "w",
+                                      "ohm",
+                                      "ohms",
+                                      "\xCE\xA9",
+                                      "f",
+                                      "h",
+                                      "hz",
+                                      "s",
+                                      "c",
+                                      "j",
+                                      "db",
+                                      "\xC2\xB0"
+                                      "c",
+                                      "c/w",
+                                      "\xC2\xB0"
+                                      "c/w",
+                                      "m/s",
+                                      "m"};
 
 bool is_one_of(std::string_view text, std::span<const std::string_view> set) {
     return std::find(set.begin(), set.end(), text) != set.end();
@@ -151,9 +168,10 @@ std::vector<std::string> hints(std::string_view command, const Answer& answer) {
     const FormulaInfo* formula = answer.formula;
     const int required = formula == nullptr ? 0 : static_cast<int>(formula->arguments.size());
     if (answer.kind == Kind::unknown_formula && formula != nullptr) {
-        std::string line = std::string(formula->keyword) + " needs " +
-                           count_of(required, "value") + ":";
-        for (const std::string_view argument : formula->arguments) line.append(" ").append(argument);
+        std::string line =
+            std::string(formula->keyword) + " needs " + count_of(required, "value") + ":";
+        for (const std::string_view argument : formula->arguments)
+            line.append(" ").append(argument);
         lines.push_back(line);
     } else if (answer.kind == Kind::unknown_formula) {
         lines.push_back(suggestion(answer.token));
@@ -161,8 +179,8 @@ std::vector<std::string> hints(std::string_view command, const Answer& answer) {
         lines.push_back(cause(command, answer.token));
     } else if (answer.kind == Kind::result && answer.values_given > required) {
         const int ignored = answer.values_given - required;
-        lines.push_back(std::string(formula->keyword) + " takes " +
-                        count_of(required, "value") + "; " + std::to_string(ignored) +
+        lines.push_back(std::string(formula->keyword) + " takes " + count_of(required, "value") +
+                        "; " + std::to_string(ignored) +
                         (ignored == 1 ? " more was ignored" : " more were ignored"));
     }
     std::erase(lines, std::string{});

@@ -23,12 +23,12 @@ namespace zorvane::host {
 // ---- The formula table, as hosts show it ----
 
 struct FormulaInfo {
-    std::string_view keyword;                      // "ohms_current"
-    std::string_view category;                     // "Ohm's law and power"
-    std::span<const std::string_view> arguments;   // {"<voltage>", "<resistance>"}
-    std::string_view label;                        // "Current"
-    std::string_view unit;                         // UTF-8: "A", "Ω", "°C/W", "" for none
-    const Formula* row;                            // the core's row
+    std::string_view keyword;                     // "ohms_current"
+    std::string_view category;                    // "Ohm's law and power"
+    std::span<const std::string_view> arguments;  // {"<voltage>", "<resistance>"}
+    std::string_view label;                       // "Current"
+    std::string_view unit;                        // UTF-8: "A", "Ω", "°C/W", "" for none
+    const Formula* row;                           // the core's row
 };
 
 // Every formula, in table order.
@@ -62,11 +62,11 @@ void expand_notation(std::string_view command, std::string& out);
 // ---- One evaluation, several renderings ----
 
 enum class Kind {
-    empty,            // nothing but spaces
-    too_long,         // refused: longer than the module accepts
-    invalid_number,   // `token` is the value token that is not a number
-    unknown_formula,  // `token` is the name as typed; `formula` set when the name exists
-    result,           // `formula` and `value`
+    empty,              // nothing but spaces
+    too_long,           // refused: longer than the module accepts
+    invalid_number,     // `token` is the value token that is not a number
+    unknown_formula,    // `token` is the name as typed; `formula` set when the name exists
+    result,             // `formula` and `value`
     reference_written,  // "/help": the reference file was written into the current directory
     reference_failed,   // "/help": it could not be
 };
@@ -75,7 +75,7 @@ struct Answer {
     Kind kind = Kind::empty;
     const FormulaInfo* formula = nullptr;
     double value = 0.0;
-    std::string token;        // the offending token (UTF-8) for invalid_number / unknown_formula
+    std::string token;        // the name, or the invalid value token, as typed (UTF-8)
     int values_given = 0;     // value tokens typed after the name (all of them, not only four)
     std::string line;         // the module's line, UTF-8, exactly as ElectronicsCalc gives it
     std::string engineering;  // the same line with the value in engineering notation;
@@ -90,8 +90,8 @@ struct Answer {
 // `expand` the input notation is expanded first. The text goes to UTF-16 and
 // through the module's own narrowing, so the line is exactly the one
 // ElectronicsCalc gives; "/help" writes the reference file as the module
-// does. Keeps its buffers from call to call, so a batch allocates nothing
-// per line once warmed up.
+// does. Keeps its buffers from call to call, so a line without notation
+// allocates nothing once they have grown.
 class Calculator {
 public:
     const Answer& evaluate(std::string_view command, bool expand = true);
