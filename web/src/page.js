@@ -272,13 +272,15 @@ function axis(calc, label, unit, logarithmic) {
             const decades = splits.length ? Math.log10(splits.at(-1) / splits[0]) : 0;
             return splits.map((v) => (logarithmic && !logTickShown(v, decades) ? "" : calc.format(v, unit)));
         },
-        size(u, values) {
-            if (!values) return 50;
-            u.ctx.font = "12px system-ui, sans-serif";
-            const widest = Math.max(0, ...values.map((v) => u.ctx.measureText(v).width));
-            return Math.ceil(widest / devicePixelRatio) + 24;
-        },
     };
+}
+
+// A vertical axis as wide as its widest tick label.
+function fitWidth(u, values) {
+    if (!values) return 50;
+    u.ctx.font = `${12 * devicePixelRatio}px system-ui, sans-serif`;
+    const widest = Math.max(0, ...values.map((v) => u.ctx.measureText(v).width));
+    return Math.ceil(widest / devicePixelRatio) + 34;
 }
 
 function readSweepEnd(calc, input) {
@@ -309,7 +311,7 @@ class SweepPlot {
             scales: { x: { time: false, distr: logarithmic ? 3 : 1 }, y: { distr: 1 } },
             axes: [
                 axis(this.calc, argumentName(formula.arguments[index]), xUnit, logarithmic),
-                axis(this.calc, formula.label, formula.unit, false),
+                { ...axis(this.calc, formula.label, formula.unit, false), size: fitWidth },
             ],
             series: [
                 { label: argumentName(formula.arguments[index]), value: (u, v) => (v == null ? "–" : this.calc.format(v, xUnit)) },
