@@ -138,4 +138,40 @@ TEST(EvaluateCommand, IsReentrant) {
     for (std::size_t t = 0; t < std::size(work); ++t) EXPECT_EQ(failures[t], 0) << work[t].first;
 }
 
+// The outcome before rendering: what the hosts' hints and renderings read.
+TEST(Evaluate, TellsEachKindOfOutcomeApart) {
+    using Kind = zorvane::Outcome::Kind;
+    const struct {
+        std::string command;
+        Kind kind;
+        std::string name;
+        const char* token;
+        const char* formula;  // null: no row
+        int value_count;
+    } cases[] = {
+        {"", Kind::empty, "", "", nullptr, 0},
+        {"    ", Kind::empty, "", "", nullptr, 0},
+        {std::string(256, ' '), Kind::too_long, "", "", nullptr, 0},
+        {"Power_VI 12 0.5", Kind::result, "Power_VI", "", "power_vi", 2},
+        {"power_vi 12 0.5 7 8 9", Kind::result, "power_vi", "", "power_vi", 4},
+        {"power_vi 12 1,5 x", Kind::invalid_number, "power_vi", "1,5", nullptr, 1},
+        {"nosuch 1 1K", Kind::invalid_number, "nosuch", "1K", nullptr, 1},
+        {"OHMS_current 12", Kind::unknown_formula, "OHMS_current", "", "ohms_current", 1},
+        {"ohms_curent 12 1000", Kind::unknown_formula, "ohms_curent", "", nullptr, 2},
+        {std::string(52, 'a'), Kind::unknown_formula, std::string(52, 'a'), "", nullptr, 0},
+    };
+    for (const auto& c : cases) {
+        const zorvane::Outcome outcome = zorvane::evaluate(c.command);
+        EXPECT_EQ(outcome.kind, c.kind) << c.command;
+        EXPECT_EQ(outcome.name, c.name) << c.command;
+        EXPECT_EQ(outcome.token, c.token) << c.command;
+        EXPECT_EQ(outcome.formula == nullptr ? "" : outcome.formula->keyword,
+                  c.formula == nullptr ? "" : c.formula)
+            << c.command;
+        EXPECT_EQ(outcome.value_count, c.value_count) << c.command;
+    }
+    EXPECT_EQ(zorvane::evaluate("power_vi 12 0.5").value, 6.0);
+    EXPECT_EQ(zorvane::evaluate("ohms_current 1 0").value, 0.0);
+}
+
 }  // namespace

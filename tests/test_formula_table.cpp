@@ -37,6 +37,7 @@ TEST(FormulaTable, FormatsAreLabelEqualsValueAndUnit) {
 TEST(FormulaTable, LookupNeedsTheRequiredCount) {
     for (const auto& row : formula_table()) {
         for (int count = 0; count <= zorvane::MAX_VALUES; ++count) {
+            EXPECT_EQ(zorvane::find_keyword(row.keyword), &row);
             const auto* found = find_formula(row.keyword, count);
             if (count < row.required_count) {
                 EXPECT_EQ(found, nullptr) << row.keyword << " with " << count;
@@ -49,6 +50,8 @@ TEST(FormulaTable, LookupNeedsTheRequiredCount) {
     EXPECT_EQ(find_formula("power_v", 4), nullptr);
     EXPECT_EQ(find_formula("power_vii", 4), nullptr);
     EXPECT_EQ(find_formula("POWER_VI", 4), nullptr);
+    EXPECT_EQ(zorvane::find_keyword(std::string_view("power_vi\0", 9)), nullptr);
+    EXPECT_EQ(zorvane::find_keyword("ohms_voltage_"), nullptr);
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <csignal>
 #include <filesystem>
 #include <fstream>
@@ -98,24 +99,30 @@ TEST_F(ReferenceFile, IsTheSeventyTwoTextsByteForByte) {
     EXPECT_EQ(entries(), std::vector<std::string>{"electronics_formulas.txt"});
 }
 
-TEST_F(ReferenceFile, ListsEveryFormulaOfTheTableInOrderWithItsArgumentCount) {
+// The reference file and the table list the same formulas, in the same order,
+// with the same argument names, under headings that fall where the table's
+// category changes.
+TEST_F(ReferenceFile, ListsEveryRowOfTheTableInOrderWithItsArgumentsAndCategory) {
     ASSERT_TRUE(zorvane::save_formula_reference(nullptr));
     std::istringstream file(read_bytes(reference()));
-    std::vector<std::pair<std::string, int>> listed;
+    struct Listed {
+        std::string keyword;
+        std::string arguments;
+        int heading;
+    };
+    std::vector<Listed> listed;
     int headings = 0;
     int notes = 0;
     for (std::string line; std::getline(file, line);) {
         if (line.starts_with("  ")) {
             std::istringstream words(line);
-            std::string keyword;
-            std::string word;
-            words >> keyword;
-            int arguments = 0;
-            while (words >> word && word.starts_with('<')) {
+            Listed entry{"", "", headings};
+            words >> entry.keyword;
+            for (std::string word; words >> word && word.starts_with('<');) {
                 EXPECT_TRUE(word.ends_with('>')) << line;
-                ++arguments;
+                entry.arguments += (entry.arguments.empty() ? "" : " ") + word;
             }
-            listed.emplace_back(keyword, arguments);
+            listed.push_back(entry);
         } else if (line.ends_with(':') && line != "Notes:") {
             ++headings;
         } else if (line.starts_with("- All ")) {
@@ -126,10 +133,18 @@ TEST_F(ReferenceFile, ListsEveryFormulaOfTheTableInOrderWithItsArgumentCount) {
     EXPECT_EQ(notes, 8);
     const auto table = zorvane::formula_table();
     ASSERT_EQ(listed.size(), table.size());
+    std::vector<std::string_view> categories;
     for (std::size_t i = 0; i < table.size(); ++i) {
-        EXPECT_EQ(listed[i].first, table[i].keyword) << "row " << i + 1;
-        EXPECT_EQ(listed[i].second, table[i].required_count) << table[i].keyword;
+        if (categories.empty() || categories.back() != table[i].category) {
+            EXPECT_EQ(std::count(categories.begin(), categories.end(), table[i].category), 0)
+                << table[i].category << " is split";
+            categories.push_back(table[i].category);
+        }
+        EXPECT_EQ(listed[i].keyword, table[i].keyword) << "row " << i + 1;
+        EXPECT_EQ(listed[i].arguments, table[i].arguments) << table[i].keyword;
+        EXPECT_EQ(listed[i].heading, static_cast<int>(categories.size())) << table[i].keyword;
     }
+    EXPECT_EQ(categories.size(), 12U);
 }
 
 TEST_F(ReferenceFile, WritingTwiceLeavesOneCopy) {

@@ -10,16 +10,45 @@
 
 namespace zorvane {
 
-// Narrow characters a command may hold; a longer one is refused, never cut.
+// Narrow characters a command may hold: the host's command buffer of 256
+// bytes with its terminator. A longer one is refused, never cut.
 inline constexpr std::size_t COMMAND_CAPACITY = 255;
-// Characters a formula name may hold; a longer one is unknown without being copied.
+// Characters a formula name may hold: the hosts' name buffer of 52 bytes with
+// its terminator, room for any keyword (29 at most) and then some. A longer
+// name is unknown without being copied.
 inline constexpr std::size_t NAME_CAPACITY = 51;
 using ResultBuffer = std::span<char, RESULT_CAPACITY + 1>;
 
-// Evaluates one zero-terminated command of Windows-1252 text and writes one
-// zero-terminated line into `result`: a formula's result, an error line that
-// begins "Error: ", or an empty line for an empty command. A null command is
-// an empty command. Returns the line's length. Pure and reentrant: it reads
+// What evaluating one command came to, before it is rendered as text. Views
+// point into the command.
+struct Outcome {
+    enum Kind {
+        empty,            // nothing but spaces
+        too_long,         // longer than COMMAND_CAPACITY: refused
+        invalid_number,   // `token` is the first value token that is not a number
+        unknown_formula,  // `name` names no row, or `formula` needs more values than given
+        result,           // `formula` evaluated to `value`
+    };
+    Kind kind = empty;
+    std::string_view name;            // the formula name as typed
+    std::string_view token;           // invalid_number: the offending token
+    const Formula* formula = nullptr;  // the row named (unknown_formula: null when none is)
+    Values values{};                  // the values read, at most MAX_VALUES
+    int value_count = 0;
+    double value = 0.0;
+};
+
+// Evaluates one command of Windows-1252 text. Pure and reentrant.
+Outcome evaluate(std::string_view command) noexcept;
+
+// Writes the module's line of an outcome into `result`, zero-terminated:
+// a formula's result, an error line that begins "Error: ", or an empty
+// line. Returns the line's length.
+std::size_t render(const Outcome& outcome, ResultBuffer result) noexcept;
+
+// render(evaluate(command)): evaluates one zero-terminated command of
+// Windows-1252 text and writes its line into `result`. A null command is an
+// empty command. Returns the line's length. Pure and reentrant: it reads
 // nothing but its arguments.
 std::size_t evaluate_command(const char* command, ResultBuffer result) noexcept;
 

@@ -96,6 +96,36 @@ private:
     std::size_t length_ = 0;
 };
 
+// "Error: Command longer than 255 characters", its number the capacity's.
+struct TooLongText {
+    std::array<char, 64> chars{};
+    std::size_t size = 0;
+    constexpr void append(std::string_view text) {
+        for (const char c : text) chars[size++] = c;
+    }
+};
+
+consteval TooLongText too_long_text() {
+    TooLongText text;
+    text.append("Error: Command longer than ");
+    std::array<char, 20> digits{};
+    std::size_t count = 0;
+    for (std::size_t rest = COMMAND_CAPACITY; count == 0 || rest != 0; rest /= 10) {
+        digits[count++] = static_cast<char>('0' + rest % 10);
+    }
+    while (count != 0) text.chars[text.size++] = digits[--count];
+    text.append(" characters");
+    return text;
+}
+
+constexpr TooLongText TOO_LONG = too_long_text();
+
+std::size_t write_too_long(ResultBuffer result) {
+    LineWriter line(result);
+    line.append(std::string_view(TOO_LONG.chars.data(), TOO_LONG.size));
+    return line.finish();
+}
+
 std::size_t write_unknown_formula(ResultBuffer result, std::string_view name) {
     constexpr std::string_view tail = "' or insufficient parameters";
     LineWriter line(result);
@@ -126,7 +156,68 @@ std::size_t write_empty(ResultBuffer result) {
     return 0;
 }
 
+// The row named by `name` (any case), or null.
+const Formula* find_row(std::string_view name) {
+    if (name.size() > NAME_CAPACITY) return nullptr;
+    // Whole words, so that the lower-casing works a word at a time; the
+    // bytes past the name are lower-cased too and then ignored.
+    constexpr std::size_t WORD = 8;
+    alignas(WORD) std::array<char, (NAME_CAPACITY + WORD) / WORD * WORD> lowered{};
+    std::memcpy(lowered.data(), name.data(), name.size());
+    lowercase_in_place(std::span(lowered.data(), (name.size() + WORD - 1) / WORD * WORD));
+    return find_keyword(std::string_view(lowered.data(), name.size()));
+}
+
 }  // namespace
+
+Outcome evaluate(std::string_view command) noexcept {
+    Outcome outcome;
+    if (command.size() > COMMAND_CAPACITY) {
+        outcome.kind = Outcome::too_long;
+        return outcome;
+    }
+    Tokenizer tokens(command);
+    outcome.name = tokens.next();
+    if (outcome.name.empty()) return outcome;
+
+    // Values are read before the name is looked up, so an invalid number is
+    // reported even for an unknown name. Tokens after the fourth value are
+    // never read.
+    outcome.kind = Outcome::result;
+    while (outcome.value_count < MAX_VALUES && tokens.skip_spaces()) {
+        const NumberToken number = tokens.next_number();
+        if (!number.value) {
+            outcome.kind = Outcome::invalid_number;
+            outcome.token = tokens.last_token();
+            return outcome;
+        }
+        outcome.values[static_cast<std::size_t>(outcome.value_count++)] = *number.value;
+    }
+
+    outcome.formula = find_row(outcome.name);
+    if (outcome.formula == nullptr || outcome.formula->required_count > outcome.value_count) {
+        outcome.kind = Outcome::unknown_formula;
+        return outcome;
+    }
+    outcome.value = outcome.formula->evaluate(outcome.values);
+    return outcome;
+}
+
+std::size_t render(const Outcome& outcome, ResultBuffer result) noexcept {
+    switch (outcome.kind) {
+        case Outcome::too_long:
+            return write_too_long(result);
+        case Outcome::invalid_number:
+            return write_invalid_number(result, outcome.token);
+        case Outcome::unknown_formula:
+            return write_unknown_formula(result, outcome.name);
+        case Outcome::result:
+            return write_result(result, *outcome.formula, outcome.value);
+        case Outcome::empty:
+            break;
+    }
+    return write_empty(result);
+}
 
 std::size_t evaluate_command(const char* command, ResultBuffer result) noexcept {
     if (command == nullptr) return write_empty(result);
@@ -135,39 +226,7 @@ std::size_t evaluate_command(const char* command, ResultBuffer result) noexcept 
 }
 
 std::size_t evaluate_command(std::string_view command, ResultBuffer result) noexcept {
-    if (command.size() > COMMAND_CAPACITY) {
-        LineWriter line(result);
-        line.append("Error: Command longer than 255 characters");
-        return line.finish();
-    }
-
-    Tokenizer tokens(command);
-    const std::string_view name = tokens.next();
-    if (name.empty()) return write_empty(result);
-
-    // Values are read before the name is looked up, so an invalid number is
-    // reported even for an unknown name. Tokens after the fourth value are
-    // never read.
-    Values values{};
-    int count = 0;
-    while (count < MAX_VALUES && tokens.skip_spaces()) {
-        const NumberToken number = tokens.next_number();
-        if (!number.value) return write_invalid_number(result, tokens.last_token());
-        values[static_cast<std::size_t>(count++)] = *number.value;
-    }
-
-    const Formula* row = nullptr;
-    if (name.size() <= NAME_CAPACITY) {
-        // Whole words, so that the lower-casing works a word at a time; the
-        // bytes past the name are lower-cased too and then ignored.
-        constexpr std::size_t WORD = 8;
-        alignas(WORD) std::array<char, (NAME_CAPACITY + WORD) / WORD * WORD> lowered{};
-        std::memcpy(lowered.data(), name.data(), name.size());
-        lowercase_in_place(std::span(lowered.data(), (name.size() + WORD - 1) / WORD * WORD));
-        row = find_formula(std::string_view(lowered.data(), name.size()), count);
-    }
-    if (row == nullptr) return write_unknown_formula(result, name);
-    return write_result(result, *row, row->evaluate(values));
+    return render(evaluate(command), result);
 }
 
 }  // namespace zorvane

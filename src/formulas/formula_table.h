@@ -22,8 +22,10 @@ using Values = std::array<double, MAX_VALUES>;
 using Evaluator = double (*)(const Values& values);
 
 struct Formula {
-    std::string_view keyword;  // lower-case name typed by the user
-    int required_count;        // values the evaluator reads, in the order typed
+    std::string_view keyword;    // lower-case name typed by the user
+    std::string_view category;   // the group people find it under: "Capacitors"
+    std::string_view arguments;  // as the reference writes them: "<current> <resistance>"
+    int required_count;          // values the evaluator reads, in the order typed
     Evaluator evaluate;
     std::string_view format;  // printf-style, with exactly one "%.6f"
     std::string_view label;   // the format's text before "%.6f"
@@ -54,14 +56,40 @@ double apply(const Values& values) {
 
 }  // namespace detail
 
+// The number of "<name>" words in a row's argument text, or -1 when the text
+// is not such words separated by single spaces.
+consteval int count_arguments(std::string_view arguments) {
+    int count = 0;
+    while (!arguments.empty()) {
+        const std::size_t close = arguments.find('>');
+        if (arguments[0] != '<' || close == std::string_view::npos || close < 2 ||
+            arguments.substr(1, close - 1).find_first_of("<> ") != std::string_view::npos) {
+            return -1;
+        }
+        ++count;
+        arguments.remove_prefix(close + 1);
+        if (!arguments.empty()) {
+            if (arguments.size() < 2 || arguments[0] != ' ') return -1;
+            arguments.remove_prefix(1);
+        }
+    }
+    return count;
+}
+
 // Builds a row at compile time; a required count that differs from the
-// evaluator's parameter count, or a format without exactly one "%.6f",
-// stops the build.
+// evaluator's parameter count or from the number of argument names, or a
+// format without exactly one "%.6f", stops the build.
 template <auto evaluator>
-consteval Formula formula(std::string_view keyword, int required_count, std::string_view format) {
+consteval Formula formula(std::string_view keyword, std::string_view category,
+                          std::string_view arguments, int required_count,
+                          std::string_view format) {
     if (required_count != detail::arity_of<decltype(evaluator)>::value) {
         throw "the required count must equal the evaluator's parameter count";
     }
+    if (required_count != count_arguments(arguments)) {
+        throw "a row names exactly its required count of arguments, each as <name>";
+    }
+    if (category.empty()) throw "every row belongs to a category";
     constexpr std::string_view conversion = "%.6f";
     const std::size_t at = format.find(conversion);
     if (at == std::string_view::npos || format.find('%', at + 1) != std::string_view::npos ||
@@ -72,6 +100,8 @@ consteval Formula formula(std::string_view keyword, int required_count, std::str
         throw "every value must fit the result line at least in %.6e";
     }
     return Formula{keyword,
+                   category,
+                   arguments,
                    required_count,
                    &detail::apply<evaluator>,
                    format,
@@ -81,6 +111,9 @@ consteval Formula formula(std::string_view keyword, int required_count, std::str
 
 // All rows, in table order.
 std::span<const Formula> formula_table() noexcept;
+
+// The row whose keyword equals `keyword` (lower-case), or null.
+const Formula* find_keyword(std::string_view keyword) noexcept;
 
 // The row whose keyword equals `keyword` and whose required count is at most
 // `value_count`, or null. Keywords are distinct, so this is the first such row.

@@ -67,24 +67,31 @@ enum class Kind {
     invalid_number,   // `token` is the value token that is not a number
     unknown_formula,  // `token` is the name as typed; `formula` set when the name exists
     result,           // `formula` and `value`
+    reference_written,  // "/help": the reference file was written into the current directory
+    reference_failed,   // "/help": it could not be
 };
 
 struct Answer {
     Kind kind = Kind::empty;
     const FormulaInfo* formula = nullptr;
     double value = 0.0;
-    std::string token;        // the offending token (UTF-8) for invalid_number / unknown_formula
+    std::string token;        // the name, or the invalid value token, as typed (UTF-8)
     int values_given = 0;     // value tokens typed after the name (all of them, not only four)
     std::string line;         // the module's line, UTF-8, exactly as ElectronicsCalc gives it
     std::string engineering;  // the same line with the value in engineering notation;
                               // equal to `line` for everything but a result
 
-    bool is_error() const noexcept { return kind != Kind::result && kind != Kind::empty; }
+    bool is_error() const noexcept {
+        return kind != Kind::result && kind != Kind::empty && kind != Kind::reference_written;
+    }
 };
 
 // Evaluates one UTF-8 command once and renders it both ways. With
-// `expand` the input notation is expanded first. Keeps its buffers from call
-// to call, so a batch allocates nothing per line once warmed up.
+// `expand` the input notation is expanded first. The text goes to UTF-16 and
+// through the module's own narrowing, so the line is exactly the one
+// ElectronicsCalc gives; "/help" writes the reference file as the module
+// does. Keeps its buffers from call to call, so a line without notation
+// allocates nothing once they have grown.
 class Calculator {
 public:
     const Answer& evaluate(std::string_view command, bool expand = true);
@@ -107,7 +114,7 @@ std::string engineering_value(double value, const FormulaInfo& formula);
 // line each, without line ends; none for a plain result.
 std::vector<std::string> hints(std::string_view command, const Answer& answer);
 
-// Keywords that start with `prefix`, in table order (completion).
+// Keywords that start with `prefix` (any case), in table order (completion).
 std::vector<std::string_view> complete(std::string_view prefix);
 
 // ---- Text at the boundary ----

@@ -4,7 +4,7 @@
 #include <fstream>
 #include <stdexcept>
 
-#include "utf.h"
+#include "host/host.h"
 
 namespace zorvane_test {
 
@@ -12,7 +12,7 @@ std::u16string decode_field(std::string_view field) {
     std::u16string out;
     std::size_t plain_start = 0;
     auto flush = [&](std::size_t end) {
-        out += zorvane_calc::utf16_from_utf8(field.substr(plain_start, end - plain_start));
+        zorvane::host::append_utf16_from_utf8(field.substr(plain_start, end - plain_start), out);
     };
     for (std::size_t i = 0; i < field.size(); ++i) {
         if (field[i] != '\\') continue;
@@ -65,7 +65,7 @@ std::string printable(std::u16string_view text) {
             std::snprintf(escape, sizeof escape, "\\u%04X", static_cast<unsigned>(unit));
             out += escape;
         } else {
-            out += zorvane_calc::utf8_from_utf16(std::u16string_view(&unit, 1));
+            zorvane::host::append_utf8_from_utf16(std::u16string_view(&unit, 1), out);
         }
     }
     return out;

@@ -13,9 +13,8 @@
 #include <string_view>
 #include <vector>
 
-#include "engineering_notation.h"
 #include "help/help.h"
-#include "utf.h"
+#include "host/host.h"
 #include "zorvane/electronics_calc.h"
 
 #if defined(ZORVANE_HAVE_LIBEDIT)
@@ -54,7 +53,8 @@ struct Options {
 void write_utf8(std::string_view windows_1252) {
     std::u16string wide;
     for (const char c : windows_1252) wide += static_cast<char16_t>(static_cast<unsigned char>(c));
-    const std::string text = zorvane_calc::utf8_from_utf16(wide);
+    std::string text;
+    zorvane::host::append_utf8_from_utf16(wide, text);
     std::fwrite(text.data(), 1, text.size(), stdout);
 }
 
@@ -87,13 +87,13 @@ bool run_command(std::string_view command, const Options& options, Buffers& buff
     std::string_view text = command;
     if (options.engineering_notation) {
         buffers.expanded.clear();
-        zorvane_calc::expand_engineering_notation(command, buffers.expanded);
+        zorvane::host::expand_notation(command, buffers.expanded);
         text = buffers.expanded;
     }
     buffers.wide.clear();
-    zorvane_calc::append_utf16_from_utf8(text, buffers.wide);
+    zorvane::host::append_utf16_from_utf8(text, buffers.wide);
     buffers.line.clear();
-    zorvane_calc::append_utf8_from_utf16(ElectronicsCalc(buffers.wide.c_str()), buffers.line);
+    zorvane::host::append_utf8_from_utf16(ElectronicsCalc(buffers.wide.c_str()), buffers.line);
     buffers.line += '\n';
     std::fwrite(buffers.line.data(), 1, buffers.line.size(), stdout);
     return !buffers.line.starts_with("Error: ");

@@ -1,8 +1,9 @@
-#include "utf.h"
+// UTF-8 text of terminals, scripts and web pages to and from UTF-16.
+#include "host.h"
 
 #include <cstdint>
 
-namespace zorvane_calc {
+namespace zorvane::host {
 namespace {
 
 constexpr char32_t REPLACEMENT = 0xFFFD;
@@ -37,19 +38,38 @@ char* put_utf8(char* out, char32_t c) {
     return out;
 }
 
+// One code point of UTF-8 starting at a lead byte of 0x80 or above, and
+// the bytes it takes; a malformed sequence is one bad byte.
+struct Decoded {
+    char32_t c;
+    std::size_t length;
+};
+
+Decoded decode_sequence(std::string_view utf8, std::size_t at) {
+    const auto lead = static_cast<std::uint8_t>(utf8[at]);
+    std::size_t extra = 0;
+    char32_t c = 0;
+    char32_t minimum = 0;
+    if ((lead & 0xE0) == 0xC0) {
+        extra = 1, c = lead & 0x1Fu, minimum = 0x80;
+    } else if ((lead & 0xF0) == 0xE0) {
+        extra = 2, c = lead & 0x0Fu, minimum = 0x800;
+    } else if ((lead & 0xF8) == 0xF0) {
+        extra = 3, c = lead & 0x07u, minimum = 0x10000;
+    } else {
+        return {REPLACEMENT, 1};
+    }
+    for (std::size_t k = 1; k <= extra; ++k) {
+        if (at + k >= utf8.size() || (static_cast<std::uint8_t>(utf8[at + k]) & 0xC0) != 0x80) {
+            return {REPLACEMENT, 1};
+        }
+        c = (c << 6) | (static_cast<std::uint8_t>(utf8[at + k]) & 0x3Fu);
+    }
+    if (c < minimum || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) return {REPLACEMENT, 1};
+    return {c, extra + 1};
+}
+
 }  // namespace
-
-std::u16string utf16_from_utf8(std::string_view utf8) {
-    std::u16string out;
-    append_utf16_from_utf8(utf8, out);
-    return out;
-}
-
-std::string utf8_from_utf16(std::u16string_view utf16) {
-    std::string out;
-    append_utf8_from_utf16(utf16, out);
-    return out;
-}
 
 // Each UTF-8 byte yields at most one UTF-16 unit (four bytes yield two),
 // and each unit at most three bytes, so the output is sized once.
@@ -57,45 +77,16 @@ void append_utf16_from_utf8(std::string_view utf8, std::u16string& out) {
     const std::size_t base = out.size();
     out.resize(base + utf8.size());
     char16_t* put = out.data() + base;
-    const char* const bytes = utf8.data();
-    const std::size_t size = utf8.size();
     std::size_t i = 0;
-    while (i < size) {
+    while (i < utf8.size()) {
         // Runs of ASCII, the common case, one byte a unit.
-        for (; i < size && static_cast<std::uint8_t>(bytes[i]) < 0x80; ++i) {
-            *put++ = static_cast<std::uint8_t>(bytes[i]);
+        for (; i < utf8.size() && static_cast<std::uint8_t>(utf8[i]) < 0x80; ++i) {
+            *put++ = static_cast<std::uint8_t>(utf8[i]);
         }
-        if (i == size) break;
-        const auto lead = static_cast<std::uint8_t>(utf8[i]);
-        if (lead < 0x80) {
-            *put++ = lead;
-            ++i;
-            continue;
-        }
-        std::size_t extra = 0;
-        char32_t c = 0;
-        char32_t minimum = 0;
-        if ((lead & 0xE0) == 0xC0) {
-            extra = 1, c = lead & 0x1Fu, minimum = 0x80;
-        } else if ((lead & 0xF0) == 0xE0) {
-            extra = 2, c = lead & 0x0Fu, minimum = 0x800;
-        } else if ((lead & 0xF8) == 0xF0) {
-            extra = 3, c = lead & 0x07u, minimum = 0x10000;
-        }
-        bool valid = extra != 0;
-        for (std::size_t k = 1; valid && k <= extra; ++k) {
-            const bool continues = i + k < utf8.size() &&
-                                   (static_cast<std::uint8_t>(utf8[i + k]) & 0xC0) == 0x80;
-            valid = continues;
-            if (continues) c = (c << 6) | (static_cast<std::uint8_t>(utf8[i + k]) & 0x3Fu);
-        }
-        if (!valid || c < minimum || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) {
-            *put++ = static_cast<char16_t>(REPLACEMENT);
-            ++i;
-            continue;
-        }
-        put = put_utf16(put, c);
-        i += extra + 1;
+        if (i == utf8.size()) break;
+        const Decoded decoded = decode_sequence(utf8, i);
+        put = put_utf16(put, decoded.c);
+        i += decoded.length;
     }
     out.resize(static_cast<std::size_t>(put - out.data()));
 }
@@ -126,4 +117,4 @@ void append_utf8_from_utf16(std::u16string_view utf16, std::string& out) {
     out.resize(static_cast<std::size_t>(put - out.data()));
 }
 
-}  // namespace zorvane_calc
+}  // namespace zorvane::host

@@ -1,0 +1,111 @@
+// One evaluation, rendered as the module's line and in engineering notation.
+#include <algorithm>
+#include <array>
+
+#include "command/command.h"
+#include "entry/text_conversion.h"
+#include "help/help.h"
+#include "help/reference_request.h"
+#include "host.h"
+#include "rendering.h"
+
+namespace zorvane::host {
+namespace {
+
+// The tokens of a command are split at spaces as the module splits them.
+// Expansion and narrowing keep every token in its place, so a token the
+// module names can be shown as the person typed it.
+
+// The start of the token after the one that starts at `at`, or npos.
+std::size_t next_token(std::string_view command, std::size_t at) {
+    if (at != std::string_view::npos) at = command.find(' ', at);
+    return command.find_first_not_of(' ', at == std::string_view::npos ? command.size() : at);
+}
+
+int count_tokens(std::string_view command) {
+    int count = 0;
+    for (std::size_t at = command.find_first_not_of(' '); at != std::string_view::npos;
+         at = next_token(command, at)) {
+        ++count;
+    }
+    return count;
+}
+
+// The typed token in the place of the module's `token`, which views `narrow`.
+std::string_view as_typed(std::string_view typed, std::string_view narrow, std::string_view token) {
+    std::size_t in_typed = typed.find_first_not_of(' ');
+    for (std::size_t at = narrow.find_first_not_of(' ');
+         at != std::string_view::npos && in_typed != std::string_view::npos;
+         at = next_token(narrow, at), in_typed = next_token(typed, in_typed)) {
+        if (narrow.data() + at == token.data()) {
+            return typed.substr(in_typed, typed.find(' ', in_typed) - in_typed);
+        }
+    }
+    return {};
+}
+
+Kind kind_of(const Outcome& outcome) {
+    switch (outcome.kind) {
+        case Outcome::too_long:
+            return Kind::too_long;
+        case Outcome::invalid_number:
+            return Kind::invalid_number;
+        case Outcome::unknown_formula:
+            return Kind::unknown_formula;
+        case Outcome::result:
+            return Kind::result;
+        case Outcome::empty:
+            break;
+    }
+    return Kind::empty;
+}
+
+const FormulaInfo* info_of(const Formula* row) {
+    return row == nullptr ? nullptr
+                          : &formulas()[static_cast<std::size_t>(row - formula_table().data())];
+}
+
+}  // namespace
+
+const Answer& Calculator::evaluate(std::string_view command, bool expand) {
+    std::string_view text = command;
+    if (expand) {
+        expanded_.clear();
+        expand_notation(command, expanded_);
+        text = expanded_;
+    }
+    wide_.clear();
+    append_utf16_from_utf8(text, wide_);
+    // One more than the module accepts, so that a longer command is refused.
+    std::array<char, COMMAND_CAPACITY + 2> narrow;
+    const std::string_view narrow_text(narrow.data(), narrow_from_wide(wide_.c_str(), narrow));
+    const Outcome outcome = zorvane::evaluate(narrow_text);
+
+    answer_.kind = kind_of(outcome);
+    answer_.formula = info_of(outcome.formula);
+    answer_.value = outcome.value;
+    answer_.values_given = std::max(count_tokens(narrow_text) - 1, 0);
+    answer_.token = as_typed(command, narrow_text,
+                             outcome.kind == Outcome::invalid_number ? outcome.token : outcome.name);
+    answer_.line.clear();
+    if (outcome.kind != Outcome::too_long && is_reference_request(narrow_text)) {
+        const bool written = save_formula_reference(nullptr);
+        answer_.kind = written ? Kind::reference_written : Kind::reference_failed;
+        answer_.line = written ? REFERENCE_CREATED : REFERENCE_FAILED;
+    } else {
+        LineBuffer line;
+        const std::size_t length = render(outcome, line);
+        WideLineBuffer wide_line;
+        widen_line(line, length, wide_line);
+        append_utf8_from_utf16(std::u16string_view(wide_line.data(), length), answer_.line);
+    }
+    if (answer_.kind == Kind::result) {
+        answer_.engineering.assign(answer_.formula->label).append(" = ");
+        append_engineering_value(answer_.value, answer_.formula->unit, answer_.engineering);
+    } else {
+        answer_.engineering = answer_.line;
+    }
+    return answer_;
+}
+
+}  // namespace zorvane::host

@@ -1,0 +1,172 @@
+// Hints that help someone fix a command: what the formula needs, which
+// keyword was meant, why a value is not a number, what was ignored. They
+// explain an answer; they never change it.
+#include <algorithm>
+#include <array>
+
+#include "command/command.h"
+#include "host.h"
+
+namespace zorvane::host {
+namespace {
+
+constexpr std::size_t MAX_SUGGESTIONS = 3;
+constexpr std::size_t MAX_DISTANCE = 2;
+
+std::string lower_case(std::string_view text) {
+    std::string lowered(text);
+    lowercase_in_place(lowered);
+    return lowered;
+}
+
+std::string count_of(int count, std::string_view noun) {
+    return std::to_string(count) + " " + std::string(noun) + (count == 1 ? "" : "s");
+}
+
+// Edits (insertions, deletions, substitutions, swaps of neighbours) that
+// turn `a` into `b`.
+std::size_t edit_distance(std::string_view a, std::string_view b) {
+    std::vector<std::vector<std::size_t>> d(a.size() + 1, std::vector<std::size_t>(b.size() + 1));
+    for (std::size_t i = 0; i <= a.size(); ++i) d[i][0] = i;
+    for (std::size_t j = 0; j <= b.size(); ++j) d[0][j] = j;
+    for (std::size_t i = 1; i <= a.size(); ++i) {
+        for (std::size_t j = 1; j <= b.size(); ++j) {
+            const std::size_t substitution = d[i - 1][j - 1] + (a[i - 1] == b[j - 1] ? 0 : 1);
+            d[i][j] = std::min({d[i - 1][j] + 1, d[i][j - 1] + 1, substitution});
+            if (i > 1 && j > 1 && a[i - 1] == b[j - 2] && a[i - 2] == b[j - 1]) {
+                d[i][j] = std::min(d[i][j], d[i - 2][j - 2] + 1);
+            }
+        }
+    }
+    return d[a.size()][b.size()];
+}
+
+// "did you mean ohms_current?", nearest first, or nothing.
+std::string suggestion(std::string_view typed) {
+    const std::string name = lower_case(typed);
+    std::vector<std::pair<std::size_t, std::string_view>> near;
+    for (const FormulaInfo& formula : formulas()) {
+        const std::size_t distance = edit_distance(name, formula.keyword);
+        if (distance <= MAX_DISTANCE || formula.keyword.starts_with(name)) {
+            near.emplace_back(std::min(distance, MAX_DISTANCE + 1), formula.keyword);
+        }
+    }
+    if (near.empty()) return {};
+    std::stable_sort(near.begin(), near.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    near.resize(std::min(near.size(), MAX_SUGGESTIONS));
+    std::string text = "did you mean ";
+    for (std::size_t i = 0; i < near.size(); ++i) {
+        if (i != 0) text += i + 1 == near.size() ? " or " : ", ";
+        text += near[i].second;
+    }
+    return text + "?";
+}
+
+constexpr std::string_view PREFIX_SYMBOLS[] = {"p", "n", "u", "\xC2\xB5", "\xCE\xBC",
+                                               "m", "k", "M", "G",        "T"};
+// Units people write on values, lower-cased.
+constexpr std::string_view UNITS[] = {"v",  "a",       "w",   "ohm",          "ohms", "\xCE\xA9",
+                                      "f",  "h",       "hz",  "s",            "c",    "j",
+                                      "db", "\xC2\xB0" "c", "c/w", "\xC2\xB0" "c/w", "m/s", "m"};
+
+bool is_one_of(std::string_view text, std::span<const std::string_view> set) {
+    return std::find(set.begin(), set.end(), text) != set.end();
+}
+
+bool is_number(std::string_view text) { return parse_number(text).has_value(); }
+
+// A number, possibly with a prefix or in IEC form, as the tool reads it.
+bool is_value(std::string_view text) {
+    if (is_number(text)) return true;
+    std::string expanded;
+    expand_notation("x " + std::string(text), expanded);
+    return is_number(std::string_view(expanded).substr(2));
+}
+
+// A unit, possibly after a prefix letter in either case: "V", "kohm", "Ω".
+bool is_unit(std::string_view text) {
+    const std::string lowered = lower_case(text);
+    if (is_one_of(lowered, UNITS)) return true;
+    for (const std::string_view prefix : PREFIX_SYMBOLS) {
+        if (lowered.size() > prefix.size() && lowered.starts_with(lower_case(prefix)) &&
+            is_one_of(std::string_view(lowered).substr(prefix.size()), UNITS)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// A prefix letter in the wrong case: "K" for "k", "g" for "G".
+bool is_miscased_prefix(char letter) {
+    const char swapped = static_cast<char>(letter ^ 0x20);
+    const char symbol[] = {swapped, '\0'};
+    const bool is_letter = (letter | 0x20) >= 'a' && (letter | 0x20) <= 'z';
+    return is_letter && !is_one_of(std::string_view(&letter, 1), PREFIX_SYMBOLS) &&
+           is_one_of(symbol, PREFIX_SYMBOLS);
+}
+
+// The value token before `token` in `command`, or an empty view.
+std::string_view token_before(std::string_view command, std::string_view token) {
+    std::string_view previous;
+    bool seen_name = false;
+    for (std::size_t at = command.find_first_not_of(' '); at != std::string_view::npos;
+         at = command.find_first_not_of(' ', at)) {
+        const std::string_view word = command.substr(at, command.find(' ', at) - at);
+        if (seen_name && word == token) return previous;
+        previous = seen_name ? word : std::string_view{};
+        seen_name = true;
+        at += word.size();
+    }
+    return {};
+}
+
+// The likely cause of an invalid number, or nothing.
+std::string cause(std::string_view command, std::string_view token) {
+    if (is_one_of(token, PREFIX_SYMBOLS) && is_number(token_before(command, token))) {
+        return "write it on the number: " + std::string(token_before(command, token)) +
+               std::string(token);
+    }
+    if (token.find(',') != std::string_view::npos) {
+        std::string pointed(token);
+        std::replace(pointed.begin(), pointed.end(), ',', '.');
+        if (is_value(pointed)) return "write " + pointed;
+    }
+    const std::size_t head = std::min(token.find_first_not_of("+-.0123456789"), token.size());
+    const std::string_view tail = token.substr(head);
+    if (is_unit(tail) && (head == 0 || is_value(token.substr(0, head)))) {
+        return "values are plain numbers; each formula's units are fixed";
+    }
+    if (head != 0 && is_number(token.substr(0, head)) && is_miscased_prefix(tail[0]) &&
+        std::all_of(tail.begin() + 1, tail.end(), [](char c) { return c >= '0' && c <= '9'; })) {
+        return "SI prefixes are p n u \xC2\xB5 m k M G T";
+    }
+    return {};
+}
+
+}  // namespace
+
+std::vector<std::string> hints(std::string_view command, const Answer& answer) {
+    std::vector<std::string> lines;
+    const FormulaInfo* formula = answer.formula;
+    const int required = formula == nullptr ? 0 : static_cast<int>(formula->arguments.size());
+    if (answer.kind == Kind::unknown_formula && formula != nullptr) {
+        std::string line = std::string(formula->keyword) + " needs " +
+                           count_of(required, "value") + ":";
+        for (const std::string_view argument : formula->arguments) line.append(" ").append(argument);
+        lines.push_back(line);
+    } else if (answer.kind == Kind::unknown_formula) {
+        lines.push_back(suggestion(answer.token));
+    } else if (answer.kind == Kind::invalid_number) {
+        lines.push_back(cause(command, answer.token));
+    } else if (answer.kind == Kind::result && answer.values_given > required) {
+        const int ignored = answer.values_given - required;
+        lines.push_back(std::string(formula->keyword) + " takes " +
+                        count_of(required, "value") + "; " + std::to_string(ignored) +
+                        (ignored == 1 ? " more was ignored" : " more were ignored"));
+    }
+    std::erase(lines, std::string{});
+    return lines;
+}
+
+}  // namespace zorvane::host

@@ -1,0 +1,159 @@
+// Values as electronics people write them: one SI prefix after a number
+// (4.7k, 1u) or the IEC 60062 code, where the prefix letter stands for the
+// decimal point (4k7, 1M5, 4n7, 2R2). Both are rewritten as plain decimal
+// numbers for the module, exactly: the typed digits are kept and only the
+// decimal exponent changes, so the module reads the very double the user
+// meant.
+#include <algorithm>
+#include <optional>
+
+#include "host.h"
+
+namespace zorvane::host {
+namespace {
+
+struct Prefix {
+    std::string_view symbol;  // UTF-8
+    int exponent;
+};
+
+// "R" and "r" mark the point of an IEC code without a prefix; they are no
+// prefix after a number.
+constexpr Prefix PREFIXES[] = {
+    {"p", -12}, {"n", -9}, {"u", -6}, {"\xC2\xB5", -6}, {"\xCE\xBC", -6},  // micro sign, Greek mu
+    {"m", -3},  {"k", 3},  {"M", 6},  {"G", 9},         {"T", 12},         {"R", 0}, {"r", 0},
+};
+
+bool is_digit(char c) { return c >= '0' && c <= '9'; }
+
+bool all_digits(std::string_view text) { return std::all_of(text.begin(), text.end(), is_digit); }
+
+// A number without exponent: its sign as typed, its digits, and the
+// power of ten of the last digit.
+struct Decimal {
+    std::string sign;
+    std::string digits;
+    long exponent = 0;
+};
+
+// "4.7", ".5", "7." with an optional sign; not "." alone.
+std::optional<Decimal> read_plain(std::string_view number) {
+    Decimal decimal;
+    if (!number.empty() && (number[0] == '+' || number[0] == '-')) {
+        decimal.sign = number.substr(0, 1);
+        number.remove_prefix(1);
+    }
+    const std::size_t point = number.find('.');
+    const std::string_view whole = number.substr(0, point);
+    const std::string_view fraction =
+        point == std::string_view::npos ? std::string_view{} : number.substr(point + 1);
+    if (whole.size() + fraction.size() == 0 || !all_digits(whole) || !all_digits(fraction)) {
+        return std::nullopt;
+    }
+    decimal.digits.append(whole).append(fraction);
+    decimal.exponent = -static_cast<long>(fraction.size());
+    return decimal;
+}
+
+// The prefix `token` holds at `at`, if any.
+const Prefix* prefix_at(std::string_view token, std::size_t at) {
+    for (const Prefix& prefix : PREFIXES) {
+        if (token.substr(at).starts_with(prefix.symbol)) return &prefix;
+    }
+    return nullptr;
+}
+
+// The number a value token writes in prefix or IEC form, or nothing.
+std::optional<Decimal> read_notation(std::string_view token) {
+    const std::size_t first = token.find_first_not_of("+-0123456789.");
+    if (first == std::string_view::npos || first == 0) return std::nullopt;
+    const Prefix* prefix = prefix_at(token, first);
+    if (prefix == nullptr) return std::nullopt;
+    const std::string_view before = token.substr(0, first);
+    const std::string_view after = token.substr(first + prefix->symbol.size());
+    std::optional<Decimal> decimal;
+    if (after.empty() && prefix->symbol != "R" && prefix->symbol != "r") {
+        decimal = read_plain(before);  // 4.7k
+    } else if (!after.empty() && all_digits(after) && before.find('.') == std::string_view::npos) {
+        decimal = read_plain(std::string(before) + "." + std::string(after));  // 4k7
+    }
+    if (decimal) decimal->exponent += prefix->exponent;
+    return decimal;
+}
+
+// Without leading and trailing zeros: "0047000" e-3 becomes "47" e0.
+void trim(Decimal& decimal) {
+    const std::size_t last = decimal.digits.find_last_not_of('0');
+    if (last == std::string::npos) {
+        decimal.digits = "0";
+        decimal.exponent = 0;
+        return;
+    }
+    decimal.exponent += static_cast<long>(decimal.digits.size() - 1 - last);
+    decimal.digits.erase(last + 1);
+    decimal.digits.erase(0, decimal.digits.find_first_not_of('0'));
+}
+
+std::string plain_form(const Decimal& d) {
+    const long size = static_cast<long>(d.digits.size());
+    if (d.exponent >= 0) return d.digits + std::string(static_cast<std::size_t>(d.exponent), '0');
+    if (-d.exponent < size) {
+        std::string text = d.digits;
+        text.insert(static_cast<std::size_t>(size + d.exponent), 1, '.');
+        return text;
+    }
+    return "0." + std::string(static_cast<std::size_t>(-d.exponent - size), '0') + d.digits;
+}
+
+std::string scientific_form(const Decimal& d) {
+    std::string text = d.digits.substr(0, 1);
+    if (d.digits.size() > 1) text.append(".").append(d.digits, 1);
+    return text + "e" + std::to_string(d.exponent + static_cast<long>(d.digits.size()) - 1);
+}
+
+// The shorter of the plain and the scientific form, the plain one on a tie.
+void append_shortest(Decimal decimal, std::string& out) {
+    trim(decimal);
+    const std::string plain = plain_form(decimal);
+    const std::string scientific = scientific_form(decimal);
+    out.append(decimal.sign).append(scientific.size() < plain.size() ? scientific : plain);
+}
+
+// Whether any value token may hold a prefix or an IEC code. Most lines hold
+// none and are copied as they are.
+bool may_have_notation(std::string_view command) {
+    const std::size_t name_start = command.find_first_not_of(' ');
+    const std::size_t name_end = command.find(' ', name_start);
+    if (name_end == std::string_view::npos) return false;
+    return command.find_first_of("pnumkMGTRr\xC2\xCE", name_end) != std::string_view::npos;
+}
+
+}  // namespace
+
+void expand_notation(std::string_view command, std::string& out) {
+    if (!may_have_notation(command)) {
+        out += command;
+        return;
+    }
+    bool seen_name = false;
+    std::size_t at = 0;
+    while (at < command.size()) {
+        if (command[at] == ' ') {
+            out += ' ';
+            ++at;
+            continue;
+        }
+        const std::size_t end = std::min(command.find(' ', at), command.size());
+        const std::string_view token = command.substr(at, end - at);
+        const std::optional<Decimal> decimal = seen_name ? read_notation(token) : std::nullopt;
+        if (decimal) {
+            append_shortest(*decimal, out);
+        } else {
+            out += token;
+        }
+        seen_name = true;
+        at = end;
+    }
+}
+
+}  // namespace zorvane::host

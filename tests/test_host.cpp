@@ -1,0 +1,210 @@
+// What every host shares: the table as people read it, input notation, the
+// evaluation rendered twice, engineering notation and hints.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "host/host.h"
+#include "host/significant_digits.h"
+#include "support/vector_file.h"
+
+namespace {
+
+namespace host = zorvane::host;
+using zorvane_test::printable;
+
+std::string utf8(std::u16string_view text) {
+    std::string out;
+    host::append_utf8_from_utf16(text, out);
+    return out;
+}
+
+std::string read_bytes(const char* path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// The module's lines, through the host's UTF-8 path: the shared vectors
+// and the random ones of the reference model.
+TEST(Calculator, GivesTheModulesLineForEveryVector) {
+    host::Calculator calculator;
+    int mismatches = 0;
+    for (const char* file : {ZORVANE_VECTOR_DIR "/formulas.tsv", ZORVANE_VECTOR_DIR "/commands.tsv",
+                             ZORVANE_VECTOR_DIR "/table_conversion.tsv", ZORVANE_RANDOM_VECTORS}) {
+        for (const auto& vector : zorvane_test::load_vectors(file)) {
+            const host::Answer& answer = calculator.evaluate(utf8(vector.command), false);
+            if (answer.line != utf8(vector.expected) && ++mismatches <= 20) {
+                ADD_FAILURE() << vector.where << ": " << printable(vector.command) << " gave "
+                              << answer.line;
+            }
+            EXPECT_EQ(answer.is_error(), answer.line.starts_with("Error: ")) << vector.where;
+        }
+    }
+    EXPECT_EQ(mismatches, 0);
+}
+
+// Expected lines from the reference model's decimal arithmetic.
+TEST(Calculator, RendersEngineeringNotationAsTheReferenceModel) {
+    const auto vectors = zorvane_test::load_vectors(ZORVANE_ENGINEERING_VECTORS);
+    ASSERT_GT(vectors.size(), 50U);
+    host::Calculator calculator;
+    for (const auto& vector : vectors) {
+        EXPECT_EQ(calculator.evaluate(utf8(vector.command)).engineering, utf8(vector.expected))
+            << vector.where << ": " << printable(vector.command);
+    }
+    const auto& error = calculator.evaluate("ohms_current 1 x");
+    EXPECT_EQ(error.engineering, error.line);
+}
+
+// The library's conversion and the exact expansion computed here agree
+// digit for digit, exact ties included.
+TEST(SignificantDigits, LibraryAndExactExpansionAgree) {
+    std::vector<double> values = {1234565,  1234575,  2.5,      0.5,     999.9995, 999999.7,
+                                  1e-12,    9.999995e-13,        5e-324,  1.7976931348623157e308,
+                                  0.1,      1e23,     -1234565, 123456.5, 8.5,     2.2250738585072014e-308};
+    std::mt19937_64 random(20261207);
+    for (int i = 0; i < 100000; ++i) {
+        double value = 0;
+        const std::uint64_t bits = random();
+        std::memcpy(&value, &bits, sizeof value);
+        if (std::isfinite(value)) values.push_back(value);
+    }
+    for (const double value : values) {
+        for (int significant = 1; significant <= host::MAX_SIGNIFICANT; ++significant) {
+            const auto fast = host::round_significant(value, significant);
+            const auto exact = host::round_significant_exact(value, significant);
+            ASSERT_EQ(std::string(fast.digits.data(), static_cast<std::size_t>(fast.count)),
+                      std::string(exact.digits.data(), static_cast<std::size_t>(exact.count)))
+                << std::hexfloat << value << " to " << significant;
+            ASSERT_EQ(fast.exponent, exact.exponent) << std::hexfloat << value;
+            ASSERT_EQ(fast.negative, exact.negative) << std::hexfloat << value;
+        }
+    }
+}
+
+TEST(Notation, ExpandsPrefixesAndIecCodesExactlyInShortestForm) {
+    const struct {
+        const char* command;
+        const char* expanded;
+    } cases[] = {
+        {"capacitor_reactance 1k 1u", "capacitor_reactance 1e3 1e-6"},
+        {"power_vi 4.7k 2.2m", "power_vi 4700 0.0022"},
+        {"x 1p 1n 1u 1m 2.2m", "x 1e-12 1e-9 1e-6 1e-3 0.0022"},
+        {"x 1k 1M 1G 1T 10k", "x 1e3 1e6 1e9 1e12 1e4"},
+        {"x 4.7u 4.7\xC2\xB5 100n", "x 4.7e-6 4.7e-6 1e-7"},
+        {"x 2\xCE\xBC", "x 2e-6"},                        // Greek mu alone in a line
+        {"x 4k7 1M5 4n7 2R2 2r2 0R47", "x 4700 1.5e6 4.7e-9 2.2 2.2 0.47"},
+        {"x -4.7k +1.5M -4k7", "x -4700 +1.5e6 -4700"},
+        {"x .5m 5.k 0.001k 000.5k 0k -0k", "x 5e-4 5e3 1 500 0 -0"},
+        {"x 12345.678m 1.000k", "x 12.345678 1e3"},
+        {"1k 1k", "1k 1e3"},                              // the name is never a value
+        {"x 123456789012345678901234567890p", "x 123456789012345678.90123456789"},
+    };
+    for (const auto& [command, expanded] : cases) {
+        std::string out;
+        host::expand_notation(command, out);
+        EXPECT_EQ(out, expanded) << command;
+    }
+}
+
+TEST(Notation, LeavesEverythingElseAsTyped) {
+    const char* const unchanged[] = {
+        "1k", "x k m R", "x 1kk 1km 1e3k 4k7k 4.7k7 k7 1R", "x 1K 1U 1x 4K7",
+        "x 1.2.3k --1k .k 1-2k", "x  1   2 ", "x\t1k", "x 1k\t2", "",
+    };
+    for (const char* command : unchanged) {
+        std::string out;
+        host::expand_notation(command, out);
+        EXPECT_EQ(out, command) << command;
+    }
+}
+
+TEST(Hints, ExplainWhatWentWrong) {
+    const struct {
+        const char* command;
+        std::vector<std::string> hints;
+    } cases[] = {
+        {"ohms_current 12", {"ohms_current needs 2 values: <voltage> <resistance>"}},
+        {"Frequency_To_Period", {"frequency_to_period needs 1 value: <frequency>"}},
+        {"ohms_curent 12 1k", {"did you mean ohms_current?"}},
+        {"ohms_voltag 1 2", {"did you mean ohms_voltage?"}},
+        {"power_iv 1 2", {"did you mean power_vi or power_i2r?"}},
+        {"capacitor_", {"did you mean capacitor_energy, capacitor_charge or capacitor_reactance?"}},
+        {"xyzzy 1", {}},
+        {"ohms_current 1K 2", {"SI prefixes are p n u \xC2\xB5 m k M G T"}},
+        {"ohms_current 4K7 2", {"SI prefixes are p n u \xC2\xB5 m k M G T"}},
+        {"ohms_current 1,5 2", {"write 1.5"}},
+        {"ohms_current 1,5k 2", {"write 1.5k"}},
+        {"ohms_current 12V 1k", {"values are plain numbers; each formula's units are fixed"}},
+        {"ohms_current 12 1 kohm", {"values are plain numbers; each formula's units are fixed"}},
+        {"ohms_current 12 4.7k\xCE\xA9", {"values are plain numbers; each formula's units are fixed"}},
+        {"ohms_current 12 10 k", {"write it on the number: 10k"}},
+        {"ohms_current 12 1k 5", {"ohms_current takes 2 values; 1 more was ignored"}},
+        {"frequency_to_period 1 2 3 4 5 6", {"frequency_to_period takes 1 value; 5 more were ignored"}},
+        {"ohms_current 12 x", {}},
+        {"ohms_current 12 1k", {}},
+        {"", {}},
+    };
+    host::Calculator calculator;
+    for (const auto& c : cases) {
+        EXPECT_EQ(host::hints(c.command, calculator.evaluate(c.command)), c.hints) << c.command;
+    }
+}
+
+TEST(Calculator, AnswersCarryTheOutcome) {
+    host::Calculator calculator;
+    const auto& unknown = calculator.evaluate("OHMS_Current 12");
+    EXPECT_EQ(unknown.kind, host::Kind::unknown_formula);
+    ASSERT_NE(unknown.formula, nullptr);
+    EXPECT_EQ(unknown.formula->keyword, "ohms_current");
+    EXPECT_EQ(unknown.token, "OHMS_Current");
+    const auto& invalid = calculator.evaluate("power_vi 1 \xE2\x82\xAC" "5");
+    EXPECT_EQ(invalid.kind, host::Kind::invalid_number);
+    EXPECT_EQ(invalid.token, "\xE2\x82\xAC" "5");
+    EXPECT_EQ(invalid.line, "Error: Invalid number '\xE2\x82\xAC" "5'");
+    const auto& result = calculator.evaluate("capacitor_reactance 1k 1\xCE\xBC 7 8 9 10");
+    EXPECT_EQ(result.kind, host::Kind::result);
+    EXPECT_EQ(result.values_given, 6);
+    EXPECT_EQ(result.line, "Capacitive Reactance = 159.154943 ?");
+    EXPECT_EQ(result.engineering, "Capacitive Reactance = 159.155 \xCE\xA9");
+    EXPECT_EQ(calculator.evaluate(std::string(256, ' ')).kind, host::Kind::too_long);
+    EXPECT_EQ(calculator.evaluate("/help" + std::string(300, ' ')).line,
+              "Error: Command longer than 255 characters");
+    EXPECT_EQ(calculator.evaluate("  ").kind, host::Kind::empty);
+    EXPECT_FALSE(calculator.evaluate("  ").is_error());
+}
+
+TEST(TableView, ReadsTheFormulaTable) {
+    ASSERT_EQ(host::formulas().size(), 50U);
+    const host::FormulaInfo* current = host::find("ohms_current");
+    ASSERT_NE(current, nullptr);
+    EXPECT_EQ(current->category, "Ohm's law and power");
+    EXPECT_EQ(std::vector<std::string_view>(current->arguments.begin(), current->arguments.end()),
+              (std::vector<std::string_view>{"<voltage>", "<resistance>"}));
+    EXPECT_EQ(current->label, "Current");
+    EXPECT_EQ(current->unit, "A");
+    EXPECT_EQ(host::find("capacitor_reactance")->unit, "\xCE\xA9");
+    EXPECT_EQ(host::find("thermal_resistance")->unit, "\xC2\xB0" "C/W");
+    EXPECT_EQ(host::find("q_factor_rlc")->unit, "");
+    EXPECT_EQ(host::find("OHMS_CURRENT"), nullptr);
+    EXPECT_EQ(host::usage(*current), "ohms_current <voltage> <resistance>");
+    EXPECT_EQ(host::reference_line(*current),
+              "ohms_current <voltage> <resistance>     - Calculate current (I = V / R)");
+    EXPECT_EQ(host::reference_line(*host::find("power_v2r")),
+              "power_v2r <voltage> <resistance>        - Power from V\xC2\xB2/R (P = V\xC2\xB2 / R)");
+    EXPECT_EQ(host::reference_file_bytes(), read_bytes(ZORVANE_GOLDEN_DIR "/electronics_formulas.txt"));
+    EXPECT_EQ(host::help_summary(), read_bytes(ZORVANE_GOLDEN_DIR "/help_summary.txt"));
+    EXPECT_EQ(host::complete("OHMS_"),
+              (std::vector<std::string_view>{"ohms_voltage", "ohms_current", "ohms_resistance"}));
+    EXPECT_EQ(host::complete("").size(), 50U);
+    EXPECT_TRUE(host::complete("x").empty());
+    EXPECT_EQ(host::engineering_value(4.7e-9, *host::find("capacitors_parallel")), "4.7 nF");
+}
+
+}  // namespace
