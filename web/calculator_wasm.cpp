@@ -141,6 +141,8 @@ std::string_view kind_name(Kind kind) {
         case Kind::invalid_number: return "invalid_number";
         case Kind::unknown_formula: return "unknown_formula";
         case Kind::result: return "result";
+        case Kind::reference_written: return "reference_written";
+        case Kind::reference_failed: return "reference_failed";
     }
     return "empty";
 }
