@@ -123,6 +123,8 @@ function setUpCommandLine(calc) {
     const input = $("command");
     const log = $("log");
     const history = attachHistory(input, loadHistory());
+    // The newest answer stays in view when the page's width changes.
+    new ResizeObserver(() => (log.scrollTop = log.scrollHeight)).observe(log);
     $("keywords").append(...calc.formulas.map((f) => element("option", { value: f.keyword })));
 
     $("command-form").addEventListener("submit", (event) => {
@@ -310,7 +312,7 @@ class SweepPlot {
             ...this.size(),
             scales: { x: { time: false, distr: logarithmic ? 3 : 1 }, y: { distr: 1 } },
             axes: [
-                axis(this.calc, argumentName(formula.arguments[index]), xUnit, logarithmic),
+                { ...axis(this.calc, argumentName(formula.arguments[index]), xUnit, logarithmic), size: 32, labelSize: 24 },
                 { ...axis(this.calc, formula.label, formula.unit, false), size: fitWidth },
             ],
             series: [
