@@ -258,6 +258,12 @@ class WebCalculatorInBrowser(unittest.TestCase):
                 if (Math.abs(pixels[i] - r) < 8 && Math.abs(pixels[i + 1] - g) < 8 && Math.abs(pixels[i + 2] - b) < 8) ++count;
             return count;""")
         self.assertGreater(drawn, 300)
+        # Reactance against frequency on logarithmic scales both ways.
+        self.by_id("sweep-log-y").click()
+        self.driver.find_element(By.CSS_SELECTOR, "#sweep-form button[type='submit']").click()
+        self.assertEqual(self.js("const p = zorvaneSweep.plot.plot; return [p.scales.x.distr, p.scales.y.distr]"), [3, 3])
+        self.assertEqual(self.js("return zorvaneSweep.plot.plot.data[1]"), ys)
+        self.by_id("sweep-log-y").click()
 
     def test_sweep_refuses_a_logarithmic_range_through_zero(self):
         self.choose_formula("ohms_current")

@@ -77,6 +77,7 @@ test("calc.line passes the command as it is: no notation, the module's own chara
         ["capacitor_reactance 1k 1u", "Error: Invalid number '1k'"],
         ["junction_temperature 25 2 10", "Junction Temperature = 45.000000 \u00b0C"],
         ["", ""],
+        [" /HELP ", "Help file 'electronics_formulas.txt' created successfully!"],
         [`power_vi 1 ${"1".repeat(247)}`, "Error: Command longer than 255 characters"],
         ["power_vi 12 0.5\u0000ignored", "Power = 6.000000 W"],
     ];

@@ -305,15 +305,14 @@ class SweepPlot {
 
     draw(sweep) {
         this.last = sweep;
-        const { formula, index, xs, ys, logarithmic } = sweep;
+        const { formula, index, xs, ys, logarithmic, logarithmicY } = sweep;
         const xUnit = formula.argumentUnits[index];
-        const positive = ys.every((y) => y === null || y > 0);
         const options = {
             ...this.size(),
-            scales: { x: { time: false, distr: logarithmic ? 3 : 1 }, y: { distr: 1 } },
+            scales: { x: { time: false, distr: logarithmic ? 3 : 1 }, y: { distr: logarithmicY ? 3 : 1 } },
             axes: [
                 { ...axis(this.calc, argumentName(formula.arguments[index]), xUnit, logarithmic), size: 32, labelSize: 24 },
-                { ...axis(this.calc, formula.label, formula.unit, false), size: fitWidth },
+                { ...axis(this.calc, formula.label, formula.unit, logarithmicY), size: fitWidth },
             ],
             series: [
                 { label: argumentName(formula.arguments[index]), value: (u, v) => (v == null ? "–" : this.calc.format(v, xUnit)) },
@@ -331,8 +330,7 @@ class SweepPlot {
         this.plot = new uPlot(options, [xs, ys], $("plot"));
         this.plot.root.setAttribute("role", "img");
         this.plot.root.setAttribute("aria-label",
-            `${formula.label} against ${argumentName(formula.arguments[index])}, ${xs.length} points` +
-            (positive ? "" : ", some results zero or negative"));
+            `${formula.label} against ${argumentName(formula.arguments[index])}, ${xs.length} points`);
         return this.plot;
     }
 }
@@ -381,12 +379,16 @@ function runSweep(calc, plot, formula) {
         const y = calc.value([formula.keyword, ...others].join(" "));
         return Number.isFinite(y) ? y : null;
     });
-    const sweep = { formula, index, xs, ys, logarithmic };
+    // A logarithmic axis shows results above zero only.
+    const positive = ys.every((y) => y === null || y > 0) && ys.some((y) => y !== null);
+    const logarithmicY = $("sweep-log-y").checked && positive;
+    const sweep = { formula, index, xs, ys, logarithmic, logarithmicY };
     plot.draw(sweep);
     fillPointsTable(calc, sweep);
     $("plot-caption").textContent = `${formula.keyword}: ${xs.length} points, ` +
         `${argumentName(formula.arguments[index])} from ${calc.format(from, formula.argumentUnits[index])} ` +
-        `to ${calc.format(to, formula.argumentUnits[index])}, ${logarithmic ? "logarithmic" : "linear"} steps.`;
+        `to ${calc.format(to, formula.argumentUnits[index])}, ${logarithmic ? "logarithmic" : "linear"} steps` +
+        ($("sweep-log-y").checked && !positive ? "; results not all above zero, so a linear result axis." : ".");
     return sweep;
 }
 
