@@ -17,7 +17,7 @@ trap 'rm -rf "$work"' EXIT
 # quickly; the allocation test is left out because it replaces the allocator
 # that memcheck replaces too.
 export ZORVANE_NUMBER_SAMPLES=20000
-for binary in core_tests library_tests help_tests cli_text_tests; do
+for binary in core_tests library_tests help_tests host_tests; do
     echo "memcheck: $binary"
     (cd "$work" && "${memcheck[@]}" "$build_dir/tests/$binary" --gtest_brief=1)
 done

@@ -1,15 +1,18 @@
 // What every host shares: the table as people read it, input notation, the
 // evaluation rendered twice, engineering notation and hints.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cmath>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <random>
 #include <string>
 #include <vector>
 
+#include "command/command.h"
 #include "host/host.h"
 #include "host/significant_digits.h"
 #include "support/vector_file.h"
@@ -62,12 +65,43 @@ TEST(Calculator, RendersEngineeringNotationAsTheReferenceModel) {
     EXPECT_EQ(error.engineering, error.line);
 }
 
+// A value printed in engineering notation, typed back (its prefix as input
+// notation), reads as a value with the same six significant digits.
+TEST(Calculator, EngineeringValuesReadBackToTheSameDigits) {
+    host::Calculator calculator;
+    int checked = 0;
+    for (const auto& vector : zorvane_test::load_vectors(ZORVANE_ENGINEERING_VECTORS)) {
+        const host::Answer answer = calculator.evaluate(utf8(vector.command));
+        const std::string value = host::engineering_value(answer.value, *answer.formula);
+        if (!std::isfinite(answer.value)) continue;
+        // "5.03292 kHz" -> "5.03292k"; "1e-15 F" -> "1e-15"
+        std::string typed = value.substr(0, value.find(' '));
+        const std::string unit(answer.formula->unit);
+        const std::size_t space = value.find(' ');
+        if (space != std::string::npos && value.size() > space + 1 + unit.size()) {
+            typed += value.substr(space + 1, value.size() - space - 1 - unit.size());
+        }
+        std::string expanded;
+        host::expand_notation("x " + typed, expanded);
+        const auto read = zorvane::parse_number(std::string_view(expanded).substr(2));
+        ASSERT_TRUE(read.has_value()) << value << " as " << expanded;
+        EXPECT_EQ(host::engineering_value(*read, *answer.formula), value) << vector.where;
+        ++checked;
+    }
+    EXPECT_GT(checked, 40);
+}
+
 // The library's conversion and the exact expansion computed here agree
 // digit for digit, exact ties included.
 TEST(SignificantDigits, LibraryAndExactExpansionAgree) {
-    std::vector<double> values = {1234565,  1234575,  2.5,      0.5,     999.9995, 999999.7,
-                                  1e-12,    9.999995e-13,        5e-324,  1.7976931348623157e308,
-                                  0.1,      1e23,     -1234565, 123456.5, 8.5,     2.2250738585072014e-308};
+    std::vector<double> values = {1234565,  1234575,
+                                  2.5,      0.5,
+                                  999.9995, 999999.7,
+                                  1e-12,    9.999995e-13,
+                                  5e-324,   1.7976931348623157e308,
+                                  0.1,      1e23,
+                                  -1234565, 123456.5,
+                                  8.5,      2.2250738585072014e-308};
     std::mt19937_64 random(20261207);
     for (int i = 0; i < 100000; ++i) {
         double value = 0;
@@ -98,12 +132,12 @@ TEST(Notation, ExpandsPrefixesAndIecCodesExactlyInShortestForm) {
         {"x 1p 1n 1u 1m 2.2m", "x 1e-12 1e-9 1e-6 1e-3 0.0022"},
         {"x 1k 1M 1G 1T 10k", "x 1e3 1e6 1e9 1e12 1e4"},
         {"x 4.7u 4.7\xC2\xB5 100n", "x 4.7e-6 4.7e-6 1e-7"},
-        {"x 2\xCE\xBC", "x 2e-6"},                        // Greek mu alone in a line
+        {"x 2\xCE\xBC", "x 2e-6"},  // Greek mu alone in a line
         {"x 4k7 1M5 4n7 2R2 2r2 0R47", "x 4700 1.5e6 4.7e-9 2.2 2.2 0.47"},
         {"x -4.7k +1.5M -4k7", "x -4700 +1.5e6 -4700"},
         {"x .5m 5.k 0.001k 000.5k 0k -0k", "x 5e-4 5e3 1 500 0 -0"},
         {"x 12345.678m 1.000k", "x 12.345678 1e3"},
-        {"1k 1k", "1k 1e3"},                              // the name is never a value
+        {"1k 1k", "1k 1e3"},  // the name is never a value
         {"x 123456789012345678901234567890p", "x 123456789012345678.90123456789"},
     };
     for (const auto& [command, expanded] : cases) {
@@ -115,8 +149,15 @@ TEST(Notation, ExpandsPrefixesAndIecCodesExactlyInShortestForm) {
 
 TEST(Notation, LeavesEverythingElseAsTyped) {
     const char* const unchanged[] = {
-        "1k", "x k m R", "x 1kk 1km 1e3k 4k7k 4.7k7 k7 1R", "x 1K 1U 1x 4K7",
-        "x 1.2.3k --1k .k 1-2k", "x  1   2 ", "x\t1k", "x 1k\t2", "",
+        "1k",
+        "x k m R",
+        "x 1kk 1km 1e3k 4k7k 4.7k7 k7 1R",
+        "x 1K 1U 1x 4K7",
+        "x 1.2.3k --1k .k 1-2k",
+        "x  1   2 ",
+        "x\t1k",
+        "x 1k\t2",
+        "",
     };
     for (const char* command : unchanged) {
         std::string out;
@@ -143,10 +184,12 @@ TEST(Hints, ExplainWhatWentWrong) {
         {"ohms_current 1,5k 2", {"write 1.5k"}},
         {"ohms_current 12V 1k", {"values are plain numbers; each formula's units are fixed"}},
         {"ohms_current 12 1 kohm", {"values are plain numbers; each formula's units are fixed"}},
-        {"ohms_current 12 4.7k\xCE\xA9", {"values are plain numbers; each formula's units are fixed"}},
+        {"ohms_current 12 4.7k\xCE\xA9",
+         {"values are plain numbers; each formula's units are fixed"}},
         {"ohms_current 12 10 k", {"write it on the number: 10k"}},
         {"ohms_current 12 1k 5", {"ohms_current takes 2 values; 1 more was ignored"}},
-        {"frequency_to_period 1 2 3 4 5 6", {"frequency_to_period takes 1 value; 5 more were ignored"}},
+        {"frequency_to_period 1 2 3 4 5 6",
+         {"frequency_to_period takes 1 value; 5 more were ignored"}},
         {"ohms_current 12 x", {}},
         {"ohms_current 12 1k", {}},
         {"", {}},
@@ -164,10 +207,16 @@ TEST(Calculator, AnswersCarryTheOutcome) {
     ASSERT_NE(unknown.formula, nullptr);
     EXPECT_EQ(unknown.formula->keyword, "ohms_current");
     EXPECT_EQ(unknown.token, "OHMS_Current");
-    const auto& invalid = calculator.evaluate("power_vi 1 \xE2\x82\xAC" "5");
+    const auto& invalid = calculator.evaluate(
+        "power_vi 1 \xE2\x82\xAC"
+        "5");
     EXPECT_EQ(invalid.kind, host::Kind::invalid_number);
-    EXPECT_EQ(invalid.token, "\xE2\x82\xAC" "5");
-    EXPECT_EQ(invalid.line, "Error: Invalid number '\xE2\x82\xAC" "5'");
+    EXPECT_EQ(invalid.token,
+              "\xE2\x82\xAC"
+              "5");
+    EXPECT_EQ(invalid.line,
+              "Error: Invalid number '\xE2\x82\xAC"
+              "5'");
     const auto& result = calculator.evaluate("capacitor_reactance 1k 1\xCE\xBC 7 8 9 10");
     EXPECT_EQ(result.kind, host::Kind::result);
     EXPECT_EQ(result.values_given, 6);
@@ -180,6 +229,31 @@ TEST(Calculator, AnswersCarryTheOutcome) {
     EXPECT_FALSE(calculator.evaluate("  ").is_error());
 }
 
+// "/help" writes the reference file as the module does, and says so.
+TEST(Calculator, WritesTheReferenceFileOnRequest) {
+    namespace fs = std::filesystem;
+    const fs::path previous = fs::current_path();
+    const fs::path directory =
+        fs::temp_directory_path() / ("zorvane-host-" + std::to_string(::getpid()));
+    fs::create_directories(directory);
+    fs::current_path(directory);
+    host::Calculator calculator;
+    const auto& written = calculator.evaluate("  /HELP ");
+    EXPECT_EQ(written.kind, host::Kind::reference_written);
+    EXPECT_FALSE(written.is_error());
+    EXPECT_EQ(written.line, "Help file 'electronics_formulas.txt' created successfully!");
+    EXPECT_EQ(read_bytes("electronics_formulas.txt"), host::reference_file_bytes());
+    fs::remove(directory / "electronics_formulas.txt");
+    fs::create_directory(directory / "electronics_formulas.txt");  // cannot be replaced
+    const auto& failed = calculator.evaluate("/help");
+    EXPECT_EQ(failed.kind, host::Kind::reference_failed);
+    EXPECT_TRUE(failed.is_error());
+    EXPECT_EQ(failed.line, "Error: Could not create help file");
+    EXPECT_EQ(calculator.evaluate("/help 1").kind, host::Kind::unknown_formula);
+    fs::current_path(previous);
+    fs::remove_all(directory);
+}
+
 TEST(TableView, ReadsTheFormulaTable) {
     ASSERT_EQ(host::formulas().size(), 50U);
     const host::FormulaInfo* current = host::find("ohms_current");
@@ -190,15 +264,19 @@ TEST(TableView, ReadsTheFormulaTable) {
     EXPECT_EQ(current->label, "Current");
     EXPECT_EQ(current->unit, "A");
     EXPECT_EQ(host::find("capacitor_reactance")->unit, "\xCE\xA9");
-    EXPECT_EQ(host::find("thermal_resistance")->unit, "\xC2\xB0" "C/W");
+    EXPECT_EQ(host::find("thermal_resistance")->unit,
+              "\xC2\xB0"
+              "C/W");
     EXPECT_EQ(host::find("q_factor_rlc")->unit, "");
     EXPECT_EQ(host::find("OHMS_CURRENT"), nullptr);
     EXPECT_EQ(host::usage(*current), "ohms_current <voltage> <resistance>");
     EXPECT_EQ(host::reference_line(*current),
               "ohms_current <voltage> <resistance>     - Calculate current (I = V / R)");
-    EXPECT_EQ(host::reference_line(*host::find("power_v2r")),
-              "power_v2r <voltage> <resistance>        - Power from V\xC2\xB2/R (P = V\xC2\xB2 / R)");
-    EXPECT_EQ(host::reference_file_bytes(), read_bytes(ZORVANE_GOLDEN_DIR "/electronics_formulas.txt"));
+    EXPECT_EQ(
+        host::reference_line(*host::find("power_v2r")),
+        "power_v2r <voltage> <resistance>        - Power from V\xC2\xB2/R (P = V\xC2\xB2 / R)");
+    EXPECT_EQ(host::reference_file_bytes(),
+              read_bytes(ZORVANE_GOLDEN_DIR "/electronics_formulas.txt"));
     EXPECT_EQ(host::help_summary(), read_bytes(ZORVANE_GOLDEN_DIR "/help_summary.txt"));
     EXPECT_EQ(host::complete("OHMS_"),
               (std::vector<std::string_view>{"ohms_voltage", "ohms_current", "ohms_resistance"}));

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "host/host.h"
 #include "zorvane/electronics_calc.h"
 
 extern "C" {
@@ -86,6 +87,25 @@ TEST(NoAllocation, AMillionCallsAllocateNothing) {
     counting = true;
     for (int i = 0; i < 1'000'000; ++i) {
         ElectronicsCalc(commands[static_cast<std::size_t>(i) % commands.size()].c_str());
+    }
+    counting = false;
+    EXPECT_EQ(allocations.load(), 0);
+}
+
+// The hosts' calculator keeps its buffers: once they have grown, a line
+// without input notation allocates nothing, its engineering line included.
+TEST(NoAllocation, TheHostsCalculatorReusesItsBuffers) {
+    const std::vector<std::string> commands = {
+        "power_vi 12 0.5", "capacitor_reactance 1000 0.000001", "db_to_power_ratio 600",
+        "nosuch 1 2",      "ohms_current 12",                   "power_vi 1 x",
+        "  ",              "thermal_resistance 50 10 \xE2\x82\xAC",
+    };
+    zorvane::host::Calculator calculator;
+    for (const auto& command : commands) calculator.evaluate(command);  // warm-up
+    allocations = 0;
+    counting = true;
+    for (int i = 0; i < 100'000; ++i) {
+        calculator.evaluate(commands[static_cast<std::size_t>(i) % commands.size()]);
     }
     counting = false;
     EXPECT_EQ(allocations.load(), 0);

@@ -13,9 +13,9 @@ namespace zorvane {
 // Narrow characters a command may hold: the host's command buffer of 256
 // bytes with its terminator. A longer one is refused, never cut.
 inline constexpr std::size_t COMMAND_CAPACITY = 255;
-// Characters a formula name may hold: the hosts' name buffer of 52 bytes with
-// its terminator, room for any keyword (29 at most) and then some. A longer
-// name is unknown without being copied.
+// Characters a formula name may hold: a name buffer of 52 bytes with its
+// terminator, room for any keyword (29 at most) with space to spare. A
+// longer name is unknown without being copied.
 inline constexpr std::size_t NAME_CAPACITY = 51;
 using ResultBuffer = std::span<char, RESULT_CAPACITY + 1>;
 
@@ -30,10 +30,10 @@ struct Outcome {
         result,           // `formula` evaluated to `value`
     };
     Kind kind = empty;
-    std::string_view name;            // the formula name as typed
-    std::string_view token;           // invalid_number: the offending token
+    std::string_view name;             // the formula name as typed
+    std::string_view token;            // invalid_number: the offending token
     const Formula* formula = nullptr;  // the row named (unknown_formula: null when none is)
-    Values values{};                  // the values read, at most MAX_VALUES
+    Values values{};                   // the values read, at most MAX_VALUES
     int value_count = 0;
     double value = 0.0;
 };

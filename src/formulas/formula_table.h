@@ -12,7 +12,8 @@ namespace zorvane {
 // A command carries at most this many values; rows need one to four of them.
 inline constexpr int MAX_VALUES = 4;
 
-// Characters a result line may hold, terminator excluded.
+// Characters a result line may hold: the 80-character result buffer every
+// host reads, terminator excluded.
 inline constexpr std::size_t RESULT_CAPACITY = 79;
 
 // The widest "%.6e" text of a double: -1.797693e+308.

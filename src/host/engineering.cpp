@@ -18,7 +18,7 @@ constexpr int SMALLEST_PREFIX = -12;
 constexpr int LARGEST_PREFIX = 12;
 
 constexpr std::string_view PREFIXABLE_UNITS[] = {"W", "V", "A", "\xCE\xA9", "F", "C",
-                                                 "J", "s", "H", "Hz",      "m", "m/s"};
+                                                 "J", "s", "H", "Hz",       "m", "m/s"};
 
 bool takes_prefix(std::string_view unit) {
     return std::find(std::begin(PREFIXABLE_UNITS), std::end(PREFIXABLE_UNITS), unit) !=
@@ -72,7 +72,8 @@ void append_engineering_value(double value, std::string_view unit, std::string& 
         out += value < 0 ? "-inf" : "inf";
     } else {
         const SignificantDigits d = round_significant(value, SIGNIFICANT);
-        if (takes_prefix(unit) && d.exponent >= SMALLEST_PREFIX && d.exponent < LARGEST_PREFIX + 3) {
+        if (takes_prefix(unit) && d.exponent >= SMALLEST_PREFIX &&
+            d.exponent < LARGEST_PREFIX + 3) {
             const int power = thousands_below(d.exponent);
             append_with_point(d, d.exponent - power + 1, out);
             append_unit(PREFIXES[(power - SMALLEST_PREFIX) / 3], unit, out);

@@ -23,12 +23,12 @@ namespace zorvane::host {
 // ---- The formula table, as hosts show it ----
 
 struct FormulaInfo {
-    std::string_view keyword;                      // "ohms_current"
-    std::string_view category;                     // "Ohm's law and power"
-    std::span<const std::string_view> arguments;   // {"<voltage>", "<resistance>"}
-    std::string_view label;                        // "Current"
-    std::string_view unit;                         // UTF-8: "A", "Ω", "°C/W", "" for none
-    const Formula* row;                            // the core's row
+    std::string_view keyword;                     // "ohms_current"
+    std::string_view category;                    // "Ohm's law and power"
+    std::span<const std::string_view> arguments;  // {"<voltage>", "<resistance>"}
+    std::string_view label;                       // "Current"
+    std::string_view unit;                        // UTF-8: "A", "Ω", "°C/W", "" for none
+    const Formula* row;                           // the core's row
 };
 
 // Every formula, in table order.
@@ -62,11 +62,11 @@ void expand_notation(std::string_view command, std::string& out);
 // ---- One evaluation, several renderings ----
 
 enum class Kind {
-    empty,            // nothing but spaces
-    too_long,         // refused: longer than the module accepts
-    invalid_number,   // `token` is the value token that is not a number
-    unknown_formula,  // `token` is the name as typed; `formula` set when the name exists
-    result,           // `formula` and `value`
+    empty,              // nothing but spaces
+    too_long,           // refused: longer than the module accepts
+    invalid_number,     // `token` is the value token that is not a number
+    unknown_formula,    // `token` is the name as typed; `formula` set when the name exists
+    result,             // `formula` and `value`
     reference_written,  // "/help": the reference file was written into the current directory
     reference_failed,   // "/help": it could not be
 };

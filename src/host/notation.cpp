@@ -8,6 +8,7 @@
 #include <optional>
 
 #include "host.h"
+#include "rendering.h"
 
 namespace zorvane::host {
 namespace {
@@ -21,7 +22,7 @@ struct Prefix {
 // prefix after a number.
 constexpr Prefix PREFIXES[] = {
     {"p", -12}, {"n", -9}, {"u", -6}, {"\xC2\xB5", -6}, {"\xCE\xBC", -6},  // micro sign, Greek mu
-    {"m", -3},  {"k", 3},  {"M", 6},  {"G", 9},         {"T", 12},         {"R", 0}, {"r", 0},
+    {"m", -3},  {"k", 3},  {"M", 6},  {"G", 9},         {"T", 12},        {"R", 0}, {"r", 0},
 };
 
 bool is_digit(char c) { return c >= '0' && c <= '9'; }
@@ -31,7 +32,7 @@ bool all_digits(std::string_view text) { return std::all_of(text.begin(), text.e
 // A number without exponent: its sign as typed, its digits, and the
 // power of ten of the last digit.
 struct Decimal {
-    std::string sign;
+    char sign = '\0';  // '+', '-' or none
     std::string digits;
     long exponent = 0;
 };
@@ -40,7 +41,7 @@ struct Decimal {
 std::optional<Decimal> read_plain(std::string_view number) {
     Decimal decimal;
     if (!number.empty() && (number[0] == '+' || number[0] == '-')) {
-        decimal.sign = number.substr(0, 1);
+        decimal.sign = number[0];
         number.remove_prefix(1);
     }
     const std::size_t point = number.find('.');
@@ -85,7 +86,7 @@ std::optional<Decimal> read_notation(std::string_view token) {
 void trim(Decimal& decimal) {
     const std::size_t last = decimal.digits.find_last_not_of('0');
     if (last == std::string::npos) {
-        decimal.digits = "0";
+        decimal.digits.erase(1);
         decimal.exponent = 0;
         return;
     }
@@ -116,7 +117,8 @@ void append_shortest(Decimal decimal, std::string& out) {
     trim(decimal);
     const std::string plain = plain_form(decimal);
     const std::string scientific = scientific_form(decimal);
-    out.append(decimal.sign).append(scientific.size() < plain.size() ? scientific : plain);
+    if (decimal.sign != '\0') out += decimal.sign;
+    out += scientific.size() < plain.size() ? scientific : plain;
 }
 
 // Whether any value token may hold a prefix or an IEC code. Most lines hold
@@ -129,6 +131,11 @@ bool may_have_notation(std::string_view command) {
 }
 
 }  // namespace
+
+bool is_prefix_symbol(std::string_view text) {
+    const Prefix* prefix = prefix_at(text, 0);
+    return prefix != nullptr && prefix->symbol == text && prefix->exponent != 0;
+}
 
 void expand_notation(std::string_view command, std::string& out) {
     if (!may_have_notation(command)) {

@@ -137,7 +137,8 @@ SignificantDigits round_significant(double value, int significant) noexcept {
         if (*at != '.') rounded.digits[static_cast<std::size_t>(rounded.count++)] = *at;
     }
     std::from_chars(at + (at[1] == '+' ? 2 : 1), end, rounded.exponent);
-    while (rounded.count > 1 && rounded.digits[static_cast<std::size_t>(rounded.count - 1)] == '0') {
+    while (rounded.count > 1 &&
+           rounded.digits[static_cast<std::size_t>(rounded.count - 1)] == '0') {
         --rounded.count;
     }
     rounded.negative = std::signbit(value);

@@ -50,7 +50,8 @@ public:
             words_.push_back(argument_words(row.arguments));
             units_.push_back(unit_of(row));
             labels_.emplace_back();
-            append_utf8_from_windows_1252(row.label.substr(0, row.label.size() - 3), labels_.back());
+            append_utf8_from_windows_1252(row.label.substr(0, row.label.size() - 3),
+                                          labels_.back());
         }
         for (std::size_t i = 0; i < table.size(); ++i) {
             const auto count = static_cast<std::size_t>(table[i].required_count);
@@ -113,7 +114,8 @@ std::string reference_line(const FormulaInfo& formula) {
 
 std::string help_summary() {
     std::string text;
-    for (const std::string_view part : help_summary_texts()) append_utf8_from_windows_1252(part, text);
+    for (const std::string_view part : help_summary_texts())
+        append_utf8_from_windows_1252(part, text);
     return text;
 }
 

@@ -1,7 +1,7 @@
 // UTF-8 text of terminals, scripts and web pages to and from UTF-16.
-#include "host.h"
-
 #include <cstdint>
+
+#include "host.h"
 
 namespace zorvane::host {
 namespace {
@@ -106,7 +106,8 @@ void append_utf8_from_utf16(std::u16string_view utf16, std::string& out) {
             *put++ = static_cast<char>(unit);
         } else if (unit >= 0xD800 && unit <= 0xDBFF && i + 1 < utf16.size() &&
                    utf16[i + 1] >= 0xDC00 && utf16[i + 1] <= 0xDFFF) {
-            put = put_utf8(put, 0x10000 + ((char32_t{unit} - 0xD800) << 10) + (utf16[i + 1] - 0xDC00u));
+            put = put_utf8(put,
+                           0x10000 + ((char32_t{unit} - 0xD800) << 10) + (utf16[i + 1] - 0xDC00u));
             ++i;
         } else if (unit >= 0xD800 && unit <= 0xDFFF) {
             put = put_utf8(put, REPLACEMENT);
