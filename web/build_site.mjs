@@ -67,7 +67,18 @@ function manifest() {
     }, null, 2) + "\n";
 }
 
-async function writeStaticFiles(moduleDir, site) {
+// The notices of what the site bundles or was built with.
+async function licenses(nodeModules) {
+    const uplot = JSON.parse(await readFile(join(nodeModules, "uplot", "package.json"), "utf8"));
+    return "The electronics calculator: MIT licence.\n\n" +
+        `It bundles uPlot ${uplot.version} (in page.js and style.css), under this licence:\n\n` +
+        await readFile(join(nodeModules, "uplot", "LICENSE"), "utf8") +
+        "\nzorvane-calc.mjs and zorvane-calc.wasm hold emscripten's runtime (MIT) and parts of its C\n" +
+        "library (musl, MIT) and C++ library (libc++, Apache-2.0 WITH LLVM-exception).\n";
+}
+
+async function writeStaticFiles(moduleDir, nodeModules, site) {
+    await writeFile(join(site, "licenses.txt"), await licenses(nodeModules));
     await copyFile(join(SOURCE, "index.html"), join(site, "index.html"));
     await copyFile(join(moduleDir, "zorvane-calc.wasm"), join(site, "zorvane-calc.wasm"));
     await writeFile(join(site, "icon.svg"), iconSvg());
@@ -112,7 +123,7 @@ async function main() {
     await rm(site, { recursive: true, force: true });
     await mkdir(site, { recursive: true });
     await bundleScripts(moduleDir, nodeModules, site);
-    await writeStaticFiles(moduleDir, site);
+    await writeStaticFiles(moduleDir, nodeModules, site);
     await writeServiceWorker(site);
     await reportSize(site);
 }

@@ -25,20 +25,40 @@ export function iconSvg() {
         `stroke-linecap="round" stroke-linejoin="round"/></svg>\n`;
 }
 
-// Distance from (x, y) to the wave, in view units: to the curve by its
-// local slope, to the nearer end beyond it.
-function distanceToWave(x, y) {
-    if (x < WAVE_FROM) return Math.hypot(x - WAVE_FROM, y - waveY(WAVE_FROM));
-    if (x > WAVE_TO) return Math.hypot(x - WAVE_TO, y - waveY(WAVE_TO));
-    const k = (2 * Math.PI) / (WAVE_TO - WAVE_FROM);
-    const slope = -AMPLITUDE * k * Math.cos(k * (x - WAVE_FROM));
-    return Math.abs(y - waveY(x)) / Math.sqrt(1 + slope * slope);
+// The wave as a polyline fine enough to pass for the curve.
+const SEGMENTS = 160;
+const WAVE_POINTS = Array.from({ length: SEGMENTS + 1 }, (_, i) => {
+    const x = WAVE_FROM + ((WAVE_TO - WAVE_FROM) * i) / SEGMENTS;
+    return [x, waveY(x)];
+});
+
+function squaredDistanceToSegment(x, y, [ax, ay], [bx, by]) {
+    const dx = bx - ax;
+    const dy = by - ay;
+    const t = Math.min(1, Math.max(0, ((x - ax) * dx + (y - ay) * dy) / (dx * dx + dy * dy)));
+    const ex = x - (ax + t * dx);
+    const ey = y - (ay + t * dy);
+    return ex * ex + ey * ey;
+}
+
+// Whether (x, y) lies within the stroke around the wave; only the segments
+// within half a stroke of x can be that near.
+function onWave(x, y) {
+    const half = STROKE / 2;
+    if (Math.abs(y - VIEW / 2) > AMPLITUDE + half) return false;
+    const step = (WAVE_TO - WAVE_FROM) / SEGMENTS;
+    const first = Math.max(0, Math.floor((x - half - WAVE_FROM) / step));
+    const last = Math.min(SEGMENTS - 1, Math.ceil((x + half - WAVE_FROM) / step));
+    for (let i = first; i <= last; ++i) {
+        if (squaredDistanceToSegment(x, y, WAVE_POINTS[i], WAVE_POINTS[i + 1]) <= half * half) return true;
+    }
+    return false;
 }
 
 function insideTile(x, y, corner) {
     const cx = Math.min(Math.max(x, corner), VIEW - corner);
     const cy = Math.min(Math.max(y, corner), VIEW - corner);
-    return Math.hypot(x - cx, y - cy) <= corner;
+    return (x - cx) * (x - cx) + (y - cy) * (y - cy) <= corner * corner;
 }
 
 function hexColor(hex) {
@@ -64,7 +84,7 @@ function rasterize(size, { scale = 1, corner = CORNER } = {}) {
                     tileCover += 1;
                     const wx = VIEW / 2 + (x - VIEW / 2) / scale;
                     const wy = VIEW / 2 + (y - VIEW / 2) / scale;
-                    if (distanceToWave(wx, wy) <= STROKE / 2) waveCover += 1;
+                    if (onWave(wx, wy)) waveCover += 1;
                 }
             }
             const at = (py * size + px) * 4;

@@ -187,7 +187,7 @@ test("calc.reference is the reference file byte for byte, and the help summary n
 test("the site is complete, lists itself for offline use and stays under 250 KB gzipped", () => {
     const files = readdirSync(site).sort();
     for (const needed of ["index.html", "page.js", "style.css", "zorvane-calc.mjs", "zorvane-calc.wasm",
-        "manifest.webmanifest", "sw.js", "icon.svg", "icon-192.png", "icon-512.png"]) {
+        "manifest.webmanifest", "sw.js", "icon.svg", "icon-192.png", "icon-512.png", "licenses.txt"]) {
         assert.ok(files.includes(needed), needed);
     }
     const worker = readFileSync(join(site, "sw.js"), "utf8");

@@ -104,18 +104,14 @@ function answerEntry(command, answer) {
 }
 
 function pageWordEntry(calc, command, request) {
-    if (request.word === "help") {
-        return entry(command, "result").appendChild(element("pre", { text: calc.helpSummary().trim() })).parentNode;
-    }
-    if (request.word === "reference") {
-        const item = entry(command, "result");
-        item.append(element("p", { text: "The formula reference file is ready: " }, referenceDownload(calc)));
-        return item;
-    }
     const formula = calc.formulas.find((f) => f.keyword === request.name);
-    if (formula) return entry(command, "result").appendChild(element("pre", { text: formula.reference })).parentNode;
-    const item = entry(command, "error");
-    item.append(element("p", { class: "line", text: `No formula is called '${request.name}'.` }));
+    const [kind, content] =
+        request.word === "help" ? ["result", element("pre", { text: calc.helpSummary().trim() })]
+        : request.word === "reference" ? ["result", element("p", { text: "The formula reference file is ready: " }, referenceDownload(calc))]
+        : formula ? ["result", element("pre", { text: formula.reference })]
+        : ["error", element("p", { class: "line", text: `No formula is called '${request.name}'.` })];
+    const item = entry(command, kind);
+    item.append(content);
     return item;
 }
 
@@ -125,7 +121,6 @@ function setUpCommandLine(calc) {
     const history = attachHistory(input, loadHistory());
     // The newest answer stays in view when the page's width changes.
     new ResizeObserver(() => (log.scrollTop = log.scrollHeight)).observe(log);
-    $("keywords").append(...calc.formulas.map((f) => element("option", { value: f.keyword })));
 
     $("command-form").addEventListener("submit", (event) => {
         event.preventDefault();
@@ -372,7 +367,12 @@ function runSweep(calc, plot, formula) {
         rangeProblem(from > 0 ? $("sweep-to") : $("sweep-from"), "logarithmic steps need values above zero");
         return null;
     }
-    const others = [...$("fields").querySelectorAll("input")].map((i) => i.value.trim());
+    const fields = [...$("fields").querySelectorAll("input")];
+    if (!fields.every((input, i) => i === index || checkField(calc, input))) {
+        $("plot-caption").textContent = "Correct the marked values of the formula above to plot it.";
+        return null;
+    }
+    const others = fields.map((i) => i.value.trim());
     const xs = sweepValues(from, to, count, logarithmic);
     const ys = xs.map((x) => {
         others[index] = String(x);
