@@ -264,6 +264,10 @@ class WebCalculatorInBrowser(unittest.TestCase):
         self.assertEqual(self.js("const p = zorvaneSweep.plot.plot; return [p.scales.x.distr, p.scales.y.distr]"), [3, 3])
         self.assertEqual(self.js("return zorvaneSweep.plot.plot.data[1]"), ys)
         self.by_id("sweep-log-y").click()
+        # The plot follows the formula's other value as it is typed.
+        self.replace_text(fields[1], "1u")
+        self.assertEqual(self.js("return zorvaneSweep.plot.plot.data[1][0]"),
+                         self.js("return zorvaneCalculator.value('capacitor_reactance 10 0.000001')"))
 
     def test_sweep_refuses_a_logarithmic_range_through_zero(self):
         self.choose_formula("ohms_current")

@@ -213,7 +213,7 @@ function showFormula(calc, keyword, onChange) {
     onChange(formula);
 }
 
-function setUpPicker(calc, onChange) {
+function setUpPicker(calc, onChange, onValues) {
     const categorySelect = $("category");
     const formulaSelect = $("formula");
     let formula = null;
@@ -224,7 +224,10 @@ function setUpPicker(calc, onChange) {
         show();
     });
     formulaSelect.addEventListener("change", show);
-    $("fields").addEventListener("input", () => showPickerResult(calc, formula));
+    $("fields").addEventListener("input", () => {
+        showPickerResult(calc, formula);
+        onValues();
+    });
 
     const start = calc.formulas.find((f) => f.keyword === "capacitor_reactance") ?? calc.formulas[0];
     categorySelect.value = start.category;
@@ -420,6 +423,10 @@ function setUpSweep(calc) {
             fillRange();
             runSweep(calc, plot, formula);
         },
+        // The plot follows the formula's other values as they are typed.
+        valuesChanged() {
+            runSweep(calc, plot, formula);
+        },
     };
 }
 
@@ -452,7 +459,7 @@ async function start() {
         globalThis.zorvaneCalculator = calc;
         const sweep = setUpSweep(calc);
         globalThis.zorvaneSweep = sweep;
-        setUpPicker(calc, (formula) => sweep.formulaChanged(formula));
+        setUpPicker(calc, (formula) => sweep.formulaChanged(formula), () => sweep.valuesChanged());
         setUpCommandLine(calc);
         setUpReferenceButton(calc);
         status.textContent = "Ready";
