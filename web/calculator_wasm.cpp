@@ -136,13 +136,20 @@ void append_formula_json(std::string& out, const FormulaInfo& formula) {
 
 std::string_view kind_name(Kind kind) {
     switch (kind) {
-        case Kind::empty: return "empty";
-        case Kind::too_long: return "too_long";
-        case Kind::invalid_number: return "invalid_number";
-        case Kind::unknown_formula: return "unknown_formula";
-        case Kind::result: return "result";
-        case Kind::reference_written: return "reference_written";
-        case Kind::reference_failed: return "reference_failed";
+        case Kind::empty:
+            return "empty";
+        case Kind::too_long:
+            return "too_long";
+        case Kind::invalid_number:
+            return "invalid_number";
+        case Kind::unknown_formula:
+            return "unknown_formula";
+        case Kind::result:
+            return "result";
+        case Kind::reference_written:
+            return "reference_written";
+        case Kind::reference_failed:
+            return "reference_failed";
     }
     return "empty";
 }
@@ -151,8 +158,8 @@ std::string_view kind_name(Kind kind) {
 // as results of that unit do. Null when no result has that unit.
 const FormulaInfo* formula_with_unit(std::string_view unit) {
     const auto all = zorvane::host::formulas();
-    const auto* found = std::find_if(all.begin(), all.end(),
-                                     [&](const FormulaInfo& f) { return f.unit == unit; });
+    const auto* found =
+        std::find_if(all.begin(), all.end(), [&](const FormulaInfo& f) { return f.unit == unit; });
     return found == all.end() ? nullptr : found;
 }
 
