@@ -6,7 +6,8 @@ const FILES = @FILES@;
 
 self.addEventListener("install", (event) => {
     event.waitUntil(caches.open(CACHE)
-        .then((cache) => cache.addAll(FILES))
+        // Past the HTTP cache: the files must be the ones the name was made from.
+        .then((cache) => cache.addAll(FILES.map((file) => new Request(file, { cache: "reload" }))))
         .then(() => self.skipWaiting()));
 });
 
