@@ -189,7 +189,10 @@ class WebCalculatorInBrowser(unittest.TestCase):
 
     def test_help_and_reference_download(self):
         self.assertIn("Sample commands:", self.type_command("HELP").text)
-        link = self.type_command("/help").find_element(By.CSS_SELECTOR, "a[download]")
+        entry = self.type_command(" /HELP")
+        self.assertEqual(entry.find_element(By.CSS_SELECTOR, ".line").text,
+                         "Help file 'electronics_formulas.txt' created successfully!")
+        link = entry.find_element(By.CSS_SELECTOR, "a[download]")
         self.assertEqual(link.get_attribute("download"), "electronics_formulas.txt")
         encoded = self.driver.execute_async_script("""
             const done = arguments[arguments.length - 1];

@@ -69,13 +69,12 @@ function asciiLower(text) {
 }
 
 // The page's own words, as the prompt of zorvane-calc has them; anything
-// else is a command for the module.
+// else, "/help" included, is a command for the module.
 function pageWord(command) {
     const words = command.trim().split(/ +/);
     const first = asciiLower(words[0] ?? "");
     if (words.length === 1 && (first === "help" || first === "?")) return { word: "help" };
     if (words.length === 2 && first === "help") return { word: "help-formula", name: asciiLower(words[1]) };
-    if (words.length === 1 && first === "/help") return { word: "reference" };
     if (words.length === 1 && first === "clear") return { word: "clear" };
     return null;
 }
@@ -93,10 +92,14 @@ function entry(command, kind) {
         element("p", { class: "typed" }, element("span", { class: "caret", "aria-hidden": "true", text: "> " }), command));
 }
 
-function answerEntry(command, answer) {
-    const item = entry(command, answer.kind === "result" || answer.kind === "empty" ? "result" : "error");
+const SUCCESSES = new Set(["result", "empty", "reference_written"]);
+
+function answerEntry(calc, command, answer) {
+    const item = entry(command, SUCCESSES.has(answer.kind) ? "result" : "error");
     item.append(element("p", { class: "line" }, element("samp", { text: answer.line })));
     if (answer.kind === "result") item.append(element("p", { class: "eng", text: answer.eng }));
+    // "/help": the module wrote the file into its own memory; the page hands it on.
+    if (answer.kind === "reference_written") item.append(element("p", {}, referenceDownload(calc)));
     if (answer.hints.length) {
         item.append(element("ul", { class: "hints" }, ...answer.hints.map((h) => element("li", { text: h }))));
     }
@@ -107,7 +110,6 @@ function pageWordEntry(calc, command, request) {
     const formula = calc.formulas.find((f) => f.keyword === request.name);
     const [kind, content] =
         request.word === "help" ? ["result", element("pre", { text: calc.helpSummary().trim() })]
-        : request.word === "reference" ? ["result", element("p", { text: "The formula reference file is ready: " }, referenceDownload(calc))]
         : formula ? ["result", element("pre", { text: formula.reference })]
         : ["error", element("p", { class: "line", text: `No formula is called '${request.name}'.` })];
     const item = entry(command, kind);
@@ -132,7 +134,7 @@ function setUpCommandLine(calc) {
             log.replaceChildren();
             return;
         }
-        const item = request ? pageWordEntry(calc, command, request) : answerEntry(command, calc.evaluate(command));
+        const item = request ? pageWordEntry(calc, command, request) : answerEntry(calc, command, calc.evaluate(command));
         log.append(item);
         log.scrollTop = log.scrollHeight;
     });
