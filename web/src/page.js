@@ -98,7 +98,8 @@ function answerEntry(calc, command, answer) {
     const item = entry(command, SUCCESSES.has(answer.kind) ? "result" : "error");
     item.append(element("p", { class: "line" }, element("samp", { text: answer.line })));
     if (answer.kind === "result") item.append(element("p", { class: "eng", text: answer.eng }));
-    // "/help": the module wrote the file into its own memory; the page hands it on.
+    // "/help": the module wrote the file into its in-memory file system; the
+    // page offers the same bytes as a download.
     if (answer.kind === "reference_written") item.append(element("p", {}, referenceDownload(calc)));
     if (answer.hints.length) {
         item.append(element("ul", { class: "hints" }, ...answer.hints.map((h) => element("li", { text: h }))));
