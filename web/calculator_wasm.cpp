@@ -205,7 +205,7 @@ EMSCRIPTEN_KEEPALIVE const char* zc_evaluate(const char* command) {
 
 // The value of one command with the input notation; NaN unless it is a result.
 EMSCRIPTEN_KEEPALIVE double zc_value(const char* command) {
-    const Answer& answer = calculator.evaluate(command);
+    const Answer& answer = calculator.evaluate(command, {.expand = true, .engineering = false});
     return answer.kind == Kind::result ? answer.value : std::nan("");
 }
 
@@ -220,7 +220,7 @@ EMSCRIPTEN_KEEPALIVE const char* zc_value_problem(const char* value) {
     std::string command(probe_keyword());
     command += ' ';
     command += text;
-    const Answer& answer = calculator.evaluate(command);
+    const Answer& answer = calculator.evaluate(command, {.expand = true, .engineering = false});
     if (answer.kind == Kind::too_long) {
         reply = "too long";
     } else if (answer.kind == Kind::invalid_number) {
