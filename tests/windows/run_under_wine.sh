@@ -45,13 +45,15 @@ export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 rm -rf "$WINEPREFIX"
 trap '"$wineserver" -k 2>/dev/null || true' EXIT
 
-# Runs a program under Wine from its own directory, without Wine's notes
-# about the new prefix, with Unix line ends.
+# Runs a program under Wine from its own directory, with Unix line ends.
+# Wine's own notes (about the new prefix, or a crash of one of its helper
+# processes while a loaded machine sets the prefix up) go to standard error,
+# so that only the program's lines are compared.
 run_wine() {
     local loader=$1 program=$2
     shift 2
     (cd "$(dirname "$program")" && "$loader" "./$(basename "$program")" "$@") 2>&1 | tr -d '\r' |
-        grep -v -E '^wine: (created the configuration|failed to open|configuration in)'
+        awk '/^wine: / { print > "/dev/stderr"; next } { print }'
 }
 
 # check_dll PRESET TRIPLE IMAGE_BASE WINE: builds, checks and runs one DLL.
