@@ -27,10 +27,11 @@ struct FormulaInfo {
     std::string_view keyword;                     // "ohms_current"
     std::string_view category;                    // "Ohm's law and power"
     std::span<const std::string_view> arguments;  // {"<voltage>", "<resistance>"}
-    std::span<const std::string_view> argument_units;  // parallel to `arguments`: {"V", "Ω"}
     std::string_view label;                       // "Current"
     std::string_view unit;                        // UTF-8: "A", "Ω", "°C/W", "" for none
     const Formula* row;                           // the core's row
+    // The unit of each of `arguments`, UTF-8: {"V", "Ω"}; "" for a ratio.
+    std::span<const std::string_view> argument_units;
 };
 
 // Every formula, in table order.

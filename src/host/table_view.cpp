@@ -35,10 +35,12 @@ struct ArgumentUnit {
     std::string_view unit;
 };
 constexpr std::string_view OHMS = "\xCE\xA9";
-constexpr std::string_view DEGREES_C = "\xC2\xB0"
-                                       "C";
-constexpr std::string_view DEGREES_C_PER_W = "\xC2\xB0"
-                                             "C/W";
+constexpr std::string_view DEGREES_C =
+    "\xC2\xB0"
+    "C";
+constexpr std::string_view DEGREES_C_PER_W =
+    "\xC2\xB0"
+    "C/W";
 constexpr std::string_view WATTS_PER_SQUARE_METRE = "W/m\xC2\xB2";
 constexpr std::array<ArgumentUnit, 38> ARGUMENT_UNITS{{
     {"<current>", "A"},
@@ -134,8 +136,8 @@ public:
             const auto count = static_cast<std::size_t>(table[i].required_count);
             infos_.push_back({table[i].keyword, table[i].category,
                               std::span<const std::string_view>(words_[i].data(), count),
-                              std::span<const std::string_view>(argument_units_[i].data(), count),
-                              labels_[i], units_[i], &table[i]});
+                              labels_[i], units_[i], &table[i],
+                              std::span<const std::string_view>(argument_units_[i].data(), count)});
         }
     }
     std::span<const FormulaInfo> infos() const { return infos_; }
