@@ -38,15 +38,13 @@ std::string lowered(std::string_view word) {
 }  // namespace
 
 PromptWord prompt_word(std::string_view line) {
+    using Word = PromptWord::Kind;
     const LeadingWords words = leading_words(line);
     if (words.count == 0 || words.count > 2) return {};
     const std::string first = lowered(words.word[0]);
-    if (words.count == 1 && (first == "quit" || first == "exit"))
-        return {PromptWord::Kind::quit, {}};
-    if (words.count == 1 && (first == "help" || first == "?")) return {PromptWord::Kind::help, {}};
-    if (words.count == 2 && first == "help") {
-        return {PromptWord::Kind::help_name, lowered(words.word[1])};
-    }
+    if (words.count == 1 && (first == "quit" || first == "exit")) return {Word::quit, {}};
+    if (words.count == 1 && (first == "help" || first == "?")) return {Word::help, {}};
+    if (words.count == 2 && first == "help") return {Word::help_name, lowered(words.word[1])};
     return {};
 }
 

@@ -3,6 +3,7 @@
 // and help texts; nothing is listed twice.
 #include <algorithm>
 #include <array>
+#include <iterator>
 #include <vector>
 
 #include "command/command.h"
@@ -42,7 +43,7 @@ constexpr std::string_view DEGREES_C_PER_W =
     "\xC2\xB0"
     "C/W";
 constexpr std::string_view WATTS_PER_SQUARE_METRE = "W/m\xC2\xB2";
-constexpr std::array<ArgumentUnit, 38> ARGUMENT_UNITS{{
+constexpr ArgumentUnit ARGUMENT_UNITS[] = {
     {"<current>", "A"},
     {"<resistance>", OHMS},
     {"<voltage>", "V"},
@@ -81,7 +82,7 @@ constexpr std::array<ArgumentUnit, 38> ARGUMENT_UNITS{{
     {"<power>", "W"},
     {"<ambient_temp>", DEGREES_C},
     {"<thermal_resistance>", DEGREES_C_PER_W},
-}};
+};
 
 consteval bool names_distinct(std::span<const ArgumentUnit> units) {
     for (std::size_t i = 0; i < units.size(); ++i) {
@@ -107,7 +108,7 @@ std::string unit_of(const Formula& row) {
     std::string unit;
     for (const char c : row.unit.substr(row.unit.empty() ? 0 : 1)) {
         if (c == '?') {
-            unit += "\xCE\xA9";
+            unit += OHMS;
         } else {
             append_utf8_from_windows_1252(std::string_view(&c, 1), unit);
         }
@@ -172,9 +173,9 @@ void append_utf8_from_windows_1252(std::string_view narrow, std::string& out) {
 
 std::optional<std::string_view> argument_unit(std::string_view argument) noexcept {
     const auto* found =
-        std::find_if(ARGUMENT_UNITS.begin(), ARGUMENT_UNITS.end(),
+        std::find_if(std::begin(ARGUMENT_UNITS), std::end(ARGUMENT_UNITS),
                      [&](const ArgumentUnit& unit) { return unit.argument == argument; });
-    if (found == ARGUMENT_UNITS.end()) return std::nullopt;
+    if (found == std::end(ARGUMENT_UNITS)) return std::nullopt;
     return found->unit;
 }
 
