@@ -13,6 +13,7 @@
 #include <array>
 #include <cmath>
 #include <cstdio>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -23,64 +24,10 @@ namespace {
 using zorvane::host::Answer;
 using zorvane::host::FormulaInfo;
 using zorvane::host::Kind;
+using zorvane::host::PromptWord;
 
 zorvane::host::Calculator calculator;
 std::string reply;
-
-// The quantity behind an argument name, for labels and axes. The reference
-// file's notes give the units of the names that say what they are; ratios,
-// factors and the dielectric constant have none. Coax diameters only enter
-// as their ratio, so any one length unit serves.
-struct ArgumentUnit {
-    std::string_view argument;
-    std::string_view unit;
-};
-constexpr std::array<ArgumentUnit, 38> ARGUMENT_UNITS{{
-    {"<current>", "A"},
-    {"<resistance>", "Ω"},
-    {"<voltage>", "V"},
-    {"<capacitance>", "F"},
-    {"<frequency>", "Hz"},
-    {"<c1>", "F"},
-    {"<c2>", "F"},
-    {"<inductance>", "H"},
-    {"<l1>", "H"},
-    {"<l2>", "H"},
-    {"<r1>", "Ω"},
-    {"<r2>", "Ω"},
-    {"<vin>", "V"},
-    {"<itotal>", "A"},
-    {"<period>", "s"},
-    {"<gain_ratio>", ""},
-    {"<gain_db>", "dB"},
-    {"<collector_current>", "A"},
-    {"<base_current>", "A"},
-    {"<emitter_current>", "A"},
-    {"<primary_voltage>", "V"},
-    {"<secondary_voltage>", "V"},
-    {"<rms_voltage>", "V"},
-    {"<ripple_voltage>", "V"},
-    {"<dc_voltage>", "V"},
-    {"<dielectric_constant>", ""},
-    {"<outer_diameter>", "m"},
-    {"<inner_diameter>", "m"},
-    {"<velocity_factor>", ""},
-    {"<power_density_max>", "W/m²"},
-    {"<power_density_isotropic>", "W/m²"},
-    {"<power_ratio>", ""},
-    {"<voltage_ratio>", ""},
-    {"<db>", "dB"},
-    {"<temperature_rise>", "°C"},
-    {"<power>", "W"},
-    {"<ambient_temp>", "°C"},
-    {"<thermal_resistance>", "°C/W"},
-}};
-
-std::string_view argument_unit(std::string_view argument) {
-    const auto* found = std::find_if(ARGUMENT_UNITS.begin(), ARGUMENT_UNITS.end(),
-                                     [&](const ArgumentUnit& a) { return a.argument == argument; });
-    return found == ARGUMENT_UNITS.end() ? std::string_view{} : found->unit;
-}
 
 void append_json_string(std::string& out, std::string_view text) {
     out += '"';
@@ -128,10 +75,24 @@ void append_formula_json(std::string& out, const FormulaInfo& formula) {
     append_json_field(out, "usage", zorvane::host::usage(formula));
     append_json_field(out, "reference", zorvane::host::reference_line(formula));
     out += "\"argumentUnits\":";
-    append_json_array(out, formula.arguments, argument_unit);
+    append_json_array(out, formula.argument_units, std::identity{});
     out += ",\"arguments\":";
-    append_json_array(out, formula.arguments, [](std::string_view a) { return a; });
+    append_json_array(out, formula.arguments, std::identity{});
     out += '}';
+}
+
+std::string_view prompt_word_name(PromptWord::Kind kind) {
+    switch (kind) {
+        case PromptWord::Kind::none:
+            return "none";
+        case PromptWord::Kind::quit:
+            return "quit";
+        case PromptWord::Kind::help:
+            return "help";
+        case PromptWord::Kind::help_name:
+            return "help_name";
+    }
+    return "none";
 }
 
 std::string_view kind_name(Kind kind) {
@@ -199,6 +160,18 @@ EMSCRIPTEN_KEEPALIVE const char* zc_evaluate(const char* command) {
     reply += "\"hints\":";
     append_json_array(reply, zorvane::host::hints(text, answer),
                       [](const std::string& hint) { return std::string_view(hint); });
+    reply += '}';
+    return reply.c_str();
+}
+
+// What a line typed at the prompt asks for, as zorvane-calc's prompt reads
+// it: {"word": "none" | "quit" | "help" | "help_name", "name"}.
+EMSCRIPTEN_KEEPALIVE const char* zc_prompt_word(const char* line) {
+    const PromptWord word = zorvane::host::prompt_word(line);
+    reply = "{";
+    append_json_field(reply, "word", prompt_word_name(word.kind));
+    reply += "\"name\":";
+    append_json_string(reply, word.name);
     reply += '}';
     return reply.c_str();
 }

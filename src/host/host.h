@@ -9,6 +9,7 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -29,6 +30,8 @@ struct FormulaInfo {
     std::string_view label;                       // "Current"
     std::string_view unit;                        // UTF-8: "A", "Ω", "°C/W", "" for none
     const Formula* row;                           // the core's row
+    // The unit of each of `arguments`, UTF-8: {"V", "Ω"}; "" for a ratio.
+    std::span<const std::string_view> argument_units;
 };
 
 // Every formula, in table order.
@@ -36,6 +39,11 @@ std::span<const FormulaInfo> formulas() noexcept;
 
 // The formula named `keyword` (exact, lower-case), or null.
 const FormulaInfo* find(std::string_view keyword) noexcept;
+
+// The unit of a value named `argument` ("<resistance>": "Ω"; "" for ratios,
+// factors and the dielectric constant), in UTF-8; nothing for a name no
+// formula uses.
+std::optional<std::string_view> argument_unit(std::string_view argument) noexcept;
 
 // "ohms_current <voltage> <resistance>"
 std::string usage(const FormulaInfo& formula);
@@ -122,6 +130,18 @@ std::vector<std::string> hints(std::string_view command, const Answer& answer);
 
 // Keywords that start with `prefix` (any case), in table order (completion).
 std::vector<std::string_view> complete(std::string_view prefix);
+
+// ---- The prompt's own words ----
+
+// What a person types to leave or to ask for help, rather than a command:
+// "quit", "exit", "help", "?" and "help NAME", in any case, words separated
+// by spaces. Everything else ("/help" included) is a command.
+struct PromptWord {
+    enum class Kind { none, quit, help, help_name };
+    Kind kind = Kind::none;
+    std::string name;  // for help_name: NAME, lower-cased
+};
+PromptWord prompt_word(std::string_view line);
 
 // ---- Text at the boundary ----
 

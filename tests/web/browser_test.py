@@ -189,6 +189,8 @@ class WebCalculatorInBrowser(unittest.TestCase):
 
     def test_help_and_reference_download(self):
         self.assertIn("Sample commands:", self.type_command("HELP").text)
+        self.assertIn("- Calculate current (I = V / R)", self.type_command(" Help OHMS_CURRENT").text)
+        self.assertIn("result", self.type_command("Quit").get_attribute("class"))
         entry = self.type_command(" /HELP")
         self.assertEqual(entry.find_element(By.CSS_SELECTOR, ".line").text,
                          "Help file 'electronics_formulas.txt' created successfully!")

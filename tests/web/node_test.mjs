@@ -125,6 +125,20 @@ test("calc.evaluate gives the kind, both lines and the tool's hints", () => {
     }
 });
 
+test("calc.promptWord reads the prompt's words as zorvane-calc does", () => {
+    const cases = [
+        [" QUIT ", { word: "quit", name: "" }],
+        ["Exit", { word: "quit", name: "" }],
+        ["?", { word: "help", name: "" }],
+        ["help Ohms_Current", { word: "help_name", name: "ohms_current" }],
+        ['help "\u00c4\\', { word: "help_name", name: '"\u00c4\\' }],
+        ["help ohms_current 12", { word: "none", name: "" }],
+        ["/help", { word: "none", name: "" }],
+        ["clear", { word: "none", name: "" }],
+    ];
+    for (const [line, expected] of cases) assert.deepEqual(calc.promptWord(line), expected, line);
+});
+
 test("fields: a value is checked as a command would read it, and read exactly", () => {
     assert.equal(calc.valueProblem("4k7"), "");
     assert.equal(calc.valueProblem("-2.5e-3"), "");

@@ -1,7 +1,6 @@
 // The prompt at a terminal: commands, and the prompt's own words.
 #include <string>
 
-#include "command/command.h"
 #include "input.h"
 #include "listing.h"
 #include "platform.h"
@@ -14,36 +13,6 @@ namespace host = zorvane::host;
 namespace {
 
 constexpr const char* PROMPT = "> ";
-
-enum class Word { none, quit, help, help_name };
-
-struct Request {
-    Word word = Word::none;
-    std::string name;  // lower-cased, for "help NAME"
-};
-
-// The words of a line separated by spaces, the first `limit` of them.
-std::vector<std::string> leading_words(std::string_view line, std::size_t limit) {
-    std::vector<std::string> words;
-    std::size_t at = line.find_first_not_of(' ');
-    while (at != std::string_view::npos && words.size() < limit) {
-        const std::size_t end = std::min(line.find(' ', at), line.size());
-        std::string word(line.substr(at, end - at));
-        zorvane::lowercase_in_place(word);
-        words.push_back(std::move(word));
-        at = line.find_first_not_of(' ', end);
-    }
-    return words;
-}
-
-// "quit", "exit", "help", "?" and "help NAME", in any case.
-Request prompt_request(std::string_view line) {
-    std::vector<std::string> words = leading_words(line, 3);
-    if (words.size() == 1 && (words[0] == "quit" || words[0] == "exit")) return {Word::quit, {}};
-    if (words.size() == 1 && (words[0] == "help" || words[0] == "?")) return {Word::help, {}};
-    if (words.size() == 2 && words[0] == "help") return {Word::help_name, std::move(words[1])};
-    return {};
-}
 
 // The formula's line of the reference; for a name not in the table, what the
 // module says about it (and the hints, which suggest names).
@@ -94,15 +63,16 @@ class Prompt {
 
     // False when the person asked to leave.
     bool respond(std::string_view line, bool overlong) {
-        const Request request = overlong ? Request{} : prompt_request(line);
-        switch (request.word) {
+        using Word = host::PromptWord::Kind;
+        const host::PromptWord word = overlong ? host::PromptWord{} : host::prompt_word(line);
+        switch (word.kind) {
             case Word::quit:
                 return false;
             case Word::help:
                 write_help_summary(out_);
                 break;
             case Word::help_name:
-                help_on(request.name, out_, answerer_);
+                help_on(word.name, out_, answerer_);
                 break;
             case Word::none:
                 if (line.find_first_not_of(' ') != std::string_view::npos) {

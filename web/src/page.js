@@ -64,19 +64,11 @@ function attachHistory(input, history) {
     };
 }
 
-function asciiLower(text) {
-    return text.replace(/[A-Z]+/g, (s) => s.toLowerCase());
-}
-
-// The page's own words, as the prompt of zorvane-calc has them; anything
-// else, "/help" included, is a command for the module.
-function pageWord(command) {
-    const words = command.trim().split(/ +/);
-    const first = asciiLower(words[0] ?? "");
-    if (words.length === 1 && (first === "help" || first === "?")) return { word: "help" };
-    if (words.length === 2 && first === "help") return { word: "help-formula", name: asciiLower(words[1]) };
-    if (words.length === 1 && first === "clear") return { word: "clear" };
-    return null;
+// The prompt's words are zorvane-calc's (calc.promptWord); "clear" is the
+// page's own. Anything else, "/help" included, is a command for the module.
+function pageWord(calc, command) {
+    if (/^clear$/i.test(command.trim())) return { word: "clear" };
+    return calc.promptWord(command);
 }
 
 function referenceDownload(calc) {
@@ -110,7 +102,8 @@ function answerEntry(calc, command, answer) {
 function pageWordEntry(calc, command, request) {
     const formula = calc.formulas.find((f) => f.keyword === request.name);
     const [kind, content] =
-        request.word === "help" ? ["result", element("pre", { text: calc.helpSummary().trim() })]
+        request.word === "quit" ? ["result", element("p", { text: "The page stays open; close its tab to leave." })]
+        : request.word === "help" ? ["result", element("pre", { text: calc.helpSummary().trim() })]
         : formula ? ["result", element("pre", { text: formula.reference })]
         : ["error", element("p", { class: "line", text: `No formula is called '${request.name}'.` })];
     const item = entry(command, kind);
@@ -130,12 +123,13 @@ function setUpCommandLine(calc) {
         const command = input.value;
         history.remember(command);
         input.value = "";
-        const request = pageWord(command);
-        if (request?.word === "clear") {
+        const request = pageWord(calc, command);
+        if (request.word === "clear") {
             log.replaceChildren();
             return;
         }
-        const item = request ? pageWordEntry(calc, command, request) : answerEntry(calc, command, calc.evaluate(command));
+        const item = request.word === "none" ? answerEntry(calc, command, calc.evaluate(command))
+            : pageWordEntry(calc, command, request);
         log.append(item);
         log.scrollTop = log.scrollHeight;
     });

@@ -107,6 +107,13 @@ function makeCalculator(module) {
         evaluate(command) {
             return JSON.parse(call("_zc_evaluate", text.utf8(String(command))));
         },
+        // What a line typed at a prompt asks for, as zorvane-calc's prompt
+        // reads it: { word, name } with word "quit" ("quit", "exit"), "help"
+        // ("help", "?"), "help_name" ("help NAME", name lower-cased) or "none"
+        // for a command, in any case.
+        promptWord(line) {
+            return JSON.parse(call("_zc_prompt_word", text.utf8(String(line))));
+        },
         // The result of a command with the input notation as a number, NaN
         // when the command gives no result.
         value(command) {
