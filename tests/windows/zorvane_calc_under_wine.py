@@ -67,7 +67,9 @@ def run(arguments, stdin=None, stdout=subprocess.PIPE, cwd=None):
     """stdin: bytes to pipe in, a file descriptor, or None for no input."""
     streams = {"input": stdin} if isinstance(stdin, bytes) else \
         {"stdin": subprocess.DEVNULL if stdin is None else stdin}
-    return subprocess.run([wine, exe, *arguments], stdout=stdout, stderr=subprocess.PIPE,
+    # Bytes, so that the arguments are UTF-8 whatever Python's own locale.
+    command = [wine, exe, *(argument.encode() for argument in arguments)]
+    return subprocess.run(command, stdout=stdout, stderr=subprocess.PIPE,
                           env=env, cwd=cwd, timeout=120, **streams)
 
 
@@ -95,19 +97,21 @@ def check_list_and_reference():
     check("--list", done.returncode == 0 and len(listed) == len(keywords) == 50
           and {line.split()[0] for line in listed} == keywords,
           f"status {done.returncode}, {len(listed)} lines for {len(keywords)} formulas")
+    # A directory whose name the ANSI code page 1252 could not hold.
+    into = "Z\u00fcrich \u03a9".encode()
     with tempfile.TemporaryDirectory() as work:
-        os.mkdir(os.path.join(work, "into"))
-        done = run(["--reference", "into"], cwd=work)
+        os.mkdir(os.path.join(work.encode(), into))
+        done = run(["--reference", into.decode()], cwd=work)
         with open(os.path.join(source_dir, "tests/golden/electronics_formulas.txt"), "rb") as f:
             golden = f.read()
-        written = os.path.join(work, "into", "electronics_formulas.txt")
+        written = os.path.join(work.encode(), into, b"electronics_formulas.txt")
         content = open(written, "rb").read() if os.path.exists(written) else b"(none)"
         check("--reference DIR",
               done.returncode == 0 and content == golden
               and done.stdout == b"Help file 'electronics_formulas.txt' created successfully!\n",
               f"status {done.returncode}, {done.stdout!r}, {len(content)} bytes written")
-        check("--reference DIR: nothing else", os.listdir(os.path.join(work, "into"))
-              == ["electronics_formulas.txt"], "a temporary file was left")
+        check("--reference DIR: nothing else", os.listdir(os.path.join(work.encode(), into))
+              == [b"electronics_formulas.txt"], "a temporary file was left")
 
 
 def visible(screen):
