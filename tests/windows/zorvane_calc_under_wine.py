@@ -115,16 +115,21 @@ def check_list_and_reference():
 
 
 def visible(screen):
-    """The console's text without its escape sequences and carriage returns."""
-    return re.sub(rb"\x1b\[[0-9;?]*[A-Za-z]", b"", screen).replace(b"\r", b"")
+    """The console's text: its cursor movements to the right as the spaces
+    they stand for, without its other escape sequences and carriage returns."""
+    spaced = re.sub(rb"\x1b\[(\d*)C", lambda move: b" " * int(move[1] or 1), screen)
+    return re.sub(rb"\x1b\[[0-9;?]*[A-Za-z]", b"", spaced).replace(b"\r", b"")
 
 
-def console_session(arguments, typed):
-    """Runs the tool at a console; each (shown, text) of `typed` types text
-    once the console shows `shown` after what was typed before. Returns the
-    console's visible text and the exit status."""
+def console_session(arguments, typed, input_file=None):
+    """Runs the tool at a console (standard input from `input_file` if
+    given); each (shown, text) of `typed` types text once the console shows
+    `shown` after what was typed before. Returns the console's visible text
+    and the exit status."""
     pid, terminal = pty.fork()
     if pid == 0:
+        if input_file is not None:
+            os.dup2(os.open(input_file, os.O_RDONLY), 0)
         os.execve(wine, [wine, exe, *arguments], env)
     # Keys reach the console as typed (Enter as CR, no echo by the terminal)
     # even before Wine's console has set the terminal up itself.
@@ -157,11 +162,22 @@ def check_console():
     text, status = console_session(["junction_temperature", "25", "10", "2"], [])
     check("console: one-shot with °", status == 0
           and b"Junction Temperature = 45.000000 \xc2\xb0C\n" in text, f"{text!r}, status {status}")
-    # (The console draws the prompt's space as a cursor movement.)
-    text, status = console_session([], [(b"\n>", "power_vi 1000 2\u00b5\r".encode()),
+    text, status = console_session([], [(b"\n> ", "power_vi 1000 2\u00b5\r".encode()),
                                         (b"Power = ", b"quit\r")])
     check("console: the prompt reads UTF-16", status == 0
           and b"Power = 0.002000 W\n" in text, f"{text!r}, status {status}")
+    # A batch from a file to the console. Empty answers (a byte each) first,
+    # so that the tool's 64 KiB buffer fills between the two bytes of a °.
+    line = "Junction Temperature = 45.000000 \u00b0C\n".encode()
+    empty_answers = (65536 - line.index(b"\xb0")) % len(line)
+    with tempfile.NamedTemporaryFile(suffix=".txt") as batch:
+        batch.write(b"#\n" * empty_answers + b"junction_temperature 25 10 2\n" * 2000)
+        batch.flush()
+        text, status = console_session([], [], batch.name)
+    degrees = text.count(b"\xc2\xb0C")
+    check("console: a ° cut by a full buffer",
+          status == 0 and degrees == 2000 and b"\xef\xbf\xbd" not in text,
+          f"status {status}, {degrees} times °C")
 
 
 check_pipes()

@@ -88,12 +88,13 @@ class ConsoleWriter {
             const std::size_t take = std::min(CONSOLE_PIECE - held_.size(), bytes.size() - done);
             held_.append(bytes.substr(done, take));
             done += take;
-            const std::size_t complete = complete_length(held_);
-            if (const int error = write_units(console, std::string_view(held_).substr(0, complete))) {
+            const std::string_view whole =
+                std::string_view(held_).substr(0, complete_length(held_));
+            if (const int error = write_units(console, whole)) {
                 held_.clear();
                 return {done, error};
             }
-            held_.erase(0, complete);
+            held_.erase(0, whole.size());
         }
         return {done, 0};
     }
@@ -188,7 +189,8 @@ Transfer write_file(HANDLE file, std::string_view bytes) noexcept {
     std::size_t done = 0;
     while (done < bytes.size()) {
         DWORD wrote = 0;
-        if (!::WriteFile(file, bytes.data() + done, clamped(bytes.size() - done), &wrote, nullptr)) {
+        if (!::WriteFile(file, bytes.data() + done, clamped(bytes.size() - done), &wrote,
+                         nullptr)) {
             return {done, last_error()};
         }
         if (wrote == 0) return {done, ERROR_WRITE_FAULT};  // no progress: never loop forever
