@@ -60,15 +60,18 @@ int differences(const std::vector<double>& values) {
 }
 
 TEST(ExactFormat, AgreesOnEveryClassOfTrickyValue) {
-    constexpr double MAX = std::numeric_limits<double>::max();
-    constexpr double DENORM_MIN = std::numeric_limits<double>::denorm_min();
-    constexpr double INF = std::numeric_limits<double>::infinity();
+    using limits = std::numeric_limits<double>;
+    constexpr double MAX = limits::max();
+    constexpr double MIN = limits::min();
+    constexpr double TINY = limits::denorm_min();
+    constexpr double INF = limits::infinity();
+    constexpr double NAN_ = limits::quiet_NaN();
+    // clang-format off
     std::vector<double> values = {
         0.0, -0.0, 1.0, -1.0, 0.5, 1e-7, 5e-7, 1.5e-6, 2.5e-6, 0.0078125, 999999.9999995,
         9.9999995, 0.99999995, 9999999.5, 99999995.0, 1e22, 1e23, 0x1p43 + 0.5, 0x1p52 + 1.0,
-        MAX, -MAX, std::numeric_limits<double>::min(), DENORM_MIN, -DENORM_MIN, INF, -INF,
-        std::numeric_limits<double>::quiet_NaN(), -std::numeric_limits<double>::quiet_NaN(),
-    };
+        MAX, -MAX, MIN, TINY, -TINY, INF, -INF, NAN_, -NAN_};
+    // clang-format on
     for (int n = -600; n <= 600; ++n) values.push_back(n / 128.0);  // ties at the 7th decimal
     for (int k = -330; k <= 308; ++k) {  // powers of ten, their neighbours, carries into them
         const double p = std::pow(10.0, k);
@@ -130,7 +133,8 @@ bool agrees(const Decimal& number) {
     const std::size_t point = number.digits.find('.');
     const long long after_point =
         point == std::string::npos ? 0 : static_cast<long long>(number.digits.size() - point - 1);
-    const auto count = static_cast<int>(number.digits.size() - (point == std::string::npos ? 0 : 1));
+    const auto count =
+        static_cast<int>(number.digits.size() - (point == std::string::npos ? 0 : 1));
     const zorvane::ExactValue actual =
         zorvane::exact_decimal_value(number.digits.data(), count, number.exponent - after_point);
     if (actual.out_of_range == expected_out_of_range &&
@@ -170,7 +174,12 @@ TEST(ExactDecimalValue, RoundsHalfwayPointsToEven) {
     if constexpr (std::numeric_limits<long double>::digits < 64) GTEST_SKIP();
     std::mt19937_64 random(5);
     std::vector<double> lows = {std::numeric_limits<double>::max(),
-                                std::numeric_limits<double>::min(), 0.0, 1.0, 0x1p53, 1e22, 1e23};
+                                std::numeric_limits<double>::min(),
+                                0.0,
+                                1.0,
+                                0x1p53,
+                                1e22,
+                                1e23};
     for (int i = 0; i < 600; ++i) lows.push_back(std::abs(std::bit_cast<double>(random())));
     int failures = 0;
     for (double low : lows) {

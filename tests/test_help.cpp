@@ -1,9 +1,11 @@
 // The usage summary and the reference file, byte for byte, and the reference
 // writer's failure paths exercised for real.
 #include <fcntl.h>
+#include <grp.h>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -23,6 +25,37 @@
 namespace {
 
 namespace fs = std::filesystem;
+
+// Every fsync of this binary passes through the interposer below: a test
+// can make the flush of the file or of its directory fail, and sees what
+// the reference's name held when each flush ran.
+struct FsyncProbe {
+    int file_error = 0;
+    int directory_error = 0;
+    std::vector<std::string> seen;  // "file:" or "directory:", then the reference's bytes
+} fsync_probe;
+
+}  // namespace
+
+extern "C" int fsync(int fd) {
+    struct stat status {};
+    const bool directory = ::fstat(fd, &status) == 0 && S_ISDIR(status.st_mode);
+    std::string bytes;
+    std::error_code unreadable;
+    if (fs::is_regular_file("electronics_formulas.txt", unreadable)) {
+        std::ifstream in("electronics_formulas.txt", std::ios::binary);
+        bytes.assign(std::istreambuf_iterator<char>(in), {});
+    }
+    fsync_probe.seen.push_back((directory ? "directory:" : "file:") + bytes);
+    const int error = directory ? fsync_probe.directory_error : fsync_probe.file_error;
+    if (error != 0) {
+        errno = error;
+        return -1;
+    }
+    return static_cast<int>(::syscall(SYS_fsync, fd));
+}
+
+namespace {
 
 std::string read_bytes(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
@@ -55,6 +88,26 @@ protected:
     }
 
     fs::path reference() const { return directory_ / "electronics_formulas.txt"; }
+
+    // Every name under the directory, a link with what it points to, sorted.
+    std::vector<std::string> tree(const fs::path& under = {}) const {
+        std::vector<std::string> names;
+        for (const auto& entry : fs::directory_iterator(directory_ / under)) {
+            const fs::path name = under / entry.path().filename();
+            if (entry.is_symlink()) {
+                names.push_back(name.string() + " -> " + fs::read_symlink(entry).string());
+            } else {
+                names.push_back(name.string());
+                if (entry.is_directory()) std::ranges::copy(tree(name), std::back_inserter(names));
+            }
+        }
+        std::ranges::sort(names);
+        return names;
+    }
+
+    void empty_directory() const {
+        for (const auto& entry : fs::directory_iterator(directory_)) fs::remove_all(entry.path());
+    }
 
     std::vector<std::string> entries() const {
         std::vector<std::string> names;
@@ -208,6 +261,153 @@ TEST_F(ReferenceFile, DirectCallReportsItsOutcomeOnStandardOutput) {
     testing::internal::CaptureStdout();
     zorvane::write_formula_reference();
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "Error: Could not create help file\n");
+}
+
+TEST_F(ReferenceFile, FlushesTheFileBeforeTheRenameAndTheDirectoryAfterIt) {
+    const struct {
+        const char* name;
+        int file_error;
+        int directory_error;
+        bool written;
+    } cases[] = {
+        {"no fault", 0, 0, true},
+        {"the file's flush fails", EIO, 0, false},
+        {"the file's flush is unsupported", EINVAL, 0, false},
+        {"the directory's flush fails", 0, EIO, false},
+        {"the directory's flush is unsupported", 0, EINVAL, true},
+    };
+    for (const auto& c : cases) {
+        write_bytes(reference(), OLD_REFERENCE);
+        fsync_probe = {c.file_error, c.directory_error, {}};
+        EXPECT_EQ(zorvane::save_formula_reference(nullptr), c.written) << c.name;
+        const std::vector<std::string> flushes = fsync_probe.seen;
+        fsync_probe = {};
+        // The old text at the file's flush, the new one at the directory's.
+        const bool renamed = c.file_error == 0;
+        std::vector<std::string> expected{"file:" + OLD_REFERENCE};
+        if (renamed) expected.push_back("directory:" + GOLDEN_REFERENCE);
+        EXPECT_EQ(flushes, expected) << c.name;
+        EXPECT_EQ(read_bytes(reference()), renamed ? GOLDEN_REFERENCE : OLD_REFERENCE) << c.name;
+        EXPECT_EQ(entries(), std::vector<std::string>{"electronics_formulas.txt"}) << c.name;
+    }
+}
+
+TEST_F(ReferenceFile, AStaleTemporaryFileIsNeitherReusedNorTouched) {
+    const std::string stale = "electronics_formulas.txt." + std::to_string(::getpid()) + "-0.tmp";
+    const std::string stale_text(10000, 's');
+    write_bytes(stale, stale_text);
+    ASSERT_TRUE(zorvane::save_formula_reference(nullptr));
+    EXPECT_EQ(read_bytes(reference()), GOLDEN_REFERENCE);
+    EXPECT_EQ(read_bytes(stale), stale_text);
+    EXPECT_EQ(tree(), (std::vector<std::string>{"electronics_formulas.txt", stale}));
+}
+
+// The temporary name is the longest path the writer builds: 4095 characters
+// and the terminator fit, one more does not. "./././" pads the directory.
+TEST_F(ReferenceFile, TheTemporaryPathMayReachTheLimitButNotPassIt) {
+    const std::size_t tail =
+        ("/electronics_formulas.txt." + std::to_string(::getpid()) + "-0.tmp").size();
+    for (const std::size_t length : {std::size_t{4095}, std::size_t{4096}}) {
+        std::string directory = ".";
+        while (directory.size() + 2 <= length - tail) directory += "/.";
+        if (directory.size() < length - tail) directory += "/";
+        ASSERT_EQ(directory.size() + tail, length);
+        EXPECT_EQ(zorvane::save_formula_reference(directory.c_str()), length == 4095) << length;
+        EXPECT_EQ(tree(), std::vector<std::string>(length == 4095, "electronics_formulas.txt"));
+        fs::remove(reference());
+    }
+}
+
+TEST_F(ReferenceFile, AReplacedFileKeepsItsModeAndGroupANewOneFollowsTheUmask) {
+    const struct {
+        int old_mode;  // -1: no old file
+        mode_t umask;
+        int expected;
+    } cases[] = {
+        {-1, 022, 0644}, {-1, 077, 0600}, {0600, 022, 0600}, {0755, 077, 0755}, {0444, 0, 0444},
+    };
+    for (const auto& c : cases) {
+        fs::remove(reference());
+        if (c.old_mode >= 0) {
+            write_bytes(reference(), OLD_REFERENCE);
+            ASSERT_EQ(::chmod(reference().c_str(), static_cast<mode_t>(c.old_mode)), 0);
+        }
+        const mode_t previous = ::umask(c.umask);
+        const bool written = zorvane::save_formula_reference(nullptr);
+        ::umask(previous);
+        EXPECT_TRUE(written) << std::oct << c.old_mode;
+        EXPECT_EQ(fs::status(reference()).permissions(), static_cast<fs::perms>(c.expected))
+            << std::oct << c.old_mode << " " << c.umask;
+        EXPECT_EQ(read_bytes(reference()), GOLDEN_REFERENCE);
+    }
+    // Root may choose any group, others one of their own.
+    std::vector<gid_t> groups(64);
+    groups.resize(static_cast<std::size_t>(std::max(0, ::getgroups(64, groups.data()))));
+    std::erase(groups, ::getegid());
+    const gid_t group = ::geteuid() == 0 ? 4242 : groups.empty() ? ::getegid() : groups[0];
+    ASSERT_EQ(::chown(reference().c_str(), static_cast<uid_t>(-1), group), 0);
+    ASSERT_TRUE(zorvane::save_formula_reference(nullptr));
+    struct stat status {};
+    ASSERT_EQ(::stat(reference().c_str(), &status), 0);
+    EXPECT_EQ(status.st_gid, group);
+}
+
+// A link stays a link and the file it leads to is replaced, in place; a link
+// that leads nowhere fails. No case leaves a name behind or creates one.
+TEST_F(ReferenceFile, ALinkedReferenceReplacesTheFileTheLinkLeadsTo) {
+    const std::string absolute = (directory_ / "other/real.txt").string();
+    const struct {
+        const char* name;
+        std::vector<std::pair<std::string, std::string>> links;  // name, what it points to
+        bool written;
+    } cases[] = {
+        {"relative", {{"electronics_formulas.txt", "other/real.txt"}}, true},
+        {"absolute", {{"electronics_formulas.txt", absolute}}, true},
+        {"two hops", {{"electronics_formulas.txt", "other/hop"}, {"other/hop", "real.txt"}}, true},
+        {"dangling", {{"electronics_formulas.txt", "other/missing.txt"}}, false},
+        {"loop",
+         {{"electronics_formulas.txt", "loop"}, {"loop", "electronics_formulas.txt"}},
+         false},
+        {"a directory", {{"electronics_formulas.txt", "other"}}, false},
+    };
+    for (const auto& c : cases) {
+        for (const char* directory : {static_cast<const char*>(nullptr), directory_.c_str()}) {
+            empty_directory();
+            fs::create_directory(directory_ / "other");
+            const fs::path real = directory_ / "other/real.txt";
+            write_bytes(real, OLD_REFERENCE);
+            fs::permissions(real, static_cast<fs::perms>(0640));
+            for (const auto& [name, to] : c.links) fs::create_symlink(to, directory_ / name);
+            const std::vector<std::string> before = tree();
+            const bool written = zorvane::save_formula_reference(directory);
+            EXPECT_EQ(written, c.written) << c.name << (directory ? " in a directory" : "");
+            EXPECT_EQ(tree(), before) << c.name;
+            EXPECT_EQ(read_bytes(real), c.written ? GOLDEN_REFERENCE : OLD_REFERENCE) << c.name;
+            EXPECT_EQ(fs::status(real).permissions(), static_cast<fs::perms>(0640)) << c.name;
+        }
+    }
+    empty_directory();
+    fs::create_symlink("missing.txt", reference());
+    EXPECT_EQ(std::u16string(ElectronicsCalc(u"/help")), u"Error: Could not create help file");
+    EXPECT_EQ(tree(), std::vector<std::string>{"electronics_formulas.txt -> missing.txt"});
+}
+
+// The one length rule: 255 characters are a /help command, 256 are refused
+// before anything is written.
+TEST_F(ReferenceFile, HelpCommandObeysTheCommandLengthRule) {
+    const struct {
+        std::size_t spaces;
+        const char16_t* expected;
+    } cases[] = {
+        {300, u"Error: Command longer than 255 characters"},
+        {251, u"Error: Command longer than 255 characters"},
+        {250, u"Help file 'electronics_formulas.txt' created successfully!"},
+    };
+    for (const auto& c : cases) {
+        const std::u16string command = u"/help" + std::u16string(c.spaces, u' ');
+        EXPECT_EQ(std::u16string(ElectronicsCalc(command.c_str())), c.expected) << c.spaces;
+        EXPECT_EQ(fs::exists(reference()), c.spaces == 250) << c.spaces;
+    }
 }
 
 }  // namespace

@@ -41,7 +41,7 @@ TEST(Calculator, GivesTheModulesLineForEveryVector) {
     for (const char* file : {ZORVANE_VECTOR_DIR "/formulas.tsv", ZORVANE_VECTOR_DIR "/commands.tsv",
                              ZORVANE_VECTOR_DIR "/table_conversion.tsv", ZORVANE_RANDOM_VECTORS}) {
         for (const auto& vector : zorvane_test::load_vectors(file)) {
-            const host::Answer& answer = calculator.evaluate(utf8(vector.command), false);
+            const host::Answer& answer = calculator.evaluate(utf8(vector.command), {.expand = false});
             if (answer.line != utf8(vector.expected) && ++mismatches <= 20) {
                 ADD_FAILURE() << vector.where << ": " << printable(vector.command) << " gave "
                               << answer.line;

@@ -20,7 +20,7 @@ constexpr std::uint64_t IMPLICIT_BIT = std::uint64_t{1} << MANTISSA_BITS;
 // first. The bounds of the values formed below are stated where they are
 // formed; all stay well inside.
 class BigNumber {
-public:
+   public:
     static constexpr std::size_t LIMBS = 128;
 
     explicit BigNumber(std::uint64_t value) {
@@ -119,14 +119,15 @@ public:
     void subtract(const BigNumber& other) {
         std::uint32_t borrow = 0;
         for (std::size_t i = 0; i < size_; ++i) {
-            const std::uint64_t taken = std::uint64_t{i < other.size_ ? other.limbs_[i] : 0} + borrow;
+            const std::uint64_t taken =
+                std::uint64_t{i < other.size_ ? other.limbs_[i] : 0} + borrow;
             borrow = limbs_[i] < taken ? 1 : 0;
             limbs_[i] = static_cast<std::uint32_t>(limbs_[i] - taken);
         }
         trim();
     }
 
-private:
+   private:
     std::uint64_t bit(std::size_t index) const {
         return index / 32 < size_ ? (limbs_[index / 32] >> (index % 32)) & 1 : 0;
     }
@@ -318,8 +319,8 @@ double round_big(const BigNumber& number, int exponent) {
 double round_quotient(BigNumber numerator, std::size_t q) {
     BigNumber denominator(1);
     denominator.multiply_by_power(10, q);
-    const int shift = 63 + static_cast<int>(denominator.bit_length()) -
-                      static_cast<int>(numerator.bit_length());
+    const int shift =
+        63 + static_cast<int>(denominator.bit_length()) - static_cast<int>(numerator.bit_length());
     if (shift >= 0) {
         numerator.shift_left(static_cast<std::size_t>(shift));
     } else {

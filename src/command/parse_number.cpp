@@ -114,8 +114,8 @@ Conversion convert_exactly(const Scan& number) {
     return {value, error == std::errc::result_out_of_range,
             error == std::errc{} && end == number.end};
 #else
-    const ExactValue exact = exact_decimal_value(number.significant_start,
-                                                 number.significant_digits, number.exponent);
+    const ExactValue exact =
+        exact_decimal_value(number.significant_start, number.significant_digits, number.exponent);
     return {number.negative ? -exact.value : exact.value, exact.out_of_range, true};
 #endif
 }

@@ -11,7 +11,7 @@
 // the compiler evaluates double expressions in a wider type (x87 on 32-bit
 // x86), results would differ in the last digits: refuse to build instead.
 #if !defined(FLT_EVAL_METHOD) || FLT_EVAL_METHOD != 0
-#error "double arithmetic must round every operation to double (FLT_EVAL_METHOD 0): on 32-bit x86 build with -msse2 -mfpmath=sse"
+#error "FLT_EVAL_METHOD must be 0 (on 32-bit x86: -msse2 -mfpmath=sse)"
 #endif
 
 #if defined(__SIZEOF_INT128__) && !defined(ZORVANE_PORTABLE)

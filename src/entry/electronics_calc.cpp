@@ -6,6 +6,7 @@
 
 #include "../command/command.h"
 #include "../help/help.h"
+#include "../help/reference_request.h"
 
 #if defined(_WIN32)
 #include <windows.h>
@@ -49,7 +50,7 @@ std::size_t narrow_command(const wchar_t* command, CommandBuffer& narrow) {
 // start-up code, 64 after others. So that the digits do not depend on the
 // host, a call holds it at 64 bits and then gives the host's setting back.
 class FixedX87Precision {
-public:
+   public:
 #if defined(__GNUC__) && (defined(__i386__) || defined(__x86_64__))
     FixedX87Precision() {
         __asm__ volatile("fnstcw %0" : "=m"(saved_));
@@ -60,7 +61,7 @@ public:
     FixedX87Precision(const FixedX87Precision&) = delete;
     FixedX87Precision& operator=(const FixedX87Precision&) = delete;
 
-private:
+   private:
     static constexpr std::uint16_t PRECISION_64_BITS = 0x0300;
     std::uint16_t saved_ = 0;
 #endif
@@ -87,19 +88,11 @@ void widen_result(std::size_t length) { zorvane::widen_line(result_line, length,
 
 #endif
 
-// "/help", in any case and with any spaces around it, writes the reference
-// file into the current directory; the line reports the outcome.
-bool is_reference_request(std::string_view command) {
-    constexpr std::string_view request = "/help";
-    const std::size_t first = command.find_first_not_of(' ');
-    if (first == std::string_view::npos || command[first] != '/') return false;
-    command.remove_prefix(first);
-    command = command.substr(0, command.find_last_not_of(' ') + 1);
-    if (command.size() != request.size()) return false;
-    std::array<char, request.size()> word{};
-    command.copy(word.data(), word.size());
-    zorvane::lowercase_in_place(word);
-    return std::string_view(word.data(), word.size()) == request;
+// "/help" writes the reference file into the current directory and the
+// line reports the outcome. It obeys the length rule of every command: a
+// longer one goes to the evaluation, which refuses it.
+bool asks_for_reference(std::string_view command) {
+    return command.size() <= zorvane::COMMAND_CAPACITY && zorvane::is_reference_request(command);
 }
 
 std::size_t write_line(std::string_view line) {
@@ -118,7 +111,7 @@ extern "C" ZORVANE_API const ZorvaneChar* ZORVANE_CALL ElectronicsCalc(const Zor
     } else {
         CommandBuffer narrow;
         const std::string_view text(narrow.data(), narrow_command(command, narrow));
-        if (is_reference_request(text)) {
+        if (asks_for_reference(text)) {
             length = write_line(zorvane::save_formula_reference(nullptr) ? zorvane::REFERENCE_CREATED
                                                                          : zorvane::REFERENCE_FAILED);
         } else {

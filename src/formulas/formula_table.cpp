@@ -91,14 +91,14 @@ constexpr Formula FORMULAS[] = {
 // what finding the first does: one multiplication, one slot, one comparison.
 // A keyword is mixed into one word (its first and last eight bytes and its
 // length); the build searches for a multiplier under which every row's word
-// lands in a slot of its own. With twice as many slots as a few hundred
-// candidates need on average, a new row costs the build nothing noticeable.
+// lands in a slot of its own. With at least four slots a row, a few hundred
+// to a few thousand candidates are tried, which the build does in a moment.
 
-constexpr std::size_t SLOT_BITS = 8;
+constexpr std::size_t ROW_COUNT = std::size(FORMULAS);
+constexpr std::size_t SLOT_BITS = static_cast<std::size_t>(std::bit_width(ROW_COUNT * 4 - 1));
 constexpr std::size_t SLOT_COUNT = std::size_t{1} << SLOT_BITS;
 constexpr std::uint8_t EMPTY_SLOT = 0xFF;
-constexpr std::size_t ROW_COUNT = std::size(FORMULAS);
-static_assert(ROW_COUNT < EMPTY_SLOT && ROW_COUNT * 4 < SLOT_COUNT);
+static_assert(ROW_COUNT < EMPTY_SLOT, "a slot holds a row number below EMPTY_SLOT");
 
 // Eight bytes from `at` (fewer past `end`, zero-filled), little-endian.
 constexpr std::uint64_t load_eight(const char* at, const char* end) {

@@ -6,6 +6,7 @@
 
 #include "command/command.h"
 #include "host.h"
+#include "rendering.h"
 
 namespace zorvane::host {
 namespace {
@@ -63,29 +64,13 @@ std::string suggestion(std::string_view typed) {
     return text + "?";
 }
 
-constexpr std::string_view PREFIX_SYMBOLS[] = {"p", "n", "u", "\xC2\xB5", "\xCE\xBC",
-                                               "m", "k", "M", "G",        "T"};
 // Units people write on values, lower-cased.
-constexpr std::string_view UNITS[] = {"v",
-                                      "a",
-                                      "w",
-                                      "ohm",
-                                      "ohms",
-                                      "\xCE\xA9",
-                                      "f",
-                                      "h",
-                                      "hz",
-                                      "s",
-                                      "c",
-                                      "j",
-                                      "db",
-                                      "\xC2\xB0"
-                                      "c",
-                                      "c/w",
-                                      "\xC2\xB0"
-                                      "c/w",
-                                      "m/s",
-                                      "m"};
+// clang-format off
+constexpr std::string_view UNITS[] = {
+    "v", "a", "w", "ohm", "ohms", "\xCE\xA9", "f", "h", "hz", "s", "c", "j", "m", "m/s",
+    "db", "\xC2\xB0" "c", "c/w", "\xC2\xB0" "c/w",
+};
+// clang-format on
 
 bool is_one_of(std::string_view text, std::span<const std::string_view> set) {
     return std::find(set.begin(), set.end(), text) != set.end();
@@ -105,9 +90,12 @@ bool is_value(std::string_view text) {
 bool is_unit(std::string_view text) {
     const std::string lowered = lower_case(text);
     if (is_one_of(lowered, UNITS)) return true;
-    for (const std::string_view prefix : PREFIX_SYMBOLS) {
-        if (lowered.size() > prefix.size() && lowered.starts_with(lower_case(prefix)) &&
-            is_one_of(std::string_view(lowered).substr(prefix.size()), UNITS)) {
+    // The prefix letter in either case: "kohm", "Kohm", "\xC2\xB5F".
+    for (std::size_t length = 1; length <= 2 && length < text.size(); ++length) {
+        const std::string_view prefix = text.substr(0, length);
+        const std::string swapped = length == 1 ? std::string(1, prefix[0] ^ 0x20) : std::string();
+        if ((is_prefix_symbol(prefix) || is_prefix_symbol(swapped)) &&
+            is_one_of(std::string_view(lowered).substr(length), UNITS)) {
             return true;
         }
     }
@@ -117,10 +105,9 @@ bool is_unit(std::string_view text) {
 // A prefix letter in the wrong case: "K" for "k", "g" for "G".
 bool is_miscased_prefix(char letter) {
     const char swapped = static_cast<char>(letter ^ 0x20);
-    const char symbol[] = {swapped, '\0'};
     const bool is_letter = (letter | 0x20) >= 'a' && (letter | 0x20) <= 'z';
-    return is_letter && !is_one_of(std::string_view(&letter, 1), PREFIX_SYMBOLS) &&
-           is_one_of(symbol, PREFIX_SYMBOLS);
+    return is_letter && !is_prefix_symbol(std::string_view(&letter, 1)) &&
+           is_prefix_symbol(std::string_view(&swapped, 1));
 }
 
 // The value token before `token` in `command`, or an empty view.
@@ -140,7 +127,7 @@ std::string_view token_before(std::string_view command, std::string_view token) 
 
 // The likely cause of an invalid number, or nothing.
 std::string cause(std::string_view command, std::string_view token) {
-    if (is_one_of(token, PREFIX_SYMBOLS) && is_number(token_before(command, token))) {
+    if (is_prefix_symbol(token) && is_number(token_before(command, token))) {
         return "write it on the number: " + std::string(token_before(command, token)) +
                std::string(token);
     }

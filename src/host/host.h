@@ -78,8 +78,9 @@ struct Answer {
     std::string token;        // the name, or the invalid value token, as typed (UTF-8)
     int values_given = 0;     // value tokens typed after the name (all of them, not only four)
     std::string line;         // the module's line, UTF-8, exactly as ElectronicsCalc gives it
-    std::string engineering;  // the same line with the value in engineering notation;
-                              // equal to `line` for everything but a result
+    std::string engineering;  // the same line with the value in engineering notation,
+                              // equal to `line` for everything but a result; empty
+                              // when the evaluation was not asked for it
 
     bool is_error() const noexcept {
         return kind != Kind::result && kind != Kind::empty && kind != Kind::reference_written;
@@ -94,7 +95,12 @@ struct Answer {
 // allocates nothing once they have grown.
 class Calculator {
 public:
-    const Answer& evaluate(std::string_view command, bool expand = true);
+    struct Options {
+        bool expand = true;       // expand the input notation first
+        bool engineering = true;  // also render the engineering line (else it stays empty)
+    };
+    const Answer& evaluate(std::string_view command, Options options);
+    const Answer& evaluate(std::string_view command) { return evaluate(command, Options{}); }
 
 private:
     std::string expanded_;

@@ -8,6 +8,7 @@
 #include <optional>
 
 #include "host.h"
+#include "rendering.h"
 
 namespace zorvane::host {
 namespace {
@@ -130,6 +131,11 @@ bool may_have_notation(std::string_view command) {
 }
 
 }  // namespace
+
+bool is_prefix_symbol(std::string_view text) {
+    const Prefix* prefix = prefix_at(text, 0);
+    return prefix != nullptr && prefix->symbol == text && prefix->exponent != 0;
+}
 
 void expand_notation(std::string_view command, std::string& out) {
     if (!may_have_notation(command)) {

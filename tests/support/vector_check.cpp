@@ -36,7 +36,8 @@ VectorTally& VectorTally::operator+=(const VectorTally& other) {
 
 bool agrees_to_fifteen_digits(const std::u16string& actual, const std::u16string& expected) {
     const std::size_t equals = expected.find(u" = ");
-    if (equals == std::u16string::npos || actual.compare(0, equals + 3, expected, 0, equals + 3) != 0) {
+    if (equals == std::u16string::npos ||
+        actual.compare(0, equals + 3, expected, 0, equals + 3) != 0) {
         return false;
     }
     const Number a = split_number(actual.substr(equals + 3));
@@ -52,7 +53,8 @@ VectorTally check_vector_file(const std::string& path, const Calculator& calcula
             ++tally.exact;
             continue;
         }
-        const bool close = vector.platform_dependent && agrees_to_fifteen_digits(actual, vector.expected);
+        const bool close =
+            vector.platform_dependent && agrees_to_fifteen_digits(actual, vector.expected);
         ++(close ? tally.past_fifteenth_digit : tally.wrong);
         std::printf("%s %s\n  command:  %s\n  expected: %s\n  actual:   %s\n",
                     close ? "past the 15th digit" : "WRONG", vector.where.c_str(),

@@ -141,6 +141,51 @@ void check_version_record(HMODULE module) {
     }
 }
 
+std::string read_binary(const std::string& path) {
+    std::string bytes;
+    if (FILE* file = std::fopen(path.c_str(), "rb")) {
+        char buffer[4096];
+        for (std::size_t n = 0; (n = std::fread(buffer, 1, sizeof buffer, file)) > 0;) {
+            bytes.append(buffer, n);
+        }
+        std::fclose(file);
+    }
+    return bytes;
+}
+
+// "/help" in a fresh directory writes the reference exactly as the golden
+// copy: line feeds alone (no text-mode carriage returns) and the single
+// bytes 0xB2 and 0xBD. The golden copy sits in tests/golden, beside the
+// vectors directory that holds `vector_file`.
+void check_reference_file(Entry calc, const std::string& vector_file) {
+    const std::string golden = read_binary(vector_file.substr(0, vector_file.find_last_of("/\\")) +
+                                           "/../golden/electronics_formulas.txt");
+    char temporary[MAX_PATH];
+    char previous[MAX_PATH];
+    if (GetTempPathA(MAX_PATH, temporary) == 0 || GetCurrentDirectoryA(MAX_PATH, previous) == 0) {
+        fail("no temporary or current directory");
+        return;
+    }
+    const std::string directory =
+        std::string(temporary) + "zorvane-help-" + std::to_string(GetCurrentProcessId());
+    if (!CreateDirectoryA(directory.c_str(), nullptr) || !SetCurrentDirectoryA(directory.c_str())) {
+        fail("cannot enter a fresh directory " + directory);
+        return;
+    }
+    const std::wstring line = calc(L"/help");
+    const std::string written = read_binary("electronics_formulas.txt");
+    SetCurrentDirectoryA(previous);
+    DeleteFileA((directory + "\\electronics_formulas.txt").c_str());
+    if (line != L"Help file 'electronics_formulas.txt' created successfully!") {
+        fail("/help: wrong line");
+    }
+    if (golden.empty()) fail("no golden copy of the reference beside " + vector_file);
+    if (written != golden) fail("/help wrote a file that differs from the golden copy");
+    if (!RemoveDirectoryA(directory.c_str())) fail("/help left a file beside the reference");
+    std::printf("/help: %u bytes, %s the golden copy\n", static_cast<unsigned>(written.size()),
+                written == golden ? "identical to" : "different from");
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -162,6 +207,7 @@ int main(int argc, char** argv) {
     if (vectors.wrong != 0) fail("wrong lines");
     if (argc > 1) check_independent_of_x87_precision(calc, argv[argc - 1]);
     check_two_calls(calc);
+    check_reference_file(calc, argc > 1 ? argv[1] : "");
     check_version_record(module);
     FreeLibrary(module);
     std::printf("%d passed, %d failed\n", failures == 0 ? 1 : 0, failures == 0 ? 0 : 1);

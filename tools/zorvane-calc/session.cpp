@@ -35,8 +35,9 @@ void Answerer::answer(std::string_view line, bool overlong) {
         out_.write_line("");
         return;
     }
-    const host::Answer& answer = overlong ? calculator_.evaluate(too_long_probe_, false)
-                                          : calculator_.evaluate(line, settings_.expand);
+    const host::Calculator::Options options{.expand = settings_.expand && !overlong,
+                                            .engineering = settings_.engineering};
+    const host::Answer& answer = calculator_.evaluate(overlong ? too_long_probe_ : line, options);
     any_error_ = any_error_ || answer.is_error();
     out_.write_shown_line(settings_.engineering ? answer.engineering : answer.line);
     if (settings_.hints && !overlong) show_hints(line, answer);
