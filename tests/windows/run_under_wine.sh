@@ -97,7 +97,23 @@ check_dll() {
     fi
 }
 
+# check_tool: zorvane-calc.exe of the `windows` preset (built by check_dll):
+# system DLLs only, reproducible, and its modes under Wine.
+check_tool() {
+    local exe=$work_dir/windows/zorvane-calc.exe imports
+    echo "==== zorvane-calc.exe"
+    imports=$(x86_64-w64-mingw32-objdump -p "$exe" | awk '/DLL Name:/ {print $3}' | sort | tr '\n' ' ')
+    echo "imports: $imports"
+    [[ $imports == "KERNEL32.dll SHELL32.dll msvcrt.dll " ]] ||
+        { echo "zorvane-calc.exe must need system DLLs only" >&2; exit 1; }
+    cmake --build "$work_dir/windows-again" --target zorvane-calc -j2 >/dev/null
+    cmp "$exe" "$work_dir/windows-again/zorvane-calc.exe" ||
+        { echo "two builds of zorvane-calc.exe differ" >&2; exit 1; }
+    python3 "$source_dir/tests/windows/zorvane_calc_under_wine.py" "$wine64" "$exe" "$source_dir"
+}
+
 check_dll windows x86_64-w64-mingw32 0x180000000 "$wine64"
+check_tool
 check_dll windows-x86 i686-w64-mingw32 0x10000000 "$wine32"
 
 echo "==== the 32-bit and the 64-bit DLL"

@@ -75,8 +75,7 @@ int evaluate(const Options& options) {
 
 int main(int argc, char** argv) {
     platform::prepare_process();
-    const ParsedOptions parsed =
-        parse_options(std::span<char* const>(argv, static_cast<std::size_t>(argc)).subspan(1));
+    const ParsedOptions parsed = parse_options(platform::utf8_arguments(argc, argv));
     if (parsed.error) return usage_error(*parsed.error);
     const Options& options = parsed.options;
     switch (options.action) {

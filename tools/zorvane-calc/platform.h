@@ -1,6 +1,6 @@
 // What zorvane-calc needs from the operating system, in one small interface,
-// so that each platform supplies one source file (platform_posix.cpp here)
-// and the rest of the tool stays the same everywhere.
+// so that each platform supplies one source file (platform_posix.cpp,
+// platform_windows.cpp) and the rest of the tool stays the same everywhere.
 #pragma once
 
 #include <cstddef>
@@ -18,6 +18,11 @@ enum class Stream { input, output, error };
 // Sets the process up before any I/O: a file-size limit must make a write
 // fail (and be reported) rather than kill the tool.
 void prepare_process() noexcept;
+
+// The arguments after the program's name, in UTF-8, valid for the rest of
+// the process. Where the system hands arguments over in another encoding
+// (UTF-16 on Windows) they are converted here, before any option is read.
+std::span<char* const> utf8_arguments(int argc, char** argv);
 
 bool is_terminal(Stream stream) noexcept;
 

@@ -39,6 +39,14 @@ void prepare_process() noexcept {
     std::signal(SIGXFSZ, SIG_IGN);
 }
 
+// The bytes as they came: a POSIX system does not know their encoding, and
+// a UTF-8 locale is what the tool assumes. (argc is 0 when a program was
+// started with an empty argument vector.)
+std::span<char* const> utf8_arguments(int argc, char** argv) {
+    if (argc < 1) return {};
+    return std::span<char* const>(argv, static_cast<std::size_t>(argc)).subspan(1);
+}
+
 bool is_terminal(Stream stream) noexcept { return isatty(descriptor(stream)) == 1; }
 
 Transfer read_some(Stream stream, std::span<char> buffer) noexcept {
