@@ -19,6 +19,12 @@ function(zorvane_target_defaults target)
         target_compile_options(${target} PRIVATE
             -Wall -Wextra -Wpedantic -Wshadow -Wconversion -Wsign-conversion
             -ffp-contract=off)
+        if(CMAKE_SIZEOF_VOID_P EQUAL 4 AND CMAKE_SYSTEM_PROCESSOR MATCHES "^(i.86|x86|x86_64|AMD64)$"
+           AND NOT EMSCRIPTEN)  # (which calls itself x86)
+            # 32-bit x86: SSE2 rather than the x87 unit, whose 80-bit
+            # registers would round differently.
+            target_compile_options(${target} PRIVATE $<$<COMPILE_LANGUAGE:C,CXX>:-msse2 -mfpmath=sse>)
+        endif()
         if(ZORVANE_WARNINGS_AS_ERRORS)
             target_compile_options(${target} PRIVATE -Werror)
         endif()

@@ -43,7 +43,7 @@ TEST(Calculator, GivesTheModulesLineForEveryVector) {
     for (const char* file : {ZORVANE_VECTOR_DIR "/formulas.tsv", ZORVANE_VECTOR_DIR "/commands.tsv",
                              ZORVANE_VECTOR_DIR "/table_conversion.tsv", ZORVANE_RANDOM_VECTORS}) {
         for (const auto& vector : zorvane_test::load_vectors(file)) {
-            const host::Answer& answer = calculator.evaluate(utf8(vector.command), false);
+            const host::Answer& answer = calculator.evaluate(utf8(vector.command), {.expand = false});
             if (answer.line != utf8(vector.expected) && ++mismatches <= 20) {
                 ADD_FAILURE() << vector.where << ": " << printable(vector.command) << " gave "
                               << answer.line;
@@ -324,3 +324,65 @@ TEST(TableView, ReadsTheFormulaTable) {
 }
 
 }  // namespace
+
+TEST(PromptWords, AreTheToolsAndThePagesAlike) {
+    using Word = host::PromptWord::Kind;
+    const struct {
+        const char* line;
+        Word kind;
+        const char* name;
+    } cases[] = {
+        {"quit", Word::quit, ""},
+        {"  EXIT ", Word::quit, ""},
+        {"Quit", Word::quit, ""},
+        {"help", Word::help, ""},
+        {" HeLp  ", Word::help, ""},
+        {"?", Word::help, ""},
+        {"help OHMS_Current", Word::help_name, "ohms_current"},
+        {"  help   xyzzy  ", Word::help_name, "xyzzy"},
+        {"help \xC3\x84x", Word::help_name, "\xC3\x84x"},  // only A..Z are lower-cased
+        {"help ohms_current 12", Word::none, ""},
+        {"quit now", Word::none, ""},
+        {"? ohms_current", Word::none, ""},
+        {"/help", Word::none, ""},
+        {"helpx", Word::none, ""},
+        {"quitter", Word::none, ""},
+        {"help\tohms_current", Word::none, ""},  // words are separated by spaces only
+        {"ohms_current 12 1k", Word::none, ""},
+        {"   ", Word::none, ""},
+        {"", Word::none, ""},
+    };
+    for (const auto& c : cases) {
+        const host::PromptWord word = host::prompt_word(c.line);
+        EXPECT_EQ(word.kind, c.kind) << c.line;
+        EXPECT_EQ(word.name, c.name) << c.line;
+    }
+}
+
+// Every argument a formula names has a unit (empty for ratios), so a new
+// row with a new argument name cannot leave the page without one.
+TEST(TableView, KnowsTheUnitOfEveryArgument) {
+    for (const host::FormulaInfo& formula : host::formulas()) {
+        ASSERT_EQ(formula.argument_units.size(), formula.arguments.size()) << formula.keyword;
+        for (std::size_t i = 0; i < formula.arguments.size(); ++i) {
+            const auto unit = host::argument_unit(formula.arguments[i]);
+            ASSERT_TRUE(unit.has_value()) << formula.keyword << " " << formula.arguments[i];
+            EXPECT_EQ(formula.argument_units[i], *unit) << formula.keyword;
+        }
+    }
+    EXPECT_FALSE(host::argument_unit("<no_such_argument>").has_value());
+    EXPECT_FALSE(host::argument_unit("").has_value());
+    using Units = std::vector<std::string_view>;
+    const auto units = [](const char* keyword) {
+        const auto& formula = *host::find(keyword);
+        return Units(formula.argument_units.begin(), formula.argument_units.end());
+    };
+    EXPECT_EQ(units("junction_temperature"), (Units{"\xC2\xB0"
+                                                    "C",
+                                                    "\xC2\xB0"
+                                                    "C/W",
+                                                    "W"}));
+    EXPECT_EQ(units("antenna_gain_db"), (Units{"W/m\xC2\xB2", "W/m\xC2\xB2"}));
+    EXPECT_EQ(units("voltage_divider"), (Units{"V", "\xCE\xA9", "\xCE\xA9"}));
+    EXPECT_EQ(units("characteristic_impedance_coax"), (Units{"", "m", "m"}));
+}

@@ -13,6 +13,10 @@
  *     unchanged until the next call, which overwrites it. Do not free it.
  *   - Calls must not overlap: the result buffer is shared by all callers.
  *   - Locale-independent, never throws, never allocates on the heap.
+ *   - The C calling convention (__cdecl on 32-bit Windows, whatever the
+ *     caller's default), so any host declares it the same way.
+ *   - Linking the static library, define ZORVANE_STATIC (its CMake package
+ *     does).
  */
 #ifndef ZORVANE_ELECTRONICS_CALC_H
 #define ZORVANE_ELECTRONICS_CALC_H
@@ -20,10 +24,17 @@
 #if defined(_WIN32)
 #include <wchar.h>
 typedef wchar_t ZorvaneChar;
-#if defined(ZORVANE_BUILDING_LIBRARY)
+#if defined(ZORVANE_STATIC)
+#define ZORVANE_API
+#elif defined(ZORVANE_BUILDING_LIBRARY)
 #define ZORVANE_API __declspec(dllexport)
 #else
 #define ZORVANE_API __declspec(dllimport)
+#endif
+#if defined(_WIN64)
+#define ZORVANE_CALL
+#else
+#define ZORVANE_CALL __cdecl
 #endif
 #else
 #if defined(__cplusplus)
@@ -33,13 +44,14 @@ typedef char16_t ZorvaneChar;
 typedef char16_t ZorvaneChar;
 #endif
 #define ZORVANE_API __attribute__((visibility("default")))
+#define ZORVANE_CALL
 #endif
 
 #if defined(__cplusplus)
 extern "C" {
 #endif
 
-ZORVANE_API const ZorvaneChar* ElectronicsCalc(const ZorvaneChar* command);
+ZORVANE_API const ZorvaneChar* ZORVANE_CALL ElectronicsCalc(const ZorvaneChar* command);
 
 #if defined(__cplusplus)
 }

@@ -1,13 +1,14 @@
 // "%.6f" is where a call spends most of its time, so values of ordinary
 // magnitude take a short exact path: with value = m * 2^e, the six-decimal
-// result is round(m * 10^6 / 2^-e), computed in 128-bit integers (m * 10^6 <
-// 2^73) with round half to even on exact ties, the rounding of printf in its
-// default mode. Larger values, infinities and NaN go through std::to_chars,
-// which is exact too.
+// result is round(m * 10^6 / 2^-e), computed in integers (m * 10^6 <
+// 2^73: one 128-bit integer where the compiler has it, two 64-bit halves
+// elsewhere) with round half to even on exact ties, the rounding of printf
+// in its default mode. Larger values, infinities and NaN go through
+// std::to_chars, or the exact conversion of exact_decimal.h where the
+// library lacks it.
 #include "number_format.h"
 
 #include <algorithm>
-#include <bit>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
@@ -15,10 +16,11 @@
 #include <string_view>
 #include <system_error>
 
+#include "exact_decimal.h"
+#include "platform.h"
+
 namespace zorvane {
 namespace {
-
-__extension__ typedef unsigned __int128 uint128;  // GCC and Clang, mingw-w64 included
 
 constexpr std::uint64_t MILLION = 1000000;
 constexpr int MANTISSA_BITS = 52;
@@ -26,6 +28,7 @@ constexpr int EXPONENT_BIAS = 1075;  // 1023 + 52: the exponent of the integer m
 // Below 2^43 the six-decimal integer m * 10^6 / 2^-e stays below 2^64.
 constexpr int FAST_PATH_EXPONENT_LIMIT = 1023 + 43;
 
+#if ZORVANE_HAVE_FLOAT_CHARCONV
 char* write_not_a_number(char* first, const char* last) {
     constexpr std::string_view text = "nan";
     if (last - first < static_cast<std::ptrdiff_t>(text.size())) return nullptr;
@@ -38,19 +41,66 @@ char* library_format(double value, char* first, char* last, std::chars_format fo
     return error == std::errc{} ? end : nullptr;
 }
 
+char* format_large_fixed6(double value, char* first, char* last) {
+    return library_format(value, first, last, std::chars_format::fixed);
+}
+#else
+char* format_large_fixed6(double value, char* first, char* last) {
+    return exact_fixed6(value, first, last);
+}
+#endif
+
+// m * 10^6, which is below 2^73, and the two questions rounding asks of it.
+#if ZORVANE_HAVE_INT128
+__extension__ typedef unsigned __int128 Product;  // GCC and Clang
+
+Product times_million(std::uint64_t mantissa) { return static_cast<Product>(mantissa) * MILLION; }
+
+// product >> shift, for shifts where the result fits 64 bits.
+std::uint64_t shifted_right(Product product, int shift) {
+    return static_cast<std::uint64_t>(product >> shift);
+}
+
+bool any_bit_below(Product product, int end) {
+    return (product & ((static_cast<Product>(1) << end) - 1)) != 0;
+}
+#else
+struct Product {  // high * 2^64 + low
+    std::uint64_t high;
+    std::uint64_t low;
+};
+
+Product times_million(std::uint64_t mantissa) {
+    const std::uint64_t low_part = (mantissa & 0xFFFFFFFF) * MILLION;  // < 2^52
+    const std::uint64_t high_part = (mantissa >> 32) * MILLION;        // < 2^41
+    const std::uint64_t low = low_part + (high_part << 32);
+    return {(high_part >> 32) + (low < low_part ? 1 : 0), low};
+}
+
+// product >> shift, for 0 < shift < 128 where the result fits 64 bits.
+std::uint64_t shifted_right(Product product, int shift) {
+    if (shift >= 64) return product.high >> (shift - 64);
+    return (product.low >> shift) | (product.high << (64 - shift));
+}
+
+bool any_bit_below(Product product, int end) {
+    if (end < 64) return (product.low & ((std::uint64_t{1} << end) - 1)) != 0;
+    return product.low != 0 || (product.high & ((std::uint64_t{1} << (end - 64)) - 1)) != 0;
+}
+#endif
+
 // round(value * 10^6) for 0 <= |value| < 2^43, from the bits of the double.
 std::uint64_t scaled_by_million(std::uint64_t exponent_bits, std::uint64_t fraction) {
     const std::uint64_t mantissa =
         exponent_bits == 0 ? fraction : fraction | (std::uint64_t{1} << MANTISSA_BITS);
     const int exponent = exponent_bits == 0 ? 1 - EXPONENT_BIAS
                                             : static_cast<int>(exponent_bits) - EXPONENT_BIAS;
-    const uint128 product = static_cast<uint128>(mantissa) * MILLION;
+    const Product product = times_million(mantissa);
     const int shift = -exponent;  // at least 10 here
     if (shift > 74) return 0;  // product < 2^73 < half of 2^shift: rounds to zero, never a tie
-    const std::uint64_t quotient = static_cast<std::uint64_t>(product >> shift);
-    const uint128 remainder = product & ((static_cast<uint128>(1) << shift) - 1);
-    const uint128 half = static_cast<uint128>(1) << (shift - 1);
-    const bool round_up = remainder > half || (remainder == half && (quotient & 1) != 0);
+    const std::uint64_t quotient = shifted_right(product, shift);
+    const bool round_bit = (shifted_right(product, shift - 1) & 1) != 0;
+    const bool round_up = round_bit && ((quotient & 1) != 0 || any_bit_below(product, shift - 1));
     return quotient + (round_up ? 1 : 0);
 }
 
@@ -84,10 +134,11 @@ void write_digits(std::uint64_t n, char* end) {
 }  // namespace
 
 char* format_fixed6(double value, char* first, char* last) noexcept {
-    const auto bits = std::bit_cast<std::uint64_t>(value);
+    std::uint64_t bits = 0;
+    std::memcpy(&bits, &value, sizeof bits);
     const std::uint64_t exponent_bits = (bits >> MANTISSA_BITS) & 0x7FF;
     if (exponent_bits >= FAST_PATH_EXPONENT_LIMIT) {
-        return library_format(value, first, last, std::chars_format::fixed);
+        return format_large_fixed6(value, first, last);
     }
     const std::uint64_t scaled =
         scaled_by_million(exponent_bits, bits & ((std::uint64_t{1} << MANTISSA_BITS) - 1));
@@ -110,7 +161,11 @@ char* format_fixed6(double value, char* first, char* last) noexcept {
 }
 
 char* format_scientific6(double value, char* first, char* last) noexcept {
+#if ZORVANE_HAVE_FLOAT_CHARCONV
     return library_format(value, first, last, std::chars_format::scientific);
+#else
+    return exact_scientific6(value, first, last);
+#endif
 }
 
 }  // namespace zorvane

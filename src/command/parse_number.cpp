@@ -2,13 +2,16 @@
 // significant digits; when they form an integer of at most 2^53 and the
 // decimal exponent is within 10^±22, both are exact doubles and one IEEE
 // multiplication or division gives the correctly rounded value (Clinger's
-// fast path). Everything else goes to std::from_chars, which is exact.
+// fast path). Everything else goes to std::from_chars, which is exact, or
+// to the exact conversion of exact_decimal.h where the library lacks it.
 #include <array>
 #include <charconv>
 #include <cstdint>
 #include <system_error>
 
 #include "command.h"
+#include "exact_decimal.h"
+#include "platform.h"
 
 namespace zorvane {
 namespace {
@@ -29,6 +32,7 @@ struct Scan {
     bool negative = false;
     std::uint64_t significand = 0;  // the significant digits, when there are at most 19
     int significant_digits = 0;     // leading zeros excluded
+    const char* significant_start = nullptr;  // the first of them
     long long exponent = 0;         // the value is significand x 10^exponent; saturated
     const char* number_start = nullptr;  // where from_chars may start (after a '+')
     const char* end = nullptr;           // the end of the token: a space or `last`
@@ -59,6 +63,7 @@ Scan scan(const char* at, const char* const end) {
     }
     const char* const whole_start = at;
     const char* const whole_significant = skip_zeros(at, end);
+    result.significant_start = whole_significant;
     at = gather_digits(whole_significant, end, result.significand);
     const auto whole_digits = at - whole_start;
     result.significant_digits = static_cast<int>(at - whole_significant);
@@ -68,6 +73,7 @@ Scan scan(const char* at, const char* const end) {
         // Zeros right after the point lead only while no digit came before.
         const char* const fraction_significant =
             result.significant_digits == 0 ? skip_zeros(at, end) : at;
+        if (result.significant_digits == 0) result.significant_start = fraction_significant;
         at = gather_digits(fraction_significant, end, result.significand);
         fraction_digits = at - fraction_start;
         result.significant_digits += static_cast<int>(at - fraction_significant);
@@ -94,6 +100,26 @@ Scan scan(const char* at, const char* const end) {
     return result;
 }
 
+struct Conversion {
+    double value;
+    bool out_of_range;  // rounds to zero or past the largest double
+    bool valid;
+};
+
+// The correctly rounded value of a well-formed number with significant digits.
+Conversion convert_exactly(const Scan& number) {
+#if ZORVANE_HAVE_FLOAT_CHARCONV
+    double value = 0.0;
+    const auto [end, error] = std::from_chars(number.number_start, number.end, value);
+    return {value, error == std::errc::result_out_of_range,
+            error == std::errc{} && end == number.end};
+#else
+    const ExactValue exact =
+        exact_decimal_value(number.significant_start, number.significant_digits, number.exponent);
+    return {number.negative ? -exact.value : exact.value, exact.out_of_range, true};
+#endif
+}
+
 // The value of a well-formed number.
 std::optional<double> value_of(const Scan& number) {
     if (number.significant_digits == 0) return number.negative ? -0.0 : 0.0;
@@ -106,9 +132,8 @@ std::optional<double> value_of(const Scan& number) {
         return number.negative ? -value : value;
     }
 
-    double value = 0.0;
-    const auto [end, error] = std::from_chars(number.number_start, number.end, value);
-    if (error == std::errc::result_out_of_range) {
+    const Conversion exact = convert_exactly(number);
+    if (exact.out_of_range) {
         // The exponent of the leading significant digit tells overflow from
         // underflow: a value too large is not a number, one too small reads
         // as zero, as it does in C.
@@ -116,8 +141,8 @@ std::optional<double> value_of(const Scan& number) {
         if (leading > 0) return std::nullopt;
         return number.negative ? -0.0 : 0.0;
     }
-    if (error != std::errc{} || end != number.end) return std::nullopt;
-    return value;
+    if (!exact.valid) return std::nullopt;
+    return exact.value;
 }
 
 }  // namespace

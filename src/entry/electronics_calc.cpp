@@ -2,6 +2,7 @@
 #include "zorvane/electronics_calc.h"
 
 #include <array>
+#include <cstdint>
 
 #include "../command/command.h"
 #include "../help/help.h"
@@ -44,6 +45,28 @@ std::size_t narrow_command(const wchar_t* command, CommandBuffer& narrow) {
     return static_cast<std::size_t>(needed) - 1;
 }
 
+// pow and log10 of the Windows C runtime compute on the x87 unit, at the
+// precision the host process has chosen: 53 bits after some compilers'
+// start-up code, 64 after others. So that the digits do not depend on the
+// host, a call holds it at 64 bits and then gives the host's setting back.
+class FixedX87Precision {
+   public:
+#if defined(__GNUC__) && (defined(__i386__) || defined(__x86_64__))
+    FixedX87Precision() {
+        __asm__ volatile("fnstcw %0" : "=m"(saved_));
+        const std::uint16_t extended = saved_ | PRECISION_64_BITS;
+        __asm__ volatile("fldcw %0" : : "m"(extended));
+    }
+    ~FixedX87Precision() { __asm__ volatile("fldcw %0" : : "m"(saved_)); }
+    FixedX87Precision(const FixedX87Precision&) = delete;
+    FixedX87Precision& operator=(const FixedX87Precision&) = delete;
+
+   private:
+    static constexpr std::uint16_t PRECISION_64_BITS = 0x0300;
+    std::uint16_t saved_ = 0;
+#endif
+};
+
 void widen_result(std::size_t /*length*/) {
     wide_result_line[0] = L'\0';
     if (MultiByteToWideChar(CP_ACP, 0, result_line.data(), -1, wide_result_line.data(),
@@ -53,6 +76,9 @@ void widen_result(std::size_t /*length*/) {
 }
 
 #else
+
+// Only the Windows C runtime computes on the x87 unit.
+struct FixedX87Precision {};
 
 std::size_t narrow_command(const char16_t* command, CommandBuffer& narrow) {
     return zorvane::narrow_from_wide(command, narrow);
@@ -77,7 +103,8 @@ std::size_t write_line(std::string_view line) {
 
 }  // namespace
 
-extern "C" ZORVANE_API const ZorvaneChar* ElectronicsCalc(const ZorvaneChar* command) {
+extern "C" ZORVANE_API const ZorvaneChar* ZORVANE_CALL ElectronicsCalc(const ZorvaneChar* command) {
+    [[maybe_unused]] const FixedX87Precision precision{};
     std::size_t length = 0;
     if (command == nullptr) {
         length = write_line("");

@@ -3,7 +3,9 @@
 #include <array>
 #include <cstdint>
 
-#if defined(__SSE2__)
+#include "../command/platform.h"
+
+#if ZORVANE_HAVE_SSE2
 #include <emmintrin.h>
 #endif
 
@@ -48,7 +50,7 @@ constexpr bool is_low_surrogate(char16_t unit) { return unit >= 0xDC00 && unit <
 std::size_t narrow_from_wide(const char16_t* wide, std::span<char> narrow) noexcept {
     char* out = narrow.data();
     char* const limit = out + narrow.size() - 1;
-#if defined(__SSE2__)
+#if ZORVANE_HAVE_SSE2
     // Commands are mostly ASCII. Find the length first (never reading past
     // the terminator), then narrow eight units at a time while they are
     // ASCII; the loop below takes over at the first unit that is not.
@@ -95,7 +97,7 @@ void wide_from_narrow(const char* narrow, std::span<char16_t> wide) noexcept {
 }
 
 void widen_line(const LineBuffer& narrow, std::size_t length, WideLineBuffer& wide) noexcept {
-#if defined(__SSE2__)
+#if ZORVANE_HAVE_SSE2
     // Sixteen bytes a round; the buffers hold whole rounds, so the bytes read
     // and the units written past the line stay inside them.
     static_assert(sizeof(LineBuffer) % 16 == 0 && std::tuple_size_v<WideLineBuffer> % 16 == 0);

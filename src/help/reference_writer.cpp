@@ -73,7 +73,12 @@ int open_new(const char* path, const Kept& kept) {
     return ::open(path, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC,
                   static_cast<mode_t>(kept.permissions));
 }
+#if defined(__wasi__)
+// A WebAssembly instance under WASI is a process of its own and has no id.
+long process_id() { return 0; }
+#else
 long process_id() { return static_cast<long>(::getpid()); }
+#endif
 ssize_t write_some(int fd, const char* data, std::size_t size) { return ::write(fd, data, size); }
 bool flush_to_disk(int fd) { return ::fsync(fd) == 0; }
 bool close_file(int fd) { return ::close(fd) == 0; }

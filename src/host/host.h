@@ -9,6 +9,7 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -29,6 +30,8 @@ struct FormulaInfo {
     std::string_view label;                       // "Current"
     std::string_view unit;                        // UTF-8: "A", "Ω", "°C/W", "" for none
     const Formula* row;                           // the core's row
+    // The unit of each of `arguments`, UTF-8: {"V", "Ω"}; "" for a ratio.
+    std::span<const std::string_view> argument_units;
 };
 
 // Every formula, in table order.
@@ -36,6 +39,11 @@ std::span<const FormulaInfo> formulas() noexcept;
 
 // The formula named `keyword` (exact, lower-case), or null.
 const FormulaInfo* find(std::string_view keyword) noexcept;
+
+// The unit of a value named `argument` ("<resistance>": "Ω"; "" for ratios,
+// factors and the dielectric constant), in UTF-8; nothing for a name no
+// formula uses.
+std::optional<std::string_view> argument_unit(std::string_view argument) noexcept;
 
 // "ohms_current <voltage> <resistance>"
 std::string usage(const FormulaInfo& formula);
@@ -78,8 +86,9 @@ struct Answer {
     std::string token;        // the name, or the invalid value token, as typed (UTF-8)
     int values_given = 0;     // value tokens typed after the name (all of them, not only four)
     std::string line;         // the module's line, UTF-8, exactly as ElectronicsCalc gives it
-    std::string engineering;  // the same line with the value in engineering notation;
-                              // equal to `line` for everything but a result
+    std::string engineering;  // the same line with the value in engineering notation,
+                              // equal to `line` for everything but a result; empty
+                              // when the evaluation was not asked for it
 
     bool is_error() const noexcept {
         return kind != Kind::result && kind != Kind::empty && kind != Kind::reference_written;
@@ -94,7 +103,12 @@ struct Answer {
 // allocates nothing once they have grown.
 class Calculator {
 public:
-    const Answer& evaluate(std::string_view command, bool expand = true);
+    struct Options {
+        bool expand = true;       // expand the input notation first
+        bool engineering = true;  // also render the engineering line (else it stays empty)
+    };
+    const Answer& evaluate(std::string_view command, Options options);
+    const Answer& evaluate(std::string_view command) { return evaluate(command, Options{}); }
 
 private:
     std::string expanded_;
@@ -116,6 +130,18 @@ std::vector<std::string> hints(std::string_view command, const Answer& answer);
 
 // Keywords that start with `prefix` (any case), in table order (completion).
 std::vector<std::string_view> complete(std::string_view prefix);
+
+// ---- The prompt's own words ----
+
+// What a person types to leave or to ask for help, rather than a command:
+// "quit", "exit", "help", "?" and "help NAME", in any case, words separated
+// by spaces. Everything else ("/help" included) is a command.
+struct PromptWord {
+    enum class Kind { none, quit, help, help_name };
+    Kind kind = Kind::none;
+    std::string name;  // for help_name: NAME, lower-cased
+};
+PromptWord prompt_word(std::string_view line);
 
 // ---- Text at the boundary ----
 

@@ -1,9 +1,9 @@
 #include "significant_digits.h"
 
-#include <bit>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 
 namespace zorvane::host {
 namespace {
@@ -101,7 +101,9 @@ SignificantDigits zero() {
 
 SignificantDigits round_significant_exact(double value, int significant) noexcept {
     if (value == 0.0) return zero();
-    const auto bits = std::bit_cast<std::uint64_t>(value);
+    // (memcpy rather than std::bit_cast, which emscripten's library lacks)
+    std::uint64_t bits = 0;
+    std::memcpy(&bits, &value, sizeof bits);
     const int biased = static_cast<int>((bits >> 52) & 0x7FF);
     const std::uint64_t fraction = bits & ((std::uint64_t{1} << 52) - 1);
     const std::uint64_t mantissa = biased == 0 ? fraction : fraction | (std::uint64_t{1} << 52);

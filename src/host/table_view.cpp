@@ -1,7 +1,9 @@
 // The formula table as people read it: UTF-8 names, units and argument
 // lists, the help texts, completion. Everything here reads the core's table
 // and help texts; nothing is listed twice.
+#include <algorithm>
 #include <array>
+#include <iterator>
 #include <vector>
 
 #include "command/command.h"
@@ -25,12 +27,88 @@ std::array<std::string_view, MAX_VALUES> argument_words(std::string_view argumen
     return words;
 }
 
+// The quantity behind each argument name, for labels and axes. The
+// reference file's notes give the units of the names that say what they
+// are; ratios, factors and the dielectric constant have none. Coax diameters
+// only enter as their ratio, so any one length unit serves.
+struct ArgumentUnit {
+    std::string_view argument;
+    std::string_view unit;
+};
+constexpr std::string_view OHMS = "\xCE\xA9";
+constexpr std::string_view DEGREES_C =
+    "\xC2\xB0"
+    "C";
+constexpr std::string_view DEGREES_C_PER_W =
+    "\xC2\xB0"
+    "C/W";
+constexpr std::string_view WATTS_PER_SQUARE_METRE = "W/m\xC2\xB2";
+constexpr ArgumentUnit ARGUMENT_UNITS[] = {
+    {"<current>", "A"},
+    {"<resistance>", OHMS},
+    {"<voltage>", "V"},
+    {"<capacitance>", "F"},
+    {"<frequency>", "Hz"},
+    {"<c1>", "F"},
+    {"<c2>", "F"},
+    {"<inductance>", "H"},
+    {"<l1>", "H"},
+    {"<l2>", "H"},
+    {"<r1>", OHMS},
+    {"<r2>", OHMS},
+    {"<vin>", "V"},
+    {"<itotal>", "A"},
+    {"<period>", "s"},
+    {"<gain_ratio>", ""},
+    {"<gain_db>", "dB"},
+    {"<collector_current>", "A"},
+    {"<base_current>", "A"},
+    {"<emitter_current>", "A"},
+    {"<primary_voltage>", "V"},
+    {"<secondary_voltage>", "V"},
+    {"<rms_voltage>", "V"},
+    {"<ripple_voltage>", "V"},
+    {"<dc_voltage>", "V"},
+    {"<dielectric_constant>", ""},
+    {"<outer_diameter>", "m"},
+    {"<inner_diameter>", "m"},
+    {"<velocity_factor>", ""},
+    {"<power_density_max>", WATTS_PER_SQUARE_METRE},
+    {"<power_density_isotropic>", WATTS_PER_SQUARE_METRE},
+    {"<power_ratio>", ""},
+    {"<voltage_ratio>", ""},
+    {"<db>", "dB"},
+    {"<temperature_rise>", DEGREES_C},
+    {"<power>", "W"},
+    {"<ambient_temp>", DEGREES_C},
+    {"<thermal_resistance>", DEGREES_C_PER_W},
+};
+
+consteval bool names_distinct(std::span<const ArgumentUnit> units) {
+    for (std::size_t i = 0; i < units.size(); ++i) {
+        for (std::size_t j = i + 1; j < units.size(); ++j) {
+            if (units[i].argument == units[j].argument) return false;
+        }
+    }
+    return true;
+}
+static_assert(names_distinct(ARGUMENT_UNITS), "each argument name has one unit");
+
+// The units of a row's arguments; "" for a name without one.
+std::array<std::string_view, MAX_VALUES> units_of(
+    const std::array<std::string_view, MAX_VALUES>& arguments) {
+    std::array<std::string_view, MAX_VALUES> units{};
+    std::transform(arguments.begin(), arguments.end(), units.begin(),
+                   [](std::string_view argument) { return argument_unit(argument).value_or(""); });
+    return units;
+}
+
 // The unit of a result format as UTF-8: "?" in a unit stands for ohms.
 std::string unit_of(const Formula& row) {
     std::string unit;
     for (const char c : row.unit.substr(row.unit.empty() ? 0 : 1)) {
         if (c == '?') {
-            unit += "\xCE\xA9";
+            unit += OHMS;
         } else {
             append_utf8_from_windows_1252(std::string_view(&c, 1), unit);
         }
@@ -44,10 +122,12 @@ public:
     TableView() {
         const std::span<const Formula> table = formula_table();
         words_.reserve(table.size());
+        argument_units_.reserve(table.size());
         units_.reserve(table.size());
         labels_.reserve(table.size());
         for (const Formula& row : table) {
             words_.push_back(argument_words(row.arguments));
+            argument_units_.push_back(units_of(words_.back()));
             units_.push_back(unit_of(row));
             labels_.emplace_back();
             append_utf8_from_windows_1252(row.label.substr(0, row.label.size() - 3),
@@ -57,13 +137,15 @@ public:
             const auto count = static_cast<std::size_t>(table[i].required_count);
             infos_.push_back({table[i].keyword, table[i].category,
                               std::span<const std::string_view>(words_[i].data(), count),
-                              labels_[i], units_[i], &table[i]});
+                              labels_[i], units_[i], &table[i],
+                              std::span<const std::string_view>(argument_units_[i].data(), count)});
         }
     }
     std::span<const FormulaInfo> infos() const { return infos_; }
 
 private:
     std::vector<std::array<std::string_view, MAX_VALUES>> words_;
+    std::vector<std::array<std::string_view, MAX_VALUES>> argument_units_;
     std::vector<std::string> units_;
     std::vector<std::string> labels_;
     std::vector<FormulaInfo> infos_;
@@ -87,6 +169,14 @@ void append_utf8_from_windows_1252(std::string_view narrow, std::string& out) {
         wide_from_narrow(chunk.data(), wide);
         append_utf8_from_utf16(std::u16string_view(wide.data(), size), out);
     }
+}
+
+std::optional<std::string_view> argument_unit(std::string_view argument) noexcept {
+    const auto* found =
+        std::find_if(std::begin(ARGUMENT_UNITS), std::end(ARGUMENT_UNITS),
+                     [&](const ArgumentUnit& unit) { return unit.argument == argument; });
+    if (found == std::end(ARGUMENT_UNITS)) return std::nullopt;
+    return found->unit;
 }
 
 std::span<const FormulaInfo> formulas() noexcept { return table_view().infos(); }

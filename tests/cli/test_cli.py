@@ -2,6 +2,7 @@
 """zorvane-calc driven as a user drives it: arguments, a pipe, exit codes."""
 import os
 import pty
+import re
 import select
 import subprocess
 import sys
@@ -26,6 +27,12 @@ class OneShot(unittest.TestCase):
             (['power_vi', '12'], b"Error: Unknown formula 'power_vi' or insufficient parameters\n", 1),
             (['power_vi', '12', 'x'], b"Error: Invalid number 'x'\n", 1),
             (['--', 'power_vi', '1', '2'], b'Power = 2.000000 W\n', 0),
+            (['-e', 'capacitor_time_constant_rc', '1k', '100p'], b'RC Time Constant = 100 ns\n', 0),
+            (['--eng', 'capacitor_reactance', '1k', '1u'], 'Capacitive Reactance = 159.155 Ω\n'.encode(), 0),
+            (['-e', '--', 'power_vi', '12', 'x'], b"Error: Invalid number 'x'\n", 1),
+            (['power_vi', '4k7', '1m'], b'Power = 4.700000 W\n', 0),
+            (['power_vi', '2R2', '1'], b'Power = 2.200000 W\n', 0),
+            (['--plain', 'power_vi', '4k7', '1'], b"Error: Invalid number '4k7'\n", 1),
         ]
         for args, out, status in cases:
             with self.subTest(args=args):
@@ -207,12 +214,111 @@ class Interactive(unittest.TestCase):
         self.type_line(fd, b'quit\r')
         self.assertEqual(self.exit_status(pid, fd), 0)
 
-    def test_end_of_input_leaves_with_the_error_status(self):
+    def test_end_of_input_leaves_on_a_new_line_with_status_0(self):
         pid, fd = self.session()
         self.type_line(fd, b'nosuch 1\r')
         self.read_until(fd, b"Error: Unknown formula 'nosuch'")
         self.type_line(fd, b'\x04')
-        self.assertEqual(self.exit_status(pid, fd), 1)
+        self.read_until(fd, b'\r\n')  # the prompt's line ended
+        self.assertEqual(self.exit_status(pid, fd), 0)
+
+    def test_prompt_words_comments_and_visible_controls(self):
+        pid, fd = self.session()
+        cases = [
+            # typed, what the answer shows
+            (b'HELP\r', b'=== Electronics Calculator Help ==='),
+            (b' ? \r', b'=== Electronics Calculator Help ==='),
+            (b'Help Ohms_Current\r', b'ohms_current <voltage> <resistance>'),
+            (b'  # a comment\r', b'\r\n\r\n> '),
+            (b'power_vi 1 \x16\x1b[2J\x16\x7f\r', b"Error: Invalid number '^[[2J^?'"),
+            (b'ohms_cur\t 12 1k\r', b'Current = 0.012000 A'),
+        ]
+        for typed, shown in cases:
+            with self.subTest(typed=typed):
+                self.type_line(fd, typed)
+                self.read_until(fd, shown)
+                if shown.endswith(b'> '):
+                    self.pending = b'> ' + self.pending
+        self.type_line(fd, b'Exit\r')
+        self.assertEqual(self.exit_status(pid, fd), 0)
+
+    def test_hints_go_to_a_terminal_on_standard_error_only(self):
+        """Hints change neither standard output nor the status."""
+        command = ['ohms_curent', '12', '1k']
+        plain = run(*command)
+        self.assertEqual((plain.returncode, plain.stderr), (1, b''))
+        controller, terminal = os.openpty()
+        try:
+            with_hints = subprocess.run([CALC, *command], stdout=subprocess.PIPE, stderr=terminal,
+                                        timeout=60)
+            os.close(terminal)
+            shown = b''
+            while select.select([controller], [], [], 1)[0]:
+                try:
+                    chunk = os.read(controller, 4096)
+                except OSError:
+                    break
+                if not chunk:
+                    break
+                shown += chunk
+        finally:
+            os.close(controller)
+        self.assertEqual((with_hints.stdout, with_hints.returncode), (plain.stdout, 1))
+        self.assertIn(b'did you mean ohms_current?', shown)
+
+
+class ShellCompletion(unittest.TestCase):
+    """The generated bash completion, run on partial words."""
+
+    def complete(self, *words):
+        script = os.path.abspath(os.path.join(os.environ['ZORVANE_COMPLETIONS'], 'zorvane-calc'))
+        command = ('source "$1"; shift; COMP_WORDS=("$@"); COMP_CWORD=$(($# - 1)); '
+                   '_zorvane_calc; printf "%s\\n" "${COMPREPLY[@]}"')
+        result = subprocess.run(['bash', '-c', command, 'bash', script, 'zorvane-calc', *words],
+                                capture_output=True, timeout=60, cwd=os.path.dirname(script))
+        self.assertEqual(result.stderr, b'')
+        return sorted(filter(None, result.stdout.decode().split('\n')))
+
+    @unittest.skipUnless('ZORVANE_COMPLETIONS' in os.environ, 'built without completion scripts')
+    def test_names_then_options_then_nothing_for_values(self):
+        keywords = [line.split()[0] for line in run('--list').stdout.decode().splitlines()]
+        cases = [
+            (['ohms_'], ['ohms_current', 'ohms_resistance', 'ohms_voltage']),
+            (['-e', 'capacitor_r'], ['capacitor_reactance']),
+            ([''], sorted(keywords)),
+            (['--l'], ['--list', '--list=categories']),
+            (['--', '-'], []),
+            (['ohms_current', ''], []),
+            (['ohms_current', '12', '1'], []),
+            (['--reference', ''], []),  # the completion directory holds no directories
+        ]
+        for words, expected in cases:
+            with self.subTest(words=words):
+                self.assertEqual(self.complete(*words), expected)
+
+
+class Documentation(unittest.TestCase):
+    def test_help_manual_page_and_readme_agree_on_options_and_statuses(self):
+        source = os.path.join(os.path.dirname(os.path.abspath(__file__)), '..', '..')
+        with open(os.path.join(source, 'packaging', 'zorvane-calc.1'), encoding='utf-8') as f:
+            manual = f.read().replace('\\-', '-')
+        with open(os.path.join(source, 'README.md'), encoding='utf-8') as f:
+            readme = f.read()
+        readme = readme[readme.index('## Using zorvane-calc'):]
+        readme = readme[:readme.index('\n## ', 1)]
+        usage = run('--help').stdout.decode()
+        options = set(re.findall(r'^ +(?:(-\w), )?(--[\w=]+)', usage, re.M))
+        self.assertEqual(len(options), 7)
+        for short, long in options:
+            for name in filter(None, (short, long)):
+                with self.subTest(option=name):
+                    alone = r'(?<![\w-])' + re.escape(name) + r'(?![\w=-])'
+                    self.assertIsNotNone(re.search(r'(?m)^\.BR? .*' + alone, manual), 'manual page')
+                    self.assertIsNotNone(re.search('`' + re.escape(name) + '[` ]', readme), 'README')
+        for status in ('0', '1', '2'):
+            with self.subTest(status=status):
+                self.assertIn('.B ' + status + '\n', manual)
+                self.assertIsNotNone(re.search(r'\b' + status + r' (when|for)', readme), 'README')
 
 
 if __name__ == '__main__':

@@ -5,16 +5,19 @@
 //   windows_host.exe VECTOR_FILE...
 #include <windows.h>
 
-#include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <cwchar>
 #include <string>
 
+#include "support/vector_check.h"
 #include "support/vector_file.h"
+#include "zorvane/electronics_calc.h"
 
 namespace {
 
-using Entry = const wchar_t* (*)(const wchar_t*);
+// The declaration's calling convention: __cdecl on 32-bit Windows.
+using Entry = decltype(&ElectronicsCalc);
 
 int failures = 0;
 
@@ -31,44 +34,43 @@ std::u16string to_u16(const wchar_t* text) {
     return out;
 }
 
-// A platform-dependent line may differ from glibc's only in the number's
-// digits beyond the fifteenth significant one.
-bool agrees_to_fifteen_digits(const std::u16string& actual, const std::u16string& expected) {
-    const std::size_t equals = expected.find(u" = ");
-    if (equals == std::u16string::npos || actual.compare(0, equals + 3, expected, 0, equals + 3) != 0) {
-        return false;
-    }
-    const std::wstring a = to_wide(actual.substr(equals + 3));
-    const std::wstring e = to_wide(expected.substr(equals + 3));
-    wchar_t* a_end = nullptr;
-    wchar_t* e_end = nullptr;
-    const double a_value = std::wcstod(a.c_str(), &a_end);
-    const double e_value = std::wcstod(e.c_str(), &e_end);
-    if (std::wstring(a_end) != std::wstring(e_end)) return false;  // the unit
-    return std::fabs(a_value - e_value) <= 1e-14 * std::fabs(e_value);
+zorvane_test::VectorTally run_vectors(Entry calc, const char* file) {
+    const zorvane_test::Calculator calculate = [calc](const std::u16string& command) {
+        return to_u16(calc(to_wide(command).c_str()));
+    };
+    return zorvane_test::check_vector_file(file, calculate);
 }
 
-void run_vectors(Entry calc, const char* file) {
-    int count = 0;
-    int platform_differences = 0;
+std::uint16_t x87_control_word() {
+    std::uint16_t word = 0;
+    __asm__ volatile("fnstcw %0" : "=m"(word));
+    return word;
+}
+
+void set_x87_control_word(std::uint16_t word) { __asm__ volatile("fldcw %0" : : "m"(word)); }
+
+// A host's start-up code leaves the x87 unit at 53 or 64 bits of precision;
+// the lines must be the same under both, and a call must leave the host's
+// setting as it was.
+void check_independent_of_x87_precision(Entry calc, const char* file) {
+    constexpr std::uint16_t PRECISION_53_BITS = 0x027F;
+    constexpr std::uint16_t PRECISION_64_BITS = 0x037F;
+    const std::uint16_t host_word = x87_control_word();
+    int differing = 0;
+    int changed = 0;
     for (const auto& vector : zorvane_test::load_vectors(file)) {
-        ++count;
         const std::wstring command = to_wide(vector.command);
-        const std::u16string actual = to_u16(calc(command.c_str()));
-        if (actual == vector.expected) continue;
-        if (vector.platform_dependent && agrees_to_fifteen_digits(actual, vector.expected)) {
-            ++platform_differences;
-            std::printf("platform-dependent %s\n  glibc:   %s\n  Windows: %s\n", vector.where.c_str(),
-                        zorvane_test::printable(vector.expected).c_str(),
-                        zorvane_test::printable(actual).c_str());
-            continue;
-        }
-        fail(vector.where + "\n  command:  " + zorvane_test::printable(vector.command) +
-             "\n  expected: " + zorvane_test::printable(vector.expected) +
-             "\n  actual:   " + zorvane_test::printable(actual));
+        set_x87_control_word(PRECISION_64_BITS);
+        const std::wstring extended = calc(command.c_str());
+        set_x87_control_word(PRECISION_53_BITS);
+        const std::wstring standard = calc(command.c_str());
+        changed += x87_control_word() != PRECISION_53_BITS ? 1 : 0;
+        differing += extended != standard ? 1 : 0;
     }
-    std::printf("%s: %d vectors, %d differ only in platform-dependent digits\n", file, count,
-                platform_differences);
+    set_x87_control_word(host_word);
+    std::printf("x87 precision of the host: %d lines differ between 53 and 64 bits\n", differing);
+    if (differing != 0) fail("the lines depend on the host's x87 precision");
+    if (changed != 0) fail("a call changed the host's x87 control word");
 }
 
 void check_two_calls(Entry calc) {
@@ -199,7 +201,11 @@ int main(int argc, char** argv) {
         std::printf("FAIL ElectronicsCalc is not exported\n");
         return 1;
     }
-    for (int i = 1; i < argc; ++i) run_vectors(calc, argv[i]);
+    zorvane_test::VectorTally vectors;
+    for (int i = 1; i < argc; ++i) vectors += run_vectors(calc, argv[i]);
+    zorvane_test::print_tally(vectors, "all files");
+    if (vectors.wrong != 0) fail("wrong lines");
+    if (argc > 1) check_independent_of_x87_precision(calc, argv[argc - 1]);
     check_two_calls(calc);
     check_reference_file(calc, argc > 1 ? argv[1] : "");
     check_version_record(module);

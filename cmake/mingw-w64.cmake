@@ -1,0 +1,13 @@
+# Cross-compiling for Windows with Debian's mingw-w64 (g++-mingw-w64-<arch>-win32),
+# for the triple a toolchain file of this directory sets as ZORVANE_TRIPLE.
+set(CMAKE_SYSTEM_NAME Windows)
+
+find_program(CMAKE_C_COMPILER NAMES ${ZORVANE_TRIPLE}-gcc-win32 ${ZORVANE_TRIPLE}-gcc REQUIRED)
+find_program(CMAKE_CXX_COMPILER NAMES ${ZORVANE_TRIPLE}-g++-win32 ${ZORVANE_TRIPLE}-g++ REQUIRED)
+find_program(CMAKE_RC_COMPILER NAMES ${ZORVANE_TRIPLE}-windres REQUIRED)
+
+set(CMAKE_FIND_ROOT_PATH /usr/${ZORVANE_TRIPLE})
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)

@@ -1,0 +1,188 @@
+#!/usr/bin/env python3
+"""zorvane-calc when its input and output misbehave: every failure is
+reported with status 2, memory stays flat, answers come out as a co-process
+needs them, and input files are read as people save them."""
+import os
+import resource
+import select
+import signal
+import subprocess
+import sys
+import tempfile
+import unittest
+
+CALC = os.path.abspath(os.environ['ZORVANE_CALC'])
+TOO_LONG = b'Error: Command longer than 255 characters\n'
+WRITE_ERROR = b'zorvane-calc: write error: '
+
+
+def run(args, stdin=b'', stdout=subprocess.PIPE, **kwargs):
+    return subprocess.run([CALC, *args], input=stdin, stdout=stdout, stderr=subprocess.PIPE,
+                          timeout=60, **kwargs)
+
+
+def limit_file_size(size):
+    return lambda: resource.setrlimit(resource.RLIMIT_FSIZE, (size, size))
+
+
+class WriteFailures(unittest.TestCase):
+    def test_a_failed_write_is_reported_with_status_2(self):
+        batch = b'power_vi 12 0.5\n' * 20000  # more than one buffer of answers
+        cases = [
+            # args, stdin, where the output goes, the reason
+            (['power_vi', '1', '2'], b'', '/dev/full', b'No space left on device'),
+            ([], batch, '/dev/full', b'No space left on device'),
+            (['--list'], b'', '/dev/full', b'No space left on device'),
+            (['--list=categories'], b'', '/dev/full', b'No space left on device'),
+            (['--help'], b'', '/dev/full', b'No space left on device'),
+            (['--version'], b'', '/dev/full', b'No space left on device'),
+            ([], batch, 'limited file', b'File too large'),
+        ]
+        for args, stdin, target, reason in cases:
+            with self.subTest(args=args, target=target), tempfile.TemporaryDirectory() as directory:
+                limited = target == 'limited file'
+                path = os.path.join(directory, 'out') if limited else target
+                with open(path, 'wb') as out:
+                    result = run(args, stdin, stdout=out,
+                                 preexec_fn=limit_file_size(1000) if limited else None)
+                self.assertEqual(result.returncode, 2)
+                self.assertEqual(result.stderr, WRITE_ERROR + reason + b'\n')
+
+    def test_a_reader_gone_with_sigpipe_ignored_is_a_write_error(self):
+        read_end, write_end = os.pipe()
+        os.close(read_end)
+        try:
+            result = run([], b'power_vi 12 0.5\n' * 1000, stdout=write_end, restore_signals=False,
+                         preexec_fn=lambda: signal.signal(signal.SIGPIPE, signal.SIG_IGN))
+        finally:
+            os.close(write_end)
+        self.assertEqual(result.returncode, 2)
+        self.assertEqual(result.stderr, WRITE_ERROR + b'Broken pipe\n')
+
+
+class ReadFailures(unittest.TestCase):
+    def test_a_directory_as_standard_input_is_a_read_error(self):
+        directory = os.open('/', os.O_RDONLY)
+        try:
+            result = subprocess.run([CALC], stdin=directory, capture_output=True, timeout=60)
+        finally:
+            os.close(directory)
+        self.assertEqual((result.returncode, result.stdout), (2, b''))
+        self.assertEqual(result.stderr, b'zorvane-calc: read error: Is a directory\n')
+
+
+class Reference(unittest.TestCase):
+    def test_an_empty_directory_name_is_a_usage_error(self):
+        with tempfile.TemporaryDirectory() as directory:
+            result = run(['--reference', ''], cwd=directory)
+            self.assertEqual((result.returncode, result.stdout, os.listdir(directory)), (2, b'', []))
+            self.assertIn(b"Try 'zorvane-calc --help'", result.stderr)
+
+    def test_a_file_size_limit_fails_the_write_and_leaves_nothing(self):
+        with tempfile.TemporaryDirectory() as directory:
+            result = run(['--reference', directory], preexec_fn=limit_file_size(1024))
+            self.assertEqual(result.returncode, 1)  # not killed by SIGXFSZ
+            self.assertEqual(result.stdout, b'Error: Could not create help file\n')
+            self.assertEqual(os.listdir(directory), [])
+
+
+class Memory(unittest.TestCase):
+    def run_streaming(self, chunks):
+        """Runs the tool on a stream; returns its output, status and peak resident memory.
+
+        The peak is read while the tool waits for the end of input, from the
+        kernel's high-water mark of its own address space (a child's
+        ru_maxrss would include the memory of this Python process it was
+        forked from)."""
+        with tempfile.TemporaryFile() as out:
+            child = subprocess.Popen([CALC], stdin=subprocess.PIPE, stdout=out)
+            for chunk in chunks:
+                child.stdin.write(chunk)
+            child.stdin.flush()
+            with open('/proc/%d/status' % child.pid) as status:
+                peak = next(int(line.split()[1]) * 1024 for line in status if line.startswith('VmHWM:'))
+            child.stdin.close()
+            child.wait(timeout=60)
+            out.seek(0)
+            return out.read(), child.returncode, peak
+
+    def test_a_huge_line_is_refused_in_flat_memory(self):
+        megabyte = b'power_vi ' + b'9' * (1 << 20)
+        cases = [
+            # what streams in, the answers expected
+            ([megabyte] * 300 + [b'\npower_vi 1 2\n'], TOO_LONG + b'Power = 2.000000 W\n'),
+            ([b'\x00' * (1 << 20)] * 300, TOO_LONG),
+            ([b'power_vi 1 2\n' * 100000] * 20, b'Power = 2.000000 W\n' * 2000000),
+        ]
+        for chunks, expected in cases:
+            with self.subTest(first=chunks[0][:12], megabytes=len(chunks)):
+                output, status, peak = self.run_streaming(chunks)
+                self.assertEqual(output, expected)
+                self.assertLess(peak, 16 << 20)
+
+    def test_the_line_limit_is_exact_with_either_line_end(self):
+        spaces = 1020 - len('power_vi 1 2')  # the tool keeps 4 bytes per character of the module
+        for end in (b'\n', b'\r\n'):
+            with self.subTest(end=end):
+                kept = b'power_vi 1 2' + b' ' * spaces
+                result = run([], kept + end + kept + b' ' + end)
+                self.assertEqual(result.stdout, TOO_LONG * 2)
+                result = run([], b' ' * 200 + b'power_vi 1 2' + end)
+                self.assertEqual(result.stdout, b'Power = 2.000000 W\n')
+
+
+class CoProcess(unittest.TestCase):
+    def test_each_answer_comes_before_the_next_command(self):
+        child = subprocess.Popen([CALC], stdin=subprocess.PIPE, stdout=subprocess.PIPE)
+        self.addCleanup(child.stdout.close)
+        self.addCleanup(child.kill)
+        for command, answer in [(b'power_vi 12 0.5\n', b'Power = 6.000000 W\n'),
+                                (b'nosuch\n', b"Error: Unknown formula 'nosuch' or insufficient parameters\n"),
+                                (b'# a comment\n', b'\n')]:
+            child.stdin.write(command)
+            child.stdin.flush()
+            ready, _, _ = select.select([child.stdout], [], [], 10)
+            self.assertTrue(ready, 'no answer to %r' % command)
+            self.assertEqual(child.stdout.readline(), answer)
+        child.stdin.close()
+        self.assertEqual(child.wait(timeout=10), 1)
+
+
+class InputFiles(unittest.TestCase):
+    def test_byte_order_marks_and_line_ends(self):
+        text = 'power_vi 12 0.5\r\nresistors_parallel 4.7k 10k\npower_vi 1 €\n'
+        answers = ('Power = 6.000000 W\nParallel Resistance = 3197.278912 ?\n'
+                   "Error: Invalid number '€'\n").encode()
+        cases = [
+            ('plain UTF-8', text.encode()),
+            ('UTF-8 with a mark', b'\xef\xbb\xbf' + text.encode()),
+            ('UTF-16 LE', b'\xff\xfe' + text.encode('utf-16-le')),
+            ('UTF-16 BE', b'\xfe\xff' + text.encode('utf-16-be')),
+            ('UTF-16 LE, no line end at the end', b'\xff\xfe' + text.rstrip('\n').encode('utf-16-le')),
+        ]
+        for name, data in cases:
+            with self.subTest(name), tempfile.TemporaryFile() as file:
+                file.write(data)
+                file.seek(0)
+                result = subprocess.run([CALC], stdin=file, capture_output=True, timeout=60)
+                self.assertEqual(result.stdout, answers)
+                self.assertEqual(result.returncode, 1)
+
+    def test_odd_utf16_is_replaced_not_lost(self):
+        cases = [
+            # a pair across the end of input, a lone high surrogate, an odd last byte
+            (b'\xff\xfe' + 'power_vi 1 𝛍\n'.encode('utf-16-le'), "Error: Invalid number '?'\n"),
+            (b'\xff\xfe' + 'power_vi 1 '.encode('utf-16-le') + b'\x00\xd8', "Error: Invalid number '?'\n"),
+            (b'\xfe\xff' + 'power_vi 1 2'.encode('utf-16-be') + b'\x00', "Error: Invalid number '2?'\n"),
+        ]
+        for data, answer in cases:
+            with self.subTest(data=data):
+                self.assertEqual(run([], data).stdout.decode(), answer)
+
+    def test_control_characters_pass_unchanged_to_a_pipe(self):
+        result = run([], b'power_vi 1 \x1b[2J\x7f\n')
+        self.assertEqual(result.stdout, b"Error: Invalid number '\x1b[2J\x7f'\n")
+
+
+if __name__ == '__main__':
+    unittest.main(argv=sys.argv[:1], verbosity=2)

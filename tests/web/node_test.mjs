@@ -1,0 +1,222 @@
+// The site's calculator module in node: the shared vectors and the random
+// commands through calc.line must give the lines of the native library;
+// eng, hints, the formula list and the reference file must be what the
+// tool gives; the site must be complete and small.
+//
+//   ZORVANE_SITE=build/wasm/site ZORVANE_RANDOM_VECTORS=... node --test tests/web/node_test.mjs
+import assert from "node:assert/strict";
+import { readFileSync, readdirSync } from "node:fs";
+import { join } from "node:path";
+import { pathToFileURL } from "node:url";
+import { test } from "node:test";
+import { gzipSync } from "node:zlib";
+
+const root = new URL("../../", import.meta.url).pathname;
+const site = process.env.ZORVANE_SITE ?? join(root, "build/wasm/site");
+const randomVectors = process.env.ZORVANE_RANDOM_VECTORS;
+const { createCalculator } = await import(pathToFileURL(join(site, "zorvane-calc.mjs")));
+const calc = await createCalculator();
+
+// ---- The shared vector files: "command <TAB> expected", escapes \t \\ \uXXXX ----
+
+function decodeField(field) {
+    return field.replace(/\\(t|\\|u([0-9A-Fa-f]{4}))/g, (all, kind, hex) =>
+        kind === "t" ? "\t" : kind === "\\" ? "\\" : String.fromCharCode(parseInt(hex, 16)));
+}
+
+function loadVectors(path) {
+    return readFileSync(path, "utf8").split("\n").flatMap((line, i) => {
+        if (line === "" || line.startsWith("#")) return [];
+        const platformDependent = line.startsWith("~");
+        const fields = line.slice(platformDependent ? 1 : 0).split("\t");
+        assert.equal(fields.length, 2, `${path}:${i + 1} needs exactly one tab`);
+        return [{ where: `${path}:${i + 1}`, command: decodeField(fields[0]), expected: decodeField(fields[1]), platformDependent }];
+    });
+}
+
+// A platform-dependent line may differ from glibc's only where pow or log10
+// round their last bit: past the fifteenth significant digit.
+function samePast15thDigit(line, expected) {
+    const number = (text) => Number(text.split(" = ")[1]?.split(" ")[0]);
+    const [a, b] = [number(line), number(expected)];
+    return line.replace(/= \S+/, "") === expected.replace(/= \S+/, "") &&
+        Number.isFinite(a) && Math.abs(a - b) <= Math.abs(b) * 5e-15;
+}
+
+function runVectors(vectors) {
+    const wrong = [];
+    let exact = 0;
+    let past15 = 0;
+    for (const v of vectors) {
+        const line = calc.line(v.command);
+        if (line === v.expected) ++exact;
+        else if (v.platformDependent && samePast15thDigit(line, v.expected)) ++past15;
+        else wrong.push(`${v.where}: ${JSON.stringify(v.command)} gave ${JSON.stringify(line)}, expected ${JSON.stringify(v.expected)}`);
+    }
+    console.log(`${exact} exact, ${past15} differ past the 15th digit, ${wrong.length} wrong`);
+    assert.deepEqual(wrong.slice(0, 20), []);
+}
+
+test("the shared vectors through calc.line give the native lines", () => {
+    const files = ["commands.tsv", "formulas.tsv", "table_conversion.tsv"];
+    const vectors = files.flatMap((f) => loadVectors(join(root, "tests/vectors", f)));
+    assert.ok(vectors.length > 200);
+    runVectors(vectors);
+});
+
+test("the random commands through calc.line give the reference model's lines", { skip: !randomVectors }, () => {
+    const vectors = loadVectors(randomVectors);
+    assert.equal(vectors.length, 40000);
+    runVectors(vectors);
+});
+
+test("calc.line passes the command as it is: no notation, the module's own characters", () => {
+    const cases = [
+        ["power_vi 12 0.5", "Power = 6.000000 W"],
+        ["capacitor_reactance 1000 0.000001", "Capacitive Reactance = 159.154943 ?"],
+        ["capacitor_reactance 1k 1u", "Error: Invalid number '1k'"],
+        ["junction_temperature 25 2 10", "Junction Temperature = 45.000000 \u00b0C"],
+        ["", ""],
+        [" /HELP ", "Help file 'electronics_formulas.txt' created successfully!"],
+        [`power_vi 1 ${"1".repeat(247)}`, "Error: Command longer than 255 characters"],
+        ["power_vi 12 0.5\u0000ignored", "Power = 6.000000 W"],
+    ];
+    for (const [command, expected] of cases) assert.equal(calc.line(command), expected, command);
+});
+
+// ---- eng: the tool's input notation and engineering rendering ----
+
+// Expected text worked out by hand from the formulas (6 significant digits).
+test("calc.eng reads SI prefixes and resistor codes and renders engineering values", () => {
+    const cases = [
+        ["capacitor_time_constant_rc 1k 100p", "RC Time Constant = 100 ns"],
+        ["ohms_current 3.3 10M", "Current = 330 nA"],
+        ["capacitor_reactance 1k 1u", "Capacitive Reactance = 159.155 \u03a9"],
+        ["resonant_frequency_lc 1m 1u", "Resonant Frequency = 5.03292 kHz"],
+        ["power_vi 12 0.5", "Power = 6 W"],
+        ["resistors_parallel 4k7 10k", "Parallel Resistance = 3.19728 k\u03a9"],
+        ["ohms_voltage 1m5 2R2", "Voltage = 3.3 mV"],
+        ["capacitors_parallel 4n7 300p", "Parallel Capacitance = 5 nF"],
+        ["q_factor_rlc 10 1m 1µ", "Q Factor = 3.16228"],
+        ["gain_db 10", "Gain = 20 dB"],
+        ["db_to_power_ratio 600", "Power Ratio = 1e+60"],
+        ["ohms_current 12 0", "Current = 0 A"],
+        ["ohms_curent 12 1k", "Error: Unknown formula 'ohms_curent' or insufficient parameters"],
+        ["ohms_current 1K 5", "Error: Invalid number '1K'"],
+    ];
+    for (const [command, expected] of cases) assert.equal(calc.eng(command), expected, command);
+});
+
+test("calc.evaluate gives the kind, both lines and the tool's hints", () => {
+    const cases = [
+        ["power_vi 12 0.5", "result", "Power = 6.000000 W", []],
+        ["ohms_curent 12 1k", "unknown_formula", "Error: Unknown formula 'ohms_curent' or insufficient parameters", ["ohms_current"]],
+        ["ohms_current 12", "unknown_formula", "Error: Unknown formula 'ohms_current' or insufficient parameters", ["<voltage> <resistance>"]],
+        ["ohms_current 1,5 1k", "invalid_number", "Error: Invalid number '1,5'", ["1.5"]],
+        ["ohms_current 12 1k 5", "result", "Current = 0.012000 A", ["ignored"]],
+        ["   ", "empty", "", []],
+    ];
+    for (const [command, kind, line, hintWords] of cases) {
+        const answer = calc.evaluate(command);
+        assert.equal(answer.kind, kind, command);
+        assert.equal(answer.line, line, command);
+        assert.equal(answer.hints.length > 0, hintWords.length > 0, `${command}: ${answer.hints}`);
+        for (const word of hintWords) assert.ok(answer.hints.join("\n").includes(word), `${command}: ${answer.hints}`);
+    }
+});
+
+test("calc.promptWord reads the prompt's words as zorvane-calc does", () => {
+    const cases = [
+        [" QUIT ", { word: "quit", name: "" }],
+        ["Exit", { word: "quit", name: "" }],
+        ["?", { word: "help", name: "" }],
+        ["help Ohms_Current", { word: "help_name", name: "ohms_current" }],
+        ['help "\u00c4\\', { word: "help_name", name: '"\u00c4\\' }],
+        ["help ohms_current 12", { word: "none", name: "" }],
+        ["/help", { word: "none", name: "" }],
+        ["clear", { word: "none", name: "" }],
+    ];
+    for (const [line, expected] of cases) assert.deepEqual(calc.promptWord(line), expected, line);
+});
+
+test("fields: a value is checked as a command would read it, and read exactly", () => {
+    assert.equal(calc.valueProblem("4k7"), "");
+    assert.equal(calc.valueProblem("-2.5e-3"), "");
+    assert.equal(calc.valueProblem(" "), "enter a value");
+    assert.equal(calc.valueProblem("1 2"), "one value per field");
+    assert.match(calc.valueProblem("1,5"), /'1,5' is not a number.*1\.5/);
+    assert.match(calc.valueProblem("10 k"), /10k/);
+    assert.match(calc.valueProblem("12V"), /'12V' is not a number/);
+    assert.equal(calc.number("4k7"), 4700);
+    assert.equal(calc.number("4n7"), 4.7e-9);
+    assert.equal(calc.number("100µ"), 1e-4);
+    assert.equal(calc.number("2R2"), 2.2);
+    assert.ok(Number.isNaN(calc.number("1,5")));
+    assert.equal(calc.expand("ohms_current 12 4k7"), "ohms_current 12 4700");
+    assert.equal(calc.value("capacitor_reactance 1k 1u"), 1 / (1000 * 0.000001 * 6.28318530718));
+    assert.ok(Number.isNaN(calc.value("nosuch 1")));
+});
+
+test("calc.format renders a value of any unit as a result of that unit", () => {
+    const cases = [
+        [1500, "Hz", "1.5 kHz"],
+        [999999.7, "Hz", "1 MHz"],
+        [4.7e-9, "F", "4.7 nF"],
+        [0.25, "A", "250 mA"],
+        [0, "\u03a9", "0 \u03a9"],
+        [1e-15, "F", "1e-15 F"],
+        [-20, "dB", "-20 dB"],
+        [0.0015, "", "0.0015"],
+    ];
+    for (const [value, unit, expected] of cases) assert.equal(calc.format(value, unit), expected, `${value} ${unit}`);
+});
+
+// ---- The formula table and the reference file ----
+
+test("calc.formulas is the table: every formula the reference file lists, with its arguments", () => {
+    const reference = readFileSync(join(root, "tests/golden/electronics_formulas.txt"), "latin1");
+    const listed = reference.split("\n").filter((l) => /^ {2}[a-z]/.test(l))
+        .map((l) => l.trim().split(/ +- /)[0].split(" "));
+    assert.equal(calc.formulas.length, 50);
+    assert.deepEqual(calc.formulas.map((f) => [f.keyword, ...f.arguments]), listed);
+    assert.equal(new Set(calc.formulas.map((f) => f.category)).size, 12);
+    for (const f of calc.formulas) {
+        assert.equal(f.argumentUnits.length, f.arguments.length, f.keyword);
+        assert.equal(f.usage, [f.keyword, ...f.arguments].join(" "));
+        assert.ok(f.reference.startsWith(f.usage), f.keyword);
+    }
+    const reactance = calc.formulas.find((f) => f.keyword === "capacitor_reactance");
+    assert.deepEqual([reactance.label, reactance.unit, reactance.argumentUnits], ["Capacitive Reactance", "\u03a9", ["Hz", "F"]]);
+});
+
+test("calc.reference is the reference file byte for byte, and the help summary names /help", () => {
+    const golden = readFileSync(join(root, "tests/golden/electronics_formulas.txt"));
+    assert.deepEqual(Buffer.from(calc.reference()), golden);
+    assert.equal(calc.referenceFileName, "electronics_formulas.txt");
+    assert.match(calc.helpSummary(), /Type '\/help' to create a complete help file/);
+});
+
+// ---- The site ----
+
+test("the site is complete, lists itself for offline use and stays under 250 KB gzipped", () => {
+    const files = readdirSync(site).sort();
+    for (const needed of ["index.html", "page.js", "style.css", "zorvane-calc.mjs", "zorvane-calc.wasm",
+        "manifest.webmanifest", "sw.js", "icon.svg", "icon-192.png", "icon-512.png", "licenses.txt"]) {
+        assert.ok(files.includes(needed), needed);
+    }
+    const worker = readFileSync(join(site, "sw.js"), "utf8");
+    const cached = JSON.parse(worker.match(/const FILES = (\[.*\]);/)[1]);
+    assert.deepEqual(cached, ["./", ...files.filter((f) => f !== "sw.js")]);
+    const manifest = JSON.parse(readFileSync(join(site, "manifest.webmanifest"), "utf8"));
+    for (const icon of manifest.icons) {
+        const bytes = readFileSync(join(site, icon.src));
+        if (icon.type !== "image/png") continue;
+        const [width, height] = icon.sizes.split("x").map(Number);
+        assert.deepEqual([bytes.readUInt32BE(16), bytes.readUInt32BE(20)], [width, height], icon.src);
+    }
+    const html = readFileSync(join(site, "index.html"), "utf8");
+    assert.doesNotMatch(html + worker, /https?:\/\//, "nothing is fetched from another origin");
+    const gzipped = files.reduce((sum, f) => sum + gzipSync(readFileSync(join(site, f)), { level: 9 }).length, 0);
+    console.log(`site: ${gzipped} bytes gzipped`);
+    assert.ok(gzipped < 250 * 1024, `${gzipped} bytes gzipped`);
+});

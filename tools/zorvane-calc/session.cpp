@@ -1,0 +1,88 @@
+#include "session.h"
+
+#include <string>
+#include <vector>
+
+#include "command/command.h"
+#include "input.h"
+#include "listing.h"
+#include "platform.h"
+
+namespace zorvane_calc {
+
+namespace host = zorvane::host;
+
+namespace {
+
+constexpr std::string_view SPACES = " \t";
+
+bool is_comment(std::string_view line) {
+    const std::size_t first = line.find_first_not_of(SPACES);
+    return first != std::string_view::npos && line[first] == '#';
+}
+
+}  // namespace
+
+Answerer::Answerer(Output& out, Settings settings)
+    : out_(out),
+      settings_(settings),
+      // The module refuses a command this long with its own line.
+      too_long_probe_(zorvane::COMMAND_CAPACITY + 1, ' '),
+      hint_out_(platform::Stream::error, true) {}
+
+void Answerer::answer(std::string_view line, bool overlong) {
+    if (is_comment(line)) {
+        out_.write_line("");
+        return;
+    }
+    const host::Calculator::Options options{.expand = settings_.expand && !overlong,
+                                            .engineering = settings_.engineering};
+    const host::Answer& answer = calculator_.evaluate(overlong ? too_long_probe_ : line, options);
+    any_error_ = any_error_ || answer.is_error();
+    out_.write_shown_line(settings_.engineering ? answer.engineering : answer.line);
+    if (settings_.hints && !overlong) show_hints(line, answer);
+}
+
+// Hints are for a person at a terminal and never change the answers or the
+// status, so a hint that cannot be written is let go.
+void Answerer::show_hints(std::string_view line, const host::Answer& answer) {
+    const std::vector<std::string> hints = host::hints(line, answer);
+    if (hints.empty() || !out_.flush()) return;
+    for (const std::string& hint : hints) hint_out_.write_shown_line(hint);
+    hint_out_.flush();
+}
+
+int finish(Output& out, int status) {
+    if (out.flush()) return status;
+    report_failure("write error", out.error());
+    return EXIT_TROUBLE;
+}
+
+int finish_after_read_error(Output& out, int error) {
+    finish(out, EXIT_TROUBLE);
+    report_failure("read error", error);
+    return EXIT_TROUBLE;
+}
+
+int run_one_shot(std::string_view command, Settings settings) {
+    Output out(platform::Stream::output, platform::is_terminal(platform::Stream::output));
+    Answerer answerer(out, settings);
+    answerer.answer(command, command.size() > LINE_CAPACITY);
+    return finish(out, answerer.any_error() ? EXIT_ERROR_LINE : EXIT_ALL_RESULTS);
+}
+
+int run_batch(Settings settings) {
+    Output out(platform::Stream::output, platform::is_terminal(platform::Stream::output));
+    Answerer answerer(out, settings);
+    LineReader reader(platform::Stream::input, [&out] { return out.flush(); });
+    LineReader::Status status = LineReader::Status::line;
+    while (!out.failed() && (status = reader.next()) == LineReader::Status::line) {
+        answerer.answer(reader.line(), reader.overlong());
+    }
+    if (status == LineReader::Status::read_failed) {
+        return finish_after_read_error(out, reader.error());
+    }
+    return finish(out, answerer.any_error() ? EXIT_ERROR_LINE : EXIT_ALL_RESULTS);
+}
+
+}  // namespace zorvane_calc

@@ -1,0 +1,55 @@
+// The three ways zorvane-calc answers commands: one command from the
+// arguments, a batch from standard input, and a prompt at a terminal.
+#pragma once
+
+#include <string_view>
+
+#include "host/host.h"
+#include "output.h"
+
+namespace zorvane_calc {
+
+inline constexpr int EXIT_ALL_RESULTS = 0;
+inline constexpr int EXIT_ERROR_LINE = 1;
+inline constexpr int EXIT_TROUBLE = 2;  // a usage error, or a read or write error
+
+struct Settings {
+    bool engineering = false;  // render values in engineering notation
+    bool expand = true;        // expand the input notation first
+    bool hints = false;        // hints on standard error (a person is watching)
+};
+
+// Answers command lines one by one on `out`, remembering whether any
+// answer was an error line.
+class Answerer {
+   public:
+    Answerer(Output& out, Settings settings);
+
+    // `overlong`: the line was longer than the tool keeps, and `line` holds
+    // only its start.
+    void answer(std::string_view line, bool overlong);
+    bool any_error() const noexcept { return any_error_; }
+
+   private:
+    void show_hints(std::string_view line, const zorvane::host::Answer& answer);
+
+    Output& out_;
+    Settings settings_;
+    zorvane::host::Calculator calculator_;
+    std::string too_long_probe_;
+    Output hint_out_;
+    bool any_error_ = false;
+};
+
+// Each returns the exit status, after reporting any read or write error.
+int run_one_shot(std::string_view command, Settings settings);
+int run_batch(Settings settings);
+int run_prompt(Settings settings);
+
+// Reports a failed write of `out` (if it failed) and gives the status.
+int finish(Output& out, int status);
+
+// Writes out the answers so far, then reports the read error: status 2.
+int finish_after_read_error(Output& out, int error);
+
+}  // namespace zorvane_calc

@@ -1,0 +1,237 @@
+// The calculator's face towards JavaScript. ElectronicsCalc is exported as
+// it is: programs hand it UTF-16 in the module's memory, as a native host
+// does. Everything a person sees besides the module's line (engineering
+// reading, notation, hints, the formula list, the reference file) comes from
+// src/host through the functions below, so the page shows what zorvane-calc
+// shows and nothing is written a second time in JavaScript.
+//
+// Text crosses as zero-terminated UTF-8. A returned pointer stays valid
+// until the next call of any of these functions.
+#include <emscripten/emscripten.h>
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstdio>
+#include <functional>
+#include <string>
+#include <string_view>
+
+#include "host/host.h"
+
+namespace {
+
+using zorvane::host::Answer;
+using zorvane::host::FormulaInfo;
+using zorvane::host::Kind;
+using zorvane::host::PromptWord;
+
+zorvane::host::Calculator calculator;
+std::string reply;
+
+void append_json_string(std::string& out, std::string_view text) {
+    out += '"';
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (c == '"' || c == '\\') {
+            out += '\\';
+            out += c;
+        } else if (byte < 0x20) {
+            std::array<char, 8> escape{};
+            std::snprintf(escape.data(), escape.size(), "\\u%04x", byte);
+            out += escape.data();
+        } else {
+            out += c;
+        }
+    }
+    out += '"';
+}
+
+template <typename Range, typename Project>
+void append_json_array(std::string& out, const Range& items, Project project) {
+    out += '[';
+    bool first = true;
+    for (const auto& item : items) {
+        if (!first) out += ',';
+        first = false;
+        append_json_string(out, project(item));
+    }
+    out += ']';
+}
+
+void append_json_field(std::string& out, std::string_view name, std::string_view value) {
+    append_json_string(out, name);
+    out += ':';
+    append_json_string(out, value);
+    out += ',';
+}
+
+void append_formula_json(std::string& out, const FormulaInfo& formula) {
+    out += '{';
+    append_json_field(out, "keyword", formula.keyword);
+    append_json_field(out, "category", formula.category);
+    append_json_field(out, "label", formula.label);
+    append_json_field(out, "unit", formula.unit);
+    append_json_field(out, "usage", zorvane::host::usage(formula));
+    append_json_field(out, "reference", zorvane::host::reference_line(formula));
+    out += "\"argumentUnits\":";
+    append_json_array(out, formula.argument_units, std::identity{});
+    out += ",\"arguments\":";
+    append_json_array(out, formula.arguments, std::identity{});
+    out += '}';
+}
+
+std::string_view prompt_word_name(PromptWord::Kind kind) {
+    switch (kind) {
+        case PromptWord::Kind::none:
+            return "none";
+        case PromptWord::Kind::quit:
+            return "quit";
+        case PromptWord::Kind::help:
+            return "help";
+        case PromptWord::Kind::help_name:
+            return "help_name";
+    }
+    return "none";
+}
+
+std::string_view kind_name(Kind kind) {
+    switch (kind) {
+        case Kind::empty:
+            return "empty";
+        case Kind::too_long:
+            return "too_long";
+        case Kind::invalid_number:
+            return "invalid_number";
+        case Kind::unknown_formula:
+            return "unknown_formula";
+        case Kind::result:
+            return "result";
+        case Kind::reference_written:
+            return "reference_written";
+        case Kind::reference_failed:
+            return "reference_failed";
+    }
+    return "empty";
+}
+
+// A formula whose result has `unit`, so that values of any quantity render
+// as results of that unit do. Null when no result has that unit.
+const FormulaInfo* formula_with_unit(std::string_view unit) {
+    const auto all = zorvane::host::formulas();
+    const auto* found =
+        std::find_if(all.begin(), all.end(), [&](const FormulaInfo& f) { return f.unit == unit; });
+    return found == all.end() ? nullptr : found;
+}
+
+// The shortest one-value formula: a value typed into a field is checked as
+// the value of a command, with the command's own diagnosis.
+std::string_view probe_keyword() {
+    for (const FormulaInfo& formula : zorvane::host::formulas()) {
+        if (formula.arguments.size() == 1) return formula.keyword;
+    }
+    return zorvane::host::formulas().front().keyword;
+}
+
+}  // namespace
+
+extern "C" {
+
+// Every formula of the table as a JSON array.
+EMSCRIPTEN_KEEPALIVE const char* zc_formulas() {
+    reply = "[";
+    for (const FormulaInfo& formula : zorvane::host::formulas()) {
+        if (reply.size() > 1) reply += ',';
+        append_formula_json(reply, formula);
+    }
+    reply += ']';
+    return reply.c_str();
+}
+
+// One command with the input notation, as zorvane-calc --eng evaluates it:
+// {"kind", "line", "eng", "hints": [...]}.
+EMSCRIPTEN_KEEPALIVE const char* zc_evaluate(const char* command) {
+    const std::string_view text(command);
+    const Answer& answer = calculator.evaluate(text);
+    reply = "{";
+    append_json_field(reply, "kind", kind_name(answer.kind));
+    append_json_field(reply, "line", answer.line);
+    append_json_field(reply, "eng", answer.engineering);
+    reply += "\"hints\":";
+    append_json_array(reply, zorvane::host::hints(text, answer),
+                      [](const std::string& hint) { return std::string_view(hint); });
+    reply += '}';
+    return reply.c_str();
+}
+
+// What a line typed at the prompt asks for, as zorvane-calc's prompt reads
+// it: {"word": "none" | "quit" | "help" | "help_name", "name"}.
+EMSCRIPTEN_KEEPALIVE const char* zc_prompt_word(const char* line) {
+    const PromptWord word = zorvane::host::prompt_word(line);
+    reply = "{";
+    append_json_field(reply, "word", prompt_word_name(word.kind));
+    reply += "\"name\":";
+    append_json_string(reply, word.name);
+    reply += '}';
+    return reply.c_str();
+}
+
+// The value of one command with the input notation; NaN unless it is a result.
+EMSCRIPTEN_KEEPALIVE double zc_value(const char* command) {
+    const Answer& answer = calculator.evaluate(command, {.expand = true, .engineering = false});
+    return answer.kind == Kind::result ? answer.value : std::nan("");
+}
+
+// Why `value` cannot stand as one value of a command, or "" when it can.
+EMSCRIPTEN_KEEPALIVE const char* zc_value_problem(const char* value) {
+    const std::string_view text(value);
+    reply.clear();
+    if (text.find_first_not_of(' ') == std::string_view::npos) {
+        reply = "enter a value";
+        return reply.c_str();
+    }
+    std::string command(probe_keyword());
+    command += ' ';
+    command += text;
+    const Answer& answer = calculator.evaluate(command, {.expand = true, .engineering = false});
+    if (answer.kind == Kind::too_long) {
+        reply = "too long";
+    } else if (answer.kind == Kind::invalid_number) {
+        reply = "'" + answer.token + "' is not a number";
+        for (const std::string& hint : zorvane::host::hints(command, answer)) reply += ": " + hint;
+    } else if (answer.values_given > 1) {
+        reply = "one value per field";
+    }
+    return reply.c_str();
+}
+
+// The command with its input notation expanded, as the module receives it.
+EMSCRIPTEN_KEEPALIVE const char* zc_expand(const char* command) {
+    reply.clear();
+    zorvane::host::expand_notation(command, reply);
+    return reply.c_str();
+}
+
+// `value` in engineering notation as a result in `unit` shows it ("1 kHz").
+EMSCRIPTEN_KEEPALIVE const char* zc_format(double value, const char* unit) {
+    const FormulaInfo* formula = formula_with_unit(unit);
+    if (formula == nullptr) formula = formula_with_unit("");
+    reply = zorvane::host::engineering_value(value, *formula);
+    return reply.c_str();
+}
+
+EMSCRIPTEN_KEEPALIVE const char* zc_help_summary() {
+    reply = zorvane::host::help_summary();
+    return reply.c_str();
+}
+
+// The reference file's exact bytes (Windows-1252): zc_reference_size() of
+// them, from zc_reference().
+EMSCRIPTEN_KEEPALIVE const char* zc_reference() {
+    reply = zorvane::host::reference_file_bytes();
+    return reply.data();
+}
+
+EMSCRIPTEN_KEEPALIVE std::size_t zc_reference_size() { return reply.size(); }
+
+}  // extern "C"

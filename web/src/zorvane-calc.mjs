@@ -1,0 +1,171 @@
+// The electronics calculator for JavaScript programs, in node 18+ and in
+// browsers: the module's C++ compiled to WebAssembly (zorvane-calc.wasm,
+// beside this file).
+//
+//   import { createCalculator } from "./zorvane-calc.mjs";
+//   const calc = await createCalculator();
+//   calc.line("power_vi 12 0.5");                    // "Power = 6.000000 W"
+//   calc.eng("capacitor_time_constant_rc 1k 100p");  // "RC Time Constant = 100 ns"
+//   calc.formulas;                                   // [{ keyword, category, arguments, unit, ... }]
+//
+// This file only moves text in and out of the module's memory: every
+// answer, rendering and hint is computed by the C++ behind it.
+import createModule from "zorvane-calc-emscripten";
+
+const wasmUrl = new URL("./zorvane-calc.wasm", import.meta.url);
+
+function isNode() {
+    return typeof process === "object" && typeof process.versions?.node === "string";
+}
+
+async function compileWasm() {
+    if (isNode()) {
+        const { readFile } = await import("node:fs/promises");
+        return WebAssembly.compile(await readFile(wasmUrl));
+    }
+    try {
+        return await WebAssembly.compileStreaming(fetch(wasmUrl));
+    } catch {
+        // A server that sends .wasm without its media type.
+        const response = await fetch(wasmUrl);
+        if (!response.ok) throw new Error(`${wasmUrl}: ${response.status} ${response.statusText}`);
+        return WebAssembly.compile(await response.arrayBuffer());
+    }
+}
+
+// Text in and out of the module's memory through one scratch buffer that
+// grows as needed.
+class ModuleText {
+    constructor(module) {
+        this.module = module;
+        this.encoder = new TextEncoder();
+        this.decoder = new TextDecoder();
+        this.buffer = 0;
+        this.capacity = 0;
+    }
+
+    reserve(bytes) {
+        if (bytes > this.capacity) {
+            if (this.buffer) this.module._free(this.buffer);
+            this.capacity = Math.max(bytes, 2 * this.capacity, 1024);
+            this.buffer = this.module._malloc(this.capacity);
+            if (!this.buffer) throw new RangeError("out of memory in the calculator module");
+        }
+        return this.buffer;
+    }
+
+    // Zero-terminated UTF-16 code units, exactly the string's own (lone
+    // surrogates included), as a native host passes them.
+    utf16(text) {
+        const at = this.reserve(2 * (text.length + 1));
+        const units = this.module.HEAPU16;
+        const first = at >> 1;
+        for (let i = 0; i < text.length; ++i) units[first + i] = text.charCodeAt(i);
+        units[first + text.length] = 0;
+        return at;
+    }
+
+    readUtf16(at) {
+        const units = this.module.HEAPU16;
+        let end = at >> 1;
+        while (units[end] !== 0) ++end;
+        return String.fromCharCode(...units.subarray(at >> 1, end));
+    }
+
+    utf8(text) {
+        const bytes = this.encoder.encode(text);
+        const at = this.reserve(bytes.length + 1);
+        this.module.HEAPU8.set(bytes, at);
+        this.module.HEAPU8[at + bytes.length] = 0;
+        return at;
+    }
+
+    readUtf8(at) {
+        const bytes = this.module.HEAPU8;
+        const end = bytes.indexOf(0, at);
+        return this.decoder.decode(bytes.subarray(at, end));
+    }
+}
+
+function makeCalculator(module) {
+    const text = new ModuleText(module);
+    const call = (name, ...args) => text.readUtf8(module[name](...args));
+    const formulas = Object.freeze(JSON.parse(call("_zc_formulas")).map((f) => Object.freeze(f)));
+
+    return Object.freeze({
+        // The module's own line for one command: ElectronicsCalc, nothing added.
+        line(command) {
+            return text.readUtf16(module._ElectronicsCalc(text.utf16(String(command))));
+        },
+        // The command with SI prefixes and IEC 60062 codes expanded, its value
+        // in engineering notation: zorvane-calc --eng's line.
+        eng(command) {
+            return this.evaluate(command).eng;
+        },
+        // Everything one command gives a person: { kind, line, eng, hints }.
+        // kind is "result", "empty", "invalid_number", "unknown_formula" or "too_long".
+        evaluate(command) {
+            return JSON.parse(call("_zc_evaluate", text.utf8(String(command))));
+        },
+        // What a line typed at a prompt asks for, as zorvane-calc's prompt
+        // reads it: { word, name } with word "quit" ("quit", "exit"), "help"
+        // ("help", "?"), "help_name" ("help NAME", name lower-cased) or "none"
+        // for a command, in any case.
+        promptWord(line) {
+            return JSON.parse(call("_zc_prompt_word", text.utf8(String(line))));
+        },
+        // The result of a command with the input notation as a number, NaN
+        // when the command gives no result.
+        value(command) {
+            return module._zc_value(text.utf8(String(command)));
+        },
+        // Why a text cannot stand as one value ("'1,5' is not a number: write
+        // 1.5"), or "" when it can.
+        valueProblem(value) {
+            return call("_zc_value_problem", text.utf8(String(value)));
+        },
+        // A command as the module receives it from eng() and evaluate():
+        // expand("ohms_current 12 4k7") is "ohms_current 12 4700".
+        expand(command) {
+            return call("_zc_expand", text.utf8(String(command)));
+        },
+        // One value as a number, SI prefixes and resistor codes read exactly
+        // as in a command: number("4k7") is 4700. NaN where valueProblem()
+        // has something to say.
+        number(value) {
+            if (this.valueProblem(value) !== "") return NaN;
+            return Number(this.expand(`_ ${String(value).trim()}`).slice(2));
+        },
+        // A number in engineering notation with a unit: format(1500, "Hz") is "1.5 kHz".
+        format(value, unit = "") {
+            return call("_zc_format", Number(value), text.utf8(String(unit)));
+        },
+        helpSummary() {
+            return call("_zc_help_summary");
+        },
+        // The reference file electronics_formulas.txt, its exact bytes (Windows-1252).
+        reference() {
+            const at = module._zc_reference();
+            return module.HEAPU8.slice(at, at + module._zc_reference_size());
+        },
+        referenceFileName: "electronics_formulas.txt",
+        formulas,
+    });
+}
+
+export async function createCalculator() {
+    const wasm = await compileWasm();
+    let fail;
+    const failure = new Promise((resolve, reject) => (fail = reject));
+    const module = await Promise.race([
+        createModule({
+            instantiateWasm(imports, receive) {
+                WebAssembly.instantiate(wasm, imports).then((instance) => receive(instance, wasm), fail);
+                return {};
+            },
+            onAbort: (what) => fail(new Error(`calculator module aborted: ${what}`)),
+        }),
+        failure,
+    ]);
+    return makeCalculator(module);
+}
