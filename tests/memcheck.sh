@@ -17,9 +17,14 @@ trap 'rm -rf "$work"' EXIT
 # quickly; the allocation test is left out because it replaces the allocator
 # that memcheck replaces too.
 export ZORVANE_NUMBER_SAMPLES=20000
+# The halfway-point test computes midpoints in 80-bit long double and prints
+# them with 1100 digits; valgrind emulates x87 arithmetic in 64 bits, so the
+# test checks nothing there and glibc's printf of it does not finish in any
+# useful time. Everything else it calls is run here by the other tests.
+filter=-ExactDecimalValue.RoundsHalfwayPointsToEven
 for binary in core_tests library_tests help_tests host_tests; do
     echo "memcheck: $binary"
-    (cd "$work" && "${memcheck[@]}" "$build_dir/tests/$binary" --gtest_brief=1)
+    (cd "$work" && "${memcheck[@]}" "$build_dir/tests/$binary" --gtest_brief=1 --gtest_filter="$filter")
 done
 
 echo "memcheck: zorvane-calc over the benchmark corpus and the test vectors"
