@@ -233,7 +233,7 @@ bool is_negative(std::uint64_t bits) { return (bits >> 63) != 0; }
 std::uint64_t magnitude_bits(std::uint64_t bits) { return bits & ~(std::uint64_t{1} << 63); }
 
 // "inf", "-inf" or "nan" (the sign of a NaN means nothing).
-char* write_not_finite(std::uint64_t bits, char* first, char* last) {
+char* write_not_finite(std::uint64_t bits, char* first, const char* last) {
     const bool nan = (bits & (IMPLICIT_BIT - 1)) != 0;
     const std::string_view text = nan ? "nan" : is_negative(bits) ? "-inf" : "inf";
     if (last - first < static_cast<std::ptrdiff_t>(text.size())) return nullptr;

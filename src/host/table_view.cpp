@@ -172,9 +172,9 @@ void append_utf8_from_windows_1252(std::string_view narrow, std::string& out) {
 }
 
 std::optional<std::string_view> argument_unit(std::string_view argument) noexcept {
-    const auto* found =
+    const ArgumentUnit* const found =
         std::find_if(std::begin(ARGUMENT_UNITS), std::end(ARGUMENT_UNITS),
-                     [&](const ArgumentUnit& unit) { return unit.argument == argument; });
+                     [&](const ArgumentUnit& entry) { return entry.argument == argument; });
     if (found == std::end(ARGUMENT_UNITS)) return std::nullopt;
     return found->unit;
 }

@@ -21,6 +21,13 @@ def run(args, stdin=b'', stdout=subprocess.PIPE, **kwargs):
                           timeout=60, **kwargs)
 
 
+def without_profiler_notes(stderr):
+    """A coverage build writes its profile at exit, under the same file size
+    limit, and says so when it cannot: that is the profiler's, not the tool's."""
+    return b''.join(line for line in stderr.splitlines(keepends=True)
+                    if not line.startswith(b'libgcov profiling error:'))
+
+
 def limit_file_size(size):
     return lambda: resource.setrlimit(resource.RLIMIT_FSIZE, (size, size))
 
@@ -46,7 +53,7 @@ class WriteFailures(unittest.TestCase):
                     result = run(args, stdin, stdout=out,
                                  preexec_fn=limit_file_size(1000) if limited else None)
                 self.assertEqual(result.returncode, 2)
-                self.assertEqual(result.stderr, WRITE_ERROR + reason + b'\n')
+                self.assertEqual(without_profiler_notes(result.stderr), WRITE_ERROR + reason + b'\n')
 
     def test_a_reader_gone_with_sigpipe_ignored_is_a_write_error(self):
         read_end, write_end = os.pipe()
