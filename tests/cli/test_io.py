@@ -2,9 +2,11 @@
 """zorvane-calc when its input and output misbehave: every failure is
 reported with status 2, memory stays flat, answers come out as a co-process
 needs them, and input files are read as people save them."""
+import atexit
 import os
 import resource
 import select
+import shutil
 import signal
 import subprocess
 import sys
@@ -28,8 +30,16 @@ def without_profiler_notes(stderr):
                     if not line.startswith(b'libgcov profiling error:'))
 
 
-def limit_file_size(size):
-    return lambda: resource.setrlimit(resource.RLIMIT_FSIZE, (size, size))
+# A coverage build's profiler writes its data at exit, under the same file
+# size limit; it is sent here (GCOV_PREFIX) so that the build's own profile
+# files are never cut short for the tests that run later.
+PROFILE_DIR = tempfile.mkdtemp(prefix='zorvane-profile-')
+atexit.register(shutil.rmtree, PROFILE_DIR, True)
+
+
+def under_file_size_limit(size):
+    return {'preexec_fn': lambda: resource.setrlimit(resource.RLIMIT_FSIZE, (size, size)),
+            'env': dict(os.environ, GCOV_PREFIX=PROFILE_DIR)}
 
 
 class WriteFailures(unittest.TestCase):
@@ -51,7 +61,7 @@ class WriteFailures(unittest.TestCase):
                 path = os.path.join(directory, 'out') if limited else target
                 with open(path, 'wb') as out:
                     result = run(args, stdin, stdout=out,
-                                 preexec_fn=limit_file_size(1000) if limited else None)
+                                 **(under_file_size_limit(1000) if limited else {}))
                 self.assertEqual(result.returncode, 2)
                 self.assertEqual(without_profiler_notes(result.stderr), WRITE_ERROR + reason + b'\n')
 
@@ -87,7 +97,7 @@ class Reference(unittest.TestCase):
 
     def test_a_file_size_limit_fails_the_write_and_leaves_nothing(self):
         with tempfile.TemporaryDirectory() as directory:
-            result = run(['--reference', directory], preexec_fn=limit_file_size(1024))
+            result = run(['--reference', directory], **under_file_size_limit(1024))
             self.assertEqual(result.returncode, 1)  # not killed by SIGXFSZ
             self.assertEqual(result.stdout, b'Error: Could not create help file\n')
             self.assertEqual(os.listdir(directory), [])
