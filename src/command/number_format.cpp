@@ -93,11 +93,11 @@ bool any_bit_below(Product product, int end) {
 std::uint64_t scaled_by_million(std::uint64_t exponent_bits, std::uint64_t fraction) {
     const std::uint64_t mantissa =
         exponent_bits == 0 ? fraction : fraction | (std::uint64_t{1} << MANTISSA_BITS);
-    const int exponent = exponent_bits == 0 ? 1 - EXPONENT_BIAS
-                                            : static_cast<int>(exponent_bits) - EXPONENT_BIAS;
+    const int exponent =
+        exponent_bits == 0 ? 1 - EXPONENT_BIAS : static_cast<int>(exponent_bits) - EXPONENT_BIAS;
     const Product product = times_million(mantissa);
     const int shift = -exponent;  // at least 10 here
-    if (shift > 74) return 0;  // product < 2^73 < half of 2^shift: rounds to zero, never a tie
+    if (shift > 74) return 0;     // product < 2^73 < half of 2^shift: rounds to zero, never a tie
     const std::uint64_t quotient = shifted_right(product, shift);
     const bool round_bit = (shifted_right(product, shift - 1) & 1) != 0;
     const bool round_up = round_bit && ((quotient & 1) != 0 || any_bit_below(product, shift - 1));

@@ -16,7 +16,7 @@
 namespace zorvane {
 namespace {
 
-constexpr int MAX_FAST_DIGITS = 19;        // significant digits an uint64 always holds
+constexpr int MAX_FAST_DIGITS = 19;  // significant digits an uint64 always holds
 constexpr std::uint64_t MAX_EXACT_INTEGER = std::uint64_t{1} << 53;
 constexpr long long EXPONENT_SATURATION = 1'000'000'000;
 
@@ -30,12 +30,12 @@ constexpr bool is_digit(char c) { return c >= '0' && c <= '9'; }
 struct Scan {
     bool valid = false;
     bool negative = false;
-    std::uint64_t significand = 0;  // the significant digits, when there are at most 19
-    int significant_digits = 0;     // leading zeros excluded
+    std::uint64_t significand = 0;            // the significant digits, when there are at most 19
+    int significant_digits = 0;               // leading zeros excluded
     const char* significant_start = nullptr;  // the first of them
-    long long exponent = 0;         // the value is significand x 10^exponent; saturated
-    const char* number_start = nullptr;  // where from_chars may start (after a '+')
-    const char* end = nullptr;           // the end of the token: a space or `last`
+    long long exponent = 0;                   // the value is significand x 10^exponent; saturated
+    const char* number_start = nullptr;       // where from_chars may start (after a '+')
+    const char* end = nullptr;                // the end of the token: a space or `last`
 };
 
 // Gathers a run of digits into `significand`; where it stopped. Past 19

@@ -84,7 +84,9 @@ std::size_t narrow_command(const char16_t* command, CommandBuffer& narrow) {
     return zorvane::narrow_from_wide(command, narrow);
 }
 
-void widen_result(std::size_t length) { zorvane::widen_line(result_line, length, wide_result_line); }
+void widen_result(std::size_t length) {
+    zorvane::widen_line(result_line, length, wide_result_line);
+}
 
 #endif
 
@@ -112,8 +114,9 @@ extern "C" ZORVANE_API const ZorvaneChar* ZORVANE_CALL ElectronicsCalc(const Zor
         CommandBuffer narrow;
         const std::string_view text(narrow.data(), narrow_command(command, narrow));
         if (asks_for_reference(text)) {
-            length = write_line(zorvane::save_formula_reference(nullptr) ? zorvane::REFERENCE_CREATED
-                                                                         : zorvane::REFERENCE_FAILED);
+            length =
+                write_line(zorvane::save_formula_reference(nullptr) ? zorvane::REFERENCE_CREATED
+                                                                    : zorvane::REFERENCE_FAILED);
         } else {
             length = zorvane::evaluate_command(text, result_line);
         }

@@ -114,7 +114,8 @@ void widen_line(const LineBuffer& narrow, std::size_t length, WideLineBuffer& wi
             }
             continue;
         }
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(wide.data() + at), _mm_unpacklo_epi8(bytes, zero));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(wide.data() + at),
+                         _mm_unpacklo_epi8(bytes, zero));
         _mm_storeu_si128(reinterpret_cast<__m128i*>(wide.data() + at + 8),
                          _mm_unpackhi_epi8(bytes, zero));
     }

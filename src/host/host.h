@@ -102,7 +102,7 @@ struct Answer {
 // does. Keeps its buffers from call to call, so a line without notation
 // allocates nothing once they have grown.
 class Calculator {
-public:
+   public:
     struct Options {
         bool expand = true;       // expand the input notation first
         bool engineering = true;  // also render the engineering line (else it stays empty)
@@ -110,7 +110,7 @@ public:
     const Answer& evaluate(std::string_view command, Options options);
     const Answer& evaluate(std::string_view command) { return evaluate(command, Options{}); }
 
-private:
+   private:
     std::string expanded_;
     std::u16string wide_;
     Answer answer_;

@@ -12,7 +12,7 @@ namespace {
 // the exact decimal expansion of any double, 767 digits at most
 // (2^53 * 5^1074 for the smallest subnormal).
 class BigDecimal {
-public:
+   public:
     explicit BigDecimal(std::uint64_t value) {
         do {
             limbs_[size_++] = static_cast<std::uint32_t>(value % BASE);
@@ -56,7 +56,7 @@ public:
         return count;
     }
 
-private:
+   private:
     static constexpr std::uint32_t BASE = 1'000'000'000;
     std::uint32_t limbs_[90]{};
     int size_ = 0;

@@ -118,7 +118,7 @@ std::string unit_of(const Formula& row) {
 
 // Built once, in place, so that the views into its strings stay valid.
 class TableView {
-public:
+   public:
     TableView() {
         const std::span<const Formula> table = formula_table();
         words_.reserve(table.size());
@@ -143,7 +143,7 @@ public:
     }
     std::span<const FormulaInfo> infos() const { return infos_; }
 
-private:
+   private:
     std::vector<std::array<std::string_view, MAX_VALUES>> words_;
     std::vector<std::array<std::string_view, MAX_VALUES>> argument_units_;
     std::vector<std::string> units_;
