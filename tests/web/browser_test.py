@@ -191,6 +191,11 @@ class WebCalculatorInBrowser(unittest.TestCase):
         self.assertIn("Sample commands:", self.type_command("HELP").text)
         self.assertIn("- Calculate current (I = V / R)", self.type_command(" Help OHMS_CURRENT").text)
         self.assertIn("result", self.type_command("Quit").get_attribute("class"))
+        unknown = self.type_command("help ohms_curent")
+        self.assertIn("error", unknown.get_attribute("class"))
+        self.assertEqual(unknown.find_element(By.CSS_SELECTOR, ".line").text,
+                         "Error: Unknown formula 'ohms_curent' or insufficient parameters")
+        self.assertIn("did you mean ohms_current?", unknown.text)
         entry = self.type_command(" /HELP")
         self.assertEqual(entry.find_element(By.CSS_SELECTOR, ".line").text,
                          "Help file 'electronics_formulas.txt' created successfully!")

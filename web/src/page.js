@@ -101,11 +101,13 @@ function answerEntry(calc, command, answer) {
 
 function pageWordEntry(calc, command, request) {
     const formula = calc.formulas.find((f) => f.keyword === request.name);
+    // "help NAME" for a name that is no formula answers as zorvane-calc does:
+    // the module's line for the name, with its hints ("did you mean ...?").
+    if (request.word === "help_name" && !formula) return answerEntry(calc, command, calc.evaluate(request.name));
     const [kind, content] =
         request.word === "quit" ? ["result", element("p", { text: "The page stays open; close its tab to leave." })]
         : request.word === "help" ? ["result", element("pre", { text: calc.helpSummary().trim() })]
-        : formula ? ["result", element("pre", { text: formula.reference })]
-        : ["error", element("p", { class: "line", text: `No formula is called '${request.name}'.` })];
+        : ["result", element("pre", { text: formula.reference })];
     const item = entry(command, kind);
     item.append(content);
     return item;
