@@ -27,7 +27,8 @@ using LineBuffer = std::array<char, 80>;
 using WideLineBuffer = std::array<char16_t, 80>;
 
 // As wide_from_narrow for a line of `length` characters (at most 79),
-// sixteen at a time where the processor allows.
+// sixteen at a time where the processor allows. Those sixteen may reach past
+// the line's end, so the whole of `narrow` must be initialised.
 void widen_line(const LineBuffer& narrow, std::size_t length, WideLineBuffer& wide) noexcept;
 
 }  // namespace zorvane

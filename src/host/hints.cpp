@@ -153,7 +153,8 @@ std::string cause(std::string_view command, std::string_view token) {
     if (is_unit(tail) && (head == 0 || is_value(token.substr(0, head)))) {
         return "values are plain numbers; each formula's units are fixed";
     }
-    if (head != 0 && is_number(token.substr(0, head)) && is_miscased_prefix(tail[0]) &&
+    if (head != 0 && !tail.empty() && is_number(token.substr(0, head)) &&
+        is_miscased_prefix(tail[0]) &&
         std::all_of(tail.begin() + 1, tail.end(), [](char c) { return c >= '0' && c <= '9'; })) {
         return "SI prefixes are p n u \xC2\xB5 m k M G T";
     }
