@@ -6,6 +6,8 @@
 #include <cstddef>
 #include <span>
 
+#include "../formulas/formula_table.h"
+
 namespace zorvane {
 
 // Converts the zero-terminated UTF-16 `wide` into zero-terminated
@@ -22,11 +24,11 @@ std::size_t narrow_from_wide(const char16_t* wide, std::span<char> narrow) noexc
 // to fit.
 void wide_from_narrow(const char* narrow, std::span<char16_t> wide) noexcept;
 
-// Result lines: 79 characters and a terminator.
-using LineBuffer = std::array<char, 80>;
-using WideLineBuffer = std::array<char16_t, 80>;
+// Result lines and a terminator.
+using LineBuffer = std::array<char, RESULT_CAPACITY + 1>;
+using WideLineBuffer = std::array<char16_t, RESULT_CAPACITY + 1>;
 
-// As wide_from_narrow for a line of `length` characters (at most 79),
+// As wide_from_narrow for a line of `length` characters (at most RESULT_CAPACITY),
 // sixteen at a time where the processor allows. Those sixteen may reach past
 // the line's end, so the whole of `narrow` must be initialised.
 void widen_line(const LineBuffer& narrow, std::size_t length, WideLineBuffer& wide) noexcept;
