@@ -114,6 +114,43 @@ TEST(ExactFormat, NeverWritesPastTheEnd) {
     }
 }
 
+// "%.*e" at every precision, as the engineering rendering reads its
+// significant digits: exact ties included. ZORVANE_NUMBER_SAMPLES sets how
+// many random values (memcheck runs fewer).
+TEST(ExactFormat, ScientificAgreesAtEveryPrecision) {
+    std::vector<double> values = {1234565,  1234575,
+                                  2.5,      0.5,
+                                  999.9995, 999999.7,
+                                  1e-12,    9.999995e-13,
+                                  5e-324,   1.7976931348623157e308,
+                                  0.1,      1e23,
+                                  -1234565, 123456.5,
+                                  8.5,      2.2250738585072014e-308,
+                                  0.0,      -0.0};
+    const char* configured = std::getenv("ZORVANE_NUMBER_SAMPLES");
+    const std::uint64_t samples =
+        configured != nullptr ? std::strtoull(configured, nullptr, 10) : 100'000;
+    std::mt19937_64 random(20261207);
+    for (std::uint64_t i = 0; i < samples; ++i) {
+        const auto value = std::bit_cast<double>(random());
+        if (std::isfinite(value)) values.push_back(value);
+    }
+    for (const double value : values) {
+        for (int precision = 0; precision <= zorvane::MAX_SCIENTIFIC_PRECISION; ++precision) {
+            char expected[64];
+            const auto library = std::to_chars(expected, expected + sizeof expected, value,
+                                               std::chars_format::scientific, precision);
+            char actual[64];
+            const char* end =
+                zorvane::exact_scientific(value, precision, actual, actual + sizeof actual);
+            ASSERT_NE(end, nullptr);
+            ASSERT_EQ(std::string(static_cast<const char*>(actual), end),
+                      std::string(expected, library.ptr))
+                << std::hexfloat << value << " to " << precision;
+        }
+    }
+}
+
 // A decimal number as both conversions take it: `digits` (significant
 // digits, with a '.' somewhere or not) and the exponent written after them.
 struct Decimal {

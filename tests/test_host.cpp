@@ -4,13 +4,9 @@
 #include <unistd.h>
 
 #include <cmath>
-#include <cstdint>
-#include <cstdlib>
-#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <random>
 #include <string>
 #include <vector>
 
@@ -43,7 +39,8 @@ TEST(Calculator, GivesTheModulesLineForEveryVector) {
     for (const char* file : {ZORVANE_VECTOR_DIR "/formulas.tsv", ZORVANE_VECTOR_DIR "/commands.tsv",
                              ZORVANE_VECTOR_DIR "/table_conversion.tsv", ZORVANE_RANDOM_VECTORS}) {
         for (const auto& vector : zorvane_test::load_vectors(file)) {
-            const host::Answer& answer = calculator.evaluate(utf8(vector.command), {.expand = false});
+            const host::Answer& answer =
+                calculator.evaluate(utf8(vector.command), {.expand = false});
             if (answer.line != utf8(vector.expected) && ++mismatches <= 20) {
                 ADD_FAILURE() << vector.where << ": " << printable(vector.command) << " gave "
                               << answer.line;
@@ -93,52 +90,13 @@ TEST(Calculator, EngineeringValuesReadBackToTheSameDigits) {
     EXPECT_GT(checked, 40);
 }
 
-// The library's conversion and the exact expansion computed here agree
-// digit for digit, exact ties included. ZORVANE_NUMBER_SAMPLES sets how many
-// random values (memcheck runs fewer).
-TEST(SignificantDigits, LibraryAndExactExpansionAgree) {
-    std::vector<double> values = {1234565,  1234575,
-                                  2.5,      0.5,
-                                  999.9995, 999999.7,
-                                  1e-12,    9.999995e-13,
-                                  5e-324,   1.7976931348623157e308,
-                                  0.1,      1e23,
-                                  -1234565, 123456.5,
-                                  8.5,      2.2250738585072014e-308,
-                                  0.0,      -0.0};
-    const char* configured = std::getenv("ZORVANE_NUMBER_SAMPLES");
-    const std::uint64_t samples =
-        configured != nullptr ? std::strtoull(configured, nullptr, 10) : 100'000;
-    std::mt19937_64 random(20261207);
-    for (std::uint64_t i = 0; i < samples; ++i) {
-        double value = 0;
-        const std::uint64_t bits = random();
-        std::memcpy(&value, &bits, sizeof value);
-        if (std::isfinite(value)) values.push_back(value);
-    }
-    for (const double value : values) {
-        for (int significant = 1; significant <= host::MAX_SIGNIFICANT; ++significant) {
-            const auto fast = host::round_significant(value, significant);
-            const auto exact = host::round_significant_exact(value, significant);
-            ASSERT_EQ(std::string(fast.digits.data(), static_cast<std::size_t>(fast.count)),
-                      std::string(exact.digits.data(), static_cast<std::size_t>(exact.count)))
-                << std::hexfloat << value << " to " << significant;
-            ASSERT_EQ(fast.exponent, exact.exponent) << std::hexfloat << value;
-            ASSERT_EQ(fast.negative, exact.negative) << std::hexfloat << value;
-        }
-    }
-}
-
 // Zero, of either sign, is the one digit 0 (engineering notation prints "0").
 TEST(SignificantDigits, ZeroIsOneDigitWithoutSign) {
     for (const double zero : {0.0, -0.0}) {
-        for (const auto& digits :
-             {host::round_significant(zero, 6), host::round_significant_exact(zero, 6)}) {
-            EXPECT_EQ(std::string(digits.digits.data(), static_cast<std::size_t>(digits.count)),
-                      "0");
-            EXPECT_EQ(digits.exponent, 0);
-            EXPECT_FALSE(digits.negative);
-        }
+        const auto digits = host::round_significant(zero, 6);
+        EXPECT_EQ(std::string(digits.digits.data(), static_cast<std::size_t>(digits.count)), "0");
+        EXPECT_EQ(digits.exponent, 0);
+        EXPECT_FALSE(digits.negative);
     }
 }
 

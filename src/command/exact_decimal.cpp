@@ -363,24 +363,26 @@ char* exact_fixed6(double value, char* first, char* last) noexcept {
     return std::copy(units.data() + length - 6, units.data() + length, out);
 }
 
-char* exact_scientific6(double value, char* first, char* last) noexcept {
+char* exact_scientific(double value, int precision, char* first, char* last) noexcept {
     const std::uint64_t bits = bits_of(value);
     if (!is_finite(bits)) return write_not_finite(bits, first, last);
 
     const Decimal decimal = exact_digits(magnitude_bits(bits));
-    std::array<char, 8> significant{};
+    std::array<char, MAX_SCIENTIFIC_PRECISION + 2> significant{};
+    const int kept = precision + 1;
     int exponent = decimal.count - decimal.fraction_digits - 1;
-    if (round_digits(decimal, 7, significant.data()) == 8) ++exponent;  // 9.9999995 -> 10.00000
+    if (round_digits(decimal, kept, significant.data()) > kept) ++exponent;  // 9.95 -> 10.0
     if (magnitude_bits(bits) == 0) exponent = 0;
     const int sign = is_negative(bits) ? 1 : 0;
+    const int point = precision > 0 ? 1 : 0;
     const int magnitude = exponent < 0 ? -exponent : exponent;
     const int exponent_digits = magnitude >= 100 ? 3 : 2;
-    if (last - first < sign + 10 + exponent_digits) return nullptr;
+    if (last - first < sign + kept + point + 2 + exponent_digits) return nullptr;
     char* out = first;
     if (sign != 0) *out++ = '-';
     *out++ = significant[0];
-    *out++ = '.';
-    out = std::copy(significant.begin() + 1, significant.begin() + 7, out);
+    if (point != 0) *out++ = '.';
+    out = std::copy(significant.begin() + 1, significant.begin() + kept, out);
     *out++ = 'e';
     *out++ = exponent < 0 ? '-' : '+';
     for (int i = exponent_digits - 1, rest = magnitude; i >= 0; --i, rest /= 10) {

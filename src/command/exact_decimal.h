@@ -6,11 +6,18 @@
 
 namespace zorvane {
 
-// As format_fixed6 and format_scientific6 (printf's "%.6f" and "%.6e" for
+// Digits after the point that exact_scientific writes at most: with the
+// first digit, the 17 that tell every double apart.
+inline constexpr int MAX_SCIENTIFIC_PRECISION = 16;
+
+// As format_fixed6 and format_scientific (printf's "%.6f" and "%.*e" for
 // every double; "inf", "-inf", "nan"); null when the text does not fit,
-// and nothing written past `last`.
+// and nothing written past `last`. `precision` is 0 to MAX_SCIENTIFIC_PRECISION.
 char* exact_fixed6(double value, char* first, char* last) noexcept;
-char* exact_scientific6(double value, char* first, char* last) noexcept;
+char* exact_scientific(double value, int precision, char* first, char* last) noexcept;
+inline char* exact_scientific6(double value, char* first, char* last) noexcept {
+    return exact_scientific(value, 6, first, last);
+}
 
 // The double nearest to D x 10^exponent, ties to even, where D is the
 // integer of the `count` digits (count >= 1, the first not '0') that start

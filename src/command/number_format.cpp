@@ -35,14 +35,15 @@ char* write_not_a_number(char* first, const char* last) {
     return std::copy(text.begin(), text.end(), first);
 }
 
-char* library_format(double value, char* first, char* last, std::chars_format format) {
+char* library_format(double value, char* first, char* last, std::chars_format format,
+                     int precision) {
     if (std::isnan(value)) return write_not_a_number(first, last);
-    const auto [end, error] = std::to_chars(first, last, value, format, 6);
+    const auto [end, error] = std::to_chars(first, last, value, format, precision);
     return error == std::errc{} ? end : nullptr;
 }
 
 char* format_large_fixed6(double value, char* first, char* last) {
-    return library_format(value, first, last, std::chars_format::fixed);
+    return library_format(value, first, last, std::chars_format::fixed, 6);
 }
 #else
 char* format_large_fixed6(double value, char* first, char* last) {
@@ -160,11 +161,11 @@ char* format_fixed6(double value, char* first, char* last) noexcept {
     return out + 6;
 }
 
-char* format_scientific6(double value, char* first, char* last) noexcept {
+char* format_scientific(double value, int precision, char* first, char* last) noexcept {
 #if ZORVANE_HAVE_FLOAT_CHARCONV
-    return library_format(value, first, last, std::chars_format::scientific);
+    return library_format(value, first, last, std::chars_format::scientific, precision);
 #else
-    return exact_scientific6(value, first, last);
+    return exact_scientific(value, precision, first, last);
 #endif
 }
 

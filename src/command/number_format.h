@@ -9,7 +9,13 @@ namespace zorvane {
 // null when it does not fit; nothing past `last` is written.
 char* format_fixed6(double value, char* first, char* last) noexcept;
 
+// As format_fixed6, with printf's "%.*e" for `precision` digits after the
+// point (0 to 16).
+char* format_scientific(double value, int precision, char* first, char* last) noexcept;
+
 // As format_fixed6, with printf's "%.6e".
-char* format_scientific6(double value, char* first, char* last) noexcept;
+inline char* format_scientific6(double value, char* first, char* last) noexcept {
+    return format_scientific(value, 6, first, last);
+}
 
 }  // namespace zorvane

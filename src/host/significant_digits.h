@@ -19,13 +19,9 @@ struct SignificantDigits {
     int exponent = 0;
 };
 
-// For a finite `value` and 1 <= significant <= MAX_SIGNIFICANT. Uses the
-// standard library's exact conversion where it has one.
+// For a finite `value` and 1 <= significant <= MAX_SIGNIFICANT. The digits
+// are the module's own "%.*e" rendering, so they are exact wherever the
+// module's lines are.
 SignificantDigits round_significant(double value, int significant) noexcept;
-
-// The same from the exact decimal expansion of the binary value, computed
-// here; what round_significant uses where the library lacks floating-point
-// to_chars (as WebAssembly's does).
-SignificantDigits round_significant_exact(double value, int significant) noexcept;
 
 }  // namespace zorvane::host
