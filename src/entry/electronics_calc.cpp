@@ -90,13 +90,6 @@ void widen_result(std::size_t length) {
 
 #endif
 
-// "/help" writes the reference file into the current directory and the
-// line reports the outcome. It obeys the length rule of every command: a
-// longer one goes to the evaluation, which refuses it.
-bool asks_for_reference(std::string_view command) {
-    return command.size() <= zorvane::COMMAND_CAPACITY && zorvane::is_reference_request(command);
-}
-
 std::size_t write_line(std::string_view line) {
     const std::size_t length = line.copy(result_line.data(), result_line.size() - 1);
     result_line[length] = '\0';
@@ -113,7 +106,9 @@ extern "C" ZORVANE_API const ZorvaneChar* ZORVANE_CALL ElectronicsCalc(const Zor
     } else {
         CommandBuffer narrow;
         const std::string_view text(narrow.data(), narrow_command(command, narrow));
-        if (asks_for_reference(text)) {
+        // "/help" writes the reference file into the current directory; the
+        // line reports the outcome.
+        if (zorvane::is_reference_request(text)) {
             length =
                 write_line(zorvane::save_formula_reference(nullptr) ? zorvane::REFERENCE_CREATED
                                                                     : zorvane::REFERENCE_FAILED);

@@ -8,6 +8,7 @@ namespace zorvane {
 
 bool is_reference_request(std::string_view command) noexcept {
     constexpr std::string_view request = "/help";
+    if (command.size() > COMMAND_CAPACITY) return false;
     const std::size_t first = command.find_first_not_of(' ');
     if (first == std::string_view::npos || command[first] != '/') return false;
     command.remove_prefix(first);

@@ -6,7 +6,9 @@
 namespace zorvane {
 
 // "/help" in any case, with any spaces around it: the command that writes
-// the reference file rather than evaluating a formula.
+// the reference file rather than evaluating a formula. It obeys the length
+// rule of every command: a longer one is no request, and its evaluation
+// refuses it.
 bool is_reference_request(std::string_view command) noexcept;
 
 }  // namespace zorvane

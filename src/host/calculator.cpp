@@ -116,7 +116,7 @@ const Answer& Calculator::evaluate(std::string_view command, Options options) {
         as_typed(command, narrow_text,
                  outcome.kind == Outcome::invalid_number ? outcome.token : outcome.name);
     answer_.line.clear();
-    if (outcome.kind != Outcome::too_long && is_reference_request(narrow_text)) {
+    if (is_reference_request(narrow_text)) {
         write_reference(answer_);
     } else {
         append_module_line(outcome, answer_.line);
