@@ -168,10 +168,8 @@ std::vector<std::string> hints(std::string_view command, const Answer& answer) {
     const FormulaInfo* info = answer.formula;
     const int required = info == nullptr ? 0 : static_cast<int>(info->arguments.size());
     if (answer.kind == Kind::unknown_formula && info != nullptr) {
-        std::string line =
-            std::string(info->keyword) + " needs " + count_of(required, "value") + ":";
-        for (const std::string_view argument : info->arguments) line.append(" ").append(argument);
-        lines.push_back(line);
+        lines.push_back(std::string(info->keyword) + " needs " + count_of(required, "value") +
+                        ": " + std::string(info->row->arguments));
     } else if (answer.kind == Kind::unknown_formula) {
         lines.push_back(suggestion(answer.token));
     } else if (answer.kind == Kind::invalid_number) {
