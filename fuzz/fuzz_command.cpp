@@ -5,7 +5,7 @@
 #include <cstring>
 #include <string>
 
-#include "command/command.h"
+#include "command.h"
 #include "line_contract.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

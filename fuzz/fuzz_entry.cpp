@@ -3,7 +3,7 @@
 #include <cstring>
 #include <vector>
 
-#include "entry/text_conversion.h"
+#include "text_conversion.h"
 #include "line_contract.h"
 #include "zorvane/electronics_calc.h"
 

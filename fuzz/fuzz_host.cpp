@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "host/host.h"
+#include "host.h"
 #include "line_contract.h"
 #include "zorvane/electronics_calc.h"
 

@@ -8,7 +8,7 @@
 #include <cstdlib>
 #include <string_view>
 
-#include "formulas/formula_table.h"
+#include "command.h"
 
 namespace zorvane_fuzz {
 

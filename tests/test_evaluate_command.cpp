@@ -8,7 +8,7 @@
 #include <thread>
 #include <vector>
 
-#include "command/command.h"
+#include "command.h"
 
 namespace {
 

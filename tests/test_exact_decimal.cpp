@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "command/exact_decimal.h"
+#include "exact_decimal.h"
 
 namespace {
 

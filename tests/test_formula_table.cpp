@@ -4,11 +4,10 @@
 #include <set>
 #include <string>
 
-#include "formulas/formula_table.h"
+#include "formula_table.h"
 
 namespace {
 
-using zorvane::find_formula;
 using zorvane::formula_table;
 
 TEST(FormulaTable, HoldsFiftyDistinctLowerCaseKeywords) {
@@ -34,24 +33,46 @@ TEST(FormulaTable, FormatsAreLabelEqualsValueAndUnit) {
     }
 }
 
-TEST(FormulaTable, LookupNeedsTheRequiredCount) {
-    for (const auto& row : formula_table()) {
-        for (int count = 0; count <= zorvane::MAX_VALUES; ++count) {
-            EXPECT_EQ(zorvane::find_keyword(row.keyword), &row);
-            const auto* found = find_formula(row.keyword, count);
-            if (count < row.required_count) {
-                EXPECT_EQ(found, nullptr) << row.keyword << " with " << count;
-            } else {
-                EXPECT_EQ(found, &row) << row.keyword << " with " << count;
-            }
-        }
+TEST(FormulaTable, LookupFindsExactlyTheLowerCaseKeyword) {
+    for (const auto& row : formula_table()) EXPECT_EQ(zorvane::find_keyword(row.keyword), &row);
+    for (const std::string_view miss : {"", "power_v", "power_vii", "POWER_VI", "ohms_voltage_"}) {
+        EXPECT_EQ(zorvane::find_keyword(miss), nullptr) << miss;
     }
-    EXPECT_EQ(find_formula("", 4), nullptr);
-    EXPECT_EQ(find_formula("power_v", 4), nullptr);
-    EXPECT_EQ(find_formula("power_vii", 4), nullptr);
-    EXPECT_EQ(find_formula("POWER_VI", 4), nullptr);
     EXPECT_EQ(zorvane::find_keyword(std::string_view("power_vi\0", 9)), nullptr);
-    EXPECT_EQ(zorvane::find_keyword("ohms_voltage_"), nullptr);
+}
+
+// A host must tell the guard's 0 (or the resistance an impedance falls back
+// to) from a value the arithmetic gave.
+TEST(FormulaTable, EvaluationsSayWhenTheZeroGuardAnswered) {
+    const struct {
+        std::string_view keyword;
+        zorvane::Values values;
+        double value;
+        bool guarded;
+    } cases[] = {
+        {"ohms_current", {1, 0}, 0.0, true},
+        {"ohms_current", {0, 1}, 0.0, false},
+        {"capacitors_series", {0, 1}, 0.0, true},
+        {"resistors_parallel", {2, 0}, 0.0, true},
+        {"resistors_parallel", {2, 2}, 1.0, false},
+        {"voltage_divider", {1, 1, -1}, 0.0, true},
+        {"impedance_rc", {5, 0, 1e-6}, 5.0, true},
+        {"impedance_rlc_series", {5, 0, 1, 1e-6}, 5.0, true},
+        {"impedance_rl", {5, 0, 1}, 5.0, false},
+        {"power_ratio_to_db", {-1}, 0.0, true},
+        {"power_ratio_to_db", {1}, 0.0, false},
+        {"rl_lowpass_cutoff", {1, 0}, 0.0, true},
+        {"resonant_frequency_lc", {1, 0}, 0.0, true},
+        {"characteristic_impedance_coax", {0, 2, 1}, 0.0, true},
+        {"junction_temperature", {0, 0, 0}, 0.0, false},
+    };
+    for (const auto& c : cases) {
+        const auto* row = zorvane::find_keyword(c.keyword);
+        ASSERT_NE(row, nullptr) << c.keyword;
+        const zorvane::Evaluation evaluation = row->evaluate(c.values);
+        EXPECT_EQ(evaluation.guarded, c.guarded) << c.keyword;
+        EXPECT_EQ(evaluation.value, c.value) << c.keyword;
+    }
 }
 
 }  // namespace

@@ -18,8 +18,8 @@
 #include <string>
 #include <vector>
 
-#include "formulas/formula_table.h"
-#include "help/help.h"
+#include "formula_table.h"
+#include "help.h"
 #include "zorvane/electronics_calc.h"
 
 namespace {
@@ -137,18 +137,16 @@ protected:
     fs::path directory_;
 };
 
-TEST(HelpSummary, IsTheEightTextsByteForByte) {
-    testing::internal::CaptureStdout();
-    zorvane::print_help_summary();
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), GOLDEN_HELP);
-    EXPECT_EQ(zorvane::help_summary_texts().size(), 8U);
+TEST(HelpSummary, IsTheGoldenTextByteForByte) {
+    std::string summary;
+    for (const std::string_view text : zorvane::help_summary_texts()) summary += text;
+    EXPECT_EQ(summary, GOLDEN_HELP);
 }
 
-TEST_F(ReferenceFile, IsTheSeventyTwoTextsByteForByte) {
+TEST_F(ReferenceFile, IsTheGoldenFileByteForByte) {
     ASSERT_EQ(GOLDEN_REFERENCE.size(), 4276U) << "golden file damaged";
     ASSERT_TRUE(zorvane::save_formula_reference(nullptr));
     EXPECT_EQ(read_bytes(reference()), GOLDEN_REFERENCE);
-    EXPECT_EQ(zorvane::formula_reference_texts().size(), 72U);
     EXPECT_EQ(entries(), std::vector<std::string>{"electronics_formulas.txt"});
 }
 
@@ -188,13 +186,18 @@ TEST_F(ReferenceFile, ListsEveryRowOfTheTableInOrderWithItsArgumentsAndCategory)
     ASSERT_EQ(listed.size(), table.size());
     std::vector<std::string_view> categories;
     for (std::size_t i = 0; i < table.size(); ++i) {
-        if (categories.empty() || categories.back() != table[i].category) {
-            EXPECT_EQ(std::count(categories.begin(), categories.end(), table[i].category), 0)
-                << table[i].category << " is split";
-            categories.push_back(table[i].category);
+        const std::string_view category = table[i].category->name;
+        if (categories.empty() || categories.back() != category) {
+            EXPECT_EQ(std::count(categories.begin(), categories.end(), category), 0)
+                << category << " is split";
+            categories.push_back(category);
+        }
+        std::string arguments;
+        for (const zorvane::Argument& argument : table[i].argument_list()) {
+            arguments += (arguments.empty() ? "<" : " <") + std::string(argument.name) + ">";
         }
         EXPECT_EQ(listed[i].keyword, table[i].keyword) << "row " << i + 1;
-        EXPECT_EQ(listed[i].arguments, table[i].arguments) << table[i].keyword;
+        EXPECT_EQ(listed[i].arguments, arguments) << table[i].keyword;
         EXPECT_EQ(listed[i].heading, static_cast<int>(categories.size())) << table[i].keyword;
     }
     EXPECT_EQ(categories.size(), 12U);
@@ -249,18 +252,6 @@ TEST_F(ReferenceFile, HelpCommandReportsAFailedWriteAndKeepsTheOldFile) {
     EXPECT_EQ(status, 0);
     EXPECT_EQ(read_bytes(reference()), OLD_REFERENCE);
     EXPECT_EQ(entries(), std::vector<std::string>{"electronics_formulas.txt"});
-}
-
-TEST_F(ReferenceFile, DirectCallReportsItsOutcomeOnStandardOutput) {
-    testing::internal::CaptureStdout();
-    zorvane::write_formula_reference();
-    EXPECT_EQ(testing::internal::GetCapturedStdout(),
-              "Help file 'electronics_formulas.txt' created successfully!\n");
-    fs::remove(reference());
-    fs::create_directory(reference());
-    testing::internal::CaptureStdout();
-    zorvane::write_formula_reference();
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "Error: Could not create help file\n");
 }
 
 TEST_F(ReferenceFile, FlushesTheFileBeforeTheRenameAndTheDirectoryAfterIt) {

@@ -10,9 +10,9 @@
 #include <string>
 #include <vector>
 
-#include "command/command.h"
-#include "host/host.h"
-#include "host/significant_digits.h"
+#include "command.h"
+#include "host.h"
+#include "significant_digits.h"
 #include "support/vector_file.h"
 
 namespace {

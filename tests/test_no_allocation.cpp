@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "host/host.h"
+#include "host.h"
 #include "zorvane/electronics_calc.h"
 
 extern "C" {

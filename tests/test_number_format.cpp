@@ -12,8 +12,8 @@
 #include <random>
 #include <string>
 
-#include "command/command.h"
-#include "command/number_format.h"
+#include "command.h"
+#include "number_format.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <optional>
 #include <string>
 
-#include "command/command.h"
+#include "command.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <array>
 #include <string>
 
-#include "entry/text_conversion.h"
+#include "text_conversion.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "host/host.h"
+#include "host.h"
 
 namespace {
 

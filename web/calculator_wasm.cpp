@@ -17,7 +17,7 @@
 #include <string>
 #include <string_view>
 
-#include "host/host.h"
+#include "host.h"
 
 namespace {
 

@@ -6,13 +6,20 @@
 #include <span>
 #include <string_view>
 
-#include "../formulas/formula_table.h"
+#include "formula_table.h"
+#include "words.h"
 
 namespace zorvane {
 
 // Narrow characters a command may hold: the host's command buffer of 256
 // bytes with its terminator. A longer one is refused, never cut.
 inline constexpr std::size_t COMMAND_CAPACITY = 255;
+// Characters a result line may hold: the 80-character result buffer every
+// host reads, terminator excluded.
+inline constexpr std::size_t RESULT_CAPACITY = 79;
+static_assert(MAX_FORMAT_TEXT + WIDEST_SCIENTIFIC <= RESULT_CAPACITY,
+              "every value fits the result line at least in %.6e");
+
 // Characters a formula name may hold: a name buffer of 52 bytes with its
 // terminator, room for any keyword (29 at most) with space to spare. A
 // longer name is unknown without being copied.
@@ -36,6 +43,7 @@ struct Outcome {
     Values values{};                   // the values read, at most MAX_VALUES
     int value_count = 0;
     double value = 0.0;
+    bool guarded = false;  // result: the formula's zero guard gave `value`
 };
 
 // Evaluates one command of Windows-1252 text. Pure and reentrant.

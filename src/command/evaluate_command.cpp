@@ -9,42 +9,25 @@ namespace {
 
 constexpr std::string_view ELLIPSIS = "...";
 
-// Splits a command at spaces. Only the space separates: a tab belongs to its token.
-class Tokenizer {
+// Reads a command's words, the values as numbers.
+class Tokenizer : public Words {
    public:
-    explicit Tokenizer(std::string_view text) : at_(text.data()), end_(text.data() + text.size()) {}
+    explicit Tokenizer(std::string_view text) : Words(text) {}
 
-    // Skips spaces; false when no token is left.
-    bool skip_spaces() {
-        while (at_ != end_ && *at_ == ' ') ++at_;
-        return at_ != end_;
-    }
-
-    // Reads the next token as a number; the token itself is skipped either way.
+    // Reads the next word as a number; the word itself is skipped either way.
     NumberToken next_number() {
-        const NumberToken number = read_number(at_, end_);
-        token_start_ = at_;
-        at_ = number.end;
+        const NumberToken number = read_number(position(), end());
+        token_start_ = position();
+        skip_to(number.end);
         return number;
     }
 
-    // The token last read as a number.
+    // The word last read as a number.
     std::string_view last_token() const {
-        return {token_start_, static_cast<std::size_t>(at_ - token_start_)};
-    }
-
-    // The next token, or an empty view when none is left.
-    std::string_view next() {
-        skip_spaces();
-        const char* start = at_;
-        const void* space = std::memchr(at_, ' ', static_cast<std::size_t>(end_ - at_));
-        at_ = space == nullptr ? end_ : static_cast<const char*>(space);
-        return {start, static_cast<std::size_t>(at_ - start)};
+        return {token_start_, static_cast<std::size_t>(position() - token_start_)};
     }
 
    private:
-    const char* at_;
-    const char* end_;
     const char* token_start_ = nullptr;
 };
 
@@ -199,7 +182,9 @@ Outcome evaluate(std::string_view command) noexcept {
         outcome.kind = Outcome::unknown_formula;
         return outcome;
     }
-    outcome.value = outcome.formula->evaluate(outcome.values);
+    const Evaluation evaluation = outcome.formula->evaluate(outcome.values);
+    outcome.value = evaluation.value;
+    outcome.guarded = evaluation.guarded;
     return outcome;
 }
 

@@ -4,9 +4,9 @@
 #include <array>
 #include <cstdint>
 
-#include "../command/command.h"
-#include "../help/help.h"
-#include "../help/reference_request.h"
+#include "command.h"
+#include "help.h"
+#include "reference_request.h"
 
 #if defined(_WIN32)
 #include <windows.h>
@@ -110,8 +110,7 @@ extern "C" ZORVANE_API const ZorvaneChar* ZORVANE_CALL ElectronicsCalc(const Zor
         // line reports the outcome.
         if (zorvane::is_reference_request(text)) {
             length =
-                write_line(zorvane::save_formula_reference(nullptr) ? zorvane::REFERENCE_CREATED
-                                                                    : zorvane::REFERENCE_FAILED);
+                write_line(zorvane::reference_outcome(zorvane::save_formula_reference(nullptr)));
         } else {
             length = zorvane::evaluate_command(text, result_line);
         }

@@ -1,89 +1,181 @@
-// The 50 formulas. Adding a formula is adding a row (and its evaluator).
-// "?" in a format stands for ohms; "\xB0" is the degree sign of Windows-1252.
+// The 50 formulas. Adding a formula is adding a row here and its evaluator
+// in the header of its category group.
 #include "formula_table.h"
 
 #include <algorithm>
 #include <bit>
-#include <iterator>
 #include <cstdint>
 #include <cstring>
+#include <iterator>
 #include <type_traits>
 
-#include "evaluators.h"
+#include "ac_formulas.h"
+#include "circuit_formulas.h"
+#include "decibel_thermal_formulas.h"
+#include "rf_formulas.h"
 
 namespace zorvane {
 namespace {
 
 // The categories, in the order the reference lists them.
-constexpr std::string_view OHMS_LAW = "Ohm's law and power";
-constexpr std::string_view CAPACITORS = "Capacitors";
-constexpr std::string_view INDUCTORS = "Inductors";
-constexpr std::string_view RESISTORS = "Resistors";
-constexpr std::string_view AC_CIRCUITS = "AC circuits";
-constexpr std::string_view AMPLIFIERS = "Amplifiers";
-constexpr std::string_view POWER_SUPPLIES = "Power supplies";
-constexpr std::string_view TRANSMISSION_LINES = "Transmission lines";
-constexpr std::string_view ANTENNAS = "Antennas";
-constexpr std::string_view FILTERS = "Filters";
-constexpr std::string_view DECIBELS = "Decibels";
-constexpr std::string_view THERMAL = "Thermal";
+constexpr Category CATEGORIES[] = {
+    {"Ohm's law and power", "BASIC ELECTRONICS (Ohm's Law & Power):"},
+    {"Capacitors", "CAPACITOR FORMULAS:"},
+    {"Inductors", "INDUCTOR FORMULAS:"},
+    {"Resistors", "RESISTOR FORMULAS:"},
+    {"AC circuits", "AC CIRCUIT FORMULAS:"},
+    {"Amplifiers", "AMPLIFIER FORMULAS:"},
+    {"Power supplies", "POWER SUPPLY FORMULAS:"},
+    {"Transmission lines", "TRANSMISSION LINE FORMULAS:"},
+    {"Antennas", "ANTENNA FORMULAS:"},
+    {"Filters", "FILTER FORMULAS:"},
+    {"Decibels", "DECIBEL FORMULAS:"},
+    {"Thermal", "THERMAL FORMULAS:"},
+};
+constexpr const Category& OHMS_LAW = CATEGORIES[0];
+constexpr const Category& CAPACITORS = CATEGORIES[1];
+constexpr const Category& INDUCTORS = CATEGORIES[2];
+constexpr const Category& RESISTORS = CATEGORIES[3];
+constexpr const Category& AC_CIRCUITS = CATEGORIES[4];
+constexpr const Category& AMPLIFIERS = CATEGORIES[5];
+constexpr const Category& POWER_SUPPLIES = CATEGORIES[6];
+constexpr const Category& TRANSMISSION_LINES = CATEGORIES[7];
+constexpr const Category& ANTENNAS = CATEGORIES[8];
+constexpr const Category& FILTERS = CATEGORIES[9];
+constexpr const Category& DECIBELS = CATEGORIES[10];
+constexpr const Category& THERMAL = CATEGORIES[11];
 
-// One row per formula: evaluator, keyword, category, argument names as the
-// reference writes them, required count, result format.
+// The arguments the rows take, each with its unit and domain. Coax
+// diameters only enter as their ratio, so any one length unit serves.
+constexpr Domain MAGNITUDE = Domain::magnitude;
+constexpr Domain SIGNED = Domain::signed_quantity;
+constexpr Argument CURRENT{"current", AMPERE, SIGNED};
+constexpr Argument VOLTAGE{"voltage", VOLT, SIGNED};
+constexpr Argument RESISTANCE{"resistance", OHM, MAGNITUDE};
+constexpr Argument CAPACITANCE{"capacitance", FARAD, MAGNITUDE};
+constexpr Argument INDUCTANCE{"inductance", HENRY, MAGNITUDE};
+constexpr Argument FREQUENCY{"frequency", HERTZ, MAGNITUDE};
+constexpr Argument PERIOD{"period", SECOND, MAGNITUDE};
+constexpr Argument C1{"c1", FARAD, MAGNITUDE};
+constexpr Argument C2{"c2", FARAD, MAGNITUDE};
+constexpr Argument L1{"l1", HENRY, MAGNITUDE};
+constexpr Argument L2{"l2", HENRY, MAGNITUDE};
+constexpr Argument R1{"r1", OHM, MAGNITUDE};
+constexpr Argument R2{"r2", OHM, MAGNITUDE};
+constexpr Argument VIN{"vin", VOLT, SIGNED};
+constexpr Argument ITOTAL{"itotal", AMPERE, SIGNED};
+constexpr Argument GAIN_RATIO{"gain_ratio", NO_UNIT, SIGNED};
+constexpr Argument GAIN_DB{"gain_db", DECIBEL, SIGNED};
+constexpr Argument COLLECTOR_CURRENT{"collector_current", AMPERE, SIGNED};
+constexpr Argument BASE_CURRENT{"base_current", AMPERE, SIGNED};
+constexpr Argument EMITTER_CURRENT{"emitter_current", AMPERE, SIGNED};
+constexpr Argument PRIMARY_VOLTAGE{"primary_voltage", VOLT, SIGNED};
+constexpr Argument SECONDARY_VOLTAGE{"secondary_voltage", VOLT, SIGNED};
+constexpr Argument RMS_VOLTAGE{"rms_voltage", VOLT, SIGNED};
+constexpr Argument RIPPLE_VOLTAGE{"ripple_voltage", VOLT, SIGNED};
+constexpr Argument DC_VOLTAGE{"dc_voltage", VOLT, SIGNED};
+constexpr Argument DIELECTRIC_CONSTANT{"dielectric_constant", NO_UNIT, MAGNITUDE};
+constexpr Argument OUTER_DIAMETER{"outer_diameter", METRE, MAGNITUDE};
+constexpr Argument INNER_DIAMETER{"inner_diameter", METRE, MAGNITUDE};
+constexpr Argument VELOCITY_FACTOR{"velocity_factor", NO_UNIT, MAGNITUDE};
+constexpr Argument POWER_DENSITY_MAX{"power_density_max", WATT_PER_SQUARE_METRE, SIGNED};
+constexpr Argument POWER_DENSITY_ISOTROPIC{"power_density_isotropic", WATT_PER_SQUARE_METRE, SIGNED};
+constexpr Argument POWER_RATIO{"power_ratio", NO_UNIT, SIGNED};
+constexpr Argument VOLTAGE_RATIO{"voltage_ratio", NO_UNIT, SIGNED};
+constexpr Argument DB{"db", DECIBEL, SIGNED};
+constexpr Argument TEMPERATURE_RISE{"temperature_rise", DEGREE_CELSIUS, SIGNED};
+constexpr Argument POWER{"power", WATT, SIGNED};
+constexpr Argument AMBIENT_TEMP{"ambient_temp", DEGREE_CELSIUS, SIGNED};
+constexpr Argument THERMAL_RESISTANCE{"thermal_resistance", DEGREE_CELSIUS_PER_WATT, MAGNITUDE};
+
+// One row per formula: evaluator, keyword, category, arguments, result
+// format, result unit, the column of the reference line's "- " (at the
+// least: a longer usage is followed by one space) and the reference text.
+// "?" in a format stands for ohms; "\xB0" is the degree sign, "\xB2" the
+// superscript two and "\xBD" the one half of Windows-1252; "?" in "1/2?fC"
+// and "2?fL" is a question mark.
 // clang-format off
 constexpr Formula FORMULAS[] = {
-    formula<ohms_voltage>                 ("ohms_voltage",                  OHMS_LAW,           "<current> <resistance>",                                  2, "Voltage = %.6f V"),
-    formula<ohms_current>                 ("ohms_current",                  OHMS_LAW,           "<voltage> <resistance>",                                  2, "Current = %.6f A"),
-    formula<ohms_resistance>              ("ohms_resistance",               OHMS_LAW,           "<voltage> <current>",                                     2, "Resistance = %.6f ?"),
-    formula<power_vi>                     ("power_vi",                      OHMS_LAW,           "<voltage> <current>",                                     2, "Power = %.6f W"),
-    formula<power_v2r>                    ("power_v2r",                     OHMS_LAW,           "<voltage> <resistance>",                                  2, "Power = %.6f W"),
-    formula<power_i2r>                    ("power_i2r",                     OHMS_LAW,           "<current> <resistance>",                                  2, "Power = %.6f W"),
-    formula<capacitor_energy>             ("capacitor_energy",              CAPACITORS,         "<capacitance> <voltage>",                                 2, "Energy = %.6f J"),
-    formula<capacitor_charge>             ("capacitor_charge",              CAPACITORS,         "<capacitance> <voltage>",                                 2, "Charge = %.6f C"),
-    formula<capacitive_reactance>         ("capacitor_reactance",           CAPACITORS,         "<frequency> <capacitance>",                               2, "Capacitive Reactance = %.6f ?"),
-    formula<capacitor_time_constant_rc>   ("capacitor_time_constant_rc",    CAPACITORS,         "<resistance> <capacitance>",                              2, "RC Time Constant = %.6f s"),
-    formula<capacitors_series>            ("capacitors_series",             CAPACITORS,         "<c1> <c2>",                                               2, "Series Capacitance = %.6f F"),
-    formula<capacitors_parallel>          ("capacitors_parallel",           CAPACITORS,         "<c1> <c2>",                                               2, "Parallel Capacitance = %.6f F"),
-    formula<inductor_energy>              ("inductor_energy",               INDUCTORS,          "<inductance> <current>",                                  2, "Energy = %.6f J"),
-    formula<inductive_reactance>          ("inductor_reactance",            INDUCTORS,          "<frequency> <inductance>",                                2, "Inductive Reactance = %.6f ?"),
-    formula<inductor_time_constant_lr>    ("inductor_time_constant_lr",     INDUCTORS,          "<inductance> <resistance>",                               2, "LR Time Constant = %.6f s"),
-    formula<inductors_series>             ("inductors_series",              INDUCTORS,          "<l1> <l2>",                                               2, "Series Inductance = %.6f H"),
-    formula<inductors_parallel>           ("inductors_parallel",            INDUCTORS,          "<l1> <l2>",                                               2, "Parallel Inductance = %.6f H"),
-    formula<resistors_series>             ("resistors_series",              RESISTORS,          "<r1> <r2>",                                               2, "Series Resistance = %.6f ?"),
-    formula<resistors_parallel>           ("resistors_parallel",            RESISTORS,          "<r1> <r2>",                                               2, "Parallel Resistance = %.6f ?"),
-    formula<divider_share>                ("voltage_divider",               RESISTORS,          "<vin> <r1> <r2>",                                         3, "Output Voltage = %.6f V"),
-    formula<divider_share>                ("current_divider",               RESISTORS,          "<itotal> <r1> <r2>",                                      3, "Current through R1 = %.6f A"),
-    formula<frequency_to_period>          ("frequency_to_period",           AC_CIRCUITS,        "<frequency>",                                             1, "Period = %.6f s"),
-    formula<period_to_frequency>          ("period_to_frequency",           AC_CIRCUITS,        "<period>",                                                1, "Frequency = %.6f Hz"),
-    formula<impedance_rc>                 ("impedance_rc",                  AC_CIRCUITS,        "<resistance> <frequency> <capacitance>",                  3, "RC Impedance = %.6f ?"),
-    formula<impedance_rl>                 ("impedance_rl",                  AC_CIRCUITS,        "<resistance> <frequency> <inductance>",                   3, "RL Impedance = %.6f ?"),
-    formula<impedance_rlc_series>         ("impedance_rlc_series",          AC_CIRCUITS,        "<resistance> <frequency> <inductance> <capacitance>",     4, "RLC Series Impedance = %.6f ?"),
-    formula<resonant_frequency_lc>        ("resonant_frequency_lc",         AC_CIRCUITS,        "<inductance> <capacitance>",                              2, "Resonant Frequency = %.6f Hz"),
-    formula<q_factor_rlc>                 ("q_factor_rlc",                  AC_CIRCUITS,        "<resistance> <inductance> <capacitance>",                 3, "Q Factor = %.6f"),
-    formula<voltage_ratio_to_db>          ("gain_db",                       AMPLIFIERS,         "<gain_ratio>",                                            1, "Gain = %.6f dB"),
-    formula<db_to_voltage_ratio>          ("gain_ratio_from_db",            AMPLIFIERS,         "<gain_db>",                                               1, "Gain Ratio = %.6f"),
-    formula<transistor_beta>              ("transistor_beta",               AMPLIFIERS,         "<collector_current> <base_current>",                      2, "Beta (hFE) = %.6f"),
-    formula<transistor_alpha>             ("transistor_alpha",              AMPLIFIERS,         "<collector_current> <emitter_current>",                   2, "Alpha = %.6f"),
-    formula<transformer_turns_ratio>      ("transformer_turns_ratio",       POWER_SUPPLIES,     "<primary_voltage> <secondary_voltage>",                   2, "Turns Ratio = %.6f"),
-    formula<rectifier_peak_voltage>       ("rectifier_peak_voltage",        POWER_SUPPLIES,     "<rms_voltage>",                                           1, "Peak Voltage = %.6f V"),
-    formula<filter_ripple_factor>         ("filter_ripple_factor",          POWER_SUPPLIES,     "<ripple_voltage> <dc_voltage>",                           2, "Ripple Factor = %.6f"),
-    formula<characteristic_impedance_coax>("characteristic_impedance_coax", TRANSMISSION_LINES, "<dielectric_constant> <outer_diameter> <inner_diameter>", 3, "Characteristic Impedance = %.6f ?"),
-    formula<wavelength>                   ("wavelength",                    TRANSMISSION_LINES, "<frequency> <velocity_factor>",                           2, "Wavelength = %.6f m"),
-    formula<velocity_factor_to_velocity>  ("velocity_factor_to_velocity",   TRANSMISSION_LINES, "<velocity_factor>",                                       1, "Velocity = %.6f m/s"),
-    formula<dipole_length>                ("dipole_length",                 ANTENNAS,           "<frequency>",                                             1, "Dipole Length = %.6f m"),
-    formula<antenna_gain_db>              ("antenna_gain_db",               ANTENNAS,           "<power_density_max> <power_density_isotropic>",           2, "Antenna Gain = %.6f dB"),
-    formula<rc_cutoff_frequency>          ("rc_lowpass_cutoff",             FILTERS,            "<resistance> <capacitance>",                              2, "Cutoff Frequency = %.6f Hz"),
-    formula<rc_cutoff_frequency>          ("rc_highpass_cutoff",            FILTERS,            "<resistance> <capacitance>",                              2, "Cutoff Frequency = %.6f Hz"),
-    formula<rl_cutoff_frequency>          ("rl_lowpass_cutoff",             FILTERS,            "<resistance> <inductance>",                               2, "Cutoff Frequency = %.6f Hz"),
-    formula<rl_cutoff_frequency>          ("rl_highpass_cutoff",            FILTERS,            "<resistance> <inductance>",                               2, "Cutoff Frequency = %.6f Hz"),
-    formula<power_ratio_to_db>            ("power_ratio_to_db",             DECIBELS,           "<power_ratio>",                                           1, "Power Ratio in dB = %.6f dB"),
-    formula<voltage_ratio_to_db>          ("voltage_ratio_to_db",           DECIBELS,           "<voltage_ratio>",                                         1, "Voltage Ratio in dB = %.6f dB"),
-    formula<db_to_power_ratio>            ("db_to_power_ratio",             DECIBELS,           "<db>",                                                    1, "Power Ratio = %.6f"),
-    formula<db_to_voltage_ratio>          ("db_to_voltage_ratio",           DECIBELS,           "<db>",                                                    1, "Voltage Ratio = %.6f"),
-    formula<thermal_resistance>           ("thermal_resistance",            THERMAL,            "<temperature_rise> <power>",                              2, "Thermal Resistance = %.6f \xB0" "C/W"),
-    formula<junction_temperature>         ("junction_temperature",          THERMAL,            "<ambient_temp> <thermal_resistance> <power>",             3, "Junction Temperature = %.6f \xB0" "C"),
+    formula<ohms_voltage>                  ("ohms_voltage",                  OHMS_LAW,           {CURRENT, RESISTANCE},                                 "Voltage = %.6f V",                     VOLT,                    42, "Calculate voltage (V = I * R)"),
+    formula<ohms_current>                  ("ohms_current",                  OHMS_LAW,           {VOLTAGE, RESISTANCE},                                 "Current = %.6f A",                     AMPERE,                  42, "Calculate current (I = V / R)"),
+    formula<ohms_resistance>               ("ohms_resistance",               OHMS_LAW,           {VOLTAGE, CURRENT},                                    "Resistance = %.6f ?",                  OHM,                     42, "Calculate resistance (R = V / I)"),
+    formula<power_vi>                      ("power_vi",                      OHMS_LAW,           {VOLTAGE, CURRENT},                                    "Power = %.6f W",                       WATT,                    42, "Power from V*I (P = V * I)"),
+    formula<power_v2r>                     ("power_v2r",                     OHMS_LAW,           {VOLTAGE, RESISTANCE},                                 "Power = %.6f W",                       WATT,                    42, "Power from V\xB2/R (P = V\xB2 / R)"),
+    formula<power_i2r>                     ("power_i2r",                     OHMS_LAW,           {CURRENT, RESISTANCE},                                 "Power = %.6f W",                       WATT,                    42, "Power from I\xB2*R (P = I\xB2 * R)"),
+    formula<capacitor_energy>              ("capacitor_energy",              CAPACITORS,         {CAPACITANCE, VOLTAGE},                                "Energy = %.6f J",                      JOULE,                   49, "Energy stored (E = \xBD" "CV\xB2)"),
+    formula<capacitor_charge>              ("capacitor_charge",              CAPACITORS,         {CAPACITANCE, VOLTAGE},                                "Charge = %.6f C",                      COULOMB,                 49, "Charge stored (Q = CV)"),
+    formula<capacitive_reactance>          ("capacitor_reactance",           CAPACITORS,         {FREQUENCY, CAPACITANCE},                              "Capacitive Reactance = %.6f ?",        OHM,                     49, "Reactance (Xc = 1/2?fC)"),
+    formula<capacitor_time_constant_rc>    ("capacitor_time_constant_rc",    CAPACITORS,         {RESISTANCE, CAPACITANCE},                             "RC Time Constant = %.6f s",            SECOND,                  42, "RC time constant"),
+    formula<product_over_sum>              ("capacitors_series",             CAPACITORS,         {C1, C2},                                              "Series Capacitance = %.6f F",          FARAD,                   42, "Series capacitance"),
+    formula<sum>                           ("capacitors_parallel",           CAPACITORS,         {C1, C2},                                              "Parallel Capacitance = %.6f F",        FARAD,                   42, "Parallel capacitance"),
+    formula<inductor_energy>               ("inductor_energy",               INDUCTORS,          {INDUCTANCE, CURRENT},                                 "Energy = %.6f J",                      JOULE,                   49, "Energy stored (E = \xBDLI\xB2)"),
+    formula<inductive_reactance>           ("inductor_reactance",            INDUCTORS,          {FREQUENCY, INDUCTANCE},                               "Inductive Reactance = %.6f ?",         OHM,                     49, "Reactance (XL = 2?fL)"),
+    formula<inductor_time_constant_lr>     ("inductor_time_constant_lr",     INDUCTORS,          {INDUCTANCE, RESISTANCE},                              "LR Time Constant = %.6f s",            SECOND,                  42, "LR time constant"),
+    formula<sum>                           ("inductors_series",              INDUCTORS,          {L1, L2},                                              "Series Inductance = %.6f H",           HENRY,                   42, "Series inductance"),
+    formula<product_over_sum>              ("inductors_parallel",            INDUCTORS,          {L1, L2},                                              "Parallel Inductance = %.6f H",         HENRY,                   42, "Parallel inductance"),
+    formula<sum>                           ("resistors_series",              RESISTORS,          {R1, R2},                                              "Series Resistance = %.6f ?",           OHM,                     42, "Series resistance"),
+    formula<product_over_sum>              ("resistors_parallel",            RESISTORS,          {R1, R2},                                              "Parallel Resistance = %.6f ?",         OHM,                     42, "Parallel resistance"),
+    formula<divider_share>                 ("voltage_divider",               RESISTORS,          {VIN, R1, R2},                                         "Output Voltage = %.6f V",              VOLT,                    42, "Voltage divider output"),
+    formula<divider_share>                 ("current_divider",               RESISTORS,          {ITOTAL, R1, R2},                                      "Current through R1 = %.6f A",          AMPERE,                  42, "Current divider (through R1)"),
+    formula<frequency_to_period>           ("frequency_to_period",           AC_CIRCUITS,        {FREQUENCY},                                           "Period = %.6f s",                      SECOND,                  42, "Convert frequency to period"),
+    formula<period_to_frequency>           ("period_to_frequency",           AC_CIRCUITS,        {PERIOD},                                              "Frequency = %.6f Hz",                  HERTZ,                   42, "Convert period to frequency"),
+    formula<impedance_rc>                  ("impedance_rc",                  AC_CIRCUITS,        {RESISTANCE, FREQUENCY, CAPACITANCE},                  "RC Impedance = %.6f ?",                OHM,                     42, "RC impedance"),
+    formula<impedance_rl>                  ("impedance_rl",                  AC_CIRCUITS,        {RESISTANCE, FREQUENCY, INDUCTANCE},                   "RL Impedance = %.6f ?",                OHM,                     54, "RL impedance"),
+    formula<impedance_rlc_series>          ("impedance_rlc_series",          AC_CIRCUITS,        {RESISTANCE, FREQUENCY, INDUCTANCE, CAPACITANCE},      "RLC Series Impedance = %.6f ?",        OHM,                     42, "RLC series impedance"),
+    formula<resonant_frequency_lc>         ("resonant_frequency_lc",         AC_CIRCUITS,        {INDUCTANCE, CAPACITANCE},                             "Resonant Frequency = %.6f Hz",         HERTZ,                   54, "LC resonant frequency"),
+    formula<q_factor_rlc>                  ("q_factor_rlc",                  AC_CIRCUITS,        {RESISTANCE, INDUCTANCE, CAPACITANCE},                 "Q Factor = %.6f",                      NO_UNIT,                 42, "Q factor for RLC"),
+    formula<voltage_ratio_to_db>           ("gain_db",                       AMPLIFIERS,         {GAIN_RATIO},                                          "Gain = %.6f dB",                       DECIBEL,                 42, "Convert gain ratio to dB"),
+    formula<db_to_voltage_ratio>           ("gain_ratio_from_db",            AMPLIFIERS,         {GAIN_DB},                                             "Gain Ratio = %.6f",                    NO_UNIT,                 42, "Convert dB to gain ratio"),
+    formula<transistor_beta>               ("transistor_beta",               AMPLIFIERS,         {COLLECTOR_CURRENT, BASE_CURRENT},                     "Beta (hFE) = %.6f",                    NO_UNIT,                 42, "Transistor beta (hFE)"),
+    formula<transistor_alpha>              ("transistor_alpha",              AMPLIFIERS,         {COLLECTOR_CURRENT, EMITTER_CURRENT},                  "Alpha = %.6f",                         NO_UNIT,                 42, "Transistor alpha"),
+    formula<transformer_turns_ratio>       ("transformer_turns_ratio",       POWER_SUPPLIES,     {PRIMARY_VOLTAGE, SECONDARY_VOLTAGE},                  "Turns Ratio = %.6f",                   NO_UNIT,                 42, "Turns ratio"),
+    formula<rectifier_peak_voltage>        ("rectifier_peak_voltage",        POWER_SUPPLIES,     {RMS_VOLTAGE},                                         "Peak Voltage = %.6f V",                VOLT,                    42, "Peak voltage from RMS"),
+    formula<filter_ripple_factor>          ("filter_ripple_factor",          POWER_SUPPLIES,     {RIPPLE_VOLTAGE, DC_VOLTAGE},                          "Ripple Factor = %.6f",                 NO_UNIT,                 42, "Ripple factor"),
+    formula<characteristic_impedance_coax> ("characteristic_impedance_coax", TRANSMISSION_LINES, {DIELECTRIC_CONSTANT, OUTER_DIAMETER, INNER_DIAMETER}, "Characteristic Impedance = %.6f ?",    OHM,                     42, "Coax impedance"),
+    formula<wavelength>                    ("wavelength",                    TRANSMISSION_LINES, {FREQUENCY, VELOCITY_FACTOR},                          "Wavelength = %.6f m",                  METRE,                   42, "Wavelength calculation"),
+    formula<velocity_factor_to_velocity>   ("velocity_factor_to_velocity",   TRANSMISSION_LINES, {VELOCITY_FACTOR},                                     "Velocity = %.6f m/s",                  METRE_PER_SECOND,        42, "Convert velocity factor to velocity"),
+    formula<dipole_length>                 ("dipole_length",                 ANTENNAS,           {FREQUENCY},                                           "Dipole Length = %.6f m",               METRE,                   42, "Half-wave dipole length"),
+    formula<antenna_gain_db>               ("antenna_gain_db",               ANTENNAS,           {POWER_DENSITY_MAX, POWER_DENSITY_ISOTROPIC},          "Antenna Gain = %.6f dB",               DECIBEL,                 42, "Antenna gain in dB"),
+    formula<rc_cutoff_frequency>           ("rc_lowpass_cutoff",             FILTERS,            {RESISTANCE, CAPACITANCE},                             "Cutoff Frequency = %.6f Hz",           HERTZ,                   51, "RC low-pass cutoff frequency"),
+    formula<rc_cutoff_frequency>           ("rc_highpass_cutoff",            FILTERS,            {RESISTANCE, CAPACITANCE},                             "Cutoff Frequency = %.6f Hz",           HERTZ,                   51, "RC high-pass cutoff frequency"),
+    formula<rl_cutoff_frequency>           ("rl_lowpass_cutoff",             FILTERS,            {RESISTANCE, INDUCTANCE},                              "Cutoff Frequency = %.6f Hz",           HERTZ,                   51, "RL low-pass cutoff frequency"),
+    formula<rl_cutoff_frequency>           ("rl_highpass_cutoff",            FILTERS,            {RESISTANCE, INDUCTANCE},                              "Cutoff Frequency = %.6f Hz",           HERTZ,                   51, "RL high-pass cutoff frequency"),
+    formula<power_ratio_to_db>             ("power_ratio_to_db",             DECIBELS,           {POWER_RATIO},                                         "Power Ratio in dB = %.6f dB",          DECIBEL,                 42, "Convert power ratio to dB"),
+    formula<voltage_ratio_to_db>           ("voltage_ratio_to_db",           DECIBELS,           {VOLTAGE_RATIO},                                       "Voltage Ratio in dB = %.6f dB",        DECIBEL,                 42, "Convert voltage ratio to dB"),
+    formula<db_to_power_ratio>             ("db_to_power_ratio",             DECIBELS,           {DB},                                                  "Power Ratio = %.6f",                   NO_UNIT,                 42, "Convert dB to power ratio"),
+    formula<db_to_voltage_ratio>           ("db_to_voltage_ratio",           DECIBELS,           {DB},                                                  "Voltage Ratio = %.6f",                 NO_UNIT,                 42, "Convert dB to voltage ratio"),
+    formula<thermal_resistance>            ("thermal_resistance",            THERMAL,            {TEMPERATURE_RISE, POWER},                             "Thermal Resistance = %.6f \xB0" "C/W", DEGREE_CELSIUS_PER_WATT, 50, "Thermal resistance calculation"),
+    formula<junction_temperature>          ("junction_temperature",          THERMAL,            {AMBIENT_TEMP, THERMAL_RESISTANCE, POWER},             "Junction Temperature = %.6f \xB0" "C", DEGREE_CELSIUS,          42, "Junction temperature"),
 };
 // clang-format on
+
+consteval bool argument_names_agree() {
+    // Two arguments of one name are one quantity: the same unit and domain.
+    for (const Formula& a : FORMULAS) {
+        for (const Formula& b : FORMULAS) {
+            for (const Argument& x : a.argument_list()) {
+                for (const Argument& y : b.argument_list()) {
+                    if (x.name == y.name && (x.unit.utf8 != y.unit.utf8 || x.domain != y.domain)) {
+                        return false;
+                    }
+                }
+            }
+        }
+    }
+    return true;
+}
+static_assert(argument_names_agree(), "an argument name means one quantity in every row");
+
+consteval bool rows_grouped_by_category() {
+    // Rows come category by category, in the order of CATEGORIES.
+    const Category* previous = &CATEGORIES[0];
+    for (const Formula& row : FORMULAS) {
+        if (row.category < previous || row.category > previous + 1) return false;
+        previous = row.category;
+    }
+    return previous == &CATEGORIES[std::size(CATEGORIES) - 1];
+}
+static_assert(rows_grouped_by_category(), "rows follow the categories in order, none empty");
 
 // ---- Keyword lookup ----
 //
@@ -190,9 +282,6 @@ const Formula* find_keyword(std::string_view keyword) noexcept {
     return same ? &row : nullptr;
 }
 
-const Formula* find_formula(std::string_view keyword, int value_count) noexcept {
-    const Formula* row = find_keyword(keyword);
-    return row != nullptr && row->required_count <= value_count ? row : nullptr;
-}
+std::span<const Category> categories() noexcept { return CATEGORIES; }
 
 }  // namespace zorvane

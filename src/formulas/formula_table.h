@@ -1,36 +1,86 @@
-// The formula table: one row per formula, in the order the reference lists them.
+// The formula table: one row per formula, in the order the reference lists
+// them. A row holds everything known about its formula: keyword, category,
+// arguments with their units and domains, result format, reference line and
+// evaluator. Listings, help, hints, completion, solving and ranges all read
+// the rows; nothing about a formula is written anywhere else.
 #pragma once
 
 #include <array>
 #include <cstddef>
+#include <initializer_list>
 #include <span>
 #include <string_view>
 #include <utility>
+
+#include "units.h"
 
 namespace zorvane {
 
 // A command carries at most this many values; rows need one to four of them.
 inline constexpr int MAX_VALUES = 4;
 
-// Characters a result line may hold: the 80-character result buffer every
-// host reads, terminator excluded.
-inline constexpr std::size_t RESULT_CAPACITY = 79;
-
 // The widest "%.6e" text of a double: -1.797693e+308.
 inline constexpr std::size_t WIDEST_SCIENTIFIC = 14;
 
+// The most characters a result format holds besides its value, so that any
+// value fits the module's 79-character line at least in "%.6e".
+inline constexpr std::size_t MAX_FORMAT_TEXT = 65;
+
 using Values = std::array<double, MAX_VALUES>;
-using Evaluator = double (*)(const Values& values);
+
+// What an evaluator gives back: the value, and whether its zero guard
+// answered 0 in place of a division by zero (or the logarithm of a value
+// that is not positive). The module prints the value either way; a host can
+// tell a guarded 0 from a computed one.
+struct Evaluation {
+    double value = 0.0;
+    bool guarded = false;
+
+    constexpr Evaluation(double computed) noexcept : value(computed) {}  // NOLINT: implicit by design
+    static constexpr Evaluation zero_guard() noexcept {
+        Evaluation guard(0.0);
+        guard.guarded = true;
+        return guard;
+    }
+};
+
+// Which values an argument can physically take. A magnitude is never
+// negative (a resistance, a frequency, a length); a signed quantity may be
+// either (a voltage, a gain in dB). The evaluators accept any double either
+// way; the domain tells a solver where to look.
+enum class Domain : unsigned char { magnitude, signed_quantity };
+
+struct Argument {
+    std::string_view name;  // as the reference writes it, without brackets: "resistance"
+    Unit unit;              // its SI unit; NO_UNIT for ratios and factors
+    Domain domain;
+};
+
+// A group of formulas, with the name people read and the heading the
+// reference file gives it.
+struct Category {
+    std::string_view name;     // "Ohm's law and power"
+    std::string_view heading;  // "BASIC ELECTRONICS (Ohm's Law & Power):"
+};
+
+using Evaluator = Evaluation (*)(const Values& values);
 
 struct Formula {
-    std::string_view keyword;    // lower-case name typed by the user
-    std::string_view category;   // the group people find it under: "Capacitors"
-    std::string_view arguments;  // as the reference writes them: "<current> <resistance>"
-    int required_count;          // values the evaluator reads, in the order typed
+    std::string_view keyword;  // lower-case name typed by the user
+    const Category* category;
+    std::array<Argument, MAX_VALUES> arguments;  // the first `required_count` are set
+    int required_count;                          // values the evaluator reads, in the order typed
     Evaluator evaluate;
     std::string_view format;  // printf-style, with exactly one "%.6f"
-    std::string_view label;   // the format's text before "%.6f"
-    std::string_view unit;    // the format's text after "%.6f"
+    std::string_view label;   // the format's text before "%.6f": "Current = "
+    std::string_view unit;    // the format's text after "%.6f": " A" (Windows-1252)
+    Unit result_unit;         // the result's unit, both encodings
+    std::string_view description;  // the reference line's text after "- "
+    int reference_column;          // where the reference line's "- " starts, at the least
+
+    constexpr std::span<const Argument> argument_list() const noexcept {
+        return {arguments.data(), static_cast<std::size_t>(required_count)};
+    }
 };
 
 namespace detail {
@@ -38,76 +88,61 @@ namespace detail {
 template <typename Function>
 struct arity_of;
 
-template <typename... Arguments>
-struct arity_of<double (*)(Arguments...)> {
-    static constexpr int value = static_cast<int>(sizeof...(Arguments));
+template <typename... Parameters>
+struct arity_of<Evaluation (*)(Parameters...)> {
+    static constexpr int value = static_cast<int>(sizeof...(Parameters));
 };
 
 template <auto evaluator, std::size_t... index>
-double apply_indexed(const Values& values, std::index_sequence<index...> /*unused*/) {
+Evaluation apply_indexed(const Values& values, std::index_sequence<index...> /*unused*/) {
     return evaluator(values[index]...);
 }
 
 // Adapts an evaluator with named double parameters to the table's uniform signature.
 template <auto evaluator>
-double apply(const Values& values) {
+Evaluation apply(const Values& values) {
     constexpr int arity = arity_of<decltype(evaluator)>::value;
     return apply_indexed<evaluator>(values, std::make_index_sequence<static_cast<std::size_t>(arity)>{});
 }
 
 }  // namespace detail
 
-// The number of "<name>" words in a row's argument text, or -1 when the text
-// is not such words separated by single spaces.
-consteval int count_arguments(std::string_view arguments) {
-    int count = 0;
-    while (!arguments.empty()) {
-        const std::size_t close = arguments.find('>');
-        if (arguments[0] != '<' || close == std::string_view::npos || close < 2 ||
-            arguments.substr(1, close - 1).find_first_of("<> ") != std::string_view::npos) {
-            return -1;
-        }
-        ++count;
-        arguments.remove_prefix(close + 1);
-        if (!arguments.empty()) {
-            if (arguments.size() < 2 || arguments[0] != ' ') return -1;
-            arguments.remove_prefix(1);
-        }
-    }
-    return count;
-}
-
-// Builds a row at compile time; a required count that differs from the
-// evaluator's parameter count or from the number of argument names, or a
-// format without exactly one "%.6f", stops the build.
+// Builds a row at compile time. An argument count that differs from the
+// evaluator's parameter count, a format without exactly one "%.6f", a
+// result unit that is not the format's, or a format too long for the
+// result line stops the build.
 template <auto evaluator>
-consteval Formula formula(std::string_view keyword, std::string_view category,
-                          std::string_view arguments, int required_count,
-                          std::string_view format) {
-    if (required_count != detail::arity_of<decltype(evaluator)>::value) {
-        throw "the required count must equal the evaluator's parameter count";
+consteval Formula formula(std::string_view keyword, const Category& category,
+                          std::initializer_list<Argument> arguments, std::string_view format,
+                          Unit result_unit, int reference_column,
+                          std::string_view description) {
+    const int count = static_cast<int>(arguments.size());
+    if (count != detail::arity_of<decltype(evaluator)>::value) {
+        throw "a row names exactly as many arguments as its evaluator takes";
     }
-    if (required_count != count_arguments(arguments)) {
-        throw "a row names exactly its required count of arguments, each as <name>";
-    }
-    if (category.empty()) throw "every row belongs to a category";
     constexpr std::string_view conversion = "%.6f";
     const std::size_t at = format.find(conversion);
     if (at == std::string_view::npos || format.find('%', at + 1) != std::string_view::npos ||
         format.find('%') != at) {
         throw "a result format holds exactly one %.6f and no other conversion";
     }
-    if (format.size() - conversion.size() + WIDEST_SCIENTIFIC > RESULT_CAPACITY) {
-        throw "every value must fit the result line at least in %.6e";
+    if (format.size() - conversion.size() > MAX_FORMAT_TEXT) {
+        throw "a result format leaves room for any value in %.6e";
     }
-    return Formula{keyword,
-                   category,
-                   arguments,
-                   required_count,
-                   &detail::apply<evaluator>,
-                   format,
-                   format.substr(0, at),
-                   format.substr(at + conversion.size())};
+    const std::string_view unit_text = format.substr(at + conversion.size());
+    const bool unit_matches = result_unit.windows_1252.empty()
+                                  ? unit_text.empty()
+                                  : unit_text.size() == result_unit.windows_1252.size() + 1 &&
+                                        unit_text[0] == ' ' &&
+                                        unit_text.substr(1) == result_unit.windows_1252;
+    if (!unit_matches) throw "the result unit is the one the format prints";
+    if (description.empty()) throw "every row has its line in the reference";
+    std::array<Argument, MAX_VALUES> list{};
+    std::size_t i = 0;
+    for (const Argument& argument : arguments) list[i++] = argument;
+    return Formula{keyword,   &category,  list,        count,
+                   &detail::apply<evaluator>, format, format.substr(0, at), unit_text,
+                   result_unit, description, reference_column};
 }
 
 // All rows, in table order.
@@ -116,8 +151,7 @@ std::span<const Formula> formula_table() noexcept;
 // The row whose keyword equals `keyword` (lower-case), or null.
 const Formula* find_keyword(std::string_view keyword) noexcept;
 
-// The row whose keyword equals `keyword` and whose required count is at most
-// `value_count`, or null. Keywords are distinct, so this is the first such row.
-const Formula* find_formula(std::string_view keyword, int value_count) noexcept;
+// The categories, in the order the reference lists them.
+std::span<const Category> categories() noexcept;
 
 }  // namespace zorvane

@@ -2,7 +2,7 @@
 
 #include <array>
 
-#include "command/command.h"
+#include "command.h"
 
 namespace zorvane {
 

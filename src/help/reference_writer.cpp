@@ -199,11 +199,11 @@ int create_temporary(Path& path, const Path& target, const Kept& kept) {
 // Writes the reference into the open temporary file and flushes it to disk;
 // closes it either way.
 bool fill_temporary(int fd, const Kept& kept) {
-    bool complete = keep_attributes(fd, kept);
-    for (const std::string_view text : formula_reference_texts()) {
-        complete = complete && write_all(fd, text);
-    }
-    complete = complete && flush_to_disk(fd);
+    const auto to_file = [](void* context, std::string_view text) {
+        return write_all(*static_cast<int*>(context), text);
+    };
+    bool complete = keep_attributes(fd, kept) && write_formula_reference(to_file, &fd) &&
+                    flush_to_disk(fd);
     return close_file(fd) && complete;
 }
 

@@ -2,10 +2,10 @@
 #include <algorithm>
 #include <array>
 
-#include "command/command.h"
-#include "entry/text_conversion.h"
-#include "help/help.h"
-#include "help/reference_request.h"
+#include "command.h"
+#include "text_conversion.h"
+#include "help.h"
+#include "reference_request.h"
 #include "host.h"
 #include "rendering.h"
 
@@ -16,48 +16,23 @@ namespace {
 // Expansion and narrowing keep every token in its place, so a token the
 // module names can be shown as the person typed it.
 
-// The start of the token after the one that starts at `at`, or npos.
-std::size_t next_token(std::string_view command, std::size_t at) {
-    return command.find_first_not_of(' ', std::min(command.find(' ', at), command.size()));
-}
-
-int count_tokens(std::string_view command) {
-    int count = 0;
-    for (std::size_t at = command.find_first_not_of(' '); at != std::string_view::npos;
-         at = next_token(command, at)) {
-        ++count;
-    }
-    return count;
-}
-
-// The typed token in the place of the module's `token`, which views `narrow`.
+// The typed word in the place of the module's `token`, which views `narrow`.
 std::string_view as_typed(std::string_view typed, std::string_view narrow, std::string_view token) {
-    std::size_t in_typed = typed.find_first_not_of(' ');
-    for (std::size_t at = narrow.find_first_not_of(' ');
-         at != std::string_view::npos && in_typed != std::string_view::npos;
-         at = next_token(narrow, at), in_typed = next_token(typed, in_typed)) {
-        if (narrow.data() + at == token.data()) {
-            return typed.substr(in_typed, typed.find(' ', in_typed) - in_typed);
-        }
+    Words typed_words(typed);
+    Words narrow_words(narrow);
+    for (std::string_view word = narrow_words.next(), typed_word = typed_words.next();
+         !word.empty(); word = narrow_words.next(), typed_word = typed_words.next()) {
+        if (word.data() == token.data()) return typed_word;
     }
     return {};
 }
 
-Kind kind_of(const Outcome& outcome) {
-    switch (outcome.kind) {
-        case Outcome::too_long:
-            return Kind::too_long;
-        case Outcome::invalid_number:
-            return Kind::invalid_number;
-        case Outcome::unknown_formula:
-            return Kind::unknown_formula;
-        case Outcome::result:
-            return Kind::result;
-        case Outcome::empty:
-            break;
-    }
-    return Kind::empty;
-}
+// The host's kinds begin with the core's, in the same order.
+static_assert(static_cast<int>(Kind::empty) == Outcome::empty &&
+              static_cast<int>(Kind::too_long) == Outcome::too_long &&
+              static_cast<int>(Kind::invalid_number) == Outcome::invalid_number &&
+              static_cast<int>(Kind::unknown_formula) == Outcome::unknown_formula &&
+              static_cast<int>(Kind::result) == Outcome::result);
 
 const FormulaInfo* info_of(const Formula* row) {
     return row == nullptr ? nullptr
@@ -80,7 +55,7 @@ void append_module_line(const Outcome& outcome, std::string& out) {
 void write_reference(Answer& answer) {
     const bool written = save_formula_reference(nullptr);
     answer.kind = written ? Kind::reference_written : Kind::reference_failed;
-    answer.line = written ? REFERENCE_CREATED : REFERENCE_FAILED;
+    answer.line = reference_outcome(written);
 }
 
 void render_engineering(Answer& answer) {
@@ -108,10 +83,11 @@ const Answer& Calculator::evaluate(std::string_view command, Options options) {
     const std::string_view narrow_text(narrow.data(), narrow_from_wide(wide_.c_str(), narrow));
     const Outcome outcome = zorvane::evaluate(narrow_text);
 
-    answer_.kind = kind_of(outcome);
+    answer_.kind = static_cast<Kind>(outcome.kind);
     answer_.formula = info_of(outcome.formula);
     answer_.value = outcome.value;
-    answer_.values_given = std::max(count_tokens(narrow_text) - 1, 0);
+    answer_.guarded = outcome.guarded;
+    answer_.values_given = std::max(count_words(narrow_text) - 1, 0);
     answer_.token =
         as_typed(command, narrow_text,
                  outcome.kind == Outcome::invalid_number ? outcome.token : outcome.name);

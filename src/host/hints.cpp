@@ -4,7 +4,8 @@
 #include <algorithm>
 #include <array>
 
-#include "command/command.h"
+#include "command.h"
+#include "words.h"
 #include "host.h"
 #include "rendering.h"
 
@@ -13,12 +14,6 @@ namespace {
 
 constexpr std::size_t MAX_SUGGESTIONS = 3;
 constexpr std::size_t MAX_DISTANCE = 2;
-
-std::string lower_case(std::string_view text) {
-    std::string lowered(text);
-    lowercase_in_place(lowered);
-    return lowered;
-}
 
 std::string count_of(int count, std::string_view noun) {
     return std::to_string(count) + " " + std::string(noun) + (count == 1 ? "" : "s");
@@ -50,7 +45,7 @@ std::size_t edit_distance(std::string_view a, std::string_view b) {
 
 // "did you mean ohms_current?", nearest first, or nothing.
 std::string suggestion(std::string_view typed) {
-    const std::string name = lower_case(typed);
+    const std::string name = ascii_lowercase(typed);
     std::vector<std::pair<std::size_t, std::string_view>> near;
     for (const FormulaInfo& info : formulas()) {
         // The distance is at least the difference in length: only names
@@ -99,7 +94,7 @@ bool is_value(std::string_view text) {
 
 // A unit, possibly after a prefix letter in either case: "V", "kohm", "Ω".
 bool is_unit(std::string_view text) {
-    const std::string lowered = lower_case(text);
+    const std::string lowered = ascii_lowercase(text);
     if (is_one_of(lowered, UNITS)) return true;
     // The prefix letter in either case: "kohm", "Kohm", "\xC2\xB5F".
     for (std::size_t length = 1; length <= 2 && length < text.size(); ++length) {
@@ -122,17 +117,14 @@ bool is_miscased_prefix(char letter) {
            is_prefix_symbol(std::string_view(&swapped, 1));
 }
 
-// The value token before `token` in `command`, or an empty view.
+// The value word before `token` in `command`, or an empty view.
 std::string_view token_before(std::string_view command, std::string_view token) {
+    Words words(command);
+    words.next();  // the name
     std::string_view previous;
-    bool seen_name = false;
-    for (std::size_t at = command.find_first_not_of(' '); at != std::string_view::npos;
-         at = command.find_first_not_of(' ', at)) {
-        const std::string_view word = command.substr(at, command.find(' ', at) - at);
-        if (seen_name && word == token) return previous;
-        previous = seen_name ? word : std::string_view{};
-        seen_name = true;
-        at += word.size();
+    for (std::string_view word = words.next(); !word.empty(); word = words.next()) {
+        if (word == token) return previous;
+        previous = word;
     }
     return {};
 }
@@ -169,7 +161,7 @@ std::vector<std::string> hints(std::string_view command, const Answer& answer) {
     const int required = info == nullptr ? 0 : static_cast<int>(info->arguments.size());
     if (answer.kind == Kind::unknown_formula && info != nullptr) {
         lines.push_back(std::string(info->keyword) + " needs " + count_of(required, "value") +
-                        ": " + std::string(info->row->arguments));
+                        ": " + usage(*info).substr(info->keyword.size() + 1));
     } else if (answer.kind == Kind::unknown_formula) {
         lines.push_back(suggestion(answer.token));
     } else if (answer.kind == Kind::invalid_number) {

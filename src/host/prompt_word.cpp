@@ -3,8 +3,10 @@
 #include <algorithm>
 #include <array>
 
-#include "command/command.h"
+#include "command.h"
+#include "words.h"
 #include "host.h"
+#include "rendering.h"
 
 namespace zorvane::host {
 namespace {
@@ -17,22 +19,15 @@ struct LeadingWords {
     std::size_t count = 0;
 };
 
-// The first words of a line separated by spaces.
+// The first words of a line.
 LeadingWords leading_words(std::string_view line) {
-    LeadingWords words;
-    std::size_t at = line.find_first_not_of(' ');
-    while (at != std::string_view::npos && words.count < WORDS_LOOKED_AT) {
-        const std::size_t end = std::min(line.find(' ', at), line.size());
-        words.word.at(words.count++) = line.substr(at, end - at);
-        at = line.find_first_not_of(' ', end);
+    LeadingWords leading;
+    Words words(line);
+    for (std::string_view word = words.next(); !word.empty() && leading.count < WORDS_LOOKED_AT;
+         word = words.next()) {
+        leading.word.at(leading.count++) = word;
     }
-    return words;
-}
-
-std::string lowered(std::string_view word) {
-    std::string text(word);
-    lowercase_in_place(text);
-    return text;
+    return leading;
 }
 
 }  // namespace
@@ -41,10 +36,10 @@ PromptWord prompt_word(std::string_view line) {
     using Word = PromptWord::Kind;
     const LeadingWords words = leading_words(line);
     if (words.count == 0 || words.count > 2) return {};
-    const std::string first = lowered(words.word[0]);
+    const std::string first = ascii_lowercase(words.word[0]);
     if (words.count == 1 && (first == "quit" || first == "exit")) return {Word::quit, {}};
     if (words.count == 1 && (first == "help" || first == "?")) return {Word::help, {}};
-    if (words.count == 2 && first == "help") return {Word::help_name, lowered(words.word[1])};
+    if (words.count == 2 && first == "help") return {Word::help_name, ascii_lowercase(words.word[1])};
     return {};
 }
 

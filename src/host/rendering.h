@@ -17,4 +17,7 @@ bool is_prefix_symbol(std::string_view text);
 // own code-page table.
 void append_utf8_from_windows_1252(std::string_view narrow, std::string& out);
 
+// `text` with A..Z lower-cased, whatever the locale (the module's own lower-casing).
+std::string ascii_lowercase(std::string_view text);
+
 }  // namespace zorvane::host

@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "command/number_format.h"
+#include "number_format.h"
 
 namespace zorvane::host {
 

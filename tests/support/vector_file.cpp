@@ -4,7 +4,7 @@
 #include <fstream>
 #include <stdexcept>
 
-#include "host/host.h"
+#include "host.h"
 
 namespace zorvane_test {
 

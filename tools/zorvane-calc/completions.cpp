@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "host/host.h"
+#include "host.h"
 #include "options.h"
 
 namespace {

@@ -2,7 +2,7 @@
 
 #include <utility>
 
-#include "host/host.h"
+#include "host.h"
 
 namespace zorvane_calc {
 

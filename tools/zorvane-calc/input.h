@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "command/command.h"
+#include "command.h"
 #include "platform.h"
 
 namespace zorvane_calc {

@@ -1,6 +1,6 @@
 #include "listing.h"
 
-#include "host/host.h"
+#include "host.h"
 
 namespace zorvane_calc {
 

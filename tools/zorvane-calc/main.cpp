@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "help/help.h"
+#include "help.h"
 #include "listing.h"
 #include "options.h"
 #include "output.h"

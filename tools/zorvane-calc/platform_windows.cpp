@@ -13,7 +13,7 @@
 #include <utility>
 #include <vector>
 
-#include "host/host.h"
+#include "host.h"
 #include "platform.h"
 
 namespace zorvane_calc::platform {

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "command/command.h"
+#include "command.h"
 #include "input.h"
 #include "listing.h"
 #include "platform.h"

@@ -4,7 +4,7 @@
 
 #include <string_view>
 
-#include "host/host.h"
+#include "host.h"
 #include "output.h"
 
 namespace zorvane_calc {

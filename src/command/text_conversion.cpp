@@ -3,7 +3,7 @@
 #include <array>
 #include <cstdint>
 
-#include "../command/platform.h"
+#include "platform.h"
 
 #if ZORVANE_HAVE_SSE2
 #include <emmintrin.h>

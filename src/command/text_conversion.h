@@ -6,7 +6,7 @@
 #include <cstddef>
 #include <span>
 
-#include "../formulas/formula_table.h"
+#include "command.h"
 
 namespace zorvane {
 

@@ -1,0 +1,37 @@
+// The unit texts, each written once in both encodings the system uses: the
+// module's Windows-1252 lines and the hosts' UTF-8.
+#pragma once
+
+#include <string_view>
+
+namespace zorvane {
+
+struct Unit {
+    std::string_view windows_1252;  // as the module's lines print it
+    std::string_view utf8;          // as hosts show it
+};
+
+// The module's lines have no ohm sign: Windows-1252 lacks one, and the
+// result formats carry "?" in its place.
+inline constexpr std::string_view OHM_SIGN_UTF8 = "\xCE\xA9";
+inline constexpr std::string_view DEGREE_SIGN_UTF8 = "\xC2\xB0";
+
+inline constexpr Unit NO_UNIT{"", ""};
+inline constexpr Unit VOLT{"V", "V"};
+inline constexpr Unit AMPERE{"A", "A"};
+inline constexpr Unit OHM{"?", OHM_SIGN_UTF8};
+inline constexpr Unit WATT{"W", "W"};
+inline constexpr Unit JOULE{"J", "J"};
+inline constexpr Unit COULOMB{"C", "C"};
+inline constexpr Unit FARAD{"F", "F"};
+inline constexpr Unit HENRY{"H", "H"};
+inline constexpr Unit SECOND{"s", "s"};
+inline constexpr Unit HERTZ{"Hz", "Hz"};
+inline constexpr Unit METRE{"m", "m"};
+inline constexpr Unit METRE_PER_SECOND{"m/s", "m/s"};
+inline constexpr Unit DECIBEL{"dB", "dB"};
+inline constexpr Unit WATT_PER_SQUARE_METRE{"W/m\xB2", "W/m\xC2\xB2"};
+inline constexpr Unit DEGREE_CELSIUS{"\xB0" "C", "\xC2\xB0" "C"};
+inline constexpr Unit DEGREE_CELSIUS_PER_WATT{"\xB0" "C/W", "\xC2\xB0" "C/W"};
+
+}  // namespace zorvane
