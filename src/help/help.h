@@ -30,11 +30,12 @@ struct ReferenceLine {
     std::string_view text() const noexcept { return {chars.data(), size}; }
 };
 
-// Appends "ohms_current <voltage> <resistance>" to `line`; its new size.
+// Appends the keyword and its arguments, "<voltage> <resistance>", to `line`;
+// its new size.
 std::size_t append_usage(const Formula& formula, ReferenceLine& line) noexcept;
 
 // The formula's line of the reference file, Windows-1252, with its two
-// leading spaces and line feed: "  ohms_current <voltage> <resistance>     - Calculate current (I = V / R)\n".
+// leading spaces, padded to its column, and a line feed.
 ReferenceLine reference_line(const Formula& formula) noexcept;
 
 // Hands the reference file's content to `sink` piece by piece, in order:

@@ -23,7 +23,7 @@ for file in lib/libZorvaneCalculatorElectronics.so lib/libZorvaneCalculatorElect
     [[ -e $prefix/$file ]] || { echo "not installed: $file" >&2; exit 1; }
 done
 [[ $(readlink "$prefix/lib/libZorvaneCalculatorElectronics.so.1") == libZorvaneCalculatorElectronics.so.1.0.0.1 ]]
-# No LD_LIBRARY_PATH: the tool's relative run path finds the moved library.
+# The tool carries the core inside: it runs from the moved prefix as it is.
 line=$(env -u LD_LIBRARY_PATH "$prefix/bin/zorvane-calc" power_vi 12 0.5)
 [[ $line == "Power = 6.000000 W" ]] || { echo "moved prefix: zorvane-calc gave '$line'" >&2; exit 1; }
 echo "installed, then moved: library with its SONAME links, header, licence, zorvane-calc (runs), CMake package, pkg-config file"
