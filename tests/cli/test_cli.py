@@ -68,11 +68,13 @@ class Batch(unittest.TestCase):
         self.assertEqual(result.returncode, 0)
 
     def test_text_is_utf8_both_ways(self):
-        result = run(stdin='thermal_resistance 50 10\npower_vi 1 €\npower_vi 1 中\n'.encode())
+        result = run(stdin='thermal_resistance 50 10\npower_vi 1 €\npower_vi 1 中\n'.encode()
+                     + b'power_vi 1 \xfc\x80\x80\x80\n')  # no lead byte: four characters
         self.assertEqual(result.stdout.decode('utf-8').splitlines(), [
             'Thermal Resistance = 5.000000 °C/W',
             "Error: Invalid number '€'",
             "Error: Invalid number '?'",
+            "Error: Invalid number '????'",
         ])
 
     def test_a_long_line_is_refused_not_cut(self):
