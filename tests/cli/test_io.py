@@ -220,7 +220,7 @@ class InputFiles(unittest.TestCase):
 
     def test_input_too_short_for_a_mark_is_text(self):
         cases = [
-            (b'', b'', 0),
+            (b'', b'', 0),  # the end of input, not a wait for a mark's first byte
             (b'\xef\xbb', b"Error: Unknown formula '??' or insufficient parameters\n", 1),
             (b'\xff', b"Error: Unknown formula '?' or insufficient parameters\n", 1),
         ]
