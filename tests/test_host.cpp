@@ -154,6 +154,7 @@ TEST(Hints, ExplainWhatWentWrong) {
         {"ohms_curent 12 1k", {"did you mean ohms_current?"}},
         {"ohms_voltag 1 2", {"did you mean ohms_voltage?"}},
         {"power_iv 1 2", {"did you mean power_vi or power_i2r?"}},
+        {"pwoer_iv 1 2", {"did you mean power_vi?"}},  // two swaps of neighbours: two edits
         {"capacitor_", {"did you mean capacitor_energy, capacitor_charge or capacitor_reactance?"}},
         {"xyzzy 1", {}},
         {"ohms_currentxy 1 2", {"did you mean ohms_current?"}},  // two edits away, two longer
@@ -171,6 +172,10 @@ TEST(Hints, ExplainWhatWentWrong) {
         {"ohms_current 12 4.7k\xCE\xA9",
          {"values are plain numbers; each formula's units are fixed"}},
         {"ohms_current 12 10 k", {"write it on the number: 10k"}},
+        {"ohms_current 12 10 R", {}},  // R marks the point of a code: no prefix to move
+        {"capacitor_charge 4.7\xC2\xB5"
+         "F 5",
+         {"values are plain numbers; each formula's units are fixed"}},
         {"thermal_resistance 25\xC2\xB0"
          "C 1",
          {"values are plain numbers; each formula's units are fixed"}},

@@ -45,9 +45,10 @@ using ReferenceSink = bool (*)(void* context, std::string_view text);
 bool write_formula_reference(ReferenceSink sink, void* context) noexcept;
 
 // Writes "electronics_formulas.txt" into `directory` (null: the current
-// directory) and reports nothing. The file is written under a temporary
-// name and renamed over the old one only when every byte reached the disk,
-// so a failure leaves an existing reference untouched and no partial file;
+// directory; an empty name is no directory and fails) and reports nothing.
+// The file is written under a temporary name and renamed over the old one
+// only when every byte reached the disk, so a failure leaves an existing
+// reference untouched and no partial file;
 // the directory is synced after the rename. A replaced file keeps its
 // permission bits and, where the process may set it, its group. When the
 // name is a symbolic link, the file it points to is replaced and the link
