@@ -14,6 +14,8 @@ if [[ $version != "$debian_version" ]]; then
     echo "make_dist.sh: packaging/debian/changelog is at $debian_version, the project at $version" >&2
     exit 1
 fi
+# Two build jobs unless the caller chose otherwise (the presets leave it to the caller).
+export CMAKE_BUILD_PARALLEL_LEVEL=${CMAKE_BUILD_PARALLEL_LEVEL:-2}
 rm -rf dist
 mkdir -p dist
 stage=$(mktemp -d)
