@@ -86,8 +86,9 @@ std::string bash_arguments() {
                 reply = "$(compgen -d -- \"$cur\")";
                 break;
             case Takes::value:
-                reply = "$(compgen -W " + quoted(joined(option.argument.choices, " ")) +
-                        " -- \"$cur\")";
+                reply = std::string("$(compgen -W ")
+                            .append(quoted(joined(option.argument.choices, " ")))
+                            .append(" -- \"$cur\")");
                 break;
         }
         cases += "        " + joined(names(option), "|") + ")\n            COMPREPLY=(" + reply +
