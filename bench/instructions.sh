@@ -43,7 +43,7 @@ echo "row 50 (junction_temperature 25 2 10): $(per_call "$work/row50.txt") instr
 # The parts, from callgrind_annotate's inclusive counts per source file: the
 # code inlined into the call is told apart by the file it comes from, and a
 # file's count takes in the library functions called from its lines.
-#   convert   UTF-16 to Windows-1252 and back (text_conversion.cpp, SSE2 intrinsics)
+#   convert   UTF-16 to Windows-1252 and back (text_conversion.cpp, SSE2 intrinsics, <bit>)
 #   parse     the value tokens (parse_number.cpp, exact_decimal.cpp when called from it)
 #   format    the "%.6f" text (number_format.cpp, std::to_chars)
 #   lookup    finding the row by its name in any case (formula_table.cpp, lowercase.cpp)
@@ -62,7 +62,7 @@ awk -v calls="$calls" '
         where = $0
         sub(/^ *[0-9,]+ +\( *[0-9.]+%\) +/, "", where)
     }
-    file == 1 && where ~ /text_conversion\.cpp:|intrin\.h:/ { part["convert"] += cost }
+    file == 1 && where ~ /text_conversion\.cpp:|intrin\.h:|c\+\+\/[0-9]+\/bit:/ { part["convert"] += cost }
     file == 1 && where ~ /parse_number\.cpp:/ { part["parse"] += cost }
     file == 1 && where ~ /number_format\.cpp:/ { part["format"] += cost }
     file == 1 && where ~ /formula_table\.cpp:|lowercase\.cpp:/ { part["lookup"] += cost }

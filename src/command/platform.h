@@ -33,3 +33,14 @@
 #else
 #define ZORVANE_HAVE_SSE2 0
 #endif
+
+// A read that is safe by construction yet reaches past the object it reads:
+// a whole aligned block that holds a terminator. Such a block never crosses a
+// page boundary, so it is mapped memory whatever lies beyond the terminator;
+// the bytes past it are never used. The sanitizers that watch every read
+// (addresses, threads) are told to leave the function that does it alone.
+#if defined(__GNUC__)
+#define ZORVANE_READS_WHOLE_BLOCKS __attribute__((no_sanitize("address", "thread")))
+#else
+#define ZORVANE_READS_WHOLE_BLOCKS
+#endif
