@@ -139,18 +139,6 @@ std::size_t write_empty(ResultBuffer result) {
     return 0;
 }
 
-// The row named by `name` (any case), or null.
-const Formula* find_row(std::string_view name) {
-    if (name.size() > NAME_CAPACITY) return nullptr;
-    // Whole words, so that the lower-casing works a word at a time; the
-    // bytes past the name are lower-cased too and then ignored.
-    constexpr std::size_t WORD = 8;
-    alignas(WORD) std::array<char, (NAME_CAPACITY + WORD) / WORD * WORD> lowered{};
-    std::memcpy(lowered.data(), name.data(), name.size());
-    lowercase_in_place(std::span(lowered.data(), (name.size() + WORD - 1) / WORD * WORD));
-    return find_keyword(std::string_view(lowered.data(), name.size()));
-}
-
 }  // namespace
 
 Outcome evaluate(std::string_view command) noexcept {
@@ -177,7 +165,7 @@ Outcome evaluate(std::string_view command) noexcept {
         outcome.values[static_cast<std::size_t>(outcome.value_count++)] = *number.value;
     }
 
-    outcome.formula = find_row(outcome.name);
+    outcome.formula = find_keyword_any_case(outcome.name);
     if (outcome.formula == nullptr || outcome.formula->required_count > outcome.value_count) {
         outcome.kind = Outcome::unknown_formula;
         return outcome;
