@@ -119,6 +119,33 @@ TEST(FormatFixed6, NeverWritesPastTheEnd) {
     }
 }
 
+// Large values in a room just too small for their text and in one just large
+// enough: whether the text fits is told from the binary exponent before any
+// digit is made, so both sides of every power of two and of ten count.
+TEST(FormatFixed6, LargeValuesNeedExactlyTheRoomOfTheirText) {
+    int failures = 0;
+    for (int e = 40; e <= 1023 && failures < 10; ++e) {
+        const double two = std::ldexp(1.0, e);
+        const double ten = std::pow(10.0, static_cast<int>(e * 0.30103));
+        for (const double value : {two, std::nextafter(two, 0.0), -two, ten,
+                                   std::nextafter(ten, 0.0), -std::nextafter(ten, 1e308)}) {
+            const std::string text = expected_fixed(value);
+            for (const std::size_t room : {text.size() - 1, text.size()}) {
+                char buffer[400];
+                char* end = zorvane::format_fixed6(value, buffer, buffer + room);
+                const bool right = room < text.size()
+                                       ? end == nullptr
+                                       : end != nullptr && std::string(buffer, end) == text;
+                if (!right) {
+                    ++failures;
+                    ADD_FAILURE() << std::hexfloat << value << " in " << room;
+                }
+            }
+        }
+    }
+    EXPECT_EQ(failures, 0);
+}
+
 // Decimal tokens of many shapes; each must read as std::from_chars reads it.
 std::string random_decimal(std::mt19937_64& random) {
     std::string token;
