@@ -9,6 +9,27 @@ namespace {
 
 constexpr std::string_view ELLIPSIS = "...";
 
+// Copies `count` bytes in as few fixed-size moves as cover them, the last
+// overlapping those before it: lines are short, and a library call for each
+// piece would cost more than the piece.
+inline void copy_short(char* to, const char* from, std::size_t count) {
+    if (count >= 16) {
+        for (std::size_t at = 0; at + 16 < count; at += 16) std::memcpy(to + at, from + at, 16);
+        std::memcpy(to + count - 16, from + count - 16, 16);
+    } else if (count >= 8) {
+        std::memcpy(to, from, 8);
+        std::memcpy(to + count - 8, from + count - 8, 8);
+    } else if (count >= 4) {
+        std::memcpy(to, from, 4);
+        std::memcpy(to + count - 4, from + count - 4, 4);
+    } else if (count >= 2) {
+        std::memcpy(to, from, 2);
+        std::memcpy(to + count - 2, from + count - 2, 2);
+    } else if (count == 1) {
+        *to = *from;
+    }
+}
+
 // Reads a command's words, the values as numbers.
 class Tokenizer : public Words {
    public:
@@ -45,7 +66,7 @@ class LineWriter {
     }
 
     void append(std::string_view text) {
-        std::memcpy(out_.data() + length_, text.data(), text.size());
+        copy_short(out_.data() + length_, text.data(), text.size());
         length_ += text.size();
     }
 

@@ -145,6 +145,7 @@ std::optional<double> value_of(const Scan& number) {
     return exact.value;
 }
 
+#if ZORVANE_ONE_PASS_NUMBERS
 // Adds the run of digits at `at` to `significand`; where it stopped.
 const char* add_digits(const char* at, const char* const end, std::uint64_t& significand) {
     for (; at != end; ++at) {
@@ -194,6 +195,7 @@ std::optional<NumberToken> read_common_number(const char* at, const char* const 
     const double value = exponent < 0 ? exact / power : exact * power;
     return NumberToken{negative ? -value : value, at};
 }
+#endif
 
 }  // namespace
 
@@ -204,7 +206,9 @@ std::optional<double> parse_number(std::string_view token) noexcept {
 }
 
 NumberToken read_number(const char* first, const char* last) noexcept {
+#if ZORVANE_ONE_PASS_NUMBERS
     if (const std::optional<NumberToken> common = read_common_number(first, last)) return *common;
+#endif
     const Scan number = scan(first, last);
     return {number.valid ? value_of(number) : std::nullopt, number.end};
 }

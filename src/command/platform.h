@@ -28,6 +28,15 @@
 #define ZORVANE_HAVE_FLOAT_CHARCONV 0
 #endif
 
+// The one-pass reading of the numbers commands mostly hold. It needs nothing
+// of the platform; the portable build leaves it out all the same, so that
+// the general reading behind it sees every number.
+#if !defined(ZORVANE_PORTABLE)
+#define ZORVANE_ONE_PASS_NUMBERS 1
+#else
+#define ZORVANE_ONE_PASS_NUMBERS 0
+#endif
+
 #if defined(__SSE2__) && !defined(ZORVANE_PORTABLE)
 #define ZORVANE_HAVE_SSE2 1  // text conversions eight or sixteen units at a time
 #else
