@@ -30,28 +30,6 @@ inline void copy_short(char* to, const char* from, std::size_t count) {
     }
 }
 
-// Reads a command's words, the values as numbers.
-class Tokenizer : public Words {
-   public:
-    explicit Tokenizer(std::string_view text) : Words(text) {}
-
-    // Reads the next word as a number; the word itself is skipped either way.
-    NumberToken next_number() {
-        const NumberToken number = read_number(position(), end());
-        token_start_ = position();
-        skip_to(number.end);
-        return number;
-    }
-
-    // The word last read as a number.
-    std::string_view last_token() const {
-        return {token_start_, static_cast<std::size_t>(position() - token_start_)};
-    }
-
-   private:
-    const char* token_start_ = nullptr;
-};
-
 // Builds a line of at most RESULT_CAPACITY characters in the result buffer.
 // Only echoed input can be longer than the room left; it is shortened with
 // "..." so the fixed words around it always survive.
@@ -168,22 +146,27 @@ Outcome evaluate(std::string_view command) noexcept {
         outcome.kind = Outcome::too_long;
         return outcome;
     }
-    Tokenizer tokens(command);
-    outcome.name = tokens.next();
+    Words words(command);
+    outcome.name = words.next();
     if (outcome.name.empty()) return outcome;
 
     // Values are read before the name is looked up, so an invalid number is
     // reported even for an unknown name. Tokens after the fourth value are
     // never read.
     outcome.kind = Outcome::result;
-    while (outcome.value_count < MAX_VALUES && tokens.skip_spaces()) {
-        const NumberToken number = tokens.next_number();
+    const char* at = words.position();
+    const char* const end = words.end();
+    while (outcome.value_count < MAX_VALUES) {
+        while (at != end && *at == ' ') ++at;
+        if (at == end) break;
+        const NumberToken number = read_number(at, end);
         if (!number.value) {
             outcome.kind = Outcome::invalid_number;
-            outcome.token = tokens.last_token();
+            outcome.token = std::string_view(at, static_cast<std::size_t>(number.end - at));
             return outcome;
         }
         outcome.values[static_cast<std::size_t>(outcome.value_count++)] = *number.value;
+        at = number.end;
     }
 
     outcome.formula = find_keyword_any_case(outcome.name);
