@@ -168,7 +168,7 @@ std::optional<NumberToken> read_common_number(const char* at, const char* const 
     const char* const whole = at;
     at = add_digits(at, end, significand);
     std::ptrdiff_t digits = at - whole;
-    long exponent = 0;
+    std::ptrdiff_t exponent = 0;
     if (at != end && *at == '.') {
         const char* const fraction = ++at;
         at = add_digits(at, end, significand);
@@ -186,7 +186,8 @@ std::optional<NumberToken> read_common_number(const char* at, const char* const 
         at = add_digits(at, end, written);
         if (at == exponent_digits || at - exponent_digits > 3) return std::nullopt;
         if (at != end && *at != ' ') return std::nullopt;
-        exponent += negative_exponent ? -static_cast<long>(written) : static_cast<long>(written);
+        const auto magnitude = static_cast<std::ptrdiff_t>(written);  // at most 999
+        exponent += negative_exponent ? -magnitude : magnitude;
     }
     if (significand > MAX_EXACT_INTEGER || exponent < -22 || exponent > 22) return std::nullopt;
     const auto exact = static_cast<double>(significand);

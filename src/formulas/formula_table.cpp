@@ -318,13 +318,13 @@ consteval std::array<KeywordWords, ROW_COUNT> keyword_words() {
     std::array<KeywordWords, ROW_COUNT> all{};
     for (std::size_t row = 0; row < ROW_COUNT; ++row) {
         const std::string_view keyword = FORMULAS[row].keyword;
-        const char* const end = keyword.data() + keyword.size();
-        const char* const starts[4] = {keyword.data(), keyword.data() + 8, keyword.data() + 16,
-                                       keyword.size() >= 8 ? end - 8 : keyword.data()};
+        const std::size_t size = keyword.size();
+        const std::size_t starts[4] = {0, std::min<std::size_t>(8, size),
+                                       std::min<std::size_t>(16, size), size >= 8 ? size - 8 : 0};
         for (std::size_t i = 0; i < 4; ++i) {
-            const char* const start = starts[i] < end ? starts[i] : end;
-            all[row].word[i] = load_eight(start, end);
-            all[row].fixed_bits[i] = ~letter_case_bits(start, end);
+            const char* const start = keyword.data() + starts[i];
+            all[row].word[i] = load_eight(start, keyword.data() + size);
+            all[row].fixed_bits[i] = ~letter_case_bits(start, keyword.data() + size);
         }
     }
     return all;
