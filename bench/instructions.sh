@@ -50,9 +50,11 @@ echo "row 50 (junction_temperature 25 2 10): $(per_call "$work/row50.txt") instr
 #   formulas  the evaluators themselves and the maths library (their own instructions)
 #   command   everything else: entry, tokenizing, outcome, writing the line
 calls=$(profile "$work/corpus.txt")
-callgrind_annotate --auto=no --inclusive=yes --threshold=100 "$work/out" >"$work/inclusive" 2>/dev/null
-callgrind_annotate --auto=no --threshold=100 "$work/out" >"$work/self" 2>/dev/null
-awk -v calls="$calls" '
+# (From the work directory, which holds no source: callgrind_annotate writes
+# the paths below its working directory relative to it.)
+(cd "$work" && callgrind_annotate --auto=no --inclusive=yes --threshold=100 out >inclusive 2>/dev/null)
+(cd "$work" && callgrind_annotate --auto=no --threshold=100 out >self 2>/dev/null)
+awk -v calls="$calls" -v source="$source_dir/" '
     function count(text) { gsub(",", "", text); return text + 0 }
     FNR == 1 { file++ }
     /^ *[0-9,]+ +\(.*%\) +PROGRAM TOTALS/ { total = count($1) }
@@ -69,6 +71,10 @@ awk -v calls="$calls" '
     file == 2 && where ~ /_formulas\.h:|zero_guard\.h:|formula_table\.h:|constants\.h:|libm\.so|\/math\/|ieee754/ {
         part["formulas"] += cost
     }
+    # Code compiled into the library: its sources and the headers inlined into them.
+    file == 2 && (index(where, source) == 1 || where ~ /^\/usr\/include\/|^\/usr\/lib\/gcc\//) {
+        own += cost
+    }
     END {
         rest = total
         split("parse convert format lookup formulas", names, " ")
@@ -77,6 +83,7 @@ awk -v calls="$calls" '
             rest -= part[names[i]]
         }
         printf "  %-9s %6.0f\n", "command", rest / calls
+        printf "  (in the module itself %.0f, in the C and C++ libraries the rest)\n", own / calls
     }' "$work/inclusive" "$work/self" >"$work/parts"
 echo "instructions per call by part (mixed corpus):"
 cat "$work/parts"
