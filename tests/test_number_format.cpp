@@ -3,6 +3,7 @@
 // random values than the default (the figures in bench/README.md used 4e8).
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <bit>
 #include <charconv>
 #include <cmath>
@@ -117,6 +118,20 @@ TEST(FormatFixed6, NeverWritesPastTheEnd) {
             EXPECT_EQ(buffer[room], '#') << value << " in " << room;
         }
     }
+}
+
+// Each of the 10^6 six-digit fractions once (every stride-th of them when
+// fewer samples are asked for), after a whole part and alone.
+TEST(FormatFixed6, WritesEverySixDigitFraction) {
+    const std::uint64_t wanted = std::max<std::uint64_t>(samples() / 2, 1);
+    const std::uint64_t stride = std::max<std::uint64_t>(1'000'000 / wanted, 1);
+    int failures = 0;
+    for (std::uint64_t n = 0; n < 1'000'000 && failures < 10; n += stride) {
+        const double fraction = static_cast<double>(n) / 1e6;
+        failures += agrees(fraction) ? 0 : 1;
+        failures += agrees(7.0 + fraction) ? 0 : 1;
+    }
+    EXPECT_EQ(failures, 0);
 }
 
 // Large values in a room just too small for their text and in one just large
