@@ -250,6 +250,26 @@ TEST_F(ReferenceFile, HelpCommandWritesTheFileAndReportsSuccess) {
               u"Error: Unknown formula '/help' or insufficient parameters");
 }
 
+// Only the request itself writes the file; other commands that begin with
+// '/' are evaluated as any other.
+TEST_F(ReferenceFile, OtherSlashCommandsAreEvaluatedAndWriteNothing) {
+    const struct {
+        const char16_t* command;
+        const char16_t* expected;
+    } cases[] = {
+        {u"/helpx", u"Error: Unknown formula '/helpx' or insufficient parameters"},
+        {u"/hel", u"Error: Unknown formula '/hel' or insufficient parameters"},
+        {u" /he lp", u"Error: Invalid number 'lp'"},
+        {u"/help x", u"Error: Invalid number 'x'"},
+        {u"/", u"Error: Unknown formula '/' or insufficient parameters"},
+        {u"//help", u"Error: Unknown formula '//help' or insufficient parameters"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(std::u16string(ElectronicsCalc(c.command)), c.expected);
+        EXPECT_FALSE(fs::exists(reference())) << std::u16string_view(c.command).size();
+    }
+}
+
 TEST_F(ReferenceFile, HelpCommandReportsAFailedWriteAndKeepsTheOldFile) {
     write_bytes(reference(), OLD_REFERENCE);
     const int status = with_file_size_limit(1000, [] {
