@@ -19,20 +19,21 @@
 #include <system_error>
 
 #include "exact_decimal.h"
+#include "ieee754.h"
 #include "platform.h"
 
 namespace zorvane {
 namespace {
 
 constexpr std::uint64_t MILLION = 1000000;
-constexpr int MANTISSA_BITS = 52;
-constexpr int EXPONENT_BIAS = 1075;  // 1023 + 52: the exponent of the integer mantissa
+using ieee754::MANTISSA_BITS;
+constexpr int EXPONENT_BIAS = ieee754::INTEGER_BIAS;
 // Below 2^43 the six-decimal integer m * 10^6 / 2^-e stays below 2^64.
-constexpr int FAST_PATH_EXPONENT_LIMIT = 1023 + 43;
+constexpr int FAST_PATH_EXPONENT_LIMIT = ieee754::BIAS + 43;
 
 #if ZORVANE_HAVE_FLOAT_CHARCONV
 char* write_not_a_number(char* first, const char* last) {
-    constexpr std::string_view text = "nan";
+    constexpr std::string_view text = ieee754::NAN_TEXT;
     if (last - first < static_cast<std::ptrdiff_t>(text.size())) return nullptr;
     return std::copy(text.begin(), text.end(), first);
 }
@@ -95,7 +96,7 @@ bool any_bit_below(Product product, int end) {
 // round(value * 10^6) for 0 <= |value| < 2^43, from the bits of the double.
 std::uint64_t scaled_by_million(std::uint64_t exponent_bits, std::uint64_t fraction) {
     const std::uint64_t mantissa =
-        exponent_bits == 0 ? fraction : fraction | (std::uint64_t{1} << MANTISSA_BITS);
+        exponent_bits == 0 ? fraction : fraction | ieee754::IMPLICIT_BIT;
     const int exponent =
         exponent_bits == 0 ? 1 - EXPONENT_BIAS : static_cast<int>(exponent_bits) - EXPONENT_BIAS;
     const Product product = times_million(mantissa);
@@ -171,21 +172,20 @@ void write_six_digits(std::uint64_t n, char* out) {
 }  // namespace
 
 char* format_fixed6(double value, char* first, char* last) noexcept {
-    std::uint64_t bits = 0;
-    std::memcpy(&bits, &value, sizeof bits);
-    const std::uint64_t exponent_bits = (bits >> MANTISSA_BITS) & 0x7FF;
+    const std::uint64_t bits = ieee754::bits_of(value);
+    const std::uint64_t exponent_bits = ieee754::exponent_field(bits);
     if (exponent_bits >= FAST_PATH_EXPONENT_LIMIT) {
         // A value too large for the room has no need of its digits: it is
         // at least 2^e, so it has more than e * log10(2) of them.
-        const int binary_exponent = static_cast<int>(exponent_bits) - 1023;
+        const int binary_exponent = static_cast<int>(exponent_bits) - ieee754::BIAS;
         const std::ptrdiff_t shortest = static_cast<std::ptrdiff_t>(bits >> 63) +
                                         decimal_exponent_at_least(binary_exponent) + 8;
-        if (exponent_bits != 0x7FF && last - first < shortest) return nullptr;
+        if (exponent_bits != ieee754::EXPONENT_MASK && last - first < shortest) return nullptr;
         return format_large_fixed6(value, first, last);
     }
     const std::uint64_t scaled =
-        scaled_by_million(exponent_bits, bits & ((std::uint64_t{1} << MANTISSA_BITS) - 1));
-    const bool negative = (bits >> 63) != 0;
+        scaled_by_million(exponent_bits, bits & ieee754::FRACTION_MASK);
+    const bool negative = ieee754::is_negative(bits);
 
     const std::uint64_t whole = scaled / MILLION;
     const int whole_count = digit_count(whole);
