@@ -13,9 +13,11 @@
 #include <array>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "host.h"
 
@@ -59,6 +61,84 @@ void append_json_array(std::string& out, const Range& items, Project project) {
     out += ']';
 }
 
+void append_json_bool(std::string& out, std::string_view name, bool value) {
+    append_json_string(out, name);
+    out += value ? ":true," : ":false,";
+}
+
+// "<inner_diameter>" as a person reads it: "inner diameter".
+std::string argument_words(std::string_view argument) {
+    if (argument.starts_with('<')) argument.remove_prefix(1);
+    if (argument.ends_with('>')) argument.remove_suffix(1);
+    std::string words(argument);
+    std::replace(words.begin(), words.end(), '_', ' ');
+    return words;
+}
+
+// The description as prose for the page. The module's character set has no
+// pi, so its reference writes "2?f" where 2πf is meant; the reference file
+// keeps those bytes, the page shows the symbol.
+std::string prose(std::string_view description) {
+    std::string out;
+    for (std::size_t i = 0; i < description.size(); ++i) {
+        const bool pi = description[i] == '?' && i > 0 && description[i - 1] == '2' &&
+                        i + 1 < description.size() && description[i + 1] == 'f';
+        if (pi) {
+            out += "\u03c0";
+        } else {
+            out += description[i];
+        }
+    }
+    return out;
+}
+
+// Why a guarded result is 0: the arguments typed as zero, named. The guards
+// answer for zero operands only, so a guarded result always has one unless
+// a product of values underflowed to zero.
+std::string guard_note(std::string_view command, const Answer& answer) {
+    std::string expanded;
+    zorvane::host::expand_notation(command, expanded);
+    std::vector<std::string> tokens;
+    std::size_t at = 0;
+    while (at < expanded.size()) {
+        const std::size_t start = expanded.find_first_not_of(' ', at);
+        if (start == std::string::npos) break;
+        const std::size_t end = std::min(expanded.find(' ', start), expanded.size());
+        tokens.emplace_back(expanded.substr(start, end - start));
+        at = end;
+    }
+    std::vector<std::string> zero;
+    const auto& arguments = answer.formula->arguments;
+    for (std::size_t i = 0; i < arguments.size() && i + 1 < tokens.size(); ++i) {
+        char* end = nullptr;
+        const double value = std::strtod(tokens[i + 1].c_str(), &end);
+        if (end != tokens[i + 1].c_str() && *end == '\0' && value == 0.0)
+            zero.push_back(argument_words(arguments[i]));
+    }
+    std::string note;
+    for (std::size_t i = 0; i < zero.size(); ++i) {
+        if (i > 0) note += i + 1 == zero.size() ? " and " : ", ";
+        note += zero[i];
+    }
+    if (!note.empty()) note += zero.size() == 1 ? " is 0: " : " are 0: ";
+    // A guarded part of a larger formula (the reactance of an impedance)
+    // leaves a result that is not 0 but is no physical answer either.
+    note += answer.value == 0.0
+                ? "the formula divides by zero, and the module answers 0"
+                : "the formula divides by zero there, and the module counts that part as 0";
+    return note;
+}
+
+// What a reader of the module's own line needs told: its "?" for the ohm
+// sign, which the module's character set lacks.
+std::string_view line_note(const Answer& answer) {
+    if (answer.kind == Kind::result && answer.formula->unit == "\u03a9" &&
+        answer.line.ends_with('?')) {
+        return "the ? at the end is the ohm sign \u03a9, which the module's character set lacks";
+    }
+    return "";
+}
+
 void append_json_field(std::string& out, std::string_view name, std::string_view value) {
     append_json_string(out, name);
     out += ':';
@@ -74,6 +154,7 @@ void append_formula_json(std::string& out, const FormulaInfo& formula) {
     append_json_field(out, "unit", formula.unit);
     append_json_field(out, "usage", zorvane::host::usage(formula));
     append_json_field(out, "reference", zorvane::host::reference_line(formula));
+    append_json_field(out, "description", prose(formula.description));
     out += "\"argumentUnits\":";
     append_json_array(out, formula.argument_units, std::identity{});
     out += ",\"arguments\":";
@@ -149,7 +230,8 @@ EMSCRIPTEN_KEEPALIVE const char* zc_formulas() {
 }
 
 // One command with the input notation, as zorvane-calc --eng evaluates it:
-// {"kind", "line", "eng", "hints": [...]}.
+// {"kind", "error", "guarded", "line", "eng", "note", "lineNote", "hints": [...]}.
+// error is the answer's own verdict; note says why a guarded result is 0.
 EMSCRIPTEN_KEEPALIVE const char* zc_evaluate(const char* command) {
     const std::string_view text(command);
     const Answer& answer = calculator.evaluate(text);
@@ -157,6 +239,11 @@ EMSCRIPTEN_KEEPALIVE const char* zc_evaluate(const char* command) {
     append_json_field(reply, "kind", kind_name(answer.kind));
     append_json_field(reply, "line", answer.line);
     append_json_field(reply, "eng", answer.engineering);
+    append_json_bool(reply, "error", answer.is_error());
+    const bool guarded = answer.kind == Kind::result && answer.guarded;
+    append_json_bool(reply, "guarded", guarded);
+    append_json_field(reply, "note", guarded ? guard_note(text, answer) : std::string());
+    append_json_field(reply, "lineNote", line_note(answer));
     reply += "\"hints\":";
     append_json_array(reply, zorvane::host::hints(text, answer),
                       [](const std::string& hint) { return std::string_view(hint); });
@@ -165,9 +252,16 @@ EMSCRIPTEN_KEEPALIVE const char* zc_evaluate(const char* command) {
 }
 
 // What a line typed at the prompt asks for, as zorvane-calc's prompt reads
-// it: {"word": "none" | "quit" | "help" | "help_name", "name"}.
+// it: {"word": "none" | "quit" | "help" | "help_name" | "comment", "name"}.
 EMSCRIPTEN_KEEPALIVE const char* zc_prompt_word(const char* line) {
-    const PromptWord word = zorvane::host::prompt_word(line);
+    const std::string_view text(line);
+    const std::size_t first = text.find_first_not_of(" \t");
+    // zorvane-calc answers a comment line with an empty line.
+    if (first != std::string_view::npos && text[first] == '#') {
+        reply = R"({"word":"comment","name":""})";
+        return reply.c_str();
+    }
+    const PromptWord word = zorvane::host::prompt_word(text);
     reply = "{";
     append_json_field(reply, "word", prompt_word_name(word.kind));
     reply += "\"name\":";

@@ -5,6 +5,7 @@
 //
 //   ZORVANE_SITE=build/wasm/site ZORVANE_RANDOM_VECTORS=... node --test tests/web/node_test.mjs
 import assert from "node:assert/strict";
+import { createHash } from "node:crypto";
 import { readFileSync, readdirSync } from "node:fs";
 import { join } from "node:path";
 import { pathToFileURL } from "node:url";
@@ -115,13 +116,36 @@ test("calc.evaluate gives the kind, both lines and the tool's hints", () => {
         ["ohms_current 1,5 1k", "invalid_number", "Error: Invalid number '1,5'", ["1.5"]],
         ["ohms_current 12 1k 5", "result", "Current = 0.012000 A", ["ignored"]],
         ["   ", "empty", "", []],
+        [`power_vi 1 ${"1".repeat(300)}`, "too_long", "Error: Command longer than 255 characters", []],
+        ["/help", "reference_written", "Help file 'electronics_formulas.txt' created successfully!", []],
     ];
+    const errors = new Set(["unknown_formula", "invalid_number", "too_long"]);
     for (const [command, kind, line, hintWords] of cases) {
         const answer = calc.evaluate(command);
         assert.equal(answer.kind, kind, command);
+        assert.equal(answer.error, errors.has(kind), command);
         assert.equal(answer.line, line, command);
         assert.equal(answer.hints.length > 0, hintWords.length > 0, `${command}: ${answer.hints}`);
         for (const word of hintWords) assert.ok(answer.hints.join("\n").includes(word), `${command}: ${answer.hints}`);
+    }
+});
+
+// A guard's answer is no physical result: the module says which value
+// divided by zero. The exact line's "?" is the ohm sign, and says so.
+test("calc.evaluate says where a zero guard answered and what the exact line's ? is", () => {
+    const ohm = "the ? at the end is the ohm sign \u03a9, which the module's character set lacks";
+    const cases = [
+        ["capacitor_reactance 0 100n", true, "frequency is 0: the formula divides by zero, and the module answers 0", ohm],
+        ["resistors_parallel 0 0", true, "r1 and r2 are 0: the formula divides by zero, and the module answers 0", ohm],
+        ["ohms_current 12 0.0", true, "resistance is 0: the formula divides by zero, and the module answers 0", ""],
+        ["impedance_rc 1k 0 1n", true, "frequency is 0: the formula divides by zero there, and the module counts that part as 0", ohm],
+        ["ohms_current 0 12", false, "", ""],
+        ["capacitor_reactance 1k 100n", false, "", ohm],
+        ["ohms_current 12 x", false, "", ""],
+    ];
+    for (const [command, guarded, note, lineNote] of cases) {
+        const answer = calc.evaluate(command);
+        assert.deepEqual([answer.guarded, answer.note, answer.lineNote], [guarded, note, lineNote], command);
     }
 });
 
@@ -135,6 +159,8 @@ test("calc.promptWord reads the prompt's words as zorvane-calc does", () => {
         ["help ohms_current 12", { word: "none", name: "" }],
         ["/help", { word: "none", name: "" }],
         ["clear", { word: "none", name: "" }],
+        [" \t# power_vi 1 2", { word: "comment", name: "" }],
+        ["power_vi 1 2 # no comment", { word: "none", name: "" }],
     ];
     for (const [line, expected] of cases) assert.deepEqual(calc.promptWord(line), expected, line);
 });
@@ -187,6 +213,12 @@ test("calc.formulas is the table: every formula the reference file lists, with i
     }
     const reactance = calc.formulas.find((f) => f.keyword === "capacitor_reactance");
     assert.deepEqual([reactance.label, reactance.unit, reactance.argumentUnits], ["Capacitive Reactance", "\u03a9", ["Hz", "F"]]);
+    // The page's prose has the symbols the module's character set lacks.
+    const prose = Object.fromEntries(calc.formulas.map((f) => [f.keyword, f.description]));
+    assert.equal(prose.capacitor_reactance, "Reactance (Xc = 1/2\u03c0fC)");
+    assert.equal(prose.inductor_reactance, "Reactance (XL = 2\u03c0fL)");
+    assert.equal(prose.capacitor_energy, "Energy stored (E = \u00bdCV\u00b2)");
+    assert.deepEqual(calc.formulas.filter((f) => f.description.includes("?")), []);
 });
 
 test("calc.reference is the reference file byte for byte, and the help summary names /help", () => {
@@ -204,9 +236,14 @@ test("the site is complete, lists itself for offline use and stays under 250 KB 
         "manifest.webmanifest", "sw.js", "icon.svg", "icon-192.png", "icon-512.png", "licenses.txt"]) {
         assert.ok(files.includes(needed), needed);
     }
+    // Every file with the hash of its bytes; "./" is index.html.
     const worker = readFileSync(join(site, "sw.js"), "utf8");
     const cached = JSON.parse(worker.match(/const FILES = (\[.*\]);/)[1]);
-    assert.deepEqual(cached, ["./", ...files.filter((f) => f !== "sw.js")]);
+    assert.deepEqual(cached.map(([file]) => file), ["./", ...files.filter((f) => f !== "sw.js")]);
+    for (const [file, sha256] of cached) {
+        const bytes = readFileSync(join(site, file === "./" ? "index.html" : file));
+        assert.equal(sha256, createHash("sha256").update(bytes).digest("hex"), file);
+    }
     const manifest = JSON.parse(readFileSync(join(site, "manifest.webmanifest"), "utf8"));
     for (const icon of manifest.icons) {
         const bytes = readFileSync(join(site, icon.src));
@@ -216,7 +253,43 @@ test("the site is complete, lists itself for offline use and stays under 250 KB 
     }
     const html = readFileSync(join(site, "index.html"), "utf8");
     assert.doesNotMatch(html + worker, /https?:\/\//, "nothing is fetched from another origin");
+    // No control acts before the module is ready.
+    const controls = html.match(/<(input|select|button)\b[^>]*>/g);
+    assert.ok(controls.length > 10);
+    assert.deepEqual(controls.filter((c) => !/\sdisabled[\s>]/.test(c)), []);
+    assert.match(html, /<noscript>/);
     const gzipped = files.reduce((sum, f) => sum + gzipSync(readFileSync(join(site, f)), { level: 9 }).length, 0);
     console.log(`site: ${gzipped} bytes gzipped`);
     assert.ok(gzipped < 250 * 1024, `${gzipped} bytes gzipped`);
+});
+
+// ---- The page's stored history ----
+
+test("stored history keeps the newest commands that fit, and says how many", async () => {
+    globalThis.location = { href: "http://127.0.0.1/calc/index.html" };
+    const { saveHistory } = await import(pathToFileURL(join(root, "web/src/page/history.js")));
+    const store = (capacity) => ({
+        items: new Map(),
+        setItem(key, value) {
+            if (value.length > capacity) throw new DOMException("full", "QuotaExceededError");
+            this.items.set(key, value);
+        },
+    });
+    const history = Array.from({ length: 250 }, (_, i) => `ohms_voltage ${i} 2`);
+    // The most of the newest that a store of `capacity` characters holds.
+    const most = (capacity) => {
+        let k = 200;
+        while (k > 0 && JSON.stringify(history.slice(-k)).length > capacity) --k;
+        return k;
+    };
+    for (const capacity of [1e6, 2000, 500, 10]) {
+        const storage = store(capacity);
+        const kept = saveHistory(history, storage);
+        const saved = JSON.parse(storage.items.get("zorvane-calc-history:/calc/") ?? "[]");
+        assert.deepEqual(saved, kept ? history.slice(-kept) : [], `${capacity}`);
+        // Dropping a quarter at a time keeps at least three quarters of what fits.
+        assert.ok(kept <= most(capacity) && kept >= Math.floor(0.75 * most(capacity)), `${capacity}: ${kept}`);
+    }
+    assert.equal(most(1e6), 200);
+    assert.equal(most(10), 0);
 });
