@@ -20,6 +20,8 @@ import http.server
 import io
 import json
 import os
+import re
+import shutil
 import socket
 import sys
 import tempfile
@@ -69,7 +71,7 @@ class Site:
     def __init__(self, directory):
         self.root = tempfile.TemporaryDirectory(prefix="zorvane-origin-")
         for copy in ("calc", "calc2"):
-            os.symlink(os.path.abspath(directory), os.path.join(self.root.name, copy))
+            shutil.copytree(directory, os.path.join(self.root.name, copy))
         self.requests = []
         handler = functools.partial(CountingHandler, directory=self.root.name, requests=self.requests)
         self.server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), handler)
@@ -252,6 +254,28 @@ class WebCalculatorInBrowser(unittest.TestCase):
         self.assertEqual(self.js("return document.querySelector('meta[http-equiv=\"Content-Security-Policy\"]').content"), CSP)
         self.assertEqual(self.js("return sessionStorage.getItem('csp')"), None)
         self.assertEqual(self.js("return document.querySelector('link[rel=preload]').getAttribute('href')"), "zorvane-calc.wasm")
+
+    def test_y_a_new_version_is_offered_and_taken(self):
+        self.load(self.site.url2)
+        self.wait_for_service_worker()
+        # The next build: another cache name in the service worker.
+        worker = os.path.join(self.site.root.name, "calc2", "sw.js")
+        with open(worker, encoding="utf-8") as f:
+            text = f.read()
+        with open(worker, "w", encoding="utf-8") as f:
+            f.write(re.sub(r"(const CACHE = `\$\{PREFIX\})[0-9a-f]{16}", r"\g<1>0123456789abcdef", text))
+        self.load(self.site.url2)
+        notice = self.by_id("notice")
+        WebDriverWait(self.driver, WAIT_SECONDS).until(lambda d: notice.is_displayed())
+        self.assertEqual(notice.text, "A new version of the calculator is ready. Reload")
+        self.js("window.beforeUpdate = true")
+        notice.find_element(By.TAG_NAME, "button").click()
+        WebDriverWait(self.driver, WAIT_SECONDS).until(lambda d: d.execute_script(
+            "return window.beforeUpdate === undefined && document.documentElement.dataset.ready === 'true'"))
+        self.assertFalse(self.by_id("notice").is_displayed())
+        names = self.driver.execute_async_script(
+            "const done = arguments[arguments.length - 1]; caches.keys().then(done);")
+        self.assertEqual([n for n in names if n.split(" ")[1] == self.site.url2], [f"zorvane-calc {self.site.url2} 0123456789abcdef"])
 
     def test_zz_two_copies_keep_their_own_offline_cache(self):
         # Nothing any test did was refused by the page's policy.
@@ -464,6 +488,9 @@ class WebCalculatorInBrowser(unittest.TestCase):
                 if (Math.abs(pixels[i] - r) < 8 && Math.abs(pixels[i + 1] - g) < 8 && Math.abs(pixels[i + 2] - b) < 8) ++count;
             return count;""")
         self.assertGreater(drawn, 300)
+        # The legend names the curve; a click on it hides nothing.
+        ActionChains(self.driver).click(self.driver.find_elements(By.CSS_SELECTOR, "#plot .u-legend .u-series")[1]).perform()
+        self.assertEqual(self.driver.find_elements(By.CSS_SELECTOR, "#plot .u-legend .u-off"), [])
         # The plot follows the formula's other value as it is typed.
         self.replace_text(self.fields()[1], "1u")
         self.assertEqual(self.table()[0], ["10 Hz", f"15.9155 k{OHM}"])
