@@ -443,6 +443,8 @@ class WebCalculatorInBrowser(unittest.TestCase):
         self.load(fragment="#" + quote("ohms_current 12"))
         entry = self.driver.find_elements(By.CSS_SELECTOR, "#log > li")[-1]
         self.assertIn("<voltage> <resistance>", entry.text)
+        self.assertEqual(self.js("return location.hash"), "#ohms_current%2012")
+        self.assertEqual(self.result(), f"Capacitive Reactance = 1.59155 k{OHM}")
         # The address follows the picker in place.
         self.load(fragment="#power_vi%2012%200.5")
         length = self.js("return history.length")

@@ -58,8 +58,7 @@ async function start() {
         setUpSweep(calc, state);
         const picker = setUpPicker(calc, state);
         const commandLine = setUpCommandLine(calc, { notice });
-        const address = setUpAddress(calc, state, { picker, commandLine });
-        if (!address.open()) picker.show("capacitor_reactance");
+        setUpAddress(calc, state, { picker, commandLine, start: "capacitor_reactance" }).open();
         setUpReferenceButton(calc);
         // Controls wait for the module: none of them acts before it is ready.
         for (const control of document.querySelectorAll("[data-needs-module]")) control.disabled = false;

@@ -26,24 +26,27 @@ function pickerCommand(calc, command) {
     return formula && values.length === formula.arguments.length ? { keyword: formula.keyword, values } : null;
 }
 
-export function setUpAddress(calc, state, { picker, commandLine }) {
+export function setUpAddress(calc, state, { picker, commandLine, start }) {
     let written = location.hash;
+    let holding = false;
     const follow = () => {
-        if (!state.formula) return;
+        if (holding || !state.formula) return;
         const fragment = commandFragment(state.command());
         if (fragment === location.hash) return;
         history.replaceState(history.state, "", fragment);
         written = fragment;
     };
     // What the address asks for: a formula with its values in the picker,
-    // anything else (options, a solve, a range) on the command line.
+    // anything else (options, a solve, a range) on the command line, where
+    // the address keeps it until the picker changes.
     const open = () => {
         const command = fragmentCommand(location.hash);
-        if (command === null) return false;
-        const picked = pickerCommand(calc, command);
+        const picked = command === null ? null : pickerCommand(calc, command);
         if (picked) return picker.show(picked.keyword, picked.values);
-        commandLine.run(command);
-        return true;
+        holding = command !== null;
+        if (!state.formula) picker.show(start);
+        holding = false;
+        if (command !== null) commandLine.run(command);
     };
     addEventListener("hashchange", () => {
         if (location.hash !== written) open();
