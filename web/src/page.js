@@ -26,8 +26,14 @@ function offerUpdate(worker) {
     notice("A new version of the calculator is ready.", button);
 }
 
+// After the page has loaded: the worker's installation then finds every
+// file the page used in the browser's cache and competes with nothing.
 function registerServiceWorker() {
     if (!("serviceWorker" in navigator) || location.protocol === "file:") return;
+    if (document.readyState !== "complete") {
+        addEventListener("load", registerServiceWorker, { once: true });
+        return;
+    }
     const hadController = Boolean(navigator.serviceWorker.controller);
     navigator.serviceWorker.addEventListener("controllerchange", () => {
         if (hadController) location.reload();
