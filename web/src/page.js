@@ -18,11 +18,16 @@ function notice(text, action) {
 
 // A new version of the site waits until every tab of the old one closes;
 // the page says so and offers to switch now.
+let updateAsked = false;
+
 function offerUpdate(worker) {
     const button = document.createElement("button");
     button.type = "button";
     button.textContent = "Reload";
-    button.addEventListener("click", () => worker.postMessage("activate"));
+    button.addEventListener("click", () => {
+        updateAsked = true;
+        worker.postMessage("activate");
+    });
     notice("A new version of the calculator is ready.", button);
 }
 
@@ -34,9 +39,10 @@ function registerServiceWorker() {
         addEventListener("load", registerServiceWorker, { once: true });
         return;
     }
-    const hadController = Boolean(navigator.serviceWorker.controller);
+    // The first worker taking over an open page changes nothing it shows;
+    // a new version asked for reloads the page with it.
     navigator.serviceWorker.addEventListener("controllerchange", () => {
-        if (hadController) location.reload();
+        if (updateAsked) location.reload();
     });
     navigator.serviceWorker.register("sw.js").then((registration) => {
         const watch = (worker) => worker.addEventListener("statechange", () => {
