@@ -562,6 +562,7 @@ class WebCalculatorInBrowser(unittest.TestCase):
         for command in ("capacitor_reactance 1k 100n", "capacitor_reactance 0 100n", "ohms_curent 12 1k"):
             self.type_command(command)
         self.axe("after commands")
+        self.assertGreaterEqual(self.field_border_contrast(), 3.0, "light")
         try:
             self.set_width(360)
             self.type_command("help")
@@ -569,6 +570,7 @@ class WebCalculatorInBrowser(unittest.TestCase):
             self.driver.execute_cdp_cmd("Emulation.setEmulatedMedia",
                                         {"features": [{"name": "prefers-color-scheme", "value": "dark"}]})
             self.axe("dark")
+            self.assertGreaterEqual(self.field_border_contrast(), 3.0, "dark")
             # At 360 px the picker comes before the command line.
             self.assertLess(self.by_id("picker-title").location["y"], self.by_id("terminal-title").location["y"])
         finally:
@@ -597,6 +599,19 @@ class WebCalculatorInBrowser(unittest.TestCase):
         finally:
             self.driver.execute_cdp_cmd("Emulation.clearDeviceMetricsOverride", {})
             self.driver.execute_cdp_cmd("Emulation.setEmulatedMedia", {"media": "", "features": []})
+
+    def field_border_contrast(self):
+        """The contrast of a text field's border against the card it sits on (WCAG 1.4.11)."""
+        return self.js("""
+            const rgb = (c) => c.match(/\\d+(\\.\\d+)?/g).slice(0, 3).map(Number);
+            const luminance = (c) => {
+                const [r, g, b] = rgb(c).map(v => v / 255).map(v => v <= 0.03928 ? v / 12.92 : ((v + 0.055) / 1.055) ** 2.4);
+                return 0.2126 * r + 0.7152 * g + 0.0722 * b;
+            };
+            const field = document.getElementById('command');
+            const [a, b] = [luminance(getComputedStyle(field).borderTopColor),
+                            luminance(getComputedStyle(field.closest('.card')).backgroundColor)];
+            return (Math.max(a, b) + 0.05) / (Math.min(a, b) + 0.05);""")
 
     def set_width(self, width):
         metrics = {"width": width, "height": 900, "deviceScaleFactor": 1, "mobile": width < 600}
