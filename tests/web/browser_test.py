@@ -293,6 +293,21 @@ class WebCalculatorInBrowser(unittest.TestCase):
             self.assertEqual(entry.find_element(By.CSS_SELECTOR, ".line samp").text, "Power = 6.000000 W")
             self.assertEqual(entry.find_element(By.CSS_SELECTOR, ".eng").text, "Power = 6 W")
 
+    def test_without_scripts_it_says_so(self):
+        options = webdriver.ChromeOptions()
+        options.binary_location = ARGS.chromium
+        for flag in CHROMIUM_FLAGS:
+            options.add_argument(flag)
+        options.add_experimental_option("prefs", {"profile.managed_default_content_settings.javascript": 2})
+        driver = webdriver.Chrome(service=Service(ARGS.chromedriver), options=options)
+        try:
+            driver.get(self.site.url)
+            self.assertIn("turned off here", driver.find_element(By.TAG_NAME, "body").text)
+            self.assertFalse(driver.find_element(By.ID, "status").is_displayed())
+            self.assertFalse(driver.find_element(By.TAG_NAME, "main").is_displayed())
+        finally:
+            driver.quit()
+
     # ---- the command line ----
 
     def test_command_line_answers_as_the_tool(self):

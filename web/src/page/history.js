@@ -9,9 +9,12 @@ function storageKey() {
     return `zorvane-calc-history:${new URL(".", location.href).pathname}`;
 }
 
+// Where earlier versions kept the history, for every copy of the site alike.
+const SHARED_KEY = "zorvane-calc-history";
+
 export function loadHistory() {
     try {
-        const saved = JSON.parse(localStorage.getItem(storageKey()) ?? "[]");
+        const saved = JSON.parse(localStorage.getItem(storageKey()) ?? localStorage.getItem(SHARED_KEY) ?? "[]");
         return Array.isArray(saved) ? saved.filter((c) => typeof c === "string").slice(-LIMIT) : [];
     } catch {
         return [];
