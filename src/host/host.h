@@ -153,3 +153,22 @@ void append_utf16_from_utf8(std::string_view utf8, std::u16string& out);
 void append_utf8_from_utf16(std::u16string_view utf16, std::string& out);
 
 }  // namespace zorvane::host
+
+// ---- What command-line hosts need ----
+
+namespace zorvane::host {
+
+// The most characters a command may have; the module refuses a longer one
+// with its own line.
+std::size_t command_capacity() noexcept;
+
+// Writes the reference file electronics_formulas.txt into `directory` (null:
+// the current directory) as the command "/help" writes it, and gives the
+// module's line about the outcome.
+struct SavedReference {
+    bool saved = false;
+    std::string_view line;  // "Help file 'electronics_formulas.txt' created successfully!"
+};
+SavedReference save_reference(const char* directory) noexcept;
+
+}  // namespace zorvane::host

@@ -44,7 +44,4 @@ class Output {
 // number of characters written into `out` (1 or 2).
 std::size_t shown_byte(unsigned char byte, char out[2]) noexcept;
 
-// Writes "zorvane-calc: <what>: <reason>" on standard error.
-void report_failure(std::string_view what, int error) noexcept;
-
 }  // namespace zorvane_calc

@@ -3,10 +3,10 @@
 #include <string>
 #include <vector>
 
-#include "command.h"
 #include "input.h"
 #include "listing.h"
 #include "platform.h"
+#include "report.h"
 
 namespace zorvane_calc {
 
@@ -27,7 +27,7 @@ Answerer::Answerer(Output& out, Settings settings)
     : out_(out),
       settings_(settings),
       // The module refuses a command this long with its own line.
-      too_long_probe_(zorvane::COMMAND_CAPACITY + 1, ' '),
+      too_long_probe_(host::command_capacity() + 1, ' '),
       hint_out_(platform::Stream::error, true) {}
 
 void Answerer::answer(std::string_view line, bool overlong) {
@@ -67,7 +67,7 @@ int finish_after_read_error(Output& out, int error) {
 int run_one_shot(std::string_view command, Settings settings) {
     Output out(platform::Stream::output, platform::is_terminal(platform::Stream::output));
     Answerer answerer(out, settings);
-    answerer.answer(command, command.size() > LINE_CAPACITY);
+    answerer.answer(command, command.size() > line_capacity());
     return finish(out, answerer.any_error() ? EXIT_ERROR_LINE : EXIT_ALL_RESULTS);
 }
 

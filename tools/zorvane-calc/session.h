@@ -6,18 +6,13 @@
 
 #include "host.h"
 #include "output.h"
+#include "settings.h"
 
 namespace zorvane_calc {
 
 inline constexpr int EXIT_ALL_RESULTS = 0;
 inline constexpr int EXIT_ERROR_LINE = 1;
 inline constexpr int EXIT_TROUBLE = 2;  // a usage error, or a read or write error
-
-struct Settings {
-    bool engineering = false;  // render values in engineering notation
-    bool expand = true;        // expand the input notation first
-    bool hints = false;        // hints on standard error (a person is watching)
-};
 
 // Answers command lines one by one on `out`, remembering whether any
 // answer was an error line.
