@@ -248,6 +248,75 @@ void append_utf16_from_utf8(std::string_view utf8, std::u16string& out);
 // A lone surrogate becomes U+FFFD.
 void append_utf8_from_utf16(std::u16string_view utf16, std::string& out);
 
+// ---- Standard values and worst-case ranges ----
+
+// The preferred-number series of IEC 60063, as the standard tabulates them
+// (E24 and below are not 10^(i/n) rounded: 2.7, 3.0, 3.3 ...; E192 has 9.20).
+enum class Series { e3, e6, e12, e24, e48, e96, e192 };
+
+// "E24", "e24" -> Series::e24; nothing for any other text.
+std::optional<Series> series_named(std::string_view name);
+std::string_view series_name(Series series);  // "E24"
+
+// The largest series value at or below `value`, the smallest at or above it,
+// and the nearer of the two by ratio (value / below against above / value,
+// compared exactly; a tie, which no series value pair can make, would give
+// the lower one). A value of the series is its own below, above and nearest.
+// Each is the double nearest the decimal the standard gives (3.3e3 is the
+// double of "3300", 4.7e-9 that of "4.7e-9"). Nothing unless value is finite
+// and > 0; nothing also below the smallest normal double or where the next
+// series value is beyond the largest double.
+struct StandardValues {
+    double below;
+    double above;
+    double nearest;
+};
+std::optional<StandardValues> standard_values(double value, Series series);
+
+// The smallest and largest result of `row` over every combination of values
+// within value[i] * (1 +- tolerance[i]) (tolerance relative: 0.01 for 1 %; 0
+// for exact values), exactly: every min and max is a result the core computes
+// at a point of the box, found at the corners where the row is monotone in
+// each value and at the interior extrema where it is not (a series RLC's
+// resonance). A magnitude (resistance, frequency ...) never goes below zero: a
+// tolerance over 100 % reaches down to 0. Where the box reaches a division by
+// zero the range runs to the infinity the core gives next to it. The guard's
+// 0 counts among the results, and `guarded` tells that some point of the box
+// hit the row's zero guard. min and max are NaN when the row gives
+// not-a-number somewhere in the box, when a value or tolerance is not finite,
+// or when a magnitude's whole box is negative. `evaluations` counts the
+// core's evaluations spent.
+struct Range {
+    double min;
+    double max;
+    bool guarded;
+    int evaluations;
+};
+Range worst_case_range(const Formula& row, const std::array<double, 4>& values,
+                       const std::array<double, 4>& tolerances);
+
+// Two unknowns of one kind (both resistances, capacitances or inductances):
+// the pair of standard values from `series` whose result is nearest `target`
+// by relative deviation, searched over 100 Ω–1 MΩ, 10 pF–100 µF or
+// 1 µH–100 mH by the unknowns' unit (both ends included); `first` and
+// `second` are argument positions, the other values are taken from `values`.
+// The same ratio recurs in every decade (2.4 k/910, 24 k/9.1 k,
+// 240 k/91 k): of pairs whose deviations agree within 1e-12, the one whose
+// geometric mean lies nearest the middle of the window in series steps wins
+// (10 kΩ, 31.6 nF, 316 µH), then the one with the smaller values, then the
+// smaller first value. Pairs where the zero guard answered are not results.
+// Nothing when the two are not of one such kind, an argument position is out
+// of range, the target is not finite, or no pair gives a finite result.
+struct StandardPair {
+    double first;
+    double second;
+    double result;
+    int evaluations;
+};
+std::optional<StandardPair> best_standard_pair(const Formula& row,
+                                               const std::array<double, 4>& values, int first,
+                                               int second, double target, Series series);
+
 }  // namespace zorvane::host
 
 // ---- What command-line hosts need ----
