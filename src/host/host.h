@@ -33,7 +33,8 @@ struct FormulaInfo {
     const Formula* row;                           // the core's row
     // The unit of each of `arguments`, UTF-8: {"V", "Ω"}; "" for a ratio.
     std::span<const std::string_view> argument_units;
-    std::string_view description;  // UTF-8, as the reference gives it: "Calculate current (I = V / R)"
+    std::string_view
+        description;  // UTF-8, as the reference gives it: "Calculate current (I = V / R)"
 };
 
 // Every formula, in table order.
@@ -90,9 +91,9 @@ struct Answer {
     Kind kind = Kind::empty;
     const FormulaInfo* formula = nullptr;
     double value = 0.0;
-    bool guarded = false;     // result: the formula's zero guard answered 0, not its arithmetic
-    std::string token;        // the name, or the invalid value token, as typed (UTF-8)
-    int values_given = 0;     // value tokens typed after the name (all of them, not only four)
+    bool guarded = false;  // result: the formula's zero guard answered 0, not its arithmetic
+    std::string token;     // the name, or the invalid value token, as typed (UTF-8)
+    int values_given = 0;  // value tokens typed after the name (all of them, not only four)
     std::array<double, 4> values{};  // result: the values the module read, in order
     std::string line;         // the module's line, UTF-8, exactly as ElectronicsCalc gives it
     std::string engineering;  // the same line with the value in engineering notation,

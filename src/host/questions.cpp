@@ -45,7 +45,7 @@ struct Parsed {
     int tolerances = 0;
 };
 
-// "10k±1%", "10k+-1%": the value and its tolerance, below 100 %. A word that
+// "10k±1%", "10k+-1%": the value and its tolerance. A word that
 // only looks so ("±1%", "10k±x%") is left whole, for the module to refuse.
 ValueWord read_value_word(std::string_view word) {
     ValueWord value{word};
@@ -62,7 +62,7 @@ ValueWord read_value_word(std::string_view word) {
     if (at == std::string_view::npos || at == 0 || !word.ends_with('%')) return value;
     const std::string_view percent = word.substr(at + length, word.size() - at - length - 1);
     const std::optional<double> read = parse_number(percent);
-    if (!read || !(*read >= 0.0 && *read < 100.0)) return value;
+    if (!read || !(*read >= 0.0)) return value;
     value.number = word.substr(0, at);
     value.has_tolerance = true;
     value.tolerance = *read / 100.0;
@@ -73,7 +73,8 @@ Parsed parse(std::string_view command) {
     Parsed parsed;
     Words words(command);
     parsed.name = words.next();
-    const std::size_t equals = command.find('=', static_cast<std::size_t>(words.position() - command.data()));
+    const std::size_t equals =
+        command.find('=', static_cast<std::size_t>(words.position() - command.data()));
     const std::string_view left = command.substr(0, equals);
     Words values(left.substr(static_cast<std::size_t>(words.position() - command.data())));
     for (std::string_view word = values.next(); !word.empty(); word = values.next()) {
@@ -163,8 +164,9 @@ std::string deviation_text(double deviation, double target, std::string_view uni
                                       : with_unit(round_trip(deviation), unit));
     }
     std::array<char, 400> digits{};
-    const std::to_chars_result written = std::to_chars(
-        digits.data(), digits.data() + digits.size(), deviation * 100.0, std::chars_format::fixed, 2);
+    const std::to_chars_result written =
+        std::to_chars(digits.data(), digits.data() + digits.size(), deviation * 100.0,
+                      std::chars_format::fixed, 2);
     text.append(digits.data(), written.ptr);
     return text + "%";
 }
@@ -227,8 +229,9 @@ bool prepare(std::string_view command, const QuestionOptions& options, Prepared&
     for (std::size_t i = 0; i < parsed.values.size(); ++i) {
         if (!parsed.values[i].unknown) continue;
         if (static_cast<int>(i) >= count) {
-            fail(reply, "Error: ? stands for one of the " + std::to_string(count) + " values of " +
-                            std::string(prepared.row->keyword),
+            fail(reply,
+                 "Error: ? stands for one of the " + std::to_string(count) + " values of " +
+                     std::string(prepared.row->keyword),
                  {usage(*prepared.info)});
             return false;
         }
@@ -236,14 +239,15 @@ bool prepare(std::string_view command, const QuestionOptions& options, Prepared&
     }
     if (parsed.has_equals) {
         if (parsed.words_after_equals != 1) {
-            fail(reply, parsed.words_after_equals == 0 ? "Error: No result after '='"
-                                                       : "Error: One result after '='",
+            fail(reply,
+                 parsed.words_after_equals == 0 ? "Error: No result after '='"
+                                                : "Error: One result after '='",
                  {"write the result wanted on one word: = 3.3V"});
             return false;
         }
         std::string plain;
-        const bool notation = options.expand && append_plain_value(
-                                                    parsed.target, prepared.info->unit, plain);
+        const bool notation =
+            options.expand && append_plain_value(parsed.target, prepared.info->unit, plain);
         const std::optional<double> target = parse_number(notation ? plain : parsed.target);
         if (!target) {
             std::vector<std::string> unit_hint;
@@ -296,15 +300,9 @@ std::string reach_hint(const FormulaInfo& info, const RootSearch& search,
            engineering_span(low, high, info.unit, " and ") + tail;
 }
 
-// The module's result and guard for the row at `values`, read from the
-// command's text as the module reads it.
 Outcome through_module(const Formula& row, const Values& values) {
-    std::string command(row.keyword);
-    for (int i = 0; i < row.required_count; ++i) {
-        command += ' ';
-        append_round_trip(values[static_cast<std::size_t>(i)], command);
-    }
-    return zorvane::evaluate(command);
+    std::string command;
+    return host::through_module(row, values, command);
 }
 
 // "; E24: 3600 Ω → 3.176471 V (-3.74%), 3900 Ω → 3.366906 V (+2.03%)"
@@ -341,8 +339,7 @@ void add_standard_neighbours(const Prepared& prepared, Series series, Solved& so
                        deviation_text(n.deviation, prepared.target, result_unit, false) + ")";
         solved.engineering += separator + engineering(n.value, unit) + " \xE2\x86\x92 " +
                               engineering(n.result, result_unit) + " (" +
-                              deviation_text(n.deviation, prepared.target, result_unit, true) +
-                              ")";
+                              deviation_text(n.deviation, prepared.target, result_unit, true) + ")";
     }
 }
 
@@ -388,9 +385,10 @@ Solved solve(std::string_view command, const QuestionOptions& options) {
     solved.evaluations = search.evaluations;
     const std::string name = argument_name(row, solved.argument);
     if (search.flat) {
-        const std::string stretch =
-            " from " + round_trip(search.flat_from) + " to " +
-            with_unit(round_trip(search.flat_to), solved.unit);
+        const std::string stretch = search.flat_everywhere
+                                        ? std::string()
+                                        : " from " + round_trip(search.flat_from) + " to " +
+                                              with_unit(round_trip(search.flat_to), solved.unit);
         fail(solved, "Error: Every " + name + stretch + " gives " + wanted(info, prepared.target),
              {"the other values decide " + std::string(info.label) + " there, not " + name});
         return solved;
@@ -421,9 +419,11 @@ Ranged range(std::string_view command, const QuestionOptions& options) {
     Prepared prepared;
     if (!prepare(command, options, prepared, ranged)) return ranged;
     const Parsed& parsed = prepared.parsed;
-    if (std::string error = misfit(parsed, false, false); !error.empty() || parsed.tolerances == 0) {
+    if (std::string error = misfit(parsed, false, false);
+        !error.empty() || parsed.tolerances == 0) {
         fail(ranged, error.empty() ? "Error: No value carries a tolerance" : error,
-             {"write a tolerance on a value: 10k\xC2\xB1" "1%"});
+             {"write a tolerance on a value: 10k\xC2\xB1"
+              "1%"});
         return ranged;
     }
     const Formula& row = *prepared.row;
@@ -464,8 +464,7 @@ Paired pair(std::string_view command, Series series, const QuestionOptions& opti
     constexpr std::array<std::string_view, 3> KINDS = {OHM.utf8, FARAD.utf8, HENRY.utf8};
     if (paired.unit != argument_unit_of(row, paired.arguments[1]) ||
         std::find(KINDS.begin(), KINDS.end(), paired.unit) == KINDS.end()) {
-        fail(paired,
-             "Error: A pair is of two resistances, two capacitances or two inductances");
+        fail(paired, "Error: A pair is of two resistances, two capacitances or two inductances");
         return paired;
     }
     for (std::size_t i = 0; i < 2; ++i) {
@@ -495,9 +494,8 @@ Paired pair(std::string_view command, Series series, const QuestionOptions& opti
                   with_unit(round_trip(best->second), paired.unit) + " (" + module_line + ", " +
                   deviation_text(paired.deviation, prepared.target, info.unit, false) + ")";
     paired.engineering = first + engineering(best->first, paired.unit) + second +
-                         engineering(best->second, paired.unit) + " (" +
-                         std::string(info.label) + " = " +
-                         engineering(outcome.value, info.unit) + ", " +
+                         engineering(best->second, paired.unit) + " (" + std::string(info.label) +
+                         " = " + engineering(outcome.value, info.unit) + ", " +
                          deviation_text(paired.deviation, prepared.target, info.unit, true) + ")";
     return paired;
 }
@@ -506,8 +504,7 @@ Reply ask(std::string_view command, const QuestionOptions& options) {
     if (!is_question(command)) {
         Calculator calculator;
         return from_answer(
-            calculator.evaluate(command, {.expand = options.expand, .engineering = true}),
-            command);
+            calculator.evaluate(command, {.expand = options.expand, .engineering = true}), command);
     }
     const Parsed parsed = parse(command);
     if (parsed.tolerances > 0 && parsed.unknowns == 0 && !parsed.has_equals) {

@@ -133,6 +133,7 @@ class Search {
                 ++last;
             }
             result_.flat = true;
+            result_.flat_everywhere = i == 0 && last + 1 == points_.size();
             result_.flat_from = points_[i].x;
             result_.flat_to = points_[last].x;
             return true;
@@ -197,21 +198,14 @@ class Search {
         keep(low, high, std::min(std::abs(a.g), std::abs(b.g)));
     }
 
-    // The module's result and guard for the command with `x` in place:
-    // the values as the shortest text that reads back as each.
     Outcome through_module(double x) {
         values_[argument_] = x;
-        command_.assign(row_.keyword);
-        for (int i = 0; i < row_.required_count; ++i) {
-            command_ += ' ';
-            append_round_trip(values_[static_cast<std::size_t>(i)], command_);
-        }
-        return zorvane::evaluate(command_);
+        return host::through_module(row_, values_, command_);
     }
 
     // Keeps `low` or `high` (equal, or adjacent doubles) when the module
-    // gives the target at it, or the target lies between its results at
-    // the two. A change of sign across a pole (a division by a sum the
+    // gives the target at it, or one of them when the target lies between
+    // its results at the two. A change of sign across a pole (a division by a sum the
     // guards do not cover) is no root: there the results grow away from the
     // target as the bracket narrows, beyond `bracket_distance`, the nearer
     // distance of the bracket's ends from the target (0: no such check).
@@ -238,7 +232,20 @@ class Search {
         const double high_distance = std::abs(at_high.value - target_);
         const double nearest = std::min(low_distance, high_distance);
         if (bracket_distance > 0.0 && !(nearest <= 2 * bracket_distance)) return;
-        result_.roots.push_back(low_distance <= high_distance ? low : high);
+        result_.roots.push_back(preferred(low, high, low_distance <= high_distance));
+    }
+
+    // Either of two adjacent doubles around the target is a solution: the
+    // one with the shorter text (0.1 rather than 0.09999999999999999, which
+    // a person would rather paste), else the nearer one.
+    double preferred(double low, double high, bool low_nearer) {
+        text_.clear();
+        append_round_trip(low, text_);
+        const std::size_t low_length = text_.size();
+        text_.clear();
+        append_round_trip(high, text_);
+        if (low_length != text_.size()) return low_length < text_.size() ? low : high;
+        return low_nearer ? low : high;
     }
 
     const Formula& row_;
@@ -247,6 +254,7 @@ class Search {
     double target_;
     std::vector<Point> points_;
     std::string command_;
+    std::string text_;
     RootSearch result_;
 };
 
@@ -257,6 +265,15 @@ void append_round_trip(double value, std::string& out) {
     const std::to_chars_result written =
         std::to_chars(text.data(), text.data() + text.size(), value);
     out.append(text.data(), written.ptr);
+}
+
+Outcome through_module(const Formula& row, const Values& values, std::string& command) {
+    command.assign(row.keyword);
+    for (int i = 0; i < row.required_count; ++i) {
+        command += ' ';
+        append_round_trip(values[static_cast<std::size_t>(i)], command);
+    }
+    return zorvane::evaluate(command);
 }
 
 RootSearch find_roots(const Formula& row, const Values& values, int argument, double target) {

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "command.h"
 #include "formula_table.h"
 
 namespace zorvane::host {
@@ -18,6 +19,7 @@ struct RootSearch {
     // The target is reached by every value from `flat_from` to `flat_to`
     // rather than at points (then `roots` is empty).
     bool flat = false;
+    bool flat_everywhere = false;  // over the whole domain
     double flat_from = 0.0;
     double flat_to = 0.0;
     // The least and greatest results seen, guarded ones and NaN left out:
@@ -31,6 +33,11 @@ struct RootSearch {
 // magnitude, both signs and zero for a signed quantity); `values` holds the
 // other values. `target` is finite.
 RootSearch find_roots(const Formula& row, const Values& values, int argument, double target);
+
+// The module's outcome for `row` at `values`, read from the command's text
+// (`command`, kept for its buffer) as the module reads it: each value in the
+// shortest text that reads back as it.
+Outcome through_module(const Formula& row, const Values& values, std::string& command);
 
 // The shortest text that reads back as `value`: "3793.1034482758623",
 // "1e-07". Locale-free.

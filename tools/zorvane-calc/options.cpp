@@ -13,8 +13,12 @@ void set_plain(Settings& settings, const char*) { settings.expand = false; }
 void set_reference_directory(Settings& settings, const char* directory) {
     settings.reference_directory = directory;
 }
+void set_series(Settings& settings, const char* series) { settings.series = series; }
 
 constexpr OptionArgument DIRECTORY = {Takes::final_directory, "[DIR]", {}};
+// The IEC 60063 series, as the standard names them.
+constexpr std::string_view SERIES_NAMES[] = {"E3", "E6", "E12", "E24", "E48", "E96", "E192"};
+constexpr OptionArgument SERIES = {Takes::value, "SERIES", SERIES_NAMES};
 
 // Adding an option is adding a row; a new setting also needs its field in
 // Settings and a setter above.
@@ -22,7 +26,10 @@ constexpr OptionArgument DIRECTORY = {Takes::final_directory, "[DIR]", {}};
 constexpr OptionSpec OPTIONS[] = {
     // short long                  argument    action                   sets                      help
     {"-e",  "--eng",               {},         Action::evaluate,        set_engineering,          "print values in engineering notation: 100 ns, 4.7 k\xCE\xA9"},
-    {"",    "--plain",             {},         Action::evaluate,        set_plain,                "take values as plain numbers only (no 4.7k, 1u, 4k7)"},
+    {"",    "--plain",             {},         Action::evaluate,        set_plain,                "take values as plain numbers only (no 4.7k, 1u, 4k7, 12V)"},
+    {"",    "--series",            SERIES,     Action::evaluate,        set_series,               "after a solution, its neighbours in SERIES (E3 E6 E12 E24\n"
+                                                                                                  "E48 E96 E192) with the result each gives; with two\n"
+                                                                                                  "values written ?, the best pair of them"},
     {"",    "--list",              {},         Action::list,            nullptr,                  "print every formula with its arguments"},
     {"",    "--list=categories",   {},         Action::list_categories, nullptr,                  "print the formulas grouped by category"},
     {"",    "--reference",         DIRECTORY,  Action::reference,       set_reference_directory,  "write the formula reference file electronics_formulas.txt\n"
