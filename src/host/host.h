@@ -33,8 +33,7 @@ struct FormulaInfo {
     const Formula* row;                           // the core's row
     // The unit of each of `arguments`, UTF-8: {"V", "Ω"}; "" for a ratio.
     std::span<const std::string_view> argument_units;
-    std::string_view
-        description;  // UTF-8, as the reference gives it: "Calculate current (I = V / R)"
+    std::string_view description;  // UTF-8, as the reference gives it: "Calculate current (I = V / R)"
 };
 
 // Every formula, in table order.
