@@ -90,14 +90,16 @@ struct Answer {
     Kind kind = Kind::empty;
     const FormulaInfo* formula = nullptr;
     double value = 0.0;
-    bool guarded = false;  // result: the formula's zero guard answered 0, not its arithmetic
-    std::string token;     // the name, or the invalid value token, as typed (UTF-8)
-    int values_given = 0;  // value tokens typed after the name (all of them, not only four)
-    std::array<double, 4> values{};  // result: the values the module read, in order
+    bool guarded = false;     // result: the formula's zero guard answered 0, not its arithmetic
+    std::string token;        // the name, or the invalid value token, as typed (UTF-8)
+    int values_given = 0;     // value tokens typed after the name (all of them, not only four)
     std::string line;         // the module's line, UTF-8, exactly as ElectronicsCalc gives it
     std::string engineering;  // the same line with the value in engineering notation,
                               // equal to `line` for everything but a result; empty
                               // when the evaluation was not asked for it
+
+    // result: the values the module read, in order (zero past the formula's count)
+    std::array<double, 4> values{};
 
     bool is_error() const noexcept {
         return kind != Kind::result && kind != Kind::empty && kind != Kind::reference_written;
