@@ -135,12 +135,21 @@ class Options(unittest.TestCase):
         self.assertEqual((result.stdout, result.returncode), (b"Error: Invalid number '1k'\n", 1))
 
     def test_option_errors_are_usage_errors(self):
-        for args in (['--bogus'], ['-x', 'power_vi'], ['--reference', 'a', 'b']):
+        cases = [
+            (['--bogus'], "unrecognized option '--bogus'"),
+            (['-x', 'power_vi'], "unrecognized option '-x'"),
+            (['--eng=1', 'power_vi'], "unrecognized option '--eng=1'"),
+            (['--list=xyz'], "invalid argument '--list=xyz'"),
+            (['--reference', 'a', 'b'], "unexpected argument 'b'"),
+            (['--reference', ''], "empty directory name for '--reference'"),
+        ]
+        for args, message in cases:
             with self.subTest(args=args):
                 result = run(*args)
                 self.assertEqual(result.returncode, 2)
                 self.assertEqual(result.stdout, b'')
-                self.assertIn(b"Try 'zorvane-calc --help'", result.stderr)
+                self.assertEqual(result.stderr.decode(), 'zorvane-calc: ' + message +
+                                 "\nTry 'zorvane-calc --help' for more information.\n")
 
 
 class Interactive(unittest.TestCase):

@@ -78,6 +78,7 @@ struct Parser {
         return false;
     }
 
+    // (`word` is never empty, so an empty short name matches nothing.)
     const OptionSpec* find(std::string_view word) const {
         const auto named = [word](const OptionSpec& option) {
             return word == option.long_name || word == option.short_name;
@@ -87,7 +88,7 @@ struct Parser {
     }
 
     // "--reference [DIR]": DIR is the only argument that may follow.
-    bool final_directory(const OptionSpec& option, const char*& directory) {
+    bool take_directory(const OptionSpec& option, const char*& directory) {
         const std::span<char* const> rest = arguments.subspan(at + 1);
         if (rest.size() > 1) return fail("unexpected argument", rest[1]);
         if (rest.empty()) return true;
@@ -98,14 +99,15 @@ struct Parser {
     }
 
     // `inline_value`: what followed '=' in the same word, or null.
-    bool value(const OptionSpec& option, const char* inline_value, const char*& value) {
-        value = inline_value;
-        if (value == nullptr) {
+    bool take_value(const OptionSpec& option, const char* inline_value, const char*& chosen) {
+        chosen = inline_value;
+        if (chosen == nullptr) {
             if (at + 1 == arguments.size()) return fail("missing argument for", option.long_name);
-            value = arguments[++at];
+            chosen = arguments[++at];
         }
-        if (!accepts(option.argument, value))
-            return fail("invalid argument", value, option.long_name);
+        if (!accepts(option.argument, chosen)) {
+            return fail("invalid argument", chosen, option.long_name);
+        }
         return true;
     }
 
@@ -116,10 +118,10 @@ struct Parser {
             case Takes::nothing:
                 break;
             case Takes::final_directory:
-                if (!final_directory(option, argument)) return false;
+                if (!take_directory(option, argument)) return false;
                 break;
             case Takes::value:
-                if (!value(option, inline_value, argument)) return false;
+                if (!take_value(option, inline_value, argument)) return false;
                 break;
         }
         if (option.set != nullptr) option.set(parsed.settings, argument);
@@ -129,7 +131,7 @@ struct Parser {
     }
 
     // Applies one option; false when parsing ends here.
-    bool option(std::string_view word) {
+    bool read_option(std::string_view word) {
         if (const OptionSpec* option = find(word)) return apply(*option, nullptr);
         const std::size_t equals = word.starts_with("--") ? word.find('=') : std::string_view::npos;
         if (equals != std::string_view::npos) {
@@ -161,7 +163,7 @@ ParsedOptions parse_options(std::span<char* const> arguments, std::span<const Op
             ++parser.at;
             break;
         }
-        if (!parser.option(word)) return parser.parsed;
+        if (!parser.read_option(word)) return parser.parsed;
     }
     parser.parsed.command = arguments.subspan(parser.at);
     return parser.parsed;

@@ -19,14 +19,14 @@ enum class Takes {
     // "[DIR]": a directory that may follow as the last word of the command
     // line; nothing else may.
     final_directory,
-    // "NAME": one word, the next one or after '=' (--series E24,
-    // --series=E24), one of `choices` (any non-empty word when there are none).
+    // "NAME": one word, the next one or after '=' (--name VALUE or
+    // --name=VALUE), one of `choices` (any non-empty word when there are none).
     value,
 };
 
 struct OptionArgument {
     Takes takes = Takes::nothing;
-    std::string_view name;  // as --help shows it: "[DIR]", "SERIES"
+    std::string_view name;  // as --help shows it: "[DIR]", "NAME"
     std::span<const std::string_view> choices;
 };
 
