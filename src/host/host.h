@@ -262,8 +262,8 @@ std::string_view series_name(Series series);  // "E24"
 
 // The largest series value at or below `value`, the smallest at or above it,
 // and the nearer of the two by ratio (value / below against above / value,
-// compared exactly; a tie, which no series value pair can make, would give
-// the lower one). A value of the series is its own below, above and nearest.
+// compared exactly, value² against below * above; a tie gives the lower one).
+// A value of the series is its own below, above and nearest.
 // Each is the double nearest the decimal the standard gives (3.3e3 is the
 // double of "3300", 4.7e-9 that of "4.7e-9"). Nothing unless value is finite
 // and > 0; nothing also below the smallest normal double or where the next
@@ -280,7 +280,8 @@ std::optional<StandardValues> standard_values(double value, Series series);
 // for exact values), exactly: every min and max is a result the core computes
 // at a point of the box, found at the corners where the row is monotone in
 // each value and at the interior extrema where it is not (a series RLC's
-// resonance). A magnitude (resistance, frequency ...) never goes below zero: a
+// resonance); a point between them may give a result an ulp beyond, where
+// the core's rounding is not quite monotone. A magnitude (resistance, frequency ...) never goes below zero: a
 // tolerance over 100 % reaches down to 0. Where the box reaches a division by
 // zero the range runs to the infinity the core gives next to it. The guard's
 // 0 counts among the results, and `guarded` tells that some point of the box
@@ -299,9 +300,10 @@ Range worst_case_range(const Formula& row, const std::array<double, 4>& values,
 
 // Two unknowns of one kind (both resistances, capacitances or inductances):
 // the pair of standard values from `series` whose result is nearest `target`
-// by relative deviation, searched over 100 Ω–1 MΩ, 10 pF–100 µF or
-// 1 µH–100 mH by the unknowns' unit (both ends included); `first` and
-// `second` are argument positions, the other values are taken from `values`.
+// by relative deviation (absolute for a target of 0), searched over
+// 100 Ω–1 MΩ, 10 pF–100 µF or 1 µH–100 mH by the unknowns' unit (both ends
+// included); `first` and `second` are argument positions, the other values
+// are taken from `values`.
 // The same ratio recurs in every decade (2.4 k/910, 24 k/9.1 k,
 // 240 k/91 k): of pairs whose deviations agree within 1e-12, the one whose
 // geometric mean lies nearest the middle of the window in series steps wins
