@@ -306,18 +306,80 @@ class ShellCompletion(unittest.TestCase):
                 self.assertEqual(self.complete(*words), expected)
 
 
+SOURCE = os.path.join(os.path.dirname(os.path.abspath(__file__)), '..', '..')
+
+# The man(7) escapes the manual page's examples use.
+GROFF = [('\\fB', ''), ('\\fR', ''), ('\\fI', ''), ('\\&', ''), ('\\-', '-'), ('\\e', '\\'),
+         ('\\(*W', '\u03a9'), ('\\(mc', '\u00b5'), ('\\(de', '\u00b0'), ('\\(+-', '\u00b1'),
+         ('\\(->', '\u2192')]
+
+
+def read_source(*path):
+    with open(os.path.join(SOURCE, *path), encoding='utf-8') as f:
+        return f.read()
+
+
+def readme_tool_section():
+    readme = read_source('README.md')
+    readme = readme[readme.index('## Using zorvane-calc'):]
+    return readme[:readme.index('\n## ', 1)]
+
+
+def examples_of(lines, command_prefix, output_prefix):
+    """(command, output lines) pairs: a command line starts with
+    `command_prefix`, the lines of its output follow (without `output_prefix`)."""
+    examples = []
+    for line in lines:
+        if line.startswith(command_prefix):
+            examples.append((line[len(command_prefix):], []))
+        elif examples:
+            examples[-1][1].append(line[len(output_prefix):] if line.startswith(output_prefix) else line)
+    return examples
+
+
 class Documentation(unittest.TestCase):
+    def documented_examples(self):
+        """Every example of the tool in the README, the manual page and --help."""
+        found = {}
+        readme = []
+        for block in re.findall(r'```console\n(.*?)```', readme_tool_section(), re.S):
+            readme += examples_of(block.splitlines(), '$ ', '')
+        found['README'] = readme
+        manual = read_source('packaging', 'zorvane-calc.1')
+        manual = manual[manual.index('.SH EXAMPLES'):]
+        manual = manual[manual.index('.nf\n') + 4:manual.index('\n.fi')]
+        for escape, text in GROFF:
+            manual = manual.replace(escape, text)
+        found['manual page'] = examples_of(manual.splitlines(), '$ ', '')
+        usage = run('--help').stdout.decode()
+        usage = usage[usage.index('\nExamples:\n') + 11:]
+        usage = usage[:usage.index('\n\n')]
+        found['--help'] = examples_of(usage.splitlines(), '  zorvane-calc', '    ')
+        found['--help'] = [('zorvane-calc' + command, output) for command, output in found['--help']]
+        return found
+
+    def test_every_example_gives_the_output_shown(self):
+        environment = dict(os.environ, PATH=os.path.dirname(CALC) + os.pathsep + os.environ['PATH'])
+        for source, examples in self.documented_examples().items():
+            commands = ' '.join(command for command, _ in examples)
+            for feature in ("'?' =", "'?' '?'", '--series', '\u00b1', '12V'):
+                with self.subTest(source=source, feature=feature):
+                    self.assertIn(feature, commands)
+            for command, output in examples:
+                if re.search(r'[<>]', command):
+                    continue  # redirection to files the example does not give
+                with self.subTest(source=source, command=command), \
+                        tempfile.TemporaryDirectory() as directory:
+                    result = subprocess.run(['bash', '-c', command], cwd=directory, env=environment,
+                                            capture_output=True, timeout=60)
+                    self.assertEqual(result.stdout.decode('utf-8').splitlines(), output)
+
     def test_help_manual_page_and_readme_agree_on_options_and_statuses(self):
-        source = os.path.join(os.path.dirname(os.path.abspath(__file__)), '..', '..')
-        with open(os.path.join(source, 'packaging', 'zorvane-calc.1'), encoding='utf-8') as f:
-            manual = f.read().replace('\\-', '-')
-        with open(os.path.join(source, 'README.md'), encoding='utf-8') as f:
-            readme = f.read()
-        readme = readme[readme.index('## Using zorvane-calc'):]
-        readme = readme[:readme.index('\n## ', 1)]
+        manual = read_source('packaging', 'zorvane-calc.1').replace('\\-', '-')
+        readme = readme_tool_section()
         usage = run('--help').stdout.decode()
         options = set(re.findall(r'^ +(?:(-\w), )?(--[\w=]+)', usage, re.M))
-        self.assertEqual(len(options), 7)
+        self.assertEqual(len(options), 8)
         for short, long in options:
             for name in filter(None, (short, long)):
                 with self.subTest(option=name):
