@@ -283,12 +283,17 @@ std::string misfit(const Parsed& parsed, bool pair, bool have_series) {
 
 // "Output Voltage stays between 0 and 12 V for any r2": what the formula
 // reaches, tiny results beside large ones shown as 0.
-std::string reach_hint(const FormulaInfo& info, const RootSearch& search,
+std::string reach_hint(const FormulaInfo& info, const RootSearch& search, double target,
                        std::string_view argument) {
-    if (search.lowest > search.highest) return {};
-    const double scale = std::max(std::abs(search.lowest), std::abs(search.highest));
-    const auto shown = [scale](double value) {
-        return std::isfinite(scale) && std::abs(value) < scale * 1e-12 ? 0.0 : value;
+    // A target within what the formula reaches, yet not reached (a limit
+    // approached, a guard, a jump): the span would not explain it.
+    if (search.lowest > search.highest || (search.lowest <= target && target <= search.highest)) {
+        return {};
+    }
+    // Tiny beside the other end, and the target not tiny too: 0.
+    const double tiny = 1e-12 * std::max(std::abs(search.lowest), std::abs(search.highest));
+    const auto shown = [tiny, target](double value) {
+        return std::abs(value) < tiny && !(std::abs(target) < tiny) ? 0.0 : value;
     };
     const double low = shown(search.lowest);
     const double high = shown(search.highest);
@@ -395,7 +400,7 @@ Solved solve(std::string_view command, const QuestionOptions& options) {
     }
     if (search.roots.empty()) {
         std::vector<std::string> reach;
-        if (std::string hint = reach_hint(info, search, name); !hint.empty()) {
+        if (std::string hint = reach_hint(info, search, prepared.target, name); !hint.empty()) {
             reach.push_back(std::move(hint));
         }
         fail(solved, "Error: No " + name + " gives " + wanted(info, prepared.target), reach);

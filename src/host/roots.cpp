@@ -101,7 +101,9 @@ class Search {
     Point point(double x) {
         const Evaluation e = evaluate(x);
         const bool valid = !e.guarded && !std::isnan(e.value);
-        if (valid) {
+        // What the formula reaches: finite results, not the infinities its
+        // arithmetic overflows to at the ends of the domain.
+        if (valid && std::isfinite(e.value)) {
             result_.lowest = std::min(result_.lowest, e.value);
             result_.highest = std::max(result_.highest, e.value);
         }
@@ -152,7 +154,9 @@ class Search {
         const double l = side * left.g;
         const double m = side * middle.g;
         const double r = side * right.g;
-        if (!((m < l && m <= r) || (m <= l && m < r))) return;
+        // A turn, not the last bits of rounding along a plateau.
+        const double noise = 1e-12 * std::max(l, r);
+        if (!(m < l - noise && m < r - noise)) return;
         // In the logarithm of the magnitude, on one side of zero.
         if (left.x <= 0.0 && right.x >= 0.0) return;
         const double sign = right.x > 0.0 ? 1.0 : -1.0;

@@ -22,7 +22,7 @@ struct RootSearch {
     bool flat_everywhere = false;  // over the whole domain
     double flat_from = 0.0;
     double flat_to = 0.0;
-    // The least and greatest results seen, guarded ones and NaN left out:
+    // The least and greatest finite results seen, guarded ones left out:
     // what the formula reaches (lowest > highest when it reaches nothing).
     double lowest = std::numeric_limits<double>::infinity();
     double highest = -std::numeric_limits<double>::infinity();
