@@ -181,9 +181,9 @@ struct Reply {
 // solution in the shortest form that reads back as the same double, so it
 // can be pasted into a command), engineering "r2 = 3.7931 kΩ". All
 // solutions in the argument's domain (above zero for a magnitude), in
-// increasing order, joined by " or ". With a series, each positive
-// solution's standard neighbours follow, with the result each gives and its
-// deviation from the target:
+// increasing order, joined by " or ". With a series, the standard
+// neighbours of each solution for a resistance, capacitance or inductance
+// follow, with the result each gives and its deviation from the target:
 // "...; E24: 3600 Ω → 3.176471 V (-3.74%), 3900 Ω → 3.366906 V (+2.03%)".
 // No solution, or every value a solution: an error line, and a hint with
 // what the formula reaches.

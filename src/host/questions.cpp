@@ -310,10 +310,18 @@ Outcome through_module(const Formula& row, const Values& values) {
     return host::through_module(row, values, command);
 }
 
+// The units parts come in standard values of: resistances, capacitances,
+// inductances.
+bool is_part_unit(std::string_view unit) {
+    constexpr std::array<std::string_view, 3> PARTS = {OHM.utf8, FARAD.utf8, HENRY.utf8};
+    return std::find(PARTS.begin(), PARTS.end(), unit) != PARTS.end();
+}
+
 // "; E24: 3600 Ω → 3.176471 V (-3.74%), 3900 Ω → 3.366906 V (+2.03%)"
 void add_standard_neighbours(const Prepared& prepared, Series series, Solved& solved) {
     const Formula& row = *prepared.row;
     const int argument = solved.argument;
+    if (!is_part_unit(solved.unit)) return;
     for (const double solution : solved.solutions) {
         if (!(solution > 0.0)) continue;
         const std::optional<StandardValues> standard = standard_values(solution, series);
@@ -466,9 +474,7 @@ Paired pair(std::string_view command, Series series, const QuestionOptions& opti
     paired.arguments = prepared.unknown;
     paired.target = prepared.target;
     paired.unit = argument_unit_of(row, paired.arguments[0]);
-    constexpr std::array<std::string_view, 3> KINDS = {OHM.utf8, FARAD.utf8, HENRY.utf8};
-    if (paired.unit != argument_unit_of(row, paired.arguments[1]) ||
-        std::find(KINDS.begin(), KINDS.end(), paired.unit) == KINDS.end()) {
+    if (paired.unit != argument_unit_of(row, paired.arguments[1]) || !is_part_unit(paired.unit)) {
         fail(paired, "Error: A pair is of two resistances, two capacitances or two inductances");
         return paired;
     }
