@@ -6,7 +6,9 @@
 
 #include <cmath>
 #include <cstdio>
+#include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <limits>
 #include <sstream>
@@ -15,6 +17,7 @@
 
 #include "command.h"
 #include "host.h"
+#include "roots.h"
 #include "support/vector_file.h"
 
 namespace {
@@ -393,6 +396,47 @@ TEST(Questions, RangeLinesGiveTheSampledExtremes) {
         ++checked;
     }
     EXPECT_GT(checked, 30);
+}
+
+// Solutions are written in the shortest text that reads back as the same
+// double, as std::to_chars writes it (or, without it, its stand-in).
+TEST(Solve, WritesValuesInTheShortestTextThatReadsBack) {
+    const struct {
+        double value;
+        const char* text;
+    } cases[] = {
+        {3793.103448275862, "3793.103448275862"}, {0.1, "0.1"}, {-0.1, "-0.1"},
+        {1e-07, "1e-07"},  {1e20, "1e+20"},  {1000000.0, "1e+06"}, {123456.0, "123456"},
+        {0.001, "0.001"},  {1.5e-05, "1.5e-05"}, {5e-324, "5e-324"},
+        {1.7976931348623157e308, "1.7976931348623157e+308"}, {0.0, "0"}, {-2.0, "-2"},
+        {980215450921557376.0, "980215450921557376"}, {1e22, "1e+22"},
+    };
+    for (const auto& c : cases) {
+        std::string text;
+        host::append_round_trip(c.value, text);
+        EXPECT_EQ(text, c.text);
+    }
+    // Random doubles: the text reads back, and one digit fewer would not.
+    std::uint64_t state = 20261207;
+    for (int i = 0; i < 20000; ++i) {
+        state = state * 6364136223846793005ULL + 1442695040888963407ULL;
+        double value = 0;
+        const std::uint64_t bits = state & 0x7FEFFFFFFFFFFFFFULL;
+        std::memcpy(&value, &bits, sizeof value);
+        std::string text;
+        host::append_round_trip(value, text);
+        ASSERT_EQ(std::strtod(text.c_str(), nullptr), value) << text;
+        const std::string mantissa = text.substr(0, text.find('e'));
+        const std::size_t digits =
+            mantissa.size() - (mantissa.find('.') == std::string::npos ? 0 : 1);
+        char shorter[40];
+        std::snprintf(shorter, sizeof shorter, "%.*e", static_cast<int>(digits) - 2, value);
+        // (An integer is written with all its digits, as to_chars does.)
+        const bool integer = text.find_first_of(".e") == std::string::npos;
+        if (digits > 1 && !integer && mantissa.find_first_not_of("0.") == 0) {
+            EXPECT_NE(std::strtod(shorter, nullptr), value) << text;
+        }
+    }
 }
 
 // A value in its argument's unit is the plain value: the same line.

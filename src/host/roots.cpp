@@ -21,6 +21,9 @@
 #include <string>
 
 #include "command.h"
+#include "exact_decimal.h"
+#include "number_format.h"
+#include "platform.h"
 
 namespace zorvane::host {
 namespace {
@@ -264,6 +267,8 @@ class Search {
 
 }  // namespace
 
+#if ZORVANE_HAVE_FLOAT_CHARCONV
+
 void append_round_trip(double value, std::string& out) {
     std::array<char, 32> text{};
     const std::to_chars_result written =
@@ -271,11 +276,71 @@ void append_round_trip(double value, std::string& out) {
     out.append(text.data(), written.ptr);
 }
 
+void append_exact(double value, std::string& out) { append_round_trip(value, out); }
+
+#else
+
+// Without floating-point to_chars: the fewest digits of printf's "%.*e"
+// that read back as the value, then the shorter of the plain and the
+// scientific form (the plain one on a tie), as to_chars writes them.
+void append_round_trip(double value, std::string& out) {
+    std::array<char, 40> text{};
+    char* end = nullptr;
+    for (int precision = 0; precision <= MAX_SCIENTIFIC_PRECISION; ++precision) {
+        end = format_scientific(value, precision, text.data(), text.data() + text.size());
+        if (!std::isfinite(value) || parse_number({text.data(), end}) == value) break;
+    }
+    const std::string_view scientific(text.data(), static_cast<std::size_t>(end - text.data()));
+    const std::size_t e = scientific.find('e');
+    if (e == std::string_view::npos) {  // inf, -inf, nan
+        out += scientific;
+        return;
+    }
+    const std::size_t sign = scientific[0] == '-' ? 1 : 0;
+    std::string digits(scientific.substr(sign, e - sign));
+    std::erase(digits, '.');
+    int exponent = 0;
+    const std::string_view power = scientific.substr(e + 1);
+    std::from_chars(power.data() + (power[0] == '+' ? 1 : 0), power.data() + power.size(),
+                    exponent);
+    const auto count = static_cast<int>(digits.size());
+    std::string plain;
+    if (exponent >= count - 1) {
+        // An integer: to_chars writes its exact digits, not zeros after the
+        // shortest ones.
+        std::array<char, 40> whole{};
+        const char* whole_end = exponent < 30 ? format_fixed6(std::abs(value), whole.data(),
+                                                                 whole.data() + whole.size())
+                                              : nullptr;
+        plain = whole_end != nullptr
+                    ? std::string(whole.data(), static_cast<std::size_t>(whole_end - whole.data() - 7))
+                    : digits + std::string(static_cast<std::size_t>(exponent - count + 1), '0');
+    } else if (exponent >= 0) {
+        plain = digits.substr(0, static_cast<std::size_t>(exponent + 1)) + "." +
+                digits.substr(static_cast<std::size_t>(exponent + 1));
+    } else {
+        plain = "0." + std::string(static_cast<std::size_t>(-exponent - 1), '0') + digits;
+    }
+    out += scientific.substr(0, sign);
+    out += plain.size() <= scientific.size() - sign ? std::string_view(plain)
+                                                     : scientific.substr(sign);
+}
+
+// Seventeen significant digits read back as any double.
+void append_exact(double value, std::string& out) {
+    std::array<char, 40> text{};
+    const char* end = format_scientific(value, MAX_SCIENTIFIC_PRECISION, text.data(),
+                                        text.data() + text.size());
+    out.append(text.data(), end);
+}
+
+#endif
+
 Outcome through_module(const Formula& row, const Values& values, std::string& command) {
     command.assign(row.keyword);
     for (int i = 0; i < row.required_count; ++i) {
         command += ' ';
-        append_round_trip(values[static_cast<std::size_t>(i)], command);
+        append_exact(values[static_cast<std::size_t>(i)], command);
     }
     return zorvane::evaluate(command);
 }

@@ -39,8 +39,11 @@ RootSearch find_roots(const Formula& row, const Values& values, int argument, do
 // shortest text that reads back as it.
 Outcome through_module(const Formula& row, const Values& values, std::string& command);
 
-// The shortest text that reads back as `value`: "3793.1034482758623",
-// "1e-07". Locale-free.
+// The shortest text that reads back as `value`, as std::to_chars writes it:
+// "3793.103448275862", "1e-07". Locale-free.
 void append_round_trip(double value, std::string& out);
+
+// Text that reads back as `value`, the shortest where that costs nothing.
+void append_exact(double value, std::string& out);
 
 }  // namespace zorvane::host
