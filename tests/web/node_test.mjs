@@ -220,3 +220,62 @@ test("the site is complete, lists itself for offline use and stays under 250 KB 
     console.log(`site: ${gzipped} bytes gzipped`);
     assert.ok(gzipped < 250 * 1024, `${gzipped} bytes gzipped`);
 });
+
+// ---- Questions: the same answers as zorvane-calc, worked out by hand ----
+
+test("calc.solve finds every solution and writes the tool's lines", () => {
+    const solved = calc.solve("voltage_divider 12 10k ? = 3.3");
+    assert.equal(solved.error, false);
+    assert.equal(solved.argument, "r2");
+    assert.equal(solved.unit, "\u03a9");
+    // 12 * r2 / (10000 + r2) is 3.3 exactly at this double.
+    assert.deepEqual(solved.solutions, [3793.103448275862]);
+    assert.equal(12 * solved.solutions[0] / (10000 + solved.solutions[0]), 3.3);
+    assert.equal(solved.line, "r2 = 3793.103448275862 \u03a9");
+    assert.equal(solved.eng, "r2 = 3.7931 k\u03a9");
+    assert.ok(solved.evaluations > 0 && solved.evaluations < 1600, `${solved.evaluations}`);
+
+    const twice = calc.solve("impedance_rlc_series 10 ? 1m 1u = 50");
+    assert.equal(twice.solutions.length, 2);
+    for (const f of twice.solutions) {
+        const x = f * 0.001 * 6.28318530718 - 1 / ((f * 0.000001) * 6.28318530718);
+        assert.ok(Math.abs(Math.sqrt(x * x + 100) - 50) < 1e-12, `${f}`);
+    }
+    assert.deepEqual(calc.solve("power_i2r ? 100 = 1").solutions, [-0.1, 0.1]);
+
+    const neighbours = calc.solve("voltage_divider 12 10k ? = 3.3", "e24");
+    assert.deepEqual(neighbours.standard.map((n) => n.value), [3600, 3900]);
+    assert.equal(neighbours.standard[0].result, 12 * 3600 / 13600);
+    assert.equal(neighbours.line, "r2 = 3793.103448275862 \u03a9; E24: 3600 \u03a9 \u2192 3.176471 V (-3.74%), 3900 \u03a9 \u2192 3.366906 V (+2.03%)");
+
+    const none = calc.solve("voltage_divider 12 10k ? = 15");
+    assert.deepEqual([none.error, none.line, none.hints],
+        [true, "Error: No r2 gives Output Voltage = 15 V", ["Output Voltage stays between 0 and 12 V for any r2"]]);
+    assert.equal(calc.solve("power_vi 12A ? = 1").line, "Error: Invalid number '12A'");
+    assert.throws(() => calc.solve("power_vi 12 ? = 1", "E25"), RangeError);
+});
+
+test("calc.standardValues, calc.range and calc.pairs", () => {
+    assert.deepEqual(calc.standardValues(3793, "E24"), { below: 3600, above: 3900, nearest: 3900 });
+    assert.deepEqual(calc.standardValues(9.2, "E192"), { below: 9.2, above: 9.2, nearest: 9.2 });
+    assert.equal(calc.standardValues(0, "E12"), null);
+    assert.throws(() => calc.standardValues(1, "X7"), RangeError);
+
+    const range = calc.range("voltage_divider 12 10k\u00b11% 4.7k");
+    assert.equal(range.error, false);
+    assert.equal(range.min, 12 * 4700 / 14800);
+    assert.equal(range.max, 12 * 4700 / 14600);
+    assert.equal(range.line, "Output Voltage = 3.836735 V (3.810811 .. 3.863014 V)");
+    assert.equal(range.eng, "Output Voltage = 3.83673 V (3.81081 .. 3.86301 V)");
+    assert.equal(calc.range("power_vi 1 2").error, true);
+
+    const pair = calc.pairs("voltage_divider 12 ? ? = 3.3", "E24");
+    assert.deepEqual([pair.arguments, pair.values, pair.unit], [["r1", "r2"], [24000, 9100], "\u03a9"]);
+    assert.equal(pair.line, "r1 = 24000 \u03a9, r2 = 9100 \u03a9 (Output Voltage = 3.299094 V, -0.03%)");
+    assert.equal(calc.pairs("voltage_divider ? 10k ? = 3", "E24").error, true);
+
+    // evaluate and eng answer questions as zorvane-calc does.
+    assert.equal(calc.eng("voltage_divider 12 10k ? = 3.3"), "r2 = 3.7931 k\u03a9");
+    assert.equal(calc.evaluate("voltage_divider 12 10k ?").kind, "error");
+    assert.equal(calc.eng("power_vi 12V 500mA"), "Power = 6 W");
+});
