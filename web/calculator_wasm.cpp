@@ -107,7 +107,8 @@ void open_reply_json(std::string& out, const zorvane::host::Reply& reply) {
     append_json_field(out, "eng", reply.engineering);
     append_json_number_field(out, "evaluations", reply.evaluations);
     out += "\"hints\":";
-    append_json_array(out, reply.hints, [](const std::string& hint) { return std::string_view(hint); });
+    append_json_array(out, reply.hints,
+                      [](const std::string& hint) { return std::string_view(hint); });
     out += ',';
 }
 
@@ -372,8 +373,9 @@ EMSCRIPTEN_KEEPALIVE const char* zc_pairs(const char* command, int series) {
         reply += "\"arguments\":";
         append_json_array(reply, paired.names, std::identity{});
         reply += ',';
-        append_json_numbers(reply, "indices", {static_cast<double>(paired.arguments[0]),
-                                               static_cast<double>(paired.arguments[1])});
+        append_json_numbers(
+            reply, "indices",
+            {static_cast<double>(paired.arguments[0]), static_cast<double>(paired.arguments[1])});
         append_json_field(reply, "unit", paired.unit);
         append_json_numbers(reply, "values", {paired.values[0], paired.values[1]});
         append_json_number_field(reply, "result", paired.result);

@@ -310,11 +310,12 @@ void append_round_trip(double value, std::string& out) {
         // shortest ones.
         std::array<char, 40> whole{};
         const char* whole_end = exponent < 30 ? format_fixed6(std::abs(value), whole.data(),
-                                                                 whole.data() + whole.size())
+                                                              whole.data() + whole.size())
                                               : nullptr;
-        plain = whole_end != nullptr
-                    ? std::string(whole.data(), static_cast<std::size_t>(whole_end - whole.data() - 7))
-                    : digits + std::string(static_cast<std::size_t>(exponent - count + 1), '0');
+        plain =
+            whole_end != nullptr
+                ? std::string(whole.data(), static_cast<std::size_t>(whole_end - whole.data() - 7))
+                : digits + std::string(static_cast<std::size_t>(exponent - count + 1), '0');
     } else if (exponent >= 0) {
         plain = digits.substr(0, static_cast<std::size_t>(exponent + 1)) + "." +
                 digits.substr(static_cast<std::size_t>(exponent + 1));
@@ -323,15 +324,15 @@ void append_round_trip(double value, std::string& out) {
     }
     out += scientific.substr(0, sign);
     out += plain.size() <= scientific.size() - sign ? std::string_view(plain)
-                                                     : scientific.substr(sign);
+                                                    : scientific.substr(sign);
 }
 
 // Seventeen significant digits read back as any double.
 void append_exact(double value, std::string& out) {
     std::array<char, 40> text{};
-    const char* end = format_scientific(value, MAX_SCIENTIFIC_PRECISION, text.data(),
-                                        text.data() + text.size());
-    out.append(text.data(), end);
+    const char* end =
+        format_scientific(value, MAX_SCIENTIFIC_PRECISION, text.data(), text.data() + text.size());
+    out.append(text.data(), static_cast<std::size_t>(end - text.data()));
 }
 
 #endif
