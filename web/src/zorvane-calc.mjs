@@ -160,7 +160,8 @@ function makeCalculator(module) {
         // lists each solution's standard neighbours { value, result, deviation }
         // (deviation relative to the target) and the line names them.
         solve(command, series) {
-            const index = series === undefined ? -1 : seriesIndex(series);  // (before the command)
+            const none = series === undefined || series === null || series === "";
+            const index = none ? -1 : seriesIndex(series);  // (before the command takes the buffer)
             return JSON.parse(call("_zc_solve", text.utf8(String(command)), index));
         },
         // The IEC 60063 values of a series next to a positive value:
