@@ -185,6 +185,7 @@ TEST(Hints, ExplainWhatWentWrong) {
         {"ohms_curent 12 1k", {"did you mean ohms_current?"}},
         {"ohms_voltag 1 2", {"did you mean ohms_voltage?"}},
         {"power_iv 1 2", {"did you mean power_vi or power_i2r?"}},
+        {"pwoer_iv 1 2", {"did you mean power_vi?"}},  // two swaps of neighbours: two edits
         {"capacitor_", {"did you mean capacitor_energy, capacitor_charge or capacitor_reactance?"}},
         {"xyzzy 1", {}},
         {"ohms_currentxy 1 2", {"did you mean ohms_current?"}},  // two edits away, two longer
@@ -207,6 +208,11 @@ TEST(Hints, ExplainWhatWentWrong) {
         {"ohms_current 12 V 1k", {"write it on the number: 12V"}},
         {"ohms_current 12 A 1k", {"<voltage> is in V"}},
         {"ohms_current 12 4.7k\xCE\xA9", {}},
+        {"ohms_current 12 10 k", {"write it on the number: 10k"}},
+        {"ohms_current 12 10 R", {}},  // R marks the point of a code: no prefix to move
+        {"capacitor_charge 4.7\xC2\xB5"
+         "F 5",
+         {}},
         {"thermal_resistance 25\xC2\xB0"
          "C 1",
          {}},

@@ -25,7 +25,7 @@ namespace zorvane::host {
 // ---- The formula table, as hosts show it ----
 
 struct FormulaInfo {
-    std::string_view keyword;                     // "ohms_current"
+    std::string_view keyword;                     // the name typed: ohms_current
     std::string_view category;                    // "Ohm's law and power"
     std::span<const std::string_view> arguments;  // {"<voltage>", "<resistance>"}
     std::string_view label;                       // "Current"
@@ -47,11 +47,11 @@ const FormulaInfo* find(std::string_view keyword) noexcept;
 // formula uses.
 std::optional<std::string_view> argument_unit(std::string_view argument) noexcept;
 
-// "ohms_current <voltage> <resistance>"
+// The name and its arguments: ohms_current followed by <voltage> <resistance>.
 std::string usage(const FormulaInfo& formula);
 
 // The formula's line of the reference file, in UTF-8, without the leading
-// spaces and line end: "ohms_current <voltage> <resistance>     - Calculate current (I = V / R)".
+// spaces and line end, as in the reference file.
 std::string reference_line(const FormulaInfo& formula);
 
 // The usage summary with sample commands, UTF-8, line-feed terminated lines.

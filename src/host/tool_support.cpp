@@ -10,7 +10,7 @@ std::size_t command_capacity() noexcept { return COMMAND_CAPACITY; }
 
 SavedReference save_reference(const char* directory) noexcept {
     const bool saved = save_formula_reference(directory);
-    return {saved, saved ? REFERENCE_CREATED : REFERENCE_FAILED};
+    return {saved, reference_outcome(saved)};
 }
 
 }  // namespace zorvane::host

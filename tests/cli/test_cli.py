@@ -12,6 +12,7 @@ import time
 import unittest
 
 CALC = os.path.abspath(os.environ['ZORVANE_CALC'])
+GOLDEN = os.path.join(os.path.dirname(os.path.abspath(__file__)), '..', 'golden')
 
 
 def run(*args, stdin=None):
@@ -64,16 +65,18 @@ class Batch(unittest.TestCase):
         self.assertEqual(result.returncode, 1)
 
     def test_all_results_exit_zero(self):
-        result = run(stdin=b'power_vi 12 0.5\ngain_db 100\n')
-        self.assertEqual(result.stdout, b'Power = 6.000000 W\nGain = 40.000000 dB\n')
+        result = run(stdin=b'power_vi 12 0.5\n\t# tabs before a comment\ngain_db 100\n')
+        self.assertEqual(result.stdout, b'Power = 6.000000 W\n\nGain = 40.000000 dB\n')
         self.assertEqual(result.returncode, 0)
 
     def test_text_is_utf8_both_ways(self):
-        result = run(stdin='thermal_resistance 50 10\npower_vi 1 €\npower_vi 1 中\n'.encode())
+        result = run(stdin='thermal_resistance 50 10\npower_vi 1 €\npower_vi 1 中\n'.encode()
+                     + b'power_vi 1 \xfc\x80\x80\x80\n')  # no lead byte: four characters
         self.assertEqual(result.stdout.decode('utf-8').splitlines(), [
             'Thermal Resistance = 5.000000 °C/W',
             "Error: Invalid number '€'",
             "Error: Invalid number '?'",
+            "Error: Invalid number '????'",
         ])
 
     def test_a_long_line_is_refused_not_cut(self):
@@ -217,6 +220,7 @@ class Options(unittest.TestCase):
             (['--bogus'], "unrecognized option '--bogus'"),
             (['-x', 'power_vi'], "unrecognized option '-x'"),
             (['--eng=1', 'power_vi'], "unrecognized option '--eng=1'"),
+            (['--lists'], "unrecognized option '--lists'"),
             (['--list=xyz'], "invalid argument '--list=xyz'"),
             (['--reference', 'a', 'b'], "unexpected argument 'b'"),
             (['--reference', ''], "empty directory name for '--reference'"),
@@ -232,6 +236,8 @@ class Options(unittest.TestCase):
 
 class Interactive(unittest.TestCase):
     """A person at a terminal: a pseudo-terminal on standard input and output."""
+
+    PROMPT = b'\r\n> '
 
     def read_until(self, fd, marker, timeout=20):
         """Reads up to and including `marker`; what follows it stays pending."""
@@ -256,6 +262,7 @@ class Interactive(unittest.TestCase):
 
     def session(self, environment=None):
         self.pending = b''
+        self.prompted = False
         pid, fd = pty.fork()
         if pid == 0:
             if environment is None:
@@ -274,9 +281,19 @@ class Interactive(unittest.TestCase):
 
     def type_line(self, fd, text):
         """Types after the prompt, with the pause a person leaves."""
-        self.read_until(fd, b'> ')
+        if not self.prompted:
+            self.read_until(fd, b'> ')
+        self.prompted = False
         time.sleep(0.05)
         os.write(fd, text)
+
+    def answer(self, fd, typed):
+        """Types a line; returns what the tool wrote before its next prompt,
+        without the terminal's echo of the line (up to its first line end)."""
+        self.type_line(fd, typed)
+        shown = self.read_until(fd, self.PROMPT)
+        self.prompted = True
+        return shown[:-len(self.PROMPT) + 2].split(b'\r\n', 1)[1]
 
     def exit_status(self, pid, fd, timeout=20):
         deadline = time.monotonic() + timeout
@@ -294,19 +311,22 @@ class Interactive(unittest.TestCase):
 
     def test_prompt_results_help_and_quit(self):
         pid, fd = self.session()
-        self.type_line(fd, b'power_vi 12 0.5\r')
-        self.read_until(fd, b'Power = 6.000000 W')
-        self.type_line(fd, b'help\r')
-        self.read_until(fd, b'=== Electronics Calculator Help ===')
-        self.type_line(fd, b'resistors_parallel 1k 2k\r')
-        self.read_until(fd, b'Parallel Resistance = 666.666667 ?')
+        self.assertEqual(self.answer(fd, b'power_vi 12 0.5\r'), b'Power = 6.000000 W\r\n')
+        self.assertEqual(self.answer(fd, b'help\r'), self.help_summary())
+        self.assertEqual(self.answer(fd, b'resistors_parallel 1k 2k\r'),
+                         b'Parallel Resistance = 666.666667 ?\r\n')
         self.type_line(fd, b'quit\r')
         self.assertEqual(self.exit_status(pid, fd), 0)
 
+    @staticmethod
+    def help_summary():
+        with open(os.path.join(GOLDEN, 'help_summary.txt'), 'rb') as f:
+            return f.read().replace(b'\n', b'\r\n')
+
     def test_end_of_input_leaves_on_a_new_line_with_status_0(self):
         pid, fd = self.session()
-        self.type_line(fd, b'nosuch 1\r')
-        self.read_until(fd, b"Error: Unknown formula 'nosuch'")
+        self.assertEqual(self.answer(fd, b'nosuch 1\r'),
+                         b"Error: Unknown formula 'nosuch' or insufficient parameters\r\n")
         self.type_line(fd, b'\x04')
         self.read_until(fd, b'\r\n')  # the prompt's line ended
         self.assertEqual(self.exit_status(pid, fd), 0)
@@ -314,20 +334,25 @@ class Interactive(unittest.TestCase):
     def test_prompt_words_comments_and_visible_controls(self):
         pid, fd = self.session()
         cases = [
-            # typed, what the answer shows
-            (b'HELP\r', b'=== Electronics Calculator Help ==='),
-            (b' ? \r', b'=== Electronics Calculator Help ==='),
-            (b'Help Ohms_Current\r', b'ohms_current <voltage> <resistance>'),
-            (b'  # a comment\r', b'\r\n\r\n> '),
-            (b'power_vi 1 \x16\x1b[2J\x16\x7f\r', b"Error: Invalid number '^[[2J^?'"),
-            (b'ohms_cur\t 12 1k\r', b'Current = 0.012000 A'),
+            # typed (Ctrl-V types the next key as it is), the answer
+            (b'HELP\r', self.help_summary()),
+            (b' ? \r', self.help_summary()),
+            (b'Help Ohms_Current\r',
+             b'ohms_current <voltage> <resistance>     - Calculate current (I = V / R)\r\n'),
+            (b'  # a comment\r', b'\r\n'),
+            (b'\r', b''),
+            (b'   \r', b''),
+            (b'power_vi 1 \x16\x1b[2J\x16\x7f\r', b"Error: Invalid number '^[[2J^?'\r\n"),
+            (b'power_vi 1 x\x16\ty\r', b"Error: Invalid number 'x\ty'\r\n"),  # a tab is no control
+            (b'ohms_cur\t 12 1k\r', b'Current = 0.012000 A\r\n'),
+            (b'ohms_current 12 oh\t\r', b"Error: Invalid number 'oh'\r\n"),  # values complete nothing
+            (b'ohms_curent 12 1k\r',  # standard error is the same terminal: the hint comes after
+             b"Error: Unknown formula 'ohms_curent' or insufficient parameters\r\n"
+             b'did you mean ohms_current?\r\n'),
         ]
         for typed, shown in cases:
             with self.subTest(typed=typed):
-                self.type_line(fd, typed)
-                self.read_until(fd, shown)
-                if shown.endswith(b'> '):
-                    self.pending = b'> ' + self.pending
+                self.assertEqual(self.answer(fd, typed), shown)
         self.type_line(fd, b'Exit\r')
         self.assertEqual(self.exit_status(pid, fd), 0)
 

@@ -154,7 +154,9 @@ test("fields: a value is checked as a command would read it, and read exactly", 
     assert.ok(Number.isNaN(calc.number("1,5")));
     assert.equal(calc.expand("ohms_current 12 4k7"), "ohms_current 12 4700");
     assert.equal(calc.value("capacitor_reactance 1k 1u"), 1 / (1000 * 0.000001 * 6.28318530718));
-    assert.ok(Number.isNaN(calc.value("nosuch 1")));
+    for (const command of ["nosuch 1", "", "   ", "/help", "power_vi 1 x"]) {
+        assert.ok(Number.isNaN(calc.value(command)), JSON.stringify(command));  // no result, no number
+    }
 });
 
 test("calc.format renders a value of any unit as a result of that unit", () => {

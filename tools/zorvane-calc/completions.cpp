@@ -86,8 +86,9 @@ std::string bash_arguments() {
                 reply = "$(compgen -d -- \"$cur\")";
                 break;
             case Takes::value:
-                reply = "$(compgen -W " + quoted(joined(option.argument.choices, " ")) +
-                        " -- \"$cur\")";
+                reply = std::string("$(compgen -W ")
+                            .append(quoted(joined(option.argument.choices, " ")))
+                            .append(" -- \"$cur\")");
                 break;
         }
         cases += "        " + joined(names(option), "|") + ")\n            COMPREPLY=(" + reply +
@@ -138,8 +139,11 @@ std::string zsh_argument(const OptionSpec& option) {
         case Takes::final_directory:
             return "::directory:_files -/";
         case Takes::value:
-            return ":" + std::string(option.argument.name) + ":(" +
-                   joined(option.argument.choices, " ") + ")";
+            return std::string(1, ':')
+                .append(option.argument.name)
+                .append(":(")
+                .append(joined(option.argument.choices, " "))
+                .append(")");
     }
     return "";
 }
@@ -154,10 +158,11 @@ std::string zsh_options() {
             // _arguments reads a bare '=' as the start of the option's argument.
             std::string spec(name);
             if (const std::size_t equals = spec.find('='); equals != std::string::npos) {
-                spec.insert(equals, "\\");
+                spec.insert(equals, 1, '\\');
             }
-            spec += "[" + std::string(description(option)) + "]" + zsh_argument(option);
-            lines += "        " + quoted(exclusions + spec) + " \\\n";
+            spec.append(1, '[').append(description(option)).append(1, ']');
+            spec += zsh_argument(option);
+            lines.append(8, ' ').append(quoted(exclusions + spec)).append(" \\\n");
         }
     }
     return lines;

@@ -23,7 +23,6 @@ class Output {
     bool write_shown_line(std::string_view text) noexcept;
     bool flush() noexcept;
 
-    bool has_pending() const noexcept { return used_ != 0; }
     bool failed() const noexcept { return error_ != 0; }
     int error() const noexcept { return error_; }
 
