@@ -100,14 +100,14 @@ void append_json_numbers(std::string& out, std::string_view name,
 
 // What every answer to a question has: {"error", "line", "eng", "hints",
 // "evaluations", ...}; the caller adds its own fields and closes it.
-void open_reply_json(std::string& out, const zorvane::host::Reply& reply) {
+void open_reply_json(std::string& out, const zorvane::host::Reply& answer) {
     out = "{\"error\":";
-    out += reply.error ? "true," : "false,";
-    append_json_field(out, "line", reply.line);
-    append_json_field(out, "eng", reply.engineering);
-    append_json_number_field(out, "evaluations", reply.evaluations);
+    out += answer.error ? "true," : "false,";
+    append_json_field(out, "line", answer.line);
+    append_json_field(out, "eng", answer.engineering);
+    append_json_number_field(out, "evaluations", answer.evaluations);
     out += "\"hints\":";
-    append_json_array(out, reply.hints,
+    append_json_array(out, answer.hints,
                       [](const std::string& hint) { return std::string_view(hint); });
     out += ',';
 }

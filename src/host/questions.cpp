@@ -7,8 +7,8 @@
 // as a result is confirmed through the module's command path.
 #include <algorithm>
 #include <array>
-#include <charconv>
 #include <cmath>
+#include <cstdio>
 
 #include "command.h"
 #include "formula_table.h"
@@ -163,11 +163,15 @@ std::string deviation_text(double deviation, double target, std::string_view uni
         return text + (as_engineering ? engineering(deviation, unit)
                                       : with_unit(round_trip(deviation), unit));
     }
+    if (std::isnan(deviation)) return "nan%";
+    if (std::isinf(deviation)) return text + (deviation > 0 ? "inf%" : "-inf%");
+    // printf's exact rounding to two decimals; whatever decimal point the
+    // locale gives it becomes '.'.
     std::array<char, 400> digits{};
-    const std::to_chars_result written =
-        std::to_chars(digits.data(), digits.data() + digits.size(), deviation * 100.0,
-                      std::chars_format::fixed, 2);
-    text.append(digits.data(), written.ptr);
+    const int length = std::snprintf(digits.data(), digits.size(), "%.2f", deviation * 100.0);
+    const std::string_view printed(digits.data(), static_cast<std::size_t>(std::max(length, 0)));
+    const std::size_t whole = printed.find_first_not_of("-0123456789");
+    text.append(printed.substr(0, whole)).append(".").append(printed.substr(printed.size() - 2));
     return text + "%";
 }
 

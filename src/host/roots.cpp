@@ -288,7 +288,10 @@ void append_round_trip(double value, std::string& out) {
     char* end = nullptr;
     for (int precision = 0; precision <= MAX_SCIENTIFIC_PRECISION; ++precision) {
         end = format_scientific(value, precision, text.data(), text.data() + text.size());
-        if (!std::isfinite(value) || parse_number({text.data(), end}) == value) break;
+        if (!std::isfinite(value) ||
+            parse_number(std::string_view(text.data(),
+                                          static_cast<std::size_t>(end - text.data()))) == value)
+            break;
     }
     const std::string_view scientific(text.data(), static_cast<std::size_t>(end - text.data()));
     const std::size_t e = scientific.find('e');

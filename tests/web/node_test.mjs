@@ -14,6 +14,7 @@ import { gzipSync } from "node:zlib";
 const root = new URL("../../", import.meta.url).pathname;
 const site = process.env.ZORVANE_SITE ?? join(root, "build/wasm/site");
 const randomVectors = process.env.ZORVANE_RANDOM_VECTORS;
+const solveVectors = process.env.ZORVANE_SOLVE_VECTORS;
 const { createCalculator } = await import(pathToFileURL(join(site, "zorvane-calc.mjs")));
 const calc = await createCalculator();
 
@@ -280,4 +281,26 @@ test("calc.standardValues, calc.range and calc.pairs", () => {
     assert.equal(calc.eng("voltage_divider 12 10k ? = 3.3"), "r2 = 3.7931 k\u03a9");
     assert.equal(calc.evaluate("voltage_divider 12 10k ?").kind, "error");
     assert.equal(calc.eng("power_vi 12V 500mA"), "Power = 6 W");
+});
+
+// "command <TAB> solution:closeness ..." from the reference model: every
+// expected solution within its closeness of one found, and no other found;
+// where the model finds no slope (closeness Infinity) the formula is flat.
+test("calc.solve finds the known value of every argument of every formula", { skip: !solveVectors }, () => {
+    const lines = readFileSync(solveVectors, "utf8").split("\n").filter((l) => l && !l.startsWith("#"));
+    assert.ok(lines.length > 1000);
+    const wrong = [];
+    for (const line of lines) {
+        const [command, field] = line.split("\t");
+        const expected = field.split(" ").map((pair) => pair.split(":").map(Number));
+        const solved = calc.solve(command);
+        if (expected.some(([, closeness]) => !Number.isFinite(closeness))) {
+            if (solved.error && !solved.line.startsWith("Error: Every ")) wrong.push(`${command}: ${solved.line}`);
+            continue;
+        }
+        const found = !solved.error && solved.solutions.length === expected.length &&
+            expected.every(([value, closeness], i) => Math.abs(solved.solutions[i] - value) <= closeness);
+        if (!found) wrong.push(`${command}: ${solved.line}; expected ${field}`);
+    }
+    assert.deepEqual(wrong.slice(0, 10), []);
 });
