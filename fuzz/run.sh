@@ -8,6 +8,8 @@ set -euo pipefail
 source_dir=$(cd "$(dirname "$0")/.." && pwd)
 runs=${1:-600000}
 cd "$source_dir"
+# Two build jobs unless the caller chose otherwise (the presets leave it to the caller).
+export CMAKE_BUILD_PARALLEL_LEVEL=${CMAKE_BUILD_PARALLEL_LEVEL:-2}
 cmake --workflow --preset fuzz >/dev/null
 
 corpus=$source_dir/build/fuzz/corpus

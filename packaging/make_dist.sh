@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Builds the release artefacts into dist/: the three Debian packages (the
 # runtime library, its development files, zorvane-calc) built by debhelper
-# from packaging/debian, and a zip of the Windows DLLs (x64/ and x86/) with
-# the header, the formula reference, the licence and a short README.
+# from packaging/debian; a zip of the Windows DLLs, zorvane-calc.exe and the
+# import libraries (x64/ and x86/, stripped) with the header, the formula
+# reference, the licence and a short README; and a zip of their debug
+# information.
 set -euo pipefail
 source_dir=$(cd "$(dirname "$0")/.." && pwd)
 cd "$source_dir"
@@ -12,6 +14,8 @@ if [[ $version != "$debian_version" ]]; then
     echo "make_dist.sh: packaging/debian/changelog is at $debian_version, the project at $version" >&2
     exit 1
 fi
+# Two build jobs unless the caller chose otherwise (the presets leave it to the caller).
+export CMAKE_BUILD_PARALLEL_LEVEL=${CMAKE_BUILD_PARALLEL_LEVEL:-2}
 rm -rf dist
 mkdir -p dist
 stage=$(mktemp -d)
@@ -31,40 +35,75 @@ cp -r packaging/debian "$tree/debian"
 }
 mv "$stage"/*.deb dist/
 
-# ---- The Windows zip: each architecture's build in its own directory ----
+# ---- The Windows zips: each architecture's files, as its build leaves them
+# in build/<preset>/dist (packaging/windows), in its own folder; the debug
+# information split off the binaries in a second zip, under the same folder
+# names, so that unpacking both puts each .debug file beside its binary ----
 cmake --workflow --preset release >/dev/null
 package=ZorvaneCalculatorElectronics-$version-windows
 zip_root=$stage/$package
+debug_root=$stage/debug/$package
 declare -A preset_of=([x64]=windows [x86]=windows-x86)
 declare -A format_of=([x64]=pei-x86-64 [x86]=pei-i386)
+shipped=(ZorvaneCalculatorElectronics.dll zorvane-calc.exe ZorvaneCalculatorElectronics.lib
+         ZorvaneCalculatorElectronics.def ZorvaneCalculatorElectronics.dll.a)
 presets=$(cmake --list-presets)
 for arch in x64 x86; do
     preset=${preset_of[$arch]}
     if ! grep -q "\"$preset\"" <<<"$presets"; then
-        echo "make_dist.sh: no configure preset '$preset' for the $arch DLL" >&2
+        echo "make_dist.sh: no configure preset '$preset' for the $arch files" >&2
         exit 1
     fi
     build=build/$preset
-    cmake --preset "$preset" >/dev/null
-    cmake --build "$build" -j2 >/dev/null
+    # Afresh, so that no setting cached from an earlier configuration (the
+    # toolchain file's flags among them) survives into the release.
+    cmake --preset "$preset" --fresh >/dev/null
+    cmake --build "$build" --target zorvane_windows_dist -j2 >/dev/null
     # A preset that built for the other architecture must not fill this directory.
-    if ! grep -q "file format ${format_of[$arch]}\$" <<<"$(objdump -f "$build/ZorvaneCalculatorElectronics.dll")"; then
-        echo "make_dist.sh: $build/ZorvaneCalculatorElectronics.dll is not ${format_of[$arch]}" >&2
-        exit 1
-    fi
-    mkdir -p "$zip_root/$arch"
-    cp "$build/ZorvaneCalculatorElectronics.dll" "$build/ZorvaneCalculatorElectronics.dll.a" "$zip_root/$arch/"
+    for binary in ZorvaneCalculatorElectronics.dll zorvane-calc.exe; do
+        if ! grep -q "file format ${format_of[$arch]}\$" <<<"$(objdump -f "$build/dist/$binary")"; then
+            echo "make_dist.sh: $build/dist/$binary is not ${format_of[$arch]}" >&2
+            exit 1
+        fi
+    done
+    mkdir -p "$zip_root/$arch" "$debug_root/$arch"
+    for file in "${shipped[@]}"; do cp "$build/dist/$file" "$zip_root/$arch/"; done
+    cp "$build/dist/"*.debug "$debug_root/$arch/"
 done
 cp include/zorvane/electronics_calc.h LICENSE "$zip_root/"
-# zorvane-calc.exe, the command-line host for Windows (x86-64), goes in when
-# the windows preset builds it; until then the README does not mention it.
-if [[ -f build/windows/zorvane-calc.exe ]]; then
-    cp build/windows/zorvane-calc.exe "$zip_root/x64/"
-    cp packaging/README-windows.txt "$zip_root/README.txt"
-else
-    grep -v zorvane-calc packaging/README-windows.txt >"$zip_root/README.txt"
-fi
+cp packaging/README-windows.txt "$zip_root/README.txt"
 build/release/zorvane-calc --reference "$zip_root" >/dev/null
+
+# Every binary shipped is stripped: no debug section (objdump -h), and its
+# debug information is in the debug zip.
+for binary in "$zip_root"/*/*.dll "$zip_root"/*/*.exe; do
+    sections=$(objdump -h "$binary" | awk '$1 ~ /^[0-9]+$/ {print $2}')
+    if grep -q '^\.debug' <<<"$sections"; then
+        echo "make_dist.sh: ${binary#"$stage/"} has debug sections:" $(grep '^\.debug' <<<"$sections") >&2
+        exit 1
+    fi
+    relative=${binary#"$zip_root/"}
+    if ! grep -q ' \.debug_info ' <<<"$(objdump -h "$debug_root/$relative.debug")"; then
+        echo "make_dist.sh: no debug information for $relative" >&2
+        exit 1
+    fi
+done
+
 (cd "$stage" && cmake -E tar cf "$source_dir/dist/$package.zip" --format=zip "$package")
+(cd "$stage/debug" && cmake -E tar cf "$source_dir/dist/$package-debug.zip" --format=zip "$package")
+
+# The zip as a user sees it: the import libraries, their .def files and the
+# tool for both architectures.
+listing=$(unzip -l "dist/$package.zip")
+for arch in x64 x86; do
+    for file in ZorvaneCalculatorElectronics.lib ZorvaneCalculatorElectronics.def zorvane-calc.exe; do
+        if ! grep -q " $package/$arch/$file\$" <<<"$listing"; then
+            echo "make_dist.sh: dist/$package.zip lacks $arch/$file" >&2
+            exit 1
+        fi
+    done
+done
+unzip -l "dist/$package.zip"
+unzip -l "dist/$package-debug.zip"
 
 ls -l dist

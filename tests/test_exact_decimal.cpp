@@ -28,7 +28,11 @@ struct Format {
 
 const Format FORMATS[] = {
     {"fixed", zorvane::exact_fixed6, std::chars_format::fixed},
-    {"scientific", zorvane::exact_scientific6, std::chars_format::scientific},
+    {"scientific",
+     [](double value, char* first, char* last) noexcept {
+         return zorvane::exact_scientific(value, 6, first, last);
+     },
+     std::chars_format::scientific},
 };
 
 std::string library_text(double value, std::chars_format format) {

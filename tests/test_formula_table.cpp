@@ -41,6 +41,52 @@ TEST(FormulaTable, LookupFindsExactlyTheLowerCaseKeyword) {
     EXPECT_EQ(zorvane::find_keyword(std::string_view("power_vi\0", 9)), nullptr);
 }
 
+// The row a name gives, lower-cased byte by byte and searched row by row.
+const zorvane::Formula* row_named(std::string name) {
+    for (char& c : name) {
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    }
+    for (const auto& row : formula_table()) {
+        if (row.keyword == name) return &row;
+    }
+    return nullptr;
+}
+
+TEST(FormulaTable, LookupInAnyCaseFoldsOnlyTheCapitals) {
+    for (const auto& row : formula_table()) {
+        std::string upper(row.keyword);
+        std::string alternating(row.keyword);
+        for (std::size_t i = 0; i < upper.size(); ++i) {
+            if (upper[i] >= 'a' && upper[i] <= 'z') {
+                upper[i] = static_cast<char>(upper[i] - 'a' + 'A');
+                if (i % 2 == 0) alternating[i] = upper[i];
+            }
+        }
+        EXPECT_EQ(zorvane::find_keyword_any_case(upper), &row) << upper;
+        EXPECT_EQ(zorvane::find_keyword_any_case(alternating), &row) << alternating;
+        // One byte changed at each position: among them the same byte with
+        // its case bit flipped ('_' becomes DEL) and bytes whose low seven
+        // bits are a capital.
+        for (std::size_t i = 0; i < upper.size(); ++i) {
+            for (const char replacement : {'Q', '@', '`', '\x7F', '\xC1', '\xE1',
+                                           static_cast<char>(row.keyword[i] ^ 0x20)}) {
+                std::string name(row.keyword);
+                name[i] = replacement;
+                EXPECT_EQ(zorvane::find_keyword_any_case(name), row_named(name)) << name;
+            }
+        }
+        std::string name(row.keyword);
+        EXPECT_EQ(zorvane::find_keyword_any_case(name + "s"), row_named(name + "s")) << name;
+        name.pop_back();
+        EXPECT_EQ(zorvane::find_keyword_any_case(name), row_named(name)) << name;
+    }
+    for (const std::string_view miss : {"", "g", "gain_d", "POWER_VII", "OHMS_VOLTAGE "}) {
+        EXPECT_EQ(zorvane::find_keyword_any_case(miss), nullptr) << miss;
+    }
+    EXPECT_EQ(zorvane::find_keyword_any_case(std::string_view("POWER_VI\0", 9)), nullptr);
+    EXPECT_EQ(zorvane::find_keyword_any_case(std::string(300, 'A')), nullptr);
+}
+
 // A host must tell the guard's 0 (or the resistance an impedance falls back
 // to) from a value the arithmetic gave.
 TEST(FormulaTable, EvaluationsSayWhenTheZeroGuardAnswered) {

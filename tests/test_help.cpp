@@ -216,6 +216,13 @@ TEST_F(ReferenceFile, AMissingDirectoryFailsAndCreatesNothing) {
     write_bytes("plain-file", "x");
     EXPECT_FALSE(zorvane::save_formula_reference((directory_ / "plain-file").c_str()));
     EXPECT_EQ(entries(), std::vector<std::string>{"plain-file"});
+    // An empty name names no directory: neither this one nor the root.
+    const fs::path in_root = "/electronics_formulas.txt";
+    const bool was_in_root = fs::exists(fs::symlink_status(in_root));
+    EXPECT_FALSE(zorvane::save_formula_reference(""));
+    EXPECT_EQ(entries(), std::vector<std::string>{"plain-file"});
+    EXPECT_EQ(fs::exists(fs::symlink_status(in_root)), was_in_root);
+    if (!was_in_root) fs::remove(in_root);
 }
 
 TEST_F(ReferenceFile, ATargetThatCannotBeReplacedFailsAndLeavesNoTemporaryFile) {
@@ -241,6 +248,26 @@ TEST_F(ReferenceFile, HelpCommandWritesTheFileAndReportsSuccess) {
     EXPECT_EQ(read_bytes(reference()), GOLDEN_REFERENCE);
     EXPECT_EQ(std::u16string(ElectronicsCalc(u"/help 1")),
               u"Error: Unknown formula '/help' or insufficient parameters");
+}
+
+// Only the request itself writes the file; other commands that begin with
+// '/' are evaluated as any other.
+TEST_F(ReferenceFile, OtherSlashCommandsAreEvaluatedAndWriteNothing) {
+    const struct {
+        const char16_t* command;
+        const char16_t* expected;
+    } cases[] = {
+        {u"/helpx", u"Error: Unknown formula '/helpx' or insufficient parameters"},
+        {u"/hel", u"Error: Unknown formula '/hel' or insufficient parameters"},
+        {u" /he lp", u"Error: Invalid number 'lp'"},
+        {u"/help x", u"Error: Invalid number 'x'"},
+        {u"/", u"Error: Unknown formula '/' or insufficient parameters"},
+        {u"//help", u"Error: Unknown formula '//help' or insufficient parameters"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(std::u16string(ElectronicsCalc(c.command)), c.expected);
+        EXPECT_FALSE(fs::exists(reference())) << std::u16string_view(c.command).size();
+    }
 }
 
 TEST_F(ReferenceFile, HelpCommandReportsAFailedWriteAndKeepsTheOldFile) {
@@ -315,7 +342,8 @@ TEST_F(ReferenceFile, AReplacedFileKeepsItsModeAndGroupANewOneFollowsTheUmask) {
         mode_t umask;
         int expected;
     } cases[] = {
-        {-1, 022, 0644}, {-1, 077, 0600}, {0600, 022, 0600}, {0755, 077, 0755}, {0444, 0, 0444},
+        {-1, 022, 0644}, {-1, 077, 0600},    {0600, 022, 0600}, {0755, 077, 0755},
+        {0444, 0, 0444}, {04755, 022, 0755}, {07644, 0, 0644},  // no set-id or sticky bit
     };
     for (const auto& c : cases) {
         fs::remove(reference());
@@ -343,6 +371,16 @@ TEST_F(ReferenceFile, AReplacedFileKeepsItsModeAndGroupANewOneFollowsTheUmask) {
     EXPECT_EQ(status.st_gid, group);
 }
 
+// A chain of `count` links from the reference's name to other/real.txt.
+std::vector<std::pair<std::string, std::string>> chain_of_links(int count) {
+    std::vector<std::pair<std::string, std::string>> links{{"electronics_formulas.txt", "other/1"}};
+    for (int hop = 1; hop < count; ++hop) {
+        links.emplace_back("other/" + std::to_string(hop),
+                           hop + 1 == count ? "real.txt" : std::to_string(hop + 1));
+    }
+    return links;
+}
+
 // A link stays a link and the file it leads to is replaced, in place; a link
 // that leads nowhere fails. No case leaves a name behind or creates one.
 TEST_F(ReferenceFile, ALinkedReferenceReplacesTheFileTheLinkLeadsTo) {
@@ -360,6 +398,8 @@ TEST_F(ReferenceFile, ALinkedReferenceReplacesTheFileTheLinkLeadsTo) {
          {{"electronics_formulas.txt", "loop"}, {"loop", "electronics_formulas.txt"}},
          false},
         {"a directory", {{"electronics_formulas.txt", "other"}}, false},
+        {"forty links, as many as the system follows", chain_of_links(40), true},
+        {"forty-one links", chain_of_links(41), false},
     };
     for (const auto& c : cases) {
         for (const char* directory : {static_cast<const char*>(nullptr), directory_.c_str()}) {
@@ -381,6 +421,48 @@ TEST_F(ReferenceFile, ALinkedReferenceReplacesTheFileTheLinkLeadsTo) {
     fs::create_symlink("missing.txt", reference());
     EXPECT_EQ(std::u16string(ElectronicsCalc(u"/help")), u"Error: Could not create help file");
     EXPECT_EQ(tree(), std::vector<std::string>{"electronics_formulas.txt -> missing.txt"});
+}
+
+// A link to a file directly in the root: its directory is "/", not "".
+TEST_F(ReferenceFile, ALinkToAFileInTheRootReplacesIt) {
+    if (::access("/", W_OK) != 0) GTEST_SKIP() << "needs a writable root directory";
+    const fs::path real = "/zorvane-help-" + std::to_string(::getpid()) + ".txt";
+    write_bytes(real, OLD_REFERENCE);
+    fs::create_symlink(real, reference());
+    const bool written = zorvane::save_formula_reference(nullptr);
+    const std::string bytes = read_bytes(real);
+    fs::remove(real);
+    EXPECT_TRUE(written);
+    EXPECT_EQ(bytes, GOLDEN_REFERENCE);
+    EXPECT_EQ(tree(), std::vector<std::string>{"electronics_formulas.txt -> " + real.string()});
+}
+
+// A writer outside the replaced file's group cannot give its file that group
+// (EPERM): the reference is written all the same, in the writer's own group.
+TEST_F(ReferenceFile, AGroupTheWriterMayNotGiveIsLeftToTheSystem) {
+    if (::geteuid() != 0) GTEST_SKIP() << "needs root to make a file of a group it is not in";
+    constexpr uid_t NOBODY = 65534;
+    constexpr gid_t NO_GROUP = 65534;
+    write_bytes(reference(), OLD_REFERENCE);
+    ASSERT_EQ(::chmod(reference().c_str(), 0640), 0);
+    ASSERT_EQ(::chown(reference().c_str(), NOBODY, 0), 0);
+    ASSERT_EQ(::chown(directory_.c_str(), NOBODY, NO_GROUP), 0);
+    std::fflush(stdout);
+    const pid_t child = ::fork();
+    if (child == 0) {
+        const bool unprivileged =
+            ::setgroups(0, nullptr) == 0 && ::setgid(NO_GROUP) == 0 && ::setuid(NOBODY) == 0;
+        ::_exit(!unprivileged ? 100 : zorvane::save_formula_reference(nullptr) ? 0 : 1);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    EXPECT_EQ(read_bytes(reference()), GOLDEN_REFERENCE);
+    struct stat replaced {};
+    ASSERT_EQ(::stat(reference().c_str(), &replaced), 0);
+    EXPECT_EQ(replaced.st_gid, NO_GROUP);
+    EXPECT_EQ(replaced.st_mode & 07777, 0640U);
+    EXPECT_EQ(entries(), std::vector<std::string>{"electronics_formulas.txt"});
 }
 
 // The one length rule: 255 characters are a /help command, 256 are refused

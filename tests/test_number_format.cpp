@@ -3,6 +3,7 @@
 // random values than the default (the figures in bench/README.md used 4e8).
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <bit>
 #include <charconv>
 #include <cmath>
@@ -117,6 +118,47 @@ TEST(FormatFixed6, NeverWritesPastTheEnd) {
             EXPECT_EQ(buffer[room], '#') << value << " in " << room;
         }
     }
+}
+
+// Each of the 10^6 six-digit fractions once (every stride-th of them when
+// fewer samples are asked for), after a whole part and alone.
+TEST(FormatFixed6, WritesEverySixDigitFraction) {
+    const std::uint64_t wanted = std::max<std::uint64_t>(samples() / 2, 1);
+    const std::uint64_t stride = std::max<std::uint64_t>(1'000'000 / wanted, 1);
+    int failures = 0;
+    for (std::uint64_t n = 0; n < 1'000'000 && failures < 10; n += stride) {
+        const double fraction = static_cast<double>(n) / 1e6;
+        failures += agrees(fraction) ? 0 : 1;
+        failures += agrees(7.0 + fraction) ? 0 : 1;
+    }
+    EXPECT_EQ(failures, 0);
+}
+
+// Large values in a room just too small for their text and in one just large
+// enough: whether the text fits is told from the binary exponent before any
+// digit is made, so both sides of every power of two and of ten count.
+TEST(FormatFixed6, LargeValuesNeedExactlyTheRoomOfTheirText) {
+    int failures = 0;
+    for (int e = 40; e <= 1023 && failures < 10; ++e) {
+        const double two = std::ldexp(1.0, e);
+        const double ten = std::pow(10.0, static_cast<int>(e * 0.30103));
+        for (const double value : {two, std::nextafter(two, 0.0), -two, ten,
+                                   std::nextafter(ten, 0.0), -std::nextafter(ten, 1e308)}) {
+            const std::string text = expected_fixed(value);
+            for (const std::size_t room : {text.size() - 1, text.size()}) {
+                char buffer[400];
+                char* end = zorvane::format_fixed6(value, buffer, buffer + room);
+                const bool right = room < text.size()
+                                       ? end == nullptr
+                                       : end != nullptr && std::string(buffer, end) == text;
+                if (!right) {
+                    ++failures;
+                    ADD_FAILURE() << std::hexfloat << value << " in " << room;
+                }
+            }
+        }
+    }
+    EXPECT_EQ(failures, 0);
 }
 
 // Decimal tokens of many shapes; each must read as std::from_chars reads it.

@@ -3,6 +3,11 @@
 #include <array>
 #include <string>
 
+#if __has_include(<sys/mman.h>)
+#include <sys/mman.h>
+#include <unistd.h>
+#endif
+
 #include "text_conversion.h"
 
 namespace {
@@ -106,5 +111,63 @@ TEST(TextConversion, WideningStopsAtTheBufferEnd) {
     wide_from_narrow("abcdef", buffer);
     EXPECT_EQ(std::u16string(buffer.data()), u"abc");
 }
+
+// Every length from 0 to 40 at every unit offset from an aligned block, with
+// units that are not the terminator right after it, with and without one
+// character outside ASCII at each position, against the buffer's capacity.
+TEST(TextConversion, NarrowsEveryLengthAlignmentAndCapacityAlike) {
+    int failures = 0;
+    for (std::size_t offset = 0; offset < 8; ++offset) {
+        for (std::size_t length = 0; length <= 40; ++length) {
+            for (std::size_t odd = 0; odd <= length; ++odd) {  // odd == length: all ASCII
+                alignas(16) std::array<char16_t, 64> wide{};
+                wide.fill(u'x');
+                std::string expected;
+                for (std::size_t i = 0; i < length; ++i) {
+                    const bool is_odd = i == odd;
+                    wide[offset + i] = is_odd ? u'\u20AC' : static_cast<char16_t>(u'a' + i % 26);
+                    expected += is_odd ? '\x80' : static_cast<char>('a' + i % 26);
+                }
+                wide[offset + length] = u'\0';
+                for (const std::size_t capacity :
+                     {length, length + 1, length + 2, std::size_t{300}}) {
+                    if (capacity == 0) continue;
+                    std::string buffer(capacity + 1, '#');
+                    const std::size_t written =
+                        narrow_from_wide(wide.data() + offset, std::span(buffer.data(), capacity));
+                    const std::string want = expected.substr(0, capacity - 1);
+                    if (buffer.compare(0, written, want) != 0 || written != want.size() ||
+                        buffer[written] != '\0' || buffer[capacity] != '#') {
+                        ADD_FAILURE() << "offset " << offset << ", length " << length << ", odd at "
+                                      << odd << ", capacity " << capacity;
+                        if (++failures == 10) return;
+                    }
+                }
+            }
+        }
+    }
+}
+
+#if __has_include(<sys/mman.h>)
+// A command whose terminator is the last unit before memory that is not
+// mapped: the length is found without touching the page after it.
+TEST(TextConversion, NarrowingReadsNothingPastTheLastMappedPage) {
+    const auto page = static_cast<std::size_t>(sysconf(_SC_PAGESIZE));
+    void* pages =
+        mmap(nullptr, 2 * page, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    ASSERT_NE(pages, MAP_FAILED);
+    ASSERT_EQ(mprotect(static_cast<char*>(pages) + page, page, PROT_NONE), 0);
+    auto* const page_end = reinterpret_cast<char16_t*>(static_cast<char*>(pages) + page);
+    for (std::size_t length = 0; length <= 40; ++length) {
+        char16_t* const wide = page_end - length - 1;
+        for (std::size_t i = 0; i < length; ++i) wide[i] = u'7';
+        wide[length] = u'\0';
+        std::array<char, 300> buffer{};
+        EXPECT_EQ(narrow_from_wide(wide, buffer), length);
+        EXPECT_EQ(std::string(buffer.data()), std::string(length, '7'));
+    }
+    munmap(pages, 2 * page);
+}
+#endif
 
 }  // namespace

@@ -58,6 +58,7 @@ TEST(Utf, ReplacesEachBadByteOfUtf8) {
         {"\xED\xA0\x80", u"\uFFFD\uFFFD\uFFFD"},                      // an encoded surrogate
         {"\xF4\x90\x80\x80", u"\uFFFD\uFFFD\uFFFD\uFFFD"},            // past U+10FFFF
         {"\xF8\x88\x80\x80\x80", u"\uFFFD\uFFFD\uFFFD\uFFFD\uFFFD"},  // five-byte lead
+        {"\xFC\x80\x80\x80", u"\uFFFD\uFFFD\uFFFD\uFFFD"},            // a lead of six bytes
         {"\xFF", u"\uFFFD"},
     };
     for (const auto& c : cases) EXPECT_EQ(utf16_from_utf8(c.utf8), c.utf16) << c.utf8;

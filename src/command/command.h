@@ -20,9 +20,9 @@ inline constexpr std::size_t RESULT_CAPACITY = 79;
 static_assert(MAX_FORMAT_TEXT + WIDEST_SCIENTIFIC <= RESULT_CAPACITY,
               "every value fits the result line at least in %.6e");
 
-// Characters a formula name may hold: a name buffer of 52 bytes with its
-// terminator, room for any keyword (29 at most) with space to spare. A
-// longer name is unknown without being copied.
+// Characters a formula name may hold where a host keeps one: a name buffer
+// of 52 bytes with its terminator, room for any keyword (29 at most) with
+// space to spare. The command path looks names up where they stand.
 inline constexpr std::size_t NAME_CAPACITY = 51;
 using ResultBuffer = std::span<char, RESULT_CAPACITY + 1>;
 

@@ -9,27 +9,26 @@ namespace {
 
 constexpr std::string_view ELLIPSIS = "...";
 
-// Reads a command's words, the values as numbers.
-class Tokenizer : public Words {
-   public:
-    explicit Tokenizer(std::string_view text) : Words(text) {}
-
-    // Reads the next word as a number; the word itself is skipped either way.
-    NumberToken next_number() {
-        const NumberToken number = read_number(position(), end());
-        token_start_ = position();
-        skip_to(number.end);
-        return number;
+// Copies `count` bytes in as few fixed-size moves as cover them, the last
+// overlapping those before it: lines are short, and a library call for each
+// piece would cost more than the piece.
+inline void copy_short(char* to, const char* from, std::size_t count) {
+    if (count >= 16) {
+        for (std::size_t at = 0; at + 16 < count; at += 16) std::memcpy(to + at, from + at, 16);
+        std::memcpy(to + count - 16, from + count - 16, 16);
+    } else if (count >= 8) {
+        std::memcpy(to, from, 8);
+        std::memcpy(to + count - 8, from + count - 8, 8);
+    } else if (count >= 4) {
+        std::memcpy(to, from, 4);
+        std::memcpy(to + count - 4, from + count - 4, 4);
+    } else if (count >= 2) {
+        std::memcpy(to, from, 2);
+        std::memcpy(to + count - 2, from + count - 2, 2);
+    } else if (count == 1) {
+        *to = *from;
     }
-
-    // The word last read as a number.
-    std::string_view last_token() const {
-        return {token_start_, static_cast<std::size_t>(position() - token_start_)};
-    }
-
-   private:
-    const char* token_start_ = nullptr;
-};
+}
 
 // Builds a line of at most RESULT_CAPACITY characters in the result buffer.
 // Only echoed input can be longer than the room left; it is shortened with
@@ -45,7 +44,7 @@ class LineWriter {
     }
 
     void append(std::string_view text) {
-        std::memcpy(out_.data() + length_, text.data(), text.size());
+        copy_short(out_.data() + length_, text.data(), text.size());
         length_ += text.size();
     }
 
@@ -139,18 +138,6 @@ std::size_t write_empty(ResultBuffer result) {
     return 0;
 }
 
-// The row named by `name` (any case), or null.
-const Formula* find_row(std::string_view name) {
-    if (name.size() > NAME_CAPACITY) return nullptr;
-    // Whole words, so that the lower-casing works a word at a time; the
-    // bytes past the name are lower-cased too and then ignored.
-    constexpr std::size_t WORD = 8;
-    alignas(WORD) std::array<char, (NAME_CAPACITY + WORD) / WORD * WORD> lowered{};
-    std::memcpy(lowered.data(), name.data(), name.size());
-    lowercase_in_place(std::span(lowered.data(), (name.size() + WORD - 1) / WORD * WORD));
-    return find_keyword(std::string_view(lowered.data(), name.size()));
-}
-
 }  // namespace
 
 Outcome evaluate(std::string_view command) noexcept {
@@ -159,25 +146,30 @@ Outcome evaluate(std::string_view command) noexcept {
         outcome.kind = Outcome::too_long;
         return outcome;
     }
-    Tokenizer tokens(command);
-    outcome.name = tokens.next();
+    Words words(command);
+    outcome.name = words.next();
     if (outcome.name.empty()) return outcome;
 
     // Values are read before the name is looked up, so an invalid number is
     // reported even for an unknown name. Tokens after the fourth value are
     // never read.
     outcome.kind = Outcome::result;
-    while (outcome.value_count < MAX_VALUES && tokens.skip_spaces()) {
-        const NumberToken number = tokens.next_number();
+    const char* at = words.position();
+    const char* const end = words.end();
+    while (outcome.value_count < MAX_VALUES) {
+        while (at != end && *at == ' ') ++at;
+        if (at == end) break;
+        const NumberToken number = read_number(at, end);
         if (!number.value) {
             outcome.kind = Outcome::invalid_number;
-            outcome.token = tokens.last_token();
+            outcome.token = std::string_view(at, static_cast<std::size_t>(number.end - at));
             return outcome;
         }
         outcome.values[static_cast<std::size_t>(outcome.value_count++)] = *number.value;
+        at = number.end;
     }
 
-    outcome.formula = find_row(outcome.name);
+    outcome.formula = find_keyword_any_case(outcome.name);
     if (outcome.formula == nullptr || outcome.formula->required_count > outcome.value_count) {
         outcome.kind = Outcome::unknown_formula;
         return outcome;

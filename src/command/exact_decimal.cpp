@@ -2,6 +2,7 @@
 // conversions form those integers in full and round once, half to even, so
 // they give the digits printf prints and the double from_chars reads.
 #include "exact_decimal.h"
+#include "ieee754.h"
 
 #include <algorithm>
 #include <array>
@@ -12,9 +13,13 @@
 namespace zorvane {
 namespace {
 
-constexpr int MANTISSA_BITS = 52;
-constexpr int EXPONENT_BIAS = 1075;  // 1023 + 52: the exponent of the integer mantissa
-constexpr std::uint64_t IMPLICIT_BIT = std::uint64_t{1} << MANTISSA_BITS;
+using ieee754::bits_of;
+using ieee754::double_from_bits;
+using ieee754::IMPLICIT_BIT;
+using ieee754::is_finite;
+using ieee754::is_negative;
+using ieee754::MANTISSA_BITS;
+constexpr int EXPONENT_BIAS = ieee754::INTEGER_BIAS;
 
 // An unsigned integer of up to LIMBS x 32 bits, least significant limb
 // first. The bounds of the values formed below are stated where they are
@@ -140,18 +145,6 @@ class BigNumber {
     std::size_t size_ = 0;
 };
 
-std::uint64_t bits_of(double value) {
-    std::uint64_t bits = 0;
-    std::memcpy(&bits, &value, sizeof bits);
-    return bits;
-}
-
-double double_from_bits(std::uint64_t bits) {
-    double value = 0.0;
-    std::memcpy(&value, &bits, sizeof value);
-    return value;
-}
-
 // ---- Formatting ----
 
 // The exact decimal digits of a finite non-negative double, value =
@@ -165,7 +158,7 @@ struct Decimal {
 };
 
 Decimal exact_digits(std::uint64_t bits) {
-    const auto exponent_bits = static_cast<int>((bits >> MANTISSA_BITS) & 0x7FF);
+    const auto exponent_bits = static_cast<int>(ieee754::exponent_field(bits));
     const std::uint64_t fraction = bits & (IMPLICIT_BIT - 1);
     const std::uint64_t mantissa = exponent_bits == 0 ? fraction : fraction | IMPLICIT_BIT;
     const int exponent = (exponent_bits == 0 ? 1 : exponent_bits) - EXPONENT_BIAS;
@@ -228,14 +221,11 @@ int round_digits(const Decimal& decimal, int keep, char* out) {
     return keep + 1;
 }
 
-bool is_finite(std::uint64_t bits) { return ((bits >> MANTISSA_BITS) & 0x7FF) != 0x7FF; }
-bool is_negative(std::uint64_t bits) { return (bits >> 63) != 0; }
 std::uint64_t magnitude_bits(std::uint64_t bits) { return bits & ~(std::uint64_t{1} << 63); }
 
 // "inf", "-inf" or "nan" (the sign of a NaN means nothing).
 char* write_not_finite(std::uint64_t bits, char* first, const char* last) {
-    const bool nan = (bits & (IMPLICIT_BIT - 1)) != 0;
-    const std::string_view text = nan ? "nan" : is_negative(bits) ? "-inf" : "inf";
+    const std::string_view text = ieee754::not_finite_text(bits);
     if (last - first < static_cast<std::ptrdiff_t>(text.size())) return nullptr;
     return std::copy(text.begin(), text.end(), first);
 }
@@ -259,17 +249,17 @@ double round_binary(std::uint64_t m, int exponent, bool inexact) {
         --exponent;
     }
     const int leading = exponent + 63;  // the value lies in [2^leading, 2^(leading + 1))
-    if (leading > 1023) return double_from_bits(std::uint64_t{0x7FF} << MANTISSA_BITS);
-    const int kept_bits = leading >= -1022 ? MANTISSA_BITS + 1 : leading + EXPONENT_BIAS;
+    if (leading > ieee754::BIAS) return double_from_bits(ieee754::EXPONENT_MASK << MANTISSA_BITS);
+    const int kept_bits = leading >= 1 - ieee754::BIAS ? MANTISSA_BITS + 1 : leading + EXPONENT_BIAS;
     const int dropped = 64 - kept_bits;
     if (dropped > 64) return 0.0;
     const std::uint64_t kept = dropped == 64 ? 0 : m >> dropped;
     const bool round_bit = ((m >> (dropped - 1)) & 1) != 0;
     const bool below = inexact || (m & ((std::uint64_t{1} << (dropped - 1)) - 1)) != 0;
     const std::uint64_t rounded = kept + (round_bit && (below || (kept & 1) != 0) ? 1 : 0);
-    if (leading < -1022) return double_from_bits(rounded);  // subnormal: units of 2^-1074
+    if (leading < 1 - ieee754::BIAS) return double_from_bits(rounded);  // subnormal: units of 2^-1074
     // A carry to 2^53 moves into the exponent field, up to infinity.
-    return double_from_bits((static_cast<std::uint64_t>(leading + 1023) << MANTISSA_BITS) +
+    return double_from_bits((static_cast<std::uint64_t>(leading + ieee754::BIAS) << MANTISSA_BITS) +
                             (rounded - IMPLICIT_BIT));
 }
 
@@ -393,7 +383,7 @@ char* exact_scientific(double value, int precision, char* first, char* last) noe
 
 ExactValue exact_decimal_value(const char* digits, int count, long long exponent) noexcept {
     const long long leading = exponent + count - 1;
-    const double infinity = double_from_bits(std::uint64_t{0x7FF} << MANTISSA_BITS);
+    const double infinity = double_from_bits(ieee754::EXPONENT_MASK << MANTISSA_BITS);
     if (leading > LARGEST_EXPONENT) return {infinity, true};
     if (leading < SMALLEST_EXPONENT) return {0.0, true};
 

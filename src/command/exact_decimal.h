@@ -15,9 +15,6 @@ inline constexpr int MAX_SCIENTIFIC_PRECISION = 16;
 // and nothing written past `last`. `precision` is 0 to MAX_SCIENTIFIC_PRECISION.
 char* exact_fixed6(double value, char* first, char* last) noexcept;
 char* exact_scientific(double value, int precision, char* first, char* last) noexcept;
-inline char* exact_scientific6(double value, char* first, char* last) noexcept {
-    return exact_scientific(value, 6, first, last);
-}
 
 // The double nearest to D x 10^exponent, ties to even, where D is the
 // integer of the `count` digits (count >= 1, the first not '0') that start

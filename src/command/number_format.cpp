@@ -9,6 +9,8 @@
 #include "number_format.h"
 
 #include <algorithm>
+#include <array>
+#include <bit>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
@@ -17,20 +19,21 @@
 #include <system_error>
 
 #include "exact_decimal.h"
+#include "ieee754.h"
 #include "platform.h"
 
 namespace zorvane {
 namespace {
 
 constexpr std::uint64_t MILLION = 1000000;
-constexpr int MANTISSA_BITS = 52;
-constexpr int EXPONENT_BIAS = 1075;  // 1023 + 52: the exponent of the integer mantissa
+using ieee754::MANTISSA_BITS;
+constexpr int EXPONENT_BIAS = ieee754::INTEGER_BIAS;
 // Below 2^43 the six-decimal integer m * 10^6 / 2^-e stays below 2^64.
-constexpr int FAST_PATH_EXPONENT_LIMIT = 1023 + 43;
+constexpr int FAST_PATH_EXPONENT_LIMIT = ieee754::BIAS + 43;
 
 #if ZORVANE_HAVE_FLOAT_CHARCONV
 char* write_not_a_number(char* first, const char* last) {
-    constexpr std::string_view text = "nan";
+    constexpr std::string_view text = ieee754::NAN_TEXT;
     if (last - first < static_cast<std::ptrdiff_t>(text.size())) return nullptr;
     return std::copy(text.begin(), text.end(), first);
 }
@@ -93,14 +96,16 @@ bool any_bit_below(Product product, int end) {
 // round(value * 10^6) for 0 <= |value| < 2^43, from the bits of the double.
 std::uint64_t scaled_by_million(std::uint64_t exponent_bits, std::uint64_t fraction) {
     const std::uint64_t mantissa =
-        exponent_bits == 0 ? fraction : fraction | (std::uint64_t{1} << MANTISSA_BITS);
+        exponent_bits == 0 ? fraction : fraction | ieee754::IMPLICIT_BIT;
     const int exponent =
         exponent_bits == 0 ? 1 - EXPONENT_BIAS : static_cast<int>(exponent_bits) - EXPONENT_BIAS;
     const Product product = times_million(mantissa);
     const int shift = -exponent;  // at least 10 here
     if (shift > 74) return 0;     // product < 2^73 < half of 2^shift: rounds to zero, never a tie
-    const std::uint64_t quotient = shifted_right(product, shift);
-    const bool round_bit = (shifted_right(product, shift - 1) & 1) != 0;
+    // The quotient and the first bit below it, from one shift: product >> 9 fits 64 bits.
+    const std::uint64_t with_round_bit = shifted_right(product, shift - 1);
+    const std::uint64_t quotient = with_round_bit >> 1;
+    const bool round_bit = (with_round_bit & 1) != 0;
     const bool round_up = round_bit && ((quotient & 1) != 0 || any_bit_below(product, shift - 1));
     return quotient + (round_up ? 1 : 0);
 }
@@ -113,10 +118,27 @@ constexpr char DIGIT_PAIRS[] =
 
 void write_pair(char* at, std::uint64_t pair) { std::memcpy(at, DIGIT_PAIRS + 2 * pair, 2); }
 
+constexpr std::array<std::uint64_t, 20> POWERS_OF_TEN = [] {
+    std::array<std::uint64_t, 20> powers{};
+    std::uint64_t power = 1;
+    for (std::uint64_t& p : powers) {
+        p = power;
+        power *= 10;
+    }
+    return powers;
+}();
+
+// floor(e * log10(2)) or one less, for 0 <= e <= 2^16: 1233 / 4096 is just
+// below log10(2).
+constexpr int decimal_exponent_at_least(int binary_exponent) {
+    return (binary_exponent * 1233) >> 12;
+}
+
+// The decimal digits of n: from its bit width to within one, then one comparison.
 int digit_count(std::uint64_t n) {
-    int count = 1;
-    for (; n >= 10; n /= 10) ++count;
-    return count;
+    const std::uint64_t nonzero = n | 1;
+    const int estimate = decimal_exponent_at_least(static_cast<int>(std::bit_width(nonzero)));
+    return estimate + 1 - (nonzero < POWERS_OF_TEN[static_cast<std::size_t>(estimate)] ? 1 : 0);
 }
 
 // Writes the `count` decimal digits of `n` ending just before `end`.
@@ -132,18 +154,38 @@ void write_digits(std::uint64_t n, char* end) {
     }
 }
 
+// Writes the six digits of 0 <= n < 10^6, two at a time: n / 10^4 in 32-bit
+// fixed point, then each further pair from the fraction times 100. The
+// factor, 2^32 / 10^4 rounded up, errs high by less than 6.3e-5 of a unit of
+// the first pair; multiplied by 100 twice that stays below 0.63 of a unit of
+// the last, so no pair is ever pushed up to the next value.
+void write_six_digits(std::uint64_t n, char* out) {
+    constexpr std::uint64_t LOW_32 = 0xFFFFFFFF;
+    std::uint64_t fixed = n * 429497;
+    write_pair(out, fixed >> 32);
+    fixed = (fixed & LOW_32) * 100;
+    write_pair(out + 2, fixed >> 32);
+    fixed = (fixed & LOW_32) * 100;
+    write_pair(out + 4, fixed >> 32);
+}
+
 }  // namespace
 
 char* format_fixed6(double value, char* first, char* last) noexcept {
-    std::uint64_t bits = 0;
-    std::memcpy(&bits, &value, sizeof bits);
-    const std::uint64_t exponent_bits = (bits >> MANTISSA_BITS) & 0x7FF;
+    const std::uint64_t bits = ieee754::bits_of(value);
+    const std::uint64_t exponent_bits = ieee754::exponent_field(bits);
     if (exponent_bits >= FAST_PATH_EXPONENT_LIMIT) {
+        // A value too large for the room has no need of its digits: it is
+        // at least 2^e, so it has more than e * log10(2) of them.
+        const int binary_exponent = static_cast<int>(exponent_bits) - ieee754::BIAS;
+        const std::ptrdiff_t shortest = static_cast<std::ptrdiff_t>(bits >> 63) +
+                                        decimal_exponent_at_least(binary_exponent) + 8;
+        if (exponent_bits != ieee754::EXPONENT_MASK && last - first < shortest) return nullptr;
         return format_large_fixed6(value, first, last);
     }
     const std::uint64_t scaled =
-        scaled_by_million(exponent_bits, bits & ((std::uint64_t{1} << MANTISSA_BITS) - 1));
-    const bool negative = (bits >> 63) != 0;
+        scaled_by_million(exponent_bits, bits & ieee754::FRACTION_MASK);
+    const bool negative = ieee754::is_negative(bits);
 
     const std::uint64_t whole = scaled / MILLION;
     const int whole_count = digit_count(whole);
@@ -154,10 +196,7 @@ char* format_fixed6(double value, char* first, char* last) noexcept {
     out += whole_count;
     write_digits(whole, out);
     *out++ = '.';
-    const std::uint64_t fraction = scaled % MILLION;
-    write_pair(out, fraction / 10000);
-    write_pair(out + 2, fraction / 100 % 100);
-    write_pair(out + 4, fraction % 100);
+    write_six_digits(scaled % MILLION, out);
     return out + 6;
 }
 

@@ -145,6 +145,59 @@ std::optional<double> value_of(const Scan& number) {
     return exact.value;
 }
 
+#if ZORVANE_ONE_PASS_NUMBERS
+// Adds the run of digits at `at` to `significand`; where it stopped.
+const char* add_digits(const char* at, const char* const end, std::uint64_t& significand) {
+    for (; at != end; ++at) {
+        const unsigned digit = static_cast<unsigned char>(*at) - unsigned{'0'};
+        if (digit > 9) break;
+        significand = significand * 10 + digit;
+    }
+    return at;
+}
+
+// The numbers commands mostly hold, read in one pass: at most 19 digits
+// (leading zeros included) forming an integer of at most 2^53, and a decimal
+// exponent within 10^+-22 from the point and at most three exponent digits.
+// Their value is what value_of gives them, by the same one operation.
+// Anything else, invalid tokens included, is left to scan and value_of.
+std::optional<NumberToken> read_common_number(const char* at, const char* const end) {
+    const bool negative = at != end && *at == '-';
+    if (at != end && (*at == '-' || *at == '+')) ++at;
+    std::uint64_t significand = 0;
+    const char* const whole = at;
+    at = add_digits(at, end, significand);
+    std::ptrdiff_t digits = at - whole;
+    std::ptrdiff_t exponent = 0;
+    if (at != end && *at == '.') {
+        const char* const fraction = ++at;
+        at = add_digits(at, end, significand);
+        exponent = fraction - at;
+        digits += at - fraction;
+    }
+    if (digits == 0 || digits > MAX_FAST_DIGITS) return std::nullopt;
+    if (at != end && *at != ' ') {
+        if (*at != 'e' && *at != 'E') return std::nullopt;
+        ++at;
+        const bool negative_exponent = at != end && *at == '-';
+        if (at != end && (*at == '-' || *at == '+')) ++at;
+        std::uint64_t written = 0;
+        const char* const exponent_digits = at;
+        at = add_digits(at, end, written);
+        if (at == exponent_digits || at - exponent_digits > 3) return std::nullopt;
+        if (at != end && *at != ' ') return std::nullopt;
+        const auto magnitude = static_cast<std::ptrdiff_t>(written);  // at most 999
+        exponent += negative_exponent ? -magnitude : magnitude;
+    }
+    if (significand > MAX_EXACT_INTEGER || exponent < -22 || exponent > 22) return std::nullopt;
+    const auto exact = static_cast<double>(significand);
+    const double power =
+        EXACT_POWERS_OF_TEN[static_cast<std::size_t>(exponent < 0 ? -exponent : exponent)];
+    const double value = exponent < 0 ? exact / power : exact * power;
+    return NumberToken{negative ? -value : value, at};
+}
+#endif
+
 }  // namespace
 
 std::optional<double> parse_number(std::string_view token) noexcept {
@@ -154,6 +207,9 @@ std::optional<double> parse_number(std::string_view token) noexcept {
 }
 
 NumberToken read_number(const char* first, const char* last) noexcept {
+#if ZORVANE_ONE_PASS_NUMBERS
+    if (const std::optional<NumberToken> common = read_common_number(first, last)) return *common;
+#endif
     const Scan number = scan(first, last);
     return {number.valid ? value_of(number) : std::nullopt, number.end};
 }

@@ -28,8 +28,28 @@
 #define ZORVANE_HAVE_FLOAT_CHARCONV 0
 #endif
 
+// The one-pass reading of the numbers commands mostly hold. It needs nothing
+// of the platform; the portable build leaves it out all the same, so that
+// the general reading behind it sees every number.
+#if !defined(ZORVANE_PORTABLE)
+#define ZORVANE_ONE_PASS_NUMBERS 1
+#else
+#define ZORVANE_ONE_PASS_NUMBERS 0
+#endif
+
 #if defined(__SSE2__) && !defined(ZORVANE_PORTABLE)
 #define ZORVANE_HAVE_SSE2 1  // text conversions eight or sixteen units at a time
 #else
 #define ZORVANE_HAVE_SSE2 0
+#endif
+
+// A read that is safe by construction yet reaches past the object it reads:
+// a whole aligned block that holds a terminator. Such a block never crosses a
+// page boundary, so it is mapped memory whatever lies beyond the terminator;
+// the bytes past it are never used. The sanitizers that watch every read
+// (addresses, threads) are told to leave the function that does it alone.
+#if defined(__GNUC__)
+#define ZORVANE_READS_WHOLE_BLOCKS __attribute__((no_sanitize("address", "thread")))
+#else
+#define ZORVANE_READS_WHOLE_BLOCKS
 #endif

@@ -1,6 +1,7 @@
 #include "text_conversion.h"
 
 #include <array>
+#include <bit>
 #include <cstdint>
 
 #include "platform.h"
@@ -47,27 +48,73 @@ constexpr bool is_low_surrogate(char16_t unit) { return unit >= 0xDC00 && unit <
 
 }  // namespace
 
+#if ZORVANE_HAVE_SSE2
+namespace {
+
+// The units of `wide` before its terminator, or `capacity` when there are at
+// least that many. Sixteen bytes a step, in aligned blocks: one that holds
+// the terminator is read whole (see ZORVANE_READS_WHOLE_BLOCKS). `wide` must
+// be aligned to its units.
+ZORVANE_READS_WHOLE_BLOCKS
+std::size_t bounded_length(const char16_t* wide, std::size_t capacity) noexcept {
+    const auto address = reinterpret_cast<std::uintptr_t>(wide);
+    const auto* block = reinterpret_cast<const __m128i*>(address & ~std::uintptr_t{15});
+    const __m128i zero = _mm_setzero_si128();
+    // Two mask bits a unit; those of the units before `wide` are shifted out.
+    const auto skipped = static_cast<unsigned>(address & 15);
+    auto zeros =
+        static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi16(_mm_load_si128(block), zero))) >>
+        skipped;
+    std::size_t block_start = 0;                  // the unit the mask's first bit stands for
+    std::size_t next_block = (16 - skipped) / 2;  // the unit the next block starts with
+    while (zeros == 0) {
+        if (next_block >= capacity) return capacity;
+        block_start = next_block;
+        zeros = static_cast<unsigned>(
+            _mm_movemask_epi8(_mm_cmpeq_epi16(_mm_load_si128(++block), zero)));
+        next_block += 8;
+    }
+    const std::size_t length = block_start + static_cast<std::size_t>(std::countr_zero(zeros)) / 2;
+    return length < capacity ? length : capacity;
+}
+
+// Narrows the eight units at `wide` into `out` if they are all ASCII; false,
+// writing nothing, if any is not.
+bool narrow_ascii_block(const char16_t* wide, char* out) noexcept {
+    const __m128i units = _mm_loadu_si128(reinterpret_cast<const __m128i*>(wide));
+    const __m128i non_ascii_bits = _mm_set1_epi16(static_cast<short>(0xFF80));
+    const __m128i ascii =
+        _mm_cmpeq_epi16(_mm_and_si128(units, non_ascii_bits), _mm_setzero_si128());
+    if (_mm_movemask_epi8(ascii) != 0xFFFF) return false;
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(out), _mm_packus_epi16(units, units));
+    return true;
+}
+
+}  // namespace
+#endif
+
 std::size_t narrow_from_wide(const char16_t* wide, std::span<char> narrow) noexcept {
     char* out = narrow.data();
     char* const limit = out + narrow.size() - 1;
 #if ZORVANE_HAVE_SSE2
-    // Commands are mostly ASCII. Find the length first (never reading past
-    // the terminator), then narrow eight units at a time while they are
-    // ASCII; the loop below takes over at the first unit that is not.
-    const auto capacity = static_cast<std::size_t>(limit - out);
-    std::size_t length = 0;
-    while (length < capacity && wide[length] != u'\0') ++length;
-    const __m128i non_ascii_bits = _mm_set1_epi16(static_cast<short>(0xFF80));
-    const __m128i zero = _mm_setzero_si128();
-    std::size_t done = 0;
-    for (; done + 8 <= length; done += 8) {
-        const __m128i units = _mm_loadu_si128(reinterpret_cast<const __m128i*>(wide + done));
-        const __m128i ascii = _mm_cmpeq_epi16(_mm_and_si128(units, non_ascii_bits), zero);
-        if (_mm_movemask_epi8(ascii) != 0xFFFF) break;
-        _mm_storel_epi64(reinterpret_cast<__m128i*>(out + done), _mm_packus_epi16(units, units));
+    // Commands are mostly ASCII: with the length known, eight units a step,
+    // the last eight overlapping those before them; the loop below takes over
+    // from the first step that meets a unit that is not ASCII, and for
+    // commands shorter than eight units.
+    if ((reinterpret_cast<std::uintptr_t>(wide) & 1) == 0) {
+        const std::size_t length = bounded_length(wide, static_cast<std::size_t>(limit - out));
+        std::size_t done = 0;
+        if (length >= 8) {
+            while (done + 8 <= length && narrow_ascii_block(wide + done, out + done)) done += 8;
+            if (done + 8 > length &&
+                (done == length || narrow_ascii_block(wide + length - 8, out + length - 8))) {
+                out[length] = '\0';
+                return length;
+            }
+        }
+        wide += done;
+        out += done;
     }
-    wide += done;
-    out += done;
 #endif
     for (; out != limit; ++out) {
         const char16_t unit = *wide++;

@@ -29,10 +29,9 @@ class Words {
         return {start, static_cast<std::size_t>(at_ - start)};
     }
 
-    // Where reading stands, and moving it on past a word read elsewhere.
+    // Where reading stands: the rest is read elsewhere.
     constexpr const char* position() const noexcept { return at_; }
     constexpr const char* end() const noexcept { return end_; }
-    constexpr void skip_to(const char* at) noexcept { at_ = at; }
 
    private:
     const char* at_;

@@ -106,13 +106,16 @@ extern "C" ZORVANE_API const ZorvaneChar* ZORVANE_CALL ElectronicsCalc(const Zor
     } else {
         CommandBuffer narrow;
         const std::string_view text(narrow.data(), narrow_command(command, narrow));
+        const zorvane::Outcome outcome = zorvane::evaluate(text);
         // "/help" writes the reference file into the current directory; the
-        // line reports the outcome.
-        if (zorvane::is_reference_request(text)) {
+        // line reports the outcome. It evaluates as an unknown name that
+        // begins with '/', so only such a command is looked at again.
+        if (outcome.kind == zorvane::Outcome::unknown_formula && outcome.name.front() == '/' &&
+            zorvane::is_reference_request(text)) {
             length =
                 write_line(zorvane::reference_outcome(zorvane::save_formula_reference(nullptr)));
         } else {
-            length = zorvane::evaluate_command(text, result_line);
+            length = zorvane::render(outcome, result_line);
         }
     }
     widen_result(length);

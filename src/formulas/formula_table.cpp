@@ -185,6 +185,8 @@ static_assert(rows_grouped_by_category(), "rows follow the categories in order, 
 // length); the build searches for a multiplier under which every row's word
 // lands in a slot of its own. With at least four slots a row, a few hundred
 // to a few thousand candidates are tried, which the build does in a moment.
+// The mix leaves out every byte's case bit (0x20), so that a command's name
+// finds its row in any case without being lower-cased first.
 
 constexpr std::size_t ROW_COUNT = std::size(FORMULAS);
 constexpr std::size_t SLOT_BITS = static_cast<std::size_t>(std::bit_width(ROW_COUNT * 4 - 1));
@@ -195,10 +197,20 @@ static_assert(ROW_COUNT < EMPTY_SLOT, "a slot holds a row number below EMPTY_SLO
 // Eight bytes from `at` (fewer past `end`, zero-filled), little-endian.
 constexpr std::uint64_t load_eight(const char* at, const char* end) {
     if constexpr (std::endian::native == std::endian::little) {
-        if (!std::is_constant_evaluated() && end - at >= 8) {
+        if (!std::is_constant_evaluated()) {
+            const std::ptrdiff_t size = end - at;
             std::uint64_t word = 0;
-            std::memcpy(&word, at, sizeof word);
-            return word;
+            if (size >= 8) {
+                std::memcpy(&word, at, sizeof word);
+                return word;
+            }
+            if (size >= 4) {  // two four-byte halves, overlapping where they meet
+                std::uint32_t low = 0;
+                std::uint32_t high = 0;
+                std::memcpy(&low, at, sizeof low);
+                std::memcpy(&high, end - 4, sizeof high);
+                return low | std::uint64_t{high} << (8 * (size - 4));
+            }
         }
     }
     std::uint64_t word = 0;
@@ -208,12 +220,18 @@ constexpr std::uint64_t load_eight(const char* at, const char* end) {
     return word;
 }
 
+constexpr std::uint64_t CASE_BITS = 0x2020202020202020;
+
+constexpr std::uint64_t mix(std::uint64_t head, std::uint64_t tail, std::size_t size) {
+    return ((head ^ tail) & ~CASE_BITS) ^ size;
+}
+
 constexpr std::uint64_t mix(std::string_view keyword) {
     const char* begin = keyword.data();
     const char* end = begin + keyword.size();
     const std::uint64_t head = load_eight(begin, end);
     const std::uint64_t tail = keyword.size() >= 8 ? load_eight(end - 8, end) : head;
-    return head ^ tail ^ keyword.size();
+    return mix(head, tail, keyword.size());
 }
 
 constexpr std::size_t slot_of(std::uint64_t mixed, std::uint64_t multiplier) {
@@ -228,6 +246,13 @@ constexpr std::uint64_t next_candidate(std::uint64_t& state) {
     return (z ^ (z >> 31)) | 1;
 }
 
+consteval std::size_t longest_keyword() {
+    std::size_t longest = 0;
+    for (const Formula& row : FORMULAS) longest = std::max(longest, row.keyword.size());
+    return longest;
+}
+constexpr std::size_t LONGEST_KEYWORD = longest_keyword();
+
 struct KeywordIndex {
     std::uint64_t multiplier;
     std::uint8_t slots[SLOT_COUNT];
@@ -236,6 +261,9 @@ struct KeywordIndex {
 consteval std::array<std::uint64_t, ROW_COUNT> mixed_keywords() {
     std::array<std::uint64_t, ROW_COUNT> mixed{};
     for (std::size_t row = 0; row < ROW_COUNT; ++row) {
+        for (const char c : FORMULAS[row].keyword) {
+            if (c >= 'A' && c <= 'Z') throw "keywords are lower-case: a name is matched folded";
+        }
         mixed[row] = mix(FORMULAS[row].keyword);
         for (std::size_t earlier = 0; earlier < row; ++earlier) {
             if (FORMULAS[earlier].keyword == FORMULAS[row].keyword) throw "two rows share a keyword";
@@ -269,6 +297,41 @@ consteval KeywordIndex build_keyword_index() {
 
 constexpr KeywordIndex KEYWORD_INDEX = build_keyword_index();
 
+// Each keyword as the words a name is compared with: its bytes 0..7, 8..15
+// and 16..23 (zero-filled past its end) and its last eight; and for each the
+// bits a name must share with it: all but the case bits of its letters.
+struct KeywordWords {
+    std::array<std::uint64_t, 4> word;
+    std::array<std::uint64_t, 4> fixed_bits;
+};
+static_assert(LONGEST_KEYWORD <= 32, "the four words cover every keyword");
+
+consteval std::uint64_t letter_case_bits(const char* at, const char* end) {
+    std::uint64_t bits = 0;
+    for (int i = 0; i < 8 && at + i < end; ++i) {
+        if (at[i] >= 'a' && at[i] <= 'z') bits |= std::uint64_t{0x20} << (8 * i);
+    }
+    return bits;
+}
+
+consteval std::array<KeywordWords, ROW_COUNT> keyword_words() {
+    std::array<KeywordWords, ROW_COUNT> all{};
+    for (std::size_t row = 0; row < ROW_COUNT; ++row) {
+        const std::string_view keyword = FORMULAS[row].keyword;
+        const std::size_t size = keyword.size();
+        const std::size_t starts[4] = {0, std::min<std::size_t>(8, size),
+                                       std::min<std::size_t>(16, size), size >= 8 ? size - 8 : 0};
+        for (std::size_t i = 0; i < 4; ++i) {
+            const char* const start = keyword.data() + starts[i];
+            all[row].word[i] = load_eight(start, keyword.data() + size);
+            all[row].fixed_bits[i] = ~letter_case_bits(start, keyword.data() + size);
+        }
+    }
+    return all;
+}
+
+constexpr std::array<KeywordWords, ROW_COUNT> KEYWORD_WORDS = keyword_words();
+
 }  // namespace
 
 std::span<const Formula> formula_table() noexcept { return FORMULAS; }
@@ -280,6 +343,31 @@ const Formula* find_keyword(std::string_view keyword) noexcept {
     const bool same = row.keyword.size() == keyword.size() &&
                       std::memcmp(row.keyword.data(), keyword.data(), keyword.size()) == 0;
     return same ? &row : nullptr;
+}
+
+const Formula* find_keyword_any_case(std::string_view name) noexcept {
+    // A word at a time, the name never copied nor lower-cased; a name longer
+    // than every keyword is no keyword.
+    const std::size_t size = name.size();
+    if (size > LONGEST_KEYWORD) return nullptr;
+    const char* const begin = name.data();
+    const char* const end = begin + size;
+    const std::uint64_t head = load_eight(begin, end);
+    const std::uint64_t tail = size >= 8 ? load_eight(end - 8, end) : head;
+    const std::size_t slot = slot_of(mix(head, tail, size), KEYWORD_INDEX.multiplier);
+    const std::uint8_t at = KEYWORD_INDEX.slots[slot];
+    if (at == EMPTY_SLOT) return nullptr;
+    const Formula& row = FORMULAS[at];
+    if (row.keyword.size() != size) return nullptr;
+    // The first and last eight bytes (all of a keyword of up to sixteen),
+    // then the words between them.
+    const KeywordWords& known = KEYWORD_WORDS[at];
+    std::uint64_t differing = ((head ^ known.word[0]) & known.fixed_bits[0]) |
+                              ((tail ^ known.word[3]) & known.fixed_bits[3]);
+    for (std::size_t i = 1; i < 3 && 8 * i + 8 < size; ++i) {
+        differing |= (load_eight(begin + 8 * i, end) ^ known.word[i]) & known.fixed_bits[i];
+    }
+    return differing == 0 ? &row : nullptr;
 }
 
 std::span<const Category> categories() noexcept { return CATEGORIES; }

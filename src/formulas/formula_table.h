@@ -151,6 +151,10 @@ std::span<const Formula> formula_table() noexcept;
 // The row whose keyword equals `keyword` (lower-case), or null.
 const Formula* find_keyword(std::string_view keyword) noexcept;
 
+// As find_keyword for a name in any case: its capitals A..Z read as a..z,
+// every other byte as it is.
+const Formula* find_keyword_any_case(std::string_view name) noexcept;
+
 // The categories, in the order the reference lists them.
 std::span<const Category> categories() noexcept;
 

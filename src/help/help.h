@@ -30,11 +30,12 @@ struct ReferenceLine {
     std::string_view text() const noexcept { return {chars.data(), size}; }
 };
 
-// Appends "ohms_current <voltage> <resistance>" to `line`; its new size.
+// Appends the keyword and its arguments, "<voltage> <resistance>", to `line`;
+// its new size.
 std::size_t append_usage(const Formula& formula, ReferenceLine& line) noexcept;
 
 // The formula's line of the reference file, Windows-1252, with its two
-// leading spaces and line feed: "  ohms_current <voltage> <resistance>     - Calculate current (I = V / R)\n".
+// leading spaces, padded to its column, and a line feed.
 ReferenceLine reference_line(const Formula& formula) noexcept;
 
 // Hands the reference file's content to `sink` piece by piece, in order:
@@ -44,9 +45,10 @@ using ReferenceSink = bool (*)(void* context, std::string_view text);
 bool write_formula_reference(ReferenceSink sink, void* context) noexcept;
 
 // Writes "electronics_formulas.txt" into `directory` (null: the current
-// directory) and reports nothing. The file is written under a temporary
-// name and renamed over the old one only when every byte reached the disk,
-// so a failure leaves an existing reference untouched and no partial file;
+// directory; an empty name is no directory and fails) and reports nothing.
+// The file is written under a temporary name and renamed over the old one
+// only when every byte reached the disk, so a failure leaves an existing
+// reference untouched and no partial file;
 // the directory is synced after the rename. A replaced file keeps its
 // permission bits and, where the process may set it, its group. When the
 // name is a symbolic link, the file it points to is replaced and the link

@@ -156,8 +156,10 @@ void close_directory(int fd) { ::close(fd); }
 #endif
 
 // Writes `directory`/name (null: the name alone) into `path`; false when it
-// does not fit.
+// does not fit, or when `directory` is empty: that names no directory, as
+// the system reads an empty path, and joined it would name the root's file.
 bool join(Path& path, const char* directory, std::string_view name) {
+    if (directory != nullptr && *directory == '\0') return false;
     const auto name_length = static_cast<int>(name.size());
     const int length = directory == nullptr ? std::snprintf(path.data(), path.size(), "%.*s",
                                                             name_length, name.data())

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "host.h"
+#include "ieee754.h"
 #include "rendering.h"
 #include "significant_digits.h"
 
@@ -64,12 +65,11 @@ void append_unit(std::string_view prefix, std::string_view unit, std::string& ou
 }  // namespace
 
 void append_engineering_value(double value, std::string_view unit, std::string& out) {
-    if (std::isnan(value)) {
-        out += "nan";
+    const std::uint64_t bits = ieee754::bits_of(value);
+    if (!ieee754::is_finite(bits)) {
+        out += ieee754::not_finite_text(bits);
     } else if (value == 0.0) {
         out += '0';  // never "-0"
-    } else if (std::isinf(value)) {
-        out += value < 0 ? "-inf" : "inf";
     } else {
         const SignificantDigits d = round_significant(value, SIGNIFICANT);
         if (takes_prefix(unit) && d.exponent >= SMALLEST_PREFIX &&

@@ -8,6 +8,7 @@
 // boundary). Nothing here depends on the locale.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <optional>
 #include <span>
@@ -24,7 +25,7 @@ namespace zorvane::host {
 // ---- The formula table, as hosts show it ----
 
 struct FormulaInfo {
-    std::string_view keyword;                     // "ohms_current"
+    std::string_view keyword;                     // the name typed: ohms_current
     std::string_view category;                    // "Ohm's law and power"
     std::span<const std::string_view> arguments;  // {"<voltage>", "<resistance>"}
     std::string_view label;                       // "Current"
@@ -46,11 +47,11 @@ const FormulaInfo* find(std::string_view keyword) noexcept;
 // formula uses.
 std::optional<std::string_view> argument_unit(std::string_view argument) noexcept;
 
-// "ohms_current <voltage> <resistance>"
+// The name and its arguments: ohms_current followed by <voltage> <resistance>.
 std::string usage(const FormulaInfo& formula);
 
 // The formula's line of the reference file, in UTF-8, without the leading
-// spaces and line end: "ohms_current <voltage> <resistance>     - Calculate current (I = V / R)".
+// spaces and line end, as in the reference file.
 std::string reference_line(const FormulaInfo& formula);
 
 // The usage summary with sample commands, UTF-8, line-feed terminated lines.
@@ -64,8 +65,13 @@ std::string reference_file_bytes();
 // Rewrites every value token (each token after the first) written with one
 // SI prefix (p n u µ μ m k M G T: 4.7k, 1u) or in IEC 60062 form (4k7, 1M5,
 // 4n7, 2R2) as the same number in plain decimal, exactly (decimal digits are
-// shifted, never rounded through binary), in its shortest exact form.
-// Everything else, and the spacing, is kept as typed.
+// shifted, never rounded through binary), in its shortest exact form. A
+// value may end in its argument's unit, after the prefix or code if any:
+// 12V, 10kΩ or 10kohm, 4.7uF, 25°C; the unit goes, the number stays as
+// typed or expanded (12V is 12). A value that reads as a prefixed number
+// reads so first: for a length, 1m is 0.001 and 1mm is too. Everything
+// else (a unit that is not the argument's: 12A for a voltage), and the
+// spacing, is kept as typed.
 void expand_notation(std::string_view command, std::string& out);
 
 // ---- One evaluation, several renderings ----
@@ -91,6 +97,9 @@ struct Answer {
     std::string engineering;  // the same line with the value in engineering notation,
                               // equal to `line` for everything but a result; empty
                               // when the evaluation was not asked for it
+
+    // result: the values the module read, in order (zero past the formula's count)
+    std::array<double, 4> values{};
 
     bool is_error() const noexcept {
         return kind != Kind::result && kind != Kind::empty && kind != Kind::reference_written;
@@ -133,6 +142,95 @@ std::vector<std::string> hints(std::string_view command, const Answer& answer);
 // Keywords that start with `prefix` (any case), in table order (completion).
 std::vector<std::string_view> complete(std::string_view prefix);
 
+// ---- Questions beyond the module's: solving, standard parts, ranges ----
+//
+// The command language grows three ways, each checked by the module's own
+// arithmetic:
+//   voltage_divider 12 10k ? = 3.3      one value written ?, the result wanted
+//                                       after = (spaces optional, prefixes and
+//                                       the result's unit allowed): solve for it
+//   voltage_divider 12 ? ? = 3.3        two of one kind (resistances,
+//                                       capacitances, inductances) with a series
+//                                       of standard values: the best pair
+//   voltage_divider 12 10k±1% 4.7k±1%   tolerances in percent (also +-): the
+//                                       worst-case range of the result
+
+enum class Series;  // the IEC 60063 series, below
+
+// Whether `command` asks one of these questions rather than the module's
+// forward one: a value word holds ?, =, ± or +-. (The rest goes to
+// Calculator as ever.)
+bool is_question(std::string_view command) noexcept;
+
+struct QuestionOptions {
+    bool expand = true;            // the input notation (prefixes, IEC codes, units)
+    std::optional<Series> series;  // standard values after a solution; two ? ask for a pair
+};
+
+// What every answer to a question has.
+struct Reply {
+    bool error = true;               // `line` begins "Error: "
+    std::string line;                // one line, UTF-8: what zorvane-calc prints
+    std::string engineering;         // the same with values in engineering notation
+    std::vector<std::string> hints;  // what may help a person fix the command
+    const FormulaInfo* formula = nullptr;
+    int evaluations = 0;  // of the formula's arithmetic, to answer
+};
+
+// "voltage_divider 12 10k ? = 3.3": line "r2 = 3793.1034482758623 Ω" (each
+// solution in the shortest form that reads back as the same double, so it
+// can be pasted into a command), engineering "r2 = 3.7931 kΩ". All
+// solutions in the argument's domain (above zero for a magnitude), in
+// increasing order, joined by " or ". With a series, the standard
+// neighbours of each solution for a resistance, capacitance or inductance
+// follow, with the result each gives and its deviation from the target:
+// "...; E24: 3600 Ω → 3.176471 V (-3.74%), 3900 Ω → 3.366906 V (+2.03%)".
+// No solution, or every value a solution: an error line, and a hint with
+// what the formula reaches.
+struct StandardNeighbour {
+    double value;      // a standard value next to a solution
+    double result;     // the formula's result with it
+    double deviation;  // (result - target) / |target|; the difference when the target is 0
+};
+struct Solved : Reply {
+    int argument = -1;               // which value was ?, from 0
+    std::string_view argument_name;  // "r2"
+    std::string_view unit;           // the argument's unit, UTF-8: "Ω"; "" for none
+    double target = 0.0;
+    std::vector<double> solutions;  // increasing
+    std::vector<StandardNeighbour> standard;
+};
+Solved solve(std::string_view command, const QuestionOptions& options = {});
+
+// "voltage_divider 12 10k±1% 4.7k±1%": the module's line followed by the
+// smallest and largest result over every combination of values within their
+// tolerances: "Output Voltage = 3.836735 V (3.810811 .. 3.863014 V)".
+struct Ranged : Reply {
+    double value = 0.0;  // the result at the nominal values
+    double min = 0.0;
+    double max = 0.0;
+};
+Ranged range(std::string_view command, const QuestionOptions& options = {});
+
+// "voltage_divider 12 ? ? = 3.3" with E24: the two standard values whose
+// result is nearest the target, over 100 Ω to 1 MΩ (10 pF to 100 µF, 1 µH to
+// 100 mH): "r1 = 24000 Ω, r2 = 9100 Ω (Output Voltage = 3.299094 V, -0.03%)".
+struct Paired : Reply {
+    std::array<int, 2> arguments{-1, -1};  // which values were ?
+    std::array<std::string_view, 2> names;
+    std::string_view unit;
+    std::array<double, 2> values{};
+    double result = 0.0;  // the formula's result with them
+    double target = 0.0;
+    double deviation = 0.0;  // as for StandardNeighbour
+};
+Paired pair(std::string_view command, Series series, const QuestionOptions& options = {});
+
+// Whichever question the command asks (options.series decides between a
+// pair and an error for two ?); for a command that asks none, the
+// Calculator's answer.
+Reply ask(std::string_view command, const QuestionOptions& options = {});
+
 // ---- The prompt's own words ----
 
 // What a person types to leave or to ask for help, rather than a command:
@@ -151,5 +249,95 @@ PromptWord prompt_word(std::string_view line);
 void append_utf16_from_utf8(std::string_view utf8, std::u16string& out);
 // A lone surrogate becomes U+FFFD.
 void append_utf8_from_utf16(std::u16string_view utf16, std::string& out);
+
+// ---- Standard values and worst-case ranges ----
+
+// The preferred-number series of IEC 60063, as the standard tabulates them
+// (E24 and below are not 10^(i/n) rounded: 2.7, 3.0, 3.3 ...; E192 has 9.20).
+enum class Series { e3, e6, e12, e24, e48, e96, e192 };
+
+// "E24", "e24" -> Series::e24; nothing for any other text.
+std::optional<Series> series_named(std::string_view name);
+std::string_view series_name(Series series);  // "E24"
+
+// The largest series value at or below `value`, the smallest at or above it,
+// and the nearer of the two by ratio (value / below against above / value,
+// compared exactly, value² against below * above; a tie gives the lower one).
+// A value of the series is its own below, above and nearest.
+// Each is the double nearest the decimal the standard gives (3.3e3 is the
+// double of "3300", 4.7e-9 that of "4.7e-9"). Nothing unless value is finite
+// and > 0; nothing also below the smallest normal double or where the next
+// series value is beyond the largest double.
+struct StandardValues {
+    double below;
+    double above;
+    double nearest;
+};
+std::optional<StandardValues> standard_values(double value, Series series);
+
+// The smallest and largest result of `row` over every combination of values
+// within value[i] * (1 +- tolerance[i]) (tolerance relative: 0.01 for 1 %; 0
+// for exact values), exactly: every min and max is a result the core computes
+// at a point of the box, found at the corners where the row is monotone in
+// each value and at the interior extrema where it is not (a series RLC's
+// resonance); a point between them may give a result an ulp beyond, where
+// the core's rounding is not quite monotone. A magnitude (resistance, frequency ...) never goes below zero: a
+// tolerance over 100 % reaches down to 0. Where the box reaches a division by
+// zero the range runs to the infinity the core gives next to it. The guard's
+// 0 counts among the results, and `guarded` tells that some point of the box
+// hit the row's zero guard. min and max are NaN when the row gives
+// not-a-number somewhere in the box, when a value or tolerance is not finite,
+// or when a magnitude's whole box is negative. `evaluations` counts the
+// core's evaluations spent.
+struct Range {
+    double min;
+    double max;
+    bool guarded;
+    int evaluations;
+};
+Range worst_case_range(const Formula& row, const std::array<double, 4>& values,
+                       const std::array<double, 4>& tolerances);
+
+// Two unknowns of one kind (both resistances, capacitances or inductances):
+// the pair of standard values from `series` whose result is nearest `target`
+// by relative deviation (absolute for a target of 0), searched over
+// 100 Ω–1 MΩ, 10 pF–100 µF or 1 µH–100 mH by the unknowns' unit (both ends
+// included); `first` and `second` are argument positions, the other values
+// are taken from `values`.
+// The same ratio recurs in every decade (2.4 k/910, 24 k/9.1 k,
+// 240 k/91 k): of pairs whose deviations agree within 1e-12, the one whose
+// geometric mean lies nearest the middle of the window in series steps wins
+// (10 kΩ, 31.6 nF, 316 µH), then the one with the smaller values, then the
+// smaller first value. Pairs where the zero guard answered are not results.
+// Nothing when the two are not of one such kind, an argument position is out
+// of range, the target is not finite, or no pair gives a finite result.
+struct StandardPair {
+    double first;
+    double second;
+    double result;
+    int evaluations;
+};
+std::optional<StandardPair> best_standard_pair(const Formula& row,
+                                               const std::array<double, 4>& values, int first,
+                                               int second, double target, Series series);
+
+}  // namespace zorvane::host
+
+// ---- What command-line hosts need ----
+
+namespace zorvane::host {
+
+// The most characters a command may have; the module refuses a longer one
+// with its own line.
+std::size_t command_capacity() noexcept;
+
+// Writes the reference file electronics_formulas.txt into `directory` (null:
+// the current directory) as the command "/help" writes it, and gives the
+// module's line about the outcome.
+struct SavedReference {
+    bool saved = false;
+    std::string_view line;  // "Help file 'electronics_formulas.txt' created successfully!"
+};
+SavedReference save_reference(const char* directory) noexcept;
 
 }  // namespace zorvane::host

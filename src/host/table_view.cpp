@@ -17,7 +17,11 @@ namespace zorvane::host {
 namespace {
 
 // The name of a value as the reference writes it: "<resistance>".
-std::string bracketed(std::string_view name) { return "<" + std::string(name) + ">"; }
+std::string bracketed(std::string_view name) {
+    std::string text(1, '<');
+    text.append(name).push_back('>');
+    return text;
+}
 
 // Built once, in place, so that the views into its strings stay valid.
 class TableView {

@@ -11,6 +11,7 @@ import signal
 import subprocess
 import sys
 import tempfile
+import time
 import unittest
 
 CALC = os.path.abspath(os.environ['ZORVANE_CALC'])
@@ -18,9 +19,9 @@ TOO_LONG = b'Error: Command longer than 255 characters\n'
 WRITE_ERROR = b'zorvane-calc: write error: '
 
 
-def run(args, stdin=b'', stdout=subprocess.PIPE, **kwargs):
+def run(args, stdin=b'', stdout=subprocess.PIPE, timeout=60, **kwargs):
     return subprocess.run([CALC, *args], input=stdin, stdout=stdout, stderr=subprocess.PIPE,
-                          timeout=60, **kwargs)
+                          timeout=timeout, **kwargs)
 
 
 def without_profiler_notes(stderr):
@@ -40,6 +41,21 @@ atexit.register(shutil.rmtree, PROFILE_DIR, True)
 def under_file_size_limit(size):
     return {'preexec_fn': lambda: resource.setrlimit(resource.RLIMIT_FSIZE, (size, size)),
             'env': dict(os.environ, GCOV_PREFIX=PROFILE_DIR)}
+
+
+def read_when_waiting(pid, at_least=0, timeout=10):
+    """The bytes process `pid` has read, once it waits for input having read
+    at least `at_least` of them."""
+    deadline = time.monotonic() + timeout
+    while time.monotonic() < deadline:
+        with open('/proc/%d/stat' % pid) as f:
+            sleeping = f.read().rsplit(')', 1)[1].split()[0] == 'S'
+        with open('/proc/%d/io' % pid) as f:
+            read = next(int(line.split()[1]) for line in f if line.startswith('rchar:'))
+        if sleeping and read >= at_least:
+            return read
+        time.sleep(0.01)
+    raise AssertionError('zorvane-calc read no input')
 
 
 class WriteFailures(unittest.TestCase):
@@ -147,6 +163,23 @@ class Memory(unittest.TestCase):
                 result = run([], b' ' * 200 + b'power_vi 1 2' + end)
                 self.assertEqual(result.stdout, b'Power = 2.000000 W\n')
 
+    def test_characters_of_four_bytes_reach_the_modules_own_limit(self):
+        """255 characters fill the tool's line when each takes four bytes: the
+        module answers them itself, from a line or from the arguments."""
+        wide = '\U0001F600'.encode()
+        unknown = b"Error: Unknown formula '" + b'?' * 24 + b"...' or insufficient parameters\n"
+        cases = [
+            # arguments, input, answer
+            ([], wide * 255 + b'\r\n', unknown),
+            ([], wide * 255 + b'\n', unknown),
+            ([], wide * 256 + b'\r\n', TOO_LONG),
+            ([wide * 255], b'', unknown),
+            ([wide * 256], b'', TOO_LONG),
+        ]
+        for args, stdin, answer in cases:
+            with self.subTest(args=len(args), stdin=stdin[-2:], size=len(stdin) + sum(map(len, args))):
+                self.assertEqual(run(args, stdin).stdout, answer)
+
 
 class CoProcess(unittest.TestCase):
     def test_each_answer_comes_before_the_next_command(self):
@@ -184,6 +217,37 @@ class InputFiles(unittest.TestCase):
                 result = subprocess.run([CALC], stdin=file, capture_output=True, timeout=60)
                 self.assertEqual(result.stdout, answers)
                 self.assertEqual(result.returncode, 1)
+
+    def test_input_too_short_for_a_mark_is_text(self):
+        cases = [
+            (b'', b'', 0),  # the end of input, not a wait for a mark's first byte
+            (b'\xef\xbb', b"Error: Unknown formula '??' or insufficient parameters\n", 1),
+            (b'\xff', b"Error: Unknown formula '?' or insufficient parameters\n", 1),
+        ]
+        for data, answer, status in cases:
+            with self.subTest(data=data):
+                result = run([], data, timeout=10)
+                self.assertEqual((result.stdout, result.returncode), (answer, status))
+
+    def test_a_mark_split_across_reads_is_still_a_mark(self):
+        cases = [
+            (b'\xef\xbb', b'\xbfpower_vi 1 2\n'),
+            (b'\xef', b'\xbb\xbfpower_vi 1 2\n'),
+            (b'\xff', b'\xfe' + 'power_vi 1 2\n'.encode('utf-16-le')),
+        ]
+        for first, rest in cases:
+            with self.subTest(first=first):
+                child = subprocess.Popen([CALC], stdin=subprocess.PIPE, stdout=subprocess.PIPE)
+                self.addCleanup(child.kill)
+                before = read_when_waiting(child.pid)
+                child.stdin.write(first)
+                child.stdin.flush()
+                read_when_waiting(child.pid, before + len(first))  # the first read ends here
+                child.stdin.write(rest)
+                child.stdin.close()
+                self.assertEqual(child.stdout.read(), b'Power = 2.000000 W\n')
+                child.stdout.close()
+                self.assertEqual(child.wait(timeout=10), 0)
 
     def test_odd_utf16_is_replaced_not_lost(self):
         cases = [

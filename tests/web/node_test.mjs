@@ -15,6 +15,7 @@ import { gzipSync } from "node:zlib";
 const root = new URL("../../", import.meta.url).pathname;
 const site = process.env.ZORVANE_SITE ?? join(root, "build/wasm/site");
 const randomVectors = process.env.ZORVANE_RANDOM_VECTORS;
+const solveVectors = process.env.ZORVANE_SOLVE_VECTORS;
 const { createCalculator } = await import(pathToFileURL(join(site, "zorvane-calc.mjs")));
 const calc = await createCalculator();
 
@@ -180,7 +181,9 @@ test("fields: a value is checked as a command would read it, and read exactly", 
     assert.ok(Number.isNaN(calc.number("1,5")));
     assert.equal(calc.expand("ohms_current 12 4k7"), "ohms_current 12 4700");
     assert.equal(calc.value("capacitor_reactance 1k 1u"), 1 / (1000 * 0.000001 * 6.28318530718));
-    assert.ok(Number.isNaN(calc.value("nosuch 1")));
+    for (const command of ["nosuch 1", "", "   ", "/help", "power_vi 1 x"]) {
+        assert.ok(Number.isNaN(calc.value(command)), JSON.stringify(command));  // no result, no number
+    }
 });
 
 test("calc.format renders a value of any unit as a result of that unit", () => {
@@ -292,4 +295,85 @@ test("stored history keeps the newest commands that fit, and says how many", asy
     }
     assert.equal(most(1e6), 200);
     assert.equal(most(10), 0);
+});
+
+// ---- Questions: the same answers as zorvane-calc, worked out by hand ----
+
+test("calc.solve finds every solution and writes the tool's lines", () => {
+    const solved = calc.solve("voltage_divider 12 10k ? = 3.3");
+    assert.equal(solved.error, false);
+    assert.equal(solved.argument, "r2");
+    assert.equal(solved.unit, "\u03a9");
+    // 12 * r2 / (10000 + r2) is 3.3 exactly at this double.
+    assert.deepEqual(solved.solutions, [3793.103448275862]);
+    assert.equal(12 * solved.solutions[0] / (10000 + solved.solutions[0]), 3.3);
+    assert.equal(solved.line, "r2 = 3793.103448275862 \u03a9");
+    assert.equal(solved.eng, "r2 = 3.7931 k\u03a9");
+    assert.ok(solved.evaluations > 0 && solved.evaluations < 1600, `${solved.evaluations}`);
+
+    const twice = calc.solve("impedance_rlc_series 10 ? 1m 1u = 50");
+    assert.equal(twice.solutions.length, 2);
+    for (const f of twice.solutions) {
+        const x = f * 0.001 * 6.28318530718 - 1 / ((f * 0.000001) * 6.28318530718);
+        assert.ok(Math.abs(Math.sqrt(x * x + 100) - 50) < 1e-12, `${f}`);
+    }
+    assert.deepEqual(calc.solve("power_i2r ? 100 = 1").solutions, [-0.1, 0.1]);
+
+    const neighbours = calc.solve("voltage_divider 12 10k ? = 3.3", "e24");
+    assert.deepEqual(neighbours.standard.map((n) => n.value), [3600, 3900]);
+    assert.equal(neighbours.standard[0].result, 12 * 3600 / 13600);
+    assert.equal(neighbours.line, "r2 = 3793.103448275862 \u03a9; E24: 3600 \u03a9 \u2192 3.176471 V (-3.74%), 3900 \u03a9 \u2192 3.366906 V (+2.03%)");
+
+    const none = calc.solve("voltage_divider 12 10k ? = 15");
+    assert.deepEqual([none.error, none.line, none.hints],
+        [true, "Error: No r2 gives Output Voltage = 15 V", ["Output Voltage stays between 0 and 12 V for any r2"]]);
+    assert.equal(calc.solve("power_vi 12A ? = 1").line, "Error: Invalid number '12A'");
+    assert.throws(() => calc.solve("power_vi 12 ? = 1", "E25"), RangeError);
+});
+
+test("calc.standardValues, calc.range and calc.pairs", () => {
+    assert.deepEqual(calc.standardValues(3793, "E24"), { below: 3600, above: 3900, nearest: 3900 });
+    assert.deepEqual(calc.standardValues(9.2, "E192"), { below: 9.2, above: 9.2, nearest: 9.2 });
+    assert.equal(calc.standardValues(0, "E12"), null);
+    assert.throws(() => calc.standardValues(1, "X7"), RangeError);
+
+    const range = calc.range("voltage_divider 12 10k\u00b11% 4.7k");
+    assert.equal(range.error, false);
+    assert.equal(range.min, 12 * 4700 / 14800);
+    assert.equal(range.max, 12 * 4700 / 14600);
+    assert.equal(range.line, "Output Voltage = 3.836735 V (3.810811 .. 3.863014 V)");
+    assert.equal(range.eng, "Output Voltage = 3.83673 V (3.81081 .. 3.86301 V)");
+    assert.equal(calc.range("power_vi 1 2").error, true);
+
+    const pair = calc.pairs("voltage_divider 12 ? ? = 3.3", "E24");
+    assert.deepEqual([pair.arguments, pair.values, pair.unit], [["r1", "r2"], [24000, 9100], "\u03a9"]);
+    assert.equal(pair.line, "r1 = 24000 \u03a9, r2 = 9100 \u03a9 (Output Voltage = 3.299094 V, -0.03%)");
+    assert.equal(calc.pairs("voltage_divider ? 10k ? = 3", "E24").error, true);
+
+    // evaluate and eng answer questions as zorvane-calc does.
+    assert.equal(calc.eng("voltage_divider 12 10k ? = 3.3"), "r2 = 3.7931 k\u03a9");
+    assert.equal(calc.evaluate("voltage_divider 12 10k ?").kind, "error");
+    assert.equal(calc.eng("power_vi 12V 500mA"), "Power = 6 W");
+});
+
+// "command <TAB> solution:closeness ..." from the reference model: every
+// expected solution within its closeness of one found, and no other found;
+// where the model finds no slope (closeness Infinity) the formula is flat.
+test("calc.solve finds the known value of every argument of every formula", { skip: !solveVectors }, () => {
+    const lines = readFileSync(solveVectors, "utf8").split("\n").filter((l) => l && !l.startsWith("#"));
+    assert.ok(lines.length > 1000);
+    const wrong = [];
+    for (const line of lines) {
+        const [command, field] = line.split("\t");
+        const expected = field.split(" ").map((pair) => pair.split(":").map(Number));
+        const solved = calc.solve(command);
+        if (expected.some(([, closeness]) => !Number.isFinite(closeness))) {
+            if (solved.error && !solved.line.startsWith("Error: Every ")) wrong.push(`${command}: ${solved.line}`);
+            continue;
+        }
+        const found = !solved.error && solved.solutions.length === expected.length &&
+            expected.every(([value, closeness], i) => Math.abs(solved.solutions[i] - value) <= closeness);
+        if (!found) wrong.push(`${command}: ${solved.line}; expected ${field}`);
+    }
+    assert.deepEqual(wrong.slice(0, 10), []);
 });

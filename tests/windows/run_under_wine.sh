@@ -1,16 +1,21 @@
 #!/usr/bin/env bash
-# Cross-builds the Windows DLLs (x86-64 and 32-bit x86) and their test hosts
-# with mingw-w64 from the presets `windows` and `windows-x86`, checks each
-# DLL's exports, imports, image base and that it builds reproducibly, runs
-# the hosts under Wine over the shared vectors, and checks that the two DLLs
-# give the same lines. Part of the test suite: a missing toolchain is
-# installed where that is possible (as root, with apt-get), and fails the
-# test with the packages to install where it is not.
+# Cross-builds the Windows DLLs (x86-64 and 32-bit x86), zorvane-calc.exe and
+# the test hosts with mingw-w64 from the presets `windows` and `windows-x86`,
+# checks each DLL's exports, imports, image base, that the zip's files are
+# stripped and build reproducibly, runs the hosts and the tool under Wine
+# over the shared vectors, and checks that the two DLLs give the same lines.
+# Part of the test suite: a missing toolchain is installed where that is
+# possible (as root, with apt-get), and fails the test with the packages to
+# install where it is not.
 #
-#   run_under_wine.sh SOURCE_DIR WORK_DIR
+# With `import-library` it checks, in the trees the first run built, the
+# .lib import libraries and runs the C host linked against each.
+#
+#   run_under_wine.sh SOURCE_DIR WORK_DIR [import-library]
 set -euo pipefail
 source_dir=$1
 work_dir=$2
+mode=${3:-all}
 mkdir -p "$work_dir"
 
 find_toolchain() {
@@ -40,7 +45,7 @@ if ((${#missing[@]})); then
     exit 1
 fi
 
-export WINEPREFIX=$work_dir/wineprefix WINEDEBUG=-all,err+module LC_ALL=C
+export WINEPREFIX=$work_dir/wineprefix-$mode WINEDEBUG=-all,err+module LC_ALL=C
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 rm -rf "$WINEPREFIX"
 trap '"$wineserver" -k 2>/dev/null || true' EXIT
@@ -56,14 +61,36 @@ run_wine() {
         awk '/^wine: / { print > "/dev/stderr"; next } { print }'
 }
 
-# check_dll PRESET TRIPLE IMAGE_BASE WINE: builds, checks and runs one DLL.
+# check_shipped BUILD TRIPLE: the files of the Windows zip that BUILD made
+# (BUILD/dist, packaging/windows): stripped, each naming its .debug file, the
+# debug information in that file.
+check_shipped() {
+    local build=$1 triple=$2 binary sections
+    for binary in "$build"/dist/*.dll "$build"/dist/*.exe; do
+        sections=$("$triple-objdump" -h "$binary" | awk '$1 ~ /^[0-9]+$/ {print $2}')
+        if grep -q '^\.debug' <<<"$sections"; then
+            echo "$binary keeps debug sections" >&2
+            exit 1
+        fi
+        # (Given no output file, objcopy would rewrite the binary in place.)
+        "$triple-objcopy" --dump-section .gnu_debuglink="$work_dir/debuglink" "$binary" "$work_dir/discarded"
+        [[ $(tr -d '\0' <"$work_dir/debuglink" | head -c 200) == "$(basename "$binary").debug"* ]] ||
+            { echo "$binary does not name $(basename "$binary").debug" >&2; exit 1; }
+        grep -q ' \.debug_info ' <<<"$("$triple-objdump" -h "$binary.debug")" ||
+            { echo "$binary.debug holds no debug information" >&2; exit 1; }
+    done
+    echo "stripped, the debug information in .debug files: $(cd "$build/dist" && ls *.dll *.exe | tr '\n' ' ')"
+}
+
+# check_dll PRESET TRIPLE IMAGE_BASE WINE: builds, checks and runs one DLL,
+# as it ships (stripped).
 check_dll() {
     local preset=$1 triple=$2 image_base=$3 wine=$4
     local build=$work_dir/$preset
     echo "==== $preset ($triple)"
     cmake -S "$source_dir" --preset "$preset" -B "$build" >/dev/null
     cmake --build "$build" -j2 >/dev/null
-    local dll=$build/ZorvaneCalculatorElectronics.dll
+    local dll=$build/dist/ZorvaneCalculatorElectronics.dll
 
     local exports imports base
     exports=$("$triple-objdump" -p "$dll" | sed -n '/\[Ordinal\/Name Pointer\] Table/,/^$/p' |
@@ -76,13 +103,15 @@ check_dll() {
     base=$("$triple-objdump" -p "$dll" | awk '/^ImageBase/ {print $2}')
     echo "image base: 0x$base"
     [[ $((16#$base)) == $((image_base)) ]] || { echo "the image base must be $image_base" >&2; exit 1; }
+    check_shipped "$build" "$triple"
 
-    # Reproducible: a second build in another directory gives the same bytes.
+    # Reproducible: a second build in another directory gives the same bytes,
+    # for every file of the zip and of the debug zip.
     cmake -S "$source_dir" --preset "$preset" -B "$build-again" >/dev/null
-    cmake --build "$build-again" --target ZorvaneCalculatorElectronics -j2 >/dev/null
-    cmp "$dll" "$build-again/ZorvaneCalculatorElectronics.dll" ||
-        { echo "two builds of the DLL differ" >&2; exit 1; }
-    echo "reproducible: $(sha256sum "$dll" | cut -c1-16)..."
+    cmake --build "$build-again" --target zorvane_windows_dist -j2 >/dev/null
+    diff -r "$build/dist" "$build-again/dist" >&2 ||
+        { echo "two builds of the zip's files differ" >&2; exit 1; }
+    echo "reproducible: $(cd "$build/dist" && ls | tr '\n' ' ')"
 
     local host_dir=$build/tests/windows
     cp "$dll" "$host_dir/"
@@ -97,24 +126,56 @@ check_dll() {
     fi
 }
 
-# check_tool: zorvane-calc.exe of the `windows` preset (built by check_dll):
-# system DLLs only, reproducible, and its modes under Wine.
+# check_tool PRESET TRIPLE WINE: zorvane-calc.exe as it ships from PRESET
+# (built and found reproducible by check_dll): system DLLs only, and its
+# modes under Wine.
 check_tool() {
-    local exe=$work_dir/windows/zorvane-calc.exe imports
-    echo "==== zorvane-calc.exe"
-    imports=$(x86_64-w64-mingw32-objdump -p "$exe" | awk '/DLL Name:/ {print $3}' | sort | tr '\n' ' ')
+    local preset=$1 triple=$2 wine=$3
+    local exe=$work_dir/$preset/dist/zorvane-calc.exe imports
+    echo "==== zorvane-calc.exe ($preset)"
+    imports=$("$triple-objdump" -p "$exe" | awk '/DLL Name:/ {print $3}' | sort | tr '\n' ' ')
     echo "imports: $imports"
     [[ $imports == "KERNEL32.dll SHELL32.dll msvcrt.dll " ]] ||
         { echo "zorvane-calc.exe must need system DLLs only" >&2; exit 1; }
-    cmake --build "$work_dir/windows-again" --target zorvane-calc -j2 >/dev/null
-    cmp "$exe" "$work_dir/windows-again/zorvane-calc.exe" ||
-        { echo "two builds of zorvane-calc.exe differ" >&2; exit 1; }
-    python3 "$source_dir/tests/windows/zorvane_calc_under_wine.py" "$wine64" "$exe" "$source_dir"
+    python3 "$source_dir/tests/windows/zorvane_calc_under_wine.py" "$wine" "$exe" "$source_dir"
 }
 
+# check_import_library PRESET TRIPLE WINE SYMBOL: the .lib of PRESET's
+# build defines SYMBOL (the name a linker of that architecture looks for)
+# and its import stub, imports the undecorated export, and the C host
+# linked against it calls the stripped DLL under Wine.
+check_import_library() {
+    local preset=$1 triple=$2 wine=$3 symbol=$4
+    local build=$work_dir/$preset lib=$work_dir/$preset/dist/ZorvaneCalculatorElectronics.lib
+    echo "==== ZorvaneCalculatorElectronics.lib ($preset)"
+    [[ -f $lib && -f $build/tests/windows/import_library_host.exe ]] ||
+        { echo "$build has no .lib or import_library_host.exe: windows_dll_under_wine builds them" >&2; exit 1; }
+    local defined
+    defined=$("$triple-nm" "$lib" | awk '$2 ~ /^[TI]$/ && $3 ~ /ElectronicsCalc$/ {print $3}' | sort | tr '\n' ' ')
+    echo "defines: $defined"
+    [[ $defined == "$symbol __imp_$symbol " ]] ||
+        { echo "the .lib must define $symbol and __imp_$symbol" >&2; exit 1; }
+    local imported
+    imported=$("$triple-objdump" -p "$build/tests/windows/import_library_host.exe" |
+               awk '/DLL Name:/ {dll = $3} dll ~ /^ZORVANECALCULATORELECTRONICS\.dll$/ && NF == 3 && $1 ~ /^[0-9a-f]+$/ {print dll, $3}')
+    echo "the host imports: $imported"
+    [[ $imported == "ZORVANECALCULATORELECTRONICS.dll ElectronicsCalc" ]] ||
+        { echo "the host must import ElectronicsCalc from the DLL" >&2; exit 1; }
+    cp "$build/dist/ZorvaneCalculatorElectronics.dll" "$build/tests/windows/"
+    run_wine "$wine" "$build/tests/windows/import_library_host.exe" | tee "$work_dir/$preset.import.out"
+    grep -q ', 0 failed$' "$work_dir/$preset.import.out"
+}
+
+if [[ $mode == import-library ]]; then
+    check_import_library windows x86_64-w64-mingw32 "$wine64" ElectronicsCalc
+    check_import_library windows-x86 i686-w64-mingw32 "$wine32" _ElectronicsCalc
+    exit 0
+fi
+
 check_dll windows x86_64-w64-mingw32 0x180000000 "$wine64"
-check_tool
+check_tool windows x86_64-w64-mingw32 "$wine64"
 check_dll windows-x86 i686-w64-mingw32 0x10000000 "$wine32"
+check_tool windows-x86 i686-w64-mingw32 "$wine32"
 
 echo "==== the 32-bit and the 64-bit DLL"
 diff "$work_dir/windows.out" "$work_dir/windows-x86.out" ||

@@ -1,10 +1,14 @@
 // Writes zorvane-calc's completion scripts for bash, zsh and fish from the
-// formula table and the option list, at build time:
+// formula table and the option table, at build time:
 //
 //   zorvane-calc-completions bash|zsh|fish FILE
+#include <algorithm>
 #include <cstdio>
+#include <iterator>
+#include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "host.h"
 #include "options.h"
@@ -12,8 +16,9 @@
 namespace {
 
 namespace host = zorvane::host;
-using zorvane_calc::OPTION_LIST;
-using zorvane_calc::OptionInfo;
+using zorvane_calc::OPTION_TABLE;
+using zorvane_calc::OptionSpec;
+using zorvane_calc::Takes;
 
 // "<voltage> <resistance>"
 std::string argument_names(const host::FormulaInfo& formula) {
@@ -32,6 +37,14 @@ std::string quoted(std::string_view text) {
     return out + "'";
 }
 
+std::string joined(std::span<const std::string_view> words, std::string_view separator) {
+    std::string text;
+    for (const std::string_view word : words) {
+        text.append(text.empty() ? "" : separator).append(word);
+    }
+    return text;
+}
+
 std::string keywords() {
     std::string words;
     for (const host::FormulaInfo& formula : host::formulas()) {
@@ -40,37 +53,74 @@ std::string keywords() {
     return words;
 }
 
-std::string option_names() {
-    std::string words;
-    for (const OptionInfo& option : OPTION_LIST) {
-        if (!option.short_name.empty()) words.append(option.short_name).append(" ");
-        words.append(option.long_name).append(" ");
+// The option's names: "-e", "--eng".
+std::vector<std::string_view> names(const OptionSpec& option) {
+    if (option.short_name.empty()) return {option.long_name};
+    return {option.short_name, option.long_name};
+}
+
+// The names of every option, or of those whose value is the word after them.
+std::vector<std::string_view> option_names(bool taking_a_value) {
+    std::vector<std::string_view> words;
+    for (const OptionSpec& option : OPTION_TABLE) {
+        if (taking_a_value && option.argument.takes != Takes::value) continue;
+        std::ranges::copy(names(option), std::back_inserter(words));
     }
-    words.pop_back();
     return words;
+}
+
+// The first line of the option's help.
+std::string_view description(const OptionSpec& option) {
+    return option.help.substr(0, option.help.find('\n'));
+}
+
+// What completes each option's argument, by the word before the cursor.
+std::string bash_arguments() {
+    std::string cases;
+    for (const OptionSpec& option : OPTION_TABLE) {
+        std::string reply;
+        switch (option.argument.takes) {
+            case Takes::nothing:
+                continue;
+            case Takes::final_directory:
+                reply = "$(compgen -d -- \"$cur\")";
+                break;
+            case Takes::value:
+                reply = std::string("$(compgen -W ")
+                            .append(quoted(joined(option.argument.choices, " ")))
+                            .append(" -- \"$cur\")");
+                break;
+        }
+        cases += "        " + joined(names(option), "|") + ")\n            COMPREPLY=(" + reply +
+                 ")\n            return 0 ;;\n";
+    }
+    return cases.empty() ? "" : "    case ${COMP_WORDS[COMP_CWORD-1]} in\n" + cases + "    esac\n";
 }
 
 // bash shows no descriptions: options, then formula names, then nothing for
 // the values.
 std::string bash_script() {
+    const std::vector<std::string_view> takes_value = option_names(true);
+    const std::string skip_value =
+        takes_value.empty() ? "" : "            " + joined(takes_value, "|") + ") ((i++)) ;;\n";
     return "# bash completion for zorvane-calc, generated from its formula table\n"
            "_zorvane_calc() {\n"
-           "    local cur=${COMP_WORDS[COMP_CWORD]} i options_done=0\n"
-           "    if [[ ${COMP_WORDS[COMP_CWORD-1]} == --reference ]]; then\n"
-           "        COMPREPLY=($(compgen -d -- \"$cur\"))\n"
-           "        return 0\n"
-           "    fi\n"
+           "    local cur=${COMP_WORDS[COMP_CWORD]} i options_done=0\n" +
+           bash_arguments() +
            "    # Once the formula is typed, the values follow: nothing to complete.\n"
            "    for ((i = 1; i < COMP_CWORD; i++)); do\n"
            "        if ((options_done)) || [[ ${COMP_WORDS[i]} != -* ]]; then\n"
            "            COMPREPLY=()\n"
            "            return 0\n"
            "        fi\n"
-           "        [[ ${COMP_WORDS[i]} == -- ]] && options_done=1\n"
+           "        case ${COMP_WORDS[i]} in\n"
+           "            --) options_done=1 ;;\n" +
+           skip_value +
+           "        esac\n"
            "    done\n"
            "    if [[ $cur == -* ]] && ((!options_done)); then\n"
            "        COMPREPLY=($(compgen -W " +
-           quoted(option_names()) +
+           quoted(joined(option_names(false), " ")) +
            " -- \"$cur\"))\n"
            "    else\n"
            "        COMPREPLY=($(compgen -W " +
@@ -81,25 +131,38 @@ std::string bash_script() {
            "complete -F _zorvane_calc zorvane-calc\n";
 }
 
+// _arguments' words for the option's argument: "::directory:_files -/".
+std::string zsh_argument(const OptionSpec& option) {
+    switch (option.argument.takes) {
+        case Takes::nothing:
+            break;
+        case Takes::final_directory:
+            return "::directory:_files -/";
+        case Takes::value:
+            return std::string(1, ':')
+                .append(option.argument.name)
+                .append(":(")
+                .append(joined(option.argument.choices, " "))
+                .append(")");
+    }
+    return "";
+}
+
 std::string zsh_options() {
     std::string lines;
-    for (const OptionInfo& option : OPTION_LIST) {
-        // _arguments reads a bare '=' as the start of the option's argument.
-        std::string name(option.long_name);
-        if (const std::size_t equals = name.find('='); equals != std::string::npos) {
-            name.insert(equals, "\\");
-        }
-        const std::string described = name + "[" + std::string(option.description) + "]";
-        const bool ends = option.long_name != "--eng" && option.long_name != "--plain";
-        const std::string exclusions = ends ? "(- *)" : "";
-        const std::string directory =
-            option.long_name == "--reference" ? "::directory:_files -/" : "";
-        lines += "        " + quoted(exclusions + described + directory) + " \\\n";
-        if (!option.short_name.empty()) {
-            lines += "        " +
-                     quoted(exclusions + std::string(option.short_name) + "[" +
-                            std::string(option.description) + "]") +
-                     " \\\n";
+    for (const OptionSpec& option : OPTION_TABLE) {
+        // An option that ends the options excludes everything after it.
+        const std::string exclusions =
+            option.action == zorvane_calc::Action::evaluate ? "" : "(- *)";
+        for (const std::string_view name : names(option)) {
+            // _arguments reads a bare '=' as the start of the option's argument.
+            std::string spec(name);
+            if (const std::size_t equals = spec.find('='); equals != std::string::npos) {
+                spec.insert(equals, 1, '\\');
+            }
+            spec.append(1, '[').append(description(option)).append(1, ']');
+            spec += zsh_argument(option);
+            lines.append(8, ' ').append(quoted(exclusions + spec)).append(" \\\n");
         }
     }
     return lines;
@@ -145,20 +208,39 @@ std::string zsh_script() {
 
 // fish shows each formula's arguments beside its name.
 std::string fish_script() {
+    const std::vector<std::string_view> takes_value = option_names(true);
     std::string script =
         "# fish completion for zorvane-calc, generated from its formula table\n"
         "function __zorvane_calc_needs_formula\n"
+        "    set -l after_value 0\n"
         "    for word in (commandline -opc)[2..-1]\n"
-        "        string match -q -- '-*' $word; or return 1\n"
+        "        if test $after_value = 1\n"
+        "            set after_value 0\n"
+        "        else if not string match -q -- '-*' $word\n"
+        "            return 1\n"
+        "        else if contains -- $word" +
+        (takes_value.empty() ? "" : " " + joined(takes_value, " ")) +
+        "\n"
+        "            set after_value 1\n"
+        "        end\n"
         "    end\n"
         "end\n"
         "complete -c zorvane-calc -f\n";
-    for (const OptionInfo& option : OPTION_LIST) {
+    for (const OptionSpec& option : OPTION_TABLE) {
         script += "complete -c zorvane-calc -n __zorvane_calc_needs_formula";
         if (!option.short_name.empty()) script += " -s " + std::string(option.short_name.substr(1));
         script += " -l " + std::string(option.long_name.substr(2));
-        if (option.long_name == "--reference") script += " -x -a '(__fish_complete_directories)'";
-        script += " -d " + quoted(option.description) + "\n";
+        switch (option.argument.takes) {
+            case Takes::nothing:
+                break;
+            case Takes::final_directory:
+                script += " -x -a '(__fish_complete_directories)'";
+                break;
+            case Takes::value:
+                script += " -x -a " + quoted(joined(option.argument.choices, " "));
+                break;
+        }
+        script += " -d " + quoted(description(option)) + "\n";
     }
     for (const host::FormulaInfo& formula : host::formulas()) {
         script += "complete -c zorvane-calc -n __zorvane_calc_needs_formula -a " +

@@ -34,7 +34,7 @@ EncodingMark detect_encoding(std::string_view start, bool at_end) noexcept {
 
 LineReader::LineReader(platform::Stream stream, std::function<bool()> before_read)
     : stream_(stream), before_read_(std::move(before_read)) {
-    line_.reserve(LINE_CAPACITY + 1);
+    line_.reserve(line_capacity() + 1);
     units_.reserve(raw_.size() / 2 + 1);
     decoded_.reserve((raw_.size() / 2 + 1) * 3 + REPLACEMENT.size());
 }
@@ -62,7 +62,7 @@ LineReader::Status LineReader::next() {
 // limit can still end in CR LF.
 void LineReader::take(std::string_view piece) {
     has_text_ = has_text_ || !piece.empty();
-    const std::size_t room = LINE_CAPACITY + 1 - line_.size();
+    const std::size_t room = line_capacity() + 1 - line_.size();
     if (piece.size() > room) {
         piece = piece.substr(0, room);
         dropped_ = true;
@@ -72,7 +72,7 @@ void LineReader::take(std::string_view piece) {
 
 LineReader::Status LineReader::finish_line() {
     if (!dropped_ && line_.ends_with('\r')) line_.pop_back();
-    overlong_ = dropped_ || line_.size() > LINE_CAPACITY;
+    overlong_ = dropped_ || line_.size() > line_capacity();
     return Status::line;
 }
 

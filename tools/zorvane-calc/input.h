@@ -8,15 +8,15 @@
 #include <string>
 #include <string_view>
 
-#include "command.h"
+#include "host.h"
 #include "platform.h"
 
 namespace zorvane_calc {
 
 // Bytes of one line the tool holds. A command the module accepts has at most
-// COMMAND_CAPACITY characters, each at most four bytes of UTF-8; a longer
+// command_capacity() characters, each at most four bytes of UTF-8; a longer
 // line is answered as the module answers a long command, without being kept.
-inline constexpr std::size_t LINE_CAPACITY = 4 * zorvane::COMMAND_CAPACITY;
+inline std::size_t line_capacity() noexcept { return 4 * zorvane::host::command_capacity(); }
 
 enum class Encoding { undecided, utf8, utf16le, utf16be };
 
@@ -41,7 +41,7 @@ class LineReader {
     // The next line, in UTF-8, without its line end (LF or CR LF).
     Status next();
     std::string_view line() const noexcept { return line_; }
-    // The line was longer than LINE_CAPACITY; line() holds only its start.
+    // The line was longer than line_capacity(); line() holds only its start.
     bool overlong() const noexcept { return overlong_; }
     int error() const noexcept { return error_; }
 

@@ -5,7 +5,7 @@
 
 namespace zorvane_calc {
 
-// One formula per line with its arguments: "ohms_current <voltage> <resistance>".
+// One formula per line with its arguments, as the reference names them.
 void write_formula_list(Output& out);
 
 // The formulas under their categories, in table order.

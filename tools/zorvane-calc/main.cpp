@@ -7,11 +7,12 @@
 #include <string>
 #include <string_view>
 
-#include "help.h"
+#include "host.h"
 #include "listing.h"
 #include "options.h"
 #include "output.h"
 #include "platform.h"
+#include "report.h"
 #include "session.h"
 
 namespace {
@@ -19,21 +20,18 @@ namespace {
 using namespace zorvane_calc;
 
 int usage_error(const UsageError& error) {
-    Output err(platform::Stream::error, false);
-    err.write("zorvane-calc: ");
-    err.write(error.message);
-    err.write(" '");
-    err.write(error.argument);
-    err.write("'\nTry 'zorvane-calc --help' for more information.\n");
-    err.flush();  // nothing is left to report a failure to
+    const bool about_option = !error.option.empty();
+    report_error({error.message, " '", error.argument, "'", about_option ? " for '" : "",
+                  error.option, about_option ? "'" : "", "\nTry '", PROGRAM_NAME,
+                  " --help' for more information."});
     return EXIT_TROUBLE;
 }
 
 int write_reference(const char* directory) {
     Output out(platform::Stream::output, false);
-    const bool saved = zorvane::save_formula_reference(directory);
-    out.write_line(saved ? zorvane::REFERENCE_CREATED : zorvane::REFERENCE_FAILED);
-    return finish(out, saved ? EXIT_ALL_RESULTS : EXIT_ERROR_LINE);
+    const zorvane::host::SavedReference reference = zorvane::host::save_reference(directory);
+    out.write_line(reference.line);
+    return finish(out, reference.saved ? EXIT_ALL_RESULTS : EXIT_ERROR_LINE);
 }
 
 // --help, --version, --list: text from the table and the module, then exit.
@@ -41,7 +39,7 @@ int write_information(Action action) {
     Output out(platform::Stream::output, false);
     switch (action) {
         case Action::help:
-            out.write(USAGE_TEXT);
+            out.write(usage_text());
             write_help_summary(out);
             break;
         case Action::version:
@@ -63,10 +61,9 @@ std::string joined(std::span<char* const> words) {
     return command;
 }
 
-int evaluate(const Options& options) {
-    const Settings settings{options.engineering, options.expand,
-                            platform::is_terminal(platform::Stream::error)};
-    if (!options.command.empty()) return run_one_shot(joined(options.command), settings);
+int evaluate(std::span<char* const> command, Settings settings) {
+    settings.hints = platform::is_terminal(platform::Stream::error);
+    if (!command.empty()) return run_one_shot(joined(command), settings);
     return platform::is_terminal(platform::Stream::input) ? run_prompt(settings)
                                                           : run_batch(settings);
 }
@@ -77,13 +74,12 @@ int main(int argc, char** argv) {
     platform::prepare_process();
     const ParsedOptions parsed = parse_options(platform::utf8_arguments(argc, argv));
     if (parsed.error) return usage_error(*parsed.error);
-    const Options& options = parsed.options;
-    switch (options.action) {
+    switch (parsed.action) {
         case Action::evaluate:
-            return evaluate(options);
+            return evaluate(parsed.command, parsed.settings);
         case Action::reference:
-            return write_reference(options.reference_directory);
+            return write_reference(parsed.settings.reference_directory);
         default:
-            return write_information(options.action);
+            return write_information(parsed.action);
     }
 }

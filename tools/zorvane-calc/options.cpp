@@ -1,106 +1,223 @@
 #include "options.h"
 
+#include <algorithm>
+
+#include "report.h"
+
 namespace zorvane_calc {
 
-const std::string_view USAGE_TEXT =
-    "Usage: zorvane-calc [OPTION]... [FORMULA VALUE...]\n"
+namespace {
+
+void set_engineering(Settings& settings, const char*) { settings.engineering = true; }
+void set_plain(Settings& settings, const char*) { settings.expand = false; }
+void set_reference_directory(Settings& settings, const char* directory) {
+    settings.reference_directory = directory;
+}
+void set_series(Settings& settings, const char* series) { settings.series = series; }
+
+constexpr OptionArgument DIRECTORY = {Takes::final_directory, "[DIR]", {}};
+// The IEC 60063 series, as the standard names them.
+constexpr std::string_view SERIES_NAMES[] = {"E3", "E6", "E12", "E24", "E48", "E96", "E192"};
+constexpr OptionArgument SERIES = {Takes::value, "SERIES", SERIES_NAMES};
+
+// Adding an option is adding a row; a new setting also needs its field in
+// Settings and a setter above.
+// clang-format off
+constexpr OptionSpec OPTIONS[] = {
+    // short long                  argument    action                   sets                      help
+    {"-e",  "--eng",               {},         Action::evaluate,        set_engineering,          "print values in engineering notation: 100 ns, 4.7 k\xCE\xA9"},
+    {"",    "--plain",             {},         Action::evaluate,        set_plain,                "take values as plain numbers only (no 4.7k, 4k7, 12V)"},
+    {"",    "--series",            SERIES,     Action::evaluate,        set_series,               "after a solution, its neighbours in SERIES (E3 E6 E12\n"
+                                                                                                  "E24 E48 E96 E192) with the result each gives; with\n"
+                                                                                                  "two values written ?, the best pair of them"},
+    {"",    "--list",              {},         Action::list,            nullptr,                  "print every formula with its arguments"},
+    {"",    "--list=categories",   {},         Action::list_categories, nullptr,                  "print the formulas grouped by category"},
+    {"",    "--reference",         DIRECTORY,  Action::reference,       set_reference_directory,  "write the formula reference file electronics_formulas.txt\n"
+                                                                                                  "into DIR (default: the current directory)"},
+    {"-h",  "--help",              {},         Action::help,            nullptr,                  "print this help and exit"},
+    {"",    "--version",           {},         Action::version,         nullptr,                  "print the module's version and exit"},
+};
+// clang-format on
+
+constexpr std::string_view USAGE_DESCRIPTION =
     "Evaluate electronics formulas. Given a formula and its values, print one\n"
     "result line. Given none, read one command per line from standard input and\n"
     "print one line for each; at a terminal, prompt for them ('help' shows the\n"
-    "sample commands, 'help NAME' one formula, 'quit' or end of input leaves).\n"
-    "\n"
-    "  -e, --eng              print values in engineering notation: 100 ns, 4.7 k\xCE\xA9\n"
-    "      --plain            take values as plain numbers only (no 4.7k, 1u, 4k7)\n"
-    "      --list             print every formula with its arguments\n"
-    "      --list=categories  print the formulas grouped by category\n"
-    "      --reference [DIR]  write the formula reference file electronics_formulas.txt\n"
-    "                         into DIR (default: the current directory)\n"
-    "  -h, --help             print this help and exit\n"
-    "      --version          print the module's version and exit\n"
-    "\n"
+    "sample commands, 'help NAME' one formula, 'quit' or end of input leaves).\n";
+
+constexpr std::string_view USAGE_NOTES =
     "A value may end in one SI prefix, p n u (or \xC2\xB5) m k M G T, so 4.7k is 4700;\n"
     "or the prefix may stand for the decimal point (IEC 60062): 4k7 is 4700, 2R2 is 2.2.\n"
+    "Then it may end in its own unit: 12V, 10k\xCE\xA9 or 10kohm, 4.7uF, 1kHz, 25\xC2\xB0"
+    "C.\n"
+    "Write one value as ? and the result wanted after = to solve for that value:\n"
+    "every solution is printed, in increasing order. Two values of one kind\n"
+    "written ? ask for the best pair of --series values. A tolerance in percent\n"
+    "on values (10k\xC2\xB1"
+    "1% or 10k+-1%) adds the worst-case range of the result.\n"
+    "Quote ? in a shell, which may take it for a file name.\n"
     "A line whose first non-space character is # is a comment: an empty answer.\n"
     "At a terminal, hints on standard error help to fix a command.\n"
     "Exit status: 0 when every line was a result, 1 when any line was an error\n"
     "line, 2 for a usage error or a read or write error (at the prompt: 0 unless\n"
-    "a read or write error happened).\n";
+    "a read or write error happened).\n"
+    "\n"
+    "Examples:\n"
+    "  zorvane-calc power_vi 12V 500mA\n"
+    "    Power = 6.000000 W\n"
+    "  zorvane-calc voltage_divider 12 10k '?' = 3.3\n"
+    "    r2 = 3793.103448275862 \xCE\xA9\n"
+    "  zorvane-calc -e --series E24 voltage_divider 12 10k '?' = 3.3\n"
+    "    r2 = 3.7931 k\xCE\xA9; E24: 3.6 k\xCE\xA9 \xE2\x86\x92 3.17647 V (-3.74%), 3.9 k\xCE\xA9 "
+    "\xE2\x86\x92 "
+    "3.36691 V (+2.03%)\n"
+    "  zorvane-calc --series E24 voltage_divider 12 '?' '?' = 3.3\n"
+    "    r1 = 24000 \xCE\xA9, r2 = 9100 \xCE\xA9 (Output Voltage = 3.299094 V, -0.03%)\n"
+    "  zorvane-calc voltage_divider 12 10k\xC2\xB1"
+    "1% 4.7k\n"
+    "    Output Voltage = 3.836735 V (3.810811 .. 3.863014 V)\n";
 
-namespace {
+// "--reference [DIR]": the option as --help names it.
+std::string synopsis(const OptionSpec& option) {
+    std::string text(option.long_name);
+    if (!option.argument.name.empty()) text.append(" ").append(option.argument.name);
+    return text;
+}
 
-constexpr OptionInfo OPTIONS[] = {
-    {"-e", "--eng", "print values in engineering notation"},
-    {"", "--plain", "take values as plain numbers only"},
-    {"", "--list", "print every formula with its arguments"},
-    {"", "--list=categories", "print the formulas grouped by category"},
-    {"", "--reference", "write the formula reference file into a directory"},
-    {"-h", "--help", "print the help and exit"},
-    {"", "--version", "print the version and exit"},
-};
+bool accepts(const OptionArgument& argument, std::string_view word) {
+    if (word.empty()) return false;
+    return argument.choices.empty() ||
+           std::ranges::find(argument.choices, word) != argument.choices.end();
+}
 
 struct Parser {
+    std::span<const OptionSpec> table;
     std::span<char* const> arguments;
     std::size_t at = 0;
     ParsedOptions parsed;
 
-    bool fail(std::string_view message, std::string_view argument) {
-        parsed.error = UsageError{message, argument};
+    bool fail(std::string_view message, std::string_view argument, std::string_view option = {}) {
+        parsed.error = UsageError{message, argument, option};
         return false;
     }
 
+    // (`word` is never empty, so an empty short name matches nothing.)
+    const OptionSpec* find(std::string_view word) const {
+        const auto named = [word](const OptionSpec& option) {
+            return word == option.long_name || word == option.short_name;
+        };
+        const auto found = std::ranges::find_if(table, named);
+        return found == table.end() ? nullptr : &*found;
+    }
+
     // "--reference [DIR]": DIR is the only argument that may follow.
-    bool reference() {
-        parsed.options.action = Action::reference;
+    bool take_directory(const OptionSpec& option, const char*& directory) {
         const std::span<char* const> rest = arguments.subspan(at + 1);
         if (rest.size() > 1) return fail("unexpected argument", rest[1]);
-        if (rest.empty()) return false;
-        if (*rest[0] == '\0') return fail("empty directory name for", "--reference");
-        parsed.options.reference_directory = rest[0];
+        if (rest.empty()) return true;
+        if (*rest[0] == '\0') return fail("empty directory name for", option.long_name);
+        directory = rest[0];
+        at = arguments.size() - 1;
+        return true;
+    }
+
+    // `inline_value`: what followed '=' in the same word, or null.
+    bool take_value(const OptionSpec& option, const char* inline_value, const char*& chosen) {
+        chosen = inline_value;
+        if (chosen == nullptr) {
+            if (at + 1 == arguments.size()) return fail("missing argument for", option.long_name);
+            chosen = arguments[++at];
+        }
+        if (!accepts(option.argument, chosen)) {
+            return fail("invalid argument", chosen, option.long_name);
+        }
+        return true;
+    }
+
+    // False when parsing ends here.
+    bool apply(const OptionSpec& option, const char* inline_value) {
+        const char* argument = nullptr;
+        switch (option.argument.takes) {
+            case Takes::nothing:
+                break;
+            case Takes::final_directory:
+                if (!take_directory(option, argument)) return false;
+                break;
+            case Takes::value:
+                if (!take_value(option, inline_value, argument)) return false;
+                break;
+        }
+        if (option.set != nullptr) option.set(parsed.settings, argument);
+        if (option.action == Action::evaluate) return true;
+        parsed.action = option.action;
         return false;
     }
 
     // Applies one option; false when parsing ends here.
-    bool option(std::string_view word) {
-        Options& options = parsed.options;
-        if (word == "-e" || word == "--eng") {
-            options.engineering = true;
-        } else if (word == "--plain") {
-            options.expand = false;
-        } else if (word == "--list" || word == "--list=categories") {
-            options.action = word == "--list" ? Action::list : Action::list_categories;
-            return false;
-        } else if (word == "--help" || word == "-h") {
-            options.action = Action::help;
-            return false;
-        } else if (word == "--version") {
-            options.action = Action::version;
-            return false;
-        } else if (word == "--reference") {
-            return reference();
-        } else {
-            return fail(word.starts_with("--list=") ? "invalid argument" : "unrecognized option",
-                        word);
+    bool read_option(std::string_view word) {
+        if (const OptionSpec* option = find(word)) return apply(*option, nullptr);
+        const std::size_t equals = word.starts_with("--") ? word.find('=') : std::string_view::npos;
+        if (equals != std::string_view::npos) {
+            const OptionSpec* option = find(word.substr(0, equals));
+            if (option != nullptr && option->argument.takes == Takes::value) {
+                return apply(*option, word.data() + equals + 1);
+            }
+            // "--list=xyz", where only "--list=categories" is an option.
+            const std::string_view prefix = word.substr(0, equals + 1);
+            if (std::ranges::any_of(table, [prefix](const OptionSpec& known) {
+                    return known.long_name.starts_with(prefix);
+                })) {
+                return fail("invalid argument", word);
+            }
         }
-        return true;
+        return fail("unrecognized option", word);
     }
 };
 
 }  // namespace
 
-const std::span<const OptionInfo> OPTION_LIST = OPTIONS;
+const std::span<const OptionSpec> OPTION_TABLE = OPTIONS;
 
-ParsedOptions parse_options(std::span<char* const> arguments) {
-    Parser parser{arguments, 0, {}};
+ParsedOptions parse_options(std::span<char* const> arguments, std::span<const OptionSpec> table) {
+    Parser parser{table, arguments, 0, {}};
     for (; parser.at < arguments.size() && arguments[parser.at][0] == '-'; ++parser.at) {
         const std::string_view word = arguments[parser.at];
         if (word == "--") {
             ++parser.at;
             break;
         }
-        if (!parser.option(word)) return parser.parsed;
+        if (!parser.read_option(word)) return parser.parsed;
     }
-    parser.parsed.options.command = arguments.subspan(parser.at);
+    parser.parsed.command = arguments.subspan(parser.at);
     return parser.parsed;
+}
+
+// The options in two columns, the help text starting where the longest
+// synopsis leaves room for it.
+std::string usage_text() {
+    std::size_t width = 0;
+    for (const OptionSpec& option : OPTION_TABLE) width = std::max(width, synopsis(option).size());
+    const std::size_t column = width + 2;
+    const std::string indent(6 + column, ' ');  // under "  -e, --eng  "'s help
+    std::string text = "Usage: ";
+    text.append(PROGRAM_NAME).append(" [OPTION]... [FORMULA VALUE...]\n");
+    text.append(USAGE_DESCRIPTION).append("\n");
+    for (const OptionSpec& option : OPTION_TABLE) {
+        text.append("  ");
+        text.append(option.short_name.empty() ? "    " : std::string(option.short_name) + ", ");
+        const std::string name = synopsis(option);
+        text.append(name).append(column - name.size(), ' ');
+        std::string_view help = option.help;
+        for (;;) {
+            const std::size_t end = help.find('\n');
+            text.append(help.substr(0, end)).append("\n");
+            if (end == std::string_view::npos) break;
+            help.remove_prefix(end + 1);
+            text.append(indent);
+        }
+    }
+    text.append("\n").append(USAGE_NOTES);
+    return text;
 }
 
 }  // namespace zorvane_calc

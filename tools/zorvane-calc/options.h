@@ -1,45 +1,73 @@
-// The command line of zorvane-calc.
+// The command line of zorvane-calc: one table of options, from which the
+// parser, --help and the shell completions are all made.
 #pragma once
 
 #include <optional>
 #include <span>
+#include <string>
 #include <string_view>
+
+#include "settings.h"
 
 namespace zorvane_calc {
 
 enum class Action { evaluate, help, version, list, list_categories, reference };
 
-struct Options {
-    Action action = Action::evaluate;
-    bool engineering = false;  // -e, --eng: values as 100 ns, 4.7 kΩ
-    bool expand = true;        // SI prefixes and IEC 60062 codes in values; --plain turns it off
-    const char* reference_directory = nullptr;  // --reference DIR; null: the current directory
-    std::span<char* const> command;             // the words of a one-shot command
+// What an option takes after it.
+enum class Takes {
+    nothing,
+    // "[DIR]": a directory that may follow as the last word of the command
+    // line; nothing else may.
+    final_directory,
+    // "NAME": one word, the next one or after '=' (--name VALUE or
+    // --name=VALUE), one of `choices` (any non-empty word when there are none).
+    value,
 };
 
+struct OptionArgument {
+    Takes takes = Takes::nothing;
+    std::string_view name;  // as --help shows it: "[DIR]", "NAME"
+    std::span<const std::string_view> choices;
+};
+
+// One row of the table.
+struct OptionSpec {
+    std::string_view short_name;  // "-e", or empty
+    std::string_view long_name;   // "--eng"
+    OptionArgument argument;
+    // Action::evaluate: a setting, and more options may follow; any other
+    // action is what the tool does, and the options end with it.
+    Action action;
+    // What the option sets, given its argument (null when it takes none); or null.
+    void (*set)(Settings& settings, const char* argument);
+    // --help's text: its further lines are indented under the first, which
+    // alone describes the option in shell completions.
+    std::string_view help;
+};
+
+// The options, in the order --help lists them.
+extern const std::span<const OptionSpec> OPTION_TABLE;
+
+// "unrecognized option '-x'", "invalid argument 'E25' for '--series'"
 struct UsageError {
     std::string_view message;   // "unrecognized option"
-    std::string_view argument;  // the argument it is about
+    std::string_view argument;  // the word it is about
+    std::string_view option;    // the option that word was given to, or empty
 };
 
 struct ParsedOptions {
-    Options options;
+    Action action = Action::evaluate;
+    Settings settings;
+    std::span<char* const> command;  // the words of a one-shot command
     std::optional<UsageError> error;
 };
 
 // `arguments` without the program name. Options come before the formula;
 // "--" ends them.
-ParsedOptions parse_options(std::span<char* const> arguments);
-
-// The options, as shell completion offers them.
-struct OptionInfo {
-    std::string_view short_name;  // "-e", or empty
-    std::string_view long_name;   // "--eng"
-    std::string_view description;
-};
-extern const std::span<const OptionInfo> OPTION_LIST;
+ParsedOptions parse_options(std::span<char* const> arguments,
+                            std::span<const OptionSpec> table = OPTION_TABLE);
 
 // What --help prints before the module's help summary.
-extern const std::string_view USAGE_TEXT;
+std::string usage_text();
 
 }  // namespace zorvane_calc

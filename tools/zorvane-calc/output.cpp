@@ -1,7 +1,5 @@
 #include "output.h"
 
-#include <string>
-
 namespace zorvane_calc {
 
 std::size_t shown_byte(unsigned char byte, char out[2]) noexcept {
@@ -57,17 +55,6 @@ bool Output::write_shown_line(std::string_view text) noexcept {
         }
     }
     return put('\n');
-}
-
-void report_failure(std::string_view what, int error) noexcept {
-    try {
-        std::string message = "zorvane-calc: ";
-        message.append(what).append(": ").append(platform::error_text(error)).append("\n");
-        // Nothing is left to tell a failure of standard error to.
-        static_cast<void>(platform::write_all(platform::Stream::error, message));
-    } catch (...) {
-        static_cast<void>(platform::write_all(platform::Stream::error, "zorvane-calc: failed\n"));
-    }
 }
 
 }  // namespace zorvane_calc

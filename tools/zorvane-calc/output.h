@@ -23,7 +23,6 @@ class Output {
     bool write_shown_line(std::string_view text) noexcept;
     bool flush() noexcept;
 
-    bool has_pending() const noexcept { return used_ != 0; }
     bool failed() const noexcept { return error_ != 0; }
     int error() const noexcept { return error_; }
 
@@ -43,8 +42,5 @@ class Output {
 // than tab as ^@..^_, DEL as ^?, everything else unchanged. Returns the
 // number of characters written into `out` (1 or 2).
 std::size_t shown_byte(unsigned char byte, char out[2]) noexcept;
-
-// Writes "zorvane-calc: <what>: <reason>" on standard error.
-void report_failure(std::string_view what, int error) noexcept;
 
 }  // namespace zorvane_calc

@@ -51,7 +51,7 @@ class Prompt {
         if (!out_.flush()) return false;
         if (platform::LineEditor::available()) {
             if (!editor_.read(line)) return false;
-            overlong = line.size() > LINE_CAPACITY;
+            overlong = line.size() > line_capacity();
             return true;
         }
         out_.write(PROMPT);

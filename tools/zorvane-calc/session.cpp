@@ -3,10 +3,10 @@
 #include <string>
 #include <vector>
 
-#include "command.h"
 #include "input.h"
 #include "listing.h"
 #include "platform.h"
+#include "report.h"
 
 namespace zorvane_calc {
 
@@ -27,12 +27,16 @@ Answerer::Answerer(Output& out, Settings settings)
     : out_(out),
       settings_(settings),
       // The module refuses a command this long with its own line.
-      too_long_probe_(zorvane::COMMAND_CAPACITY + 1, ' '),
+      too_long_probe_(host::command_capacity() + 1, ' '),
       hint_out_(platform::Stream::error, true) {}
 
 void Answerer::answer(std::string_view line, bool overlong) {
     if (is_comment(line)) {
         out_.write_line("");
+        return;
+    }
+    if (!overlong && host::is_question(line)) {
+        answer_question(line);
         return;
     }
     const host::Calculator::Options options{.expand = settings_.expand && !overlong,
@@ -43,10 +47,23 @@ void Answerer::answer(std::string_view line, bool overlong) {
     if (settings_.hints && !overlong) show_hints(line, answer);
 }
 
+// A value to solve for, a pair of standard values, a range: one line too.
+void Answerer::answer_question(std::string_view line) {
+    host::QuestionOptions options{.expand = settings_.expand, .series = {}};
+    if (settings_.series != nullptr) options.series = host::series_named(settings_.series);
+    const host::Reply reply = host::ask(line, options);
+    any_error_ = any_error_ || reply.error;
+    out_.write_shown_line(settings_.engineering ? reply.engineering : reply.line);
+    if (settings_.hints) write_hints(reply.hints);
+}
+
 // Hints are for a person at a terminal and never change the answers or the
 // status, so a hint that cannot be written is let go.
 void Answerer::show_hints(std::string_view line, const host::Answer& answer) {
-    const std::vector<std::string> hints = host::hints(line, answer);
+    write_hints(host::hints(line, answer));
+}
+
+void Answerer::write_hints(const std::vector<std::string>& hints) {
     if (hints.empty() || !out_.flush()) return;
     for (const std::string& hint : hints) hint_out_.write_shown_line(hint);
     hint_out_.flush();
@@ -67,7 +84,7 @@ int finish_after_read_error(Output& out, int error) {
 int run_one_shot(std::string_view command, Settings settings) {
     Output out(platform::Stream::output, platform::is_terminal(platform::Stream::output));
     Answerer answerer(out, settings);
-    answerer.answer(command, command.size() > LINE_CAPACITY);
+    answerer.answer(command, command.size() > line_capacity());
     return finish(out, answerer.any_error() ? EXIT_ERROR_LINE : EXIT_ALL_RESULTS);
 }
 

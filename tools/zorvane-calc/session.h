@@ -2,22 +2,19 @@
 // arguments, a batch from standard input, and a prompt at a terminal.
 #pragma once
 
+#include <string>
 #include <string_view>
+#include <vector>
 
 #include "host.h"
 #include "output.h"
+#include "settings.h"
 
 namespace zorvane_calc {
 
 inline constexpr int EXIT_ALL_RESULTS = 0;
 inline constexpr int EXIT_ERROR_LINE = 1;
 inline constexpr int EXIT_TROUBLE = 2;  // a usage error, or a read or write error
-
-struct Settings {
-    bool engineering = false;  // render values in engineering notation
-    bool expand = true;        // expand the input notation first
-    bool hints = false;        // hints on standard error (a person is watching)
-};
 
 // Answers command lines one by one on `out`, remembering whether any
 // answer was an error line.
@@ -31,7 +28,9 @@ class Answerer {
     bool any_error() const noexcept { return any_error_; }
 
    private:
+    void answer_question(std::string_view line);
     void show_hints(std::string_view line, const zorvane::host::Answer& answer);
+    void write_hints(const std::vector<std::string>& hints);
 
     Output& out_;
     Settings settings_;
