@@ -54,7 +54,10 @@ test("tsc checks a consumer against the declarations, and refuses a wrong one", 
         const numbers: number[] = [calc.value("x"), calc.number("4k7"), calc.reference().length];
         const first: Formula | undefined = calc.formulas[0];
         const word: "none" | "quit" | "help" | "help_name" | "comment" = calc.promptWord("help").word;
-        console.log(lines, numbers, first?.argumentUnits.join(), word, answer.guarded && answer.error);`;
+        const solved: number[] = [...(calc.solve("voltage_divider 12 10k ? = 3.3", "E24").solutions ?? []),
+            calc.range("power_vi 12±1% 1").max ?? 0, ...(calc.pairs("voltage_divider 12 ? ? = 3.3", "e24").values ?? []),
+            calc.standardValues(3793, "E24")?.nearest ?? 0];
+        console.log(lines, numbers, solved, first?.argumentUnits.join(), word, answer.guarded && answer.error);`;
     // The declarations are types, not "any": each misuse is an error of
     // its own line, and the good consumer has none.
     writeFileSync(join(scratch, "good.ts"), good);
@@ -62,6 +65,7 @@ test("tsc checks a consumer against the declarations, and refuses a wrong one", 
         ['const n: number = calc.line("x");', "TS2322"],
         ['const same = calc.evaluate("x").kind === "resultt";', "TS2367"],
         ["calc.format();", "TS2554"],
+        ['calc.pairs("voltage_divider 12 ? ? = 3.3", "E25");', "TS2345"],
     ];
     const bad = ['import { createCalculator } from "zorvane-calc";', "const calc = await createCalculator();",
         ...misuses.map(([line]) => line)].join("\n");

@@ -24,6 +24,8 @@ export interface Formula {
 
 export type AnswerKind =
     | "result"
+    | "answer"
+    | "error"
     | "empty"
     | "invalid_number"
     | "unknown_formula"
@@ -56,6 +58,58 @@ export interface PromptWord {
     readonly name: string;
 }
 
+/** An IEC 60063 series, either case. */
+export type Series = "E3" | "E6" | "E12" | "E24" | "E48" | "E96" | "E192" | "e3" | "e6" | "e12" | "e24" | "e48" | "e96" | "e192";
+
+/** What every answer to a question has; an error line has these only. */
+export interface Reply {
+    readonly error: boolean;
+    readonly line: string;
+    readonly eng: string;
+    readonly hints: readonly string[];
+    /** The formula's evaluations spent. */
+    readonly evaluations?: number;
+}
+
+export interface StandardNeighbour {
+    readonly value: number;
+    readonly result: number;
+    /** Relative to the target. */
+    readonly deviation: number;
+}
+
+export interface Solved extends Reply {
+    readonly argument?: string;
+    readonly index?: number;
+    readonly unit?: string;
+    readonly target?: number;
+    /** In increasing order. */
+    readonly solutions?: readonly number[];
+    readonly standard?: readonly StandardNeighbour[];
+}
+
+export interface Ranged extends Reply {
+    readonly value?: number;
+    readonly min?: number;
+    readonly max?: number;
+}
+
+export interface Paired extends Reply {
+    readonly arguments?: readonly string[];
+    readonly indices?: readonly number[];
+    readonly unit?: string;
+    readonly values?: readonly number[];
+    readonly result?: number;
+    readonly target?: number;
+    readonly deviation?: number;
+}
+
+export interface StandardValues {
+    readonly below: number;
+    readonly above: number;
+    readonly nearest: number;
+}
+
 export interface Calculator {
     /** The module's line for one command, nothing added: "Power = 6.000000 W". */
     line(command: string): string;
@@ -75,6 +129,14 @@ export interface Calculator {
     number(value: string): number;
     /** A number in engineering notation with a unit: format(1500, "Hz") is "1.5 kHz". */
     format(value: number, unit?: string): string;
+    /** Solves for the value written ? so that the formula gives the result after =; with a series, each solution's standard neighbours. */
+    solve(command: string, series?: Series): Solved;
+    /** The series' values next to a positive value, or null for none. */
+    standardValues(value: number, series: Series): StandardValues | null;
+    /** The worst-case range of a command whose values carry tolerances (10k±1%). */
+    range(command: string): Ranged;
+    /** Two values of one kind written ?: the pair of standard values whose result is nearest the target. */
+    pairs(command: string, series: Series): Paired;
     /** The usage summary with sample commands. */
     helpSummary(): string;
     /** The reference file's exact bytes (Windows-1252). */
