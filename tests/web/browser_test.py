@@ -206,7 +206,7 @@ class WebCalculatorInBrowser(unittest.TestCase):
         Select(self.by_id("formula")).select_by_value(keyword)
 
     def fields(self):
-        return self.driver.find_elements(By.CSS_SELECTOR, "#fields input")
+        return self.driver.find_elements(By.CSS_SELECTOR, "#fields input[data-argument]")
 
     def result(self, css=".eng"):
         found = self.by_id("picker-result").find_elements(By.CSS_SELECTOR, css)
@@ -475,6 +475,48 @@ class WebCalculatorInBrowser(unittest.TestCase):
         self.assertEqual(self.js("return history.length"), length)
         self.driver.get(self.site.url + "#power_vi%203%204")
         WebDriverWait(self.driver, WAIT_SECONDS).until(lambda d: self.result() == "Power = 12 W")
+
+    def test_the_picker_solves_finds_standard_parts_and_ranges(self):
+        cases = [  # fragment, formula, values, unknown fields, answer shown
+            ("#--series%20E24%20voltage_divider%2012%2010k%20%3F%20%3D%203.3", "voltage_divider", ["12", "10k"], [2],
+             f"r2 = 3.7931 k{OHM}; E24: 3.6 k{OHM} \u2192 3.17647 V (-3.74%), 3.9 k{OHM} \u2192 3.36691 V (+2.03%)"),
+            ("#voltage_divider%2012%2010k%C2%B11%25%204k7", "voltage_divider", ["12", "10k", "4k7"], [],
+             "Output Voltage = 3.83673 V (3.81081 .. 3.86301 V)"),
+            ("#--series%20e24%20voltage_divider%2012%20%3F%20%3F%20%3D%203.3", "voltage_divider", ["12"], [1, 2],
+             f"r1 = 24 k{OHM}, r2 = 9.1 k{OHM} (Output Voltage = 3.29909 V, -0.03%)"),
+            ("#power_vi%2012%200.5", "power_vi", ["12", "0.5"], [], "Power = 6 W"),
+        ]
+        for fragment, keyword, values, unknown, shown in cases:
+            self.load(fragment=fragment)
+            self.assertEqual(Select(self.by_id("formula")).first_selected_option.get_attribute("value"), keyword)
+            toggles = self.driver.find_elements(By.CSS_SELECTOR, "#fields .unknown-toggle")
+            self.assertEqual([i for i, t in enumerate(toggles) if t.is_selected()], unknown, fragment)
+            known = [f.get_attribute("value") for i, f in enumerate(self.fields()) if i not in unknown]
+            self.assertEqual(known, values, fragment)
+            self.assertEqual(self.result(), shown, fragment)
+            self.assertEqual(self.js("return location.hash"), fragment.replace("%20e24", "%20E24"))
+        # As a person asks: r2 unknown for 3.3 V, then a tolerance instead.
+        self.choose_formula("voltage_divider")
+        Select(self.by_id("picker-series")).select_by_value("")
+        vin, r1, r2 = self.fields()
+        self.replace_text(vin, "12")
+        self.replace_text(r1, "10k")
+        self.driver.find_elements(By.CSS_SELECTOR, "#fields .unknown-toggle")[2].click()
+        self.assertIn("Correct the marked values", self.by_id("picker-result").text)
+        self.replace_text(self.by_id("picker-target"), "15")
+        self.assertEqual(self.result(".error"), "Error: No r2 gives Output Voltage = 15 V")
+        self.replace_text(self.by_id("picker-target"), "3.3")
+        self.assertEqual(self.result(), f"r2 = 3.7931 k{OHM}")
+        self.assertEqual(self.js("return location.hash"), "#voltage_divider%2012%2010k%20%3F%20%3D%203.3")
+        self.driver.find_elements(By.CSS_SELECTOR, "#fields .unknown-toggle")[2].click()
+        tolerance = self.by_id("argument-1-tolerance")
+        self.replace_text(tolerance, "1,5")
+        self.assertEqual(tolerance.get_attribute("aria-invalid"), "true")
+        self.replace_text(tolerance, "1")
+        self.replace_text(r2, "4k7")
+        self.assertEqual(self.result(), "Output Voltage = 3.83673 V (3.81081 .. 3.86301 V)")
+        self.replace_text(tolerance, "")
+        self.axe("a question in the picker")
 
     # ---- the sweep ----
 

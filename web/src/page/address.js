@@ -18,12 +18,32 @@ export function commandFragment(command) {
     return `#${encodeURIComponent(command)}`;
 }
 
-// A formula's keyword and values when `command` is exactly that (any case,
-// one value per argument), else null.
-function pickerCommand(calc, command) {
-    const [name, ...values] = command.trim().split(/ +/);
+// What the picker shows for `command`: { keyword, values, asked } when it
+// is one formula with one value per argument, each a value, a value with a
+// tolerance ("10k±1%") or "?" (then "= target" at the end, and optionally
+// "--series E24" before it); else null.
+export function pickerCommand(calc, command) {
+    let tokens = command.trim().split(/ +/);
+    let series = "";
+    if (tokens[0] === "--series" && tokens.length > 1) {
+        series = tokens[1].toUpperCase();
+        tokens = tokens.slice(2);
+    }
+    const [name, ...rest] = tokens;
     const formula = calc.formulas.find((f) => f.keyword === name?.toLowerCase());
-    return formula && values.length === formula.arguments.length ? { keyword: formula.keyword, values } : null;
+    if (!formula) return null;
+    const equals = rest.indexOf("=");
+    const values = equals < 0 ? rest : rest.slice(0, equals);
+    const target = equals < 0 ? undefined : rest.slice(equals + 1).join(" ");
+    if (values.length !== formula.arguments.length) return null;
+    const unknowns = values.flatMap((v, i) => (v === "?" ? [i] : []));
+    if ((unknowns.length > 0) !== (target !== undefined) || (series && unknowns.length === 0)) return null;
+    const tolerances = values.map((v) => /^(.+)\u00b1(\d+(?:\.\d+)?)%$/.exec(v)?.[2] ?? "");
+    return {
+        keyword: formula.keyword,
+        values: values.map((v, i) => (v === "?" ? undefined : tolerances[i] ? v.slice(0, v.lastIndexOf("\u00b1")) : v)),
+        asked: { unknowns, tolerances, target, series },
+    };
 }
 
 export function setUpAddress(calc, state, { picker, commandLine, start }) {
@@ -31,7 +51,7 @@ export function setUpAddress(calc, state, { picker, commandLine, start }) {
     let holding = false;
     const follow = () => {
         if (holding || !state.formula) return;
-        const fragment = commandFragment(state.command());
+        const fragment = commandFragment(state.shown());
         if (fragment === location.hash) return;
         history.replaceState(history.state, "", fragment);
         written = fragment;
@@ -42,7 +62,7 @@ export function setUpAddress(calc, state, { picker, commandLine, start }) {
     const open = () => {
         const command = fragmentCommand(location.hash);
         const picked = command === null ? null : pickerCommand(calc, command);
-        if (picked) return picker.show(picked.keyword, picked.values);
+        if (picked) return picker.show(picked.keyword, picked.values, picked.asked);
         holding = command !== null;
         if (!state.formula) picker.show(start);
         holding = false;

@@ -6,6 +6,8 @@ export class FormulaState {
         this.fields = [];
         this.formulaListeners = [];
         this.valueListeners = [];
+        // The question the picker asks, as the tool takes it, or null (the picker sets it).
+        this.question = () => null;
     }
 
     onFormula(listener) {
@@ -39,5 +41,10 @@ export class FormulaState {
     // The formula with its values, as the tool takes it.
     command() {
         return [this.formula.keyword, ...this.values()].join(" ");
+    }
+
+    // What the picker shows, as the tool takes it: its question, or the command.
+    shown() {
+        return this.question() ?? this.command();
     }
 }
