@@ -590,6 +590,23 @@ class WebCalculatorInBrowser(unittest.TestCase):
         self.sweep("ohms_current", 0, "0", "5", 10, "log")
         self.assertEqual(self.by_id("sweep-from").get_attribute("aria-invalid"), "true")
         self.assertIn("above zero", self.by_id("sweep-from-problem").text)
+        # Tolerances on the other values: the worst case drawn and exported beside each point.
+        self.choose_formula("capacitor_reactance")
+        self.replace_text(self.fields()[1], "100n")
+        self.replace_text(self.by_id("argument-1-tolerance"), "10")
+        caption = self.sweep("capacitor_reactance", 0, "100", "1k", 3, "linear")
+        self.assertIn("dashed: the lowest and highest results within the tolerances", caption)
+        self.by_id("sweep-csv").click()
+        table = list(csv.reader(io.StringIO(self.downloaded("capacitor_reactance-sweep.csv").decode("utf-8"))))
+        self.assertEqual(table[0], ["frequency (Hz)", f"Capacitive Reactance ({OHM})", f"lowest ({OHM})", f"highest ({OHM})"])
+        expected = self.module("return args[0].map(x => { const r = calc.range(`capacitor_reactance ${x} 100n\u00b110%`);"
+                               " return [calc.value(`capacitor_reactance ${x} 100n`), r.min, r.max]; })",
+                               [row[0] for row in table[1:]])
+        self.assertEqual([[float(v) for v in row[1:]] for row in table[1:]], expected)
+        self.assertEqual([row[0] for row in table[1:]], ["100", "550", "1000"])
+        # Hand check of the first row: 1/(2π·100·C) for C = 100n ± 10 %.
+        self.assertAlmostEqual(float(table[1][2]), 1 / (6.28318530718 * 100 * 110e-9), delta=1e-9)
+        self.replace_text(self.by_id("argument-1-tolerance"), "")
 
     # ---- the module in the page ----
 

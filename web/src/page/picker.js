@@ -95,6 +95,7 @@ export function setUpPicker(calc, state) {
         const command = [state.formula.keyword, ...values].join(" ");
         return unknown.length ? `${command} = ${$("picker-target").value.trim()}` : command;
     };
+    state.tolerances = () => tolerances().map((t, i) => (toleranceProblem(t) || unknowns().includes(i) ? "" : t));
     state.question = () => {
         const asked = question();
         const series = $("picker-series").value;

@@ -8,6 +8,8 @@ export class FormulaState {
         this.valueListeners = [];
         // The question the picker asks, as the tool takes it, or null (the picker sets it).
         this.question = () => null;
+        // Each value's tolerance in percent, "" for none (the picker sets it).
+        this.tolerances = () => this.fields.map(() => "");
     }
 
     onFormula(listener) {

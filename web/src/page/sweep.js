@@ -59,7 +59,11 @@ function spansDecades(ys) {
 
 // Evaluates the formula at every x. A point is { x, y, guarded }; y is null
 // where the module gives no number or its zero guard answered.
-export function evaluatePoints(calc, keyword, values, index, xs) {
+// With tolerances on the other values, each point also has the worst-case
+// `low` and `high` the module finds for them.
+export function evaluatePoints(calc, keyword, values, index, xs, tolerances = []) {
+    const banded = tolerances.some((t, i) => i !== index && t);
+    const withTolerances = values.map((v, i) => (tolerances[i] && i !== index ? `${v}\u00b1${tolerances[i]}%` : v));
     const point = (x) => {
         values[index] = String(x);
         const command = [keyword, ...values].join(" ");
@@ -67,7 +71,14 @@ export function evaluatePoints(calc, keyword, values, index, xs) {
         if (answer.kind !== "result") return { x, y: null, guarded: false };
         if (answer.guarded) return { x, y: null, guarded: true };
         const y = calc.value(command);
-        return { x, y: Number.isFinite(y) ? y : null, guarded: false };
+        const found = { x, y: Number.isFinite(y) ? y : null, guarded: false };
+        if (banded) {
+            withTolerances[index] = String(x);
+            const range = calc.range([keyword, ...withTolerances].join(" "));
+            found.low = range.error ? null : range.min;
+            found.high = range.error ? null : range.max;
+        }
+        return found;
     };
     const points = xs.map(point);
     // Between two results of opposite sign the curve either crosses zero or
@@ -127,7 +138,17 @@ class SweepPlot {
             cursor: { drag: { x: true, y: false } },
         };
         this.plot?.destroy();
-        this.plot = new uPlot(options, [drawn.map((p) => p.x), drawn.map((p) => p.y)], $("plot"));
+        const data = [drawn.map((p) => p.x), drawn.map((p) => p.y)];
+        if (sweep.banded) {
+            for (const [label, key] of [["lowest", "low"], ["highest", "high"]]) {
+                options.series.push({
+                    label, stroke: cssColor("--muted"), width: 1, dash: [6, 4],
+                    points: { show: false }, spanGaps: false, value: format(formula.unit),
+                });
+                data.push(drawn.map((p) => p[key] ?? null));
+            }
+        }
+        this.plot = new uPlot(options, data, $("plot"));
         this.plot.root.setAttribute("role", "img");
         this.plot.root.setAttribute("aria-label",
             `${formula.label} against ${argumentName(formula.arguments[index])}, ${points.length} points`);
@@ -156,9 +177,11 @@ function csvField(text) {
 // there is no result.
 export function pointsCsv(sweep) {
     const { formula, index, points } = sweep;
-    const header = [argumentName(formula.arguments[index]) + unitSuffix(formula.argumentUnits[index]),
-        formula.label + unitSuffix(formula.unit)].map(csvField).join(",");
-    return [header, ...points.map((p) => `${p.x},${p.y ?? ""}`)].join("\r\n") + "\r\n";
+    const names = [argumentName(formula.arguments[index]) + unitSuffix(formula.argumentUnits[index]),
+        formula.label + unitSuffix(formula.unit)];
+    if (sweep.banded) names.push(`lowest${unitSuffix(formula.unit)}`, `highest${unitSuffix(formula.unit)}`);
+    const row = (p) => [p.x, p.y, ...(sweep.banded ? [p.low, p.high] : [])].map((v) => v ?? "").join(",");
+    return [names.map(csvField).join(","), ...points.map(row)].join("\r\n") + "\r\n";
 }
 
 function pointsProblem(input) {
@@ -182,6 +205,7 @@ function caption(calc, sweep, yScale) {
     if (yScale === "log" && !logarithmicY) parts.push("results not all above zero, so a linear result axis");
     if (guarded) parts.push(`no result at ${guarded} ${guarded === 1 ? "point" : "points"}, where the formula divides by zero`);
     if (poles.length) parts.push(`the curve is broken at ${poles.length} ${poles.length === 1 ? "pole" : "poles"}`);
+    if (sweep.banded) parts.push("dashed: the lowest and highest results within the tolerances");
     return parts.join("; ") + ".";
 }
 
@@ -219,11 +243,14 @@ export function setUpSweep(calc, state) {
         }
         if (!state.valid(index)) return fail("Correct the marked values of the formula above to plot it.");
         const values = state.values();
-        const { points, poles } = evaluatePoints(calc, formula.keyword, values, index, sweepValues(from, to, count, logarithmic));
+        const tolerances = state.tolerances();
+        const { points, poles } = evaluatePoints(calc, formula.keyword, values, index,
+            sweepValues(from, to, count, logarithmic), tolerances);
+        const banded = tolerances.some((t, i) => i !== index && t);
         const ys = points.map((p) => p.y);
         const logarithmicY = (yScale === "auto" && spansDecades(ys)) ||
             (yScale === "log" && ys.every((y) => y === null || y > 0) && ys.some((y) => y !== null));
-        sweep = { formula, index, points, poles, from, to, logarithmic, logarithmicY };
+        sweep = { formula, index, points, poles, from, to, logarithmic, logarithmicY, banded };
         plot.draw(sweep);
         fillPointsTable(calc, sweep);
         show(caption(calc, sweep, yScale));
