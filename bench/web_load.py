@@ -82,7 +82,7 @@ def main():
     try:
         runs = [one_run(site.url, args.chromium, args.chromedriver) for _ in range(args.runs)]
     finally:
-        site.stop()
+        site.cleanup()
     print(f"{args.runs} runs, times from the start of navigation")
     for label, index in (("first visit", 0), ("return visit", 1)):
         print(describe(f"{label}: module ready", [r[index]["ready"] for r in runs]))

@@ -117,6 +117,29 @@ TEST(Notation, ExpandsPrefixesAndIecCodesExactlyInShortestForm) {
         {"x 12345.678m 1.000k", "x 12.345678 1e3"},
         {"1k 1k", "1k 1e3"},  // the name is never a value
         {"x 123456789012345678901234567890p", "x 123456789012345678.90123456789"},
+        // Each value's own unit, after a prefix, a code or a plain number.
+        {"power_vi 12V 0.5A", "power_vi 12 0.5"},
+        {"POWER_VI +12V 1e3A", "POWER_VI +12 1e3"},
+        {"ohms_current 1.5kV 10k\xCE\xA9", "ohms_current 1500 1e4"},
+        {"ohms_current 1V 10kohm", "ohms_current 1 1e4"},
+        {"ohms_current 1V 10kohms", "ohms_current 1 1e4"},
+        {"ohms_current 1V 4k7\xE2\x84\xA6", "ohms_current 1 4700"},  // the ohm sign
+        {"resistors_series 2R2ohm 10\xCE\xA9", "resistors_series 2.2 10"},
+        {"capacitor_reactance 1kHz 4.7uF", "capacitor_reactance 1e3 4.7e-6"},
+        {"capacitor_reactance 1Hz 4.7\xC2\xB5"
+         "F",
+         "capacitor_reactance 1 4.7e-6"},
+        {"inductor_energy 2.2mH 1A", "inductor_energy 0.0022 1"},
+        {"period_to_frequency 100ns", "period_to_frequency 1e-7"},
+        {"junction_temperature 25\xC2\xB0"
+         "C 2\xC2\xB0"
+         "C/W 10W",
+         "junction_temperature 25 2 10"},
+        {"junction_temperature 25\xE2\x84\x83 2K/W 1kW", "junction_temperature 25 2 1e3"},
+        {"gain_ratio_from_db -6dB", "gain_ratio_from_db -6"},
+        {"antenna_gain_db 10W/m\xC2\xB2 1W/m2 2W/m^2", "antenna_gain_db 10 1 2W/m^2"},
+        // A length: a prefix letter alone is the prefix.
+        {"characteristic_impedance_coax 2.3 5mm 1m", "characteristic_impedance_coax 2.3 5e-3 1e-3"},
     };
     for (const auto& [command, expanded] : cases) {
         std::string out;
@@ -136,6 +159,14 @@ TEST(Notation, LeavesEverythingElseAsTyped) {
         "x\t1k",
         "x 1k\t2",
         "",
+        // A unit that is not the value's, or no number before it.
+        "power_vi 12A 0.5V",
+        "power_vi 12 0.5 3V",
+        "x 12V",
+        "power_vi V A",
+        "gain_db 2V",
+        "ohms_current 1 1k\xCE",
+        "ohms_current 1v 1KOHM",
     };
     for (const char* command : unchanged) {
         std::string out;
@@ -167,21 +198,27 @@ TEST(Hints, ExplainWhatWentWrong) {
         {"ohms_current 4K7 2", {"SI prefixes are p n u \xC2\xB5 m k M G T"}},
         {"ohms_current 1,5 2", {"write 1.5"}},
         {"ohms_current 1,5k 2", {"write 1.5k"}},
-        {"ohms_current 12V 1k", {"values are plain numbers; each formula's units are fixed"}},
-        {"ohms_current 12 1 kohm", {"values are plain numbers; each formula's units are fixed"}},
-        {"ohms_current 12 4.7k\xCE\xA9",
-         {"values are plain numbers; each formula's units are fixed"}},
+        // Units: the argument's own is part of the value; another is a hint.
+        {"ohms_current 12V 1k", {}},
+        {"ohms_current 12A 1k", {"<voltage> is in V"}},
+        {"ohms_current 12v 1k", {"<voltage> is in V"}},
+        {"ohms_current 12 1kA", {"<resistance> is in \xCE\xA9"}},
+        {"gain_db 2V", {"<gain_ratio> is a plain number, without a unit"}},
+        {"ohms_current 12 1 kohm", {"write it on the number: 1kohm"}},
+        {"ohms_current 12 V 1k", {"write it on the number: 12V"}},
+        {"ohms_current 12 A 1k", {"<voltage> is in V"}},
+        {"ohms_current 12 4.7k\xCE\xA9", {}},
         {"ohms_current 12 10 k", {"write it on the number: 10k"}},
         {"ohms_current 12 10 R", {}},  // R marks the point of a code: no prefix to move
         {"capacitor_charge 4.7\xC2\xB5"
          "F 5",
-         {"values are plain numbers; each formula's units are fixed"}},
+         {}},
         {"thermal_resistance 25\xC2\xB0"
          "C 1",
-         {"values are plain numbers; each formula's units are fixed"}},
+         {}},
         {"thermal_resistance 1 2\xC2\xB0"
          "c/W",
-         {"values are plain numbers; each formula's units are fixed"}},
+         {"<power> is in W"}},
         {"thermal_resistance 1 2\xC2\xB0", {}},
         {"ohms_current 12 1k 5", {"ohms_current takes 2 values; 1 more was ignored"}},
         {"frequency_to_period 1 2 3 4 5 6",

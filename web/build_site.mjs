@@ -80,6 +80,7 @@ async function licenses(nodeModules) {
 async function writeStaticFiles(moduleDir, nodeModules, site) {
     await writeFile(join(site, "licenses.txt"), await licenses(nodeModules));
     await copyFile(join(SOURCE, "index.html"), join(site, "index.html"));
+    await copyFile(join(SOURCE, "noscript.css"), join(site, "noscript.css"));
     await copyFile(join(moduleDir, "zorvane-calc.wasm"), join(site, "zorvane-calc.wasm"));
     await writeFile(join(site, "icon.svg"), iconSvg());
     await writeFile(join(site, "icon-192.png"), iconPng(192));
@@ -88,16 +89,19 @@ async function writeStaticFiles(moduleDir, nodeModules, site) {
     await writeFile(join(site, "manifest.webmanifest"), manifest());
 }
 
-// The service worker lists every other file and names its cache after
-// their contents.
+// The service worker lists every other file with the hash of its bytes,
+// and names its cache after them all.
 async function writeServiceWorker(site) {
     const files = (await readdir(site)).filter((f) => f !== "sw.js").sort();
-    const hash = createHash("sha256");
-    for (const file of files) hash.update(file).update(await readFile(join(site, file)));
+    const sha256 = (bytes) => createHash("sha256").update(bytes).digest("hex");
+    const entries = [];
+    for (const file of files) entries.push([file, sha256(await readFile(join(site, file)))]);
+    const index = entries.find(([file]) => file === "index.html");
+    const listed = [["./", index[1]], ...entries];
     const template = await readFile(join(SOURCE, "sw.js"), "utf8");
     const worker = template
-        .replace("@CACHE_NAME@", `zorvane-calc-${hash.digest("hex").slice(0, 16)}`)
-        .replace("@FILES@", JSON.stringify(["./", ...files]));
+        .replace("@CACHE_HASH@", sha256(JSON.stringify(listed)).slice(0, 16))
+        .replace("@FILES@", JSON.stringify(listed));
     await writeFile(join(site, "sw.js"), worker);
 }
 

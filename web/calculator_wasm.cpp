@@ -13,9 +13,12 @@
 #include <array>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "host.h"
 
@@ -59,11 +62,144 @@ void append_json_array(std::string& out, const Range& items, Project project) {
     out += ']';
 }
 
+void append_json_bool(std::string& out, std::string_view name, bool value) {
+    append_json_string(out, name);
+    out += value ? ":true," : ":false,";
+}
+
+// "<inner_diameter>" as a person reads it: "inner diameter".
+std::string argument_words(std::string_view argument) {
+    if (argument.starts_with('<')) argument.remove_prefix(1);
+    if (argument.ends_with('>')) argument.remove_suffix(1);
+    std::string words(argument);
+    std::replace(words.begin(), words.end(), '_', ' ');
+    return words;
+}
+
+// The description as prose for the page. The module's character set has no
+// pi, so its reference writes "2?f" where 2πf is meant; the reference file
+// keeps those bytes, the page shows the symbol.
+std::string prose(std::string_view description) {
+    std::string out;
+    for (std::size_t i = 0; i < description.size(); ++i) {
+        const bool pi = description[i] == '?' && i > 0 && description[i - 1] == '2' &&
+                        i + 1 < description.size() && description[i + 1] == 'f';
+        if (pi) {
+            out += "\u03c0";
+        } else {
+            out += description[i];
+        }
+    }
+    return out;
+}
+
+// Why a guarded result is 0: the arguments typed as zero, named. The guards
+// answer for zero operands only, so a guarded result always has one unless
+// a product of values underflowed to zero.
+std::string guard_note(std::string_view command, const Answer& answer) {
+    std::string expanded;
+    zorvane::host::expand_notation(command, expanded);
+    std::vector<std::string> tokens;
+    std::size_t at = 0;
+    while (at < expanded.size()) {
+        const std::size_t start = expanded.find_first_not_of(' ', at);
+        if (start == std::string::npos) break;
+        const std::size_t end = std::min(expanded.find(' ', start), expanded.size());
+        tokens.emplace_back(expanded.substr(start, end - start));
+        at = end;
+    }
+    std::vector<std::string> zero;
+    const auto& arguments = answer.formula->arguments;
+    for (std::size_t i = 0; i < arguments.size() && i + 1 < tokens.size(); ++i) {
+        char* end = nullptr;
+        const double value = std::strtod(tokens[i + 1].c_str(), &end);
+        if (end != tokens[i + 1].c_str() && *end == '\0' && value == 0.0)
+            zero.push_back(argument_words(arguments[i]));
+    }
+    std::string note;
+    for (std::size_t i = 0; i < zero.size(); ++i) {
+        if (i > 0) note += i + 1 == zero.size() ? " and " : ", ";
+        note += zero[i];
+    }
+    if (!note.empty()) note += zero.size() == 1 ? " is 0: " : " are 0: ";
+    // A guarded part of a larger formula (the reactance of an impedance)
+    // leaves a result that is not 0 but is no physical answer either.
+    note += answer.value == 0.0
+                ? "the formula divides by zero, and the module answers 0"
+                : "the formula divides by zero there, and the module counts that part as 0";
+    return note;
+}
+
+// What a reader of the module's own line needs told: its "?" for the ohm
+// sign, which the module's character set lacks.
+std::string_view line_note(const Answer& answer) {
+    if (answer.kind == Kind::result && answer.formula->unit == "\u03a9" &&
+        answer.line.ends_with('?')) {
+        return "the ? at the end is the ohm sign \u03a9, which the module's character set lacks";
+    }
+    return "";
+}
+
 void append_json_field(std::string& out, std::string_view name, std::string_view value) {
     append_json_string(out, name);
     out += ':';
     append_json_string(out, value);
     out += ',';
+}
+
+// A number as JSON writes it: the digits that read back as the same double;
+// null for infinities and NaN, which JSON lacks.
+void append_json_number(std::string& out, double value) {
+    if (!std::isfinite(value)) {
+        out += "null";
+        return;
+    }
+    std::array<char, 32> text{};
+    std::snprintf(text.data(), text.size(), "%.17g", value);
+    out += text.data();
+}
+
+void append_json_number_field(std::string& out, std::string_view name, double value) {
+    append_json_string(out, name);
+    out += ':';
+    append_json_number(out, value);
+    out += ',';
+}
+
+void append_json_numbers(std::string& out, std::string_view name,
+                         const std::vector<double>& values) {
+    append_json_string(out, name);
+    out += ":[";
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        if (i != 0) out += ',';
+        append_json_number(out, values[i]);
+    }
+    out += "],";
+}
+
+// What every answer to a question has: {"error", "line", "eng", "hints",
+// "evaluations", ...}; the caller adds its own fields and closes it.
+void open_reply_json(std::string& out, const zorvane::host::Reply& answer) {
+    out = "{\"error\":";
+    out += answer.error ? "true," : "false,";
+    append_json_field(out, "line", answer.line);
+    append_json_field(out, "eng", answer.engineering);
+    append_json_number_field(out, "evaluations", answer.evaluations);
+    out += "\"hints\":";
+    append_json_array(out, answer.hints,
+                      [](const std::string& hint) { return std::string_view(hint); });
+    out += ',';
+}
+
+void close_json(std::string& out) {
+    if (out.back() == ',') out.pop_back();
+    out += '}';
+}
+
+// The series at `index` of the list the module gives (zc_series), or none.
+std::optional<zorvane::host::Series> series_at(int index) {
+    if (index < 0 || index > static_cast<int>(zorvane::host::Series::e192)) return std::nullopt;
+    return static_cast<zorvane::host::Series>(index);
 }
 
 void append_formula_json(std::string& out, const FormulaInfo& formula) {
@@ -74,6 +210,7 @@ void append_formula_json(std::string& out, const FormulaInfo& formula) {
     append_json_field(out, "unit", formula.unit);
     append_json_field(out, "usage", zorvane::host::usage(formula));
     append_json_field(out, "reference", zorvane::host::reference_line(formula));
+    append_json_field(out, "description", prose(formula.description));
     out += "\"argumentUnits\":";
     append_json_array(out, formula.argument_units, std::identity{});
     out += ",\"arguments\":";
@@ -149,14 +286,38 @@ EMSCRIPTEN_KEEPALIVE const char* zc_formulas() {
 }
 
 // One command with the input notation, as zorvane-calc --eng evaluates it:
-// {"kind", "line", "eng", "hints": [...]}.
+// {"kind", "error", "guarded", "line", "eng", "note", "lineNote", "hints": [...]}.
+// error is the answer's own verdict; note says why a guarded result is 0. A
+// question (?, =, ±) is answered as the tool answers it, with kind "answer"
+// or "error".
 EMSCRIPTEN_KEEPALIVE const char* zc_evaluate(const char* command) {
     const std::string_view text(command);
+    if (zorvane::host::is_question(text)) {
+        const zorvane::host::Reply question = zorvane::host::ask(text);
+        reply = "{";
+        append_json_field(reply, "kind", question.error ? "error" : "answer");
+        append_json_bool(reply, "error", question.error);
+        append_json_bool(reply, "guarded", false);
+        append_json_field(reply, "line", question.line);
+        append_json_field(reply, "eng", question.engineering);
+        append_json_field(reply, "note", "");
+        append_json_field(reply, "lineNote", "");
+        reply += "\"hints\":";
+        append_json_array(reply, question.hints,
+                          [](const std::string& hint) { return std::string_view(hint); });
+        reply += '}';
+        return reply.c_str();
+    }
     const Answer& answer = calculator.evaluate(text);
     reply = "{";
     append_json_field(reply, "kind", kind_name(answer.kind));
     append_json_field(reply, "line", answer.line);
     append_json_field(reply, "eng", answer.engineering);
+    append_json_bool(reply, "error", answer.is_error());
+    const bool guarded = answer.kind == Kind::result && answer.guarded;
+    append_json_bool(reply, "guarded", guarded);
+    append_json_field(reply, "note", guarded ? guard_note(text, answer) : std::string());
+    append_json_field(reply, "lineNote", line_note(answer));
     reply += "\"hints\":";
     append_json_array(reply, zorvane::host::hints(text, answer),
                       [](const std::string& hint) { return std::string_view(hint); });
@@ -165,9 +326,16 @@ EMSCRIPTEN_KEEPALIVE const char* zc_evaluate(const char* command) {
 }
 
 // What a line typed at the prompt asks for, as zorvane-calc's prompt reads
-// it: {"word": "none" | "quit" | "help" | "help_name", "name"}.
+// it: {"word": "none" | "quit" | "help" | "help_name" | "comment", "name"}.
 EMSCRIPTEN_KEEPALIVE const char* zc_prompt_word(const char* line) {
-    const PromptWord word = zorvane::host::prompt_word(line);
+    const std::string_view text(line);
+    const std::size_t first = text.find_first_not_of(" \t");
+    // zorvane-calc answers a comment line with an empty line.
+    if (first != std::string_view::npos && text[first] == '#') {
+        reply = R"({"word":"comment","name":""})";
+        return reply.c_str();
+    }
+    const PromptWord word = zorvane::host::prompt_word(text);
     reply = "{";
     append_json_field(reply, "word", prompt_word_name(word.kind));
     reply += "\"name\":";
@@ -217,6 +385,102 @@ EMSCRIPTEN_KEEPALIVE const char* zc_format(double value, const char* unit) {
     const FormulaInfo* formula = formula_with_unit(unit);
     if (formula == nullptr) formula = formula_with_unit("");
     reply = zorvane::host::engineering_value(value, *formula);
+    return reply.c_str();
+}
+
+// ---- Questions: solving, standard values, ranges, pairs ----
+
+// The index of the series named `name` ("E24" or "e24") among E3, E6, E12,
+// E24, E48, E96, E192; -1 for none.
+EMSCRIPTEN_KEEPALIVE int zc_series(const char* name) {
+    const auto series = zorvane::host::series_named(name);
+    return series ? static_cast<int>(*series) : -1;
+}
+
+// "voltage_divider 12 10k ? = 3.3", with the standard neighbours of the
+// series at `series` (-1: none): {"error", "line", "eng", "hints",
+// "evaluations", "argument", "index", "unit", "target", "solutions",
+// "standard": [{"value", "result", "deviation"}]}.
+EMSCRIPTEN_KEEPALIVE const char* zc_solve(const char* command, int series) {
+    zorvane::host::QuestionOptions options;
+    options.series = series_at(series);
+    const zorvane::host::Solved solved = zorvane::host::solve(command, options);
+    open_reply_json(reply, solved);
+    if (!solved.error) {
+        append_json_field(reply, "argument", solved.argument_name);
+        append_json_number_field(reply, "index", solved.argument);
+        append_json_field(reply, "unit", solved.unit);
+        append_json_number_field(reply, "target", solved.target);
+        append_json_numbers(reply, "solutions", solved.solutions);
+        reply += "\"standard\":[";
+        for (std::size_t i = 0; i < solved.standard.size(); ++i) {
+            reply += i == 0 ? "{" : ",{";
+            append_json_number_field(reply, "value", solved.standard[i].value);
+            append_json_number_field(reply, "result", solved.standard[i].result);
+            append_json_number_field(reply, "deviation", solved.standard[i].deviation);
+            close_json(reply);
+        }
+        reply += "],";
+    }
+    close_json(reply);
+    return reply.c_str();
+}
+
+// {"below", "above", "nearest"} in the series at `series`, or null.
+EMSCRIPTEN_KEEPALIVE const char* zc_standard_values(double value, int series) {
+    const auto which = series_at(series);
+    const auto found = which ? zorvane::host::standard_values(value, *which) : std::nullopt;
+    if (!found) {
+        reply = "null";
+        return reply.c_str();
+    }
+    reply = "{";
+    append_json_number_field(reply, "below", found->below);
+    append_json_number_field(reply, "above", found->above);
+    append_json_number_field(reply, "nearest", found->nearest);
+    close_json(reply);
+    return reply.c_str();
+}
+
+// "voltage_divider 12 10k±1% 4.7k": {"error", "line", "eng", "hints",
+// "evaluations", "value", "min", "max"}.
+EMSCRIPTEN_KEEPALIVE const char* zc_range(const char* command) {
+    const zorvane::host::Ranged ranged = zorvane::host::range(command);
+    open_reply_json(reply, ranged);
+    if (!ranged.error) {
+        append_json_number_field(reply, "value", ranged.value);
+        append_json_number_field(reply, "min", ranged.min);
+        append_json_number_field(reply, "max", ranged.max);
+    }
+    close_json(reply);
+    return reply.c_str();
+}
+
+// "voltage_divider 12 ? ? = 3.3" in the series at `series`: {"error",
+// "line", "eng", "hints", "evaluations", "arguments", "indices", "unit",
+// "values", "result", "target", "deviation"}.
+EMSCRIPTEN_KEEPALIVE const char* zc_pairs(const char* command, int series) {
+    const auto which = series_at(series);
+    if (!which) {
+        reply = "null";
+        return reply.c_str();
+    }
+    const zorvane::host::Paired paired = zorvane::host::pair(command, *which);
+    open_reply_json(reply, paired);
+    if (!paired.error) {
+        reply += "\"arguments\":";
+        append_json_array(reply, paired.names, std::identity{});
+        reply += ',';
+        append_json_numbers(
+            reply, "indices",
+            {static_cast<double>(paired.arguments[0]), static_cast<double>(paired.arguments[1])});
+        append_json_field(reply, "unit", paired.unit);
+        append_json_numbers(reply, "values", {paired.values[0], paired.values[1]});
+        append_json_number_field(reply, "result", paired.result);
+        append_json_number_field(reply, "target", paired.target);
+        append_json_number_field(reply, "deviation", paired.deviation);
+    }
+    close_json(reply);
     return reply.c_str();
 }
 

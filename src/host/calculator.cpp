@@ -3,11 +3,11 @@
 #include <array>
 
 #include "command.h"
-#include "text_conversion.h"
 #include "help.h"
-#include "reference_request.h"
 #include "host.h"
+#include "reference_request.h"
 #include "rendering.h"
+#include "text_conversion.h"
 
 namespace zorvane::host {
 namespace {
@@ -34,23 +34,6 @@ static_assert(static_cast<int>(Kind::empty) == Outcome::empty &&
               static_cast<int>(Kind::unknown_formula) == Outcome::unknown_formula &&
               static_cast<int>(Kind::result) == Outcome::result);
 
-const FormulaInfo* info_of(const Formula* row) {
-    return row == nullptr ? nullptr
-                          : &formulas()[static_cast<std::size_t>(row - formula_table().data())];
-}
-
-// The module's line of an outcome, widened as the module widens it, in UTF-8.
-// The widening reads whole rounds of sixteen bytes, past the line's end, so
-// the buffer is zero-filled as the module's own is: no byte it reads is
-// indeterminate.
-void append_module_line(const Outcome& outcome, std::string& out) {
-    LineBuffer line{};
-    const std::size_t length = render(outcome, line);
-    WideLineBuffer wide_line;
-    widen_line(line, length, wide_line);
-    append_utf8_from_utf16(std::u16string_view(wide_line.data(), length), out);
-}
-
 // "/help" writes the reference file, as it does through the module.
 void write_reference(Answer& answer) {
     const bool written = save_formula_reference(nullptr);
@@ -68,6 +51,35 @@ void render_engineering(Answer& answer) {
 }
 
 }  // namespace
+
+const FormulaInfo* info_of(const Formula* row) noexcept {
+    return row == nullptr ? nullptr
+                          : &formulas()[static_cast<std::size_t>(row - formula_table().data())];
+}
+
+// The widening reads whole rounds of sixteen bytes, past the line's end, so
+// the buffer is zero-filled as the module's own is: no byte it reads is
+// indeterminate.
+void append_module_line(const Outcome& outcome, std::string& out) {
+    LineBuffer line{};
+    const std::size_t length = render(outcome, line);
+    WideLineBuffer wide_line;
+    widen_line(line, length, wide_line);
+    append_utf8_from_utf16(std::u16string_view(wide_line.data(), length), out);
+}
+
+std::string invalid_number_line(std::string_view token) {
+    std::u16string wide;
+    append_utf16_from_utf8(token, wide);
+    std::array<char, COMMAND_CAPACITY + 1> narrow{};
+    const std::size_t length = narrow_from_wide(wide.c_str(), narrow);
+    Outcome outcome;
+    outcome.kind = Outcome::invalid_number;
+    outcome.token = std::string_view(narrow.data(), length);
+    std::string line;
+    append_module_line(outcome, line);
+    return line;
+}
 
 const Answer& Calculator::evaluate(std::string_view command, Options options) {
     std::string_view text = command;
@@ -87,6 +99,7 @@ const Answer& Calculator::evaluate(std::string_view command, Options options) {
     answer_.formula = info_of(outcome.formula);
     answer_.value = outcome.value;
     answer_.guarded = outcome.guarded;
+    answer_.values = outcome.values;
     answer_.values_given = std::max(count_words(narrow_text) - 1, 0);
     answer_.token =
         as_typed(command, narrow_text,

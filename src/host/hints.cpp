@@ -5,9 +5,9 @@
 #include <array>
 
 #include "command.h"
-#include "words.h"
 #include "host.h"
 #include "rendering.h"
+#include "words.h"
 
 namespace zorvane::host {
 namespace {
@@ -70,12 +70,15 @@ std::string suggestion(std::string_view typed) {
     return text + "?";
 }
 
-// Units people write on values, lower-cased, in UTF-8: Ω is "\316\251", °
-// "\302\260" (octal escapes end after three digits, so the letter after
-// them stays a letter).
+// Units people write on values, lower-cased, in UTF-8: Ω is "\316\251" (or
+// the ohm sign "\342\204\246"), ° "\302\260", ℃ "\342\204\203", ² "\302\262"
+// (octal escapes end after three digits, so the letter after them stays a
+// letter).
 constexpr std::string_view UNITS[] = {
-    "v", "a", "w", "ohm", "ohms", "\316\251", "f",         "h",   "hz",
-    "s", "c", "j", "m",   "m/s",  "db",       "\302\260c", "c/w", "\302\260c/w",
+    "v",    "a",           "w",         "ohm", "ohms", "\316\251",    "\342\204\246",
+    "f",    "h",           "hz",        "s",   "c",    "j",           "m",
+    "m/s",  "db",          "\302\260c", "c/w", "k/w",  "\302\260c/w", "\342\204\203",
+    "w/m2", "w/m\302\262", "w/m^2",
 };
 
 bool is_one_of(std::string_view text, std::span<const std::string_view> set) {
@@ -84,12 +87,12 @@ bool is_one_of(std::string_view text, std::span<const std::string_view> set) {
 
 bool is_number(std::string_view text) { return parse_number(text).has_value(); }
 
-// A number, possibly with a prefix or in IEC form, as the tool reads it.
-bool is_value(std::string_view text) {
+// A number, possibly with a prefix, in IEC form or in `unit`, as the tool
+// reads it.
+bool is_value(std::string_view text, std::string_view unit = {}) {
     if (is_number(text)) return true;
-    std::string expanded;
-    expand_notation("x " + std::string(text), expanded);
-    return is_number(std::string_view(expanded).substr(2));
+    std::string plain;
+    return append_plain_value(text, unit, plain) && is_number(plain);
 }
 
 // A unit, possibly after a prefix letter in either case: "V", "kohm", "Ω".
@@ -117,33 +120,65 @@ bool is_miscased_prefix(char letter) {
            is_prefix_symbol(std::string_view(&swapped, 1));
 }
 
-// The value word before `token` in `command`, or an empty view.
-std::string_view token_before(std::string_view command, std::string_view token) {
+// The first value word equal to `token` in `command`: its place among the
+// values (0 for the first) and the word before it (empty for the first).
+struct Place {
+    int index = -1;
+    std::string_view before;
+};
+Place place_of(std::string_view command, std::string_view token) {
     Words words(command);
     words.next();  // the name
-    std::string_view previous;
-    for (std::string_view word = words.next(); !word.empty(); word = words.next()) {
-        if (word == token) return previous;
-        previous = word;
+    Place place;
+    int index = 0;
+    for (std::string_view word = words.next(); !word.empty(); word = words.next(), ++index) {
+        if (word == token) return {index, place.before};
+        place.before = word;
     }
     return {};
 }
 
-// The likely cause of an invalid number, or nothing.
-std::string cause(std::string_view command, std::string_view token) {
-    if (is_prefix_symbol(token) && is_number(token_before(command, token))) {
-        return "write it on the number: " + std::string(token_before(command, token)) +
-               std::string(token);
+// "<voltage> is in V": what a value of the formula's argument `index` is
+// written in; nothing past its arguments.
+std::string unit_of(const FormulaInfo* info, int index) {
+    if (info == nullptr || index < 0 || static_cast<std::size_t>(index) >= info->arguments.size()) {
+        return {};
     }
+    const auto at = static_cast<std::size_t>(index);
+    const std::string name(info->arguments[at]);
+    const std::string_view unit = info->argument_units[at];
+    return unit.empty() ? name + " is a plain number, without a unit"
+                        : name + " is in " + std::string(unit);
+}
+
+std::string_view unit_at(const FormulaInfo* info, int index) {
+    if (info == nullptr || index < 0 || static_cast<std::size_t>(index) >= info->arguments.size()) {
+        return {};
+    }
+    return info->argument_units[static_cast<std::size_t>(index)];
+}
+
+// The likely cause of an invalid number, or nothing.
+std::string cause(std::string_view command, std::string_view token, const FormulaInfo* info) {
+    const Place place = place_of(command, token);
+    if ((is_prefix_symbol(token) || is_unit(token)) && is_number(place.before)) {
+        // "10 k", "12 V", "1 kohm": one word with the number, when it fits.
+        const std::string joined = std::string(place.before) + std::string(token);
+        if (is_prefix_symbol(token) || is_value(joined, unit_at(info, place.index - 1))) {
+            return "write it on the number: " + joined;
+        }
+        return unit_of(info, place.index - 1);
+    }
+    const std::string_view unit = unit_at(info, place.index);
     if (token.find(',') != std::string_view::npos) {
         std::string pointed(token);
         std::replace(pointed.begin(), pointed.end(), ',', '.');
-        if (is_value(pointed)) return "write " + pointed;
+        if (is_value(pointed, unit)) return "write " + pointed;
     }
     const std::size_t head = std::min(token.find_first_not_of("+-.0123456789"), token.size());
     const std::string_view tail = token.substr(head);
     if (is_unit(tail) && (head == 0 || is_value(token.substr(0, head)))) {
-        return "values are plain numbers; each formula's units are fixed";
+        return unit_of(info, place.index);
     }
     if (head != 0 && !tail.empty() && is_number(token.substr(0, head)) &&
         is_miscased_prefix(tail[0]) &&
@@ -165,7 +200,9 @@ std::vector<std::string> hints(std::string_view command, const Answer& answer) {
     } else if (answer.kind == Kind::unknown_formula) {
         lines.push_back(suggestion(answer.token));
     } else if (answer.kind == Kind::invalid_number) {
-        lines.push_back(cause(command, answer.token));
+        // The module stops at the bad value before it looks the name up.
+        Words words(command);
+        lines.push_back(cause(command, answer.token, find(ascii_lowercase(words.next()))));
     } else if (answer.kind == Kind::result && info != nullptr && answer.values_given > required) {
         const int ignored = answer.values_given - required;
         lines.push_back(std::string(info->keyword) + " takes " + count_of(required, "value") +

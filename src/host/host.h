@@ -65,8 +65,13 @@ std::string reference_file_bytes();
 // Rewrites every value token (each token after the first) written with one
 // SI prefix (p n u µ μ m k M G T: 4.7k, 1u) or in IEC 60062 form (4k7, 1M5,
 // 4n7, 2R2) as the same number in plain decimal, exactly (decimal digits are
-// shifted, never rounded through binary), in its shortest exact form.
-// Everything else, and the spacing, is kept as typed.
+// shifted, never rounded through binary), in its shortest exact form. A
+// value may end in its argument's unit, after the prefix or code if any:
+// 12V, 10kΩ or 10kohm, 4.7uF, 25°C; the unit goes, the number stays as
+// typed or expanded (12V is 12). A value that reads as a prefixed number
+// reads so first: for a length, 1m is 0.001 and 1mm is too. Everything
+// else (a unit that is not the argument's: 12A for a voltage), and the
+// spacing, is kept as typed.
 void expand_notation(std::string_view command, std::string& out);
 
 // ---- One evaluation, several renderings ----
@@ -92,6 +97,9 @@ struct Answer {
     std::string engineering;  // the same line with the value in engineering notation,
                               // equal to `line` for everything but a result; empty
                               // when the evaluation was not asked for it
+
+    // result: the values the module read, in order (zero past the formula's count)
+    std::array<double, 4> values{};
 
     bool is_error() const noexcept {
         return kind != Kind::result && kind != Kind::empty && kind != Kind::reference_written;
@@ -133,6 +141,95 @@ std::vector<std::string> hints(std::string_view command, const Answer& answer);
 
 // Keywords that start with `prefix` (any case), in table order (completion).
 std::vector<std::string_view> complete(std::string_view prefix);
+
+// ---- Questions beyond the module's: solving, standard parts, ranges ----
+//
+// The command language grows three ways, each checked by the module's own
+// arithmetic:
+//   voltage_divider 12 10k ? = 3.3      one value written ?, the result wanted
+//                                       after = (spaces optional, prefixes and
+//                                       the result's unit allowed): solve for it
+//   voltage_divider 12 ? ? = 3.3        two of one kind (resistances,
+//                                       capacitances, inductances) with a series
+//                                       of standard values: the best pair
+//   voltage_divider 12 10k±1% 4.7k±1%   tolerances in percent (also +-): the
+//                                       worst-case range of the result
+
+enum class Series;  // the IEC 60063 series, below
+
+// Whether `command` asks one of these questions rather than the module's
+// forward one: a value word holds ?, =, ± or +-. (The rest goes to
+// Calculator as ever.)
+bool is_question(std::string_view command) noexcept;
+
+struct QuestionOptions {
+    bool expand = true;            // the input notation (prefixes, IEC codes, units)
+    std::optional<Series> series;  // standard values after a solution; two ? ask for a pair
+};
+
+// What every answer to a question has.
+struct Reply {
+    bool error = true;               // `line` begins "Error: "
+    std::string line;                // one line, UTF-8: what zorvane-calc prints
+    std::string engineering;         // the same with values in engineering notation
+    std::vector<std::string> hints;  // what may help a person fix the command
+    const FormulaInfo* formula = nullptr;
+    int evaluations = 0;  // of the formula's arithmetic, to answer
+};
+
+// "voltage_divider 12 10k ? = 3.3": line "r2 = 3793.1034482758623 Ω" (each
+// solution in the shortest form that reads back as the same double, so it
+// can be pasted into a command), engineering "r2 = 3.7931 kΩ". All
+// solutions in the argument's domain (above zero for a magnitude), in
+// increasing order, joined by " or ". With a series, the standard
+// neighbours of each solution for a resistance, capacitance or inductance
+// follow, with the result each gives and its deviation from the target:
+// "...; E24: 3600 Ω → 3.176471 V (-3.74%), 3900 Ω → 3.366906 V (+2.03%)".
+// No solution, or every value a solution: an error line, and a hint with
+// what the formula reaches.
+struct StandardNeighbour {
+    double value;      // a standard value next to a solution
+    double result;     // the formula's result with it
+    double deviation;  // (result - target) / |target|; the difference when the target is 0
+};
+struct Solved : Reply {
+    int argument = -1;               // which value was ?, from 0
+    std::string_view argument_name;  // "r2"
+    std::string_view unit;           // the argument's unit, UTF-8: "Ω"; "" for none
+    double target = 0.0;
+    std::vector<double> solutions;  // increasing
+    std::vector<StandardNeighbour> standard;
+};
+Solved solve(std::string_view command, const QuestionOptions& options = {});
+
+// "voltage_divider 12 10k±1% 4.7k±1%": the module's line followed by the
+// smallest and largest result over every combination of values within their
+// tolerances: "Output Voltage = 3.836735 V (3.810811 .. 3.863014 V)".
+struct Ranged : Reply {
+    double value = 0.0;  // the result at the nominal values
+    double min = 0.0;
+    double max = 0.0;
+};
+Ranged range(std::string_view command, const QuestionOptions& options = {});
+
+// "voltage_divider 12 ? ? = 3.3" with E24: the two standard values whose
+// result is nearest the target, over 100 Ω to 1 MΩ (10 pF to 100 µF, 1 µH to
+// 100 mH): "r1 = 24000 Ω, r2 = 9100 Ω (Output Voltage = 3.299094 V, -0.03%)".
+struct Paired : Reply {
+    std::array<int, 2> arguments{-1, -1};  // which values were ?
+    std::array<std::string_view, 2> names;
+    std::string_view unit;
+    std::array<double, 2> values{};
+    double result = 0.0;  // the formula's result with them
+    double target = 0.0;
+    double deviation = 0.0;  // as for StandardNeighbour
+};
+Paired pair(std::string_view command, Series series, const QuestionOptions& options = {});
+
+// Whichever question the command asks (options.series decides between a
+// pair and an error for two ?); for a command that asks none, the
+// Calculator's answer.
+Reply ask(std::string_view command, const QuestionOptions& options = {});
 
 // ---- The prompt's own words ----
 

@@ -1,12 +1,15 @@
 // Values as electronics people write them: one SI prefix after a number
 // (4.7k, 1u) or the IEC 60062 code, where the prefix letter stands for the
-// decimal point (4k7, 1M5, 4n7, 2R2). Both are rewritten as plain decimal
-// numbers for the module, exactly: the typed digits are kept and only the
-// decimal exponent changes, so the module reads the very double the user
-// meant.
+// decimal point (4k7, 1M5, 4n7, 2R2), and the value's own unit after either
+// (12V, 4.7k\xCE\xA9, 100ns). They are rewritten as plain decimal numbers for
+// the module, exactly: the typed digits are kept and only the decimal
+// exponent changes, so the module reads the very double the user meant.
 #include <algorithm>
+#include <array>
 #include <optional>
 
+#include "command.h"
+#include "formula_table.h"
 #include "host.h"
 #include "rendering.h"
 
@@ -121,16 +124,81 @@ void append_shortest(Decimal decimal, std::string& out) {
     out += scientific.size() < plain.size() ? scientific : plain;
 }
 
-// Whether any value token may hold a prefix or an IEC code. Most lines hold
-// none and are copied as they are.
+// Other ways of writing a unit than its symbol: the ohm sign of its own
+// code point, the word, the degree Celsius as one character, kelvin for a
+// temperature difference, the square without a superscript.
+struct Spelling {
+    std::string_view unit;  // the unit's UTF-8 symbol
+    std::string_view spelling;
+};
+constexpr Spelling SPELLINGS[] = {
+    {OHM_SIGN_UTF8, "\xE2\x84\xA6"},
+    {OHM_SIGN_UTF8, "ohm"},
+    {OHM_SIGN_UTF8, "ohms"},
+    {DEGREE_CELSIUS.utf8, "\xE2\x84\x83"},
+    {DEGREE_CELSIUS_PER_WATT.utf8, "K/W"},
+    {WATT_PER_SQUARE_METRE.utf8, "W/m2"},
+    {WATT_PER_SQUARE_METRE.utf8, "W/m^2"},
+};
+
+// The number in front of `unit` (written as its symbol or another
+// spelling), or an empty view when `token` does not end in it.
+std::string_view before_unit(std::string_view token, std::string_view unit) {
+    if (unit.empty()) return {};
+    const auto strip = [token](std::string_view spelling) {
+        return token.size() > spelling.size() && token.ends_with(spelling)
+                   ? token.substr(0, token.size() - spelling.size())
+                   : std::string_view{};
+    };
+    if (const std::string_view number = strip(unit); !number.empty()) return number;
+    for (const Spelling& other : SPELLINGS) {
+        if (other.unit != unit) continue;
+        if (const std::string_view number = strip(other.spelling); !number.empty()) return number;
+    }
+    return {};
+}
+
+// Whether any value token may hold a prefix, an IEC code or a unit: a
+// letter or a character beyond ASCII after the name. Most lines hold none
+// and are copied as they are.
 bool may_have_notation(std::string_view command) {
     const std::size_t name_start = command.find_first_not_of(' ');
     const std::size_t name_end = command.find(' ', name_start);
     if (name_end == std::string_view::npos) return false;
-    return command.find_first_of("pnumkMGTRr\xC2\xCE", name_end) != std::string_view::npos;
+    return std::any_of(
+        command.begin() + static_cast<std::ptrdiff_t>(name_end), command.end(), [](char c) {
+            const auto byte = static_cast<unsigned char>(c);
+            return byte >= 0x80 ||
+                   ((byte | 0x20) >= 'a' && (byte | 0x20) <= 'z' && (byte | 0x20) != 'e');
+        });
+}
+
+// The row a command names, whatever the case it is typed in; null for none.
+const Formula* row_named(std::string_view name) {
+    std::array<char, NAME_CAPACITY> lowered{};
+    if (name.size() > lowered.size()) return nullptr;
+    std::copy(name.begin(), name.end(), lowered.begin());
+    lowercase_in_place(std::span(lowered.data(), name.size()));
+    return find_keyword(std::string_view(lowered.data(), name.size()));
 }
 
 }  // namespace
+
+bool append_plain_value(std::string_view token, std::string_view unit, std::string& out) {
+    if (const std::optional<Decimal> decimal = read_notation(token)) {
+        append_shortest(*decimal, out);
+        return true;
+    }
+    const std::string_view number = before_unit(token, unit);
+    if (number.empty()) return false;
+    if (const std::optional<Decimal> decimal = read_notation(number)) {
+        append_shortest(*decimal, out);
+        return true;
+    }
+    if (!parse_number(number)) return false;
+    out += number;  // a plain number: as typed
+    return true;
+}
 
 bool is_prefix_symbol(std::string_view text) {
     const Prefix* prefix = prefix_at(text, 0);
@@ -142,7 +210,8 @@ void expand_notation(std::string_view command, std::string& out) {
         out += command;
         return;
     }
-    bool seen_name = false;
+    const Formula* row = nullptr;
+    int values = -1;  // value tokens so far; the name comes first
     std::size_t at = 0;
     while (at < command.size()) {
         if (command[at] == ' ') {
@@ -152,13 +221,18 @@ void expand_notation(std::string_view command, std::string& out) {
         }
         const std::size_t end = std::min(command.find(' ', at), command.size());
         const std::string_view token = command.substr(at, end - at);
-        const std::optional<Decimal> decimal = seen_name ? read_notation(token) : std::nullopt;
-        if (decimal) {
-            append_shortest(*decimal, out);
-        } else {
+        if (values < 0) {
+            row = row_named(token);
             out += token;
+        } else {
+            // Values beyond the row's count have no unit.
+            const std::string_view unit =
+                row != nullptr && values < row->required_count
+                    ? row->arguments[static_cast<std::size_t>(values)].unit.utf8
+                    : std::string_view{};
+            if (!append_plain_value(token, unit, out)) out += token;
         }
-        seen_name = true;
+        ++values;
         at = end;
     }
 }

@@ -4,11 +4,34 @@
 #include <string>
 #include <string_view>
 
+namespace zorvane {
+struct Formula;
+struct Outcome;
+}  // namespace zorvane
+
 namespace zorvane::host {
+
+struct FormulaInfo;
+
+// The host's view of a row of the core's table (null for null).
+const FormulaInfo* info_of(const Formula* row) noexcept;
+
+// Appends the module's line of an outcome, as ElectronicsCalc gives it, in UTF-8.
+void append_module_line(const Outcome& outcome, std::string& out);
+
+// The module's line for an invalid number `token` (UTF-8, as typed).
+std::string invalid_number_line(std::string_view token);
 
 // Appends the value and UTF-8 unit of a result in engineering notation:
 // "159.155 Ω", "100 ns", "1e-15 F", "20 dB", "1.58114".
 void append_engineering_value(double value, std::string_view unit, std::string& out);
+
+// Appends the plain decimal text of one value `token` written with an SI
+// prefix or an IEC 60062 code, or ending in `unit` (UTF-8, or another
+// spelling of it: "ohm" for "\xCE\xA9") after any of those or a plain
+// number. False, with nothing appended, when the token is written in none
+// of these ways.
+bool append_plain_value(std::string_view token, std::string_view unit, std::string& out);
 
 // One of the SI prefixes a value may carry: p n u µ μ m k M G T.
 bool is_prefix_symbol(std::string_view text);

@@ -4,6 +4,7 @@ import os
 import pty
 import re
 import select
+import shutil
 import subprocess
 import sys
 import tempfile
@@ -82,6 +83,83 @@ class Batch(unittest.TestCase):
         result = run(stdin=b'power_vi 12 0.5' + b' ' * 300 + b'\npower_vi 1 1\n')
         self.assertEqual(result.stdout,
                          b'Error: Command longer than 255 characters\nPower = 1.000000 W\n')
+
+
+def hints_of(*args):
+    """Standard output and status of a command, and what a terminal on
+    standard error showed."""
+    controller, terminal = os.openpty()
+    try:
+        result = subprocess.run([CALC, *args], stdout=subprocess.PIPE, stderr=terminal, timeout=60)
+        os.close(terminal)
+        shown = b''
+        while select.select([controller], [], [], 1)[0]:
+            try:
+                chunk = os.read(controller, 4096)
+            except OSError:
+                break
+            if not chunk:
+                break
+            shown += chunk
+    finally:
+        os.close(controller)
+    return result.stdout, result.returncode, shown.decode().replace('\r\n', '\n')
+
+
+class Questions(unittest.TestCase):
+    def test_one_line_for_each_question_in_a_batch(self):
+        commands = ('voltage_divider 12 10k ? = 3.3\n'
+                    'power_i2r ? 100 = 1\n'
+                    'voltage_divider 12 ? ? = 3.3\n'
+                    'voltage_divider 12 10k\u00b11% 4.7k\n'
+                    'voltage_divider 12 10k ? = 15\n'
+                    'power_vi 12V 0.5A\n')
+        result = run('--series', 'E24', stdin=commands.encode())
+        self.assertEqual(result.stdout.decode().splitlines(), [
+            'r2 = 3793.103448275862 \u03a9; E24: 3600 \u03a9 \u2192 3.176471 V (-3.74%), '
+            '3900 \u03a9 \u2192 3.366906 V (+2.03%)',
+            'current = -0.1 A or 0.1 A',
+            'r1 = 24000 \u03a9, r2 = 9100 \u03a9 (Output Voltage = 3.299094 V, -0.03%)',
+            'Output Voltage = 3.836735 V (3.810811 .. 3.863014 V)',
+            'Error: No r2 gives Output Voltage = 15 V',
+            'Power = 6.000000 W',
+        ])
+        self.assertEqual((result.returncode, result.stderr), (1, b''))
+        result = run('-e', stdin=b'impedance_rlc_series 10 ? 1m 1u = 50\nvoltage_divider 12 ? ? = 3.3\n')
+        self.assertEqual(result.stdout.decode().splitlines(), [
+            'frequency = 2.46771 kHz or 10.2647 kHz',
+            'Error: Two values written ? need a series of standard values',
+        ])
+        self.assertEqual(result.returncode, 1)
+        result = run('--plain', 'power_vi', '?', '2', '=', '1k')
+        self.assertEqual((result.stdout, result.returncode), (b"Error: Invalid number '1k'\n", 1))
+
+    def test_series_names_the_standard_ones(self):
+        for series in ('E3', 'E6', 'E12', 'E24', 'E48', 'E96', 'E192'):
+            with self.subTest(series=series):
+                result = run('--series', series, 'resistors_series', '0', '?', '=', '1')
+                self.assertEqual((result.stdout, result.returncode),
+                                 (('r2 = 1 \u03a9; %s: 1 \u03a9 \u2192 1.000000 \u03a9 (+0.00%%)\n'
+                                   % series).encode(), 0))
+        for wrong in (['--series', 'E25'], ['--series=e24'], ['--series']):
+            with self.subTest(wrong=wrong):
+                result = run(*wrong, 'power_vi', '1', '2')
+                self.assertEqual((result.stdout, result.returncode), (b'', 2))
+                self.assertIn(b"for '--series'", result.stderr)
+
+    def test_hints_name_the_unit_and_what_a_formula_reaches(self):
+        cases = [
+            (['power_vi', '12A', '0.5'], "Error: Invalid number '12A'", '<voltage> is in V'),
+            (['voltage_divider', '12', '10k', '?', '=', '15'], 'Error: No r2 gives Output Voltage = 15 V',
+             'Output Voltage stays between 0 and 12 V for any r2'),
+            (['ohms_current', '12', '1', 'kohm'], "Error: Invalid number 'kohm'",
+             'write it on the number: 1kohm'),
+        ]
+        for args, line, hint in cases:
+            with self.subTest(args=args):
+                stdout, status, shown = hints_of(*args)
+                self.assertEqual((stdout.decode(), status), (line + '\n', 1))
+                self.assertEqual(shown, hint + '\n')
 
 
 class Options(unittest.TestCase):
@@ -182,12 +260,14 @@ class Interactive(unittest.TestCase):
         self.pending = seen[end:]
         return seen[:end]
 
-    def session(self):
+    def session(self, environment=None):
         self.pending = b''
         self.prompted = False
         pid, fd = pty.fork()
         if pid == 0:
-            os.execv(CALC, [CALC])
+            if environment is None:
+                os.execv(CALC, [CALC])
+            os.execve(CALC, [CALC], environment)
         self.addCleanup(self.end_session, pid, fd)
         return pid, fd
 
@@ -276,6 +356,49 @@ class Interactive(unittest.TestCase):
         self.type_line(fd, b'Exit\r')
         self.assertEqual(self.exit_status(pid, fd), 0)
 
+    def test_every_character_typed_reaches_the_calculator(self):
+        """The line editor reads characters in the user's character set (and in
+        UTF-8 where the environment names none); the answers stay the same."""
+        plain = {key: value for key, value in os.environ.items()
+                 if not key.startswith('LC_') and key != 'LANG'}
+        cases = [
+            # typed, the answer it must show
+            ('power_vi 12 4\u00b57\r', 'Power = 0.000056 W'),  # micro sign
+            ('power_vi 12 4\u03bc7\r', 'Power = 0.000056 W'),  # Greek mu
+            ('ohms_current 12 4k7\u03a9\r', 'Current = 0.002553 A'),
+            ('junction_temperature 25\u00b0C 2\u00b0C/W 10\r', 'Junction Temperature = 45.000000 \u00b0C'),
+            ('voltage_divider 12 10k\u00b11% 4.7k\r', 'Output Voltage = 3.836735 V (3.810811 .. 3.863014 V)'),
+            ('power_vi 1 \u20ac\r', "Error: Invalid number '\u20ac'"),
+        ]
+        for name, environment in (('C.UTF-8', dict(plain, LANG='C.UTF-8', LC_NUMERIC='C.UTF-8')),
+                                  ('no locale', plain)):
+            with self.subTest(locale=name):
+                pid, fd = self.session(environment)
+                for typed, shown in cases:
+                    self.type_line(fd, typed.encode())
+                    self.read_until(fd, shown.encode())
+                self.type_line(fd, b'quit\r')
+                self.assertEqual(self.exit_status(pid, fd), 0)
+
+    @unittest.skipUnless(shutil.which('localedef'), 'needs localedef')
+    def test_a_line_typed_in_another_character_set_arrives_as_utf8(self):
+        """A Latin-1 terminal sends \xb5 for the micro sign."""
+        with tempfile.TemporaryDirectory() as locales:
+            made = subprocess.run(['localedef', '-i', 'de_DE', '-f', 'ISO-8859-1',
+                                   os.path.join(locales, 'de_DE.ISO-8859-1')], capture_output=True)
+            if made.returncode not in (0, 1):  # 1: made, with warnings
+                self.skipTest('no Latin-1 locale: %r' % made.stderr[-200:])
+            environment = {key: value for key, value in os.environ.items()
+                           if not key.startswith('LC_') and key != 'LANG'}
+            environment.update(LOCPATH=locales, LANG='de_DE.ISO-8859-1')
+            pid, fd = self.session(environment)
+            self.type_line(fd, b'power_vi 12 4\xb57\r')
+            self.read_until(fd, b'Power = 0.000056 W')  # a decimal point, whatever the locale
+            self.type_line(fd, b'power_vi 1 2\xb0\r')
+            self.read_until(fd, "Error: Invalid number '2\u00b0'".encode())
+            self.type_line(fd, b'quit\r')
+            self.assertEqual(self.exit_status(pid, fd), 0)
+
     def test_hints_go_to_a_terminal_on_standard_error_only(self):
         """Hints change neither standard output nor the status."""
         command = ['ohms_curent', '12', '1k']
@@ -331,18 +454,80 @@ class ShellCompletion(unittest.TestCase):
                 self.assertEqual(self.complete(*words), expected)
 
 
+SOURCE = os.path.join(os.path.dirname(os.path.abspath(__file__)), '..', '..')
+
+# The man(7) escapes the manual page's examples use.
+GROFF = [('\\fB', ''), ('\\fR', ''), ('\\fI', ''), ('\\&', ''), ('\\-', '-'), ('\\e', '\\'),
+         ('\\(*W', '\u03a9'), ('\\(mc', '\u00b5'), ('\\(de', '\u00b0'), ('\\(+-', '\u00b1'),
+         ('\\(->', '\u2192')]
+
+
+def read_source(*path):
+    with open(os.path.join(SOURCE, *path), encoding='utf-8') as f:
+        return f.read()
+
+
+def readme_tool_section():
+    readme = read_source('README.md')
+    readme = readme[readme.index('## Using zorvane-calc'):]
+    return readme[:readme.index('\n## ', 1)]
+
+
+def examples_of(lines, command_prefix, output_prefix):
+    """(command, output lines) pairs: a command line starts with
+    `command_prefix`, the lines of its output follow (without `output_prefix`)."""
+    examples = []
+    for line in lines:
+        if line.startswith(command_prefix):
+            examples.append((line[len(command_prefix):], []))
+        elif examples:
+            examples[-1][1].append(line[len(output_prefix):] if line.startswith(output_prefix) else line)
+    return examples
+
+
 class Documentation(unittest.TestCase):
+    def documented_examples(self):
+        """Every example of the tool in the README, the manual page and --help."""
+        found = {}
+        readme = []
+        for block in re.findall(r'```console\n(.*?)```', readme_tool_section(), re.S):
+            readme += examples_of(block.splitlines(), '$ ', '')
+        found['README'] = readme
+        manual = read_source('packaging', 'zorvane-calc.1')
+        manual = manual[manual.index('.SH EXAMPLES'):]
+        manual = manual[manual.index('.nf\n') + 4:manual.index('\n.fi')]
+        for escape, text in GROFF:
+            manual = manual.replace(escape, text)
+        found['manual page'] = examples_of(manual.splitlines(), '$ ', '')
+        usage = run('--help').stdout.decode()
+        usage = usage[usage.index('\nExamples:\n') + 11:]
+        usage = usage[:usage.index('\n\n')]
+        found['--help'] = examples_of(usage.splitlines(), '  zorvane-calc', '    ')
+        found['--help'] = [('zorvane-calc' + command, output) for command, output in found['--help']]
+        return found
+
+    def test_every_example_gives_the_output_shown(self):
+        environment = dict(os.environ, PATH=os.path.dirname(CALC) + os.pathsep + os.environ['PATH'])
+        for source, examples in self.documented_examples().items():
+            commands = ' '.join(command for command, _ in examples)
+            for feature in ("'?' =", "'?' '?'", '--series', '\u00b1', '12V'):
+                with self.subTest(source=source, feature=feature):
+                    self.assertIn(feature, commands)
+            for command, output in examples:
+                if re.search(r'[<>]', command):
+                    continue  # redirection to files the example does not give
+                with self.subTest(source=source, command=command), \
+                        tempfile.TemporaryDirectory() as directory:
+                    result = subprocess.run(['bash', '-c', command], cwd=directory, env=environment,
+                                            capture_output=True, timeout=60)
+                    self.assertEqual(result.stdout.decode('utf-8').splitlines(), output)
+
     def test_help_manual_page_and_readme_agree_on_options_and_statuses(self):
-        source = os.path.join(os.path.dirname(os.path.abspath(__file__)), '..', '..')
-        with open(os.path.join(source, 'packaging', 'zorvane-calc.1'), encoding='utf-8') as f:
-            manual = f.read().replace('\\-', '-')
-        with open(os.path.join(source, 'README.md'), encoding='utf-8') as f:
-            readme = f.read()
-        readme = readme[readme.index('## Using zorvane-calc'):]
-        readme = readme[:readme.index('\n## ', 1)]
+        manual = read_source('packaging', 'zorvane-calc.1').replace('\\-', '-')
+        readme = readme_tool_section()
         usage = run('--help').stdout.decode()
         options = set(re.findall(r'^ +(?:(-\w), )?(--[\w=]+)', usage, re.M))
-        self.assertEqual(len(options), 7)
+        self.assertEqual(len(options), 8)
         for short, long in options:
             for name in filter(None, (short, long)):
                 with self.subTest(option=name):

@@ -12,6 +12,10 @@ and lines are printed with Python's '%.6f'. It serves two purposes:
                                             of IN (results only) as a vector file
   reference_model.py range IN OUT           write the smallest and largest result found by
                                             dense sampling over each command's tolerance box
+  reference_model.py solve SEED COUNT OUT   for every argument of every formula, COUNT sets
+                                            of values: the command with that argument as ?,
+                                            its target, every solution and how close a
+                                            solver's double must come to each
 
 Engineering lines are computed with Python's decimal arithmetic on the exact
 value of each double.
@@ -300,6 +304,132 @@ def sampled_range(command):
     return zoom(row[2], box, low_at, -1), zoom(row[2], box, high_at, 1)
 
 
+# Values for solving: for each argument, typical values and the range random
+# ones are drawn from (log-uniform; signed quantities take either sign).
+TYPICAL = {
+    'current': (0.02, 1e-6, 100.0), 'voltage': (12.0, 1e-3, 1e4), 'resistance': (4700.0, 1.0, 1e7),
+    'capacitance': (1e-7, 1e-12, 1e-2), 'inductance': (1e-3, 1e-9, 10.0),
+    'frequency': (1000.0, 1.0, 1e10), 'period': (1e-3, 1e-9, 1.0), 'c1': (1e-6, 1e-12, 1e-2),
+    'c2': (2.2e-7, 1e-12, 1e-2), 'l1': (1e-3, 1e-9, 10.0), 'l2': (4.7e-4, 1e-9, 10.0),
+    'r1': (1e4, 1.0, 1e7), 'r2': (4700.0, 1.0, 1e7), 'vin': (12.0, 1e-3, 1e4),
+    'itotal': (0.5, 1e-6, 100.0), 'gain_ratio': (10.0, 1e-3, 1e6), 'gain_db': (20.0, 0.1, 120.0),
+    'collector_current': (0.01, 1e-6, 10.0), 'base_current': (1e-4, 1e-9, 1.0),
+    'emitter_current': (0.0101, 1e-6, 10.0), 'primary_voltage': (230.0, 1.0, 1e5),
+    'secondary_voltage': (12.0, 0.1, 1e4), 'rms_voltage': (230.0, 1e-3, 1e5),
+    'ripple_voltage': (0.5, 1e-6, 100.0), 'dc_voltage': (12.0, 1e-3, 1e4),
+    'dielectric_constant': (2.3, 1.0, 100.0), 'outer_diameter': (5e-3, 1e-4, 1.0),
+    'inner_diameter': (1e-3, 1e-5, 0.1), 'velocity_factor': (0.66, 0.05, 1.0),
+    'power_density_max': (10.0, 1e-6, 1e6), 'power_density_isotropic': (1.0, 1e-6, 1e6),
+    'power_ratio': (100.0, 1e-6, 1e9), 'voltage_ratio': (2.0, 1e-6, 1e6), 'db': (3.0, 0.1, 120.0),
+    'temperature_rise': (50.0, 0.1, 500.0), 'power': (10.0, 1e-3, 1e4),
+    'ambient_temp': (25.0, 0.1, 100.0), 'thermal_resistance': (2.0, 0.01, 100.0),
+}
+# Each row's argument names and which of them are signed quantities,
+# transcribed from the table.
+ARGUMENTS = {
+    'ohms_voltage': 'current resistance', 'ohms_current': 'voltage resistance',
+    'ohms_resistance': 'voltage current', 'power_vi': 'voltage current',
+    'power_v2r': 'voltage resistance', 'power_i2r': 'current resistance',
+    'capacitor_energy': 'capacitance voltage', 'capacitor_charge': 'capacitance voltage',
+    'capacitor_reactance': 'frequency capacitance', 'capacitor_time_constant_rc': 'resistance capacitance',
+    'capacitors_series': 'c1 c2', 'capacitors_parallel': 'c1 c2', 'inductor_energy': 'inductance current',
+    'inductor_reactance': 'frequency inductance', 'inductor_time_constant_lr': 'inductance resistance',
+    'inductors_series': 'l1 l2', 'inductors_parallel': 'l1 l2', 'resistors_series': 'r1 r2',
+    'resistors_parallel': 'r1 r2', 'voltage_divider': 'vin r1 r2', 'current_divider': 'itotal r1 r2',
+    'frequency_to_period': 'frequency', 'period_to_frequency': 'period',
+    'impedance_rc': 'resistance frequency capacitance', 'impedance_rl': 'resistance frequency inductance',
+    'impedance_rlc_series': 'resistance frequency inductance capacitance',
+    'resonant_frequency_lc': 'inductance capacitance', 'q_factor_rlc': 'resistance inductance capacitance',
+    'gain_db': 'gain_ratio', 'gain_ratio_from_db': 'gain_db',
+    'transistor_beta': 'collector_current base_current', 'transistor_alpha': 'collector_current emitter_current',
+    'transformer_turns_ratio': 'primary_voltage secondary_voltage', 'rectifier_peak_voltage': 'rms_voltage',
+    'filter_ripple_factor': 'ripple_voltage dc_voltage',
+    'characteristic_impedance_coax': 'dielectric_constant outer_diameter inner_diameter',
+    'wavelength': 'frequency velocity_factor', 'velocity_factor_to_velocity': 'velocity_factor',
+    'dipole_length': 'frequency', 'antenna_gain_db': 'power_density_max power_density_isotropic',
+    'rc_lowpass_cutoff': 'resistance capacitance', 'rc_highpass_cutoff': 'resistance capacitance',
+    'rl_lowpass_cutoff': 'resistance inductance', 'rl_highpass_cutoff': 'resistance inductance',
+    'power_ratio_to_db': 'power_ratio', 'voltage_ratio_to_db': 'voltage_ratio', 'db_to_power_ratio': 'db',
+    'db_to_voltage_ratio': 'db', 'thermal_resistance': 'temperature_rise power',
+    'junction_temperature': 'ambient_temp thermal_resistance power',
+}
+SIGNED = {'current', 'voltage', 'vin', 'itotal', 'gain_ratio', 'gain_db', 'collector_current',
+          'base_current', 'emitter_current', 'primary_voltage', 'secondary_voltage', 'rms_voltage',
+          'ripple_voltage', 'dc_voltage', 'power_density_max', 'power_density_isotropic',
+          'power_ratio', 'voltage_ratio', 'db', 'temperature_rise', 'power', 'ambient_temp'}
+# Where a value and its negative give the same result: both are solutions.
+EVEN = {('power_v2r', 0), ('power_i2r', 0), ('capacitor_energy', 1), ('inductor_energy', 1)}
+
+
+def other_rlc_root(values, at):
+    """The series RLC's second solution in frequency, inductance or
+    capacitance: the one whose reactance has the other sign, when it lies
+    in the domain; worked in 50-digit decimal arithmetic."""
+    context = decimal.Context(prec=50)
+    r, f, l, c = (decimal.Decimal(v) for v in values)
+    two_pi = decimal.Decimal(TWO_PI)
+    omega = context.multiply(two_pi, f)
+    x = context.subtract(context.multiply(omega, l), context.divide(1, context.multiply(omega, c)))
+    if at == 1:  # L w^2 + X w - 1/C = 0, the positive root
+        root = context.divide(context.add(-x, context.sqrt(context.add(x * x, context.divide(4 * l, c)))),
+                              2 * l)
+        return float(context.divide(root, two_pi))
+    if at == 2:  # w L = 1/(w C) - X
+        inductance = context.divide(context.subtract(context.divide(1, context.multiply(omega, c)), x), omega)
+        return float(inductance) if inductance > 0 else None
+    if at == 3:  # 1/(w C) = w L + X
+        reactance = context.add(context.multiply(omega, l), x)
+        return float(context.divide(1, context.multiply(omega, reactance))) if reactance > 0 else None
+    return None
+
+
+def closeness(function, values, at, target):
+    """How far from `values[at]` a double may lie and still give `target`
+    within the rounding of the row's few operations: sixteen units in the
+    last place of the target over the slope, plus four of the value."""
+    x = values[at]
+    h = abs(x) * 1e-7
+    probe = lambda v: function(*(values[:at] + [v] + values[at + 1:]))
+    slope = abs(probe(x + h) - probe(x - h)) / (2 * h)
+    spread = 16 * math.ulp(target) / slope if slope > 0 else INF
+    return spread + 4 * math.ulp(x)
+
+
+def solve_vectors(seed, count):
+    """Lines 'command <TAB> solution:closeness ...' for every argument of
+    every row: the typical values first, then `count` - 1 random sets."""
+    rng = random.Random(seed)
+    lines = []
+    for keyword, names in ARGUMENTS.items():
+        names = names.split()
+        row = KEYWORDS[keyword]
+        for trial in range(count):
+            values = []
+            for name in names:
+                typical, low, high = TYPICAL[name]
+                if trial == 0:
+                    values.append(typical)
+                    continue
+                value = float('%.4g' % math.exp(rng.uniform(math.log(low), math.log(high))))
+                values.append(-value if name in SIGNED and rng.randrange(4) == 0 else value)
+            target = row[2](*values)
+            if not math.isfinite(target) or target == 0.0:
+                continue
+            for at, name in enumerate(names):
+                solutions = [values[at]]
+                if (keyword, at) in EVEN:
+                    solutions.append(-values[at])
+                if keyword == 'impedance_rlc_series' and at > 0:
+                    other = other_rlc_root(values, at)
+                    if other is not None:
+                        solutions.append(other)
+                words = ['?' if i == at else repr(v) for i, v in enumerate(values)]
+                expected = ['%r:%r' % (x, closeness(row[2], values[:at] + [x] + values[at + 1:], at, target))
+                            for x in sorted(solutions)]
+                lines.append('%s %s = %r\t%s' % (keyword, ' '.join(words), target, ' '.join(expected)))
+    return lines
+
+
 def random_token(rng):
     kind = rng.randrange(10)
     sign = rng.choice(['', '', '', '-', '+'])
@@ -373,6 +503,12 @@ def main(argv):
                 if command and not command.startswith('#'):
                     low, high = sampled_range(command)
                     out.write('%s\t%s\t%s\n' % (command, low.hex(), high.hex()))
+        return 0
+    if len(argv) == 5 and argv[1] == 'solve':
+        with open(argv[4], 'w', encoding='utf-8', newline='\n') as out:
+            out.write('# generated by reference_model.py solve %s %s\n' % (argv[2], argv[3]))
+            for line in solve_vectors(int(argv[2]), int(argv[3])):
+                out.write(line + '\n')
         return 0
     sys.stderr.write(__doc__)
     return 2

@@ -1,29 +1,38 @@
 #!/usr/bin/python3
 """The web calculator in a real browser: headless Chromium driven by Selenium
-against the site served on 127.0.0.1 by a server this test starts and stops.
+against two copies of the site (/calc/ and /calc2/) served on 127.0.0.1 by a
+server this test starts, counts the requests of and stops.
 
     /usr/bin/python3 tests/web/browser_test.py --site build/wasm/site \
-        --screenshots build/wasm/web/screenshots [--random-vectors FILE]
+        --screenshots build/wasm/screenshots --axe .../axe-core/axe.min.js \
+        [--random-vectors FILE]
 
-Types commands and checks the lines shown, uses the formula picker, draws a
-sweep, runs vectors through the page's own module, downloads the reference,
-saves screenshots at 360 px and 1280 px, and finally stops the server and
-reloads to prove the page works offline.
+The page is driven as a person drives it: typing, choosing, clicking,
+opening addresses. Expected values come from the page's own module file,
+imported afresh, or are worked out by hand.
 """
 import argparse
 import base64
+import collections
+import csv
 import functools
 import http.server
+import io
 import json
 import os
+import re
+import shutil
 import socket
 import sys
 import tempfile
 import threading
+import time
 import unittest
+from urllib.parse import quote
 
 from selenium import webdriver
 from selenium.webdriver.chrome.service import Service
+from selenium.webdriver.common.action_chains import ActionChains
 from selenium.webdriver.common.by import By
 from selenium.webdriver.common.keys import Keys
 from selenium.webdriver.support.ui import Select, WebDriverWait
@@ -33,26 +42,45 @@ CHROMIUM_FLAGS = ["--headless", "--no-sandbox", "--disable-gpu", "--disable-quic
                   "--disable-background-networking", "--disable-component-update", "--disable-sync",
                   "--disable-dev-shm-usage", "--window-size=1280,900"]
 WAIT_SECONDS = 15
+CSP = ("default-src 'self'; script-src 'self' 'wasm-unsafe-eval'; style-src 'self'; img-src 'self' data:; "
+       "object-src 'none'; base-uri 'none'; form-action 'none'")
+OHM = "\u03a9"
 ARGS = None
 
 
-class QuietHandler(http.server.SimpleHTTPRequestHandler):
+class CountingHandler(http.server.SimpleHTTPRequestHandler):
     extensions_map = {**http.server.SimpleHTTPRequestHandler.extensions_map,
                       ".mjs": "text/javascript", ".js": "text/javascript", ".wasm": "application/wasm",
                       ".webmanifest": "application/manifest+json", ".svg": "image/svg+xml"}
+
+    def __init__(self, *args, requests, **kwargs):
+        self.requests = requests
+        super().__init__(*args, **kwargs)
+
+    # The files served in full: a revalidation answered "304 Not Modified"
+    # sends no file again.
+    def send_response(self, code, message=None):
+        if code == 200:
+            self.requests.append(self.path.split("?")[0])
+        super().send_response(code, message)
 
     def log_message(self, *args):
         pass
 
 
 class Site:
-    """The site on a free port of 127.0.0.1, until stop()."""
+    """Two copies of the site, /calc/ and /calc2/, on a free port of 127.0.0.1, until stop()."""
 
     def __init__(self, directory):
-        handler = functools.partial(QuietHandler, directory=directory)
+        self.root = tempfile.TemporaryDirectory(prefix="zorvane-origin-")
+        for copy in ("calc", "calc2"):
+            shutil.copytree(directory, os.path.join(self.root.name, copy))
+        self.requests = []
+        handler = functools.partial(CountingHandler, directory=self.root.name, requests=self.requests)
         self.server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), handler)
         self.port = self.server.server_address[1]
-        self.url = f"http://127.0.0.1:{self.port}/"
+        self.url = f"http://127.0.0.1:{self.port}/calc/"
+        self.url2 = f"http://127.0.0.1:{self.port}/calc2/"
         self.thread = threading.Thread(target=self.server.serve_forever, daemon=True)
         self.thread.start()
 
@@ -64,6 +92,11 @@ class Site:
     def is_up(self):
         with socket.socket() as probe:
             return probe.connect_ex(("127.0.0.1", self.port)) == 0
+
+    def cleanup(self):
+        if self.is_up():
+            self.stop()
+        self.root.cleanup()
 
 
 def decode_field(field):
@@ -102,38 +135,65 @@ class WebCalculatorInBrowser(unittest.TestCase):
     def setUpClass(cls):
         cls.site = Site(ARGS.site)
         cls.profile = tempfile.TemporaryDirectory(prefix="zorvane-chromium-")
+        cls.downloads = tempfile.TemporaryDirectory(prefix="zorvane-downloads-")
         options = webdriver.ChromeOptions()
         options.binary_location = ARGS.chromium
         for flag in CHROMIUM_FLAGS + [f"--user-data-dir={cls.profile.name}"]:
             options.add_argument(flag)
         cls.driver = webdriver.Chrome(service=Service(ARGS.chromedriver), options=options)
         cls.driver.set_script_timeout(60)
-        cls.load()
+        cls.driver.execute_cdp_cmd("Page.setDownloadBehavior", {"behavior": "allow", "downloadPath": cls.downloads.name})
+        # Whatever the page's policy refuses is written down where the test reads it.
+        cls.driver.execute_cdp_cmd("Page.addScriptToEvaluateOnNewDocument", {"source": """
+            document.addEventListener('securitypolicyviolation', e =>
+                sessionStorage.setItem('csp', (sessionStorage.getItem('csp') ?? '') + e.violatedDirective + ' ' + e.blockedURI + '\\n'));
+        """})
+        cls.first_visit = cls.load()
+        cls.wait_for_service_worker()
+        cls.first_visit_requests = list(cls.site.requests)
 
     @classmethod
     def tearDownClass(cls):
         cls.driver.quit()
-        if cls.site.is_up():
-            cls.site.stop()
+        cls.site.cleanup()
         cls.profile.cleanup()
+        cls.downloads.cleanup()
 
     @classmethod
-    def load(cls):
-        cls.driver.get(cls.site.url)
+    def load(cls, url=None, fragment=""):
+        cls.driver.get("about:blank")
+        cls.driver.get((url or cls.site.url) + fragment)
         WebDriverWait(cls.driver, WAIT_SECONDS).until(
             lambda d: d.execute_script("return document.documentElement.dataset.ready === 'true'"))
+
+    @classmethod
+    def wait_for_service_worker(cls):
+        cls.driver.execute_async_script("""
+            const done = arguments[arguments.length - 1];
+            navigator.serviceWorker.ready.then(() => {
+                const wait = () => navigator.serviceWorker.controller ? done(true) : setTimeout(wait, 50);
+                wait();
+            });""")
 
     # ---- helpers ----
 
     def js(self, script, *args):
         return self.driver.execute_script(script, *args)
 
+    def module(self, body, *args):
+        """Runs `body` with `calc`, a calculator of the page's own module file, imported afresh."""
+        return self.driver.execute_async_script(f"""
+            const done = arguments[arguments.length - 1];
+            const args = [...arguments].slice(0, -1);
+            import(new URL('zorvane-calc.mjs', location.href)).then(m => m.createCalculator())
+                .then(calc => done((() => {{ {body} }})()), e => done('error: ' + e));
+        """, *args)
+
     def by_id(self, id_):
         return self.driver.find_element(By.ID, id_)
 
     def type_command(self, command):
-        field = self.by_id("command")
-        field.send_keys(command, Keys.ENTER)
+        self.by_id("command").send_keys(command, Keys.ENTER)
         entries = self.driver.find_elements(By.CSS_SELECTOR, "#log > li")
         return entries[-1] if entries else None
 
@@ -143,118 +203,340 @@ class WebCalculatorInBrowser(unittest.TestCase):
         element.send_keys(text)
 
     def choose_formula(self, keyword):
-        category = self.js("return zorvaneCalculator.formulas.find(f => f.keyword === arguments[0]).category", keyword)
-        Select(self.by_id("category")).select_by_visible_text(category)
         Select(self.by_id("formula")).select_by_value(keyword)
 
-    # ---- the checks ----
+    def fields(self):
+        return self.driver.find_elements(By.CSS_SELECTOR, "#fields input[data-argument]")
 
-    def test_command_line_shows_module_line_and_engineering_reading(self):
-        cases = [
-            ("power_vi 12 0.5", "Power = 6.000000 W", "Power = 6 W"),
-            ("capacitor_time_constant_rc 1k 100p", "RC Time Constant = 0.000000 s", "RC Time Constant = 100 ns"),
-            ("capacitor_reactance 1k 1u", "Capacitive Reactance = 159.154943 ?", "Capacitive Reactance = 159.155 \u03a9"),
+    def result(self, css=".eng"):
+        found = self.by_id("picker-result").find_elements(By.CSS_SELECTOR, css)
+        return found[0].text if found else None
+
+    def sweep(self, keyword, vary, start, end, points, steps="log"):
+        self.choose_formula(keyword)
+        Select(self.by_id("sweep-argument")).select_by_value(str(vary))
+        self.replace_text(self.by_id("sweep-from"), start)
+        self.replace_text(self.by_id("sweep-to"), end)
+        self.replace_text(self.by_id("sweep-points"), str(points))
+        self.driver.find_element(By.CSS_SELECTOR, f"input[name='steps'][value='{steps}']").click()
+        self.driver.find_element(By.CSS_SELECTOR, "#sweep-form button[type='submit']").click()
+        return self.by_id("plot-caption").text
+
+    def table(self):
+        return self.js("return [...document.querySelectorAll('#points tbody tr')]"
+                       ".map(tr => [...tr.cells].map(td => td.textContent))")
+
+    def downloaded(self, name):
+        path = os.path.join(self.downloads.name, name)
+        WebDriverWait(self.driver, WAIT_SECONDS).until(lambda d: os.path.exists(path))
+        time.sleep(0.2)
+        with open(path, "rb") as data:
+            content = data.read()
+        os.remove(path)
+        return content
+
+    def axe(self, state):
+        with open(ARGS.axe, encoding="utf-8") as source:
+            self.js(source.read())
+        violations = self.driver.execute_async_script("""
+            const done = arguments[arguments.length - 1];
+            axe.run(document, { runOnly: { type: 'tag',
+                values: ['wcag2a', 'wcag2aa', 'wcag21a', 'wcag21aa', 'best-practice'] } })
+              .then(r => done(r.violations.map(v => `${v.id} (${v.impact}): ${v.nodes.map(n => n.target.join(' ')).join(', ')}`)),
+                    e => done(['axe failed: ' + e]));""")
+        self.assertEqual(violations, [], state)
+
+    # ---- loading, offline, security ----
+
+    def test_a_first_visit_downloads_each_file_once(self):
+        counts = collections.Counter(self.first_visit_requests)
+        files = sorted(os.listdir(ARGS.site))
+        self.assertEqual({path: n for path, n in counts.items() if n > 1}, {})
+        expected = {"/calc/"} | {f"/calc/{f}" for f in files if f != "index.html"}
+        self.assertEqual(set(counts), expected)
+        self.assertEqual(self.js("return document.querySelector('meta[http-equiv=\"Content-Security-Policy\"]').content"), CSP)
+        self.assertEqual(self.js("return sessionStorage.getItem('csp')"), None)
+        self.assertEqual(self.js("return document.querySelector('link[rel=preload]').getAttribute('href')"), "zorvane-calc.wasm")
+
+    def test_y_a_new_version_is_offered_and_taken(self):
+        self.load(self.site.url2)
+        self.wait_for_service_worker()
+        # The next build: another cache name in the service worker.
+        worker = os.path.join(self.site.root.name, "calc2", "sw.js")
+        with open(worker, encoding="utf-8") as f:
+            text = f.read()
+        with open(worker, "w", encoding="utf-8") as f:
+            f.write(re.sub(r"(const CACHE = `\$\{PREFIX\})[0-9a-f]{16}", r"\g<1>0123456789abcdef", text))
+        self.load(self.site.url2)
+        notice = self.by_id("notice")
+        WebDriverWait(self.driver, WAIT_SECONDS).until(lambda d: notice.is_displayed())
+        self.assertEqual(notice.text, "A new version of the calculator is ready. Reload")
+        self.js("window.beforeUpdate = true")
+        notice.find_element(By.TAG_NAME, "button").click()
+        WebDriverWait(self.driver, WAIT_SECONDS).until(lambda d: d.execute_script(
+            "return window.beforeUpdate === undefined && document.documentElement.dataset.ready === 'true'"))
+        self.assertFalse(self.by_id("notice").is_displayed())
+        names = self.driver.execute_async_script(
+            "const done = arguments[arguments.length - 1]; caches.keys().then(done);")
+        self.assertEqual([n for n in names if n.split(" ")[1] == self.site.url2], [f"zorvane-calc {self.site.url2} 0123456789abcdef"])
+
+    def test_zz_two_copies_keep_their_own_offline_cache(self):
+        # Nothing any test did was refused by the page's policy.
+        self.assertEqual(self.js("return sessionStorage.getItem('csp')"), None)
+        self.load(self.site.url2)
+        self.wait_for_service_worker()
+        names = self.driver.execute_async_script(
+            "const done = arguments[arguments.length - 1]; caches.keys().then(done);")
+        self.assertEqual(sorted(n.split(" ")[1] for n in names), [self.site.url, self.site.url2])
+        self.site.stop()
+        self.assertFalse(self.site.is_up())
+        for url in (self.site.url, self.site.url2):
+            self.load(url)
+            entry = self.type_command("power_vi 12 0.5")
+            self.assertEqual(entry.find_element(By.CSS_SELECTOR, ".line samp").text, "Power = 6.000000 W")
+            self.assertEqual(entry.find_element(By.CSS_SELECTOR, ".eng").text, "Power = 6 W")
+
+    def test_without_scripts_it_says_so(self):
+        options = webdriver.ChromeOptions()
+        options.binary_location = ARGS.chromium
+        for flag in CHROMIUM_FLAGS:
+            options.add_argument(flag)
+        options.add_experimental_option("prefs", {"profile.managed_default_content_settings.javascript": 2})
+        driver = webdriver.Chrome(service=Service(ARGS.chromedriver), options=options)
+        try:
+            driver.get(self.site.url)
+            self.assertIn("turned off here", driver.find_element(By.TAG_NAME, "body").text)
+            self.assertFalse(driver.find_element(By.ID, "status").is_displayed())
+            self.assertFalse(driver.find_element(By.TAG_NAME, "main").is_displayed())
+        finally:
+            driver.quit()
+
+    # ---- the command line ----
+
+    def test_command_line_answers_as_the_tool(self):
+        cases = [  # command, class, exact line, engineering line, extra text shown
+            ("power_vi 12 0.5", "result", "Power = 6.000000 W", "Power = 6 W", None),
+            ("capacitor_reactance 1k 1u", "result", "Capacitive Reactance = 159.154943 ?",
+             f"Capacitive Reactance = 159.155 {OHM}", f"the ohm sign {OHM}"),
+            ("capacitor_reactance 0 100n", "result", "Capacitive Reactance = 0.000000 ?", f"Capacitive Reactance = 0 {OHM}",
+             "frequency is 0: the formula divides by zero, and the module answers 0"),
+            ("ohms_curent 12 1k", "error", "Error: Unknown formula 'ohms_curent' or insufficient parameters", None, "ohms_current"),
+            ("ohms_current 12", "error", "Error: Unknown formula 'ohms_current' or insufficient parameters", None,
+             "<voltage> <resistance>"),
+            ("ohms_current 1,5 1k", "error", "Error: Invalid number '1,5'", None, "1.5"),
+            ("  # a comment", "result", None, None, None),
         ]
-        for command, line, eng in cases:
+        for command, kind, line, eng, extra in cases:
             entry = self.type_command(command)
-            self.assertIn("result", entry.get_attribute("class"))
-            self.assertEqual(entry.find_element(By.CSS_SELECTOR, ".line").text, line)
-            self.assertEqual(entry.find_element(By.CSS_SELECTOR, ".eng").text, eng)
+            self.assertEqual(entry.get_attribute("class"), f"entry {kind}", command)
+            lines = entry.find_elements(By.CSS_SELECTOR, ".line samp")
+            self.assertEqual(lines[0].text if lines else None, line, command)
+            engs = entry.find_elements(By.CSS_SELECTOR, ".eng")
+            self.assertEqual(engs[0].text if engs else None, eng, command)
+            if extra:
+                self.assertIn(extra, entry.text, command)
+        # The exact line says what it is to a screen reader too.
+        self.assertEqual(self.js("return document.querySelector('#log li:nth-last-child(6) .line').textContent"),
+                         "The module's exact line: Capacitive Reactance = 159.154943 ?")
 
-    def test_errors_are_shown_as_errors_with_hints(self):
-        cases = [
-            ("ohms_curent 12 1k", "Error: Unknown formula 'ohms_curent' or insufficient parameters", "ohms_current"),
-            ("ohms_current 12", "Error: Unknown formula 'ohms_current' or insufficient parameters", "<voltage> <resistance>"),
-            ("ohms_current 1,5 1k", "Error: Invalid number '1,5'", "1.5"),
-        ]
-        for command, line, hint in cases:
-            entry = self.type_command(command)
-            self.assertIn("error", entry.get_attribute("class"))
-            self.assertEqual(entry.find_element(By.CSS_SELECTOR, ".line").text, line)
-            self.assertEqual(entry.find_elements(By.CSS_SELECTOR, ".eng"), [])
-            self.assertIn(hint, entry.find_element(By.CSS_SELECTOR, ".hints").text)
-
-    def test_history_recalls_commands_with_up_and_down(self):
+    def test_history_and_a_log_of_the_latest_200(self):
         for command in ("power_vi 1 2", "power_vi 3 4"):
             self.type_command(command)
         field = self.by_id("command")
-        field.send_keys("draft")
-        field.send_keys(Keys.ARROW_UP)
+        field.send_keys("draft", Keys.ARROW_UP)
         self.assertEqual(field.get_attribute("value"), "power_vi 3 4")
         field.send_keys(Keys.ARROW_UP)
         self.assertEqual(field.get_attribute("value"), "power_vi 1 2")
         field.send_keys(Keys.ARROW_DOWN, Keys.ARROW_DOWN)
         self.assertEqual(field.get_attribute("value"), "draft")
         self.replace_text(field, "")
+        typed = self.js("""
+            const input = document.getElementById('command'), form = document.getElementById('command-form');
+            for (let i = 1; i <= 230; ++i) { input.value = `ohms_voltage ${i} 2`; form.requestSubmit(); }
+            const log = document.getElementById('log');
+            return [log.children.length, log.firstElementChild.querySelector('.typed').textContent,
+                    log.lastElementChild.querySelector('.eng').textContent];""")
+        self.assertEqual(typed, [200, "> ohms_voltage 31 2", "Voltage = 460 V"])
+        self.axe("a long log")
+        key = "zorvane-calc-history:/calc/"
+        stored = json.loads(self.js("return localStorage.getItem(arguments[0])", key))
+        self.assertEqual((len(stored), stored[-1]), (200, "ohms_voltage 230 2"))
 
-    def test_help_and_reference_download(self):
+    def test_help_and_reference_downloads_released(self):
         self.assertIn("Sample commands:", self.type_command("HELP").text)
         self.assertIn("- Calculate current (I = V / R)", self.type_command(" Help OHMS_CURRENT").text)
-        self.assertIn("result", self.type_command("Quit").get_attribute("class"))
         unknown = self.type_command("help ohms_curent")
         self.assertIn("error", unknown.get_attribute("class"))
-        self.assertEqual(unknown.find_element(By.CSS_SELECTOR, ".line").text,
-                         "Error: Unknown formula 'ohms_curent' or insufficient parameters")
         self.assertIn("did you mean ohms_current?", unknown.text)
         entry = self.type_command(" /HELP")
-        self.assertEqual(entry.find_element(By.CSS_SELECTOR, ".line").text,
+        self.assertEqual(entry.find_element(By.CSS_SELECTOR, ".line samp").text,
                          "Help file 'electronics_formulas.txt' created successfully!")
         link = entry.find_element(By.CSS_SELECTOR, "a[download]")
-        self.assertEqual(link.get_attribute("download"), "electronics_formulas.txt")
-        encoded = self.driver.execute_async_script("""
-            const done = arguments[arguments.length - 1];
-            fetch(arguments[0]).then(r => r.arrayBuffer()).then(b => {
-                let s = ""; for (const x of new Uint8Array(b)) s += String.fromCharCode(x); done(btoa(s)); });
-        """, link.get_attribute("href"))
+        href = link.get_attribute("href")
         with open(os.path.join(ROOT, "tests/golden/electronics_formulas.txt"), "rb") as golden:
-            self.assertEqual(base64.b64decode(encoded), golden.read())
+            reference = golden.read()
+        link.click()
+        self.assertEqual(self.downloaded("electronics_formulas.txt"), reference)
+        # Once the entry is gone, its bytes are released: the old link leads nowhere.
+        self.type_command("clear")
+        self.js("""const a = document.createElement('a'); a.href = arguments[0]; a.download = 'electronics_formulas.txt';
+                   document.body.append(a); a.click(); a.remove();""", href)
+        time.sleep(1.5)
+        self.assertFalse(os.path.exists(os.path.join(self.downloads.name, "electronics_formulas.txt")))
+        self.by_id("reference-button").click()
+        self.assertEqual(self.downloaded("electronics_formulas.txt"), reference)
 
-    def test_picker_updates_live_and_marks_invalid_fields(self):
+    # ---- the picker and the address ----
+
+    def test_picker_updates_live_and_marks_invalid_values(self):
         self.choose_formula("resistors_parallel")
-        first, second = self.driver.find_elements(By.CSS_SELECTOR, "#fields input")
-        self.assertEqual(self.by_id(first.get_attribute("aria-describedby")).get_attribute("hidden"), "true")
-        self.assertEqual([f.get_attribute("data-argument") for f in (first, second)], ["<r1>", "<r2>"])
+        first, second = self.fields()
         labels = [self.driver.find_element(By.CSS_SELECTOR, f"label[for='{f.get_attribute('id')}']").text
                   for f in (first, second)]
-        self.assertEqual(labels, ["r1 (\u03a9)", "r2 (\u03a9)"])
+        self.assertEqual(labels, [f"r1 ({OHM})", f"r2 ({OHM})"])
         self.replace_text(first, "4k7")
         self.replace_text(second, "10k")
-        result = self.by_id("picker-result")
-        self.assertEqual(result.find_element(By.CSS_SELECTOR, ".eng").text, "Parallel Resistance = 3.19728 k\u03a9")
-        self.assertEqual(result.find_element(By.CSS_SELECTOR, ".line").text, "Parallel Resistance = 3197.278912 ?")
-        self.replace_text(first, "1,5")
-        self.assertEqual(first.get_attribute("aria-invalid"), "true")
-        problem = self.by_id(first.get_attribute("aria-describedby"))
-        self.assertTrue(problem.is_displayed())
-        self.assertIn("1.5", problem.text)
+        self.assertEqual(self.result(), f"Parallel Resistance = 3.19728 k{OHM}")
+        self.assertEqual(self.result(".line samp"), "Parallel Resistance = 3197.278912 ?")
+        self.assertIn(f"the ohm sign {OHM}", self.result(".line-note"))
+        cases = [  # typed, problem shown
+            ("1,5", "'1,5' is not a number: write 1.5"),
+            ("4k7\u0000", "a control character (U+0000) is not part of a value"),
+            ("1\u00072", "a control character (U+0007) is not part of a value"),
+            ("", "enter a value"),
+        ]
+        for typed, problem in cases:
+            # As pasted: some of these cannot be typed on a keyboard.
+            self.js("arguments[0].value = arguments[1]; arguments[0].dispatchEvent(new InputEvent('input', {bubbles: true}))",
+                    first, typed)
+            self.assertEqual(first.get_attribute("aria-invalid"), "true", repr(typed))
+            self.assertEqual(self.by_id(first.get_attribute("aria-describedby")).text, problem, repr(typed))
+            self.assertIsNone(self.result(), repr(typed))
         self.assertEqual(second.get_attribute("aria-invalid"), "false")
-        self.assertEqual(result.find_elements(By.CSS_SELECTOR, ".eng"), [])
+        self.replace_text(first, "0")
+        self.assertEqual(self.result(".guard"), "r1 is 0: the formula divides by zero, and the module answers 0")
         self.replace_text(first, "2R2")
-        self.assertEqual(first.get_attribute("aria-invalid"), "false")
-        self.assertEqual(result.find_element(By.CSS_SELECTOR, ".line").text, "Parallel Resistance = 2.199516 ?")
+        self.assertIsNone(self.result(".guard"))
+        self.assertEqual(self.result(".line samp"), "Parallel Resistance = 2.199516 ?")
+        # One live region, spoken once typing pauses.
+        self.assertEqual(self.js("return [...document.querySelectorAll('.picker [aria-live]')].map(e => e.id)"),
+                         ["formula-search-count", "picker-announce"])
+        WebDriverWait(self.driver, WAIT_SECONDS).until(
+            lambda d: self.by_id("picker-announce").get_attribute("textContent") == f"Parallel Resistance = 2.19952 {OHM}")
 
-    def test_sweep_plots_every_point(self):
+    def test_formulas_listed_as_read_and_found_by_typing(self):
         self.choose_formula("capacitor_reactance")
-        fields = self.driver.find_elements(By.CSS_SELECTOR, "#fields input")
-        self.replace_text(fields[1], "100n")
-        Select(self.by_id("sweep-argument")).select_by_value("0")
-        self.replace_text(self.by_id("sweep-from"), "10")
-        self.replace_text(self.by_id("sweep-to"), "100k")
-        self.replace_text(self.by_id("sweep-points"), "150")
-        self.driver.find_element(By.CSS_SELECTOR, "input[name='steps'][value='log']").click()
-        self.driver.find_element(By.CSS_SELECTOR, "#sweep-form button[type='submit']").click()
-        data = self.js("return zorvaneSweep.plot.plot.data")
-        self.assertEqual([len(series) for series in data], [150, 150])
-        xs, ys = data
-        self.assertEqual((xs[0], xs[-1]), (10, 100000))
-        expected = self.js("return arguments[0].map(x => zorvaneCalculator.value(`capacitor_reactance ${x} 100n`))", xs)
-        self.assertEqual(ys, expected)
-        self.assertTrue(all(a < b for a, b in zip(xs, xs[1:])))
-        rows = self.driver.find_elements(By.CSS_SELECTOR, "#points tbody tr")
+        self.assertEqual(self.by_id("formula-description").text, "Capacitive Reactance: Reactance (Xc = 1/2\u03c0fC)")
+        self.assertEqual(self.by_id("formula-usage").text, "capacitor_reactance <frequency> <capacitance>")
+        search = self.by_id("formula-search")
+        cases = [  # typed, formulas listed
+            ("inductor_reactance", ["inductor_reactance"]),
+            ("parallel resistance", ["resistors_parallel"]),
+            ("°c/w", ["thermal_resistance", "junction_temperature"]),
+            ("w/m²", ["antenna_gain_db"]),
+            ("thermal", ["thermal_resistance", "junction_temperature"]),
+            ("no such thing", []),
+        ]
+        for typed, listed in cases:
+            self.replace_text(search, typed)
+            self.assertEqual(self.js("return [...document.querySelectorAll('#formula option')].map(o => o.value)"),
+                             listed, typed)
+        self.assertEqual(self.by_id("formula-search-count").text, "No formula matches.")
+        self.replace_text(search, "inductor_reactance")
+        self.assertEqual(self.by_id("formula-description").text, "Inductive Reactance: Reactance (XL = 2\u03c0fL)")
+        self.replace_text(search, "")
+
+    def test_the_address_holds_the_command(self):
+        cases = [  # fragment, formula shown, values, result
+            (quote("power_vi 12 0.5"), "power_vi", ["12", "0.5"], "Power = 6 W"),
+            ("#" + quote("RESISTORS_PARALLEL 4k7  10k"), "resistors_parallel", ["4k7", "10k"],
+             f"Parallel Resistance = 3.19728 k{OHM}"),
+        ]
+        for fragment, keyword, values, result in cases:
+            self.load(fragment="#" + fragment.lstrip("#"))
+            self.assertEqual(Select(self.by_id("formula")).first_selected_option.get_attribute("value"), keyword)
+            self.assertEqual([f.get_attribute("value") for f in self.fields()], values)
+            self.assertEqual(self.result(), result)
+        # Anything else is a command for the command line.
+        self.load(fragment="#" + quote("ohms_current 12"))
+        entry = self.driver.find_elements(By.CSS_SELECTOR, "#log > li")[-1]
+        self.assertIn("<voltage> <resistance>", entry.text)
+        self.assertEqual(self.js("return location.hash"), "#ohms_current%2012")
+        self.assertEqual(self.result(), f"Capacitive Reactance = 1.59155 k{OHM}")
+        # The address follows the picker in place.
+        self.load(fragment="#power_vi%2012%200.5")
+        length = self.js("return history.length")
+        self.choose_formula("voltage_divider")
+        vin, r1, r2 = self.fields()
+        self.replace_text(vin, "12")
+        self.replace_text(r1, "10k")
+        self.replace_text(r2, "4k7")
+        self.assertEqual(self.js("return location.hash"), "#voltage_divider%2012%2010k%204k7")
+        self.assertEqual(self.js("return history.length"), length)
+        self.driver.get(self.site.url + "#power_vi%203%204")
+        WebDriverWait(self.driver, WAIT_SECONDS).until(lambda d: self.result() == "Power = 12 W")
+
+    def test_the_picker_solves_finds_standard_parts_and_ranges(self):
+        cases = [  # fragment, formula, values, unknown fields, answer shown
+            ("#--series%20E24%20voltage_divider%2012%2010k%20%3F%20%3D%203.3", "voltage_divider", ["12", "10k"], [2],
+             f"r2 = 3.7931 k{OHM}; E24: 3.6 k{OHM} \u2192 3.17647 V (-3.74%), 3.9 k{OHM} \u2192 3.36691 V (+2.03%)"),
+            ("#voltage_divider%2012%2010k%C2%B11%25%204k7", "voltage_divider", ["12", "10k", "4k7"], [],
+             "Output Voltage = 3.83673 V (3.81081 .. 3.86301 V)"),
+            ("#--series%20e24%20voltage_divider%2012%20%3F%20%3F%20%3D%203.3", "voltage_divider", ["12"], [1, 2],
+             f"r1 = 24 k{OHM}, r2 = 9.1 k{OHM} (Output Voltage = 3.29909 V, -0.03%)"),
+            ("#power_vi%2012%200.5", "power_vi", ["12", "0.5"], [], "Power = 6 W"),
+        ]
+        for fragment, keyword, values, unknown, shown in cases:
+            self.load(fragment=fragment)
+            self.assertEqual(Select(self.by_id("formula")).first_selected_option.get_attribute("value"), keyword)
+            toggles = self.driver.find_elements(By.CSS_SELECTOR, "#fields .unknown-toggle")
+            self.assertEqual([i for i, t in enumerate(toggles) if t.is_selected()], unknown, fragment)
+            known = [f.get_attribute("value") for i, f in enumerate(self.fields()) if i not in unknown]
+            self.assertEqual(known, values, fragment)
+            self.assertEqual(self.result(), shown, fragment)
+            self.assertEqual(self.js("return location.hash"), fragment.replace("%20e24", "%20E24"))
+        # As a person asks: r2 unknown for 3.3 V, then a tolerance instead.
+        self.choose_formula("voltage_divider")
+        Select(self.by_id("picker-series")).select_by_value("")
+        vin, r1, r2 = self.fields()
+        self.replace_text(vin, "12")
+        self.replace_text(r1, "10k")
+        self.driver.find_elements(By.CSS_SELECTOR, "#fields .unknown-toggle")[2].click()
+        self.assertIn("Correct the marked values", self.by_id("picker-result").text)
+        self.replace_text(self.by_id("picker-target"), "15")
+        self.assertEqual(self.result(".error"), "Error: No r2 gives Output Voltage = 15 V")
+        self.replace_text(self.by_id("picker-target"), "3.3")
+        self.assertEqual(self.result(), f"r2 = 3.7931 k{OHM}")
+        self.assertEqual(self.js("return location.hash"), "#voltage_divider%2012%2010k%20%3F%20%3D%203.3")
+        self.driver.find_elements(By.CSS_SELECTOR, "#fields .unknown-toggle")[2].click()
+        tolerance = self.by_id("argument-1-tolerance")
+        self.replace_text(tolerance, "1,5")
+        self.assertEqual(tolerance.get_attribute("aria-invalid"), "true")
+        self.replace_text(tolerance, "1")
+        self.replace_text(r2, "4k7")
+        self.assertEqual(self.result(), "Output Voltage = 3.83673 V (3.81081 .. 3.86301 V)")
+        self.replace_text(tolerance, "")
+        self.axe("a question in the picker")
+
+    # ---- the sweep ----
+
+    def test_sweep_plots_tabulates_and_exports_the_modules_values(self):
+        self.choose_formula("capacitor_reactance")
+        self.replace_text(self.fields()[1], "100n")
+        caption = self.sweep("capacitor_reactance", 0, "10", "100k", 150)
+        self.assertIn("150 points", caption)
+        self.assertIn("logarithmic result axis", caption)  # four decades of results
+        rows = self.table()
         self.assertEqual(len(rows), 150)
-        self.assertEqual(self.js("return [...document.querySelectorAll('#points tbody tr:first-child td')].map(td => td.textContent)"),
-                         ["10 Hz", "159.155 k\u03a9"])
-        self.assertEqual(self.by_id("points-y").get_attribute("textContent"), "Capacitive Reactance (\u03a9)")
+        self.assertEqual(rows[0], ["10 Hz", f"159.155 k{OHM}"])
+        self.assertEqual(rows[-1], ["100 kHz", f"15.9155 {OHM}"])
+        self.by_id("sweep-csv").click()
+        table = list(csv.reader(io.StringIO(self.downloaded("capacitor_reactance-sweep.csv").decode("utf-8"))))
+        self.assertEqual(table[0], ["frequency (Hz)", f"Capacitive Reactance ({OHM})"])
+        xs = [row[0] for row in table[1:]]
+        expected = self.module("return args[0].map(x => calc.value(`capacitor_reactance ${x} 100n`))", xs)
+        self.assertEqual([float(row[1]) for row in table[1:]], expected)
+        self.assertEqual((float(xs[0]), float(xs[-1])), (10.0, 100000.0))
         # The line is drawn: pixels of the plot's colour on the canvas.
         drawn = self.js("""
             const canvas = document.querySelector('#plot canvas');
@@ -268,24 +550,65 @@ class WebCalculatorInBrowser(unittest.TestCase):
                 if (Math.abs(pixels[i] - r) < 8 && Math.abs(pixels[i + 1] - g) < 8 && Math.abs(pixels[i + 2] - b) < 8) ++count;
             return count;""")
         self.assertGreater(drawn, 300)
-        # Reactance against frequency on logarithmic scales both ways.
-        self.by_id("sweep-log-y").click()
-        self.driver.find_element(By.CSS_SELECTOR, "#sweep-form button[type='submit']").click()
-        self.assertEqual(self.js("const p = zorvaneSweep.plot.plot; return [p.scales.x.distr, p.scales.y.distr]"), [3, 3])
-        self.assertEqual(self.js("return zorvaneSweep.plot.plot.data[1]"), ys)
-        self.by_id("sweep-log-y").click()
+        # The legend names the curve; a click on it hides nothing.
+        ActionChains(self.driver).click(self.driver.find_elements(By.CSS_SELECTOR, "#plot .u-legend .u-series")[1]).perform()
+        self.assertEqual(self.driver.find_elements(By.CSS_SELECTOR, "#plot .u-legend .u-off"), [])
         # The plot follows the formula's other value as it is typed.
-        self.replace_text(fields[1], "1u")
-        self.assertEqual(self.js("return zorvaneSweep.plot.plot.data[1][0]"),
-                         self.js("return zorvaneCalculator.value('capacitor_reactance 10 0.000001')"))
+        self.replace_text(self.fields()[1], "1u")
+        self.assertEqual(self.table()[0], ["10 Hz", f"15.9155 k{OHM}"])
+        self.driver.find_element(By.TAG_NAME, "summary").click()
+        self.axe("a sweep with its table open")
 
-    def test_sweep_refuses_a_logarithmic_range_through_zero(self):
+    def test_sweep_ranges_guards_and_poles(self):
         self.choose_formula("ohms_current")
-        self.replace_text(self.by_id("sweep-from"), "0")
-        self.driver.find_element(By.CSS_SELECTOR, "input[name='steps'][value='log']").click()
-        self.driver.find_element(By.CSS_SELECTOR, "#sweep-form button[type='submit']").click()
+        cases = [  # keyword, varied, from, to, points, steps, caption words, first row, last row
+            ("capacitor_reactance", 0, "100k", "10", 5, "log", ["logarithmic result axis"],
+             ["100 kHz", f"15.9155 {OHM}"], ["10 Hz", f"159.155 k{OHM}"]),
+            ("capacitor_reactance", 0, "0", "1k", 11, "linear", ["no result at 1 point, where the formula divides by zero"],
+             ["0 Hz", "no result: divides by zero"], ["1 kHz", f"1.59155 k{OHM}"]),
+            ("ohms_current", 1, "-10", "10", 10, "linear", ["broken at 1 pole", "linear result axis"],
+             [f"-10 {OHM}", "-1.2 A"], [f"10 {OHM}", "1.2 A"]),
+            ("ohms_voltage", 0, "1", "2", 3, "linear", ["linear result axis"], ["1 A", "1 kV"], ["2 A", "2 kV"]),
+        ]
+        for keyword, vary, start, end, points, steps, words, first, last in cases:
+            caption = self.sweep(keyword, vary, start, end, points, steps)
+            for word in words:
+                self.assertIn(word, caption, keyword)
+            rows = self.table()
+            self.assertEqual((len(rows), rows[0], rows[-1]), (points, first, last), keyword)
+        # Descending: the cursor at the left end reads the lowest frequency and its result.
+        self.sweep("capacitor_reactance", 0, "100k", "10", 5)
+        over = self.driver.find_element(By.CSS_SELECTOR, "#plot .u-over")
+        ActionChains(self.driver).move_to_element_with_offset(over, -over.size["width"] // 2 + 1, 0).perform()
+        legend = self.js("return [...document.querySelectorAll('#plot .u-legend .u-value')].map(e => e.textContent)")
+        self.assertEqual(legend, ["10 Hz", f"159.155 k{OHM}"])
+        # An empty range and a logarithmic one through zero are refused, with a word.
+        caption = self.sweep("ohms_current", 0, "5", "5", 10, "linear")
+        self.assertEqual(caption, "From and To are equal: there is no range to plot.")
+        self.assertEqual(self.by_id("sweep-to").get_attribute("aria-invalid"), "true")
+        self.assertEqual(self.table(), [])
+        self.sweep("ohms_current", 0, "0", "5", 10, "log")
         self.assertEqual(self.by_id("sweep-from").get_attribute("aria-invalid"), "true")
         self.assertIn("above zero", self.by_id("sweep-from-problem").text)
+        # Tolerances on the other values: the worst case drawn and exported beside each point.
+        self.choose_formula("capacitor_reactance")
+        self.replace_text(self.fields()[1], "100n")
+        self.replace_text(self.by_id("argument-1-tolerance"), "10")
+        caption = self.sweep("capacitor_reactance", 0, "100", "1k", 3, "linear")
+        self.assertIn("dashed: the lowest and highest results within the tolerances", caption)
+        self.by_id("sweep-csv").click()
+        table = list(csv.reader(io.StringIO(self.downloaded("capacitor_reactance-sweep.csv").decode("utf-8"))))
+        self.assertEqual(table[0], ["frequency (Hz)", f"Capacitive Reactance ({OHM})", f"lowest ({OHM})", f"highest ({OHM})"])
+        expected = self.module("return args[0].map(x => { const r = calc.range(`capacitor_reactance ${x} 100n\u00b110%`);"
+                               " return [calc.value(`capacitor_reactance ${x} 100n`), r.min, r.max]; })",
+                               [row[0] for row in table[1:]])
+        self.assertEqual([[float(v) for v in row[1:]] for row in table[1:]], expected)
+        self.assertEqual([row[0] for row in table[1:]], ["100", "550", "1000"])
+        # Hand check of the first row: 1/(2π·100·C) for C = 100n ± 10 %.
+        self.assertAlmostEqual(float(table[1][2]), 1 / (6.28318530718 * 100 * 110e-9), delta=1e-9)
+        self.replace_text(self.by_id("argument-1-tolerance"), "")
+
+    # ---- the module in the page ----
 
     def test_vectors_through_the_pages_module(self):
         vectors = []
@@ -296,19 +619,16 @@ class WebCalculatorInBrowser(unittest.TestCase):
         self.assertGreater(len(vectors), 300)
         # As JSON text with \u escapes: some commands hold lone surrogates.
         commands = json.dumps([c for c, _ in vectors], ensure_ascii=True)
-        lines = self.js("return JSON.parse(arguments[0]).map(c => zorvaneCalculator.line(c))", commands)
+        lines = self.module("return JSON.parse(args[0]).map(c => calc.line(c))", commands)
         wrong = [(c, got, want) for (c, want), got in zip(vectors, lines) if got != want]
         print(f"\n{len(vectors) - len(wrong)} of {len(vectors)} vectors exact in the browser", file=sys.stderr)
         self.assertEqual(wrong[:10], [])
 
-    def test_every_control_is_labelled_and_reachable_by_keyboard(self):
-        unlabelled = self.js("""
-            return [...document.querySelectorAll('input, select, button, output')]
-                .filter(e => !(e.labels && e.labels.length) && !e.getAttribute('aria-label') && !e.textContent.trim()
-                             && e.type !== 'radio' && e.tagName !== 'OUTPUT')
-                .map(e => e.id || e.outerHTML);""")
-        self.assertEqual(unlabelled, [])
-        self.load()  # focus navigation starts at the top of a fresh page
+    # ---- accessibility and looks ----
+
+    def test_keyboard_labels_and_axe_in_every_state(self):
+        self.load()
+        self.axe("initial")
         body = self.driver.find_element(By.TAG_NAME, "body")
         body.send_keys(Keys.TAB)
         self.assertEqual(self.js("return document.activeElement.className"), "skip")
@@ -316,8 +636,25 @@ class WebCalculatorInBrowser(unittest.TestCase):
         self.assertEqual(self.js("return document.activeElement.id"), "command")
         self.driver.switch_to.active_element.send_keys("power_vi 2 3", Keys.ENTER)
         self.assertEqual(self.driver.find_elements(By.CSS_SELECTOR, "#log .eng")[-1].text, "Power = 6 W")
+        for command in ("capacitor_reactance 1k 100n", "capacitor_reactance 0 100n", "ohms_curent 12 1k"):
+            self.type_command(command)
+        self.axe("after commands")
+        self.assertGreaterEqual(self.field_border_contrast(), 3.0, "light")
+        try:
+            self.set_width(360)
+            self.type_command("help")
+            self.axe("help at 360 px")
+            self.driver.execute_cdp_cmd("Emulation.setEmulatedMedia",
+                                        {"features": [{"name": "prefers-color-scheme", "value": "dark"}]})
+            self.axe("dark")
+            self.assertGreaterEqual(self.field_border_contrast(), 3.0, "dark")
+            # At 360 px the picker comes before the command line.
+            self.assertLess(self.by_id("picker-title").location["y"], self.by_id("terminal-title").location["y"])
+        finally:
+            self.driver.execute_cdp_cmd("Emulation.clearDeviceMetricsOverride", {})
+            self.driver.execute_cdp_cmd("Emulation.setEmulatedMedia", {"features": []})
 
-    def test_screenshots_at_phone_and_desktop_width(self):
+    def test_screenshots_at_phone_and_desktop_width_and_in_print(self):
         os.makedirs(ARGS.screenshots, exist_ok=True)
         for command in ("clear", "capacitor_reactance 1k 100n", "resistors_parallel 4k7 10k", "ohms_curent 12 1k"):
             self.type_command(command)
@@ -329,14 +666,37 @@ class WebCalculatorInBrowser(unittest.TestCase):
                     self.screenshot(width, os.path.join(ARGS.screenshots, f"page-{width}-{scheme}.png"))
                     overflow = self.js("return document.documentElement.scrollWidth")
                     self.assertLessEqual(overflow, width, f"horizontal scrolling at {width} px")
+            self.driver.execute_cdp_cmd("Emulation.setEmulatedMedia", {"media": "print", "features": []})
+            hidden = self.js("return ['command-form', 'sweep-form'].map(id => getComputedStyle(document.getElementById(id)).display)")
+            self.assertEqual(hidden, ["none", "none"])
+            self.assertEqual(self.js("return getComputedStyle(document.getElementById('log')).overflowY"), "visible")
+            pdf = self.driver.execute_cdp_cmd("Page.printToPDF", {"paperWidth": 8.27, "paperHeight": 11.69})
+            with open(os.path.join(ARGS.screenshots, "page-print.pdf"), "wb") as out:
+                out.write(base64.b64decode(pdf["data"]))
         finally:
             self.driver.execute_cdp_cmd("Emulation.clearDeviceMetricsOverride", {})
-            self.driver.execute_cdp_cmd("Emulation.setEmulatedMedia", {"features": []})
+            self.driver.execute_cdp_cmd("Emulation.setEmulatedMedia", {"media": "", "features": []})
 
-    def screenshot(self, width, path):
+    def field_border_contrast(self):
+        """The contrast of a text field's border against the card it sits on (WCAG 1.4.11)."""
+        return self.js("""
+            const rgb = (c) => c.match(/\\d+(\\.\\d+)?/g).slice(0, 3).map(Number);
+            const luminance = (c) => {
+                const [r, g, b] = rgb(c).map(v => v / 255).map(v => v <= 0.03928 ? v / 12.92 : ((v + 0.055) / 1.055) ** 2.4);
+                return 0.2126 * r + 0.7152 * g + 0.0722 * b;
+            };
+            const field = document.getElementById('command');
+            const [a, b] = [luminance(getComputedStyle(field).borderTopColor),
+                            luminance(getComputedStyle(field.closest('.card')).backgroundColor)];
+            return (Math.max(a, b) + 0.05) / (Math.min(a, b) + 0.05);""")
+
+    def set_width(self, width):
         metrics = {"width": width, "height": 900, "deviceScaleFactor": 1, "mobile": width < 600}
         self.driver.execute_cdp_cmd("Emulation.setDeviceMetricsOverride", metrics)
         self.js("window.dispatchEvent(new Event('resize'))")
+
+    def screenshot(self, width, path):
+        self.set_width(width)
         WebDriverWait(self.driver, WAIT_SECONDS).until(
             lambda d: abs(d.execute_script("return document.querySelector('#plot canvas')?.width ?? 0")
                           - d.execute_script("return document.getElementById('plot').clientWidth")) < 2)
@@ -347,27 +707,13 @@ class WebCalculatorInBrowser(unittest.TestCase):
         with open(path, "wb") as out:
             out.write(base64.b64decode(shot["data"]))
 
-    def test_zz_works_offline_after_the_first_visit(self):
-        # The service worker has cached the site and controls the page.
-        self.driver.execute_async_script("""
-            const done = arguments[arguments.length - 1];
-            navigator.serviceWorker.ready.then(() => {
-                const wait = () => navigator.serviceWorker.controller ? done(true) : setTimeout(wait, 50);
-                wait();
-            });""")
-        self.site.stop()
-        self.assertFalse(self.site.is_up())
-        self.load()
-        entry = self.type_command("power_vi 12 0.5")
-        self.assertEqual(entry.find_element(By.CSS_SELECTOR, ".line").text, "Power = 6.000000 W")
-        self.assertEqual(entry.find_element(By.CSS_SELECTOR, ".eng").text, "Power = 6 W")
-
 
 def main():
     global ARGS
     parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
     parser.add_argument("--site", required=True)
     parser.add_argument("--screenshots", required=True)
+    parser.add_argument("--axe", required=True, help="axe.min.js of axe-core, from the page's lock file")
     parser.add_argument("--random-vectors")
     parser.add_argument("--chromium", default="/usr/bin/chromium")
     parser.add_argument("--chromedriver", default="/usr/bin/chromedriver")

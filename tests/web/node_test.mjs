@@ -5,6 +5,7 @@
 //
 //   ZORVANE_SITE=build/wasm/site ZORVANE_RANDOM_VECTORS=... node --test tests/web/node_test.mjs
 import assert from "node:assert/strict";
+import { createHash } from "node:crypto";
 import { readFileSync, readdirSync } from "node:fs";
 import { join } from "node:path";
 import { pathToFileURL } from "node:url";
@@ -14,6 +15,7 @@ import { gzipSync } from "node:zlib";
 const root = new URL("../../", import.meta.url).pathname;
 const site = process.env.ZORVANE_SITE ?? join(root, "build/wasm/site");
 const randomVectors = process.env.ZORVANE_RANDOM_VECTORS;
+const solveVectors = process.env.ZORVANE_SOLVE_VECTORS;
 const { createCalculator } = await import(pathToFileURL(join(site, "zorvane-calc.mjs")));
 const calc = await createCalculator();
 
@@ -115,13 +117,36 @@ test("calc.evaluate gives the kind, both lines and the tool's hints", () => {
         ["ohms_current 1,5 1k", "invalid_number", "Error: Invalid number '1,5'", ["1.5"]],
         ["ohms_current 12 1k 5", "result", "Current = 0.012000 A", ["ignored"]],
         ["   ", "empty", "", []],
+        [`power_vi 1 ${"1".repeat(300)}`, "too_long", "Error: Command longer than 255 characters", []],
+        ["/help", "reference_written", "Help file 'electronics_formulas.txt' created successfully!", []],
     ];
+    const errors = new Set(["unknown_formula", "invalid_number", "too_long"]);
     for (const [command, kind, line, hintWords] of cases) {
         const answer = calc.evaluate(command);
         assert.equal(answer.kind, kind, command);
+        assert.equal(answer.error, errors.has(kind), command);
         assert.equal(answer.line, line, command);
         assert.equal(answer.hints.length > 0, hintWords.length > 0, `${command}: ${answer.hints}`);
         for (const word of hintWords) assert.ok(answer.hints.join("\n").includes(word), `${command}: ${answer.hints}`);
+    }
+});
+
+// A guard's answer is no physical result: the module says which value
+// divided by zero. The exact line's "?" is the ohm sign, and says so.
+test("calc.evaluate says where a zero guard answered and what the exact line's ? is", () => {
+    const ohm = "the ? at the end is the ohm sign \u03a9, which the module's character set lacks";
+    const cases = [
+        ["capacitor_reactance 0 100n", true, "frequency is 0: the formula divides by zero, and the module answers 0", ohm],
+        ["resistors_parallel 0 0", true, "r1 and r2 are 0: the formula divides by zero, and the module answers 0", ohm],
+        ["ohms_current 12 0.0", true, "resistance is 0: the formula divides by zero, and the module answers 0", ""],
+        ["impedance_rc 1k 0 1n", true, "frequency is 0: the formula divides by zero there, and the module counts that part as 0", ohm],
+        ["ohms_current 0 12", false, "", ""],
+        ["capacitor_reactance 1k 100n", false, "", ohm],
+        ["ohms_current 12 x", false, "", ""],
+    ];
+    for (const [command, guarded, note, lineNote] of cases) {
+        const answer = calc.evaluate(command);
+        assert.deepEqual([answer.guarded, answer.note, answer.lineNote], [guarded, note, lineNote], command);
     }
 });
 
@@ -135,6 +160,8 @@ test("calc.promptWord reads the prompt's words as zorvane-calc does", () => {
         ["help ohms_current 12", { word: "none", name: "" }],
         ["/help", { word: "none", name: "" }],
         ["clear", { word: "none", name: "" }],
+        [" \t# power_vi 1 2", { word: "comment", name: "" }],
+        ["power_vi 1 2 # no comment", { word: "none", name: "" }],
     ];
     for (const [line, expected] of cases) assert.deepEqual(calc.promptWord(line), expected, line);
 });
@@ -189,6 +216,12 @@ test("calc.formulas is the table: every formula the reference file lists, with i
     }
     const reactance = calc.formulas.find((f) => f.keyword === "capacitor_reactance");
     assert.deepEqual([reactance.label, reactance.unit, reactance.argumentUnits], ["Capacitive Reactance", "\u03a9", ["Hz", "F"]]);
+    // The page's prose has the symbols the module's character set lacks.
+    const prose = Object.fromEntries(calc.formulas.map((f) => [f.keyword, f.description]));
+    assert.equal(prose.capacitor_reactance, "Reactance (Xc = 1/2\u03c0fC)");
+    assert.equal(prose.inductor_reactance, "Reactance (XL = 2\u03c0fL)");
+    assert.equal(prose.capacitor_energy, "Energy stored (E = \u00bdCV\u00b2)");
+    assert.deepEqual(calc.formulas.filter((f) => f.description.includes("?")), []);
 });
 
 test("calc.reference is the reference file byte for byte, and the help summary names /help", () => {
@@ -206,9 +239,14 @@ test("the site is complete, lists itself for offline use and stays under 250 KB 
         "manifest.webmanifest", "sw.js", "icon.svg", "icon-192.png", "icon-512.png", "licenses.txt"]) {
         assert.ok(files.includes(needed), needed);
     }
+    // Every file with the hash of its bytes; "./" is index.html.
     const worker = readFileSync(join(site, "sw.js"), "utf8");
     const cached = JSON.parse(worker.match(/const FILES = (\[.*\]);/)[1]);
-    assert.deepEqual(cached, ["./", ...files.filter((f) => f !== "sw.js")]);
+    assert.deepEqual(cached.map(([file]) => file), ["./", ...files.filter((f) => f !== "sw.js")]);
+    for (const [file, sha256] of cached) {
+        const bytes = readFileSync(join(site, file === "./" ? "index.html" : file));
+        assert.equal(sha256, createHash("sha256").update(bytes).digest("hex"), file);
+    }
     const manifest = JSON.parse(readFileSync(join(site, "manifest.webmanifest"), "utf8"));
     for (const icon of manifest.icons) {
         const bytes = readFileSync(join(site, icon.src));
@@ -218,7 +256,124 @@ test("the site is complete, lists itself for offline use and stays under 250 KB 
     }
     const html = readFileSync(join(site, "index.html"), "utf8");
     assert.doesNotMatch(html + worker, /https?:\/\//, "nothing is fetched from another origin");
+    // No control acts before the module is ready.
+    const controls = html.match(/<(input|select|button)\b[^>]*>/g);
+    assert.ok(controls.length > 10);
+    assert.deepEqual(controls.filter((c) => !/\sdisabled[\s>]/.test(c)), []);
+    assert.match(html, /<noscript>/);
     const gzipped = files.reduce((sum, f) => sum + gzipSync(readFileSync(join(site, f)), { level: 9 }).length, 0);
     console.log(`site: ${gzipped} bytes gzipped`);
     assert.ok(gzipped < 250 * 1024, `${gzipped} bytes gzipped`);
+});
+
+// ---- The page's stored history ----
+
+test("stored history keeps the newest commands that fit, and says how many", async () => {
+    globalThis.location = { href: "http://127.0.0.1/calc/index.html" };
+    const { saveHistory } = await import(pathToFileURL(join(root, "web/src/page/history.js")));
+    const store = (capacity) => ({
+        items: new Map(),
+        setItem(key, value) {
+            if (value.length > capacity) throw new DOMException("full", "QuotaExceededError");
+            this.items.set(key, value);
+        },
+    });
+    const history = Array.from({ length: 250 }, (_, i) => `ohms_voltage ${i} 2`);
+    // The most of the newest that a store of `capacity` characters holds.
+    const most = (capacity) => {
+        let k = 200;
+        while (k > 0 && JSON.stringify(history.slice(-k)).length > capacity) --k;
+        return k;
+    };
+    for (const capacity of [1e6, 2000, 500, 10]) {
+        const storage = store(capacity);
+        const kept = saveHistory(history, storage);
+        const saved = JSON.parse(storage.items.get("zorvane-calc-history:/calc/") ?? "[]");
+        assert.deepEqual(saved, kept ? history.slice(-kept) : [], `${capacity}`);
+        // Dropping a quarter at a time keeps at least three quarters of what fits.
+        assert.ok(kept <= most(capacity) && kept >= Math.floor(0.75 * most(capacity)), `${capacity}: ${kept}`);
+    }
+    assert.equal(most(1e6), 200);
+    assert.equal(most(10), 0);
+});
+
+// ---- Questions: the same answers as zorvane-calc, worked out by hand ----
+
+test("calc.solve finds every solution and writes the tool's lines", () => {
+    const solved = calc.solve("voltage_divider 12 10k ? = 3.3");
+    assert.equal(solved.error, false);
+    assert.equal(solved.argument, "r2");
+    assert.equal(solved.unit, "\u03a9");
+    // 12 * r2 / (10000 + r2) is 3.3 exactly at this double.
+    assert.deepEqual(solved.solutions, [3793.103448275862]);
+    assert.equal(12 * solved.solutions[0] / (10000 + solved.solutions[0]), 3.3);
+    assert.equal(solved.line, "r2 = 3793.103448275862 \u03a9");
+    assert.equal(solved.eng, "r2 = 3.7931 k\u03a9");
+    assert.ok(solved.evaluations > 0 && solved.evaluations < 1600, `${solved.evaluations}`);
+
+    const twice = calc.solve("impedance_rlc_series 10 ? 1m 1u = 50");
+    assert.equal(twice.solutions.length, 2);
+    for (const f of twice.solutions) {
+        const x = f * 0.001 * 6.28318530718 - 1 / ((f * 0.000001) * 6.28318530718);
+        assert.ok(Math.abs(Math.sqrt(x * x + 100) - 50) < 1e-12, `${f}`);
+    }
+    assert.deepEqual(calc.solve("power_i2r ? 100 = 1").solutions, [-0.1, 0.1]);
+
+    const neighbours = calc.solve("voltage_divider 12 10k ? = 3.3", "e24");
+    assert.deepEqual(neighbours.standard.map((n) => n.value), [3600, 3900]);
+    assert.equal(neighbours.standard[0].result, 12 * 3600 / 13600);
+    assert.equal(neighbours.line, "r2 = 3793.103448275862 \u03a9; E24: 3600 \u03a9 \u2192 3.176471 V (-3.74%), 3900 \u03a9 \u2192 3.366906 V (+2.03%)");
+
+    const none = calc.solve("voltage_divider 12 10k ? = 15");
+    assert.deepEqual([none.error, none.line, none.hints],
+        [true, "Error: No r2 gives Output Voltage = 15 V", ["Output Voltage stays between 0 and 12 V for any r2"]]);
+    assert.equal(calc.solve("power_vi 12A ? = 1").line, "Error: Invalid number '12A'");
+    assert.throws(() => calc.solve("power_vi 12 ? = 1", "E25"), RangeError);
+});
+
+test("calc.standardValues, calc.range and calc.pairs", () => {
+    assert.deepEqual(calc.standardValues(3793, "E24"), { below: 3600, above: 3900, nearest: 3900 });
+    assert.deepEqual(calc.standardValues(9.2, "E192"), { below: 9.2, above: 9.2, nearest: 9.2 });
+    assert.equal(calc.standardValues(0, "E12"), null);
+    assert.throws(() => calc.standardValues(1, "X7"), RangeError);
+
+    const range = calc.range("voltage_divider 12 10k\u00b11% 4.7k");
+    assert.equal(range.error, false);
+    assert.equal(range.min, 12 * 4700 / 14800);
+    assert.equal(range.max, 12 * 4700 / 14600);
+    assert.equal(range.line, "Output Voltage = 3.836735 V (3.810811 .. 3.863014 V)");
+    assert.equal(range.eng, "Output Voltage = 3.83673 V (3.81081 .. 3.86301 V)");
+    assert.equal(calc.range("power_vi 1 2").error, true);
+
+    const pair = calc.pairs("voltage_divider 12 ? ? = 3.3", "E24");
+    assert.deepEqual([pair.arguments, pair.values, pair.unit], [["r1", "r2"], [24000, 9100], "\u03a9"]);
+    assert.equal(pair.line, "r1 = 24000 \u03a9, r2 = 9100 \u03a9 (Output Voltage = 3.299094 V, -0.03%)");
+    assert.equal(calc.pairs("voltage_divider ? 10k ? = 3", "E24").error, true);
+
+    // evaluate and eng answer questions as zorvane-calc does.
+    assert.equal(calc.eng("voltage_divider 12 10k ? = 3.3"), "r2 = 3.7931 k\u03a9");
+    assert.equal(calc.evaluate("voltage_divider 12 10k ?").kind, "error");
+    assert.equal(calc.eng("power_vi 12V 500mA"), "Power = 6 W");
+});
+
+// "command <TAB> solution:closeness ..." from the reference model: every
+// expected solution within its closeness of one found, and no other found;
+// where the model finds no slope (closeness Infinity) the formula is flat.
+test("calc.solve finds the known value of every argument of every formula", { skip: !solveVectors }, () => {
+    const lines = readFileSync(solveVectors, "utf8").split("\n").filter((l) => l && !l.startsWith("#"));
+    assert.ok(lines.length > 1000);
+    const wrong = [];
+    for (const line of lines) {
+        const [command, field] = line.split("\t");
+        const expected = field.split(" ").map((pair) => pair.split(":").map(Number));
+        const solved = calc.solve(command);
+        if (expected.some(([, closeness]) => !Number.isFinite(closeness))) {
+            if (solved.error && !solved.line.startsWith("Error: Every ")) wrong.push(`${command}: ${solved.line}`);
+            continue;
+        }
+        const found = !solved.error && solved.solutions.length === expected.length &&
+            expected.every(([value, closeness], i) => Math.abs(solved.solutions[i] - value) <= closeness);
+        if (!found) wrong.push(`${command}: ${solved.line}; expected ${field}`);
+    }
+    assert.deepEqual(wrong.slice(0, 10), []);
 });

@@ -13,8 +13,12 @@ void set_plain(Settings& settings, const char*) { settings.expand = false; }
 void set_reference_directory(Settings& settings, const char* directory) {
     settings.reference_directory = directory;
 }
+void set_series(Settings& settings, const char* series) { settings.series = series; }
 
 constexpr OptionArgument DIRECTORY = {Takes::final_directory, "[DIR]", {}};
+// The IEC 60063 series, as the standard names them.
+constexpr std::string_view SERIES_NAMES[] = {"E3", "E6", "E12", "E24", "E48", "E96", "E192"};
+constexpr OptionArgument SERIES = {Takes::value, "SERIES", SERIES_NAMES};
 
 // Adding an option is adding a row; a new setting also needs its field in
 // Settings and a setter above.
@@ -22,7 +26,10 @@ constexpr OptionArgument DIRECTORY = {Takes::final_directory, "[DIR]", {}};
 constexpr OptionSpec OPTIONS[] = {
     // short long                  argument    action                   sets                      help
     {"-e",  "--eng",               {},         Action::evaluate,        set_engineering,          "print values in engineering notation: 100 ns, 4.7 k\xCE\xA9"},
-    {"",    "--plain",             {},         Action::evaluate,        set_plain,                "take values as plain numbers only (no 4.7k, 1u, 4k7)"},
+    {"",    "--plain",             {},         Action::evaluate,        set_plain,                "take values as plain numbers only (no 4.7k, 4k7, 12V)"},
+    {"",    "--series",            SERIES,     Action::evaluate,        set_series,               "after a solution, its neighbours in SERIES (E3 E6 E12\n"
+                                                                                                  "E24 E48 E96 E192) with the result each gives; with\n"
+                                                                                                  "two values written ?, the best pair of them"},
     {"",    "--list",              {},         Action::list,            nullptr,                  "print every formula with its arguments"},
     {"",    "--list=categories",   {},         Action::list_categories, nullptr,                  "print the formulas grouped by category"},
     {"",    "--reference",         DIRECTORY,  Action::reference,       set_reference_directory,  "write the formula reference file electronics_formulas.txt\n"
@@ -41,11 +48,34 @@ constexpr std::string_view USAGE_DESCRIPTION =
 constexpr std::string_view USAGE_NOTES =
     "A value may end in one SI prefix, p n u (or \xC2\xB5) m k M G T, so 4.7k is 4700;\n"
     "or the prefix may stand for the decimal point (IEC 60062): 4k7 is 4700, 2R2 is 2.2.\n"
+    "Then it may end in its own unit: 12V, 10k\xCE\xA9 or 10kohm, 4.7uF, 1kHz, 25\xC2\xB0"
+    "C.\n"
+    "Write one value as ? and the result wanted after = to solve for that value:\n"
+    "every solution is printed, in increasing order. Two values of one kind\n"
+    "written ? ask for the best pair of --series values. A tolerance in percent\n"
+    "on values (10k\xC2\xB1"
+    "1% or 10k+-1%) adds the worst-case range of the result.\n"
+    "Quote ? in a shell, which may take it for a file name.\n"
     "A line whose first non-space character is # is a comment: an empty answer.\n"
     "At a terminal, hints on standard error help to fix a command.\n"
     "Exit status: 0 when every line was a result, 1 when any line was an error\n"
     "line, 2 for a usage error or a read or write error (at the prompt: 0 unless\n"
-    "a read or write error happened).\n";
+    "a read or write error happened).\n"
+    "\n"
+    "Examples:\n"
+    "  zorvane-calc power_vi 12V 500mA\n"
+    "    Power = 6.000000 W\n"
+    "  zorvane-calc voltage_divider 12 10k '?' = 3.3\n"
+    "    r2 = 3793.103448275862 \xCE\xA9\n"
+    "  zorvane-calc -e --series E24 voltage_divider 12 10k '?' = 3.3\n"
+    "    r2 = 3.7931 k\xCE\xA9; E24: 3.6 k\xCE\xA9 \xE2\x86\x92 3.17647 V (-3.74%), 3.9 k\xCE\xA9 "
+    "\xE2\x86\x92 "
+    "3.36691 V (+2.03%)\n"
+    "  zorvane-calc --series E24 voltage_divider 12 '?' '?' = 3.3\n"
+    "    r1 = 24000 \xCE\xA9, r2 = 9100 \xCE\xA9 (Output Voltage = 3.299094 V, -0.03%)\n"
+    "  zorvane-calc voltage_divider 12 10k\xC2\xB1"
+    "1% 4.7k\n"
+    "    Output Voltage = 3.836735 V (3.810811 .. 3.863014 V)\n";
 
 // "--reference [DIR]": the option as --help names it.
 std::string synopsis(const OptionSpec& option) {

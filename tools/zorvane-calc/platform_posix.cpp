@@ -9,9 +9,15 @@
 #include "platform.h"
 
 #if defined(ZORVANE_HAVE_LIBEDIT)
+#include <langinfo.h>
+
+#include <clocale>
 #include <cstdio>
+#include <cwchar>
 // (editline/readline.h needs FILE declared first.)
 #include <editline/readline.h>
+
+#include "host.h"
 #endif
 
 namespace zorvane_calc::platform {
@@ -114,6 +120,62 @@ char** complete_first_word(const char* text, int start, int /*end*/) {
 
 const char* editor_prompt = "";
 
+bool is_utf8_locale() { return std::strcmp(nl_langinfo(CODESET), "UTF-8") == 0; }
+
+// libedit reads what is typed through the C library's multibyte functions,
+// which in the "C" locale the tool runs in know ASCII alone: every other
+// character typed (µ, Ω, °, ±) would be dropped. For the time it reads a
+// line, the editor gets the user's character set (UTF-8 where the
+// environment names none, since the tool reads and writes UTF-8 everywhere
+// else); then the tool's "C" comes back, so that nothing it parses or
+// prints depends on the locale. The tool sets no other category.
+class UserCharacterSet {
+   public:
+    UserCharacterSet() {
+        if (std::setlocale(LC_CTYPE, "") == nullptr || !is_utf8_locale()) {
+            const char* named = std::setlocale(LC_CTYPE, nullptr);
+            const bool unnamed = named == nullptr || std::strcmp(named, "C") == 0 ||
+                                 std::strcmp(named, "POSIX") == 0;
+            if (unnamed) std::setlocale(LC_CTYPE, "C.UTF-8");
+        }
+        utf8_ = is_utf8_locale();
+    }
+    ~UserCharacterSet() { std::setlocale(LC_CTYPE, "C"); }
+    UserCharacterSet(const UserCharacterSet&) = delete;
+    UserCharacterSet& operator=(const UserCharacterSet&) = delete;
+
+    // A line libedit gave, in the user's character set, as UTF-8; a byte
+    // that is no character there becomes U+FFFD.
+    std::string to_utf8(std::string_view line) const {
+        if (utf8_) return std::string(line);
+        std::u16string wide;
+        std::mbstate_t state{};
+        while (!line.empty()) {
+            wchar_t c = 0;
+            std::size_t used = std::mbrtowc(&c, line.data(), line.size(), &state);
+            if (used == static_cast<std::size_t>(-1) || used == static_cast<std::size_t>(-2)) {
+                c = 0xFFFD;
+                used = 1;
+                state = std::mbstate_t{};
+            }
+            const auto code = static_cast<char32_t>(c);
+            if (code >= 0x10000) {
+                wide += static_cast<char16_t>(0xD800 + ((code - 0x10000) >> 10));
+                wide += static_cast<char16_t>(0xDC00 + ((code - 0x10000) & 0x3FF));
+            } else {
+                wide += static_cast<char16_t>(code);
+            }
+            line.remove_prefix(used == 0 ? 1 : used);
+        }
+        std::string text;
+        zorvane::host::append_utf8_from_utf16(wide, text);
+        return text;
+    }
+
+   private:
+    bool utf8_ = false;
+};
+
 }  // namespace
 
 LineEditor::LineEditor(const char* prompt, Completer complete) {
@@ -132,11 +194,13 @@ LineEditor::~LineEditor() {
 bool LineEditor::available() noexcept { return true; }
 
 bool LineEditor::read(std::string& line) {
+    const UserCharacterSet characters;
     char* typed = readline(editor_prompt);
     if (typed == nullptr) return false;
-    line.assign(typed);
+    const std::string_view text(typed);
+    if (text.find_first_not_of(' ') != std::string_view::npos) add_history(typed);
+    line = characters.to_utf8(text);
     std::free(typed);
-    if (line.find_first_not_of(' ') != std::string::npos) add_history(line.c_str());
     return true;
 }
 

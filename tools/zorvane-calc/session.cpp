@@ -35,6 +35,10 @@ void Answerer::answer(std::string_view line, bool overlong) {
         out_.write_line("");
         return;
     }
+    if (!overlong && host::is_question(line)) {
+        answer_question(line);
+        return;
+    }
     const host::Calculator::Options options{.expand = settings_.expand && !overlong,
                                             .engineering = settings_.engineering};
     const host::Answer& answer = calculator_.evaluate(overlong ? too_long_probe_ : line, options);
@@ -43,10 +47,23 @@ void Answerer::answer(std::string_view line, bool overlong) {
     if (settings_.hints && !overlong) show_hints(line, answer);
 }
 
+// A value to solve for, a pair of standard values, a range: one line too.
+void Answerer::answer_question(std::string_view line) {
+    host::QuestionOptions options{.expand = settings_.expand, .series = {}};
+    if (settings_.series != nullptr) options.series = host::series_named(settings_.series);
+    const host::Reply reply = host::ask(line, options);
+    any_error_ = any_error_ || reply.error;
+    out_.write_shown_line(settings_.engineering ? reply.engineering : reply.line);
+    if (settings_.hints) write_hints(reply.hints);
+}
+
 // Hints are for a person at a terminal and never change the answers or the
 // status, so a hint that cannot be written is let go.
 void Answerer::show_hints(std::string_view line, const host::Answer& answer) {
-    const std::vector<std::string> hints = host::hints(line, answer);
+    write_hints(host::hints(line, answer));
+}
+
+void Answerer::write_hints(const std::vector<std::string>& hints) {
     if (hints.empty() || !out_.flush()) return;
     for (const std::string& hint : hints) hint_out_.write_shown_line(hint);
     hint_out_.flush();

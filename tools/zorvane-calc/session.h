@@ -2,7 +2,9 @@
 // arguments, a batch from standard input, and a prompt at a terminal.
 #pragma once
 
+#include <string>
 #include <string_view>
+#include <vector>
 
 #include "host.h"
 #include "output.h"
@@ -26,7 +28,9 @@ class Answerer {
     bool any_error() const noexcept { return any_error_; }
 
    private:
+    void answer_question(std::string_view line);
     void show_hints(std::string_view line, const zorvane::host::Answer& answer);
+    void write_hints(const std::vector<std::string>& hints);
 
     Output& out_;
     Settings settings_;

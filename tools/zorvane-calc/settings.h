@@ -8,6 +8,7 @@ struct Settings {
     bool expand = true;        // SI prefixes and IEC 60062 codes in values; --plain turns it off
     bool hints = false;        // hints on standard error, when a person watches it
     const char* reference_directory = nullptr;  // --reference DIR; null: the current directory
+    const char* series = nullptr;  // --series E24: standard values after a solution; null: none
 };
 
 }  // namespace zorvane_calc

@@ -7,6 +7,10 @@
 //   calc.line("power_vi 12 0.5");                    // "Power = 6.000000 W"
 //   calc.eng("capacitor_time_constant_rc 1k 100p");  // "RC Time Constant = 100 ns"
 //   calc.formulas;                                   // [{ keyword, category, arguments, unit, ... }]
+//   calc.solve("voltage_divider 12 10k ? = 3.3");    // { argument: "r2", solutions: [3793.103448275862], ... }
+//   calc.standardValues(3793, "E24");                // { below: 3600, above: 3900, nearest: 3900 }
+//   calc.range("voltage_divider 12 10k±1% 4.7k");    // { value, min, max, line, eng }
+//   calc.pairs("voltage_divider 12 ? ? = 3.3", "E24"); // { arguments: ["r1", "r2"], values: [24000, 9100], ... }
 //
 // This file only moves text in and out of the module's memory: every
 // answer, rendering and hint is computed by the C++ behind it.
@@ -91,6 +95,13 @@ function makeCalculator(module) {
     const text = new ModuleText(module);
     const call = (name, ...args) => text.readUtf8(module[name](...args));
     const formulas = Object.freeze(JSON.parse(call("_zc_formulas")).map((f) => Object.freeze(f)));
+    // The index the module gives a series name; a name it does not know is
+    // the caller's mistake.
+    const seriesIndex = (series) => {
+        const index = module._zc_series(text.utf8(String(series)));
+        if (index < 0) throw new RangeError(`unknown series ${JSON.stringify(series)}: E3, E6, E12, E24, E48, E96 or E192`);
+        return index;
+    };
 
     return Object.freeze({
         // The module's own line for one command: ElectronicsCalc, nothing added.
@@ -103,7 +114,9 @@ function makeCalculator(module) {
             return this.evaluate(command).eng;
         },
         // Everything one command gives a person: { kind, line, eng, hints }.
-        // kind is "result", "empty", "invalid_number", "unknown_formula" or "too_long".
+        // kind is "result", "empty", "invalid_number", "unknown_formula" or "too_long";
+        // for a question (a value written ?, a target after =, a tolerance),
+        // answered as zorvane-calc answers it, "answer" or "error".
         evaluate(command) {
             return JSON.parse(call("_zc_evaluate", text.utf8(String(command))));
         },
@@ -139,6 +152,36 @@ function makeCalculator(module) {
         // A number in engineering notation with a unit: format(1500, "Hz") is "1.5 kHz".
         format(value, unit = "") {
             return call("_zc_format", Number(value), text.utf8(String(unit)));
+        },
+        // Solves for the value written ? so that the formula gives the result
+        // after =: { error: false, argument ("r2"), index, unit, target,
+        // solutions (increasing), line, eng, hints, evaluations, standard }, or
+        // { error: true, line, eng, hints }. With a series ("E24"), `standard`
+        // lists each solution's standard neighbours { value, result, deviation }
+        // (deviation relative to the target) and the line names them.
+        solve(command, series) {
+            const none = series === undefined || series === null || series === "";
+            const index = none ? -1 : seriesIndex(series);  // (before the command takes the buffer)
+            return JSON.parse(call("_zc_solve", text.utf8(String(command)), index));
+        },
+        // The IEC 60063 values of a series next to a positive value:
+        // { below, above, nearest }, or null for a value that has none.
+        standardValues(value, series) {
+            return JSON.parse(call("_zc_standard_values", Number(value), seriesIndex(series)));
+        },
+        // The worst-case range of a command whose values carry tolerances
+        // (10k±1%, 10k+-1%): { error: false, value, min, max, line, eng, hints,
+        // evaluations }, or { error: true, line, eng, hints }.
+        range(command) {
+            return JSON.parse(call("_zc_range", text.utf8(String(command))));
+        },
+        // Two values of one kind written ?: the pair of standard values of the
+        // series whose result is nearest the target: { error: false, arguments
+        // (["r1", "r2"]), indices, unit, values, result, target, deviation,
+        // line, eng, hints, evaluations }, or { error: true, line, eng, hints }.
+        pairs(command, series) {
+            const index = seriesIndex(series);  // (before the command takes the buffer)
+            return JSON.parse(call("_zc_pairs", text.utf8(String(command)), index));
         },
         helpSummary() {
             return call("_zc_help_summary");
