@@ -64,7 +64,6 @@
 #include "worst_case.h"
 
 #include <array>
-#include <bit>
 #include <cmath>
 #include <cstdint>
 #include <limits>
@@ -72,6 +71,7 @@
 
 #include "formula_table.h"
 #include "host.h"
+#include "ieee754.h"
 
 namespace zorvane::host {
 namespace {
@@ -229,16 +229,16 @@ void add_resonance(const Formula& row, const Axes& axes, Values point, Extremes&
         }
         // X < 0 at `below`, X >= 0 at `above`: the bit patterns of doubles
         // >= +0 rise with their values, so they bisect as integers.
-        auto below = std::bit_cast<std::uint64_t>(walk[leg]);
-        auto above = std::bit_cast<std::uint64_t>(highest[leg]);
+        auto below = ieee754::bits_of(walk[leg]);
+        auto above = ieee754::bits_of(highest[leg]);
         while (above - below > 1) {
             const std::uint64_t middle = below + (above - below) / 2;
-            next[leg] = std::bit_cast<double>(middle);
+            next[leg] = ieee754::double_from_bits(middle);
             (reactance(next) < 0.0 ? below : above) = middle;
         }
         extremes.count(reactance.evaluations());
         for (const std::uint64_t bits : {below, above}) {
-            next[leg] = std::bit_cast<double>(bits);
+            next[leg] = ieee754::double_from_bits(bits);
             point[F] = next[0];
             point[L] = next[1];
             point[C] = next[2];
