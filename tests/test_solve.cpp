@@ -5,8 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstdio>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
@@ -191,6 +191,11 @@ TEST(Solve, WritesOneLineInEitherNotation) {
         // Of 0.1 and its lower neighbour (whose results lie either side of
         // 1), the shorter text.
         {"power_i2r ? 100 = 1", {}, "current = -0.1 A or 0.1 A", "current = -100 mA or 100 mA"},
+        // Even in the current: solutions of one magnitude, whichever side.
+        {"power_i2r ? 464 = 2",
+         {},
+         "current = -0.06565321642986127 A or 0.06565321642986127 A",
+         "current = -65.6532 mA or 65.6532 mA"},
         // A pole at r2 = 1000 (a zero sum the guards do not cover) is no root.
         {"resistors_parallel -1000 ? = 5",
          {},
@@ -405,11 +410,21 @@ TEST(Solve, WritesValuesInTheShortestTextThatReadsBack) {
         double value;
         const char* text;
     } cases[] = {
-        {3793.103448275862, "3793.103448275862"}, {0.1, "0.1"}, {-0.1, "-0.1"},
-        {1e-07, "1e-07"},  {1e20, "1e+20"},  {1000000.0, "1e+06"}, {123456.0, "123456"},
-        {0.001, "0.001"},  {1.5e-05, "1.5e-05"}, {5e-324, "5e-324"},
-        {1.7976931348623157e308, "1.7976931348623157e+308"}, {0.0, "0"}, {-2.0, "-2"},
-        {980215450921557376.0, "980215450921557376"}, {1e22, "1e+22"},
+        {3793.103448275862, "3793.103448275862"},
+        {0.1, "0.1"},
+        {-0.1, "-0.1"},
+        {1e-07, "1e-07"},
+        {1e20, "1e+20"},
+        {1000000.0, "1e+06"},
+        {123456.0, "123456"},
+        {0.001, "0.001"},
+        {1.5e-05, "1.5e-05"},
+        {5e-324, "5e-324"},
+        {1.7976931348623157e308, "1.7976931348623157e+308"},
+        {0.0, "0"},
+        {-2.0, "-2"},
+        {980215450921557376.0, "980215450921557376"},
+        {1e22, "1e+22"},
     };
     for (const auto& c : cases) {
         std::string text;

@@ -169,6 +169,11 @@ std::string cause(std::string_view command, std::string_view token, const Formul
         }
         return unit_of(info, place.index - 1);
     }
+    // "10k ±1%": a tolerance belongs on its value.
+    const bool tolerance = (token.starts_with("\xC2\xB1") || token.starts_with("+-")) &&
+                           token.ends_with('%') && !place.before.empty();
+    if (tolerance)
+        return "write it on the number: " + std::string(place.before) + std::string(token);
     const std::string_view unit = unit_at(info, place.index);
     if (token.find(',') != std::string_view::npos) {
         std::string pointed(token);

@@ -239,7 +239,11 @@ class Search {
         const double high_distance = std::abs(at_high.value - target_);
         const double nearest = std::min(low_distance, high_distance);
         if (bracket_distance > 0.0 && !(nearest <= 2 * bracket_distance)) return;
-        result_.roots.push_back(preferred(low, high, low_distance <= high_distance));
+        // On a tie the one nearer zero, so that a formula even in its value
+        // gives solutions of one magnitude.
+        const bool low_nearer = low_distance < high_distance ||
+                                (low_distance == high_distance && std::abs(low) <= std::abs(high));
+        result_.roots.push_back(preferred(low, high, low_nearer));
     }
 
     // Either of two adjacent doubles around the target is a solution: the
