@@ -240,6 +240,37 @@ TEST(Hints, ExplainWhatWentWrong) {
     EXPECT_TRUE(host::hints("x 1 2 3", orphan).empty());
 }
 
+// A field's value is read as the same word of a command would be, with the
+// hints' words for what is wrong with it.
+TEST(Hints, ReadValueTakesOneValueOfAField) {
+    const zorvane::host::FormulaInfo* ohms_current = zorvane::host::find("ohms_current");
+    const struct {
+        const char* text;
+        const zorvane::host::FormulaInfo* formula;
+        int argument;
+        double value;
+        const char* problem;
+    } cases[] = {
+        {"4k7", nullptr, -1, 4700.0, ""},
+        {" -2.5e-3 ", nullptr, -1, -0.0025, ""},
+        {"10k\xCE\xA9", ohms_current, 1, 10000.0, ""},
+        {"10k\xCE\xA9", nullptr, -1, 0.0, "'10k\xCE\xA9' is not a number"},
+        {"12A", ohms_current, 0, 0.0, "'12A' is not a number: <voltage> is in V"},
+        {"1,5", nullptr, -1, 0.0, "'1,5' is not a number: write 1.5"},
+        {"10 k", nullptr, -1, 0.0, "'k' is not a number: write it on the number: 10k"},
+        {"1 1", nullptr, -1, 0.0, "one value per field"},
+        {"   ", nullptr, -1, 0.0, "enter a value"},
+    };
+    for (const auto& c : cases) {
+        const zorvane::host::ValueReading reading =
+            zorvane::host::read_value(c.text, c.formula, c.argument);
+        EXPECT_EQ(reading.problem, c.problem) << c.text;
+        if (reading.problem.empty()) {
+            EXPECT_EQ(reading.value, c.value) << c.text;
+        }
+    }
+}
+
 TEST(Calculator, AnswersCarryTheOutcome) {
     host::Calculator calculator;
     const auto& unknown = calculator.evaluate("OHMS_Current 12");

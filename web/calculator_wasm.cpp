@@ -261,15 +261,6 @@ const FormulaInfo* formula_with_unit(std::string_view unit) {
     return found == all.end() ? nullptr : found;
 }
 
-// The shortest one-value formula: a value typed into a field is checked as
-// the value of a command, with the command's own diagnosis.
-std::string_view probe_keyword() {
-    for (const FormulaInfo& formula : zorvane::host::formulas()) {
-        if (formula.arguments.size() == 1) return formula.keyword;
-    }
-    return zorvane::host::formulas().front().keyword;
-}
-
 }  // namespace
 
 extern "C" {
@@ -350,26 +341,21 @@ EMSCRIPTEN_KEEPALIVE double zc_value(const char* command) {
     return answer.kind == Kind::result ? answer.value : std::nan("");
 }
 
-// Why `value` cannot stand as one value of a command, or "" when it can.
-EMSCRIPTEN_KEEPALIVE const char* zc_value_problem(const char* value) {
-    const std::string_view text(value);
-    reply.clear();
-    if (text.find_first_not_of(' ') == std::string_view::npos) {
-        reply = "enter a value";
-        return reply.c_str();
-    }
-    std::string command(probe_keyword());
-    command += ' ';
-    command += text;
-    const Answer& answer = calculator.evaluate(command, {.expand = true, .engineering = false});
-    if (answer.kind == Kind::too_long) {
-        reply = "too long";
-    } else if (answer.kind == Kind::invalid_number) {
-        reply = "'" + answer.token + "' is not a number";
-        for (const std::string& hint : zorvane::host::hints(command, answer)) reply += ": " + hint;
-    } else if (answer.values_given > 1) {
-        reply = "one value per field";
-    }
+// One value as typed into a field of the argument `argument` of formula
+// `row` (the table's order; -1 and -1: any value without a unit):
+// {"value", "problem"}, the problem "" when the value reads.
+EMSCRIPTEN_KEEPALIVE const char* zc_read_value(const char* value, int row, int argument) {
+    const auto all = zorvane::host::formulas();
+    const FormulaInfo* formula =
+        row >= 0 && static_cast<std::size_t>(row) < all.size() ? &all[static_cast<std::size_t>(row)]
+                                                               : nullptr;
+    const zorvane::host::ValueReading reading =
+        zorvane::host::read_value(value, formula, argument);
+    reply = "{";
+    append_json_field(reply, "problem", reading.problem);
+    reply += "\"value\":";
+    append_json_number(reply, reading.problem.empty() ? reading.value : std::nan(""));
+    reply += '}';
     return reply.c_str();
 }
 

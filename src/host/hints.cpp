@@ -158,9 +158,8 @@ std::string_view unit_at(const FormulaInfo* info, int index) {
     return info->argument_units[static_cast<std::size_t>(index)];
 }
 
-// The likely cause of an invalid number, or nothing.
-std::string cause(std::string_view command, std::string_view token, const FormulaInfo* info) {
-    const Place place = place_of(command, token);
+// The likely cause of an invalid number at `place`, or nothing.
+std::string cause(std::string_view token, const Place& place, const FormulaInfo* info) {
     if ((is_prefix_symbol(token) || is_unit(token)) && is_number(place.before)) {
         // "10 k", "12 V", "1 kohm": one word with the number, when it fits.
         const std::string joined = std::string(place.before) + std::string(token);
@@ -207,7 +206,8 @@ std::vector<std::string> hints(std::string_view command, const Answer& answer) {
     } else if (answer.kind == Kind::invalid_number) {
         // The module stops at the bad value before it looks the name up.
         Words words(command);
-        lines.push_back(cause(command, answer.token, find(ascii_lowercase(words.next()))));
+        const FormulaInfo* named = find(ascii_lowercase(words.next()));
+        lines.push_back(cause(answer.token, place_of(command, answer.token), named));
     } else if (answer.kind == Kind::result && info != nullptr && answer.values_given > required) {
         const int ignored = answer.values_given - required;
         lines.push_back(std::string(info->keyword) + " takes " + count_of(required, "value") +
@@ -216,6 +216,39 @@ std::vector<std::string> hints(std::string_view command, const Answer& answer) {
     }
     std::erase(lines, std::string{});
     return lines;
+}
+
+ValueReading read_value(std::string_view text, const FormulaInfo* formula, int argument) {
+    ValueReading reading;
+    Words words(text);
+    const std::string_view first = words.next();
+    if (first.empty()) {
+        reading.problem = "enter a value";
+        return reading;
+    }
+    if (text.size() > command_capacity()) {
+        reading.problem = "too long";
+        return reading;
+    }
+    const std::string_view unit = unit_at(formula, argument);
+    Place place{argument, {}};
+    for (std::string_view word = first; !word.empty(); word = words.next()) {
+        if (!is_value(word, unit)) {
+            reading.problem = "'" + std::string(word) + "' is not a number";
+            const std::string why = cause(word, place, formula);
+            if (!why.empty()) reading.problem += ": " + why;
+            return reading;
+        }
+        place = {place.index + 1, word};
+    }
+    if (place.index - argument > 1) {
+        reading.problem = "one value per field";
+        return reading;
+    }
+    std::string plain;
+    const bool expanded = append_plain_value(first, unit, plain);
+    reading.value = *parse_number(expanded ? std::string_view(plain) : first);
+    return reading;
 }
 
 }  // namespace zorvane::host

@@ -139,6 +139,18 @@ std::string engineering_value(double value, const FormulaInfo& formula);
 // line each, without line ends; none for a plain result.
 std::vector<std::string> hints(std::string_view command, const Answer& answer);
 
+// One value as typed into a field: a number, with an SI prefix or in IEC
+// form, and in the unit of `formula`'s argument `argument` when one is
+// given. `problem` says why the text is no single value ("'1,5' is not a
+// number: write 1.5", "one value per field", "enter a value"), in the
+// words of the hints; empty when `value` holds the value read.
+struct ValueReading {
+    double value = 0.0;
+    std::string problem;
+};
+ValueReading read_value(std::string_view text, const FormulaInfo* formula = nullptr,
+                        int argument = -1);
+
 // Keywords that start with `prefix` (any case), in table order (completion).
 std::vector<std::string_view> complete(std::string_view prefix);
 

@@ -179,6 +179,10 @@ test("fields: a value is checked as a command would read it, and read exactly", 
     assert.equal(calc.number("100µ"), 1e-4);
     assert.equal(calc.number("2R2"), 2.2);
     assert.ok(Number.isNaN(calc.number("1,5")));
+    assert.equal(calc.valueProblem("1 1"), "one value per field");
+    assert.equal(calc.number("10kΩ", "ohms_current", 1), 10000);
+    assert.ok(Number.isNaN(calc.number("10kΩ")));
+    assert.match(calc.valueProblem("12A", "ohms_current", 0), /'12A' is not a number: <voltage> is in V/);
     assert.equal(calc.expand("ohms_current 12 4k7"), "ohms_current 12 4700");
     assert.equal(calc.value("capacitor_reactance 1k 1u"), 1 / (1000 * 0.000001 * 6.28318530718));
     for (const command of ["nosuch 1", "", "   ", "/help", "power_vi 1 x"]) {

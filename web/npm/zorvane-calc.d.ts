@@ -122,11 +122,15 @@ export interface Calculator {
     /** The result of a command with the input notation as a number; NaN when there is none. */
     value(command: string): number;
     /** Why a text cannot stand as one value, or "" when it can. */
-    valueProblem(value: string): string;
+    valueProblem(value: string, keyword?: string, argument?: number): string;
     /** The command as the module receives it: "ohms_current 12 4k7" is "ohms_current 12 4700". */
     expand(command: string): string;
-    /** One value as a number, read exactly as in a command: number("4k7") is 4700; NaN when it is none. */
-    number(value: string): number;
+    /**
+     * One value as a number, read exactly as in a command: number("4k7") is 4700; NaN when it is none.
+     * With a formula's keyword and an argument's place (0 for the first), the value may carry that
+     * argument's unit: number("10kΩ", "ohms_current", 1) is 10000.
+     */
+    number(value: string, keyword?: string, argument?: number): number;
     /** A number in engineering notation with a unit: format(1500, "Hz") is "1.5 kHz". */
     format(value: number, unit?: string): string;
     /** Solves for the value written ? so that the formula gives the result after =; with a series, each solution's standard neighbours. */

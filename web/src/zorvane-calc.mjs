@@ -95,6 +95,13 @@ function makeCalculator(module) {
     const text = new ModuleText(module);
     const call = (name, ...args) => text.readUtf8(module[name](...args));
     const formulas = Object.freeze(JSON.parse(call("_zc_formulas")).map((f) => Object.freeze(f)));
+    // One value as a field holds it, read by the C++: { value, problem }.
+    const readValue = (value, keyword, argument) => {
+        const row = formulas.findIndex((f) => f.keyword === keyword);
+        const reading = JSON.parse(
+            call("_zc_read_value", text.utf8(String(value)), row, row < 0 ? -1 : argument));
+        return { value: reading.value ?? NaN, problem: reading.problem };
+    };
     // The index the module gives a series name; a name it does not know is
     // the caller's mistake.
     const seriesIndex = (series) => {
@@ -133,9 +140,10 @@ function makeCalculator(module) {
             return module._zc_value(text.utf8(String(command)));
         },
         // Why a text cannot stand as one value ("'1,5' is not a number: write
-        // 1.5"), or "" when it can.
-        valueProblem(value) {
-            return call("_zc_value_problem", text.utf8(String(value)));
+        // 1.5"), or "" when it can. With a keyword and an argument's place
+        // (0 for the first), the value may carry that argument's unit.
+        valueProblem(value, keyword = "", argument = -1) {
+            return readValue(value, keyword, argument).problem;
         },
         // A command as the module receives it from eng() and evaluate():
         // expand("ohms_current 12 4k7") is "ohms_current 12 4700".
@@ -144,10 +152,10 @@ function makeCalculator(module) {
         },
         // One value as a number, SI prefixes and resistor codes read exactly
         // as in a command: number("4k7") is 4700. NaN where valueProblem()
-        // has something to say.
-        number(value) {
-            if (this.valueProblem(value) !== "") return NaN;
-            return Number(this.expand(`_ ${String(value).trim()}`).slice(2));
+        // has something to say. (The same reading as the hints', in C++.)
+        number(value, keyword = "", argument = -1) {
+            const reading = readValue(value, keyword, argument);
+            return reading.problem === "" ? reading.value : NaN;
         },
         // A number in engineering notation with a unit: format(1500, "Hz") is "1.5 kHz".
         format(value, unit = "") {
