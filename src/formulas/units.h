@@ -15,6 +15,8 @@ struct Unit {
 // result formats carry "?" in its place.
 inline constexpr std::string_view OHM_SIGN_UTF8 = "\xCE\xA9";
 inline constexpr std::string_view DEGREE_SIGN_UTF8 = "\xC2\xB0";
+inline constexpr std::string_view MICRO_SIGN_UTF8 = "\xC2\xB5";
+inline constexpr std::string_view GREEK_MU_UTF8 = "\xCE\xBC";
 
 inline constexpr Unit NO_UNIT{"", ""};
 inline constexpr Unit VOLT{"V", "V"};

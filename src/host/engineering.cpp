@@ -13,10 +13,6 @@ namespace {
 
 constexpr int SIGNIFICANT = 6;
 
-// The prefixes from pico (10^-12) to tera (10^12), a power of 1000 apart.
-constexpr std::string_view PREFIXES[] = {"p", "n", "\xC2\xB5", "m", "", "k", "M", "G", "T"};
-constexpr int SMALLEST_PREFIX = -12;
-constexpr int LARGEST_PREFIX = 12;
 
 constexpr std::string_view PREFIXABLE_UNITS[] = {"W", "V", "A", "\xCE\xA9", "F", "C",
                                                  "J", "s", "H", "Hz",       "m", "m/s"};
@@ -76,7 +72,7 @@ void append_engineering_value(double value, std::string_view unit, std::string& 
             d.exponent < LARGEST_PREFIX + 3) {
             const int power = thousands_below(d.exponent);
             append_with_point(d, d.exponent - power + 1, out);
-            append_unit(PREFIXES[(power - SMALLEST_PREFIX) / 3], unit, out);
+            append_unit(shown_prefix(power), unit, out);
             return;
         }
         append_general(d, out);

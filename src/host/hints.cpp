@@ -187,7 +187,7 @@ std::string cause(std::string_view token, const Place& place, const FormulaInfo*
     if (head != 0 && !tail.empty() && is_number(token.substr(0, head)) &&
         is_miscased_prefix(tail[0]) &&
         std::all_of(tail.begin() + 1, tail.end(), [](char c) { return c >= '0' && c <= '9'; })) {
-        return "SI prefixes are p n u \xC2\xB5 m k M G T";
+        return "SI prefixes are " + std::string(SI_PREFIX_LIST);
     }
     return {};
 }

@@ -16,17 +16,11 @@
 namespace zorvane::host {
 namespace {
 
-struct Prefix {
-    std::string_view symbol;  // UTF-8
-    int exponent;
-};
+using Prefix = SiPrefix;
 
 // "R" and "r" mark the point of an IEC code without a prefix; they are no
 // prefix after a number.
-constexpr Prefix PREFIXES[] = {
-    {"p", -12}, {"n", -9}, {"u", -6}, {"\xC2\xB5", -6}, {"\xCE\xBC", -6},  // micro sign, Greek mu
-    {"m", -3},  {"k", 3},  {"M", 6},  {"G", 9},         {"T", 12},        {"R", 0}, {"r", 0},
-};
+constexpr Prefix IEC_POINTS[] = {{"R", 0}, {"r", 0}};
 
 bool is_digit(char c) { return c >= '0' && c <= '9'; }
 
@@ -61,8 +55,11 @@ std::optional<Decimal> read_plain(std::string_view number) {
 
 // The prefix `token` holds at `at`, if any.
 const Prefix* prefix_at(std::string_view token, std::size_t at) {
-    for (const Prefix& prefix : PREFIXES) {
-        if (token.substr(at).starts_with(prefix.symbol)) return &prefix;
+    for (const std::span<const Prefix> table : {std::span<const Prefix>(SI_PREFIXES),
+                                                std::span<const Prefix>(IEC_POINTS)}) {
+        for (const Prefix& prefix : table) {
+            if (token.substr(at).starts_with(prefix.symbol)) return &prefix;
+        }
     }
     return nullptr;
 }

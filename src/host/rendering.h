@@ -4,6 +4,8 @@
 #include <string>
 #include <string_view>
 
+#include "units.h"
+
 namespace zorvane {
 struct Formula;
 struct Outcome;
@@ -32,6 +34,32 @@ void append_engineering_value(double value, std::string_view unit, std::string& 
 // number. False, with nothing appended, when the token is written in none
 // of these ways.
 bool append_plain_value(std::string_view token, std::string_view unit, std::string& out);
+
+// The SI prefixes, pico to tera, in the spellings people type. The one a
+// result is shown with is the first of its exponent ("µ", the micro sign,
+// for 10^-6).
+struct SiPrefix {
+    std::string_view symbol;  // UTF-8
+    int exponent;
+};
+inline constexpr SiPrefix SI_PREFIXES[] = {
+    {"p", -12}, {"n", -9}, {MICRO_SIGN_UTF8, -6}, {GREEK_MU_UTF8, -6}, {"u", -6},
+    {"m", -3},  {"k", 3},  {"M", 6},              {"G", 9},            {"T", 12},
+};
+inline constexpr int SMALLEST_PREFIX = -12;
+inline constexpr int LARGEST_PREFIX = 12;
+
+// What the hints call the prefixes: "p n u µ m k M G T".
+inline constexpr std::string_view SI_PREFIX_LIST = "p n u \xC2\xB5 m k M G T";
+
+// The prefix shown for 10^exponent, a multiple of 3 from SMALLEST_PREFIX to
+// LARGEST_PREFIX ("" for 0).
+constexpr std::string_view shown_prefix(int exponent) {
+    for (const SiPrefix& prefix : SI_PREFIXES) {
+        if (prefix.exponent == exponent) return prefix.symbol;
+    }
+    return {};
+}
 
 // One of the SI prefixes a value may carry: p n u µ μ m k M G T.
 bool is_prefix_symbol(std::string_view text);
