@@ -50,6 +50,19 @@ struct Evaluation {
 // way; the domain tells a solver where to look.
 enum class Domain : unsigned char { magnitude, signed_quantity };
 
+// How a result moves with each of its values: what a worst-case range and a
+// standard-pair search may assume (the reasoning per shape is with the
+// range search, src/host/worst_case.cpp).
+enum class Shape : unsigned char {
+    multilinear,       // sums and products of the values: I*R, R*C, a+b, th*p+a
+    quotient,          // a product over a product, a zero guard where a divisor is zero
+    even_square,       // a square of a signed value times positive ones: V²/R, I²R, ½CV²
+    product_over_sum,  // a*b/(a+b) and the divider's total*r2/(r1+r2)
+    hypotenuse,        // sqrt(X² + R²) with X monotone in each value: RC and RL impedance
+    logarithmic,       // log10 or 10^x of a quotient: decibels, coax impedance
+    resonance,         // sqrt((XL - XC)² + R²): zero reactance inside the box
+};
+
 struct Argument {
     std::string_view name;  // as the reference writes it, without brackets: "resistance"
     Unit unit;              // its SI unit; NO_UNIT for ratios and factors
@@ -75,6 +88,7 @@ struct Formula {
     std::string_view label;   // the format's text before "%.6f": "Current = "
     std::string_view unit;    // the format's text after "%.6f": " A" (Windows-1252)
     Unit result_unit;         // the result's unit, both encodings
+    Shape shape;              // how the result moves with each value
     std::string_view description;  // the reference line's text after "- "
     int reference_column;          // where the reference line's "- " starts, at the least
 
@@ -114,7 +128,7 @@ Evaluation apply(const Values& values) {
 template <auto evaluator>
 consteval Formula formula(std::string_view keyword, const Category& category,
                           std::initializer_list<Argument> arguments, std::string_view format,
-                          Unit result_unit, int reference_column,
+                          Unit result_unit, Shape shape, int reference_column,
                           std::string_view description) {
     const int count = static_cast<int>(arguments.size());
     if (count != detail::arity_of<decltype(evaluator)>::value) {
@@ -142,7 +156,7 @@ consteval Formula formula(std::string_view keyword, const Category& category,
     for (const Argument& argument : arguments) list[i++] = argument;
     return Formula{keyword,   &category,  list,        count,
                    &detail::apply<evaluator>, format, format.substr(0, at), unit_text,
-                   result_unit, description, reference_column};
+                   result_unit, shape, description, reference_column};
 }
 
 // All rows, in table order.

@@ -69,47 +69,13 @@
 #include <limits>
 #include <string_view>
 
+#include "circuit_formulas.h"
 #include "formula_table.h"
 #include "host.h"
 #include "ieee754.h"
 
 namespace zorvane::host {
 namespace {
-
-struct Classified {
-    std::string_view keyword;
-    Shape shape;
-};
-
-// clang-format off
-constexpr Classified SHAPES[] = {
-    {"ohms_voltage", Shape::multilinear},          {"ohms_current", Shape::quotient},
-    {"ohms_resistance", Shape::quotient},          {"power_vi", Shape::multilinear},
-    {"power_v2r", Shape::even_square},             {"power_i2r", Shape::even_square},
-    {"capacitor_energy", Shape::even_square},      {"capacitor_charge", Shape::multilinear},
-    {"capacitor_reactance", Shape::quotient},      {"capacitor_time_constant_rc", Shape::multilinear},
-    {"capacitors_series", Shape::product_over_sum},{"capacitors_parallel", Shape::multilinear},
-    {"inductor_energy", Shape::even_square},       {"inductor_reactance", Shape::multilinear},
-    {"inductor_time_constant_lr", Shape::quotient},{"inductors_series", Shape::multilinear},
-    {"inductors_parallel", Shape::product_over_sum},{"resistors_series", Shape::multilinear},
-    {"resistors_parallel", Shape::product_over_sum},{"voltage_divider", Shape::product_over_sum},
-    {"current_divider", Shape::product_over_sum},  {"frequency_to_period", Shape::quotient},
-    {"period_to_frequency", Shape::quotient},      {"impedance_rc", Shape::hypotenuse},
-    {"impedance_rl", Shape::hypotenuse},           {"impedance_rlc_series", Shape::resonance},
-    {"resonant_frequency_lc", Shape::quotient},    {"q_factor_rlc", Shape::quotient},
-    {"gain_db", Shape::logarithmic},               {"gain_ratio_from_db", Shape::logarithmic},
-    {"transistor_beta", Shape::quotient},          {"transistor_alpha", Shape::quotient},
-    {"transformer_turns_ratio", Shape::quotient},  {"rectifier_peak_voltage", Shape::multilinear},
-    {"filter_ripple_factor", Shape::quotient},     {"characteristic_impedance_coax", Shape::logarithmic},
-    {"wavelength", Shape::quotient},               {"velocity_factor_to_velocity", Shape::multilinear},
-    {"dipole_length", Shape::quotient},            {"antenna_gain_db", Shape::logarithmic},
-    {"rc_lowpass_cutoff", Shape::quotient},        {"rc_highpass_cutoff", Shape::quotient},
-    {"rl_lowpass_cutoff", Shape::quotient},        {"rl_highpass_cutoff", Shape::quotient},
-    {"power_ratio_to_db", Shape::logarithmic},     {"voltage_ratio_to_db", Shape::logarithmic},
-    {"db_to_power_ratio", Shape::logarithmic},     {"db_to_voltage_ratio", Shape::logarithmic},
-    {"thermal_resistance", Shape::quotient},       {"junction_temperature", Shape::multilinear},
-};
-// clang-format on
 
 constexpr double NAN_VALUE = std::numeric_limits<double>::quiet_NaN();
 constexpr double NEXT_TO_ZERO = std::numeric_limits<double>::denorm_min();
@@ -186,29 +152,21 @@ constexpr std::size_t C = 3;
 
 class Reactance {
    public:
-    // The rows whose evaluators the series RLC combines, xl - xc.
-    Reactance()
-        : inductive_(find_keyword("inductor_reactance")),
-          capacitive_(find_keyword("capacitor_reactance")) {}
-    bool found() const { return inductive_ != nullptr && capacitive_ != nullptr; }
     int evaluations() const { return evaluations_; }
 
-    // X at (f, L, C).
+    // X at (f, L, C), with the evaluators the series RLC combines, xl - xc.
     double operator()(const std::array<double, 3>& flc) {
         evaluations_ += 2;
-        const double xl = inductive_->evaluate(Values{flc[0], flc[1]}).value;
-        return xl - capacitive_->evaluate(Values{flc[0], flc[2]}).value;
+        const double xl = inductive_reactance(flc[0], flc[1]).value;
+        return xl - capacitive_reactance(flc[0], flc[2]).value;
     }
 
    private:
-    const Formula* inductive_;
-    const Formula* capacitive_;
     int evaluations_ = 0;
 };
 
 void add_resonance(const Formula& row, const Axes& axes, Values point, Extremes& extremes) {
     Reactance reactance;
-    if (!reactance.found()) return;
     // Where the reactance is continuous and rising: f and C above zero.
     const std::array<double, 3> lowest{std::fmax(axes[F].low(), NEXT_TO_ZERO), axes[L].low(),
                                        std::fmax(axes[C].low(), NEXT_TO_ZERO)};
@@ -253,12 +211,7 @@ void add_resonance(const Formula& row, const Axes& axes, Values point, Extremes&
 
 }  // namespace
 
-std::optional<Shape> shape_of(const Formula& row) noexcept {
-    for (const Classified& classified : SHAPES) {
-        if (classified.keyword == row.keyword) return classified.shape;
-    }
-    return std::nullopt;
-}
+std::optional<Shape> shape_of(const Formula& row) noexcept { return row.shape; }
 
 Range worst_case_range(const Formula& row, const std::array<double, 4>& values,
                        const std::array<double, 4>& tolerances) {
