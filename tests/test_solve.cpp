@@ -273,6 +273,14 @@ TEST(Solve, ExplainsWhatHasNoAnswer) {
          "Error: A value written ? needs the result wanted after '='",
          {}},
         {"voltage_divider 12 10k 5k = 3", "Error: '=' needs a value written ?", {}},
+        // Nothing written ?: a plain command, or one for a range.
+        {"voltage_divider 12 10k 5k",
+         "Error: Solving needs a value written ? and the result wanted after '='",
+         {}},
+        {"voltage_divider 12 10k\xC2\xB1"
+         "1% 5k",
+         "Error: Solving needs a value written ? and the result wanted after '='",
+         {}},
         {"voltage_divider 12 ? ? = 3",
          "Error: Two values written ? need a series of standard values",
          {}},

@@ -10,11 +10,9 @@
 #include <emscripten/emscripten.h>
 
 #include <algorithm>
-#include <array>
 #include <cmath>
-#include <cstdio>
 #include <cstdlib>
-#include <functional>
+#include <nlohmann/json.hpp>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -32,39 +30,31 @@ using zorvane::host::PromptWord;
 zorvane::host::Calculator calculator;
 std::string reply;
 
-void append_json_string(std::string& out, std::string_view text) {
-    out += '"';
-    for (const char c : text) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += c;
-        } else if (byte < 0x20) {
-            std::array<char, 8> escape{};
-            std::snprintf(escape.data(), escape.size(), "\\u%04x", byte);
-            out += escape.data();
-        } else {
-            out += c;
-        }
-    }
-    out += '"';
+// Keys in the order they are written, as the replies are documented.
+using Json = nlohmann::ordered_json;
+
+// `value` as the reply, kept in `reply` until the next call. Bytes that are
+// not UTF-8 (a value typed in another encoding, echoed back) become U+FFFD
+// instead of ending the module.
+const char* send(const Json& value) {
+    reply = value.dump(-1, ' ', false, Json::error_handler_t::replace);
+    return reply.c_str();
 }
 
-template <typename Range, typename Project>
-void append_json_array(std::string& out, const Range& items, Project project) {
-    out += '[';
-    bool first = true;
-    for (const auto& item : items) {
-        if (!first) out += ',';
-        first = false;
-        append_json_string(out, project(item));
-    }
-    out += ']';
+// A number for JSON, which lacks infinities and NaN: those are null.
+Json number(double value) { return std::isfinite(value) ? Json(value) : Json(nullptr); }
+
+Json numbers(const std::vector<double>& values) {
+    Json out = Json::array();
+    for (const double value : values) out.push_back(number(value));
+    return out;
 }
 
-void append_json_bool(std::string& out, std::string_view name, bool value) {
-    append_json_string(out, name);
-    out += value ? ":true," : ":false,";
+template <typename Range>
+Json strings(const Range& items) {
+    Json out = Json::array();
+    for (const auto& item : items) out.push_back(std::string(item));
+    return out;
 }
 
 // "<inner_diameter>" as a person reads it: "inner diameter".
@@ -140,60 +130,14 @@ std::string_view line_note(const Answer& answer) {
     return "";
 }
 
-void append_json_field(std::string& out, std::string_view name, std::string_view value) {
-    append_json_string(out, name);
-    out += ':';
-    append_json_string(out, value);
-    out += ',';
-}
-
-// A number as JSON writes it: the digits that read back as the same double;
-// null for infinities and NaN, which JSON lacks.
-void append_json_number(std::string& out, double value) {
-    if (!std::isfinite(value)) {
-        out += "null";
-        return;
-    }
-    std::array<char, 32> text{};
-    std::snprintf(text.data(), text.size(), "%.17g", value);
-    out += text.data();
-}
-
-void append_json_number_field(std::string& out, std::string_view name, double value) {
-    append_json_string(out, name);
-    out += ':';
-    append_json_number(out, value);
-    out += ',';
-}
-
-void append_json_numbers(std::string& out, std::string_view name,
-                         const std::vector<double>& values) {
-    append_json_string(out, name);
-    out += ":[";
-    for (std::size_t i = 0; i < values.size(); ++i) {
-        if (i != 0) out += ',';
-        append_json_number(out, values[i]);
-    }
-    out += "],";
-}
-
-// What every answer to a question has: {"error", "line", "eng", "hints",
-// "evaluations", ...}; the caller adds its own fields and closes it.
-void open_reply_json(std::string& out, const zorvane::host::Reply& answer) {
-    out = "{\"error\":";
-    out += answer.error ? "true," : "false,";
-    append_json_field(out, "line", answer.line);
-    append_json_field(out, "eng", answer.engineering);
-    append_json_number_field(out, "evaluations", answer.evaluations);
-    out += "\"hints\":";
-    append_json_array(out, answer.hints,
-                      [](const std::string& hint) { return std::string_view(hint); });
-    out += ',';
-}
-
-void close_json(std::string& out) {
-    if (out.back() == ',') out.pop_back();
-    out += '}';
+// What every answer to a question has: {"error", "line", "eng",
+// "evaluations", "hints"}; the caller adds its own fields.
+Json reply_json(const zorvane::host::Reply& answer) {
+    return Json{{"error", answer.error},
+                {"line", answer.line},
+                {"eng", answer.engineering},
+                {"evaluations", answer.evaluations},
+                {"hints", strings(answer.hints)}};
 }
 
 // The series at `index` of the list the module gives (zc_series), or none.
@@ -202,20 +146,16 @@ std::optional<zorvane::host::Series> series_at(int index) {
     return static_cast<zorvane::host::Series>(index);
 }
 
-void append_formula_json(std::string& out, const FormulaInfo& formula) {
-    out += '{';
-    append_json_field(out, "keyword", formula.keyword);
-    append_json_field(out, "category", formula.category);
-    append_json_field(out, "label", formula.label);
-    append_json_field(out, "unit", formula.unit);
-    append_json_field(out, "usage", zorvane::host::usage(formula));
-    append_json_field(out, "reference", zorvane::host::reference_line(formula));
-    append_json_field(out, "description", prose(formula.description));
-    out += "\"argumentUnits\":";
-    append_json_array(out, formula.argument_units, std::identity{});
-    out += ",\"arguments\":";
-    append_json_array(out, formula.arguments, std::identity{});
-    out += '}';
+Json formula_json(const FormulaInfo& formula) {
+    return Json{{"keyword", formula.keyword},
+                {"category", formula.category},
+                {"label", formula.label},
+                {"unit", formula.unit},
+                {"usage", zorvane::host::usage(formula)},
+                {"reference", zorvane::host::reference_line(formula)},
+                {"description", prose(formula.description)},
+                {"argumentUnits", strings(formula.argument_units)},
+                {"arguments", strings(formula.arguments)}};
 }
 
 std::string_view prompt_word_name(PromptWord::Kind kind) {
@@ -267,13 +207,11 @@ extern "C" {
 
 // Every formula of the table as a JSON array.
 EMSCRIPTEN_KEEPALIVE const char* zc_formulas() {
-    reply = "[";
+    Json all = Json::array();
     for (const FormulaInfo& formula : zorvane::host::formulas()) {
-        if (reply.size() > 1) reply += ',';
-        append_formula_json(reply, formula);
+        all.push_back(formula_json(formula));
     }
-    reply += ']';
-    return reply.c_str();
+    return send(all);
 }
 
 // One command with the input notation, as zorvane-calc --eng evaluates it:
@@ -285,35 +223,25 @@ EMSCRIPTEN_KEEPALIVE const char* zc_evaluate(const char* command) {
     const std::string_view text(command);
     if (zorvane::host::is_question(text)) {
         const zorvane::host::Reply question = zorvane::host::ask(text);
-        reply = "{";
-        append_json_field(reply, "kind", question.error ? "error" : "answer");
-        append_json_bool(reply, "error", question.error);
-        append_json_bool(reply, "guarded", false);
-        append_json_field(reply, "line", question.line);
-        append_json_field(reply, "eng", question.engineering);
-        append_json_field(reply, "note", "");
-        append_json_field(reply, "lineNote", "");
-        reply += "\"hints\":";
-        append_json_array(reply, question.hints,
-                          [](const std::string& hint) { return std::string_view(hint); });
-        reply += '}';
-        return reply.c_str();
+        return send(Json{{"kind", question.error ? "error" : "answer"},
+                         {"error", question.error},
+                         {"guarded", false},
+                         {"line", question.line},
+                         {"eng", question.engineering},
+                         {"note", ""},
+                         {"lineNote", ""},
+                         {"hints", strings(question.hints)}});
     }
     const Answer& answer = calculator.evaluate(text);
-    reply = "{";
-    append_json_field(reply, "kind", kind_name(answer.kind));
-    append_json_field(reply, "line", answer.line);
-    append_json_field(reply, "eng", answer.engineering);
-    append_json_bool(reply, "error", answer.is_error());
     const bool guarded = answer.kind == Kind::result && answer.guarded;
-    append_json_bool(reply, "guarded", guarded);
-    append_json_field(reply, "note", guarded ? guard_note(text, answer) : std::string());
-    append_json_field(reply, "lineNote", line_note(answer));
-    reply += "\"hints\":";
-    append_json_array(reply, zorvane::host::hints(text, answer),
-                      [](const std::string& hint) { return std::string_view(hint); });
-    reply += '}';
-    return reply.c_str();
+    return send(Json{{"kind", kind_name(answer.kind)},
+                     {"line", answer.line},
+                     {"eng", answer.engineering},
+                     {"error", answer.is_error()},
+                     {"guarded", guarded},
+                     {"note", guarded ? guard_note(text, answer) : std::string()},
+                     {"lineNote", line_note(answer)},
+                     {"hints", strings(zorvane::host::hints(text, answer))}});
 }
 
 // What a line typed at the prompt asks for, as zorvane-calc's prompt reads
@@ -323,16 +251,10 @@ EMSCRIPTEN_KEEPALIVE const char* zc_prompt_word(const char* line) {
     const std::size_t first = text.find_first_not_of(" \t");
     // zorvane-calc answers a comment line with an empty line.
     if (first != std::string_view::npos && text[first] == '#') {
-        reply = R"({"word":"comment","name":""})";
-        return reply.c_str();
+        return send(Json{{"word", "comment"}, {"name", ""}});
     }
     const PromptWord word = zorvane::host::prompt_word(text);
-    reply = "{";
-    append_json_field(reply, "word", prompt_word_name(word.kind));
-    reply += "\"name\":";
-    append_json_string(reply, word.name);
-    reply += '}';
-    return reply.c_str();
+    return send(Json{{"word", prompt_word_name(word.kind)}, {"name", word.name}});
 }
 
 // The value of one command with the input notation; NaN unless it is a result.
@@ -351,12 +273,8 @@ EMSCRIPTEN_KEEPALIVE const char* zc_read_value(const char* value, int row, int a
                                                                : nullptr;
     const zorvane::host::ValueReading reading =
         zorvane::host::read_value(value, formula, argument);
-    reply = "{";
-    append_json_field(reply, "problem", reading.problem);
-    reply += "\"value\":";
-    append_json_number(reply, reading.problem.empty() ? reading.value : std::nan(""));
-    reply += '}';
-    return reply.c_str();
+    return send(Json{{"problem", reading.problem},
+                     {"value", reading.problem.empty() ? number(reading.value) : Json(nullptr)}});
 }
 
 // The command with its input notation expanded, as the module receives it.
@@ -391,55 +309,45 @@ EMSCRIPTEN_KEEPALIVE const char* zc_solve(const char* command, int series) {
     zorvane::host::QuestionOptions options;
     options.series = series_at(series);
     const zorvane::host::Solved solved = zorvane::host::solve(command, options);
-    open_reply_json(reply, solved);
+    Json out = reply_json(solved);
     if (!solved.error) {
-        append_json_field(reply, "argument", solved.argument_name);
-        append_json_number_field(reply, "index", solved.argument);
-        append_json_field(reply, "unit", solved.unit);
-        append_json_number_field(reply, "target", solved.target);
-        append_json_numbers(reply, "solutions", solved.solutions);
-        reply += "\"standard\":[";
-        for (std::size_t i = 0; i < solved.standard.size(); ++i) {
-            reply += i == 0 ? "{" : ",{";
-            append_json_number_field(reply, "value", solved.standard[i].value);
-            append_json_number_field(reply, "result", solved.standard[i].result);
-            append_json_number_field(reply, "deviation", solved.standard[i].deviation);
-            close_json(reply);
+        out["argument"] = solved.argument_name;
+        out["index"] = solved.argument;
+        out["unit"] = solved.unit;
+        out["target"] = number(solved.target);
+        out["solutions"] = numbers(solved.solutions);
+        Json standard = Json::array();
+        for (const zorvane::host::StandardNeighbour& neighbour : solved.standard) {
+            standard.push_back(Json{{"value", number(neighbour.value)},
+                                    {"result", number(neighbour.result)},
+                                    {"deviation", number(neighbour.deviation)}});
         }
-        reply += "],";
+        out["standard"] = std::move(standard);
     }
-    close_json(reply);
-    return reply.c_str();
+    return send(out);
 }
 
 // {"below", "above", "nearest"} in the series at `series`, or null.
 EMSCRIPTEN_KEEPALIVE const char* zc_standard_values(double value, int series) {
     const auto which = series_at(series);
     const auto found = which ? zorvane::host::standard_values(value, *which) : std::nullopt;
-    if (!found) {
-        reply = "null";
-        return reply.c_str();
-    }
-    reply = "{";
-    append_json_number_field(reply, "below", found->below);
-    append_json_number_field(reply, "above", found->above);
-    append_json_number_field(reply, "nearest", found->nearest);
-    close_json(reply);
-    return reply.c_str();
+    if (!found) return send(nullptr);
+    return send(Json{{"below", number(found->below)},
+                     {"above", number(found->above)},
+                     {"nearest", number(found->nearest)}});
 }
 
 // "voltage_divider 12 10k±1% 4.7k": {"error", "line", "eng", "hints",
 // "evaluations", "value", "min", "max"}.
 EMSCRIPTEN_KEEPALIVE const char* zc_range(const char* command) {
     const zorvane::host::Ranged ranged = zorvane::host::range(command);
-    open_reply_json(reply, ranged);
+    Json out = reply_json(ranged);
     if (!ranged.error) {
-        append_json_number_field(reply, "value", ranged.value);
-        append_json_number_field(reply, "min", ranged.min);
-        append_json_number_field(reply, "max", ranged.max);
+        out["value"] = number(ranged.value);
+        out["min"] = number(ranged.min);
+        out["max"] = number(ranged.max);
     }
-    close_json(reply);
-    return reply.c_str();
+    return send(out);
 }
 
 // "voltage_divider 12 ? ? = 3.3" in the series at `series`: {"error",
@@ -447,27 +355,19 @@ EMSCRIPTEN_KEEPALIVE const char* zc_range(const char* command) {
 // "values", "result", "target", "deviation"}.
 EMSCRIPTEN_KEEPALIVE const char* zc_pairs(const char* command, int series) {
     const auto which = series_at(series);
-    if (!which) {
-        reply = "null";
-        return reply.c_str();
-    }
+    if (!which) return send(nullptr);
     const zorvane::host::Paired paired = zorvane::host::pair(command, *which);
-    open_reply_json(reply, paired);
+    Json out = reply_json(paired);
     if (!paired.error) {
-        reply += "\"arguments\":";
-        append_json_array(reply, paired.names, std::identity{});
-        reply += ',';
-        append_json_numbers(
-            reply, "indices",
-            {static_cast<double>(paired.arguments[0]), static_cast<double>(paired.arguments[1])});
-        append_json_field(reply, "unit", paired.unit);
-        append_json_numbers(reply, "values", {paired.values[0], paired.values[1]});
-        append_json_number_field(reply, "result", paired.result);
-        append_json_number_field(reply, "target", paired.target);
-        append_json_number_field(reply, "deviation", paired.deviation);
+        out["arguments"] = strings(paired.names);
+        out["indices"] = Json::array({paired.arguments[0], paired.arguments[1]});
+        out["unit"] = paired.unit;
+        out["values"] = numbers({paired.values[0], paired.values[1]});
+        out["result"] = number(paired.result);
+        out["target"] = number(paired.target);
+        out["deviation"] = number(paired.deviation);
     }
-    close_json(reply);
-    return reply.c_str();
+    return send(out);
 }
 
 EMSCRIPTEN_KEEPALIVE const char* zc_help_summary() {

@@ -392,6 +392,12 @@ Solved solve(std::string_view command, const QuestionOptions& options) {
         fail(solved, error);
         return solved;
     }
+    // What misfit lets through for a range (tolerances) or a plain command
+    // leaves no argument to solve for.
+    if (prepared.parsed.unknowns == 0) {
+        fail(solved, "Error: Solving needs a value written ? and the result wanted after '='");
+        return solved;
+    }
     const Formula& row = *prepared.row;
     const FormulaInfo& info = *prepared.info;
     solved.argument = prepared.unknown[0];
