@@ -15,7 +15,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     buffer.fill('\x7F');
     buffer.back() = GUARD;
     const std::size_t length = zorvane::evaluate_command(
-        command.c_str(), std::span<char, zorvane::RESULT_CAPACITY + 1>(buffer.data(), buffer.size() - 1));
+        command.c_str(),
+        std::span<char, zorvane::RESULT_CAPACITY + 1>(buffer.data(), buffer.size() - 1));
     if (buffer.back() != GUARD) zorvane_fuzz::broken("the guard byte was overwritten", "");
     const void* terminator = std::memchr(buffer.data(), '\0', zorvane::RESULT_CAPACITY + 1);
     if (terminator == nullptr) zorvane_fuzz::broken("no terminator", "");

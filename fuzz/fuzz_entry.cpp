@@ -3,8 +3,8 @@
 #include <cstring>
 #include <vector>
 
-#include "text_conversion.h"
 #include "line_contract.h"
+#include "text_conversion.h"
 #include "zorvane/electronics_calc.h"
 
 namespace {

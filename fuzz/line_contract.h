@@ -45,7 +45,8 @@ inline bool is_number(std::string_view text) {
 }
 
 inline bool is_enclosed(std::string_view line, std::string_view head, std::string_view tail) {
-    return line.size() >= head.size() + tail.size() && line.starts_with(head) && line.ends_with(tail);
+    return line.size() >= head.size() + tail.size() && line.starts_with(head) &&
+           line.ends_with(tail);
 }
 
 inline void check_line(std::string_view line) {
@@ -59,7 +60,8 @@ inline void check_line(std::string_view line) {
     }
     for (const zorvane::Formula& row : zorvane::formula_table()) {
         if (is_enclosed(line, row.label, row.unit) &&
-            is_number(line.substr(row.label.size(), line.size() - row.label.size() - row.unit.size()))) {
+            is_number(
+                line.substr(row.label.size(), line.size() - row.label.size() - row.unit.size()))) {
             return;
         }
     }

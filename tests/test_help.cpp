@@ -72,7 +72,7 @@ const std::string OLD_REFERENCE = "an earlier reference that must survive a fail
 
 // A fresh directory per test, left as the current directory while it runs.
 class ReferenceFile : public testing::Test {
-protected:
+   protected:
     void SetUp() override {
         previous_ = fs::current_path();
         directory_ = fs::temp_directory_path() /
@@ -234,9 +234,8 @@ TEST_F(ReferenceFile, ATargetThatCannotBeReplacedFailsAndLeavesNoTemporaryFile) 
 
 TEST_F(ReferenceFile, AWriteThatFailsHalfwayLeavesTheOldFileUntouched) {
     write_bytes(reference(), OLD_REFERENCE);
-    const int status = with_file_size_limit(1000, [] {
-        return zorvane::save_formula_reference(nullptr) ? 1 : 0;
-    });
+    const int status =
+        with_file_size_limit(1000, [] { return zorvane::save_formula_reference(nullptr) ? 1 : 0; });
     EXPECT_EQ(status, 0) << "the write must fail and say so";
     EXPECT_EQ(read_bytes(reference()), OLD_REFERENCE);
     EXPECT_EQ(entries(), std::vector<std::string>{"electronics_formulas.txt"});

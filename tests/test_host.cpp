@@ -209,7 +209,10 @@ TEST(Hints, ExplainWhatWentWrong) {
         {"ohms_current 12 A 1k", {"<voltage> is in V"}},
         {"ohms_current 12 4.7k\xCE\xA9", {}},
         {"ohms_current 12 10 k", {"write it on the number: 10k"}},
-        {"ohms_current 12 10k \xC2\xB1" "1%", {"write it on the number: 10k\xC2\xB1" "1%"}},
+        {"ohms_current 12 10k \xC2\xB1"
+         "1%",
+         {"write it on the number: 10k\xC2\xB1"
+          "1%"}},
         {"ohms_current 12 10k +-1%", {"write it on the number: 10k+-1%"}},
         {"ohms_current 12 10 R", {}},  // R marks the point of a code: no prefix to move
         {"capacitor_charge 4.7\xC2\xB5"

@@ -23,7 +23,8 @@ std::atomic<bool> counting{false};
 std::atomic<long> allocations{0};
 
 void note() {
-    if (counting.load(std::memory_order_relaxed)) allocations.fetch_add(1, std::memory_order_relaxed);
+    if (counting.load(std::memory_order_relaxed))
+        allocations.fetch_add(1, std::memory_order_relaxed);
 }
 }  // namespace
 
@@ -72,15 +73,15 @@ TEST(NoAllocation, AMillionCallsAllocateNothing) {
         u"power_vi 12 0.5",
         u"Capacitor_Reactance 1000 0.000001",
         u"impedance_rlc_series 100 1000 0.01 0.000001 extra",
-        u"db_to_power_ratio 600",                        // "%.6e"
-        u"ohms_voltage 1e300 1e8",                      // "%.6f" through the library
-        u"power_vi 0.1234567890123456789012 3",         // parsing through the library
-        u"characteristic_impedance_coax 1 10",           // a shortened echo
-        u"no_such 1 x",                                  // an invalid number
+        u"db_to_power_ratio 600",                // "%.6e"
+        u"ohms_voltage 1e300 1e8",               // "%.6f" through the library
+        u"power_vi 0.1234567890123456789012 3",  // parsing through the library
+        u"characteristic_impedance_coax 1 10",   // a shortened echo
+        u"no_such 1 x",                          // an invalid number
         u"  ",
         u"thermal_resistance 50 10 \u20AC\U0001F600",
-        std::u16string(300, u'9'),                       // too long
-        u"antenna_gain_db -1 1",                          // not a number
+        std::u16string(300, u'9'),  // too long
+        u"antenna_gain_db -1 1",    // not a number
     };
     for (const auto& command : commands) ElectronicsCalc(command.c_str());  // warm-up
     allocations = 0;
@@ -96,9 +97,14 @@ TEST(NoAllocation, AMillionCallsAllocateNothing) {
 // without input notation allocates nothing, its engineering line included.
 TEST(NoAllocation, TheHostsCalculatorReusesItsBuffers) {
     const std::vector<std::string> commands = {
-        "power_vi 12 0.5", "capacitor_reactance 1000 0.000001", "db_to_power_ratio 600",
-        "nosuch 1 2",      "ohms_current 12",                   "power_vi 1 x",
-        "  ",              "thermal_resistance 50 10 \xE2\x82\xAC",
+        "power_vi 12 0.5",
+        "capacitor_reactance 1000 0.000001",
+        "db_to_power_ratio 600",
+        "nosuch 1 2",
+        "ohms_current 12",
+        "power_vi 1 x",
+        "  ",
+        "thermal_resistance 50 10 \xE2\x82\xAC",
     };
     zorvane::host::Calculator calculator;
     for (const auto& command : commands) calculator.evaluate(command);  // warm-up

@@ -26,7 +26,8 @@ std::uint64_t samples() {
 std::string expected_fixed(double value) {
     if (std::isnan(value)) return "nan";
     char buffer[400];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, 6);
+    const auto result =
+        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, 6);
     return {buffer, result.ptr};
 }
 
@@ -47,14 +48,39 @@ bool agrees(double value) {
 
 TEST(FormatFixed6, AgreesOnEveryClassOfTrickyValue) {
     std::vector<double> values = {
-        0.0, -0.0, 1.0, -1.0, 0.5, 1e-7, 5e-7, -5e-7, 4.9999999999999998e-7, 1.5e-6, 2.5e-6,
-        0.0078125, 0.0234375, -0.0078125, 999999.9999995, 0.9999995, 9.9999995,
-        std::numeric_limits<double>::max(), -std::numeric_limits<double>::max(),
-        std::numeric_limits<double>::min(), std::numeric_limits<double>::denorm_min(),
-        -std::numeric_limits<double>::denorm_min(), std::numeric_limits<double>::infinity(),
-        -std::numeric_limits<double>::infinity(), std::numeric_limits<double>::quiet_NaN(),
-        -std::numeric_limits<double>::quiet_NaN(), 0x1p43, std::nextafter(0x1p43, 0.0), 0x1p44,
-        8796093022207.9999995, 0x1p-20, 0x1p-21, 0x1p-30,
+        0.0,
+        -0.0,
+        1.0,
+        -1.0,
+        0.5,
+        1e-7,
+        5e-7,
+        -5e-7,
+        4.9999999999999998e-7,
+        1.5e-6,
+        2.5e-6,
+        0.0078125,
+        0.0234375,
+        -0.0078125,
+        999999.9999995,
+        0.9999995,
+        9.9999995,
+        std::numeric_limits<double>::max(),
+        -std::numeric_limits<double>::max(),
+        std::numeric_limits<double>::min(),
+        std::numeric_limits<double>::denorm_min(),
+        -std::numeric_limits<double>::denorm_min(),
+        std::numeric_limits<double>::infinity(),
+        -std::numeric_limits<double>::infinity(),
+        std::numeric_limits<double>::quiet_NaN(),
+        -std::numeric_limits<double>::quiet_NaN(),
+        0x1p43,
+        std::nextafter(0x1p43, 0.0),
+        0x1p44,
+        8796093022207.9999995,
+        0x1p-20,
+        0x1p-21,
+        0x1p-30,
     };
     // Exact ties at the seventh decimal: odd multiples of 2^-7, 2^-6 * 5^-1...
     for (int n = -2000; n <= 2000; ++n) values.push_back(n / 128.0);
@@ -89,11 +115,14 @@ TEST(FormatFixed6, AgreesOnRandomValues) {
                 value = ordinary(random);
                 break;
             case 2:  // full 53-bit significands across the fast path's range
-                value = std::ldexp(static_cast<double>(random() >> 11), binary_exponent(random) - 53);
+                value =
+                    std::ldexp(static_cast<double>(random() >> 11), binary_exponent(random) - 53);
                 break;
             default:  // six-decimal values and their neighbours
-                value = static_cast<double>(static_cast<std::int64_t>(random() % 20'000'000'000'000) -
-                                            10'000'000'000'000) / 1e6;
+                value =
+                    static_cast<double>(static_cast<std::int64_t>(random() % 20'000'000'000'000) -
+                                        10'000'000'000'000) /
+                    1e6;
                 value = (random() & 1) ? std::nextafter(value, 1e300) : value;
                 break;
         }
@@ -172,7 +201,8 @@ std::string random_decimal(std::mt19937_64& random) {
     if (fraction > 0 || whole == 0) {
         token += '.';
         token.append(static_cast<std::size_t>(zeros), '0');
-        for (int i = 0; i < std::max(fraction, 1); ++i) token += static_cast<char>('0' + random() % 10);
+        for (int i = 0; i < std::max(fraction, 1); ++i)
+            token += static_cast<char>('0' + random() % 10);
     }
     if (random() % 3 == 0) {
         token += random() % 2 ? 'e' : 'E';
@@ -193,7 +223,8 @@ TEST(ParseNumber, AgreesWithTheLibraryOnRandomDecimals) {
         const auto result = std::from_chars(first, token.data() + token.size(), expected);
         if (result.ec != std::errc{}) continue;  // range errors have tests of their own
         const std::optional<double> actual = zorvane::parse_number(token);
-        if (!actual || std::bit_cast<std::uint64_t>(*actual) != std::bit_cast<std::uint64_t>(expected)) {
+        if (!actual ||
+            std::bit_cast<std::uint64_t>(*actual) != std::bit_cast<std::uint64_t>(expected)) {
             ++failures;
             ADD_FAILURE() << token << ": " << std::hexfloat << (actual ? *actual : -1.0)
                           << " != " << expected;

@@ -66,15 +66,19 @@ TEST(TextConversion, CharactersOutsideTheCodePageBecomeOneQuestionMark) {
         std::u16string wide;
         std::string narrow;
     } cases[] = {
-        {u"\u0080", "?"},                   // a C1 control, not a code-page character
-        {u"\u0081", "?"},                   // undefined byte value of the code page
+        {u"\u0080", "?"},  // a C1 control, not a code-page character
+        {u"\u0081", "?"},  // undefined byte value of the code page
         {u"\u0100x", "?x"},
         {u"\u4E2D\u6587", "??"},
-        {u"a\U0001F600b", "a?b"},           // a surrogate pair is one character
-        {u"a\xD83D" u"b", "a?b"},           // lone high surrogate
-        {u"a\xDE00" u"b", "a?b"},           // lone low surrogate
-        {u"\xD83D\xD83D\xDE00", "??"},      // high surrogate, then a complete pair
-        {u"\xDE00\xD83D", "??"},            // reversed pair
+        {u"a\U0001F600b", "a?b"},  // a surrogate pair is one character
+        {u"a\xD83D"
+         u"b",
+         "a?b"},  // lone high surrogate
+        {u"a\xDE00"
+         u"b",
+         "a?b"},                        // lone low surrogate
+        {u"\xD83D\xD83D\xDE00", "??"},  // high surrogate, then a complete pair
+        {u"\xDE00\xD83D", "??"},        // reversed pair
         {u"\xFFFD\xFEFF", "??"},
     };
     for (const auto& c : cases) EXPECT_EQ(narrow(c.wide), c.narrow);
@@ -88,9 +92,11 @@ TEST(TextConversion, UndefinedBytesWidenToTheirC1Controls) {
 
 TEST(TextConversion, NarrowingNeverWritesPastTheBuffer) {
     for (std::size_t capacity = 1; capacity <= 9; ++capacity) {
-        for (const std::u16string& text : {std::u16string(20, u'a'), std::u16string(u"\U0001F600x\u20AC")}) {
+        for (const std::u16string& text :
+             {std::u16string(20, u'a'), std::u16string(u"\U0001F600x\u20AC")}) {
             std::string buffer(capacity + 1, '#');  // the last byte is the guard
-            const std::size_t written = narrow_from_wide(text.c_str(), std::span(buffer.data(), capacity));
+            const std::size_t written =
+                narrow_from_wide(text.c_str(), std::span(buffer.data(), capacity));
             EXPECT_EQ(buffer.back(), '#') << capacity;
             EXPECT_LT(written, capacity);
             EXPECT_EQ(buffer[written], '\0');

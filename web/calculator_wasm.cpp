@@ -268,11 +268,10 @@ EMSCRIPTEN_KEEPALIVE double zc_value(const char* command) {
 // {"value", "problem"}, the problem "" when the value reads.
 EMSCRIPTEN_KEEPALIVE const char* zc_read_value(const char* value, int row, int argument) {
     const auto all = zorvane::host::formulas();
-    const FormulaInfo* formula =
-        row >= 0 && static_cast<std::size_t>(row) < all.size() ? &all[static_cast<std::size_t>(row)]
-                                                               : nullptr;
-    const zorvane::host::ValueReading reading =
-        zorvane::host::read_value(value, formula, argument);
+    const FormulaInfo* formula = row >= 0 && static_cast<std::size_t>(row) < all.size()
+                                     ? &all[static_cast<std::size_t>(row)]
+                                     : nullptr;
+    const zorvane::host::ValueReading reading = zorvane::host::read_value(value, formula, argument);
     return send(Json{{"problem", reading.problem},
                      {"value", reading.problem.empty() ? number(reading.value) : Json(nullptr)}});
 }

@@ -2,13 +2,14 @@
 // conversions form those integers in full and round once, half to even, so
 // they give the digits printf prints and the double from_chars reads.
 #include "exact_decimal.h"
-#include "ieee754.h"
 
 #include <algorithm>
 #include <array>
 #include <cstdint>
 #include <cstring>
 #include <string_view>
+
+#include "ieee754.h"
 
 namespace zorvane {
 namespace {
@@ -250,14 +251,16 @@ double round_binary(std::uint64_t m, int exponent, bool inexact) {
     }
     const int leading = exponent + 63;  // the value lies in [2^leading, 2^(leading + 1))
     if (leading > ieee754::BIAS) return double_from_bits(ieee754::EXPONENT_MASK << MANTISSA_BITS);
-    const int kept_bits = leading >= 1 - ieee754::BIAS ? MANTISSA_BITS + 1 : leading + EXPONENT_BIAS;
+    const int kept_bits =
+        leading >= 1 - ieee754::BIAS ? MANTISSA_BITS + 1 : leading + EXPONENT_BIAS;
     const int dropped = 64 - kept_bits;
     if (dropped > 64) return 0.0;
     const std::uint64_t kept = dropped == 64 ? 0 : m >> dropped;
     const bool round_bit = ((m >> (dropped - 1)) & 1) != 0;
     const bool below = inexact || (m & ((std::uint64_t{1} << (dropped - 1)) - 1)) != 0;
     const std::uint64_t rounded = kept + (round_bit && (below || (kept & 1) != 0) ? 1 : 0);
-    if (leading < 1 - ieee754::BIAS) return double_from_bits(rounded);  // subnormal: units of 2^-1074
+    if (leading < 1 - ieee754::BIAS)
+        return double_from_bits(rounded);  // subnormal: units of 2^-1074
     // A carry to 2^53 moves into the exponent field, up to infinity.
     return double_from_bits((static_cast<std::uint64_t>(leading + ieee754::BIAS) << MANTISSA_BITS) +
                             (rounded - IMPLICIT_BIT));

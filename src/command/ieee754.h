@@ -32,7 +32,9 @@ inline double double_from_bits(std::uint64_t bits) noexcept {
 constexpr std::uint64_t exponent_field(std::uint64_t bits) noexcept {
     return (bits >> MANTISSA_BITS) & EXPONENT_MASK;
 }
-constexpr bool is_finite(std::uint64_t bits) noexcept { return exponent_field(bits) != EXPONENT_MASK; }
+constexpr bool is_finite(std::uint64_t bits) noexcept {
+    return exponent_field(bits) != EXPONENT_MASK;
+}
 constexpr bool is_negative(std::uint64_t bits) noexcept { return (bits & SIGN_BIT) != 0; }
 
 inline constexpr std::string_view NAN_TEXT = "nan";  // the sign of a NaN means nothing

@@ -95,8 +95,7 @@ bool any_bit_below(Product product, int end) {
 
 // round(value * 10^6) for 0 <= |value| < 2^43, from the bits of the double.
 std::uint64_t scaled_by_million(std::uint64_t exponent_bits, std::uint64_t fraction) {
-    const std::uint64_t mantissa =
-        exponent_bits == 0 ? fraction : fraction | ieee754::IMPLICIT_BIT;
+    const std::uint64_t mantissa = exponent_bits == 0 ? fraction : fraction | ieee754::IMPLICIT_BIT;
     const int exponent =
         exponent_bits == 0 ? 1 - EXPONENT_BIAS : static_cast<int>(exponent_bits) - EXPONENT_BIAS;
     const Product product = times_million(mantissa);
@@ -183,8 +182,7 @@ char* format_fixed6(double value, char* first, char* last) noexcept {
         if (exponent_bits != ieee754::EXPONENT_MASK && last - first < shortest) return nullptr;
         return format_large_fixed6(value, first, last);
     }
-    const std::uint64_t scaled =
-        scaled_by_million(exponent_bits, bits & ieee754::FRACTION_MASK);
+    const std::uint64_t scaled = scaled_by_million(exponent_bits, bits & ieee754::FRACTION_MASK);
     const bool negative = ieee754::is_negative(bits);
 
     const std::uint64_t whole = scaled / MILLION;

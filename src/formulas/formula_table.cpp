@@ -79,7 +79,8 @@ constexpr Argument OUTER_DIAMETER{"outer_diameter", METRE, MAGNITUDE};
 constexpr Argument INNER_DIAMETER{"inner_diameter", METRE, MAGNITUDE};
 constexpr Argument VELOCITY_FACTOR{"velocity_factor", NO_UNIT, MAGNITUDE};
 constexpr Argument POWER_DENSITY_MAX{"power_density_max", WATT_PER_SQUARE_METRE, SIGNED};
-constexpr Argument POWER_DENSITY_ISOTROPIC{"power_density_isotropic", WATT_PER_SQUARE_METRE, SIGNED};
+constexpr Argument POWER_DENSITY_ISOTROPIC{"power_density_isotropic", WATT_PER_SQUARE_METRE,
+                                           SIGNED};
 constexpr Argument POWER_RATIO{"power_ratio", NO_UNIT, SIGNED};
 constexpr Argument VOLTAGE_RATIO{"voltage_ratio", NO_UNIT, SIGNED};
 constexpr Argument DB{"db", DECIBEL, SIGNED};
@@ -275,7 +276,8 @@ consteval std::array<std::uint64_t, ROW_COUNT> mixed_keywords() {
         }
         mixed[row] = mix(FORMULAS[row].keyword);
         for (std::size_t earlier = 0; earlier < row; ++earlier) {
-            if (FORMULAS[earlier].keyword == FORMULAS[row].keyword) throw "two rows share a keyword";
+            if (FORMULAS[earlier].keyword == FORMULAS[row].keyword)
+                throw "two rows share a keyword";
             if (mixed[earlier] == mixed[row]) throw "two keywords mix alike: change the mix";
         }
     }

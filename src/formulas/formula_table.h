@@ -36,7 +36,8 @@ struct Evaluation {
     double value = 0.0;
     bool guarded = false;
 
-    constexpr Evaluation(double computed) noexcept : value(computed) {}  // NOLINT: implicit by design
+    // Implicit, so that an evaluator returns its arithmetic as it stands.
+    constexpr Evaluation(double computed) noexcept : value(computed) {}
     static constexpr Evaluation zero_guard() noexcept {
         Evaluation guard(0.0);
         guard.guarded = true;
@@ -84,11 +85,11 @@ struct Formula {
     std::array<Argument, MAX_VALUES> arguments;  // the first `required_count` are set
     int required_count;                          // values the evaluator reads, in the order typed
     Evaluator evaluate;
-    std::string_view format;  // printf-style, with exactly one "%.6f"
-    std::string_view label;   // the format's text before "%.6f": "Current = "
-    std::string_view unit;    // the format's text after "%.6f": " A" (Windows-1252)
-    Unit result_unit;         // the result's unit, both encodings
-    Shape shape;              // how the result moves with each value
+    std::string_view format;       // printf-style, with exactly one "%.6f"
+    std::string_view label;        // the format's text before "%.6f": "Current = "
+    std::string_view unit;         // the format's text after "%.6f": " A" (Windows-1252)
+    Unit result_unit;              // the result's unit, both encodings
+    Shape shape;                   // how the result moves with each value
     std::string_view description;  // the reference line's text after "- "
     int reference_column;          // where the reference line's "- " starts, at the least
 
@@ -116,7 +117,8 @@ Evaluation apply_indexed(const Values& values, std::index_sequence<index...> /*u
 template <auto evaluator>
 Evaluation apply(const Values& values) {
     constexpr int arity = arity_of<decltype(evaluator)>::value;
-    return apply_indexed<evaluator>(values, std::make_index_sequence<static_cast<std::size_t>(arity)>{});
+    return apply_indexed<evaluator>(values,
+                                    std::make_index_sequence<static_cast<std::size_t>(arity)>{});
 }
 
 }  // namespace detail
@@ -154,9 +156,18 @@ consteval Formula formula(std::string_view keyword, const Category& category,
     std::array<Argument, MAX_VALUES> list{};
     std::size_t i = 0;
     for (const Argument& argument : arguments) list[i++] = argument;
-    return Formula{keyword,   &category,  list,        count,
-                   &detail::apply<evaluator>, format, format.substr(0, at), unit_text,
-                   result_unit, shape, description, reference_column};
+    return Formula{keyword,
+                   &category,
+                   list,
+                   count,
+                   &detail::apply<evaluator>,
+                   format,
+                   format.substr(0, at),
+                   unit_text,
+                   result_unit,
+                   shape,
+                   description,
+                   reference_column};
 }
 
 // All rows, in table order.

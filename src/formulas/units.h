@@ -33,7 +33,8 @@ inline constexpr Unit METRE{"m", "m"};
 inline constexpr Unit METRE_PER_SECOND{"m/s", "m/s"};
 inline constexpr Unit DECIBEL{"dB", "dB"};
 inline constexpr Unit WATT_PER_SQUARE_METRE{"W/m\xB2", "W/m\xC2\xB2"};
-inline constexpr Unit DEGREE_CELSIUS{"\xB0" "C", "\xC2\xB0" "C"};
-inline constexpr Unit DEGREE_CELSIUS_PER_WATT{"\xB0" "C/W", "\xC2\xB0" "C/W"};
+// (Octal escapes end after three digits, so the "C" after them stays a letter.)
+inline constexpr Unit DEGREE_CELSIUS{"\260C", "\302\260C"};
+inline constexpr Unit DEGREE_CELSIUS_PER_WATT{"\260C/W", "\302\260C/W"};
 
 }  // namespace zorvane

@@ -204,8 +204,8 @@ bool fill_temporary(int fd, const Kept& kept) {
     const auto to_file = [](void* context, std::string_view text) {
         return write_all(*static_cast<int*>(context), text);
     };
-    bool complete = keep_attributes(fd, kept) && write_formula_reference(to_file, &fd) &&
-                    flush_to_disk(fd);
+    bool complete =
+        keep_attributes(fd, kept) && write_formula_reference(to_file, &fd) && flush_to_disk(fd);
     return close_file(fd) && complete;
 }
 

@@ -13,7 +13,6 @@ namespace {
 
 constexpr int SIGNIFICANT = 6;
 
-
 constexpr std::string_view PREFIXABLE_UNITS[] = {"W", "V", "A", "\xCE\xA9", "F", "C",
                                                  "J", "s", "H", "Hz",       "m", "m/s"};
 

@@ -33,7 +33,8 @@ struct FormulaInfo {
     const Formula* row;                           // the core's row
     // The unit of each of `arguments`, UTF-8: {"V", "Ω"}; "" for a ratio.
     std::span<const std::string_view> argument_units;
-    std::string_view description;  // UTF-8, as the reference gives it: "Calculate current (I = V / R)"
+    std::string_view
+        description;  // UTF-8, as the reference gives it: "Calculate current (I = V / R)"
 };
 
 // Every formula, in table order.
@@ -293,14 +294,12 @@ std::optional<StandardValues> standard_values(double value, Series series);
 // at a point of the box, found at the corners where the row is monotone in
 // each value and at the interior extrema where it is not (a series RLC's
 // resonance); a point between them may give a result an ulp beyond, where
-// the core's rounding is not quite monotone. A magnitude (resistance, frequency ...) never goes below zero: a
-// tolerance over 100 % reaches down to 0. Where the box reaches a division by
-// zero the range runs to the infinity the core gives next to it. The guard's
-// 0 counts among the results, and `guarded` tells that some point of the box
-// hit the row's zero guard. min and max are NaN when the row gives
-// not-a-number somewhere in the box, when a value or tolerance is not finite,
-// or when a magnitude's whole box is negative. `evaluations` counts the
-// core's evaluations spent.
+// the core's rounding is not quite monotone. A magnitude (resistance, frequency ...) never goes
+// below zero: a tolerance over 100 % reaches down to 0. Where the box reaches a division by zero
+// the range runs to the infinity the core gives next to it. The guard's 0 counts among the results,
+// and `guarded` tells that some point of the box hit the row's zero guard. min and max are NaN when
+// the row gives not-a-number somewhere in the box, when a value or tolerance is not finite, or when
+// a magnitude's whole box is negative. `evaluations` counts the core's evaluations spent.
 struct Range {
     double min;
     double max;

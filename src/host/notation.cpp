@@ -55,8 +55,8 @@ std::optional<Decimal> read_plain(std::string_view number) {
 
 // The prefix `token` holds at `at`, if any.
 const Prefix* prefix_at(std::string_view token, std::size_t at) {
-    for (const std::span<const Prefix> table : {std::span<const Prefix>(SI_PREFIXES),
-                                                std::span<const Prefix>(IEC_POINTS)}) {
+    for (const std::span<const Prefix> table :
+         {std::span<const Prefix>(SI_PREFIXES), std::span<const Prefix>(IEC_POINTS)}) {
         for (const Prefix& prefix : table) {
             if (token.substr(at).starts_with(prefix.symbol)) return &prefix;
         }

@@ -4,9 +4,9 @@
 #include <array>
 
 #include "command.h"
-#include "words.h"
 #include "host.h"
 #include "rendering.h"
+#include "words.h"
 
 namespace zorvane::host {
 namespace {
@@ -39,7 +39,8 @@ PromptWord prompt_word(std::string_view line) {
     const std::string first = ascii_lowercase(words.word[0]);
     if (words.count == 1 && (first == "quit" || first == "exit")) return {Word::quit, {}};
     if (words.count == 1 && (first == "help" || first == "?")) return {Word::help, {}};
-    if (words.count == 2 && first == "help") return {Word::help_name, ascii_lowercase(words.word[1])};
+    if (words.count == 2 && first == "help")
+        return {Word::help_name, ascii_lowercase(words.word[1])};
     return {};
 }
 

@@ -43,8 +43,16 @@ struct SiPrefix {
     int exponent;
 };
 inline constexpr SiPrefix SI_PREFIXES[] = {
-    {"p", -12}, {"n", -9}, {MICRO_SIGN_UTF8, -6}, {GREEK_MU_UTF8, -6}, {"u", -6},
-    {"m", -3},  {"k", 3},  {"M", 6},              {"G", 9},            {"T", 12},
+    {"p", -12},
+    {"n", -9},
+    {MICRO_SIGN_UTF8, -6},
+    {GREEK_MU_UTF8, -6},
+    {"u", -6},
+    {"m", -3},
+    {"k", 3},
+    {"M", 6},
+    {"G", 9},
+    {"T", 12},
 };
 inline constexpr int SMALLEST_PREFIX = -12;
 inline constexpr int LARGEST_PREFIX = 12;

@@ -8,10 +8,10 @@
 
 #include "command.h"
 #include "formula_table.h"
-#include "text_conversion.h"
 #include "help.h"
 #include "host.h"
 #include "rendering.h"
+#include "text_conversion.h"
 
 namespace zorvane::host {
 namespace {

@@ -26,7 +26,8 @@ std::u16string decode_field(std::string_view field) {
             out += u'\\';
             i += 1;
         } else if (kind == 'u' && i + 5 < field.size()) {
-            out += static_cast<char16_t>(std::stoul(std::string(field.substr(i + 2, 4)), nullptr, 16));
+            out +=
+                static_cast<char16_t>(std::stoul(std::string(field.substr(i + 2, 4)), nullptr, 16));
             i += 5;
         } else {
             throw std::runtime_error("unknown escape");
@@ -48,11 +49,13 @@ std::vector<Vector> load_vectors(const std::string& path) {
         if (platform_dependent) line.erase(0, 1);
         const std::size_t tab = line.find('\t');
         if (tab == std::string::npos || line.find('\t', tab + 1) != std::string::npos) {
-            throw std::runtime_error(path + ":" + std::to_string(number) + ": needs exactly one tab");
+            throw std::runtime_error(path + ":" + std::to_string(number) +
+                                     ": needs exactly one tab");
         }
         vectors.push_back({path + ":" + std::to_string(number),
                            decode_field(std::string_view(line).substr(0, tab)),
-                           decode_field(std::string_view(line).substr(tab + 1)), platform_dependent});
+                           decode_field(std::string_view(line).substr(tab + 1)),
+                           platform_dependent});
     }
     return vectors;
 }
