@@ -26,7 +26,6 @@ namespace zorvane {
 namespace {
 
 constexpr std::uint64_t MILLION = 1000000;
-using ieee754::MANTISSA_BITS;
 constexpr int EXPONENT_BIAS = ieee754::INTEGER_BIAS;
 // Below 2^43 the six-decimal integer m * 10^6 / 2^-e stays below 2^64.
 constexpr int FAST_PATH_EXPONENT_LIMIT = ieee754::BIAS + 43;

@@ -58,7 +58,8 @@ namespace {
 ZORVANE_READS_WHOLE_BLOCKS
 std::size_t bounded_length(const char16_t* wide, std::size_t capacity) noexcept {
     const auto address = reinterpret_cast<std::uintptr_t>(wide);
-    const auto* block = reinterpret_cast<const __m128i*>(address & ~std::uintptr_t{15});
+    const auto* block =
+        reinterpret_cast<const __m128i*>(reinterpret_cast<const char*>(wide) - (address & 15));
     const __m128i zero = _mm_setzero_si128();
     // Two mask bits a unit; those of the units before `wide` are shifted out.
     const auto skipped = static_cast<unsigned>(address & 15);

@@ -159,20 +159,22 @@ constexpr Formula FORMULAS[] = {
 };
 // clang-format on
 
+// Two arguments of one name are one quantity: the same unit and domain.
+constexpr bool same_quantity_in_every_row(const Argument& argument) {
+    return std::all_of(std::begin(FORMULAS), std::end(FORMULAS), [&](const Formula& row) {
+        const std::span<const Argument> others = row.argument_list();
+        return std::all_of(others.begin(), others.end(), [&](const Argument& other) {
+            return other.name != argument.name ||
+                   (other.unit.utf8 == argument.unit.utf8 && other.domain == argument.domain);
+        });
+    });
+}
+
 consteval bool argument_names_agree() {
-    // Two arguments of one name are one quantity: the same unit and domain.
-    for (const Formula& a : FORMULAS) {
-        for (const Formula& b : FORMULAS) {
-            for (const Argument& x : a.argument_list()) {
-                for (const Argument& y : b.argument_list()) {
-                    if (x.name == y.name && (x.unit.utf8 != y.unit.utf8 || x.domain != y.domain)) {
-                        return false;
-                    }
-                }
-            }
-        }
-    }
-    return true;
+    return std::all_of(std::begin(FORMULAS), std::end(FORMULAS), [](const Formula& row) {
+        const std::span<const Argument> arguments = row.argument_list();
+        return std::all_of(arguments.begin(), arguments.end(), same_quantity_in_every_row);
+    });
 }
 static_assert(argument_names_agree(), "an argument name means one quantity in every row");
 
@@ -271,8 +273,10 @@ struct KeywordIndex {
 consteval std::array<std::uint64_t, ROW_COUNT> mixed_keywords() {
     std::array<std::uint64_t, ROW_COUNT> mixed{};
     for (std::size_t row = 0; row < ROW_COUNT; ++row) {
-        for (const char c : FORMULAS[row].keyword) {
-            if (c >= 'A' && c <= 'Z') throw "keywords are lower-case: a name is matched folded";
+        const std::string_view keyword = FORMULAS[row].keyword;
+        if (std::any_of(keyword.begin(), keyword.end(),
+                        [](char c) { return c >= 'A' && c <= 'Z'; })) {
+            throw "keywords are lower-case: a name is matched folded";
         }
         mixed[row] = mix(FORMULAS[row].keyword);
         for (std::size_t earlier = 0; earlier < row; ++earlier) {

@@ -37,6 +37,7 @@ struct Evaluation {
     bool guarded = false;
 
     // Implicit, so that an evaluator returns its arithmetic as it stands.
+    // cppcheck-suppress noExplicitConstructor
     constexpr Evaluation(double computed) noexcept : value(computed) {}
     static constexpr Evaluation zero_guard() noexcept {
         Evaluation guard(0.0);
@@ -83,15 +84,15 @@ struct Formula {
     std::string_view keyword;  // lower-case name typed by the user
     const Category* category;
     std::array<Argument, MAX_VALUES> arguments;  // the first `required_count` are set
-    int required_count;                          // values the evaluator reads, in the order typed
     Evaluator evaluate;
     std::string_view format;       // printf-style, with exactly one "%.6f"
     std::string_view label;        // the format's text before "%.6f": "Current = "
     std::string_view unit;         // the format's text after "%.6f": " A" (Windows-1252)
     Unit result_unit;              // the result's unit, both encodings
-    Shape shape;                   // how the result moves with each value
     std::string_view description;  // the reference line's text after "- "
+    int required_count;            // values the evaluator reads, in the order typed
     int reference_column;          // where the reference line's "- " starts, at the least
+    Shape shape;                   // how the result moves with each value
 
     constexpr std::span<const Argument> argument_list() const noexcept {
         return {arguments.data(), static_cast<std::size_t>(required_count)};
@@ -156,18 +157,18 @@ consteval Formula formula(std::string_view keyword, const Category& category,
     std::array<Argument, MAX_VALUES> list{};
     std::size_t i = 0;
     for (const Argument& argument : arguments) list[i++] = argument;
-    return Formula{keyword,
-                   &category,
-                   list,
-                   count,
-                   &detail::apply<evaluator>,
-                   format,
-                   format.substr(0, at),
-                   unit_text,
-                   result_unit,
-                   shape,
-                   description,
-                   reference_column};
+    return Formula{.keyword = keyword,
+                   .category = &category,
+                   .arguments = list,
+                   .evaluate = &detail::apply<evaluator>,
+                   .format = format,
+                   .label = format.substr(0, at),
+                   .unit = unit_text,
+                   .result_unit = result_unit,
+                   .description = description,
+                   .required_count = count,
+                   .reference_column = reference_column,
+                   .shape = shape};
 }
 
 // All rows, in table order.

@@ -1,5 +1,6 @@
 #include <algorithm>
 #include <cstring>
+#include <iterator>
 
 #include "formula_table.h"
 #include "help.h"
@@ -91,10 +92,8 @@ bool write_formula_reference(ReferenceSink sink, void* context) noexcept {
         if (!sink(context, line.text())) return false;
     }
     if (!sink(context, "\n")) return false;
-    for (const std::string_view text : REFERENCE_NOTES) {
-        if (!sink(context, text)) return false;
-    }
-    return true;
+    return std::all_of(std::begin(REFERENCE_NOTES), std::end(REFERENCE_NOTES),
+                       [&](std::string_view text) { return sink(context, text); });
 }
 
 }  // namespace zorvane

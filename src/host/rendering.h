@@ -1,6 +1,8 @@
 // What the parts of the host share beyond host.h.
 #pragma once
 
+#include <algorithm>
+#include <iterator>
 #include <string>
 #include <string_view>
 
@@ -63,10 +65,9 @@ inline constexpr std::string_view SI_PREFIX_LIST = "p n u \xC2\xB5 m k M G T";
 // The prefix shown for 10^exponent, a multiple of 3 from SMALLEST_PREFIX to
 // LARGEST_PREFIX ("" for 0).
 constexpr std::string_view shown_prefix(int exponent) {
-    for (const SiPrefix& prefix : SI_PREFIXES) {
-        if (prefix.exponent == exponent) return prefix.symbol;
-    }
-    return {};
+    const SiPrefix* found = std::find_if(std::begin(SI_PREFIXES), std::end(SI_PREFIXES),
+                                         [&](const SiPrefix& p) { return p.exponent == exponent; });
+    return found == std::end(SI_PREFIXES) ? std::string_view{} : found->symbol;
 }
 
 // One of the SI prefixes a value may carry: p n u µ μ m k M G T.

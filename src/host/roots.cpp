@@ -18,6 +18,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdint>
+#include <iterator>
 #include <string>
 
 #include "command.h"
@@ -121,7 +122,8 @@ class Search {
             for (auto x = grid.rbegin(); x != grid.rend(); ++x) points_.push_back(point(-*x));
             points_.push_back(point(0.0));
         }
-        for (const double x : grid) points_.push_back(point(x));
+        std::transform(grid.begin(), grid.end(), std::back_inserter(points_),
+                       [this](double x) { return point(x); });
     }
 
     // Two neighbouring grid points that both give the target: the formula
@@ -289,15 +291,14 @@ void append_exact(double value, std::string& out) { append_round_trip(value, out
 // scientific form (the plain one on a tie), as to_chars writes them.
 void append_round_trip(double value, std::string& out) {
     std::array<char, 40> text{};
-    char* end = nullptr;
+    std::string_view scientific;
     for (int precision = 0; precision <= MAX_SCIENTIFIC_PRECISION; ++precision) {
-        end = format_scientific(value, precision, text.data(), text.data() + text.size());
-        if (!std::isfinite(value) ||
-            parse_number(std::string_view(text.data(),
-                                          static_cast<std::size_t>(end - text.data()))) == value)
-            break;
+        const char* end =
+            format_scientific(value, precision, text.data(), text.data() + text.size());
+        if (end == nullptr) continue;  // (never: 40 characters hold every "%.16e")
+        scientific = std::string_view(text.data(), static_cast<std::size_t>(end - text.data()));
+        if (!std::isfinite(value) || parse_number(scientific) == value) break;
     }
-    const std::string_view scientific(text.data(), static_cast<std::size_t>(end - text.data()));
     const std::size_t e = scientific.find('e');
     if (e == std::string_view::npos) {  // inf, -inf, nan
         out += scientific;

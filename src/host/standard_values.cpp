@@ -160,6 +160,7 @@ constexpr double SAME_DEVIATION = 1e-12;
 
 struct Candidate {
     double deviation;
+    // cppcheck-suppress unusedStructMember ; read through std::optional
     double result;
     int first;  // indices into the window's values
     int second;

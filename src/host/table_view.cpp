@@ -89,13 +89,14 @@ void append_utf8_from_windows_1252(std::string_view narrow, std::string& out) {
 }
 
 std::optional<std::string_view> argument_unit(std::string_view argument) noexcept {
+    const auto named = [&](const Argument& known) {
+        return argument.size() == known.name.size() + 2 && argument.front() == '<' &&
+               argument.back() == '>' && argument.substr(1, known.name.size()) == known.name;
+    };
     for (const Formula& row : formula_table()) {
-        for (const Argument& known : row.argument_list()) {
-            if (argument.size() == known.name.size() + 2 && argument.front() == '<' &&
-                argument.back() == '>' && argument.substr(1, known.name.size()) == known.name) {
-                return known.unit.utf8;
-            }
-        }
+        const std::span<const Argument> arguments = row.argument_list();
+        const auto found = std::find_if(arguments.begin(), arguments.end(), named);
+        if (found != arguments.end()) return found->unit.utf8;
     }
     return std::nullopt;
 }
