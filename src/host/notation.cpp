@@ -12,6 +12,7 @@
 #include "formula_table.h"
 #include "host.h"
 #include "rendering.h"
+#include "words.h"
 
 namespace zorvane::host {
 namespace {
@@ -159,15 +160,13 @@ std::string_view before_unit(std::string_view token, std::string_view unit) {
 // letter or a character beyond ASCII after the name. Most lines hold none
 // and are copied as they are.
 bool may_have_notation(std::string_view command) {
-    const std::size_t name_start = command.find_first_not_of(' ');
-    const std::size_t name_end = command.find(' ', name_start);
-    if (name_end == std::string_view::npos) return false;
-    return std::any_of(
-        command.begin() + static_cast<std::ptrdiff_t>(name_end), command.end(), [](char c) {
-            const auto byte = static_cast<unsigned char>(c);
-            return byte >= 0x80 ||
-                   ((byte | 0x20) >= 'a' && (byte | 0x20) <= 'z' && (byte | 0x20) != 'e');
-        });
+    Words words(command);
+    words.next();  // the name
+    return std::any_of(words.position(), words.end(), [](char c) {
+        const auto byte = static_cast<unsigned char>(c);
+        return byte >= 0x80 ||
+               ((byte | 0x20) >= 'a' && (byte | 0x20) <= 'z' && (byte | 0x20) != 'e');
+    });
 }
 
 // The row a command names, whatever the case it is typed in; null for none.
@@ -208,30 +207,26 @@ void expand_notation(std::string_view command, std::string& out) {
         return;
     }
     const Formula* row = nullptr;
-    int values = -1;  // value tokens so far; the name comes first
-    std::size_t at = 0;
-    while (at < command.size()) {
-        if (command[at] == ' ') {
-            out += ' ';
-            ++at;
-            continue;
-        }
-        const std::size_t end = std::min(command.find(' ', at), command.size());
-        const std::string_view token = command.substr(at, end - at);
+    int values = -1;  // value words so far; the name comes first
+    Words words(command);
+    const char* copied = command.data();  // `out` holds the command up to here
+    for (std::string_view word = words.next(); !word.empty(); word = words.next()) {
+        out.append(copied, word.data());  // the spaces before the word, as typed
+        copied = word.data() + word.size();
         if (values < 0) {
-            row = row_named(token);
-            out += token;
+            row = row_named(word);
+            out += word;
         } else {
             // Values beyond the row's count have no unit.
             const std::string_view unit =
                 row != nullptr && values < row->required_count
                     ? row->arguments[static_cast<std::size_t>(values)].unit.utf8
                     : std::string_view{};
-            if (!append_plain_value(token, unit, out)) out += token;
+            if (!append_plain_value(word, unit, out)) out += word;
         }
         ++values;
-        at = end;
     }
+    out.append(copied, command.data() + command.size());
 }
 
 }  // namespace zorvane::host
