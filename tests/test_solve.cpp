@@ -379,16 +379,10 @@ TEST(Questions, PairsRangesAndTheirDispatch) {
 // The range's extremes, against the reference model's dense sampling, as the
 // module prints values.
 TEST(Questions, RangeLinesGiveTheSampledExtremes) {
-    std::ifstream in(ZORVANE_RANGE_VECTORS);
-    ASSERT_TRUE(in) << ZORVANE_RANGE_VECTORS;
     int checked = 0;
     host::Calculator calculator;
-    for (std::string line; std::getline(in, line);) {
-        if (line.empty() || line[0] == '#') continue;
-        const std::string command = line.substr(0, line.find('\t'));
-        char* end = nullptr;
-        const double low = std::strtod(&line[command.size() + 1], &end);
-        const double high = std::strtod(end + 1, nullptr);
+    for (const auto& [command, low, high] :
+         zorvane_test::load_range_vectors(ZORVANE_RANGE_VECTORS)) {
         const host::Ranged ranged = host::range(command);
         if (!std::isfinite(low) || !std::isfinite(high)) continue;
         ASSERT_FALSE(ranged.error) << command << ": " << ranged.line;

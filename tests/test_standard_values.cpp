@@ -16,6 +16,7 @@
 
 #include "formula_table.h"
 #include "host.h"
+#include "support/vector_file.h"
 #include "worst_case.h"
 
 namespace {
@@ -214,15 +215,9 @@ TEST(WorstCaseRange, EveryRowIsClassified) {
 // Every sampled value lies in the range (up to rounding an ulp off monotone),
 // and the range's ends are the sampled extremes.
 TEST(WorstCaseRange, ContainsAndReachesTheReferenceModelsSampledExtremes) {
-    std::ifstream in(ZORVANE_RANGE_VECTORS);
-    ASSERT_TRUE(in) << ZORVANE_RANGE_VECTORS;
     std::set<std::string_view> rows;
-    for (std::string line; std::getline(in, line);) {
-        if (line.empty() || line[0] == '#') continue;
-        const std::string command = line.substr(0, line.find('\t'));
-        char* end = nullptr;
-        const double low = std::strtod(&line[command.size() + 1], &end);
-        const double high = std::strtod(end + 1, nullptr);
+    for (const auto& [command, low, high] :
+         zorvane_test::load_range_vectors(ZORVANE_RANGE_VECTORS)) {
         const host::Range range = range_of(command);
         const double scale = std::fmax(std::fabs(low), std::fabs(high));
         EXPECT_LE(range.min, low + 1e-12 * scale) << command;

@@ -1,6 +1,7 @@
 #include "vector_file.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <stdexcept>
 
@@ -72,6 +73,22 @@ std::string printable(std::u16string_view text) {
         }
     }
     return out;
+}
+
+std::vector<RangeVector> load_range_vectors(const std::string& path) {
+    std::ifstream in(path);
+    if (!in) throw std::runtime_error("cannot read " + path);
+    std::vector<RangeVector> vectors;
+    for (std::string line; std::getline(in, line);) {
+        if (line.empty() || line[0] == '#') continue;
+        const std::size_t tab = line.find('\t');
+        if (tab == std::string::npos) throw std::runtime_error(path + ": no tab in " + line);
+        char* end = nullptr;
+        const double low = std::strtod(&line[tab + 1], &end);
+        const double high = std::strtod(end + 1, nullptr);
+        vectors.push_back({line.substr(0, tab), low, high});
+    }
+    return vectors;
 }
 
 }  // namespace zorvane_test

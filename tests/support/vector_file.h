@@ -22,6 +22,15 @@ struct Vector {
 // skipped. A malformed line throws std::runtime_error.
 std::vector<Vector> load_vectors(const std::string& path);
 
+// The range vectors: "command <TAB> low <TAB> high", the extremes the
+// reference model sampled in the command's tolerance box.
+struct RangeVector {
+    std::string command;
+    double low;
+    double high;
+};
+std::vector<RangeVector> load_range_vectors(const std::string& path);
+
 // Decodes one field: UTF-8 with the escapes above.
 std::u16string decode_field(std::string_view field);
 
