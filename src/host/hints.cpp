@@ -234,7 +234,7 @@ ValueReading read_value(std::string_view text, const FormulaInfo* formula, int a
     Place place{argument, {}};
     for (std::string_view word = first; !word.empty(); word = words.next()) {
         if (!is_value(word, unit)) {
-            reading.problem = "'" + std::string(word) + "' is not a number";
+            reading.problem.assign(1, '\'').append(word).append("' is not a number");
             const std::string why = cause(word, place, formula);
             if (!why.empty()) reading.problem += ": " + why;
             return reading;
