@@ -404,24 +404,9 @@ class Interactive(unittest.TestCase):
         command = ['ohms_curent', '12', '1k']
         plain = run(*command)
         self.assertEqual((plain.returncode, plain.stderr), (1, b''))
-        controller, terminal = os.openpty()
-        try:
-            with_hints = subprocess.run([CALC, *command], stdout=subprocess.PIPE, stderr=terminal,
-                                        timeout=60)
-            os.close(terminal)
-            shown = b''
-            while select.select([controller], [], [], 1)[0]:
-                try:
-                    chunk = os.read(controller, 4096)
-                except OSError:
-                    break
-                if not chunk:
-                    break
-                shown += chunk
-        finally:
-            os.close(controller)
-        self.assertEqual((with_hints.stdout, with_hints.returncode), (plain.stdout, 1))
-        self.assertIn(b'did you mean ohms_current?', shown)
+        stdout, status, shown = hints_of(*command)
+        self.assertEqual((stdout, status), (plain.stdout, 1))
+        self.assertIn('did you mean ohms_current?', shown)
 
 
 class ShellCompletion(unittest.TestCase):

@@ -156,13 +156,13 @@ std::string zsh_options() {
             option.action == zorvane_calc::Action::evaluate ? "" : "(- *)";
         for (const std::string_view name : names(option)) {
             // _arguments reads a bare '=' as the start of the option's argument.
-            std::string spec(name);
-            if (const std::size_t equals = spec.find('='); equals != std::string::npos) {
-                spec.insert(equals, 1, '\\');
+            std::string word(name);
+            if (const std::size_t equals = word.find('='); equals != std::string::npos) {
+                word.insert(equals, 1, '\\');
             }
-            spec.append(1, '[').append(description(option)).append(1, ']');
-            spec += zsh_argument(option);
-            lines.append(8, ' ').append(quoted(exclusions + spec)).append(" \\\n");
+            word.append(1, '[').append(description(option)).append(1, ']');
+            word += zsh_argument(option);
+            lines.append(8, ' ').append(quoted(exclusions + word)).append(" \\\n");
         }
     }
     return lines;
