@@ -4,7 +4,7 @@
 // line). The counter is the row's evaluations per solve. See bench/README.md.
 #include <benchmark/benchmark.h>
 
-#include "host.h"
+#include "zorvane_host/host.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "formula_table.h"
-#include "host.h"
+#include "zorvane_host/host.h"
 
 namespace {
 

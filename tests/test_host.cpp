@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "command.h"
-#include "host.h"
+#include "zorvane_host/host.h"
 #include "significant_digits.h"
 #include "support/vector_file.h"
 

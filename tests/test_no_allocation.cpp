@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "host.h"
+#include "zorvane_host/host.h"
 #include "zorvane/electronics_calc.h"
 
 extern "C" {

@@ -16,7 +16,7 @@
 #include <vector>
 
 #include "command.h"
-#include "host.h"
+#include "zorvane_host/host.h"
 #include "roots.h"
 #include "support/vector_file.h"
 

@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "formula_table.h"
-#include "host.h"
+#include "zorvane_host/host.h"
 #include "support/vector_file.h"
 #include "worst_case.h"
 

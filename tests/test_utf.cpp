@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "host.h"
+#include "zorvane_host/host.h"
 
 namespace {
 

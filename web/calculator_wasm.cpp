@@ -18,7 +18,7 @@
 #include <string_view>
 #include <vector>
 
-#include "host.h"
+#include "zorvane_host/host.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 
 #include "command.h"
 #include "help.h"
-#include "host.h"
+#include "zorvane_host/host.h"
 #include "reference_request.h"
 #include "rendering.h"
 #include "text_conversion.h"

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "host.h"
+#include "zorvane_host/host.h"
 #include "ieee754.h"
 #include "rendering.h"
 #include "significant_digits.h"

@@ -10,7 +10,7 @@
 
 #include "command.h"
 #include "formula_table.h"
-#include "host.h"
+#include "zorvane_host/host.h"
 #include "rendering.h"
 #include "words.h"
 

@@ -4,7 +4,7 @@
 #include <array>
 
 #include "command.h"
-#include "host.h"
+#include "zorvane_host/host.h"
 #include "rendering.h"
 #include "words.h"
 

@@ -12,7 +12,7 @@
 
 #include "command.h"
 #include "formula_table.h"
-#include "host.h"
+#include "zorvane_host/host.h"
 #include "rendering.h"
 #include "roots.h"
 #include "words.h"

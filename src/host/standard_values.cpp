@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "formula_table.h"
-#include "host.h"
+#include "zorvane_host/host.h"
 #include "worst_case.h"
 
 namespace zorvane::host {

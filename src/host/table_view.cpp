@@ -9,7 +9,7 @@
 #include "command.h"
 #include "formula_table.h"
 #include "help.h"
-#include "host.h"
+#include "zorvane_host/host.h"
 #include "rendering.h"
 #include "text_conversion.h"
 

@@ -2,7 +2,7 @@
 // the reference file written where the person asks.
 #include "command.h"
 #include "help.h"
-#include "host.h"
+#include "zorvane_host/host.h"
 
 namespace zorvane::host {
 

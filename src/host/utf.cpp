@@ -1,7 +1,7 @@
 // UTF-8 text of terminals, scripts and web pages to and from UTF-16.
 #include <cstdint>
 
-#include "host.h"
+#include "zorvane_host/host.h"
 
 namespace zorvane::host {
 namespace {

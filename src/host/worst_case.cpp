@@ -71,7 +71,7 @@
 
 #include "circuit_formulas.h"
 #include "formula_table.h"
-#include "host.h"
+#include "zorvane_host/host.h"
 #include "ieee754.h"
 
 namespace zorvane::host {

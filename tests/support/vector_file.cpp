@@ -5,7 +5,7 @@
 #include <fstream>
 #include <stdexcept>
 
-#include "host.h"
+#include "zorvane_host/host.h"
 
 namespace zorvane_test {
 

@@ -10,7 +10,7 @@
 #include <string_view>
 #include <vector>
 
-#include "host.h"
+#include "zorvane_host/host.h"
 #include "options.h"
 
 namespace {

@@ -2,7 +2,7 @@
 
 #include <utility>
 
-#include "host.h"
+#include "zorvane_host/host.h"
 
 namespace zorvane_calc {
 

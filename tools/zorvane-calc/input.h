@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "host.h"
+#include "zorvane_host/host.h"
 #include "platform.h"
 
 namespace zorvane_calc {

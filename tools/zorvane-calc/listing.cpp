@@ -1,6 +1,6 @@
 #include "listing.h"
 
-#include "host.h"
+#include "zorvane_host/host.h"
 
 namespace zorvane_calc {
 

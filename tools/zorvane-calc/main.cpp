@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "host.h"
+#include "zorvane_host/host.h"
 #include "listing.h"
 #include "options.h"
 #include "output.h"

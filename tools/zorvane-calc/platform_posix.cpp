@@ -17,7 +17,7 @@
 // (editline/readline.h needs FILE declared first.)
 #include <editline/readline.h>
 
-#include "host.h"
+#include "zorvane_host/host.h"
 #endif
 
 namespace zorvane_calc::platform {

@@ -13,7 +13,7 @@
 #include <utility>
 #include <vector>
 
-#include "host.h"
+#include "zorvane_host/host.h"
 #include "platform.h"
 
 namespace zorvane_calc::platform {

@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "host.h"
+#include "zorvane_host/host.h"
 #include "output.h"
 #include "settings.h"
 
