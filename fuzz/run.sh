@@ -2,11 +2,15 @@
 # Builds the libFuzzer targets (clang, AddressSanitizer, UndefinedBehaviorSanitizer)
 # and runs each for a fixed number of executions; any finding fails the run.
 #
-#   fuzz/run.sh [RUNS_PER_TARGET]        (default 600000)
+#   fuzz/run.sh [RUNS_PER_TARGET [SECONDS_PER_TARGET]]   (default 600000 runs, no time limit)
 #   fuzz/run.sh 0                        run until stopped (Ctrl-C), keeping the corpus
+#
+# With SECONDS_PER_TARGET each target stops at whichever limit comes first,
+# so a run costs the same time however fast the machine is.
 set -euo pipefail
 source_dir=$(cd "$(dirname "$0")/.." && pwd)
 runs=${1:-600000}
+seconds=${2:-0}
 cd "$source_dir"
 # Two build jobs unless the caller chose otherwise (the presets leave it to the caller).
 export CMAKE_BUILD_PARALLEL_LEVEL=${CMAKE_BUILD_PARALLEL_LEVEL:-2}
@@ -18,9 +22,9 @@ python3 fuzz/make_seeds.py tests/vectors/*.tsv tests/vectors/engineering_command
 work=$(mktemp -d)  # "/help" may write the reference file: keep it out of the tree
 trap 'rm -rf "$work"' EXIT
 for target in command entry host; do
-    echo "fuzz_$target: $runs runs"
+    echo "fuzz_$target: $runs runs$( ((seconds)) && echo " or $seconds s, whichever comes first")"
     status=0
-    (cd "$work" && "$source_dir/build/fuzz/fuzz/fuzz_$target" -runs="$runs" -max_len=2048 \
+    (cd "$work" && "$source_dir/build/fuzz/fuzz/fuzz_$target" -runs="$runs" -max_total_time="$seconds" -max_len=2048 \
         -dict="$source_dir/fuzz/electronics.dict" -print_final_stats=1 "$corpus/$target" \
         >"$work/$target.log" 2>&1) || status=$?
     grep -E '^(Done|stat::number_of_executed_units|stat::peak_rss)' "$work/$target.log" || true
