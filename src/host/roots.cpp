@@ -152,8 +152,7 @@ class Search {
         const std::size_t grid_end = points_.size();
         points_.insert(points_.end(), turns.begin(), turns.end());
         const auto by_x = [](const Point& a, const Point& b) { return a.x < b.x; };
-        std::inplace_merge(points_.begin(),
-                           points_.begin() + static_cast<std::ptrdiff_t>(grid_end),
+        std::inplace_merge(points_.begin(), points_.begin() + static_cast<std::ptrdiff_t>(grid_end),
                            points_.end(), by_x);
     }
 
@@ -187,13 +186,14 @@ class Search {
         // Where the lowest result equals the target, the run that gives it
         // may be narrower than the first pass's precision: look again, closer.
         double window = TURNING_WINDOW;
-        for (int pass = 1; pass < TURNING_PASSES && lowest > 0.0; ++pass, window *= TURNING_WINDOW) {
+        for (int pass = 1; pass < TURNING_PASSES && lowest > 0.0;
+             ++pass, window *= TURNING_WINDOW) {
             const double centre = at;
             const double reach = centre * window;
             steps = TURNING_STEPS;
             const std::pair<double, double> closer = boost::math::tools::brent_find_minima(
-                [&](double s) { return distance(std::clamp(centre + s * reach, low, high)); },
-                -1.0, 1.0, TURNING_BITS, steps);
+                [&](double s) { return distance(std::clamp(centre + s * reach, low, high)); }, -1.0,
+                1.0, TURNING_BITS, steps);
             const double candidate = std::clamp(centre + closer.first * reach, low, high);
             const double value = distance(candidate);
             if (!(value < lowest)) break;
@@ -330,7 +330,8 @@ class Search {
             return;
         }
         if (!gives_target(from) || !gives_target(last)) return;
-        RootSearch::Stretch stretch{from, last, run_from_domain_end_, domain_end, solid(from, last)};
+        RootSearch::Stretch stretch{from, last, run_from_domain_end_, domain_end,
+                                    solid(from, last)};
         // A run that starts again within two grid steps of the last stretch's
         // end continues it: the results between round away from the target
         // and back, and the roots in that gap are part of it.
@@ -386,7 +387,8 @@ class Search {
     // The least decimal of `digits` significant digits not below `value`.
     double decimal_at_or_above(double value, int digits) {
         std::array<char, 40> text{};
-        const char* end = format_scientific(value, digits - 1, text.data(), text.data() + text.size());
+        const char* end =
+            format_scientific(value, digits - 1, text.data(), text.data() + text.size());
         if (end == nullptr) return INF;
         const std::string_view rounded(text.data(), static_cast<std::size_t>(end - text.data()));
         double candidate = parse_decimal(rounded);
