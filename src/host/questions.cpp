@@ -407,8 +407,8 @@ Solved solve(std::string_view command, const QuestionOptions& options) {
     const RootSearch search = find_roots(row, prepared.values, solved.argument, prepared.target);
     solved.evaluations = search.evaluations;
     const std::string name = argument_name(row, solved.argument);
-    const std::vector<std::string> decided = {"the other values decide " +
-                                              std::string(info.label) + " there, not " + name};
+    const std::vector<std::string> decided = {"the other values decide " + std::string(info.label) +
+                                              " there, not " + name};
     if (search.flat_everywhere) {
         fail(solved, "Error: Every " + name + " gives " + wanted(info, prepared.target), decided);
         return solved;
@@ -433,17 +433,20 @@ Solved solve(std::string_view command, const QuestionOptions& options) {
         solved.engineering += separator + engineering(solved.solutions[i], solved.unit);
     }
     // "Every r2 from A to B Ω", "above A Ω", "below B Ω": the ends are values
-    // that give the target, the domain's own ends said in words.
+    // that give the target, the domain's own ends said in words; "Many" where
+    // the results round away from the target and back inside a stretch.
+    const bool every = std::all_of(search.stretches.begin(), search.stretches.end(),
+                                   [](const RootSearch::Stretch& s) { return s.every; });
     for (std::size_t i = 0; i < search.stretches.size(); ++i) {
         const RootSearch::Stretch& s = search.stretches[i];
         solved.stretches.push_back({s.from, s.to, s.from_domain_end, s.to_domain_end, s.every});
         const std::string_view unit = solved.unit;
-        const std::string quantifier = s.every ? "very " : "any ";  // after "E"/"e", "M"/"m"
-        const std::string initial = s.every ? "e" : "m";
+        const std::string quantifier = every ? "very " : "any ";  // after "E"/"e", "M"/"m"
+        const std::string initial = every ? "e" : "m";
         const std::string head =
             i > 0 ? " or"
-                  : (solved.solutions.empty() ? (s.every ? "E" : "M") : "; " + initial) +
-                        quantifier + name;
+                  : (solved.solutions.empty() ? (every ? "E" : "M") : "; " + initial) + quantifier +
+                        name;
         if (s.from_domain_end) {
             solved.line += head + " below " + with_unit(round_trip(s.to), unit);
             solved.engineering += head + " below " + engineering(s.to, unit);
@@ -451,14 +454,12 @@ Solved solve(std::string_view command, const QuestionOptions& options) {
             solved.line += head + " above " + with_unit(round_trip(s.from), unit);
             solved.engineering += head + " above " + engineering(s.from, unit);
         } else {
-            solved.line += head + " from " + round_trip(s.from) + " to " +
-                           with_unit(round_trip(s.to), unit);
+            solved.line +=
+                head + " from " + round_trip(s.from) + " to " + with_unit(round_trip(s.to), unit);
             solved.engineering += head + " from " + engineering_span(s.from, s.to, unit, " to ");
         }
     }
     if (!search.stretches.empty()) {
-        const bool every = std::all_of(search.stretches.begin(), search.stretches.end(),
-                                       [](const RootSearch::Stretch& s) { return s.every; });
         const std::string gives = every ? " gives " : " give ";
         const std::string tail = every ? "" : ", not every one";
         solved.line += gives + wanted(info, prepared.target) + tail;
