@@ -31,6 +31,7 @@
 
 #include "command.h"
 #include "exact_decimal.h"
+#include "ieee754.h"
 #include "number_format.h"
 #include "platform.h"
 
@@ -57,8 +58,6 @@ constexpr int TURNING_BITS = std::numeric_limits<double>::digits / 2;
 constexpr std::uintmax_t TURNING_STEPS = 100;
 constexpr int TURNING_PASSES = 4;
 constexpr double TURNING_WINDOW = 0x1p-12;
-// Neighbours of an exact hit looked at one by one before a run is narrowed.
-constexpr int PLATEAU_PROBES = 8;
 // Doubles looked at inside a stretch before it is said to hold every value.
 constexpr int STRETCH_PROBES = 16;
 
@@ -146,6 +145,9 @@ class Search {
     void add_turning_points() {
         std::vector<Point> turns;
         for (std::size_t i = 1; i + 1 < points_.size(); ++i) {
+            // Most points are no nearer the target than both neighbours.
+            const double m = std::abs(points_[i].g);
+            if (!(m < std::abs(points_[i - 1].g) && m < std::abs(points_[i + 1].g))) continue;
             look_for_turn(points_[i - 1], points_[i], points_[i + 1], turns);
         }
         if (turns.empty()) return;
@@ -184,9 +186,13 @@ class Search {
         double at = std::clamp(std::exp(first.first), low, high);
         double lowest = distance(at);
         // Where the lowest result equals the target, the run that gives it
-        // may be narrower than the first pass's precision: look again, closer.
+        // may be narrower than the first pass's precision: look again, closer,
+        // while what is left is small beside the turn's depth (a target the
+        // turn stays well clear of needs no second look).
+        const double depth = std::min(l, r) - m;
         double window = TURNING_WINDOW;
-        for (int pass = 1; pass < TURNING_PASSES && lowest > 0.0;
+        for (int pass = 1; pass < TURNING_PASSES && lowest > 0.0 &&
+                           lowest < depth * TURNING_WINDOW * TURNING_WINDOW;
              ++pass, window *= TURNING_WINDOW) {
             const double centre = at;
             const double reach = centre * window;
@@ -210,8 +216,11 @@ class Search {
         if (current.hits()) start_run(current.x, true);
         for (std::size_t j = 1; j < points_.size(); ++j) {
             const Point& next = points_[j];
-            if (next.x == current.x) continue;
-            step(current, next);
+            // Most steps neither reach, nor cross, nor leave the target.
+            if (in_run_ || next.hits() ||
+                (current.valid && next.valid && opposite(current.g, next.g))) {
+                if (next.x != current.x) step(current, next);
+            }
             current = next;
         }
         if (in_run_) close_run(current.x, true);
@@ -291,17 +300,37 @@ class Search {
 
     // From `inside` (a double of a run) towards `outside` (one that leaves
     // the target): the run's last double on that side and the first after
-    // it. The nearest neighbours are looked at first: most runs are a few
-    // doubles of rounding.
+    // it. Steps of 1, 2, 4 ... doubles first: most runs are a few doubles
+    // of rounding, and the narrowing then starts from a bracket as wide as
+    // the run.
     std::pair<double, double> run_end(double inside, double outside) {
         double last = inside;
-        for (int probe = 0; probe < PLATEAU_PROBES; ++probe) {
-            const double next = std::nextafter(last, outside);
-            if (next == outside || !point(next).hits()) return {last, next};
-            last = next;
+        for (int k = 0; k < 63; ++k) {
+            const double probe = doubles_towards(inside, outside, std::uint64_t{1} << k);
+            if (probe == outside) break;
+            if (!point(probe).hits()) {
+                return narrow(last, probe, -1.0, 1.0,
+                              [&](double x) { return point(x).hits() ? -1.0 : 1.0; });
+            }
+            last = probe;
         }
         return narrow(last, outside, -1.0, 1.0,
                       [&](double x) { return point(x).hits() ? -1.0 : 1.0; });
+    }
+
+    // The double `count` doubles from `from` towards `to`, or `to` where that
+    // lies no further; both on one side of zero (or one of them zero).
+    static double doubles_towards(double from, double to, std::uint64_t count) {
+        if (from == 0.0 || to == 0.0 || (from < 0.0) != (to < 0.0)) {
+            const double next = std::nextafter(from, to);
+            return count == 1 || next == to ? next : to;
+        }
+        const std::uint64_t a = ieee754::bits_of(std::abs(from));
+        const std::uint64_t b = ieee754::bits_of(std::abs(to));
+        const std::uint64_t room = a < b ? b - a : a - b;
+        if (count >= room) return to;
+        const double magnitude = ieee754::double_from_bits(a < b ? a + count : a - count);
+        return from < 0.0 ? -magnitude : magnitude;
     }
 
     void start_run(double from, bool domain_end) {
