@@ -251,6 +251,18 @@ TEST(Solve, AnswersTruthfullyAtTheEdges) {
     EXPECT_FALSE(gives(std::nextafter(s.from, 0.0)) || gives(std::nextafter(s.to, INFINITY)));
 }
 
+// The questions every platform's build answers alike (the qemu targets, Wine
+// and node read the same file): the lines the reference model writes.
+TEST(Solve, WritesTheSharedVectorsLines) {
+    const auto vectors = zorvane_test::load_vectors(ZORVANE_VECTOR_DIR "/solve.tsv");
+    ASSERT_GT(vectors.size(), 250U);
+    for (const auto& vector : vectors) {
+        const std::string command = utf8(vector.command);
+        EXPECT_EQ(host::solve(command).line, utf8(vector.expected))
+            << vector.where << ": " << command;
+    }
+}
+
 // The series RLC reaches one impedance below and above resonance: twice in
 // frequency, inductance and capacitance alike.
 TEST(Solve, FindsBothRootsOfTheSeriesRlc) {

@@ -47,6 +47,10 @@ using Quiet = policies::policy<policies::domain_error<policies::ignore_error>,
 
 constexpr double INF = std::numeric_limits<double>::infinity();
 constexpr double LARGEST = std::numeric_limits<double>::max();
+constexpr double NAN_VALUE = std::numeric_limits<double>::quiet_NaN();
+// Decimals of one length looked at in a band of hits and misses.
+constexpr int DECIMALS_TRIED = 4;
+constexpr std::uint64_t BAND_MARGIN = 64;
 // Enough for TOMS 748 to reach adjacent doubles from any grid step, on a
 // step function too, where it halves the bracket each round; a bound, not a
 // target.
@@ -245,6 +249,32 @@ class Search {
         }
         const std::pair<double, double> crossing = narrow_crossing(current, next);
         const Point after = point(crossing.second);
+        if (!next.hits()) {
+            // Where the results leave current's side and where they reach
+            // next's: one double apart where the results step over the
+            // target, a run of hits where they keep to one way, and a band of
+            // hits and misses where they round back and forth (a product over
+            // a sum nearly flat in the value).
+            const double before_next = narrow_crossing(next, current).second;
+            const bool upward = next.x > current.x;
+            // A narrowing finds one place where the results change sides,
+            // not always the first: the band is looked at widened by its own
+            // width and a few dozen doubles either way, within the step.
+            const double first = upward ? after.x : before_next;
+            const double last = upward ? before_next : after.x;
+            const std::uint64_t width = doubles_between(first, last) + BAND_MARGIN;
+            const double low = doubles_towards(first, upward ? current.x : next.x, width);
+            const double high = doubles_towards(last, upward ? next.x : current.x, width);
+            if (low <= high && (high <= 0.0 || low >= 0.0) &&
+                std::max(std::abs(low), std::abs(high)) <
+                    2 * std::min(std::abs(low), std::abs(high))) {
+                const double chosen = shortest_hit(low, high);
+                if (!std::isnan(chosen) && gives_target(chosen)) {
+                    result_.roots.push_back(chosen);
+                    return;
+                }
+            }
+        }
         if (after.hits()) {
             start_run(after.x, false);
             if (!next.hits()) close_run(run_end(after.x, next.x).first, false);
@@ -253,6 +283,25 @@ class Search {
         keep_between(crossing.first, crossing.second,
                      std::min(std::abs(current.g), std::abs(next.g)));
         if (next.hits()) start_run(run_end(next.x, after.x).first, false);
+    }
+
+    // Of the doubles from `low` to `high` (one side of zero) that give the
+    // target, the one with the shortest text, then the one nearer zero: for
+    // each count of significant digits, the first few such decimals from the
+    // nearer end. NaN when none of those gives it.
+    double shortest_hit(double low, double high) {
+        if (low == high) return point(low).hits() ? low : NAN_VALUE;
+        const double sign = high > 0.0 ? 1.0 : -1.0;
+        const double near = std::min(std::abs(low), std::abs(high));
+        const double far = std::max(std::abs(low), std::abs(high));
+        for (int digits = 1; digits <= 17; ++digits) {
+            double candidate = decimal_at_or_above(near, digits);
+            for (int tries = 0; tries < DECIMALS_TRIED && candidate <= far; ++tries) {
+                if (point(sign * candidate).hits()) return sign * candidate;
+                candidate = decimal_at_or_above(std::nextafter(candidate, INF), digits);
+            }
+        }
+        return NAN_VALUE;
     }
 
     // Narrows [a, b] (one side of zero, or zero at one end) with `side`
@@ -279,8 +328,8 @@ class Search {
             [](double lo, double hi) { return adjacent(lo, hi); }, steps, Quiet());
         const double x0 = sign * (found.first * unit);
         const double x1 = sign * (found.second * unit);
-        // The end on a's side first.
-        return (std::abs(x0 - a) <= std::abs(x1 - a)) ? std::pair{x0, x1} : std::pair{x1, x0};
+        // The end on a's side first: x0 is the one nearer zero.
+        return a_low ? std::pair{x0, x1} : std::pair{x1, x0};
     }
 
     // A bounded, strictly signed stand-in for f(x) - target.
@@ -316,6 +365,15 @@ class Search {
         }
         return narrow(last, outside, -1.0, 1.0,
                       [&](double x) { return point(x).hits() ? -1.0 : 1.0; });
+    }
+
+    // How many doubles from `a` up to `b` (0 where b is not above a), both
+    // on one side of zero.
+    static std::uint64_t doubles_between(double a, double b) {
+        if (!(b > a) || (a < 0.0) != (b < 0.0)) return 0;
+        const std::uint64_t x = ieee754::bits_of(std::abs(a));
+        const std::uint64_t y = ieee754::bits_of(std::abs(b));
+        return x < y ? y - x : x - y;
     }
 
     // The double `count` doubles from `from` towards `to`, or `to` where that
