@@ -262,10 +262,11 @@ class Search {
             // width and a few dozen doubles either way, within the step.
             const double first = upward ? after.x : before_next;
             const double last = upward ? before_next : after.x;
+            const bool band = first <= last;  // (else the results step over the target)
             const std::uint64_t width = doubles_between(first, last) + BAND_MARGIN;
             const double low = doubles_towards(first, upward ? current.x : next.x, width);
             const double high = doubles_towards(last, upward ? next.x : current.x, width);
-            if (low <= high && (high <= 0.0 || low >= 0.0) &&
+            if (band && (high <= 0.0 || low >= 0.0) &&
                 std::max(std::abs(low), std::abs(high)) <
                     2 * std::min(std::abs(low), std::abs(high))) {
                 const double chosen = shortest_hit(low, high);
