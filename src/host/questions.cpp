@@ -441,12 +441,15 @@ Solved solve(std::string_view command, const QuestionOptions& options) {
         const RootSearch::Stretch& s = search.stretches[i];
         solved.stretches.push_back({s.from, s.to, s.from_domain_end, s.to_domain_end, s.every});
         const std::string_view unit = solved.unit;
-        const std::string quantifier = every ? "very " : "any ";  // after "E"/"e", "M"/"m"
-        const std::string initial = every ? "e" : "m";
-        const std::string head =
-            i > 0 ? " or"
-                  : (solved.solutions.empty() ? (every ? "E" : "M") : "; " + initial) + quantifier +
-                        name;
+        std::string head;
+        if (i > 0) {
+            head = " or";
+        } else {
+            if (!solved.solutions.empty()) head = "; ";
+            head += solved.solutions.empty() ? (every ? "Every " : "Many ")
+                                             : (every ? "every " : "many ");
+            head += name;
+        }
         if (s.from_domain_end) {
             solved.line += head + " below " + with_unit(round_trip(s.to), unit);
             solved.engineering += head + " below " + engineering(s.to, unit);

@@ -481,7 +481,7 @@ class Search {
         const std::string_view rounded(text.data(), static_cast<std::size_t>(end - text.data()));
         double candidate = parse_decimal(rounded);
         if (candidate >= value) return candidate;
-        // One unit up in the last digit, carrying: "9.99e+05" -> "10.00e+05".
+        // One unit up in the last digit, carrying: "4.99e+05" -> "5.00e+05".
         text_.assign(rounded);
         std::size_t at = text_.find('e');
         bool carry = true;
@@ -490,9 +490,19 @@ class Search {
             carry = text_[at] == '9';
             text_[at] = carry ? '0' : static_cast<char>(text_[at] + 1);
         }
-        if (carry) text_.insert(0, "1");
-        candidate = parse_decimal(text_);
-        return candidate;
+        if (carry) {
+            // Every digit was 9: "9.99e+05" goes up to 1e+06.
+            int exponent = 0;
+            const std::size_t e = text_.find('e');
+            const char* power = text_.data() + e + 1;
+            std::from_chars(power + (*power == '+' ? 1 : 0), text_.data() + text_.size(), exponent);
+            std::array<char, 8> up{'1', 'e'};
+            const std::to_chars_result written =
+                std::to_chars(up.data() + 2, up.data() + up.size(), exponent + 1);
+            return parse_decimal(
+                std::string_view(up.data(), static_cast<std::size_t>(written.ptr - up.data())));
+        }
+        return parse_decimal(text_);
     }
 
     static double parse_decimal(std::string_view text) {
