@@ -102,6 +102,7 @@ class Search {
         std::sort(result_.roots.begin(), result_.roots.end());
         result_.roots.erase(std::unique(result_.roots.begin(), result_.roots.end()),
                             result_.roots.end());
+        join_bands();
         return result_;
     }
 
@@ -112,6 +113,71 @@ class Search {
         bool valid = false;  // neither guarded nor NaN
         bool hits() const { return valid && g == 0.0; }
     };
+
+    // Roots and stretches with nothing but near misses between them (every
+    // point looked at there within a few units in the last place of the
+    // target) are one band where the result rounds back and forth around
+    // the target: one stretch, not every value of which gives it.
+    void join_bands() {
+        if (result_.roots.size() + result_.stretches.size() < 2) return;
+        std::vector<RootSearch::Stretch> items;
+        items.reserve(result_.roots.size() + result_.stretches.size());
+        for (const double root : result_.roots) items.push_back({root, root, false, false, true});
+        items.insert(items.end(), result_.stretches.begin(), result_.stretches.end());
+        std::sort(items.begin(), items.end(),
+                  [](const RootSearch::Stretch& a, const RootSearch::Stretch& b) {
+                      return a.from < b.from;
+                  });
+        const double near_miss = 4 * (std::nextafter(std::abs(target_), INF) - std::abs(target_));
+        const auto by_x = [](const Point& p, double x) { return p.x < x; };
+        // Chains of items, each a run of `items`: [first, end).
+        std::vector<std::pair<std::size_t, std::size_t>> chains;
+        for (std::size_t i = 0; i < items.size(); ++i) {
+            if (!chains.empty()) {
+                const RootSearch::Stretch& last = items[i - 1];
+                const RootSearch::Stretch& item = items[i];
+                const bool same_side =
+                    (last.to > 0.0) == (item.from > 0.0) && last.to != 0.0 && item.from != 0.0;
+                auto p = std::lower_bound(points_.begin(), points_.end(), last.to, by_x);
+                bool misses_only = same_side;
+                for (; misses_only && p != points_.end() && p->x < item.from; ++p) {
+                    misses_only = p->x <= last.to || (p->valid && std::abs(p->g) <= near_miss);
+                }
+                if (misses_only) {
+                    chains.back().second = i + 1;
+                    continue;
+                }
+            }
+            chains.emplace_back(i, i + 1);
+        }
+        result_.roots.clear();
+        result_.stretches.clear();
+        for (const auto& [first, end] : chains) {
+            const bool has_stretch = std::any_of(items.begin() + static_cast<std::ptrdiff_t>(first),
+                                                 items.begin() + static_cast<std::ptrdiff_t>(end),
+                                                 [](const RootSearch::Stretch& item) {
+                                                     return item.from != item.to ||
+                                                            item.from_domain_end ||
+                                                            item.to_domain_end || !item.every;
+                                                 });
+            // Two roots with a near miss between them are two roots (a turn
+            // that dips a unit below the target between them).
+            if (!has_stretch && end - first <= 2) {
+                for (std::size_t i = first; i < end; ++i) result_.roots.push_back(items[i].from);
+                continue;
+            }
+            RootSearch::Stretch stretch = items[first];
+            if (end - first > 1) {
+                stretch.to = items[end - 1].to;
+                stretch.to_domain_end = items[end - 1].to_domain_end;
+                stretch.every = false;
+            }
+            result_.stretches.push_back(stretch);
+        }
+        result_.flat_everywhere = result_.roots.empty() && result_.stretches.size() == 1 &&
+                                  result_.stretches[0].from_domain_end &&
+                                  result_.stretches[0].to_domain_end && result_.stretches[0].every;
+    }
 
     Evaluation evaluate(double x) {
         values_[argument_] = x;
