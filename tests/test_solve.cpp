@@ -216,6 +216,10 @@ TEST(Solve, AnswersTruthfullyAtTheEdges) {
          "Every frequency below 3674.1104876216546 Hz gives RL Impedance = 79550 \xCE\xA9"},
         {"capacitor_charge ? 1e-300 = 0",
          "Every capacitance below 2.4703282292062325e-24 F gives Charge = 0 C"},
+        // Through zero: where the product underflows either side of it.
+        {"ohms_voltage ? 1e-300 = 0",
+         "Every current from -2.4703282292062325e-24 to 2.4703282292062325e-24 A gives Voltage = "
+         "0 V"},
         // The product over a sum that has stopped moving rounds either side
         // of 176.5 here and there, and overflows at the top.
         {"resistors_parallel 176.5 ? = 176.5",
