@@ -11,8 +11,12 @@
 // narrows to the same way (the end of a run is where the results leave the
 // target); and the last place where a run stops, from which the walk goes on
 // towards the next grid point. A run a few doubles wide is the rounding of a
-// slope and answers one value; a wide one is a stretch the other values
-// decide.
+// slope and answers one value, the shortest text of its doubles; a wide one
+// is a stretch the other values decide. Where a result nearly flat in the
+// value rounds back and forth around the target (a product over a sum), the
+// hits and misses between the two narrowings are a band: its shortest text
+// that gives the target answers, and roots and stretches with only near
+// misses between them become one stretch that says not every value gives it.
 //
 // The search evaluates the row's arithmetic directly; every root and every
 // end of a stretch it keeps is confirmed through the module's own command
