@@ -225,6 +225,11 @@ TEST(Solve, AnswersTruthfullyAtTheEdges) {
         {"resistors_parallel 176.5 ? = 176.5",
          "Many r2 from 1000000000000001024 to 1.0185230225848814e+306 \xCE\xA9 give Parallel "
          "Resistance = 176.5 \xCE\xA9, not every one"},
+        // A root, and a stretch after it: where the inductance is tiny beside
+        // the capacitor's reactance, the capacitor decides the impedance.
+        {"impedance_rlc_series 4700 12.7 ? 1e-05 = 4864.2040959872365",
+         "inductance = 31.4096297483801 H; every inductance below 1.4247104084944997e-15 H gives "
+         "RLC Series Impedance = 4864.2040959872365 \xCE\xA9"},
         // Large targets: results that overflow at the grid's next point.
         {"db_to_power_ratio ? = 1e200", "db = 2000 dB"},
         {"inductor_reactance 164.4 ? = 3.1742727570097046e+240", "inductance = 3.073e+237 H"},
