@@ -17,6 +17,7 @@ void BM_Solve(benchmark::State& state, const char* command) {
         benchmark::DoNotOptimize(solved);
     }
     if (solved.error) state.SkipWithError(solved.line.c_str());
+    state.counters["stretches"] = static_cast<double>(solved.stretches.size());
     state.counters["evaluations"] = solved.evaluations;
     state.counters["solutions"] = static_cast<double>(solved.solutions.size());
 }
@@ -29,6 +30,12 @@ BENCHMARK_CAPTURE(BM_Solve, rlc_near_resonance, "impedance_rlc_series 10 ? 1m 1u
 BENCHMARK_CAPTURE(BM_Solve, db_to_power_ratio_pow, "db_to_power_ratio ? = 20");
 BENCHMARK_CAPTURE(BM_Solve, coax_log10, "characteristic_impedance_coax ? 5m 1m = 50");
 BENCHMARK_CAPTURE(BM_Solve, no_solution, "voltage_divider 12 10k ? = 15");
+// The edges: a turn that reaches the target, a stretch with its ends, a
+// target whose next grid point overflows, a band of hits and misses.
+BENCHMARK_CAPTURE(BM_Solve, rlc_at_resonance, "impedance_rlc_series 10 ? 1m 1u = 10");
+BENCHMARK_CAPTURE(BM_Solve, rlc_stretch, "impedance_rlc_series 1e10 ? 1m 1u = 1e10");
+BENCHMARK_CAPTURE(BM_Solve, db_large_target, "db_to_power_ratio ? = 1e200");
+BENCHMARK_CAPTURE(BM_Solve, parallel_band, "resistors_parallel 176.5 ? = 176.5");
 
 void BM_SolveWithSeries(benchmark::State& state) {
     host::QuestionOptions options;

@@ -4,6 +4,7 @@
 // values and by the solution rule itself, through the module's own path.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -16,9 +17,9 @@
 #include <vector>
 
 #include "command.h"
-#include "zorvane_host/host.h"
 #include "roots.h"
 #include "support/vector_file.h"
+#include "zorvane_host/host.h"
 
 namespace {
 
@@ -138,6 +139,137 @@ TEST(Solve, FindsEveryKnownValueOfEveryArgument) {
     }
     EXPECT_EQ(failures, 0);
     EXPECT_GT(two_roots, 60);
+}
+
+// Whether `x` lies in one of the stretches a reply reports.
+bool in_stretch(const host::Solved& solved, double x) {
+    return std::any_of(solved.stretches.begin(), solved.stretches.end(),
+                       [x](const host::SolvedStretch& s) { return s.from <= x && x <= s.to; });
+}
+
+// The property over the whole range of doubles: the unknown drawn from
+// 1e-300 to 1e300 (either sign where the domain has them), the target what
+// the reference model computes there. The reply never says no value gives
+// it; every solution keeps the rule; the drawn value is a solution (within
+// the reference model's closeness, reproducing the target exactly) or lies
+// in a reported stretch, unless the row is flat there.
+TEST(Solve, FindsTheValueAnywhereInTheRangeOfDoubles) {
+    const auto vectors = zorvane_test::load_vectors(ZORVANE_WIDE_SOLVE_VECTORS);
+    ASSERT_GT(vectors.size(), 4000U);
+    int failures = 0;
+    int stretches = 0;
+    const auto failed = [&failures](const std::string& what) {
+        if (++failures <= 20) ADD_FAILURE() << what;
+    };
+    for (const auto& vector : vectors) {
+        const std::string command = utf8(vector.command);
+        const Question question = read_question(command);
+        const host::Solved solved = host::solve(command);
+        const std::string where = vector.where + ": " + command + " gave " + solved.line;
+        if (solved.error) {
+            if (!solved.line.starts_with("Error: Every ")) failed(where);
+            continue;
+        }
+        for (const double solution : solved.solutions) {
+            if (!is_solution(question.keyword, question.values, question.at, solution,
+                             question.target)) {
+                failed(where);
+            }
+        }
+        stretches += solved.stretches.empty() ? 0 : 1;
+        std::istringstream fields(utf8(vector.expected));
+        for (std::string field; fields >> field;) {
+            const std::size_t colon = field.find(':');
+            const double x = std::strtod(field.substr(0, colon).c_str(), nullptr);
+            const double closeness = std::strtod(field.substr(colon + 1).c_str(), nullptr);
+            if (!std::isfinite(closeness) || in_stretch(solved, x)) continue;
+            const bool found =
+                std::any_of(solved.solutions.begin(), solved.solutions.end(), [&](double solution) {
+                    std::vector<double> values = question.values;
+                    values[question.at] = solution;
+                    const zorvane::Outcome at = module_at(question.keyword, values);
+                    return std::abs(solution - x) <= closeness && at.value == question.target;
+                });
+            if (!found) failed(where + "; expected " + utf8(vector.expected));
+        }
+    }
+    EXPECT_EQ(failures, 0);
+    EXPECT_GT(stretches, 50);
+}
+
+// The edges the property found, and the faults it would let through on its
+// own, each with its whole line.
+TEST(Solve, AnswersTruthfullyAtTheEdges) {
+    const struct {
+        const char* command;
+        const char* line;
+    } cases[] = {
+        // The bottom of the series RLC at resonance is a solution: of the
+        // doubles that give 10 Ω there, the shortest text.
+        {"impedance_rlc_series 10 ? 1e-3 1e-6 = 10", "frequency = 5032.9212 Hz"},
+        // A stretch's ends are the first and last doubles that give the
+        // target; past it the results rise again.
+        {"impedance_rlc_series 1e10 ? 1e-3 1e-6 = 1e10",
+         "Every frequency from 976.974952558757 to 25927.27259203475 Hz gives RLC Series "
+         "Impedance = 1e+10 \xCE\xA9"},
+        {"impedance_rl 79550 ? 5.181e-08 = 79550",
+         "Every frequency below 3674.1104876216546 Hz gives RL Impedance = 79550 \xCE\xA9"},
+        {"capacitor_charge ? 1e-300 = 0",
+         "Every capacitance below 2.4703282292062325e-24 F gives Charge = 0 C"},
+        // Through zero: where the product underflows either side of it.
+        {"ohms_voltage ? 1e-300 = 0",
+         "Every current from -2.4703282292062325e-24 to 2.4703282292062325e-24 A gives Voltage = "
+         "0 V"},
+        // The product over a sum that has stopped moving rounds either side
+        // of 176.5 here and there, and overflows at the top.
+        {"resistors_parallel 176.5 ? = 176.5",
+         "Many r2 from 1000000000000001024 to 1.0185230225848814e+306 \xCE\xA9 give Parallel "
+         "Resistance = 176.5 \xCE\xA9, not every one"},
+        // A root, and a stretch after it: where the inductance is tiny beside
+        // the capacitor's reactance, the capacitor decides the impedance.
+        {"impedance_rlc_series 4700 12.7 ? 1e-05 = 4864.2040959872365",
+         "inductance = 31.4096297483801 H; every inductance below 1.4247104084944997e-15 H gives "
+         "RLC Series Impedance = 4864.2040959872365 \xCE\xA9"},
+        // Large targets: results that overflow at the grid's next point.
+        {"db_to_power_ratio ? = 1e200", "db = 2000 dB"},
+        {"inductor_reactance 164.4 ? = 3.1742727570097046e+240", "inductance = 3.073e+237 H"},
+        {"capacitor_charge 8.354e-11 ? = 2.4368618e+179", "voltage = 2.917e+189 V"},
+        {"current_divider ? 673700 31760 = 1.0561755450344457e+214", "itotal = 2.346e+215 A"},
+        // Zero itself is a value of a signed quantity.
+        {"power_vi 5 ? = 0", "current = 0 A"},
+        // The pole at r2 = 3, between two grid points, is no root.
+        {"resistors_parallel -3 ? = 1", "r2 = 0.75 \xCE\xA9"},
+        // Of two adjacent doubles around the target, the nearer.
+        {"db_to_power_ratio ? = 123456.7", "db = 50.91514664086262 dB"},
+        {"power_ratio_to_db ? = -4.506288476668228", "power_ratio = 0.3543"},
+        {"gain_db ? = 20", "gain_ratio = 10"},
+    };
+    for (const auto& c : cases) {
+        const host::Solved solved = host::solve(c.command);
+        EXPECT_FALSE(solved.error) << c.command;
+        EXPECT_EQ(solved.line, c.line) << c.command;
+    }
+    // The stretch's ends give the target and the doubles just outside do not.
+    const host::Solved stretch = host::solve("impedance_rlc_series 1e10 ? 1e-3 1e-6 = 1e10");
+    ASSERT_EQ(stretch.stretches.size(), 1U);
+    const host::SolvedStretch& s = stretch.stretches[0];
+    const auto gives = [](double f) {
+        return module_at("impedance_rlc_series", {1e10, f, 1e-3, 1e-6}).value == 1e10;
+    };
+    EXPECT_TRUE(gives(s.from) && gives(s.to) && gives(15000.0));
+    EXPECT_FALSE(gives(std::nextafter(s.from, 0.0)) || gives(std::nextafter(s.to, INFINITY)));
+}
+
+// The questions every platform's build answers alike (the qemu targets, Wine
+// and node read the same file): the lines the reference model writes.
+TEST(Solve, WritesTheSharedVectorsLines) {
+    const auto vectors = zorvane_test::load_vectors(ZORVANE_VECTOR_DIR "/solve.tsv");
+    ASSERT_GT(vectors.size(), 250U);
+    for (const auto& vector : vectors) {
+        const std::string command = utf8(vector.command);
+        EXPECT_EQ(host::solve(command).line, utf8(vector.expected))
+            << vector.where << ": " << command;
+    }
 }
 
 // The series RLC reaches one impedance below and above resonance: twice in

@@ -407,16 +407,13 @@ Solved solve(std::string_view command, const QuestionOptions& options) {
     const RootSearch search = find_roots(row, prepared.values, solved.argument, prepared.target);
     solved.evaluations = search.evaluations;
     const std::string name = argument_name(row, solved.argument);
-    if (search.flat) {
-        const std::string stretch = search.flat_everywhere
-                                        ? std::string()
-                                        : " from " + round_trip(search.flat_from) + " to " +
-                                              with_unit(round_trip(search.flat_to), solved.unit);
-        fail(solved, "Error: Every " + name + stretch + " gives " + wanted(info, prepared.target),
-             {"the other values decide " + std::string(info.label) + " there, not " + name});
+    const std::vector<std::string> decided = {"the other values decide " + std::string(info.label) +
+                                              " there, not " + name};
+    if (search.flat_everywhere) {
+        fail(solved, "Error: Every " + name + " gives " + wanted(info, prepared.target), decided);
         return solved;
     }
-    if (search.roots.empty()) {
+    if (search.roots.empty() && search.stretches.empty()) {
         std::vector<std::string> reach;
         if (std::string hint = reach_hint(info, search, prepared.target, name); !hint.empty()) {
             reach.push_back(std::move(hint));
@@ -426,12 +423,51 @@ Solved solve(std::string_view command, const QuestionOptions& options) {
     }
     solved.error = false;
     solved.solutions = search.roots;
-    solved.line = name + " = ";
-    solved.engineering = solved.line;
+    if (!solved.solutions.empty()) {
+        solved.line = name + " = ";
+        solved.engineering = solved.line;
+    }
     for (std::size_t i = 0; i < solved.solutions.size(); ++i) {
         const std::string separator = i == 0 ? "" : " or ";
         solved.line += separator + with_unit(round_trip(solved.solutions[i]), solved.unit);
         solved.engineering += separator + engineering(solved.solutions[i], solved.unit);
+    }
+    // "Every r2 from A to B Ω", "above A Ω", "below B Ω": the ends are values
+    // that give the target, the domain's own ends said in words; "Many" where
+    // the results round away from the target and back inside a stretch.
+    const bool every = std::all_of(search.stretches.begin(), search.stretches.end(),
+                                   [](const RootSearch::Stretch& s) { return s.every; });
+    for (std::size_t i = 0; i < search.stretches.size(); ++i) {
+        const RootSearch::Stretch& s = search.stretches[i];
+        solved.stretches.push_back({s.from, s.to, s.from_domain_end, s.to_domain_end, s.every});
+        const std::string_view unit = solved.unit;
+        std::string head;
+        if (i > 0) {
+            head = " or";
+        } else {
+            if (!solved.solutions.empty()) head = "; ";
+            head += solved.solutions.empty() ? (every ? "Every " : "Many ")
+                                             : (every ? "every " : "many ");
+            head += name;
+        }
+        if (s.from_domain_end) {
+            solved.line += head + " below " + with_unit(round_trip(s.to), unit);
+            solved.engineering += head + " below " + engineering(s.to, unit);
+        } else if (s.to_domain_end) {
+            solved.line += head + " above " + with_unit(round_trip(s.from), unit);
+            solved.engineering += head + " above " + engineering(s.from, unit);
+        } else {
+            solved.line +=
+                head + " from " + round_trip(s.from) + " to " + with_unit(round_trip(s.to), unit);
+            solved.engineering += head + " from " + engineering_span(s.from, s.to, unit, " to ");
+        }
+    }
+    if (!search.stretches.empty()) {
+        const std::string gives = every ? " gives " : " give ";
+        const std::string tail = every ? "" : ", not every one";
+        solved.line += gives + wanted(info, prepared.target) + tail;
+        solved.engineering += gives + wanted(info, prepared.target) + tail;
+        solved.hints = decided;
     }
     if (options.series) add_standard_neighbours(prepared, *options.series, solved);
     return solved;

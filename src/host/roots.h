@@ -14,14 +14,27 @@ struct RootSearch {
     // Increasing. Each is a value at which the core, evaluating the command
     // through the module's line path, gives the target, or one of two
     // adjacent doubles between whose results the target lies; never one at
-    // which a zero guard answered.
+    // which a zero guard answered. Of a few neighbouring doubles that all
+    // give the target (a plateau of rounding), one: the shortest text, then
+    // the one nearer zero.
     std::vector<double> roots;
-    // The target is reached by every value from `flat_from` to `flat_to`
-    // rather than at points (then `roots` is empty).
-    bool flat = false;
-    bool flat_everywhere = false;  // over the whole domain
-    double flat_from = 0.0;
-    double flat_to = 0.0;
+    // A stretch: every double from `from` to `to` gives the target, the two
+    // ends checked through the module's line path, the doubles just outside
+    // them not. An end that is the domain's own (the largest double, the
+    // smallest positive one, the most negative one) is marked, so that a
+    // reply can say "above" or "below".
+    struct Stretch {
+        double from = 0.0;
+        double to = 0.0;
+        bool from_domain_end = false;
+        bool to_domain_end = false;
+        // Every double looked at between the ends gives the target; false
+        // where the result rounds to either side of it here and there (a
+        // product over a sum whose sum has long stopped moving).
+        bool every = true;
+    };
+    std::vector<Stretch> stretches;  // increasing
+    bool flat_everywhere = false;    // one stretch over the whole domain
     // The least and greatest finite results seen, guarded ones left out:
     // what the formula reaches (lowest > highest when it reaches nothing).
     double lowest = std::numeric_limits<double>::infinity();

@@ -16,6 +16,16 @@ and lines are printed with Python's '%.6f'. It serves two purposes:
                                             of values: the command with that argument as ?,
                                             its target, every solution and how close a
                                             solver's double must come to each
+  reference_model.py solve-lines SEED COUNT OUT  COUNT questions for every argument whose row
+                                            reaches its target once (or at a value and its
+                                            negative), with the line every platform's solver
+                                            must write: of the doubles around the drawn value
+                                            that give the target, the shortest text, then
+                                            the one nearer zero
+  reference_model.py solve-wide SEED COUNT OUT  as solve, the unknown drawn across the whole
+                                            range of doubles (1e-300 to 1e300, both signs
+                                            where the domain has them), the other values
+                                            ordinary; closeness inf where the row is flat
 
 Engineering lines are computed with Python's decimal arithmetic on the exact
 value of each double.
@@ -430,6 +440,150 @@ def solve_vectors(seed, count):
     return lines
 
 
+def wide_solve_vectors(seed, count):
+    """Lines like solve_vectors', for COUNT values of each argument drawn
+    log-uniformly from 1e-300 to 1e300 (either sign for a signed quantity),
+    the other values typical or ordinary random ones. The target is what the
+    row gives at the drawn value, so a solver must find that value (or say
+    that a stretch holding it gives the target)."""
+    rng = random.Random(seed)
+    lines = []
+    for keyword, names in ARGUMENTS.items():
+        names = names.split()
+        row = KEYWORDS[keyword]
+        for at, name in enumerate(names):
+            for _ in range(count):
+                values = []
+                for other in names:
+                    typical, low, high = TYPICAL[other]
+                    value = typical if rng.randrange(2) else float(
+                        '%.4g' % math.exp(rng.uniform(math.log(low), math.log(high))))
+                    values.append(-value if other in SIGNED and rng.randrange(4) == 0 else value)
+                x = float('%.6g' % (10.0 ** rng.uniform(-300.0, 300.0)))
+                values[at] = -x if name in SIGNED and rng.randrange(2) else x
+                target = row[2](*values)
+                if not math.isfinite(target):
+                    continue
+                solutions = [values[at]]
+                if (keyword, at) in EVEN:
+                    solutions.append(-values[at])
+                try:
+                    near = closeness(row[2], values, at, target)
+                    # Flat where a step of 1e-7 either way moves the result by
+                    # no more than its rounding: the other values decide it.
+                    h = abs(values[at]) * 1e-7
+                    probe = lambda v: row[2](*(values[:at] + [v] + values[at + 1:]))
+                    if abs(probe(values[at] + h) - probe(values[at] - h)) <= 4 * math.ulp(target):
+                        near = INF
+                except (OverflowError, ZeroDivisionError, ValueError):
+                    near = INF
+                if not math.isfinite(near) or near > abs(values[at]):
+                    near = INF
+                words = ['?' if i == at else repr(v) for i, v in enumerate(values)]
+                expected = ['%r:%r' % (x, near) for x in sorted(solutions)]
+                lines.append('%s %s = %r\t%s' % (keyword, ' '.join(words), target, ' '.join(expected)))
+    return lines
+
+
+# Each argument's unit, from the tables, as a reply writes it.
+ARGUMENT_UNITS = {
+    'current': 'A', 'voltage': 'V', 'resistance': '\u03a9', 'capacitance': 'F', 'inductance': 'H',
+    'frequency': 'Hz', 'period': 's', 'c1': 'F', 'c2': 'F', 'l1': 'H', 'l2': 'H', 'r1': '\u03a9',
+    'r2': '\u03a9', 'vin': 'V', 'itotal': 'A', 'gain_ratio': '', 'gain_db': 'dB',
+    'collector_current': 'A', 'base_current': 'A', 'emitter_current': 'A', 'primary_voltage': 'V',
+    'secondary_voltage': 'V', 'rms_voltage': 'V', 'ripple_voltage': 'V', 'dc_voltage': 'V',
+    'dielectric_constant': '', 'outer_diameter': 'm', 'inner_diameter': 'm', 'velocity_factor': '',
+    'power_density_max': 'W/m\u00b2', 'power_density_isotropic': 'W/m\u00b2', 'power_ratio': '',
+    'voltage_ratio': '', 'db': 'dB', 'temperature_rise': '\u00b0C', 'power': 'W',
+    'ambient_temp': '\u00b0C', 'thermal_resistance': '\u00b0C/W',
+}
+# Questions whose answers once differed between platforms, asked as they were.
+FIXED_SOLVES = [('power_ratio_to_db', [0.3543]), ('db_to_power_ratio', [50.91514664086262])]
+
+
+def shortest_text(x):
+    """The shortest text that reads back as x, as C++'s std::to_chars
+    writes it: the fewest significant digits (Python's repr finds them), in
+    plain or scientific form, whichever is shorter (plain on a tie)."""
+    if x == 0:
+        return '-0' if math.copysign(1.0, x) < 0 else '0'
+    mantissa, _, exponent = ('%r' % abs(x)).partition('e')
+    digits = mantissa.replace('.', '').lstrip('0')
+    power = int(exponent or 0)
+    if '.' in mantissa:
+        whole, fraction = mantissa.split('.')
+        power += len(whole.lstrip('0')) - 1 if whole.strip('0') else -(len(fraction) - len(fraction.lstrip('0')) + 1)
+    digits = digits.rstrip('0') or '0'
+    scientific = digits[0] + ('.' + digits[1:] if len(digits) > 1 else '') + 'e%s%02d' % (
+        '-' if power < 0 else '+', abs(power))
+    if power >= len(digits) - 1:
+        plain = '%d' % int(abs(x)) if power < 30 else digits + '0' * (power - len(digits) + 1)
+    elif power >= 0:
+        plain = digits[:power + 1] + '.' + digits[power + 1:]
+    else:
+        plain = '0.' + '0' * (-power - 1) + digits
+    sign = '-' if x < 0 else ''
+    return sign + (plain if len(plain) <= len(scientific) else scientific)
+
+
+def plateau_choice(function, values, at, target, limit=4096):
+    """Of the doubles next to values[at] that all give `target`, the one
+    with the shortest text, then the one nearer zero; None when the run is
+    longer than `limit` either way (the row is flat there)."""
+    members = [values[at]]
+    for direction in (-INF, INF):
+        x = values[at]
+        for _ in range(limit + 1):
+            x = math.nextafter(x, direction)
+            if function(*(values[:at] + [x] + values[at + 1:])) != target:
+                break
+            members.append(x)
+        else:
+            return None
+    return min(members, key=lambda m: (len(shortest_text(m).split('e')[0].replace('-', '').replace('.', '').strip('0')), abs(m)))
+
+
+def solve_lines(seed, count):
+    """'question <TAB> line': every argument of every row but the series
+    RLC's frequency, inductance and capacitance (two roots, worked apart),
+    COUNT times, values of four significant digits."""
+    rng = random.Random(seed)
+    lines = []
+    draws = []
+    for keyword, names in ARGUMENTS.items():
+        names = names.split()
+        for at in range(len(names)):
+            if keyword == 'impedance_rlc_series' and at > 0:
+                continue
+            for _ in range(count):
+                values = []
+                for name in names:
+                    typical, low, high = TYPICAL[name]
+                    value = float('%.4g' % math.exp(rng.uniform(math.log(low), math.log(high))))
+                    values.append(-value if name in SIGNED and rng.randrange(4) == 0 else value)
+                draws.append((keyword, at, values))
+    for keyword, fixed in FIXED_SOLVES:
+        draws.append((keyword, 0, fixed))
+    for keyword, at, values in draws:
+        names = ARGUMENTS[keyword].split()
+        function = KEYWORDS[keyword][2]
+        target = function(*values)
+        if not math.isfinite(target) or target == 0.0:
+            continue
+        chosen = plateau_choice(function, values, at, target)
+        if chosen is None:
+            continue
+        solutions = [chosen]
+        if (keyword, at) in EVEN:
+            solutions = [-abs(chosen), abs(chosen)]
+        unit = ARGUMENT_UNITS[names[at]]
+        texts = [shortest_text(x) + (' ' + unit if unit else '') for x in solutions]
+        words = ['?' if i == at else repr(v) for i, v in enumerate(values)]
+        lines.append('%s %s = %r\t%s = %s' % (keyword, ' '.join(words), target, names[at],
+                                              ' or '.join(texts)))
+    return lines
+
+
 def random_token(rng):
     kind = rng.randrange(10)
     sign = rng.choice(['', '', '', '-', '+'])
@@ -508,6 +662,18 @@ def main(argv):
         with open(argv[4], 'w', encoding='utf-8', newline='\n') as out:
             out.write('# generated by reference_model.py solve %s %s\n' % (argv[2], argv[3]))
             for line in solve_vectors(int(argv[2]), int(argv[3])):
+                out.write(line + '\n')
+        return 0
+    if len(argv) == 5 and argv[1] == 'solve-lines':
+        with open(argv[4], 'w', encoding='utf-8', newline='\n') as out:
+            out.write('# generated by reference_model.py solve-lines %s %s\n' % (argv[2], argv[3]))
+            for line in solve_lines(int(argv[2]), int(argv[3])):
+                out.write(escape(line.split('\t')[0]) + '\t' + escape(line.split('\t')[1]) + '\n')
+        return 0
+    if len(argv) == 5 and argv[1] == 'solve-wide':
+        with open(argv[4], 'w', encoding='utf-8', newline='\n') as out:
+            out.write('# generated by reference_model.py solve-wide %s %s\n' % (argv[2], argv[3]))
+            for line in wide_solve_vectors(int(argv[2]), int(argv[3])):
                 out.write(line + '\n')
         return 0
     sys.stderr.write(__doc__)

@@ -66,6 +66,18 @@ test("the shared vectors through calc.line give the native lines", () => {
     runVectors(vectors);
 });
 
+// The questions every platform answers alike: calc.solve's lines are the
+// reference model's, as the native solver's are.
+test("the shared solve vectors through calc.solve give the reference model's lines", () => {
+    const vectors = loadVectors(join(root, "tests/vectors", "solve.tsv"));
+    assert.ok(vectors.length > 250);
+    const wrong = vectors.flatMap((v) => {
+        const line = calc.solve(v.command).line;
+        return line === v.expected ? [] : [`${v.where}: ${JSON.stringify(v.command)} gave ${JSON.stringify(line)}, expected ${JSON.stringify(v.expected)}`];
+    });
+    assert.deepEqual(wrong.slice(0, 20), []);
+});
+
 test("the random commands through calc.line give the reference model's lines", { skip: !randomVectors }, () => {
     const vectors = loadVectors(randomVectors);
     assert.equal(vectors.length, 40000);

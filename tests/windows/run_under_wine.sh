@@ -119,7 +119,8 @@ check_dll() {
     cp "$build/tests/windows/random_vectors.tsv" "$work_dir/random_vectors.tsv"
     local vectors=$source_dir/tests/vectors
     run_wine "$wine" "$host_dir/windows_host.exe" "$vectors/formulas.tsv" "$vectors/commands.tsv" \
-        "$vectors/windows_conversion.tsv" "$work_dir/random_vectors.tsv" | tee "$work_dir/$preset.out"
+        "$vectors/windows_conversion.tsv" "$vectors/solve.tsv" "$work_dir/random_vectors.tsv" |
+        tee "$work_dir/$preset.out"
     grep -q '^1 passed, 0 failed$' "$work_dir/$preset.out"
     if [[ -f $host_dir/stdcall_default_host.exe ]]; then
         run_wine "$wine" "$host_dir/stdcall_default_host.exe"

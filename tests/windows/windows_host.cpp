@@ -1,5 +1,6 @@
 // A Windows host of the DLL: loads it as a host application does, runs the
-// shared vector files through it, checks two calls through one pointer and
+// shared vector files through it (their questions through the hosts' solver
+// as built for Windows), checks two calls through one pointer and
 // reads the version record back. Exits non-zero on any difference.
 //
 //   windows_host.exe VECTOR_FILE...
@@ -13,6 +14,7 @@
 #include "support/vector_check.h"
 #include "support/vector_file.h"
 #include "zorvane/electronics_calc.h"
+#include "zorvane_host/host.h"
 
 namespace {
 
@@ -36,7 +38,12 @@ std::u16string to_u16(const wchar_t* text) {
 
 zorvane_test::VectorTally run_vectors(Entry calc, const char* file) {
     const zorvane_test::Calculator calculate = [calc](const std::u16string& command) {
-        return to_u16(calc(to_wide(command).c_str()));
+        std::string utf8;
+        zorvane::host::append_utf8_from_utf16(command, utf8);
+        if (!zorvane::host::is_question(utf8)) return to_u16(calc(to_wide(command).c_str()));
+        std::u16string line;
+        zorvane::host::append_utf16_from_utf8(zorvane::host::solve(utf8).line, line);
+        return line;
     };
     return zorvane_test::check_vector_file(file, calculate);
 }
@@ -131,7 +138,8 @@ void check_version_record(HMODULE module) {
     for (const auto& entry : entries) {
         const std::wstring query = std::wstring(L"\\StringFileInfo\\040904b0\\") + entry.name;
         wchar_t* value = nullptr;
-        if (!VerQueryValueW(record.data(), query.c_str(), reinterpret_cast<void**>(&value), &length)) {
+        if (!VerQueryValueW(record.data(), query.c_str(), reinterpret_cast<void**>(&value),
+                            &length)) {
             fail("version entry missing");
             continue;
         }
@@ -191,7 +199,8 @@ void check_reference_file(Entry calc, const std::string& vector_file) {
 int main(int argc, char** argv) {
     HMODULE module = LoadLibraryW(L"ZorvaneCalculatorElectronics.dll");
     if (module == nullptr) {
-        std::printf("FAIL cannot load ZorvaneCalculatorElectronics.dll (error %lu)\n", GetLastError());
+        std::printf("FAIL cannot load ZorvaneCalculatorElectronics.dll (error %lu)\n",
+                    GetLastError());
         return 1;
     }
     // Through void*: GetProcAddress returns a generic function pointer.
