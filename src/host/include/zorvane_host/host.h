@@ -204,6 +204,7 @@ struct StandardNeighbour {
     double value;      // a standard value next to a solution
     double result;     // the formula's result with it
     double deviation;  // (result - target) / |target|; the difference when the target is 0
+                       // or so small that the ratio is beyond the doubles
 };
 struct Solved : Reply {
     int argument = -1;               // which value was ?, from 0
@@ -288,7 +289,7 @@ struct StandardValues {
 };
 std::optional<StandardValues> standard_values(double value, Series series);
 
-// The smallest and largest result of `row` over every combination of values
+// The smallest and largest result of `formula` over every combination of values
 // within value[i] * (1 +- tolerance[i]) (tolerance relative: 0.01 for 1 %; 0
 // for exact values), exactly: every min and max is a result the core computes
 // at a point of the box, found at the corners where the row is monotone in
@@ -306,7 +307,7 @@ struct Range {
     bool guarded;
     int evaluations;
 };
-Range worst_case_range(const Formula& row, const std::array<double, 4>& values,
+Range worst_case_range(const FormulaInfo& formula, const std::array<double, 4>& values,
                        const std::array<double, 4>& tolerances);
 
 // Two unknowns of one kind (both resistances, capacitances or inductances):
@@ -316,7 +317,9 @@ Range worst_case_range(const Formula& row, const std::array<double, 4>& values,
 // included); `first` and `second` are argument positions, the other values
 // are taken from `values`.
 // The same ratio recurs in every decade (2.4 k/910, 24 k/9.1 k,
-// 240 k/91 k): of pairs whose deviations agree within 1e-12, the one whose
+// 240 k/91 k): of pairs whose results miss the target by amounts within
+// 1e-12 of the results' scale (the target's, or the best miss's where that
+// is larger, as for a target of 0) of the best miss, the one whose
 // geometric mean lies nearest the middle of the window in series steps wins
 // (10 kΩ, 31.6 nF, 316 µH), then the one with the smaller values, then the
 // smaller first value. Pairs where the zero guard answered are not results.
@@ -328,7 +331,7 @@ struct StandardPair {
     double result;
     int evaluations;
 };
-std::optional<StandardPair> best_standard_pair(const Formula& row,
+std::optional<StandardPair> best_standard_pair(const FormulaInfo& formula,
                                                const std::array<double, 4>& values, int first,
                                                int second, double target, Series series);
 
