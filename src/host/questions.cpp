@@ -217,12 +217,13 @@ std::string deviation_text(double result, double target, std::string_view unit,
                            bool as_engineering) {
     if (!has_relative_deviation(result, target)) {
         const double difference = result - target;
-        const std::string sign = difference >= 0.0 ? "+" : "";
-        return sign + (as_engineering ? engineering(difference, unit)
-                                      : with_unit(round_trip(difference), unit));
+        std::string text = difference >= 0.0 ? "+" : "";
+        return text.append(as_engineering ? engineering(difference, unit)
+                                          : with_unit(round_trip(difference), unit));
     }
     const double deviation = deviation_of(result, target);
-    return (deviation >= 0.0 ? "+" : "") + percent_text(deviation) + "%";
+    std::string text = deviation >= 0.0 ? "+" : "";
+    return text.append(percent_text(deviation)).append("%");
 }
 
 std::string argument_name(const Formula& row, int argument) {
