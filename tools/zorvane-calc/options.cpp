@@ -33,7 +33,8 @@ constexpr OptionSpec OPTIONS[] = {
     {"",    "--list",              {},         Action::list,            nullptr,                  "print every formula with its arguments"},
     {"",    "--list=categories",   {},         Action::list_categories, nullptr,                  "print the formulas grouped by category"},
     {"",    "--reference",         DIRECTORY,  Action::reference,       set_reference_directory,  "write the formula reference file electronics_formulas.txt\n"
-                                                                                                  "into DIR (default: the current directory)"},
+                                                                                                  "into DIR (default: the current directory); DIR may\n"
+                                                                                                  "also be written --reference=DIR"},
     {"-h",  "--help",              {},         Action::help,            nullptr,                  "print this help and exit"},
     {"",    "--version",           {},         Action::version,         nullptr,                  "print the module's version and exit"},
 };
@@ -110,13 +111,16 @@ struct Parser {
         return found == table.end() ? nullptr : &*found;
     }
 
-    // "--reference [DIR]": DIR is the only argument that may follow.
-    bool take_directory(const OptionSpec& option, const char*& directory) {
+    // "--reference [DIR]" or "--reference=DIR": DIR is the only argument
+    // that may follow; `inline_value` is what followed '=', or null.
+    bool take_directory(const OptionSpec& option, const char* inline_value,
+                        const char*& directory) {
         const std::span<char* const> rest = arguments.subspan(at + 1);
-        if (rest.size() > 1) return fail("unexpected argument", rest[1]);
-        if (rest.empty()) return true;
-        if (*rest[0] == '\0') return fail("empty directory name for", option.long_name);
-        directory = rest[0];
+        const std::size_t allowed = inline_value == nullptr ? 1 : 0;
+        if (rest.size() > allowed) return fail("unexpected argument", rest[allowed]);
+        if (inline_value == nullptr && rest.empty()) return true;
+        directory = inline_value == nullptr ? rest[0] : inline_value;
+        if (*directory == '\0') return fail("empty directory name for", option.long_name);
         at = arguments.size() - 1;
         return true;
     }
@@ -141,7 +145,7 @@ struct Parser {
             case Takes::nothing:
                 break;
             case Takes::final_directory:
-                if (!take_directory(option, argument)) return false;
+                if (!take_directory(option, inline_value, argument)) return false;
                 break;
             case Takes::value:
                 if (!take_value(option, inline_value, argument)) return false;
@@ -159,7 +163,7 @@ struct Parser {
         const std::size_t equals = word.starts_with("--") ? word.find('=') : std::string_view::npos;
         if (equals != std::string_view::npos) {
             const OptionSpec* option = find(word.substr(0, equals));
-            if (option != nullptr && option->argument.takes == Takes::value) {
+            if (option != nullptr && option->argument.takes != Takes::nothing) {
                 return apply(*option, word.data() + equals + 1);
             }
             // "--list=xyz", where only "--list=categories" is an option.
