@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
 #include <fstream>
@@ -13,6 +14,7 @@
 #include <vector>
 
 #include "command.h"
+#include "formula_table.h"
 #include "significant_digits.h"
 #include "support/vector_file.h"
 #include "zorvane_host/host.h"
@@ -548,6 +550,31 @@ TEST(Questions, DeviationsAreWrittenAtEveryScale) {
         EXPECT_LE(std::fabs(shown - std::fabs(percent)), unit / 2 * (1 + 1e-12L))
             << command << ": " << tail;
     }
+}
+
+}  // namespace
+
+namespace {
+
+// The unit list the hints and the notation read holds every unit a row
+// names, and each other spelling belongs to one of them.
+TEST(Units, EveryUnitOfTheTableIsListedOnceWithItsSpellings) {
+    const auto listed = [](std::string_view utf8) {
+        return std::count_if(std::begin(zorvane::UNITS), std::end(zorvane::UNITS),
+                             [utf8](const zorvane::Unit& unit) { return unit.utf8 == utf8; });
+    };
+    for (const zorvane::Formula& row : zorvane::formula_table()) {
+        if (!row.result_unit.utf8.empty())
+            EXPECT_EQ(listed(row.result_unit.utf8), 1) << row.keyword;
+        for (const zorvane::Argument& argument : row.argument_list()) {
+            if (!argument.unit.utf8.empty()) EXPECT_EQ(listed(argument.unit.utf8), 1);
+        }
+    }
+    for (const zorvane::UnitSpelling& other : zorvane::UNIT_SPELLINGS) {
+        EXPECT_EQ(listed(other.unit), 1) << other.spelling;
+        EXPECT_EQ(listed(other.spelling), 0) << other.spelling;
+    }
+    for (const zorvane::Unit& unit : zorvane::PREFIXED_UNITS) EXPECT_EQ(listed(unit.utf8), 1);
 }
 
 }  // namespace
