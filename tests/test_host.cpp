@@ -564,10 +564,10 @@ TEST(Units, EveryUnitOfTheTableIsListedOnceWithItsSpellings) {
                              [utf8](const zorvane::Unit& unit) { return unit.utf8 == utf8; });
     };
     for (const zorvane::Formula& row : zorvane::formula_table()) {
-        if (!row.result_unit.utf8.empty())
-            EXPECT_EQ(listed(row.result_unit.utf8), 1) << row.keyword;
+        EXPECT_EQ(listed(row.result_unit.utf8), row.result_unit.utf8.empty() ? 0 : 1)
+            << row.keyword;
         for (const zorvane::Argument& argument : row.argument_list()) {
-            if (!argument.unit.utf8.empty()) EXPECT_EQ(listed(argument.unit.utf8), 1);
+            EXPECT_EQ(listed(argument.unit.utf8), argument.unit.utf8.empty() ? 0 : 1);
         }
     }
     for (const zorvane::UnitSpelling& other : zorvane::UNIT_SPELLINGS) {
