@@ -87,6 +87,11 @@ void expect_values(double value, Series series, double below, double above, doub
 }
 
 TEST(StandardValues, NamesTheSeries) {
+    // The one list of names, in the order of Series, as the tables above.
+    ASSERT_EQ(host::series_names().size(), std::size(TABLES));
+    for (const Table& table : TABLES) {
+        EXPECT_EQ(host::series_names()[static_cast<std::size_t>(table.series)], table.name);
+    }
     for (const Table& table : TABLES) {
         EXPECT_EQ(host::series_named(table.name), table.series);
         EXPECT_EQ(host::series_named("e" + std::string(table.name + 1)), table.series);

@@ -81,6 +81,13 @@ static_assert(tables_are_sound(), "each series starts its decade at 1 and rises 
 static_assert(std::size(TABLES) == static_cast<std::size_t>(Series::e192) + 1,
               "one table per series, in the order of Series");
 
+consteval auto names_of_tables() {
+    std::array<std::string_view, std::size(TABLES)> names{};
+    for (std::size_t i = 0; i < names.size(); ++i) names[i] = TABLES[i].name;
+    return names;
+}
+constexpr auto SERIES_NAMES = names_of_tables();
+
 const SeriesTable& table_of(Series series) { return TABLES[static_cast<int>(series)]; }
 
 // ---- Values as the decimals they are ----
@@ -324,6 +331,8 @@ std::optional<Series> series_named(std::string_view name) {
 }
 
 std::string_view series_name(Series series) { return table_of(series).name; }
+
+std::span<const std::string_view> series_names() noexcept { return SERIES_NAMES; }
 
 std::optional<StandardValues> standard_values(double value, Series series) {
     if (!(value >= DBL_MIN && value <= DBL_MAX)) return std::nullopt;

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "report.h"
+#include "zorvane_host/host.h"
 
 namespace zorvane_calc {
 
@@ -16,20 +17,19 @@ void set_reference_directory(Settings& settings, const char* directory) {
 void set_series(Settings& settings, const char* series) { settings.series = series; }
 
 constexpr OptionArgument DIRECTORY = {Takes::final_directory, "[DIR]", {}};
-// The IEC 60063 series, as the standard names them.
-constexpr std::string_view SERIES_NAMES[] = {"E3", "E6", "E12", "E24", "E48", "E96", "E192"};
-constexpr OptionArgument SERIES = {Takes::value, "SERIES", SERIES_NAMES};
+// The IEC 60063 series, as the hosts' share names them.
+const OptionArgument SERIES = {Takes::value, "SERIES", zorvane::host::series_names()};
 
 // Adding an option is adding a row; a new setting also needs its field in
 // Settings and a setter above.
 // clang-format off
-constexpr OptionSpec OPTIONS[] = {
+const OptionSpec OPTIONS[] = {
     // short long                  argument    action                   sets                      help
     {"-e",  "--eng",               {},         Action::evaluate,        set_engineering,          "print values in engineering notation: 100 ns, 4.7 k\xCE\xA9"},
     {"",    "--plain",             {},         Action::evaluate,        set_plain,                "take values as plain numbers only (no 4.7k, 4k7, 12V)"},
-    {"",    "--series",            SERIES,     Action::evaluate,        set_series,               "after a solution, its neighbours in SERIES (E3 E6 E12\n"
-                                                                                                  "E24 E48 E96 E192) with the result each gives; with\n"
-                                                                                                  "two values written ?, the best pair of them"},
+    {"",    "--series",            SERIES,     Action::evaluate,        set_series,               "after a solution, its neighbours in SERIES with the\n"
+                                                                                                  "result each gives; with two values written ?, the\n"
+                                                                                                  "best pair of them"},
     {"",    "--list",              {},         Action::list,            nullptr,                  "print every formula with its arguments"},
     {"",    "--list=categories",   {},         Action::list_categories, nullptr,                  "print the formulas grouped by category"},
     {"",    "--reference",         DIRECTORY,  Action::reference,       set_reference_directory,  "write the formula reference file electronics_formulas.txt\n"
@@ -218,6 +218,13 @@ std::string usage_text() {
             if (end == std::string_view::npos) break;
             help.remove_prefix(end + 1);
             text.append(indent);
+        }
+        if (!option.argument.choices.empty()) {
+            text.append(indent).append(option.argument.name).append(": one of");
+            for (const std::string_view choice : option.argument.choices) {
+                text.append(" ").append(choice);
+            }
+            text.append("\n");
         }
     }
     text.append("\n").append(USAGE_NOTES);

@@ -273,6 +273,9 @@ enum class Series { e3, e6, e12, e24, e48, e96, e192 };
 // "E24", "e24" -> Series::e24; nothing for any other text.
 std::optional<Series> series_named(std::string_view name);
 std::string_view series_name(Series series);  // "E24"
+// Every series' name, in the order of Series: "E3", "E6" ... "E192". The
+// one list of them the tool's options, its completions and the page read.
+std::span<const std::string_view> series_names() noexcept;
 
 // The largest series value at or below `value`, the smallest at or above it,
 // and the nearer of the two by ratio (value / below against above / value,
