@@ -276,7 +276,7 @@ bool prepare(std::string_view command, const QuestionOptions& options, Prepared&
         return false;
     }
     prepared.info = answer.formula;
-    prepared.row = answer.formula->row;
+    prepared.row = row_of(*answer.formula);
     prepared.values = answer.values;
     prepared.line = answer.line;
     prepared.engineering = answer.engineering;

@@ -16,10 +16,6 @@
 #include <string_view>
 #include <vector>
 
-namespace zorvane {
-struct Formula;
-}
-
 namespace zorvane::host {
 
 // ---- The formula table, as hosts show it ----
@@ -30,7 +26,6 @@ struct FormulaInfo {
     std::span<const std::string_view> arguments;  // {"<voltage>", "<resistance>"}
     std::string_view label;                       // "Current"
     std::string_view unit;                        // UTF-8: "A", "Ω", "°C/W", "" for none
-    const Formula* row;                           // the core's row
     // The unit of each of `arguments`, UTF-8: {"V", "Ω"}; "" for a ratio.
     std::span<const std::string_view> argument_units;
     std::string_view
