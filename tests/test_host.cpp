@@ -491,6 +491,10 @@ TEST(Questions, AnswerEachQuestionWithItsOwnLineAndHints) {
         {"power_vi 1" PM_ "1% 2 3" PM_ "5%",
          "Power = 2.000000 W (1.980000 .. 2.020000 W)",
          {"power_vi takes 2 values; 1 more was ignored"}},
+        {"voltage_divider 12 10k ? 5 = 3.3",
+         "r2 = 3793.103448275862 " OHM_ "; E24: 3600 " OHM_ ARROW_
+         "3.176471 V (-3.74%), 3900 " OHM_ ARROW_ "3.366906 V (+2.03%)",
+         {"voltage_divider takes 3 values; 1 more was ignored"}},
         // Every r2 meets r1's zero guard: the formula reaches nothing to tell of.
         {"resistors_parallel 0 ? = 1", "Error: No r2 gives Parallel Resistance = 1 " OHM_, {}},
     };

@@ -480,6 +480,7 @@ Solved solve(std::string_view command, const QuestionOptions& options) {
         return solved;
     }
     solved.error = false;
+    solved.hints = prepared.notes;
     solved.solutions = search.roots;
     solved.line = name + " = ";
     solved.engineering = solved.line;
@@ -598,6 +599,7 @@ Paired pair(std::string_view command, Series series, const QuestionOptions& opti
     paired.result = outcome.value;
     paired.deviation = deviation_of(outcome.value, prepared.target);
     paired.error = false;
+    paired.hints = prepared.notes;
     const std::string first = std::string(paired.names[0]) + " = ";
     const std::string second = ", " + std::string(paired.names[1]) + " = ";
     // The module's number, with the unit as every other answer writes it.
