@@ -214,6 +214,10 @@ Solved solve(std::string_view command, const QuestionOptions& options = {});
 // "voltage_divider 12 10k±1% 4.7k±1%": the module's line followed by the
 // smallest and largest result over every combination of values within their
 // tolerances: "Output Voltage = 3.836735 V (3.810811 .. 3.863014 V)".
+// Where the box reaches a division by zero or leaves the doubles, or the
+// formula gives no number in it, an error line, the hints saying which; the
+// hints also tell of a zero guard within the box and of values beyond the
+// formula's count.
 struct Ranged : Reply {
     double value = 0.0;  // the result at the nominal values
     double min = 0.0;
