@@ -202,9 +202,10 @@ class NearestCandidates {
     explicit NearestCandidates(double target) : target_(std::abs(target)) {}
 
     void add(const Candidate& candidate) {
-        if (candidate.miss > bound()) return;
+        if (candidate.miss > bound_) return;
         if (candidate.miss < best_miss_) {
             best_miss_ = candidate.miss;
+            bound_ = best_miss_ + SAME_MISS * std::max(target_, best_miss_);
             // Pruned when the list has doubled, so each candidate is looked
             // at a bounded number of times.
             if (near_.size() >= 2 * kept_) prune();
@@ -222,16 +223,15 @@ class NearestCandidates {
     }
 
    private:
-    double bound() const { return best_miss_ + SAME_MISS * std::fmax(target_, best_miss_); }
-
     void prune() {
-        const double limit = bound();
+        const double limit = bound_;
         std::erase_if(near_, [limit](const Candidate& c) { return c.miss > limit; });
         kept_ = std::max<std::size_t>(near_.size(), 16);
     }
 
     double target_;
     double best_miss_ = std::numeric_limits<double>::infinity();
+    double bound_ = std::numeric_limits<double>::infinity();  // the tie's reach from the best
     std::vector<Candidate> near_;
     std::size_t kept_ = 16;
 };
