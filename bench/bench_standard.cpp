@@ -7,14 +7,13 @@
 #include <string_view>
 #include <vector>
 
-#include "formula_table.h"
 #include "zorvane_host/host.h"
 
 namespace {
 
 namespace host = zorvane::host;
 
-const zorvane::Formula& row(std::string_view keyword) { return *zorvane::find_keyword(keyword); }
+const host::FormulaInfo& row(std::string_view keyword) { return *host::find(keyword); }
 
 // Standard values around 1,000 values spread over twelve decades.
 void BM_StandardValues(benchmark::State& state, host::Series series) {
@@ -33,7 +32,7 @@ BENCHMARK_CAPTURE(BM_StandardValues, e192, host::Series::e192);
 // One range per iteration; the counter is the core's evaluations per range.
 void BM_Range(benchmark::State& state, std::string_view keyword, std::array<double, 4> values,
               std::array<double, 4> tolerances) {
-    const zorvane::Formula& formula = row(keyword);
+    const host::FormulaInfo& formula = row(keyword);
     host::Range range{};
     for (auto _ : state) {
         range = host::worst_case_range(formula, values, tolerances);
@@ -54,7 +53,7 @@ BENCHMARK_CAPTURE(BM_Range, rlc_resonance_outside, "impedance_rlc_series",
 // One pair search per iteration, in the unknowns' whole window.
 void BM_Pair(benchmark::State& state, std::string_view keyword, std::array<double, 4> values,
              int first, int second, double target, host::Series series) {
-    const zorvane::Formula& formula = row(keyword);
+    const host::FormulaInfo& formula = row(keyword);
     int evaluations = 0;
     for (auto _ : state) {
         const auto pair = host::best_standard_pair(formula, values, first, second, target, series);

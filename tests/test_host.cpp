@@ -3,17 +3,21 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <random>
+#include <regex>
 #include <string>
 #include <vector>
 
 #include "command.h"
-#include "zorvane_host/host.h"
+#include "formula_table.h"
 #include "significant_digits.h"
 #include "support/vector_file.h"
+#include "zorvane_host/host.h"
 
 namespace {
 
@@ -422,3 +426,159 @@ TEST(TableView, KnowsTheUnitOfEveryArgument) {
     EXPECT_EQ(units("voltage_divider"), (Units{"V", "\xCE\xA9", "\xCE\xA9"}));
     EXPECT_EQ(units("characteristic_impedance_coax"), (Units{"", "m", "m"}));
 }
+
+// ---- Answers to questions: nothing unprintable, every reason its own ----
+
+namespace {
+
+namespace host = zorvane::host;
+
+#define OHM_ "\xCE\xA9"
+#define PM_ "\xC2\xB1"
+#define ARROW_ " \xE2\x86\x92 "
+
+// Each line and its hints, from arithmetic done here: 12 x 2200 / 6900 is
+// the target 4k7/2k2 hit exactly; -12 x 3600 / 13600 = -3.176471 lies
+// 3.74 % above -3.3; 200 / 1e-305 is 2e307, 2e309 %; 10 pF with 10 pF is
+// 5 pF, the least a series pair of the window gives.
+TEST(Questions, AnswerEachQuestionWithItsOwnLineAndHints) {
+    using Hints = std::vector<std::string>;
+    const std::string guard = "a zero guard answers 0 for some values within the tolerances";
+    const struct {
+        const char* command;
+        const char* line;
+        Hints hints;
+    } cases[] = {
+        {"resistors_series ? ? = 200",
+         "r1 = 100 " OHM_ ", r2 = 100 " OHM_ " (Series Resistance = 200.000000 " OHM_ ", +0.00%)",
+         {}},
+        {"resistors_series ? ? = 1e-305",
+         "r1 = 100 " OHM_ ", r2 = 100 " OHM_ " (Series Resistance = 200.000000 " OHM_
+         ", +2.00e+309%)",
+         {}},
+        {"resistors_series ? ? = 1e-320",  // 200 / 1e-320 is beyond the doubles: the difference
+         "r1 = 100 " OHM_ ", r2 = 100 " OHM_ " (Series Resistance = 200.000000 " OHM_ ", +200 " OHM_
+         ")",
+         {}},
+        {"capacitors_series ? ? = 0",
+         "c1 = 1e-11 F, c2 = 1e-11 F (Series Capacitance = 0.000000 F, +5e-12 F)",
+         {}},
+        {"voltage_divider 12 ? ? = 3.8260869565217392",
+         "r1 = 4700 " OHM_ ", r2 = 2200 " OHM_ " (Output Voltage = 3.826087 V, +0.00%)",
+         {}},
+        {"voltage_divider -12 10k ? = -3.3",
+         "r2 = 3793.103448275862 " OHM_ "; E24: 3600 " OHM_ ARROW_
+         "-3.176471 V (+3.74%), 3900 " OHM_ ARROW_ "-3.366906 V (-2.03%)",
+         {}},
+        {"capacitor_time_constant_rc ? ? = 1m",
+         "Error: A pair is of two resistances, two capacitances or two inductances",
+         {}},
+        {"voltage_divider 12 10k" PM_ "1% 5k = 3", "Error: Tolerances do not go with ? or '='", {}},
+        {"ohms_current 12 10" PM_ "100%",
+         "Error: Current runs to infinity within the tolerances",
+         {"a division by zero or a result beyond the largest double lies within the tolerances: "
+          "narrow them",
+          guard}},
+        {"ohms_current 12 10" PM_ "50%", "Current = 1.200000 A (0.800000 .. 2.400000 A)", {}},
+        {"ohms_voltage 1e308" PM_ "100% 10" PM_ "100%",
+         "Error: No range of Voltage: a value leaves the doubles",
+         {"current within its tolerance goes beyond the largest double: write a smaller value or "
+          "tolerance"}},
+        {"antenna_gain_db 1" PM_ "200% 1",
+         "Error: Antenna Gain is undefined for some values within the tolerances",
+         {"some values within the tolerances are outside what the formula takes (a magnitude "
+          "below zero, the logarithm of a negative ratio)"}},
+        {"power_vi 1" PM_ "1% 2 3" PM_ "5%",
+         "Power = 2.000000 W (1.980000 .. 2.020000 W)",
+         {"power_vi takes 2 values; 1 more was ignored"}},
+        {"voltage_divider 12 10k ? 5 = 3.3",
+         "r2 = 3793.103448275862 " OHM_ "; E24: 3600 " OHM_ ARROW_
+         "3.176471 V (-3.74%), 3900 " OHM_ ARROW_ "3.366906 V (+2.03%)",
+         {"voltage_divider takes 3 values; 1 more was ignored"}},
+        // Every r2 meets r1's zero guard: the formula reaches nothing to tell of.
+        {"resistors_parallel 0 ? = 1", "Error: No r2 gives Parallel Resistance = 1 " OHM_, {}},
+    };
+    host::QuestionOptions e24;
+    e24.series = host::series_named("E24");
+    for (const auto& c : cases) {
+        const host::Reply reply = host::ask(c.command, e24);
+        EXPECT_EQ(reply.line, c.line) << c.command;
+        EXPECT_EQ(reply.hints, c.hints) << c.command;
+        EXPECT_EQ(reply.error, std::string_view(c.line).starts_with("Error: ")) << c.command;
+        static const std::regex unprintable(R"(\b(inf|nan)\b| \?[,)])");
+        EXPECT_FALSE(std::regex_search(reply.line, unprintable)) << c.command;
+    }
+    // Asked as a range, the same reason, and not the range's hint.
+    const host::Ranged mixed = host::range("voltage_divider 12 10k" PM_ "1% 5k = 3");
+    EXPECT_EQ(mixed.line, "Error: Tolerances do not go with ? or '='");
+    EXPECT_EQ(mixed.hints, Hints{});
+    EXPECT_EQ(host::range("power_vi 1 2").hints,
+              Hints{"write a tolerance on a value: 10k" PM_ "1%"});
+}
+
+// A pair's deviation from targets of every scale and both signs, from a
+// fixed seed, against the arithmetic of long doubles: a percentage with two
+// decimals up to 99999.99 %, three digits in scientific form beyond, the
+// difference itself where the ratio leaves the doubles; the sign that of
+// result - target whatever the target's.
+TEST(Questions, DeviationsAreWrittenAtEveryScale) {
+    std::mt19937_64 random(20261207);
+    const std::regex fixed(R"(^([+-])(\d{1,5}\.\d\d)%\)$)");
+    const std::regex scientific(R"(^([+-])(\d\.\d\de\+\d{2,3})%\)$)");
+    const std::regex difference("^[+-][0-9.e+-]+ " OHM_ "\\)$");
+    for (int n = 0; n < 400; ++n) {
+        const int exponent = static_cast<int>(random() % 640) - 323;
+        const double target = (random() % 2 == 0 ? 1.0 : -1.0) *
+                              (1.0 + static_cast<double>(random() % 9000) / 1000.0) *
+                              std::pow(10.0, std::min(exponent, 307));
+        char command[80];
+        std::snprintf(command, sizeof command, "resistors_series ? ? = %.17g", target);
+        const host::Paired paired = host::pair(command, host::Series::e24);
+        ASSERT_FALSE(paired.error) << command << ": " << paired.line;
+        const std::string tail = paired.line.substr(paired.line.rfind(", ") + 2);
+        const long double result = paired.result;
+        const long double percent = (result - target) / std::fabs(target) * 100.0L;
+        std::smatch parts;
+        if (!std::isfinite(paired.result / std::fabs(target))) {
+            EXPECT_TRUE(std::regex_match(tail, difference)) << command << ": " << tail;
+            continue;
+        }
+        const bool is_fixed = std::regex_match(tail, parts, fixed);
+        ASSERT_TRUE(is_fixed || std::regex_match(tail, parts, scientific))
+            << command << ": " << tail;
+        EXPECT_EQ(is_fixed, std::fabs(percent) < 99999.995L) << command << ": " << tail;
+        EXPECT_EQ(parts[1] == "-", percent < 0) << command << ": " << tail;
+        const long double shown = std::strtold(parts[2].str().c_str(), nullptr);
+        const long double unit =
+            is_fixed ? 0.01L : 0.01L * std::pow(10.0L, std::floor(std::log10(shown)));
+        EXPECT_LE(std::fabs(shown - std::fabs(percent)), unit / 2 * (1 + 1e-12L))
+            << command << ": " << tail;
+    }
+}
+
+}  // namespace
+
+namespace {
+
+// The unit list the hints and the notation read holds every unit a row
+// names, and each other spelling belongs to one of them.
+TEST(Units, EveryUnitOfTheTableIsListedOnceWithItsSpellings) {
+    const auto listed = [](std::string_view utf8) {
+        return std::count_if(std::begin(zorvane::UNITS), std::end(zorvane::UNITS),
+                             [utf8](const zorvane::Unit& unit) { return unit.utf8 == utf8; });
+    };
+    for (const zorvane::Formula& row : zorvane::formula_table()) {
+        EXPECT_EQ(listed(row.result_unit.utf8), row.result_unit.utf8.empty() ? 0 : 1)
+            << row.keyword;
+        for (const zorvane::Argument& argument : row.argument_list()) {
+            EXPECT_EQ(listed(argument.unit.utf8), argument.unit.utf8.empty() ? 0 : 1);
+        }
+    }
+    for (const zorvane::UnitSpelling& other : zorvane::UNIT_SPELLINGS) {
+        EXPECT_EQ(listed(other.unit), 1) << other.spelling;
+        EXPECT_EQ(listed(other.spelling), 0) << other.spelling;
+    }
+    for (const zorvane::Unit& unit : zorvane::PREFIXED_UNITS) EXPECT_EQ(listed(unit.utf8), 1);
+}
+
+}  // namespace

@@ -463,9 +463,9 @@ TEST(Questions, PairsRangesAndTheirDispatch) {
     EXPECT_EQ(pair.values, (std::array<double, 2>{24000.0, 9100.0}));
     // Nearest to a target of zero: the smallest sum the range allows, and
     // the difference itself in place of a percentage.
-    EXPECT_EQ(
-        host::pair("resistors_series ? ? = 0", e24).line,
-        "r1 = 100 \xCE\xA9, r2 = 100 \xCE\xA9 (Series Resistance = 200.000000 ?, +200 \xCE\xA9)");
+    EXPECT_EQ(host::pair("resistors_series ? ? = 0", e24).line,
+              "r1 = 100 \xCE\xA9, r2 = 100 \xCE\xA9 (Series Resistance = 200.000000 \xCE\xA9, +200 "
+              "\xCE\xA9)");
     EXPECT_EQ(host::pair("voltage_divider ? 10k ? = 3.3", e24).line,
               "Error: A pair is of two resistances, two capacitances or two inductances");
     EXPECT_EQ(host::pair("voltage_divider 12 10k ? = 3.3", e24).line,

@@ -9,15 +9,18 @@
 #include <cstdlib>
 #include <fstream>
 #include <limits>
+#include <optional>
+#include <random>
 #include <set>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "formula_table.h"
-#include "zorvane_host/host.h"
 #include "support/vector_file.h"
 #include "worst_case.h"
+#include "zorvane_host/host.h"
 
 namespace {
 
@@ -84,6 +87,11 @@ void expect_values(double value, Series series, double below, double above, doub
 }
 
 TEST(StandardValues, NamesTheSeries) {
+    // The one list of names, in the order of Series, as the tables above.
+    ASSERT_EQ(host::series_names().size(), std::size(TABLES));
+    for (const Table& table : TABLES) {
+        EXPECT_EQ(host::series_names()[static_cast<std::size_t>(table.series)], table.name);
+    }
     for (const Table& table : TABLES) {
         EXPECT_EQ(host::series_named(table.name), table.series);
         EXPECT_EQ(host::series_named("e" + std::string(table.name + 1)), table.series);
@@ -197,7 +205,7 @@ Box parse_box(const std::string& command) {
 host::Range range_of(const std::string& command) {
     const Box box = parse_box(command);
     if (box.row == nullptr) throw std::runtime_error("no row: " + command);
-    return host::worst_case_range(*box.row, box.values, box.tolerances);
+    return host::worst_case_range(*host::find(box.row->keyword), box.values, box.tolerances);
 }
 
 std::string six_decimals(double value) {
@@ -286,39 +294,60 @@ std::vector<double> window(Series series, int low, int high) {
     return values;
 }
 
-// Every pair, the tie broken as host.h says.
+// Every pair: the least miss, then of the pairs within 1e-12 of the results'
+// scale of it (the target's, or the least miss's where larger), the one
+// nearest the window's middle in steps, then the smaller sum, then the
+// smaller first index, as host.h says.
 host::StandardPair exhaustive(const zorvane::Formula& row, std::array<double, 4> values,
                               std::size_t first, std::size_t second, double target,
                               const std::vector<double>& window) {
     const int count = static_cast<int>(window.size());
-    const auto key = [&](int a, int b) {
-        return std::array<int, 3>{std::abs(a + b - (count - 1)), a + b, a};
-    };
-    double best = INF;
-    int best_i = 0, best_j = 0;
+    std::vector<std::array<double, 4>> results;  // miss, result, i, j
     for (int i = 0; i < count; ++i) {
         for (int j = 0; j < count; ++j) {
             values[first] = window[static_cast<std::size_t>(i)];
             values[second] = window[static_cast<std::size_t>(j)];
             const zorvane::Evaluation e = row.evaluate(values);
-            const double deviation = std::fabs(e.value - target) / std::fabs(target);
             if (e.guarded || !std::isfinite(e.value)) continue;
-            if (deviation < best - 1e-12 ||
-                (deviation <= best + 1e-12 && key(i, j) < key(best_i, best_j))) {
-                best = deviation;
-                best_i = i;
-                best_j = j;
-            }
+            results.push_back({std::fabs(e.value - target), e.value, double(i), double(j)});
         }
     }
-    values[first] = window[static_cast<std::size_t>(best_i)];
-    values[second] = window[static_cast<std::size_t>(best_j)];
-    return {values[first], values[second], row.evaluate(values).value, count * count};
+    double least = INF;
+    for (const auto& r : results) least = std::fmin(least, r[0]);
+    const double limit = least + 1e-12 * std::fmax(std::fabs(target), least);
+    const auto key = [&](const std::array<double, 4>& r) {
+        const int sum = int(r[2]) + int(r[3]);
+        return std::array<int, 3>{std::abs(sum - (count - 1)), sum, int(r[2])};
+    };
+    const std::array<double, 4>* best = nullptr;
+    for (const auto& r : results) {
+        if (r[0] <= limit && (best == nullptr || key(r) < key(*best))) best = &r;
+    }
+    return {window[std::size_t((*best)[2])], window[std::size_t((*best)[3])], (*best)[1],
+            count * count};
+}
+
+host::StandardPair expected_pair(const char* keyword, double total, int first, int second,
+                                 double target, Series series) {
+    const zorvane::Formula& row = *zorvane::find_keyword(keyword);
+    const std::string_view unit = row.arguments[std::size_t(first)].unit.utf8;
+    const auto [low, high] = unit == zorvane::OHM.utf8     ? std::pair{2, 6}
+                             : unit == zorvane::FARAD.utf8 ? std::pair{-11, -4}
+                                                           : std::pair{-6, -1};
+    return exhaustive(row, {total}, std::size_t(first), std::size_t(second), target,
+                      window(series, low, high));
+}
+
+std::optional<host::StandardPair> best_pair(const char* keyword, double total, int first,
+                                            int second, double target, Series series) {
+    return host::best_standard_pair(*host::find(keyword), {total}, first, second, target, series);
 }
 
 // Each case against every pair; where ratios recur or sums tie, the pair the
 // rule picks: 24k/9k1, not 2k4/910 nor 240k/91k; 1k2 + 1k8 as near the middle
-// as 1k5 + 1k5, with the smaller first; 10k || 10k, not 7k5 || 15k.
+// as 1k5 + 1k5, with the smaller first; 10k || 10k, not 7k5 || 15k; 4k7/2k2
+// and 47k/22k as near the middle, the smaller sum; for a target of 0, the
+// least result (10 pF in series with 10 pF), not whatever a picofarad spans.
 TEST(StandardPair, AgreesWithTheExhaustiveSearchAndBreaksTiesInTheMiddle) {
     const struct {
         const char* keyword;
@@ -326,31 +355,30 @@ TEST(StandardPair, AgreesWithTheExhaustiveSearchAndBreaksTiesInTheMiddle) {
         int first, second;
         double target;
         Series series;
-        int low, high;                       // the window's decades
         double expect_first, expect_second;  // 0: as the exhaustive search
     } cases[] = {
-        {"voltage_divider", 12, 1, 2, 3.3, Series::e24, 2, 6, 24000, 9100},
-        {"resistors_series", 0, 0, 1, 3000, Series::e24, 2, 6, 1200, 1800},
-        {"resistors_parallel", 0, 0, 1, 5000, Series::e24, 2, 6, 10000, 10000},
-        {"voltage_divider", 5, 1, 2, 1.8, Series::e96, 2, 6, 0, 0},
-        {"voltage_divider", 12, 2, 1, 3.3, Series::e24, 2, 6, 9100, 24000},
-        {"voltage_divider", -12, 1, 2, -3.3, Series::e12, 2, 6, 0, 0},
-        {"voltage_divider", 12, 1, 2, 20, Series::e6, 2, 6, 100, 1e6},  // beyond reach
-        {"current_divider", 0.1, 1, 2, 0.0123, Series::e48, 2, 6, 0, 0},
-        {"capacitors_series", 0, 0, 1, 1e-9, Series::e12, -11, -4, 0, 0},
-        {"capacitors_parallel", 0, 0, 1, 3.3e-7, Series::e6, -11, -4, 0, 0},
-        {"inductors_parallel", 0, 0, 1, 2.2e-5, Series::e24, -6, -1, 0, 0},
-        {"inductors_series", 0, 0, 1, 0.0123, Series::e48, -6, -1, 0, 0},
-        {"resistors_parallel", 0, 0, 1, 1234, Series::e192, 2, 6, 0, 0},
+        {"voltage_divider", 12, 1, 2, 3.3, Series::e24, 24000, 9100},
+        {"resistors_series", 0, 0, 1, 3000, Series::e24, 1200, 1800},
+        {"resistors_parallel", 0, 0, 1, 5000, Series::e24, 10000, 10000},
+        {"voltage_divider", 12, 1, 2, 12.0 * 2200 / 6900, Series::e24, 4700, 2200},
+        {"capacitors_series", 0, 0, 1, 0, Series::e24, 1e-11, 1e-11},
+        {"resistors_series", 0, 0, 1, 1e-305, Series::e24, 100, 100},
+        {"voltage_divider", 5, 1, 2, 1.8, Series::e96, 0, 0},
+        {"voltage_divider", 12, 2, 1, 3.3, Series::e24, 9100, 24000},
+        {"voltage_divider", -12, 1, 2, -3.3, Series::e12, 0, 0},
+        {"voltage_divider", 12, 1, 2, 20, Series::e6, 100, 1e6},  // beyond reach
+        {"current_divider", 0.1, 1, 2, 0.0123, Series::e48, 0, 0},
+        {"capacitors_series", 0, 0, 1, 1e-9, Series::e12, 0, 0},
+        {"capacitors_parallel", 0, 0, 1, 3.3e-7, Series::e6, 0, 0},
+        {"inductors_parallel", 0, 0, 1, 2.2e-5, Series::e24, 0, 0},
+        {"inductors_series", 0, 0, 1, 0.0123, Series::e48, 0, 0},
+        {"resistors_parallel", 0, 0, 1, 1234, Series::e192, 0, 0},
     };
     for (const auto& c : cases) {
-        const zorvane::Formula& row = *zorvane::find_keyword(c.keyword);
-        const auto pair =
-            host::best_standard_pair(row, {c.total}, c.first, c.second, c.target, c.series);
+        const auto pair = best_pair(c.keyword, c.total, c.first, c.second, c.target, c.series);
         ASSERT_TRUE(pair) << c.keyword;
-        const host::StandardPair expected = exhaustive(
-            row, {c.total}, static_cast<std::size_t>(c.first), static_cast<std::size_t>(c.second),
-            c.target, window(c.series, c.low, c.high));
+        const host::StandardPair expected =
+            expected_pair(c.keyword, c.total, c.first, c.second, c.target, c.series);
         EXPECT_EQ(pair->first, expected.first) << c.keyword << " " << c.target;
         EXPECT_EQ(pair->second, expected.second) << c.keyword << " " << c.target;
         EXPECT_EQ(pair->result, expected.result) << c.keyword << " " << c.target;
@@ -362,11 +390,43 @@ TEST(StandardPair, AgreesWithTheExhaustiveSearchAndBreaksTiesInTheMiddle) {
             EXPECT_LT(pair->evaluations * 20, expected.evaluations);
         }
     }
-    const auto divider = host::best_standard_pair(*zorvane::find_keyword("voltage_divider"), {12},
-                                                  1, 2, 3.3, Series::e24);
+    const auto divider = best_pair("voltage_divider", 12, 1, 2, 3.3, Series::e24);
     char deviation[16];
     std::snprintf(deviation, sizeof deviation, "%+.2f%%", (divider->result / 3.3 - 1) * 100);
     EXPECT_EQ(six_decimals(divider->result) + " " + deviation, "3.299094 -0.03%");
+}
+
+// Results of every scale, from a fixed seed: a divider's total from 1e-300
+// to 1e300 of either sign, the target a ratio of it the pair reaches; the
+// networks' targets anywhere in their reach; and targets of 0. The search
+// agrees with every pair tried, whatever its order.
+TEST(StandardPair, AgreesWithTheExhaustiveSearchAtEveryScale) {
+    std::mt19937_64 random(20261207);
+    const auto uniform = [&random] { return static_cast<double>(random() >> 11) * 0x1p-53; };
+    const struct {
+        const char* keyword;
+        int first, second;
+        double low, high;  // the results' reach, for a total of 1
+    } rows[] = {
+        {"voltage_divider", 1, 2, 1e-4, 1.0},     {"current_divider", 1, 2, 1e-4, 1.0},
+        {"resistors_series", 0, 1, 200, 2e6},     {"resistors_parallel", 0, 1, 50, 5e5},
+        {"capacitors_series", 0, 1, 5e-12, 5e-5}, {"inductors_parallel", 0, 1, 5e-7, 5e-2},
+    };
+    for (int n = 0; n < 60; ++n) {
+        const auto& row = rows[static_cast<std::size_t>(n) % std::size(rows)];
+        const bool divider = row.first == 1;
+        const double total =
+            divider ? (random() % 2 == 0 ? 1.0 : -1.0) * std::pow(10.0, uniform() * 600.0 - 300.0)
+                    : 0.0;
+        const double ratio = row.low * std::pow(row.high / row.low, uniform());
+        const double target = n % 7 == 0 ? 0.0 : divider ? total * ratio : ratio;
+        const auto pair = best_pair(row.keyword, total, row.first, row.second, target, Series::e12);
+        ASSERT_TRUE(pair) << row.keyword << " " << total << " " << target;
+        const host::StandardPair expected =
+            expected_pair(row.keyword, total, row.first, row.second, target, Series::e12);
+        EXPECT_EQ(pair->first, expected.first) << row.keyword << " " << total << " " << target;
+        EXPECT_EQ(pair->second, expected.second) << row.keyword << " " << total << " " << target;
+    }
 }
 
 TEST(StandardPair, NoneWithoutTwoUnknownsOfOneKindOrAFiniteResult) {
@@ -388,8 +448,7 @@ TEST(StandardPair, NoneWithoutTwoUnknownsOfOneKindOrAFiniteResult) {
         {"voltage_divider", nan, 1, 2, 3.3},  // no finite result
     };
     for (const auto& c : cases) {
-        EXPECT_FALSE(host::best_standard_pair(*zorvane::find_keyword(c.keyword), {c.total}, c.first,
-                                              c.second, c.target, Series::e24))
+        EXPECT_FALSE(best_pair(c.keyword, c.total, c.first, c.second, c.target, Series::e24))
             << c.keyword << " " << c.first << " " << c.second << " " << c.target;
     }
 }

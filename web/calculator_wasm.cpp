@@ -293,11 +293,16 @@ EMSCRIPTEN_KEEPALIVE const char* zc_format(double value, const char* unit) {
 
 // ---- Questions: solving, standard values, ranges, pairs ----
 
-// The index of the series named `name` ("E24" or "e24") among E3, E6, E12,
-// E24, E48, E96, E192; -1 for none.
+// The index of the series named `name` ("E24" or "e24") in zc_series_names;
+// -1 for none.
 EMSCRIPTEN_KEEPALIVE int zc_series(const char* name) {
     const auto series = zorvane::host::series_named(name);
     return series ? static_cast<int>(*series) : -1;
+}
+
+// The series' names, in the order zc_series numbers them: ["E3", ... "E192"].
+EMSCRIPTEN_KEEPALIVE const char* zc_series_names() {
+    return send(strings(zorvane::host::series_names()));
 }
 
 // "voltage_divider 12 10k ? = 3.3", with the standard neighbours of the

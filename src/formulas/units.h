@@ -37,4 +37,38 @@ inline constexpr Unit WATT_PER_SQUARE_METRE{"W/m\xB2", "W/m\xC2\xB2"};
 inline constexpr Unit DEGREE_CELSIUS{"\260C", "\302\260C"};
 inline constexpr Unit DEGREE_CELSIUS_PER_WATT{"\260C/W", "\302\260C/W"};
 
+// Every unit of the table.
+// clang-format off
+inline constexpr Unit UNITS[] = {
+    VOLT, AMPERE, OHM, WATT, JOULE, COULOMB, FARAD, HENRY, SECOND, HERTZ, METRE, METRE_PER_SECOND,
+    DECIBEL, WATT_PER_SQUARE_METRE, DEGREE_CELSIUS, DEGREE_CELSIUS_PER_WATT,
+};
+// clang-format on
+
+// The units a value is shown with an SI prefix in (4.7 k\316\251, 100 ns); a
+// decibel, the temperatures and W/m\302\262 keep their plain numbers.
+inline constexpr Unit PREFIXED_UNITS[] = {WATT,  VOLT,   AMPERE, OHM,   FARAD, COULOMB,
+                                          JOULE, SECOND, HENRY,  HERTZ, METRE, METRE_PER_SECOND};
+
+// Other ways people write a unit than its symbol, in UTF-8: the ohm sign
+// of its own code point, the word, the degree Celsius as one character,
+// kelvin for a temperature difference, the square without a superscript.
+// The input notation reads those marked `read` as the unit; the hints
+// recognise every one as a unit, to say what a value is written in.
+struct UnitSpelling {
+    std::string_view unit;  // the unit's UTF-8 symbol
+    std::string_view spelling;
+    bool read;
+};
+inline constexpr UnitSpelling UNIT_SPELLINGS[] = {
+    {OHM.utf8, "\342\204\246", true},  // U+2126
+    {OHM.utf8, "ohm", true},
+    {OHM.utf8, "ohms", true},
+    {DEGREE_CELSIUS.utf8, "\342\204\203", true},  // U+2103
+    {DEGREE_CELSIUS_PER_WATT.utf8, "K/W", true},
+    {DEGREE_CELSIUS_PER_WATT.utf8, "C/W", false},
+    {WATT_PER_SQUARE_METRE.utf8, "W/m2", true},
+    {WATT_PER_SQUARE_METRE.utf8, "W/m^2", true},
+};
+
 }  // namespace zorvane

@@ -4,10 +4,10 @@
 
 #include "command.h"
 #include "help.h"
-#include "zorvane_host/host.h"
 #include "reference_request.h"
 #include "rendering.h"
 #include "text_conversion.h"
+#include "zorvane_host/host.h"
 
 namespace zorvane::host {
 namespace {
@@ -55,6 +55,11 @@ void render_engineering(Answer& answer) {
 const FormulaInfo* info_of(const Formula* row) noexcept {
     return row == nullptr ? nullptr
                           : &formulas()[static_cast<std::size_t>(row - formula_table().data())];
+}
+
+const Formula* row_of(const FormulaInfo& formula) noexcept {
+    // By keyword, so that a FormulaInfo a host built itself finds its row too.
+    return find_keyword(formula.keyword);
 }
 
 // The widening reads whole rounds of sixteen bytes, past the line's end, so

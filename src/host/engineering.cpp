@@ -3,22 +3,19 @@
 #include <algorithm>
 #include <cmath>
 
-#include "zorvane_host/host.h"
 #include "ieee754.h"
 #include "rendering.h"
 #include "significant_digits.h"
+#include "zorvane_host/host.h"
 
 namespace zorvane::host {
 namespace {
 
 constexpr int SIGNIFICANT = 6;
 
-constexpr std::string_view PREFIXABLE_UNITS[] = {"W", "V", "A", "\xCE\xA9", "F", "C",
-                                                 "J", "s", "H", "Hz",       "m", "m/s"};
-
 bool takes_prefix(std::string_view unit) {
-    return std::find(std::begin(PREFIXABLE_UNITS), std::end(PREFIXABLE_UNITS), unit) !=
-           std::end(PREFIXABLE_UNITS);
+    return std::any_of(std::begin(PREFIXED_UNITS), std::end(PREFIXED_UNITS),
+                       [unit](const Unit& prefixed) { return prefixed.utf8 == unit; });
 }
 
 // Floor division by 3, times 3: the power of 1000 at or below 10^exponent.

@@ -5,9 +5,9 @@
 #include <array>
 
 #include "command.h"
-#include "zorvane_host/host.h"
 #include "rendering.h"
 #include "words.h"
+#include "zorvane_host/host.h"
 
 namespace zorvane::host {
 namespace {
@@ -70,19 +70,13 @@ std::string suggestion(std::string_view typed) {
     return text + "?";
 }
 
-// Units people write on values, lower-cased, in UTF-8: Ω is "\316\251" (or
-// the ohm sign "\342\204\246"), ° "\302\260", ℃ "\342\204\203", ² "\302\262"
-// (octal escapes end after three digits, so the letter after them stays a
-// letter).
-constexpr std::string_view UNITS[] = {
-    "v",    "a",           "w",         "ohm", "ohms", "\316\251",    "\342\204\246",
-    "f",    "h",           "hz",        "s",   "c",    "j",           "m",
-    "m/s",  "db",          "\302\260c", "c/w", "k/w",  "\302\260c/w", "\342\204\203",
-    "w/m2", "w/m\302\262", "w/m^2",
-};
-
-bool is_one_of(std::string_view text, std::span<const std::string_view> set) {
-    return std::find(set.begin(), set.end(), text) != set.end();
+// A unit's symbol or another spelling of it, in any case of its letters.
+bool is_unit_word(std::string_view lowered) {
+    const auto same = [lowered](std::string_view text) { return ascii_lowercase(text) == lowered; };
+    return std::any_of(std::begin(UNITS), std::end(UNITS),
+                       [&same](const Unit& unit) { return same(unit.utf8); }) ||
+           std::any_of(std::begin(UNIT_SPELLINGS), std::end(UNIT_SPELLINGS),
+                       [&same](const UnitSpelling& other) { return same(other.spelling); });
 }
 
 bool is_number(std::string_view text) { return parse_number(text).has_value(); }
@@ -98,14 +92,14 @@ bool is_value(std::string_view text, std::string_view unit = {}) {
 // A unit, possibly after a prefix letter in either case: "V", "kohm", "Ω".
 bool is_unit(std::string_view text) {
     const std::string lowered = ascii_lowercase(text);
-    if (is_one_of(lowered, UNITS)) return true;
+    if (is_unit_word(lowered)) return true;
     // The prefix letter in either case: "kohm", "Kohm", "\xC2\xB5F".
     for (std::size_t length = 1; length <= 2 && length < text.size(); ++length) {
         const std::string_view prefix = text.substr(0, length);
         const std::string swapped =
             length == 1 ? std::string(1, static_cast<char>(prefix[0] ^ 0x20)) : std::string();
         if ((is_prefix_symbol(prefix) || is_prefix_symbol(swapped)) &&
-            is_one_of(std::string_view(lowered).substr(length), UNITS)) {
+            is_unit_word(std::string_view(lowered).substr(length))) {
             return true;
         }
     }

@@ -10,9 +10,9 @@
 
 #include "command.h"
 #include "formula_table.h"
-#include "zorvane_host/host.h"
 #include "rendering.h"
 #include "words.h"
+#include "zorvane_host/host.h"
 
 namespace zorvane::host {
 namespace {
@@ -122,23 +122,6 @@ void append_shortest(Decimal decimal, std::string& out) {
     out += scientific.size() < plain.size() ? scientific : plain;
 }
 
-// Other ways of writing a unit than its symbol: the ohm sign of its own
-// code point, the word, the degree Celsius as one character, kelvin for a
-// temperature difference, the square without a superscript.
-struct Spelling {
-    std::string_view unit;  // the unit's UTF-8 symbol
-    std::string_view spelling;
-};
-constexpr Spelling SPELLINGS[] = {
-    {OHM_SIGN_UTF8, "\xE2\x84\xA6"},
-    {OHM_SIGN_UTF8, "ohm"},
-    {OHM_SIGN_UTF8, "ohms"},
-    {DEGREE_CELSIUS.utf8, "\xE2\x84\x83"},
-    {DEGREE_CELSIUS_PER_WATT.utf8, "K/W"},
-    {WATT_PER_SQUARE_METRE.utf8, "W/m2"},
-    {WATT_PER_SQUARE_METRE.utf8, "W/m^2"},
-};
-
 // The number in front of `unit` (written as its symbol or another
 // spelling), or an empty view when `token` does not end in it.
 std::string_view before_unit(std::string_view token, std::string_view unit) {
@@ -149,8 +132,8 @@ std::string_view before_unit(std::string_view token, std::string_view unit) {
                    : std::string_view{};
     };
     if (const std::string_view number = strip(unit); !number.empty()) return number;
-    for (const Spelling& other : SPELLINGS) {
-        if (other.unit != unit) continue;
+    for (const UnitSpelling& other : UNIT_SPELLINGS) {
+        if (other.unit != unit || !other.read) continue;
         if (const std::string_view number = strip(other.spelling); !number.empty()) return number;
     }
     return {};

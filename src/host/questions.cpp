@@ -12,10 +12,12 @@
 
 #include "command.h"
 #include "formula_table.h"
-#include "zorvane_host/host.h"
 #include "rendering.h"
 #include "roots.h"
+#include "significant_digits.h"
 #include "words.h"
+#include "worst_case.h"
+#include "zorvane_host/host.h"
 
 namespace zorvane::host {
 namespace {
@@ -150,29 +152,78 @@ std::string engineering_span(double low, double high, std::string_view unit,
     return first + std::string(separator) + second;
 }
 
-// "-3.74%": the deviation of a result from the target, or, for a target of
-// zero, the difference itself with its unit.
-double deviation_of(double result, double target) {
-    return target == 0.0 ? result - target : (result - target) / std::abs(target);
+// The deviation of a result from the target: relative, (result - target) /
+// |target|; the difference itself where the target is 0 or so small that the
+// ratio is beyond the doubles.
+bool has_relative_deviation(double result, double target) {
+    return target != 0.0 && std::isfinite(result / std::abs(target) - 1.0);
 }
 
-std::string deviation_text(double deviation, double target, std::string_view unit,
-                           bool as_engineering) {
-    std::string text = deviation >= 0.0 ? "+" : "";
-    if (target == 0.0) {
-        return text + (as_engineering ? engineering(deviation, unit)
-                                      : with_unit(round_trip(deviation), unit));
+double deviation_of(double result, double target) {
+    if (!has_relative_deviation(result, target)) return result - target;
+    const double relative = (result - target) / std::abs(target);
+    // The difference overflows only between results and targets near the
+    // largest doubles, where the quotients do not.
+    return std::isfinite(relative) ? relative
+                                   : result / std::abs(target) - std::copysign(1.0, target);
+}
+
+// Percentages past this many digits before the point are written in
+// scientific form: "+2.00e+304%", not three hundred digits.
+constexpr int FIXED_PERCENT_DIGITS = 5;
+
+// "-3.74", "0.00", "2.00e+304": a relative deviation in percent, rounded as
+// printf's "%.2f" rounds (half to even on the exact value), from the
+// deviation's own digits, so that neither the multiplication by 100 nor the
+// locale enters.
+std::string percent_text(double deviation) {
+    std::string text = deviation < 0.0 ? "-" : "";
+    const SignificantDigits all = round_significant(deviation, MAX_SIGNIFICANT);
+    // The percentage's first digit stands for 10^(all.exponent + 2).
+    if (deviation != 0.0 && all.exponent + 2 >= FIXED_PERCENT_DIGITS) {
+        const SignificantDigits d = round_significant(deviation, 3);
+        const auto digit = [&d](int i) {
+            return i < d.count ? d.digits[static_cast<std::size_t>(i)] : '0';
+        };
+        const std::string exponent = std::to_string(d.exponent + 2);
+        text.append(1, digit(0)).append(".").append(1, digit(1)).append(1, digit(2));
+        return text.append("e+").append(exponent.size() < 2 ? "0" : "").append(exponent);
     }
-    if (std::isnan(deviation)) return "nan%";
-    if (std::isinf(deviation)) return text + (deviation > 0 ? "inf%" : "-inf%");
-    // printf's exact rounding to two decimals; whatever decimal point the
-    // locale gives it becomes '.'.
-    std::array<char, 400> digits{};
-    const int length = std::snprintf(digits.data(), digits.size(), "%.2f", deviation * 100.0);
-    const std::string_view printed(digits.data(), static_cast<std::size_t>(std::max(length, 0)));
-    const std::size_t whole = printed.find_first_not_of("-0123456789");
-    text.append(printed.substr(0, whole)).append(".").append(printed.substr(printed.size() - 2));
-    return text + "%";
+    // Digits down to 10^-4 of the deviation: 10^-2 of the percentage.
+    const int significant = all.exponent + 5;
+    SignificantDigits d;
+    if (deviation == 0.0 || significant < 0) {
+        d = round_significant(0.0, 1);
+    } else if (significant == 0) {
+        // Below the last digit kept: 0.01 above the half, 0.00 below.
+        const bool up = all.digits[0] > '5' || (all.digits[0] == '5' && all.count > 1);
+        d = round_significant(up ? 1e-4 : 0.0, 1);
+    } else {
+        d = round_significant(deviation, significant);
+    }
+    const int first =
+        deviation == 0.0 || (d.count == 1 && d.digits[0] == '0') ? -2 : d.exponent + 2;
+    for (int place = std::max(first, 0); place >= -2; --place) {
+        const int i = first - place;
+        text += i >= 0 && i < d.count ? d.digits[static_cast<std::size_t>(i)] : '0';
+        if (place == 0) text += '.';
+    }
+    return text;
+}
+
+// "-3.74%", or for a target of 0 "+0.0012 V": how far a result lies from
+// the target.
+std::string deviation_text(double result, double target, std::string_view unit,
+                           bool as_engineering) {
+    if (!has_relative_deviation(result, target)) {
+        const double difference = result - target;
+        std::string text = difference >= 0.0 ? "+" : "";
+        return text.append(as_engineering ? engineering(difference, unit)
+                                          : with_unit(round_trip(difference), unit));
+    }
+    const double deviation = deviation_of(result, target);
+    std::string text = deviation >= 0.0 ? "+" : "";
+    return text.append(percent_text(deviation)).append("%");
 }
 
 std::string argument_name(const Formula& row, int argument) {
@@ -194,8 +245,9 @@ struct Prepared {
     const FormulaInfo* info = nullptr;
     const Formula* row = nullptr;
     Values values{};
-    std::string line;         // the module's line of the values
-    std::string engineering;  // and its engineering line
+    std::string line;                // the module's line of the values
+    std::string engineering;         // and its engineering line
+    std::vector<std::string> notes;  // the hints of the module's line: values ignored
     std::array<int, 2> unknown{-1, -1};
     double target = 0.0;
 };
@@ -224,10 +276,11 @@ bool prepare(std::string_view command, const QuestionOptions& options, Prepared&
         return false;
     }
     prepared.info = answer.formula;
-    prepared.row = answer.formula->row;
+    prepared.row = row_of(*answer.formula);
     prepared.values = answer.values;
     prepared.line = answer.line;
     prepared.engineering = answer.engineering;
+    prepared.notes = hints(text, answer);
     const int count = prepared.row->required_count;
     int found = 0;
     for (std::size_t i = 0; i < parsed.values.size(); ++i) {
@@ -338,6 +391,8 @@ void add_standard_neighbours(const Prepared& prepared, Series series, Solved& so
             Values values = prepared.values;
             values[static_cast<std::size_t>(argument)] = value;
             const Outcome outcome = through_module(row, values);
+            // A neighbour the doubles cannot hold the result of answers nothing.
+            if (!std::isfinite(outcome.value)) continue;
             solved.standard.push_back(
                 {value, outcome.value, deviation_of(outcome.value, prepared.target)});
         }
@@ -353,10 +408,10 @@ void add_standard_neighbours(const Prepared& prepared, Series series, Solved& so
         const std::string separator = i == 0 ? "" : ", ";
         solved.line += separator + with_unit(round_trip(n.value), unit) + " \xE2\x86\x92 " +
                        with_unit(module_number(row, n.result), result_unit) + " (" +
-                       deviation_text(n.deviation, prepared.target, result_unit, false) + ")";
+                       deviation_text(n.result, prepared.target, result_unit, false) + ")";
         solved.engineering += separator + engineering(n.value, unit) + " \xE2\x86\x92 " +
                               engineering(n.result, result_unit) + " (" +
-                              deviation_text(n.deviation, prepared.target, result_unit, true) + ")";
+                              deviation_text(n.result, prepared.target, result_unit, true) + ")";
     }
 }
 
@@ -422,6 +477,7 @@ Solved solve(std::string_view command, const QuestionOptions& options) {
         return solved;
     }
     solved.error = false;
+    solved.hints = prepared.notes;
     solved.solutions = search.roots;
     if (!solved.solutions.empty()) {
         solved.line = name + " = ";
@@ -478,32 +534,68 @@ Ranged range(std::string_view command, const QuestionOptions& options) {
     Prepared prepared;
     if (!prepare(command, options, prepared, ranged)) return ranged;
     const Parsed& parsed = prepared.parsed;
-    if (std::string error = misfit(parsed, false, false);
-        !error.empty() || parsed.tolerances == 0) {
-        fail(ranged, error.empty() ? "Error: No value carries a tolerance" : error,
+    if (std::string error = misfit(parsed, false, false); !error.empty()) {
+        fail(ranged, error);
+        return ranged;
+    }
+    if (parsed.tolerances == 0) {
+        fail(ranged, "Error: No value carries a tolerance",
              {"write a tolerance on a value: 10k\xC2\xB1"
               "1%"});
         return ranged;
     }
     const Formula& row = *prepared.row;
+    const FormulaInfo& info = *prepared.info;
     std::array<double, 4> tolerances{};
     for (std::size_t i = 0; i < parsed.values.size() && i < tolerances.size(); ++i) {
         tolerances[i] = parsed.values[i].tolerance;
     }
-    const Range found = worst_case_range(row, prepared.values, tolerances);
+    const Range found = worst_case_range(info, prepared.values, tolerances);
     ranged.evaluations = found.evaluations;
     ranged.value = row.evaluate(prepared.values).value;
     ranged.min = found.min;
     ranged.max = found.max;
-    const std::string_view unit = prepared.info->unit;
+    std::vector<std::string> hints;
+    if (found.guarded) {
+        hints.emplace_back("a zero guard answers 0 for some values within the tolerances");
+    }
+    hints.insert(hints.end(), prepared.notes.begin(), prepared.notes.end());
+    // A range is a result only where every point of it is a number.
+    const std::string label(info.label);
+    for (std::size_t i = 0; i < static_cast<std::size_t>(row.required_count); ++i) {
+        const auto [low, high] = tolerance_ends(prepared.values[i], tolerances[i]);
+        if (!std::isfinite(low) || !std::isfinite(high)) {
+            hints.insert(hints.begin(), argument_name(row, static_cast<int>(i)) +
+                                            " within its tolerance goes beyond the largest "
+                                            "double: write a smaller value or tolerance");
+            fail(ranged, "Error: No range of " + label + ": a value leaves the doubles",
+                 std::move(hints));
+            return ranged;
+        }
+    }
+    if (std::isnan(found.min) || std::isnan(found.max) || std::isnan(ranged.value)) {
+        hints.insert(hints.begin(),
+                     "some values within the tolerances are outside what the formula takes "
+                     "(a magnitude below zero, the logarithm of a negative ratio)");
+        fail(ranged, "Error: " + label + " is undefined for some values within the tolerances",
+             std::move(hints));
+        return ranged;
+    }
+    if (std::isinf(found.min) || std::isinf(found.max) || std::isinf(ranged.value)) {
+        hints.insert(hints.begin(),
+                     "a division by zero or a result beyond the largest double lies within "
+                     "the tolerances: narrow them");
+        fail(ranged, "Error: " + label + " runs to infinity within the tolerances",
+             std::move(hints));
+        return ranged;
+    }
+    const std::string_view unit = info.unit;
     ranged.error = false;
+    ranged.hints = std::move(hints);
     ranged.line = prepared.line + " (" + module_number(row, found.min) + " .. " +
                   with_unit(module_number(row, found.max), unit) + ")";
     ranged.engineering =
         prepared.engineering + " (" + engineering_span(found.min, found.max, unit, " .. ") + ")";
-    if (found.guarded) {
-        ranged.hints.push_back("a zero guard answers 0 for some values within the tolerances");
-    }
     return ranged;
 }
 
@@ -528,7 +620,7 @@ Paired pair(std::string_view command, Series series, const QuestionOptions& opti
         paired.names[i] = row.arguments[static_cast<std::size_t>(paired.arguments[i])].name;
     }
     const std::optional<StandardPair> best = best_standard_pair(
-        row, prepared.values, paired.arguments[0], paired.arguments[1], prepared.target, series);
+        info, prepared.values, paired.arguments[0], paired.arguments[1], prepared.target, series);
     if (!best) {
         fail(paired, "Error: No pair of " + std::string(series_name(series)) + " values gives " +
                          wanted(info, prepared.target));
@@ -542,18 +634,20 @@ Paired pair(std::string_view command, Series series, const QuestionOptions& opti
     const Outcome outcome = through_module(row, values);
     paired.result = outcome.value;
     paired.deviation = deviation_of(outcome.value, prepared.target);
-    std::string module_line;
-    append_module_line(outcome, module_line);
     paired.error = false;
+    paired.hints = prepared.notes;
     const std::string first = std::string(paired.names[0]) + " = ";
     const std::string second = ", " + std::string(paired.names[1]) + " = ";
+    // The module's number, with the unit as every other answer writes it.
     paired.line = first + with_unit(round_trip(best->first), paired.unit) + second +
-                  with_unit(round_trip(best->second), paired.unit) + " (" + module_line + ", " +
-                  deviation_text(paired.deviation, prepared.target, info.unit, false) + ")";
+                  with_unit(round_trip(best->second), paired.unit) + " (" +
+                  std::string(info.label) + " = " +
+                  with_unit(module_number(row, outcome.value), info.unit) + ", " +
+                  deviation_text(outcome.value, prepared.target, info.unit, false) + ")";
     paired.engineering = first + engineering(best->first, paired.unit) + second +
                          engineering(best->second, paired.unit) + " (" + std::string(info.label) +
                          " = " + engineering(outcome.value, info.unit) + ", " +
-                         deviation_text(paired.deviation, prepared.target, info.unit, true) + ")";
+                         deviation_text(outcome.value, prepared.target, info.unit, true) + ")";
     return paired;
 }
 

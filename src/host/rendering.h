@@ -20,6 +20,10 @@ struct FormulaInfo;
 // The host's view of a row of the core's table (null for null).
 const FormulaInfo* info_of(const Formula* row) noexcept;
 
+// The core's row of a formula as hosts see it; null when its keyword names
+// no row (a FormulaInfo a host made up).
+const Formula* row_of(const FormulaInfo& formula) noexcept;
+
 // Appends the module's line of an outcome, as ElectronicsCalc gives it, in UTF-8.
 void append_module_line(const Outcome& outcome, std::string& out);
 

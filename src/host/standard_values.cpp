@@ -7,12 +7,14 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
+#include <limits>
 #include <span>
 #include <vector>
 
 #include "formula_table.h"
-#include "zorvane_host/host.h"
+#include "rendering.h"
 #include "worst_case.h"
+#include "zorvane_host/host.h"
 
 namespace zorvane::host {
 namespace {
@@ -78,6 +80,13 @@ static_assert(tables_are_sound(), "each series starts its decade at 1 and rises 
 
 static_assert(std::size(TABLES) == static_cast<std::size_t>(Series::e192) + 1,
               "one table per series, in the order of Series");
+
+consteval auto names_of_tables() {
+    std::array<std::string_view, std::size(TABLES)> names{};
+    for (std::size_t i = 0; i < names.size(); ++i) names[i] = TABLES[i].name;
+    return names;
+}
+constexpr auto SERIES_NAMES = names_of_tables();
 
 const SeriesTable& table_of(Series series) { return TABLES[static_cast<int>(series)]; }
 
@@ -153,30 +162,30 @@ std::vector<double> window_values(const SeriesTable& table, Window window) {
     return values;
 }
 
-// Deviations closer than this are one deviation: the ratio that recurs from
-// decade to decade gives results a few units in the last place apart when
-// the values are not integers (4.7e-9 is not 47e-10 times 0.1 exactly).
-constexpr double SAME_DEVIATION = 1e-12;
+// Misses closer than this fraction of the results' scale are one miss: the
+// ratio that recurs from decade to decade gives results a few units in the
+// last place apart when the values are not integers (4.7e-9 is not 47e-10
+// times 0.1 exactly). The scale is the target's, or the best miss's where
+// that is larger (a target of 0, or one far below what the pair reaches),
+// so that it is that of the results themselves.
+constexpr double SAME_MISS = 1e-12;
 
 struct Candidate {
-    double deviation;
-    // cppcheck-suppress unusedStructMember ; read through std::optional
+    double miss;  // |result - target|
     double result;
     int first;  // indices into the window's values
     int second;
 };
 
-// A better deviation wins. Of equal ones, the pair whose geometric mean lies
-// nearest the middle of the window, counted in series steps (so exactly, in
-// integers): values far down the window draw large currents, and a source's
-// own resistance, a switch's or a trace's starts to count; values far up it
-// are noisier and let leakage, input currents and stray capacitance move the
+// Of candidates that tie, the pair whose geometric mean lies nearest the
+// middle of the window, counted in series steps (so exactly, in integers):
+// values far down the window draw large currents, and a source's own
+// resistance, a switch's or a trace's starts to count; values far up it are
+// noisier and let leakage, input currents and stray capacitance move the
 // result; the middle decades are also the ones kept in stock. Then the
-// smaller values (less noise), then the smaller first value, so that the
-// answer never depends on the order of the search.
-bool better(const Candidate& a, const Candidate& b, int middle_twice) {
-    if (a.deviation < b.deviation - SAME_DEVIATION) return true;
-    if (a.deviation > b.deviation + SAME_DEVIATION) return false;
+// smaller values (less noise), then the smaller first value. A total order,
+// so that the answer never depends on the order of the search.
+bool preferred(const Candidate& a, const Candidate& b, int middle_twice) {
     const int a_sum = a.first + a.second;
     const int b_sum = b.first + b.second;
     const int a_distance = std::abs(a_sum - middle_twice);
@@ -185,6 +194,47 @@ bool better(const Candidate& a, const Candidate& b, int middle_twice) {
     if (a_sum != b_sum) return a_sum < b_sum;
     return a.first < b.first;
 }
+
+// The candidates within a tie of the best miss seen: the best miss only
+// falls, and the tie's width with it, so one dropped never returns.
+class NearestCandidates {
+   public:
+    explicit NearestCandidates(double target) : target_(std::abs(target)) {}
+
+    void add(const Candidate& candidate) {
+        if (candidate.miss > bound_) return;
+        if (candidate.miss < best_miss_) {
+            best_miss_ = candidate.miss;
+            bound_ = best_miss_ + SAME_MISS * std::max(target_, best_miss_);
+            // Pruned when the list has doubled, so each candidate is looked
+            // at a bounded number of times.
+            if (near_.size() >= 2 * kept_) prune();
+        }
+        near_.push_back(candidate);
+    }
+
+    std::optional<Candidate> best(int middle_twice) {
+        prune();
+        if (near_.empty()) return std::nullopt;
+        return *std::min_element(near_.begin(), near_.end(),
+                                 [middle_twice](const Candidate& a, const Candidate& b) {
+                                     return preferred(a, b, middle_twice);
+                                 });
+    }
+
+   private:
+    void prune() {
+        const double limit = bound_;
+        std::erase_if(near_, [limit](const Candidate& c) { return c.miss > limit; });
+        kept_ = std::max<std::size_t>(near_.size(), 16);
+    }
+
+    double target_;
+    double best_miss_ = std::numeric_limits<double>::infinity();
+    double bound_ = std::numeric_limits<double>::infinity();  // the tie's reach from the best
+    std::vector<Candidate> near_;
+    std::size_t kept_ = 16;
+};
 
 class PairSearch {
    public:
@@ -195,7 +245,8 @@ class PairSearch {
           first_(static_cast<std::size_t>(first)),
           second_(static_cast<std::size_t>(second)),
           target_(target),
-          window_(std::move(window)) {}
+          window_(std::move(window)),
+          near_(target) {}
 
     // Every first value with the second values around the target's crossing
     // when the row is monotone in the second value, with all of them otherwise.
@@ -206,9 +257,10 @@ class PairSearch {
                 for (int j = 0; j < count; ++j) consider(i, j, at(i, j));
             }
         }
-        if (!best_) return std::nullopt;
-        return StandardPair{window_[static_cast<std::size_t>(best_->first)],
-                            window_[static_cast<std::size_t>(best_->second)], best_->result,
+        const std::optional<Candidate> best = near_.best(static_cast<int>(window_.size()) - 1);
+        if (!best) return std::nullopt;
+        return StandardPair{window_[static_cast<std::size_t>(best->first)],
+                            window_[static_cast<std::size_t>(best->second)], best->result,
                             evaluations_};
     }
 
@@ -222,11 +274,7 @@ class PairSearch {
 
     void consider(int i, int j, const Evaluation& evaluation) {
         if (evaluation.guarded || !std::isfinite(evaluation.value)) return;
-        const double miss = std::abs(evaluation.value - target_);
-        const double deviation = target_ == 0.0 ? miss : miss / std::abs(target_);
-        const Candidate candidate{deviation, evaluation.value, i, j};
-        const int middle_twice = static_cast<int>(window_.size()) - 1;
-        if (!best_ || better(candidate, *best_, middle_twice)) best_ = candidate;
+        near_.add({std::abs(evaluation.value - target_), evaluation.value, i, j});
     }
 
     // Binary search over the second values for the first one whose result
@@ -265,7 +313,7 @@ class PairSearch {
     std::size_t second_;
     double target_;
     std::vector<double> window_;
-    std::optional<Candidate> best_;
+    NearestCandidates near_;
     int evaluations_ = 0;
 };
 
@@ -283,6 +331,8 @@ std::optional<Series> series_named(std::string_view name) {
 }
 
 std::string_view series_name(Series series) { return table_of(series).name; }
+
+std::span<const std::string_view> series_names() noexcept { return SERIES_NAMES; }
 
 std::optional<StandardValues> standard_values(double value, Series series) {
     if (!(value >= DBL_MIN && value <= DBL_MAX)) return std::nullopt;
@@ -312,9 +362,12 @@ std::optional<StandardValues> standard_values(double value, Series series) {
     return StandardValues{below, above, nearer_below(value, below, above) ? below : above};
 }
 
-std::optional<StandardPair> best_standard_pair(const Formula& row,
+std::optional<StandardPair> best_standard_pair(const FormulaInfo& formula,
                                                const std::array<double, 4>& values, int first,
                                                int second, double target, Series series) {
+    const Formula* found = row_of(formula);
+    if (found == nullptr) return std::nullopt;
+    const Formula& row = *found;
     const int count = row.required_count;
     if (first < 0 || second < 0 || first >= count || second >= count || first == second ||
         !std::isfinite(target)) {

@@ -9,9 +9,9 @@
 #include "command.h"
 #include "formula_table.h"
 #include "help.h"
-#include "zorvane_host/host.h"
 #include "rendering.h"
 #include "text_conversion.h"
+#include "zorvane_host/host.h"
 
 namespace zorvane::host {
 namespace {
@@ -50,7 +50,7 @@ class TableView {
             for (std::size_t a = 0; a < count; ++a) views_[i][a] = words_[i][a];
             infos_.push_back({row.keyword, row.category->name,
                               std::span<const std::string_view>(views_[i].data(), count),
-                              labels_[i], row.result_unit.utf8, &row,
+                              labels_[i], row.result_unit.utf8,
                               std::span<const std::string_view>(units_[i].data(), count),
                               descriptions_[i]});
         }
@@ -116,13 +116,17 @@ const FormulaInfo* find(std::string_view keyword) noexcept {
 }
 
 std::string usage(const FormulaInfo& formula) {
+    const Formula* row = row_of(formula);
+    if (row == nullptr) return {};
     ReferenceLine line;
-    append_usage(*formula.row, line);
+    append_usage(*row, line);
     return std::string(line.text());
 }
 
 std::string reference_line(const FormulaInfo& formula) {
-    const ReferenceLine line = zorvane::reference_line(*formula.row);
+    const Formula* row = row_of(formula);
+    if (row == nullptr) return {};
+    const ReferenceLine line = zorvane::reference_line(*row);
     std::string text;
     // Without the leading spaces and the line feed.
     append_utf8_from_windows_1252(line.text().substr(2, line.size - 3), text);

@@ -63,6 +63,7 @@
 //   below the last place of R.
 #include "worst_case.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstdint>
@@ -71,8 +72,9 @@
 
 #include "circuit_formulas.h"
 #include "formula_table.h"
-#include "zorvane_host/host.h"
 #include "ieee754.h"
+#include "rendering.h"
+#include "zorvane_host/host.h"
 
 namespace zorvane::host {
 namespace {
@@ -143,12 +145,27 @@ void add_grid(const Formula& row, const Axes& axes, Values point, Extremes& extr
     }
 }
 
-// The series RLC's zero reactance inside the box (see above). Its values:
-// resistance, frequency, inductance, capacitance.
-constexpr std::size_t R = 0;
-constexpr std::size_t F = 1;
-constexpr std::size_t L = 2;
-constexpr std::size_t C = 3;
+// The series RLC's zero reactance inside the box (see above): where its row
+// holds the resistance, frequency, inductance and capacitance.
+struct RlcPlaces {
+    std::size_t r;
+    std::size_t f;
+    std::size_t l;
+    std::size_t c;
+};
+
+// The place of the first argument of `row` in `unit` (the row has one of each).
+std::size_t place_of(const Formula& row, const Unit& unit) {
+    const std::span<const Argument> arguments = row.argument_list();
+    const auto found = std::find_if(arguments.begin(), arguments.end(), [&unit](const Argument& a) {
+        return a.unit.utf8 == unit.utf8;
+    });
+    return static_cast<std::size_t>(found - arguments.begin());
+}
+
+RlcPlaces rlc_places(const Formula& row) {
+    return {place_of(row, OHM), place_of(row, HERTZ), place_of(row, HENRY), place_of(row, FARAD)};
+}
 
 class Reactance {
    public:
@@ -166,6 +183,9 @@ class Reactance {
 };
 
 void add_resonance(const Formula& row, const Axes& axes, Values point, Extremes& extremes) {
+    const auto [R, F, L, C] = rlc_places(row);
+    // A resonance row names each of the four, or the search has nothing to walk.
+    if (std::max({R, F, L, C}) >= static_cast<std::size_t>(row.required_count)) return;
     Reactance reactance;
     // Where the reactance is continuous and rising: f and C above zero.
     const std::array<double, 3> lowest{std::fmax(axes[F].low(), NEXT_TO_ZERO), axes[L].low(),
@@ -213,17 +233,21 @@ void add_resonance(const Formula& row, const Axes& axes, Values point, Extremes&
 
 std::optional<Shape> shape_of(const Formula& row) noexcept { return row.shape; }
 
-Range worst_case_range(const Formula& row, const std::array<double, 4>& values,
+ToleranceEnds tolerance_ends(double value, double tolerance) noexcept {
+    const double one_end = value * (1.0 - tolerance);
+    const double other_end = value * (1.0 + tolerance);
+    return {std::fmin(one_end, other_end), std::fmax(one_end, other_end)};
+}
+
+Range worst_case_range(const FormulaInfo& formula, const std::array<double, 4>& values,
                        const std::array<double, 4>& tolerances) {
     const Range none{NAN_VALUE, NAN_VALUE, false, 0};
+    const Formula* found = row_of(formula);
+    if (found == nullptr) return none;
+    const Formula& row = *found;
     Axes axes{};
     for (std::size_t i = 0; i < static_cast<std::size_t>(row.required_count); ++i) {
-        const double value = values[i];
-        const double tolerance = tolerances[i];
-        const double one_end = value * (1.0 - tolerance);
-        const double other_end = value * (1.0 + tolerance);
-        double low = std::fmin(one_end, other_end);
-        double high = std::fmax(one_end, other_end);
+        auto [low, high] = tolerance_ends(values[i], tolerances[i]);
         if (!std::isfinite(low) || !std::isfinite(high)) return none;
         if (row.arguments[i].domain == Domain::magnitude) {
             if (high < 0.0) return none;

@@ -16,6 +16,15 @@ std::optional<Shape> shape_of(const Formula& row) noexcept;
 // True for every shape but resonance: on a box whose magnitudes are not
 // negative, the result is monotone in each value separately between the
 // value's zero and the box's ends.
+// The ends of value * (1 +- tolerance), the lower first: what a worst-case
+// range spans of one value before a magnitude is cut off at zero. Either may
+// be infinite or NaN, and the range is then undefined.
+struct ToleranceEnds {
+    double low;
+    double high;
+};
+ToleranceEnds tolerance_ends(double value, double tolerance) noexcept;
+
 constexpr bool monotone_in_each_value(Shape shape) noexcept { return shape != Shape::resonance; }
 
 }  // namespace zorvane::host

@@ -154,6 +154,8 @@ class Questions(unittest.TestCase):
              'Output Voltage stays between 0 and 12 V for any r2'),
             (['ohms_current', '12', '1', 'kohm'], "Error: Invalid number 'kohm'",
              'write it on the number: 1kohm'),
+            (['capacitor_charge', '4.7', '\u00b5F', '5'], "Error: Invalid number '\u00b5F'",
+             'write it on the number: 4.7\u00b5F'),
         ]
         for args, line, hint in cases:
             with self.subTest(args=args):
@@ -201,6 +203,20 @@ class Options(unittest.TestCase):
             result = run('--reference', os.path.join(directory, 'missing'))
             self.assertEqual(result.stdout, b'Error: Could not create help file\n')
             self.assertEqual(result.returncode, 1)
+
+    def test_reference_after_an_equals_sign_goes_into_that_directory(self):
+        with tempfile.TemporaryDirectory() as here, tempfile.TemporaryDirectory() as there:
+            result = subprocess.run([CALC, '--reference=' + there], cwd=here, capture_output=True,
+                                    timeout=60)
+            self.assertEqual((result.stdout, result.returncode),
+                             (b"Help file 'electronics_formulas.txt' created successfully!\n", 0))
+            self.assertEqual((os.listdir(here), os.listdir(there)), ([], ['electronics_formulas.txt']))
+            for args, message in ((['--reference='], "empty directory name for '--reference'"),
+                                  (['--reference=' + there, 'x'], "unexpected argument 'x'")):
+                with self.subTest(args=args):
+                    result = subprocess.run([CALC, *args], cwd=here, capture_output=True, timeout=60)
+                    self.assertEqual((result.stdout, result.returncode, os.listdir(here)), (b'', 2, []))
+                    self.assertTrue(result.stderr.decode().startswith('zorvane-calc: ' + message + '\n'))
 
     def test_help_command_writes_into_the_current_directory(self):
         with tempfile.TemporaryDirectory() as directory:

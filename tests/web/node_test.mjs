@@ -358,9 +358,16 @@ test("calc.standardValues, calc.range and calc.pairs", () => {
     assert.deepEqual(calc.standardValues(9.2, "E192"), { below: 9.2, above: 9.2, nearest: 9.2 });
     assert.equal(calc.standardValues(0, "E12"), null);
     assert.throws(() => calc.standardValues(1, "X7"), RangeError);
+    // The one list of names, and the declarations' Series type holds each.
+    assert.deepEqual(calc.seriesNames, ["E3", "E6", "E12", "E24", "E48", "E96", "E192"]);
+    const declared = readFileSync(join(root, "web/npm/zorvane-calc.d.ts"), "utf8")
+        .match(/^export type Series = (.*);$/m)[1].split(" | ").map((name) => JSON.parse(name));
+    assert.deepEqual(declared, [...calc.seriesNames, ...calc.seriesNames.map((n) => n.toLowerCase())]);
+    for (const name of calc.seriesNames) assert.equal(calc.standardValues(1, name).nearest, 1);
 
     const range = calc.range("voltage_divider 12 10k\u00b11% 4.7k");
     assert.equal(range.error, false);
+    assert.equal(range.value, 12 * 4700 / 14700);  // the nominal values' result
     assert.equal(range.min, 12 * 4700 / 14800);
     assert.equal(range.max, 12 * 4700 / 14600);
     assert.equal(range.line, "Output Voltage = 3.836735 V (3.810811 .. 3.863014 V)");
@@ -369,6 +376,10 @@ test("calc.standardValues, calc.range and calc.pairs", () => {
 
     const pair = calc.pairs("voltage_divider 12 ? ? = 3.3", "E24");
     assert.deepEqual([pair.arguments, pair.values, pair.unit], [["r1", "r2"], [24000, 9100], "\u03a9"]);
+    // The unknowns in the order written, whichever comes first.
+    const share = calc.pairs("current_divider 0.1 ? ? = 0.025", "E12");
+    assert.deepEqual([share.arguments, share.indices], [["r1", "r2"], [1, 2]]);
+    assert.equal(0.1 * share.values[1] / (share.values[0] + share.values[1]), share.result);
     assert.equal(pair.line, "r1 = 24000 \u03a9, r2 = 9100 \u03a9 (Output Voltage = 3.299094 V, -0.03%)");
     assert.equal(calc.pairs("voltage_divider ? 10k ? = 3", "E24").error, true);
 

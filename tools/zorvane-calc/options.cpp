@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "report.h"
+#include "zorvane_host/host.h"
 
 namespace zorvane_calc {
 
@@ -16,24 +17,24 @@ void set_reference_directory(Settings& settings, const char* directory) {
 void set_series(Settings& settings, const char* series) { settings.series = series; }
 
 constexpr OptionArgument DIRECTORY = {Takes::final_directory, "[DIR]", {}};
-// The IEC 60063 series, as the standard names them.
-constexpr std::string_view SERIES_NAMES[] = {"E3", "E6", "E12", "E24", "E48", "E96", "E192"};
-constexpr OptionArgument SERIES = {Takes::value, "SERIES", SERIES_NAMES};
+// The IEC 60063 series, as the hosts' share names them.
+const OptionArgument SERIES = {Takes::value, "SERIES", zorvane::host::series_names()};
 
 // Adding an option is adding a row; a new setting also needs its field in
 // Settings and a setter above.
 // clang-format off
-constexpr OptionSpec OPTIONS[] = {
+const OptionSpec OPTIONS[] = {
     // short long                  argument    action                   sets                      help
     {"-e",  "--eng",               {},         Action::evaluate,        set_engineering,          "print values in engineering notation: 100 ns, 4.7 k\xCE\xA9"},
     {"",    "--plain",             {},         Action::evaluate,        set_plain,                "take values as plain numbers only (no 4.7k, 4k7, 12V)"},
-    {"",    "--series",            SERIES,     Action::evaluate,        set_series,               "after a solution, its neighbours in SERIES (E3 E6 E12\n"
-                                                                                                  "E24 E48 E96 E192) with the result each gives; with\n"
-                                                                                                  "two values written ?, the best pair of them"},
+    {"",    "--series",            SERIES,     Action::evaluate,        set_series,               "after a solution, its neighbours in SERIES with the\n"
+                                                                                                  "result each gives; with two values written ?, the\n"
+                                                                                                  "best pair of them"},
     {"",    "--list",              {},         Action::list,            nullptr,                  "print every formula with its arguments"},
     {"",    "--list=categories",   {},         Action::list_categories, nullptr,                  "print the formulas grouped by category"},
     {"",    "--reference",         DIRECTORY,  Action::reference,       set_reference_directory,  "write the formula reference file electronics_formulas.txt\n"
-                                                                                                  "into DIR (default: the current directory)"},
+                                                                                                  "into DIR (default: the current directory); DIR may\n"
+                                                                                                  "also be written --reference=DIR"},
     {"-h",  "--help",              {},         Action::help,            nullptr,                  "print this help and exit"},
     {"",    "--version",           {},         Action::version,         nullptr,                  "print the module's version and exit"},
 };
@@ -111,13 +112,16 @@ struct Parser {
         return found == table.end() ? nullptr : &*found;
     }
 
-    // "--reference [DIR]": DIR is the only argument that may follow.
-    bool take_directory(const OptionSpec& option, const char*& directory) {
+    // "--reference [DIR]" or "--reference=DIR": DIR is the only argument
+    // that may follow; `inline_value` is what followed '=', or null.
+    bool take_directory(const OptionSpec& option, const char* inline_value,
+                        const char*& directory) {
         const std::span<char* const> rest = arguments.subspan(at + 1);
-        if (rest.size() > 1) return fail("unexpected argument", rest[1]);
-        if (rest.empty()) return true;
-        if (*rest[0] == '\0') return fail("empty directory name for", option.long_name);
-        directory = rest[0];
+        const std::size_t allowed = inline_value == nullptr ? 1 : 0;
+        if (rest.size() > allowed) return fail("unexpected argument", rest[allowed]);
+        if (inline_value == nullptr && rest.empty()) return true;
+        directory = inline_value == nullptr ? rest[0] : inline_value;
+        if (*directory == '\0') return fail("empty directory name for", option.long_name);
         at = arguments.size() - 1;
         return true;
     }
@@ -142,7 +146,7 @@ struct Parser {
             case Takes::nothing:
                 break;
             case Takes::final_directory:
-                if (!take_directory(option, argument)) return false;
+                if (!take_directory(option, inline_value, argument)) return false;
                 break;
             case Takes::value:
                 if (!take_value(option, inline_value, argument)) return false;
@@ -160,7 +164,7 @@ struct Parser {
         const std::size_t equals = word.starts_with("--") ? word.find('=') : std::string_view::npos;
         if (equals != std::string_view::npos) {
             const OptionSpec* option = find(word.substr(0, equals));
-            if (option != nullptr && option->argument.takes == Takes::value) {
+            if (option != nullptr && option->argument.takes != Takes::nothing) {
                 return apply(*option, word.data() + equals + 1);
             }
             // "--list=xyz", where only "--list=categories" is an option.
@@ -215,6 +219,13 @@ std::string usage_text() {
             if (end == std::string_view::npos) break;
             help.remove_prefix(end + 1);
             text.append(indent);
+        }
+        if (!option.argument.choices.empty()) {
+            text.append(indent).append(option.argument.name).append(": one of");
+            for (const std::string_view choice : option.argument.choices) {
+                text.append(" ").append(choice);
+            }
+            text.append("\n");
         }
     }
     text.append("\n").append(USAGE_NOTES);

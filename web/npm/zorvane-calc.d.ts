@@ -58,7 +58,7 @@ export interface PromptWord {
     readonly name: string;
 }
 
-/** An IEC 60063 series, either case. */
+/** An IEC 60063 series, either case (the tests check it against calc.seriesNames). */
 export type Series = "E3" | "E6" | "E12" | "E24" | "E48" | "E96" | "E192" | "e3" | "e6" | "e12" | "e24" | "e48" | "e96" | "e192";
 
 /** What every answer to a question has; an error line has these only. */
@@ -149,6 +149,8 @@ export interface Calculator {
     readonly referenceFileName: string;
     /** Every formula, in table order. */
     readonly formulas: readonly Formula[];
+    /** The series the questions take, as the module names them: ["E3", "E6", ... "E192"]. */
+    readonly seriesNames: readonly Uppercase<Series>[];
 }
 
 /** Loads the WebAssembly module (zorvane-calc.wasm, beside this file) and gives a calculator. */

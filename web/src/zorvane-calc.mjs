@@ -102,11 +102,14 @@ function makeCalculator(module) {
             call("_zc_read_value", text.utf8(String(value)), row, row < 0 ? -1 : argument));
         return { value: reading.value ?? NaN, problem: reading.problem };
     };
+    const seriesNames = Object.freeze(JSON.parse(call("_zc_series_names")));
     // The index the module gives a series name; a name it does not know is
     // the caller's mistake.
     const seriesIndex = (series) => {
         const index = module._zc_series(text.utf8(String(series)));
-        if (index < 0) throw new RangeError(`unknown series ${JSON.stringify(series)}: E3, E6, E12, E24, E48, E96 or E192`);
+        if (index < 0) {
+            throw new RangeError(`unknown series ${JSON.stringify(series)}: ${seriesNames.join(", ")}`);
+        }
         return index;
     };
 
@@ -201,6 +204,8 @@ function makeCalculator(module) {
         },
         referenceFileName: "electronics_formulas.txt",
         formulas,
+        // The IEC 60063 series the questions take: ["E3", "E6", ... "E192"].
+        seriesNames,
     });
 }
 

@@ -16,10 +16,6 @@
 #include <string_view>
 #include <vector>
 
-namespace zorvane {
-struct Formula;
-}
-
 namespace zorvane::host {
 
 // ---- The formula table, as hosts show it ----
@@ -30,7 +26,6 @@ struct FormulaInfo {
     std::span<const std::string_view> arguments;  // {"<voltage>", "<resistance>"}
     std::string_view label;                       // "Current"
     std::string_view unit;                        // UTF-8: "A", "Ω", "°C/W", "" for none
-    const Formula* row;                           // the core's row
     // The unit of each of `arguments`, UTF-8: {"V", "Ω"}; "" for a ratio.
     std::span<const std::string_view> argument_units;
     std::string_view
@@ -222,6 +217,7 @@ struct StandardNeighbour {
     double value;      // a standard value next to a solution
     double result;     // the formula's result with it
     double deviation;  // (result - target) / |target|; the difference when the target is 0
+                       // or so small that the ratio is beyond the doubles
 };
 struct Solved : Reply {
     int argument = -1;               // which value was ?, from 0
@@ -237,6 +233,10 @@ Solved solve(std::string_view command, const QuestionOptions& options = {});
 // "voltage_divider 12 10k±1% 4.7k±1%": the module's line followed by the
 // smallest and largest result over every combination of values within their
 // tolerances: "Output Voltage = 3.836735 V (3.810811 .. 3.863014 V)".
+// Where the box reaches a division by zero or leaves the doubles, or the
+// formula gives no number in it, an error line, the hints saying which; the
+// hints also tell of a zero guard within the box and of values beyond the
+// formula's count.
 struct Ranged : Reply {
     double value = 0.0;  // the result at the nominal values
     double min = 0.0;
@@ -291,6 +291,9 @@ enum class Series { e3, e6, e12, e24, e48, e96, e192 };
 // "E24", "e24" -> Series::e24; nothing for any other text.
 std::optional<Series> series_named(std::string_view name);
 std::string_view series_name(Series series);  // "E24"
+// Every series' name, in the order of Series: "E3", "E6" ... "E192". The
+// one list of them the tool's options, its completions and the page read.
+std::span<const std::string_view> series_names() noexcept;
 
 // The largest series value at or below `value`, the smallest at or above it,
 // and the nearer of the two by ratio (value / below against above / value,
@@ -307,7 +310,7 @@ struct StandardValues {
 };
 std::optional<StandardValues> standard_values(double value, Series series);
 
-// The smallest and largest result of `row` over every combination of values
+// The smallest and largest result of `formula` over every combination of values
 // within value[i] * (1 +- tolerance[i]) (tolerance relative: 0.01 for 1 %; 0
 // for exact values), exactly: every min and max is a result the core computes
 // at a point of the box, found at the corners where the row is monotone in
@@ -325,7 +328,7 @@ struct Range {
     bool guarded;
     int evaluations;
 };
-Range worst_case_range(const Formula& row, const std::array<double, 4>& values,
+Range worst_case_range(const FormulaInfo& formula, const std::array<double, 4>& values,
                        const std::array<double, 4>& tolerances);
 
 // Two unknowns of one kind (both resistances, capacitances or inductances):
@@ -335,7 +338,9 @@ Range worst_case_range(const Formula& row, const std::array<double, 4>& values,
 // included); `first` and `second` are argument positions, the other values
 // are taken from `values`.
 // The same ratio recurs in every decade (2.4 k/910, 24 k/9.1 k,
-// 240 k/91 k): of pairs whose deviations agree within 1e-12, the one whose
+// 240 k/91 k): of pairs whose results miss the target by amounts within
+// 1e-12 of the results' scale (the target's, or the best miss's where that
+// is larger, as for a target of 0) of the best miss, the one whose
 // geometric mean lies nearest the middle of the window in series steps wins
 // (10 kΩ, 31.6 nF, 316 µH), then the one with the smaller values, then the
 // smaller first value. Pairs where the zero guard answered are not results.
@@ -347,7 +352,7 @@ struct StandardPair {
     double result;
     int evaluations;
 };
-std::optional<StandardPair> best_standard_pair(const Formula& row,
+std::optional<StandardPair> best_standard_pair(const FormulaInfo& formula,
                                                const std::array<double, 4>& values, int first,
                                                int second, double target, Series series);
 
