@@ -422,6 +422,12 @@ TEST(QuestionGrammar, OptionsWrittenInAQuestionWin) {
     const std::string asked = "voltage_divider 12 10k ? = 3.3";
     EXPECT_NE(host::ask(asked, beside).line.find("; E24: "), std::string::npos);
     EXPECT_NE(host::ask("--series E12 " + asked, beside).line.find("; E12: "), std::string::npos);
+    // A series written per kind replaces the one beside as a whole.
+    EXPECT_EQ(host::pair("--series C=E6 voltage_divider 12 ? ? = 3.3", host::Series::e24).line,
+              "Error: Two values written ? need a series of standard values");
+    // By hand: of E6 ratios r2 / (r1 + r2), 3.3 / 13.3 = 0.248 lies nearest 3.3 / 12 = 0.275.
+    EXPECT_EQ(host::pair("--series R=E6 voltage_divider 12 ? ? = 3.3", host::Series::e24).values,
+              (std::array<double, 2>{10000, 3300}));
     host::QuestionSettings written;
     ASSERT_EQ(host::set_question_option("--series", "C=E6", written), "");
     const host::QuestionSettings both = host::merged(beside, written);
