@@ -16,6 +16,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "zorvane_host/host.h"
@@ -201,6 +202,18 @@ const FormulaInfo* formula_with_unit(std::string_view unit) {
     return found == all.end() ? nullptr : found;
 }
 
+// An argument of some formula whose unit is `unit`, to read a value in
+// that unit as a field of it reads; a null formula (no unit) for none.
+std::pair<const FormulaInfo*, int> argument_with_unit(std::string_view unit) {
+    if (unit.empty()) return {nullptr, -1};
+    for (const FormulaInfo& formula : zorvane::host::formulas()) {
+        const auto units = formula.argument_units;
+        const auto* found = std::find(units.begin(), units.end(), unit);
+        if (found != units.end()) return {&formula, static_cast<int>(found - units.begin())};
+    }
+    return {nullptr, -1};
+}
+
 }  // namespace
 
 extern "C" {
@@ -264,13 +277,20 @@ EMSCRIPTEN_KEEPALIVE double zc_value(const char* command) {
 }
 
 // One value as typed into a field of the argument `argument` of formula
-// `row` (the table's order; -1 and -1: any value without a unit):
+// `row` (the table's order; -1 and -1: any value without a unit; the
+// argument count: the result wanted after "=", in the result's unit):
 // {"value", "problem"}, the problem "" when the value reads.
 EMSCRIPTEN_KEEPALIVE const char* zc_read_value(const char* value, int row, int argument) {
     const auto all = zorvane::host::formulas();
     const FormulaInfo* formula = row >= 0 && static_cast<std::size_t>(row) < all.size()
                                      ? &all[static_cast<std::size_t>(row)]
                                      : nullptr;
+    if (formula != nullptr && argument >= 0 &&
+        static_cast<std::size_t>(argument) == formula->arguments.size()) {
+        const auto [reader, place] = argument_with_unit(formula->unit);
+        formula = reader;
+        argument = place;
+    }
     const zorvane::host::ValueReading reading = zorvane::host::read_value(value, formula, argument);
     return send(Json{{"problem", reading.problem},
                      {"value", reading.problem.empty() ? number(reading.value) : Json(nullptr)}});

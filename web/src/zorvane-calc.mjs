@@ -145,6 +145,14 @@ function makeCalculator(module) {
         valueProblem(value, keyword = "", argument = -1) {
             return readValue(value, keyword, argument).problem;
         },
+        // One value as typed into a field: { value, problem }, value NaN and
+        // problem saying why where the text is no value, problem "" where it
+        // is. With a keyword and an argument's place (0 for the first), the
+        // value may carry that argument's unit; the place after the last
+        // argument reads the result wanted after "=", in the result's unit.
+        read(value, keyword = "", argument = -1) {
+            return readValue(value, keyword, argument);
+        },
         // A command as the module receives it from eng() and evaluate():
         // expand("ohms_current 12 4k7") is "ohms_current 12 4700".
         expand(command) {

@@ -1,9 +1,13 @@
 // The sweep: one value of the current formula varied across a range, the
 // results plotted, tabulated and offered as CSV. Points where the module's
 // zero guard answered are gaps, and so is the span across a pole.
-import uPlot from "uplot";
 import { sweepRange } from "../examples.js";
-import { $, argumentName, checkField, download, element, markField, unitSuffix } from "./dom.js";
+import { announce } from "./announce.js";
+import { $, argumentName, checkField, download, element, keepUnits, markField, unitSuffix } from "./dom.js";
+
+// uPlot arrives with the first sweep drawn, not with the page.
+let plotLibrary = null;
+const loadPlotLibrary = () => (plotLibrary ??= import("uplot").then((m) => m.default));
 
 function cssColor(name) {
     return getComputedStyle(document.documentElement).getPropertyValue(name).trim();
@@ -99,6 +103,7 @@ class SweepPlot {
         this.calc = calc;
         this.plot = null;
         this.last = null;
+        this.drawing = 0;
         new ResizeObserver(() => this.plot?.setSize(this.size())).observe($("plot"));
         matchMedia("(prefers-color-scheme: dark)").addEventListener("change", () => this.last && this.draw(this.last));
     }
@@ -112,10 +117,23 @@ class SweepPlot {
         this.plot?.destroy();
         this.plot = null;
         this.last = null;
+        ++this.drawing;
     }
 
+    // Draws once the page has painted what it computed (the answer comes
+    // first), and only the latest of sweeps asked for meanwhile.
     draw(sweep) {
         this.last = sweep;
+        const turn = ++this.drawing;
+        $("plot").dataset.drawn = "false";
+        requestAnimationFrame(() => setTimeout(() => loadPlotLibrary().then((uPlot) => {
+            if (turn !== this.drawing) return;
+            this.drawNow(uPlot, sweep);
+            $("plot").dataset.drawn = "true";
+        })));
+    }
+
+    drawNow(uPlot, sweep) {
         const { formula, index, points, poles, logarithmic, logarithmicY } = sweep;
         // uPlot takes x ascending; a pole is a gap of its own.
         const drawn = [...points, ...poles.map((x) => ({ x, y: null }))].sort((a, b) => a.x - b.x);
@@ -157,15 +175,23 @@ class SweepPlot {
 
 function pointText(calc, point, unit) {
     if (point.guarded) return "no result: divides by zero";
-    return point.y === null ? "–" : calc.format(point.y, unit);
+    return point.y === null ? "–" : keepUnits(calc.format(point.y, unit));
 }
 
+// The table is built when it is opened: 200 rows nobody reads cost the page its speed.
 function fillPointsTable(calc, sweep) {
+    if (!$("points-details").open) {
+        $("points").tBodies[0].replaceChildren();
+        $("points").dataset.stale = "true";
+        return;
+    }
+    delete $("points").dataset.stale;
+    if (!sweep) return $("points").tBodies[0].replaceChildren();
     const { formula, index, points } = sweep;
     $("points-x").textContent = argumentName(formula.arguments[index]) + unitSuffix(formula.argumentUnits[index]);
     $("points-y").textContent = formula.label + unitSuffix(formula.unit);
     $("points").tBodies[0].replaceChildren(...points.map((p) => element("tr", {},
-        element("td", { text: calc.format(p.x, formula.argumentUnits[index]) }),
+        element("td", { text: keepUnits(calc.format(p.x, formula.argumentUnits[index])) }),
         element("td", { text: pointText(calc, p, formula.unit) }))));
 }
 
@@ -206,7 +232,7 @@ function caption(calc, sweep, yScale) {
     if (guarded) parts.push(`no result at ${guarded} ${guarded === 1 ? "point" : "points"}, where the formula divides by zero`);
     if (poles.length) parts.push(`the curve is broken at ${poles.length} ${poles.length === 1 ? "pole" : "poles"}`);
     if (sweep.banded) parts.push("dashed: the lowest and highest results within the tolerances");
-    return parts.join("; ") + ".";
+    return keepUnits(parts.join("; ") + ".");
 }
 
 export function setUpSweep(calc, state) {
@@ -217,14 +243,21 @@ export function setUpSweep(calc, state) {
         $("plot-caption").textContent = message;
         $("sweep-csv").disabled = sweep === null;
     };
-    const fail = (message) => {
+    const failed = (message) => {
         sweep = null;
         plot.clear();
         $("points").tBodies[0].replaceChildren();
         show(message);
     };
 
-    const run = () => {
+    // `spoken`: the caption is announced (a sweep asked for, not one that
+    // follows the values typed above).
+    const run = ({ spoken = false } = {}) => {
+        const say = (text) => spoken && announce(text);
+        const fail = (message) => {
+            failed(message);
+            say(message);
+        };
         const formula = state.formula;
         const index = Number(argumentSelect.value);
         const logarithmic = document.querySelector('input[name="steps"]:checked').value === "log";
@@ -241,6 +274,10 @@ export function setUpSweep(calc, state) {
             markField(from > 0 ? $("sweep-to") : $("sweep-from"), "logarithmic steps need values above zero");
             return fail("Logarithmic steps need a range above zero.");
         }
+        const unsolved = state.unknowns().find((i) => i !== index && !state.solved.has(i));
+        if (unsolved !== undefined) {
+            return fail(`No ${argumentName(formula.arguments[unsolved])} solves the question above: there is nothing to plot with.`);
+        }
         if (!state.valid(index)) return fail("Correct the marked values of the formula above to plot it.");
         const values = state.values();
         const tolerances = state.tolerances();
@@ -253,7 +290,9 @@ export function setUpSweep(calc, state) {
         sweep = { formula, index, points, poles, from, to, logarithmic, logarithmicY, banded };
         plot.draw(sweep);
         fillPointsTable(calc, sweep);
-        show(caption(calc, sweep, yScale));
+        const text = caption(calc, sweep, yScale);
+        show(text);
+        say(text);
     };
 
     const fillRange = () => {
@@ -267,13 +306,16 @@ export function setUpSweep(calc, state) {
     };
     argumentSelect.addEventListener("change", () => {
         fillRange();
-        run();
+        run({ spoken: true });
     });
     for (const id of ["sweep-from", "sweep-to"]) $(id).addEventListener("input", (e) => checkField(calc, e.target));
     $("sweep-points").addEventListener("input", (e) => pointsProblem(e.target));
     $("sweep-form").addEventListener("submit", (event) => {
         event.preventDefault();
-        run();
+        run({ spoken: true });
+    });
+    $("points-details").addEventListener("toggle", () => {
+        if ($("points").dataset.stale === "true") fillPointsTable(calc, sweep);
     });
     $("sweep-csv").addEventListener("click", () => {
         if (sweep) download(pointsCsv(sweep), `${sweep.formula.keyword}-sweep.csv`, "text/csv;charset=utf-8");
@@ -286,5 +328,5 @@ export function setUpSweep(calc, state) {
         run();
     });
     // The plot follows the formula's other values as they are typed.
-    state.onValues(run);
+    state.onValues(() => run());
 }
