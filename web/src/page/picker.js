@@ -102,6 +102,12 @@ function fieldText(calc, value, unit, keyword, index) {
     return calc.read(compact, keyword, index).value === value ? compact : String(value);
 }
 
+// Puts the answer's parts in the box, unless it shows just that already
+// (index.html's first answer stays the same nodes, painted once).
+function showIn(box, ...parts) {
+    if (parts.map((p) => p.outerHTML).join("") !== box.innerHTML) box.replaceChildren(...parts);
+}
+
 export function setUpPicker(calc, state) {
     const select = $("formula");
     const search = $("formula-search");
@@ -163,12 +169,12 @@ export function setUpPicker(calc, state) {
     };
     const wait = (text) => {
         shown = "";
-        output.replaceChildren(element("span", { class: "waiting", text }));
+        showIn(output, element("span", { class: "waiting", text }));
         speak(text);
     };
     const showError = (answer) => {
         shown = answer.eng;
-        output.replaceChildren(element("span", { class: "error", text: keepUnits(answer.eng) }),
+        showIn(output, element("span", { class: "error", text: keepUnits(answer.eng) }),
             ...answer.hints.map((h) => element("span", { class: "hint", text: h })));
         speak([answer.eng, ...answer.hints].join(". "));
     };
@@ -249,7 +255,7 @@ export function setUpPicker(calc, state) {
             }
         }
         shown = line.eng;
-        output.replaceChildren(...parts, ...exactLine(line, "span"),
+        showIn(output, ...parts, ...exactLine(line, "span"),
             ...line.hints.map((h) => element("span", { class: "hint", text: h })));
         speak(spoken);
     };
@@ -263,7 +269,7 @@ export function setUpPicker(calc, state) {
             $(`${state.fields[index].id}-reading`).textContent = `the ${series()} pair`;
         });
         shown = paired.eng;
-        output.replaceChildren(element("span", { class: "eng", text: keepUnits(paired.eng) }),
+        showIn(output, element("span", { class: "eng", text: keepUnits(paired.eng) }),
             standardTable(`The best ${series()} pair`, unknown,
                 [{ values: paired.values, result: paired.result, deviation: paired.deviation }]),
             ...exactLine(paired, "span"), ...paired.hints.map((h) => element("span", { class: "hint", text: h })));
@@ -274,7 +280,7 @@ export function setUpPicker(calc, state) {
         const ranged = calc.range(command);
         if (ranged.error) return showError(ranged);
         shown = ranged.eng;
-        output.replaceChildren(element("span", { class: "eng", text: keepUnits(ranged.eng) }), ...exactLine(ranged, "span"),
+        showIn(output, element("span", { class: "eng", text: keepUnits(ranged.eng) }), ...exactLine(ranged, "span"),
             ...ranged.hints.map((h) => element("span", { class: "hint", text: h })));
         speak(ranged.eng);
     };
@@ -322,7 +328,7 @@ export function setUpPicker(calc, state) {
         if (answer.kind !== "result") return showError({ ...answer, eng: answer.line });
         shown = answer.eng;
         const nearest = nearestStandard(state.command(), state.formula);
-        output.replaceChildren(element("span", { class: "eng", text: keepUnits(answer.eng) }),
+        showIn(output, element("span", { class: "eng", text: keepUnits(answer.eng) }),
             ...(answer.guarded ? [element("span", { class: "guard", text: answer.note })] : []),
             ...nearest, ...exactLine(answer, "span"));
         speak([answer.eng, ...(answer.guarded ? [answer.note] : []), ...nearest.map((n) => n.textContent)].join(". "));

@@ -253,6 +253,7 @@ export function setUpSweep(calc, state) {
     // `spoken`: the caption is announced (a sweep asked for, not one that
     // follows the values typed above).
     const run = ({ spoken = false } = {}) => {
+        active = true;
         const say = (text) => spoken && announce(text);
         const fail = (message) => {
             failed(message);
@@ -321,12 +322,23 @@ export function setUpSweep(calc, state) {
         if (sweep) download(pointsCsv(sweep), `${sweep.formula.keyword}-sweep.csv`, "text/csv;charset=utf-8");
     });
 
+    // The sweep is computed once it comes near the screen (or is asked
+    // for), not while the page loads; from then on it follows the formula.
+    let active = false;
+    const follow = () => active && run();
+    new IntersectionObserver((entries, observer) => {
+        if (!entries.some((e) => e.isIntersecting)) return;
+        observer.disconnect();
+        active = true;
+        if (state.formula) run();
+    }, { rootMargin: "200px" }).observe($("sweep-form").closest("section"));
+
     state.onFormula((formula) => {
         argumentSelect.replaceChildren(...formula.arguments.map((a, i) =>
             element("option", { value: String(i), text: argumentName(a) + unitSuffix(formula.argumentUnits[i]) })));
         fillRange();
-        run();
+        follow();
     });
     // The plot follows the formula's other values as they are typed.
-    state.onValues(() => run());
+    state.onValues(follow);
 }
