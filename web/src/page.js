@@ -65,20 +65,27 @@ function setUpReferenceButton(calc) {
         download(calc.reference(), calc.referenceFileName, "text/plain;charset=windows-1252"));
 }
 
+// Lets the browser paint and handle input between the steps of starting,
+// so none of them holds the page for long.
+const breathe = () => new Promise((resolve) => setTimeout(resolve, 0));
+
 async function start() {
     const status = $("status");
     registerServiceWorker();
     try {
         const calc = await createCalculator();
         learnUnits(calc.formulas);
+        await breathe();
         const state = new FormulaState();
         setUpSweep(calc, state);
         const picker = setUpPicker(calc, state);
+        await breathe();
         const commandLine = setUpCommandLine(calc, { notice });
         const address = setUpAddress(calc, state, { picker, commandLine, start: FIRST_FORMULA });
         setUpReferenceButton(calc);
         // Controls wait for the module: none of them acts before it is ready.
         for (const control of document.querySelectorAll("[data-needs-module]")) control.disabled = false;
+        await breathe();
         // One announcement: an address's answer, or that the calculator is ready.
         if (!address.open()) announce("The calculator is ready.");
         status.textContent = "Ready";

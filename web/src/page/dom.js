@@ -51,13 +51,18 @@ export function keepUnits(text) {
 // would cut a value short or hide in it: no value holds one.
 const CONTROL = /[\u0000-\u001f\u007f-\u009f]/u;
 
-export function valueProblem(calc, text, keyword = "", argument = -1) {
+// One value as the module reads it in a field: { value, problem }.
+export function readValue(calc, text, keyword = "", argument = -1) {
     const control = CONTROL.exec(text);
     if (control) {
         const code = control[0].codePointAt(0).toString(16).toUpperCase().padStart(4, "0");
-        return `a control character (U+${code}) is not part of a value`;
+        return { value: NaN, problem: `a control character (U+${code}) is not part of a value` };
     }
-    return calc.valueProblem(text, keyword, argument);
+    return calc.read(text, keyword, argument);
+}
+
+export function valueProblem(calc, text, keyword = "", argument = -1) {
+    return readValue(calc, text, keyword, argument).problem;
 }
 
 // Checks a field as one value of a command; true when valid.

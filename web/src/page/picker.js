@@ -4,7 +4,7 @@
 // solution; standard values come as a table whose rows fill the fields.
 import { exampleValue } from "../examples.js";
 import { announce } from "./announce.js";
-import { $, argumentName, copyText, element, keepUnits, markField, unitSuffix, valueProblem } from "./dom.js";
+import { $, argumentName, copyText, element, keepUnits, markField, readValue, unitSuffix } from "./dom.js";
 import { exactLine } from "./command-line.js";
 
 // "Capacitive Reactance: Reactance (Xc = 1/2πfC)"; the label alone where the
@@ -153,10 +153,9 @@ export function setUpPicker(calc, state) {
     // What the module reads in a field, said beside it: "4k7" is 4.7 kΩ.
     const readField = (input, index, unit) => {
         const reading = $(`${input.id}-reading`);
-        const problem = valueProblem(calc, input.value, state.formula.keyword, index);
+        const { value, problem } = readValue(calc, input.value, state.formula.keyword, index);
         markField(input, problem);
-        reading.textContent = problem ? "" : keepUnits(`read as ${calc.format(calc.read(input.value,
-            state.formula.keyword, index).value, unit)}`);
+        reading.textContent = problem ? "" : keepUnits(`read as ${calc.format(value, unit)}`);
         return !problem;
     };
     const readFields = () => state.fields.map((input, i) => (unknowns().includes(i)
