@@ -81,11 +81,6 @@ function setUnknown(field, unknown) {
     tolerance.disabled = unknown;
 }
 
-// A tolerance is a percentage: digits with an optional fraction.
-function toleranceProblem(text) {
-    return text.trim() === "" || /^\d+(\.\d+)?$/.test(text.trim()) ? "" : "a tolerance in percent, such as 1 or 0.5";
-}
-
 // The units whose values come in standard series (IEC 60063).
 const PART_UNITS = ["Ω", "F", "H"];
 
@@ -123,31 +118,28 @@ export function setUpPicker(calc, state) {
     const tolerances = () => [...$("fields").querySelectorAll(".tolerance")].map((t) => t.value.trim());
     const series = () => $("picker-series").value;
 
-    // Each value with its valid tolerance as the tool writes it ("10k±1%").
-    const withTolerances = (values) => values.map((v, i) => {
-        const t = tolerances()[i];
-        return t && !toleranceProblem(t) ? `${v}\u00b1${t}%` : v;
-    });
+    // A tolerance field's problem, in the grammar's words; none when empty.
+    const toleranceProblem = (text) => (text.trim() === "" ? "" : calc.toleranceProblem(text.trim()));
 
-    // The question the fields ask, as the tool takes it ("voltage_divider 12
-    // 10k ? = 3.3", "voltage_divider 12 10k±1% 4k7"), or null for none. A
-    // solve carries no tolerances (the tool refuses them with ?): they give
-    // the worst case of each standard value instead.
-    const question = () => {
+    // The question the fields ask, composed by the module's grammar as the
+    // tool takes it ("voltage_divider 12 10k ? = 3.3", "voltage_divider 12
+    // 10k±1% 4k7", with the series: "--series E24 voltage_divider 12 ? ? =
+    // 3.3"), or null for none. A solve carries no tolerances (the tool
+    // refuses them with ?): they give each standard value's worst case.
+    const question = ({ withSeries = false } = {}) => {
         const unknown = unknowns();
-        const values = state.typedValues();
-        if (unknown.length) {
-            const command = [state.formula.keyword, ...values.map((v, i) => (unknown.includes(i) ? "?" : v))].join(" ");
-            return `${command} = ${$("picker-target").value.trim()}`;
-        }
-        if (tolerances().every((t) => t === "")) return null;
-        return [state.formula.keyword, ...withTolerances(values)].join(" ");
+        const tolerance = state.tolerances();
+        if (unknown.length === 0 && tolerances().every((t) => t === "")) return null;
+        return calc.compose({
+            keyword: state.formula.keyword,
+            values: state.typedValues().map((v, i) => (unknown.includes(i) ? { unknown: true }
+                : { number: v, tolerance: (!unknown.length && tolerance[i]) || null })),
+            target: unknown.length ? { number: $("picker-target").value.trim() } : null,
+            options: withSeries && series() && unknown.length ? { series: series() } : {},
+        });
     };
     state.tolerances = () => tolerances().map((t, i) => (toleranceProblem(t) || unknowns().includes(i) ? "" : t));
-    state.question = () => {
-        const asked = question();
-        return asked !== null && series() && unknowns().length ? `--series ${series()} ${asked}` : asked;
-    };
+    state.question = () => question({ withSeries: true });
     state.unknowns = unknowns;
 
     // What the module reads in a field, said beside it: "4k7" is 4.7 kΩ.
@@ -160,7 +152,22 @@ export function setUpPicker(calc, state) {
     };
     const readFields = () => state.fields.map((input, i) => (unknowns().includes(i)
         ? markField(input, "") : readField(input, i, state.formula.argumentUnits[i])));
-    const readTarget = () => readField($("picker-target"), state.formula.arguments.length, state.formula.unit);
+    // The result wanted, read by the grammar against the result's unit: "1kHz" is 1 kHz.
+    const readTarget = () => {
+        const input = $("picker-target");
+        const formula = state.formula;
+        let { problem } = readValue(calc, input.value);
+        let value = NaN;
+        if (!problem || problem.includes("is not a number")) {
+            value = calc.parse(calc.compose({ keyword: formula.keyword, values: formula.arguments.map(() => ({ unknown: true })),
+                target: { number: input.value.trim() } })).target?.reading ?? NaN;
+            problem = Number.isNaN(value) ? problem || `'${input.value.trim()}' is not a number` +
+                (formula.unit ? `: the result is in ${formula.unit}` : "") : "";
+        }
+        markField(input, problem);
+        $("picker-target-reading").textContent = problem ? "" : keepUnits(`read as ${calc.format(value, formula.unit)}`);
+        return !problem;
+    };
 
     const speak = (text) => {
         if (!silent) announce(text, { typing: !speakNow });
@@ -198,8 +205,8 @@ export function setUpPicker(calc, state) {
         const tolerance = state.tolerances();
         if (!tolerance.some((t, i) => t && !indices.includes(i))) return null;
         const typed = state.typedValues().map((v, i) => (indices.includes(i) ? String(values[indices.indexOf(i)]) : v));
-        const range = calc.range([state.formula.keyword,
-            ...typed.map((v, i) => (tolerance[i] ? `${v}\u00b1${tolerance[i]}%` : v))].join(" "));
+        const range = calc.range(calc.compose({ keyword: state.formula.keyword,
+            values: typed.map((v, i) => ({ number: v, tolerance: tolerance[i] || null })) }));
         return range.error ? "–" : keepUnits(`${calc.format(range.min, state.formula.unit)} .. ${calc.format(range.max, state.formula.unit)}`);
     };
 
