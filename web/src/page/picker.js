@@ -32,8 +32,8 @@ function fillFormulaList(calc, query) {
     return found;
 }
 
-// One field of a value. index.html holds the default formula's fields as
-// this writes them, so the page does not move when the module arrives.
+// One field of a value. index.html holds the first formula's fields as this
+// writes them, so the page does not move when the module arrives.
 export function makeField(formula, index, value, { unknown = false, tolerance = "" } = {}) {
     const argument = formula.arguments[index];
     const unit = formula.argumentUnits[index];
@@ -222,8 +222,8 @@ export function setUpPicker(calc, state) {
         const body = rows.map((r, k) => {
             const values = r.values.map((v, j) => keepUnits(calc.format(v, formula.argumentUnits[indices[j]])));
             const names = indices.map((i, j) => `${values[j]} for ${argumentName(formula.arguments[i])}`).join(" and ");
-            const button = element("button", { type: "button", class: "use", "aria-label": `Use ${names}`,
-                text: indices.length > 1 ? "Use these" : "Use this" });
+            const label = indices.length > 1 ? "Use these" : "Use this";
+            const button = element("button", { type: "button", class: "use", "aria-label": `${label}: ${names}`, text: label });
             button.addEventListener("click", () => use(indices, r.values));
             return element("tr", {}, ...values.map((v) => element("td", { text: v })),
                 element("td", { text: keepUnits(calc.format(r.result, formula.unit)) }),
@@ -234,7 +234,7 @@ export function setUpPicker(calc, state) {
         return element("div", { class: "table-wrap standard" },
             element("table", {},
                 element("caption", { text: caption }),
-                element("thead", {}, element("tr", {}, ...head.map((h) => element("th", { scope: "col", text: h })))),
+                element("thead", {}, element("tr", {}, ...head.map((h) => (h ? element("th", { scope: "col", text: h }) : element("td"))))),
                 element("tbody", {}, ...body)));
     };
 
@@ -349,10 +349,10 @@ export function setUpPicker(calc, state) {
         if (asked.series !== undefined) $("picker-series").value = asked.series;
         const fields = formula.arguments.map((_, i) => makeField(formula, i, values?.[i],
             { unknown: asked.unknowns?.includes(i), tolerance: asked.tolerances?.[i] ?? "" }));
-        // index.html holds the first formula's fields as makeField writes them:
-        // the page keeps those, so nothing moves when the module arrives.
-        const html = (nodes) => nodes.map((n) => n.outerHTML).join("");
-        if (html(fields) !== html(fieldBoxes())) $("fields").replaceChildren(...fields);
+        // index.html holds the first formula's fields as makeField writes them
+        // (inactive until the module is ready): these take their place
+        // exactly, so nothing moves when the module arrives.
+        $("fields").replaceChildren(...fields);
         const inputs = fieldBoxes().map((f) => f.querySelector("input"));
         // The answer first, then the parts that follow the formula (the sweep).
         state.formula = formula;
