@@ -735,6 +735,22 @@ class WebCalculatorInBrowser(unittest.TestCase):
         self.assertEqual(self.table()[0], ["10 Hz", f"15.9155 k{OHM}"])
         self.axe("a sweep with its table open")
 
+    def test_the_sweep_plots_the_value_needed(self):
+        self.load(fragment="#" + quote("voltage_divider 12 10k ? = 3.3", safe=""))
+        Select(self.by_id("sweep-argument")).select_by_value("0")
+        self.assertTrue(self.by_id("sweep-required-field").is_displayed())
+        self.by_id("sweep-required").click()
+        caption = self.sweep("voltage_divider", 0, "3", "12", 3, "linear")
+        self.assertIn("the r2 that gives the result wanted at each point", caption)
+        self.assertIn("no r2 gives it at 1 point", caption)
+        self.assertEqual(self.by_id("points-y").get_attribute("textContent"), f"r2 needed ({OHM})")
+        # Each point is the module's own solve at that vin; at 3 V nothing reaches 3.3 V.
+        expected = self.module("return [3, 7.5, 12].map(v => { const s = calc.solve(`voltage_divider ${v} 10k ? = 3.3`);"
+                               " return [calc.format(v, 'V'), s.kind === 'solved' ? calc.format(s.solutions[0], '\u03a9') : '\u2013']; })")
+        self.assertEqual(self.table(), expected)
+        self.by_id("sweep-required").click()
+        self.assertEqual(self.by_id("points-y").get_attribute("textContent"), "Output Voltage (V)")
+
     def test_sweep_ranges_guards_and_poles(self):
         self.choose_formula("ohms_current")
         cases = [  # keyword, varied, from, to, points, steps, caption words, first row, last row

@@ -141,6 +141,7 @@ export function setUpPicker(calc, state) {
     state.tolerances = () => tolerances().map((t, i) => (toleranceProblem(t) || unknowns().includes(i) ? "" : t));
     state.question = () => question({ withSeries: true });
     state.unknowns = unknowns;
+    state.target = () => $("picker-target").value.trim();
 
     // What the module reads in a field, said beside it: "4k7" is 4.7 kΩ.
     const readField = (input, index, unit) => {

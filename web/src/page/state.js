@@ -12,6 +12,8 @@ export class FormulaState {
         this.tolerances = () => this.fields.map(() => "");
         // The indices of the values being solved for (the picker sets it).
         this.unknowns = () => [];
+        // The result wanted after "=", as typed (the picker sets it).
+        this.target = () => "";
         // Each unknown's solution (a standard pair's value), by index (the picker sets it).
         this.solved = new Map();
     }

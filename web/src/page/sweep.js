@@ -135,7 +135,7 @@ class SweepPlot {
     }
 
     drawNow(uPlot, sweep) {
-        const { formula, index, points, poles, logarithmic, logarithmicY } = sweep;
+        const { formula, index, points, poles, logarithmic, logarithmicY, result } = sweep;
         // uPlot takes x ascending; a pole is a gap of its own.
         const drawn = [...points, ...poles.map((x) => ({ x, y: null }))].sort((a, b) => a.x - b.x);
         const xUnit = formula.argumentUnits[index];
@@ -145,13 +145,13 @@ class SweepPlot {
             scales: { x: { time: false, distr: logarithmic ? 3 : 1 }, y: { distr: logarithmicY ? 3 : 1 } },
             axes: [
                 { ...axis(this.calc, argumentName(formula.arguments[index]), xUnit, logarithmic), size: 32, labelSize: 24 },
-                { ...axis(this.calc, formula.label, formula.unit, logarithmicY), size: fitWidth },
+                { ...axis(this.calc, result.label, result.unit, logarithmicY), size: fitWidth },
             ],
             series: [
                 { label: argumentName(formula.arguments[index]), value: format(xUnit) },
                 {
-                    label: formula.label, stroke: cssColor("--plot-line"), width: 2,
-                    points: { show: false }, spanGaps: false, value: format(formula.unit),
+                    label: result.label, stroke: cssColor("--plot-line"), width: 2,
+                    points: { show: false }, spanGaps: false, value: format(result.unit),
                 },
             ],
             cursor: { drag: { x: true, y: false } },
@@ -162,7 +162,7 @@ class SweepPlot {
             for (const [label, key] of [["lowest", "low"], ["highest", "high"]]) {
                 options.series.push({
                     label, stroke: cssColor("--muted"), width: 1, dash: [6, 4],
-                    points: { show: false }, spanGaps: false, value: format(formula.unit),
+                    points: { show: false }, spanGaps: false, value: format(result.unit),
                 });
                 data.push(drawn.map((p) => p[key] ?? null));
             }
@@ -170,8 +170,33 @@ class SweepPlot {
         this.plot = new uPlot(options, data, $("plot"));
         this.plot.root.setAttribute("role", "img");
         this.plot.root.setAttribute("aria-label",
-            `${formula.label} against ${argumentName(formula.arguments[index])}, ${points.length} points`);
+            `${result.label} against ${argumentName(formula.arguments[index])}, ${points.length} points`);
     }
+}
+
+// The value being solved for, when the sweep plots what it must be rather
+// than the result: one unknown above, another value varied, and asked for.
+function requiredOf(state, index) {
+    const unknowns = state.unknowns();
+    const shown = unknowns.length === 1 && unknowns[0] !== index;
+    $("sweep-required-field").hidden = !shown;
+    if (shown) {
+        $("sweep-required-label").textContent =
+            ` plot the ${argumentName(state.formula.arguments[unknowns[0]])} needed, not the result`;
+    }
+    return shown && $("sweep-required").checked ? unknowns[0] : null;
+}
+
+// At each x, the unknown's value that gives the target, solved by the
+// module: the smallest solution, or a gap where none does.
+function requiredPoints(calc, keyword, values, index, wanted, target, xs) {
+    return xs.map((x) => {
+        const question = calc.compose({ keyword, target: { number: target },
+            values: values.map((v, i) => (i === wanted ? { unknown: true } : i === index ? String(x) : v)) });
+        const solved = calc.solve(question);
+        const y = solved.kind === "solved" ? solved.solutions[0] : null;
+        return { x, y: Number.isFinite(y) ? y : null, guarded: false };
+    });
 }
 
 function pointText(calc, point, unit) {
@@ -181,6 +206,11 @@ function pointText(calc, point, unit) {
 
 // The table is built when it is opened: 200 rows nobody reads cost the page its speed.
 function fillPointsTable(calc, sweep) {
+    if (sweep) {
+        const { formula, index } = sweep;
+        $("points-x").textContent = argumentName(formula.arguments[index]) + unitSuffix(formula.argumentUnits[index]);
+        $("points-y").textContent = sweep.result.label + unitSuffix(sweep.result.unit);
+    }
     if (!$("points-details").open) {
         $("points").tBodies[0].replaceChildren();
         $("points").dataset.stale = "true";
@@ -189,11 +219,9 @@ function fillPointsTable(calc, sweep) {
     delete $("points").dataset.stale;
     if (!sweep) return $("points").tBodies[0].replaceChildren();
     const { formula, index, points } = sweep;
-    $("points-x").textContent = argumentName(formula.arguments[index]) + unitSuffix(formula.argumentUnits[index]);
-    $("points-y").textContent = formula.label + unitSuffix(formula.unit);
     $("points").tBodies[0].replaceChildren(...points.map((p) => element("tr", {},
         element("td", { text: keepUnits(calc.format(p.x, formula.argumentUnits[index])) }),
-        element("td", { text: pointText(calc, p, formula.unit) }))));
+        element("td", { text: pointText(calc, p, sweep.result.unit) }))));
 }
 
 function csvField(text) {
@@ -205,8 +233,8 @@ function csvField(text) {
 export function pointsCsv(sweep) {
     const { formula, index, points } = sweep;
     const names = [argumentName(formula.arguments[index]) + unitSuffix(formula.argumentUnits[index]),
-        formula.label + unitSuffix(formula.unit)];
-    if (sweep.banded) names.push(`lowest${unitSuffix(formula.unit)}`, `highest${unitSuffix(formula.unit)}`);
+        sweep.result.label + unitSuffix(sweep.result.unit)];
+    if (sweep.banded) names.push(`lowest${unitSuffix(sweep.result.unit)}`, `highest${unitSuffix(sweep.result.unit)}`);
     const row = (p) => [p.x, p.y, ...(sweep.banded ? [p.low, p.high] : [])].map((v) => v ?? "").join(",");
     return [names.map(csvField).join(","), ...points.map(row)].join("\r\n") + "\r\n";
 }
@@ -233,6 +261,12 @@ function caption(calc, sweep, yScale) {
     if (guarded) parts.push(`no result at ${guarded} ${guarded === 1 ? "point" : "points"}, where the formula divides by zero`);
     if (poles.length) parts.push(`the curve is broken at ${poles.length} ${poles.length === 1 ? "pole" : "poles"}`);
     if (sweep.banded) parts.push("dashed: the lowest and highest results within the tolerances");
+    if (sweep.wanted !== null) {
+        const name = argumentName(formula.arguments[sweep.wanted]);
+        parts.push(`the ${name} that gives the result wanted at each point (the smallest where several do)`);
+        const none = points.filter((p) => p.y === null).length;
+        if (none) parts.push(`no ${name} gives it at ${none} ${none === 1 ? "point" : "points"}`);
+    }
     return keepUnits(parts.join("; ") + ".");
 }
 
@@ -262,6 +296,7 @@ export function setUpSweep(calc, state) {
         };
         const formula = state.formula;
         const index = Number(argumentSelect.value);
+        const wanted = requiredOf(state, index);
         const logarithmic = document.querySelector('input[name="steps"]:checked').value === "log";
         const yScale = $("sweep-y-scale").value;
         const from = readSweepEnd(calc, $("sweep-from"));
@@ -277,19 +312,24 @@ export function setUpSweep(calc, state) {
             return fail("Logarithmic steps need a range above zero.");
         }
         const unsolved = state.unknowns().find((i) => i !== index && !state.solved.has(i));
-        if (unsolved !== undefined) {
+        if (unsolved !== undefined && wanted === null) {
             return fail(`No ${argumentName(formula.arguments[unsolved])} solves the question above: there is nothing to plot with.`);
         }
-        if (!state.valid(index)) return fail("Correct the marked values of the formula above to plot it.");
+        if (!state.fields.every((input, i) => i === index || i === wanted || input.getAttribute("aria-invalid") !== "true")) {
+            return fail("Correct the marked values of the formula above to plot it.");
+        }
         const values = state.values();
         const tolerances = state.tolerances();
-        const { points, poles } = evaluatePoints(calc, formula.keyword, values, index,
-            sweepValues(from, to, count, logarithmic), tolerances);
-        const banded = tolerances.some((t, i) => i !== index && t);
+        const xs = sweepValues(from, to, count, logarithmic);
+        const { points, poles } = wanted === null ? evaluatePoints(calc, formula.keyword, values, index, xs, tolerances)
+            : { points: requiredPoints(calc, formula.keyword, state.typedValues(), index, wanted, state.target(), xs), poles: [] };
+        const banded = wanted === null && tolerances.some((t, i) => i !== index && t);
+        const result = wanted === null ? { label: formula.label, unit: formula.unit }
+            : { label: `${argumentName(formula.arguments[wanted])} needed`, unit: formula.argumentUnits[wanted] };
         const ys = points.map((p) => p.y);
         const logarithmicY = (yScale === "auto" && spansDecades(ys)) ||
             (yScale === "log" && ys.every((y) => y === null || y > 0) && ys.some((y) => y !== null));
-        sweep = { formula, index, points, poles, from, to, logarithmic, logarithmicY, banded };
+        sweep = { formula, index, points, poles, from, to, logarithmic, logarithmicY, banded, result, wanted };
         plot.draw(sweep);
         fillPointsTable(calc, sweep);
         const text = caption(calc, sweep, yScale);
@@ -312,6 +352,7 @@ export function setUpSweep(calc, state) {
     });
     for (const id of ["sweep-from", "sweep-to"]) $(id).addEventListener("input", (e) => checkField(calc, e.target));
     $("sweep-points").addEventListener("input", (e) => pointsProblem(e.target));
+    $("sweep-required").addEventListener("change", () => run({ spoken: true }));
     $("sweep-form").addEventListener("submit", (event) => {
         event.preventDefault();
         run({ spoken: true });
