@@ -597,6 +597,15 @@ class WebCalculatorInBrowser(unittest.TestCase):
                                " return `${calc.format(r.min, 'V')} .. ${calc.format(r.max, 'V')}`; })")
         self.assertEqual(worst, [w.replace(" V", f"{NBSP}V") for w in expected])
         self.axe("standard values with their worst cases")
+        try:
+            self.driver.execute_cdp_cmd("Emulation.setEmulatedMedia",
+                                        {"features": [{"name": "prefers-color-scheme", "value": "dark"}]})
+            self.set_width(360)
+            self.axe("standard values at 360 px, dark")
+            self.assertLessEqual(self.js("return document.documentElement.scrollWidth"), 360)
+        finally:
+            self.driver.execute_cdp_cmd("Emulation.clearDeviceMetricsOverride", {})
+            self.driver.execute_cdp_cmd("Emulation.setEmulatedMedia", {"features": []})
         # The sweep computes with the solution: vin 12 V gives the 3.3 V asked for.
         Select(self.by_id("sweep-argument")).select_by_value("0")
         self.replace_text(self.by_id("sweep-from"), "12")

@@ -232,7 +232,8 @@ export function setUpPicker(calc, state) {
                 ...(banded ? [element("td", { text: worst[k] ?? "–" })] : []),
                 element("td", {}, button));
         });
-        return element("div", { class: "table-wrap standard" },
+        // A narrow screen scrolls the table sideways; the keyboard reaches it too.
+        return element("div", { class: "table-wrap standard", tabindex: "0", role: "region", "aria-label": caption },
             element("table", {},
                 element("caption", { text: caption }),
                 element("thead", {}, element("tr", {}, ...head.map((h) => (h ? element("th", { scope: "col", text: h }) : element("td"))))),
