@@ -7,7 +7,7 @@ import { createHash } from "node:crypto";
 import { createRequire } from "node:module";
 import { copyFile, mkdir, readFile, readdir, rm, writeFile } from "node:fs/promises";
 import { dirname, join } from "node:path";
-import { fileURLToPath } from "node:url";
+import { fileURLToPath, pathToFileURL } from "node:url";
 import { gzipSync } from "node:zlib";
 import { iconPng, iconSvg } from "./icons.mjs";
 
@@ -26,10 +26,14 @@ async function bundleScripts(moduleDir, nodeModules, site) {
         external: ["node:*"],
         alias: { "zorvane-calc-emscripten": join(moduleDir, "zorvane-calc.mjs") },
     });
+    // uPlot comes as a chunk of its own, loaded when the first sweep is drawn.
     await esbuild.build({
         ...common,
         entryPoints: [join(SOURCE, "page.js")],
-        outfile: join(site, "page.js"),
+        outdir: site,
+        splitting: true,
+        entryNames: "[name]",
+        chunkNames: "[name]-[hash]",
         platform: "browser",
         nodePaths: [nodeModules],
         // The page loads the same module file that programs import.
@@ -77,11 +81,31 @@ async function licenses(nodeModules) {
         "library (musl, MIT) and C++ library (libc++, Apache-2.0 WITH LLVM-exception).\n";
 }
 
+const escapeHtml = (text) => text.replace(/[&<>"]/g, (c) => ({ "&": "&amp;", "<": "&lt;", ">": "&gt;", '"': "&quot;" })[c]);
+
+// The first formula's answer, written into the page by the module itself, so
+// the first paint shows it and nothing moves when the module arrives; the
+// page renders the same markup again (the browser test compares them).
+async function firstAnswer(site) {
+    const { createCalculator } = await import(pathToFileURL(join(site, "zorvane-calc.mjs")));
+    const { FIRST_FORMULA, exampleValue } = await import(pathToFileURL(join(SOURCE, "examples.js")));
+    const { keepUnits, learnUnits } = await import(pathToFileURL(join(SOURCE, "page", "dom.js")));
+    const calc = await createCalculator();
+    learnUnits(calc.formulas);
+    const formula = calc.formulas.find((f) => f.keyword === FIRST_FORMULA);
+    const values = formula.arguments.map((a, i) => exampleValue(a, formula.argumentUnits[i]));
+    const answer = calc.evaluate([FIRST_FORMULA, ...values].join(" "));
+    if (answer.kind !== "result" || answer.guarded) throw new Error(`the first formula gives no plain result: ${answer.line}`);
+    return `<span class="eng">${escapeHtml(keepUnits(answer.eng))}</span>` +
+        `<span class="line"><span class="visually-hidden">The module's exact line: </span><samp>${escapeHtml(answer.line)}</samp></span>` +
+        (answer.lineNote ? `<span class="line-note">In the exact line, ${escapeHtml(answer.lineNote)}.</span>` : "");
+}
+
 async function writeStaticFiles(moduleDir, nodeModules, site) {
     await writeFile(join(site, "licenses.txt"), await licenses(nodeModules));
-    await copyFile(join(SOURCE, "index.html"), join(site, "index.html"));
+    const html = await readFile(join(SOURCE, "index.html"), "utf8");
+    await writeFile(join(site, "index.html"), html.replace("@FIRST_ANSWER@", await firstAnswer(site)));
     await copyFile(join(SOURCE, "noscript.css"), join(site, "noscript.css"));
-    await copyFile(join(moduleDir, "zorvane-calc.wasm"), join(site, "zorvane-calc.wasm"));
     await writeFile(join(site, "icon.svg"), iconSvg());
     await writeFile(join(site, "icon-192.png"), iconPng(192));
     await writeFile(join(site, "icon-512.png"), iconPng(512));
@@ -127,6 +151,7 @@ async function main() {
     await rm(site, { recursive: true, force: true });
     await mkdir(site, { recursive: true });
     await bundleScripts(moduleDir, nodeModules, site);
+    await copyFile(join(moduleDir, "zorvane-calc.wasm"), join(site, "zorvane-calc.wasm"));
     await writeStaticFiles(moduleDir, nodeModules, site);
     await writeServiceWorker(site);
     await reportSize(site);

@@ -28,7 +28,7 @@ import tempfile
 import threading
 import time
 import unittest
-from urllib.parse import quote
+from urllib.parse import quote, unquote
 
 from selenium import webdriver
 from selenium.webdriver.chrome.service import Service
@@ -45,6 +45,9 @@ WAIT_SECONDS = 15
 CSP = ("default-src 'self'; script-src 'self' 'wasm-unsafe-eval'; style-src 'self'; img-src 'self' data:; "
        "object-src 'none'; base-uri 'none'; form-action 'none'")
 OHM = "\u03a9"
+NBSP = "\u00a0"
+# Everything a screen reader treats as a live region.
+LIVE_REGIONS = "[aria-live], [role=status], [role=log], [role=alert], [role=marquee], [role=timer], output"
 ARGS = None
 
 
@@ -220,11 +223,18 @@ class WebCalculatorInBrowser(unittest.TestCase):
         self.replace_text(self.by_id("sweep-points"), str(points))
         self.driver.find_element(By.CSS_SELECTOR, f"input[name='steps'][value='{steps}']").click()
         self.driver.find_element(By.CSS_SELECTOR, "#sweep-form button[type='submit']").click()
+        # The plot is drawn once the page has painted; a sweep refused draws nothing.
+        WebDriverWait(self.driver, WAIT_SECONDS).until(
+            lambda d: d.execute_script("return document.getElementById('plot').dataset.drawn !== 'false'"))
         return self.by_id("plot-caption").text
 
     def table(self):
+        """The points' table, built when it is opened: opened first."""
+        self.js("document.getElementById('points-details').open = true")
+        WebDriverWait(self.driver, WAIT_SECONDS).until(
+            lambda d: d.execute_script("return document.getElementById('points').dataset.stale === undefined"))
         return self.js("return [...document.querySelectorAll('#points tbody tr')]"
-                       ".map(tr => [...tr.cells].map(td => td.textContent))")
+                       ".map(tr => [...tr.cells].map(td => td.textContent.replaceAll('\u00a0', ' ')))")
 
     def downloaded(self, name):
         path = os.path.join(self.downloads.name, name)
@@ -256,7 +266,18 @@ class WebCalculatorInBrowser(unittest.TestCase):
         self.assertEqual(set(counts), expected)
         self.assertEqual(self.js("return document.querySelector('meta[http-equiv=\"Content-Security-Policy\"]').content"), CSP)
         self.assertEqual(self.js("return sessionStorage.getItem('csp')"), None)
-        self.assertEqual(self.js("return document.querySelector('link[rel=preload]').getAttribute('href')"), "zorvane-calc.wasm")
+        # The first formula's fields and answer come with the HTML, as the page renders them.
+        static = self.driver.execute_async_script("""
+            const done = arguments[arguments.length - 1];
+            fetch('index.html').then(r => r.text()).then(t => {
+                const html = new DOMParser().parseFromString(t, 'text/html');
+                done([html.getElementById('fields').innerHTML, html.getElementById('picker-result').innerHTML]);
+            });""")
+        live = self.js("""const fields = document.getElementById('fields').cloneNode(true);
+            fields.querySelectorAll('.reading').forEach(p => p.textContent = '');
+            fields.querySelectorAll('[aria-invalid]').forEach(e => e.removeAttribute('aria-invalid'));
+            return [fields.innerHTML, document.getElementById('picker-result').innerHTML];""")
+        self.assertEqual([static[0].replace(' disabled="" data-needs-module=""', ''), static[1]], live)
 
     def test_y_a_new_version_is_offered_and_taken(self):
         self.load(self.site.url2)
@@ -356,7 +377,7 @@ class WebCalculatorInBrowser(unittest.TestCase):
             const log = document.getElementById('log');
             return [log.children.length, log.firstElementChild.querySelector('.typed').textContent,
                     log.lastElementChild.querySelector('.eng').textContent];""")
-        self.assertEqual(typed, [200, "> ohms_voltage 31 2", "Voltage = 460 V"])
+        self.assertEqual(typed, [200, "> ohms_voltage 31 2", f"Voltage = 460{NBSP}V"])
         self.axe("a long log")
         key = "zorvane-calc-history:/calc/"
         stored = json.loads(self.js("return localStorage.getItem(arguments[0])", key))
@@ -410,7 +431,7 @@ class WebCalculatorInBrowser(unittest.TestCase):
             self.js("arguments[0].value = arguments[1]; arguments[0].dispatchEvent(new InputEvent('input', {bubbles: true}))",
                     first, typed)
             self.assertEqual(first.get_attribute("aria-invalid"), "true", repr(typed))
-            self.assertEqual(self.by_id(first.get_attribute("aria-describedby")).text, problem, repr(typed))
+            self.assertEqual(self.by_id(first.get_attribute("id") + "-problem").text, problem, repr(typed))
             self.assertIsNone(self.result(), repr(typed))
         self.assertEqual(second.get_attribute("aria-invalid"), "false")
         self.replace_text(first, "0")
@@ -418,11 +439,10 @@ class WebCalculatorInBrowser(unittest.TestCase):
         self.replace_text(first, "2R2")
         self.assertIsNone(self.result(".guard"))
         self.assertEqual(self.result(".line samp"), "Parallel Resistance = 2.199516 ?")
-        # One live region, spoken once typing pauses.
-        self.assertEqual(self.js("return [...document.querySelectorAll('.picker [aria-live]')].map(e => e.id)"),
-                         ["formula-search-count", "picker-announce"])
+        # One live region on the page, spoken once typing pauses.
+        self.assertEqual(self.js(f"return [...document.querySelectorAll('{LIVE_REGIONS}')].map(e => e.id)"), ["announcer"])
         WebDriverWait(self.driver, WAIT_SECONDS).until(
-            lambda d: self.by_id("picker-announce").get_attribute("textContent") == f"Parallel Resistance = 2.19952 {OHM}")
+            lambda d: self.by_id("announcer").get_attribute("textContent") == f"Parallel Resistance = 2.19952 {OHM}")
 
     def test_formulas_listed_as_read_and_found_by_typing(self):
         self.choose_formula("capacitor_reactance")
@@ -479,7 +499,7 @@ class WebCalculatorInBrowser(unittest.TestCase):
     def test_the_picker_solves_finds_standard_parts_and_ranges(self):
         cases = [  # fragment, formula, values, unknown fields, answer shown
             ("#--series%20E24%20voltage_divider%2012%2010k%20%3F%20%3D%203.3", "voltage_divider", ["12", "10k"], [2],
-             f"r2 = 3.7931 k{OHM}; E24: 3.6 k{OHM} \u2192 3.17647 V (-3.74%), 3.9 k{OHM} \u2192 3.36691 V (+2.03%)"),
+             f"r2 = 3.7931 k{OHM}"),
             ("#voltage_divider%2012%2010k%C2%B11%25%204k7", "voltage_divider", ["12", "10k", "4k7"], [],
              "Output Voltage = 3.83673 V (3.81081 .. 3.86301 V)"),
             ("#--series%20e24%20voltage_divider%2012%20%3F%20%3F%20%3D%203.3", "voltage_divider", ["12"], [1, 2],
@@ -553,6 +573,137 @@ class WebCalculatorInBrowser(unittest.TestCase):
             self.replace_text(tolerance, text)
             self.assertEqual(tolerance.get_attribute("aria-invalid"), invalid, text)
 
+    def standard_rows(self):
+        return self.js("return [...document.querySelectorAll('#picker-result .standard tr')]"
+                       ".map(tr => [...tr.cells].map(c => c.textContent))")
+
+    def test_solutions_standard_values_and_readings_in_the_fields(self):
+        self.load(fragment="#" + quote("--series E24 voltage_divider 12 10k ? = 3.3", safe=""))
+        vin, r1, r2 = self.fields()
+        # The unknown shows its solution; its tolerance box is off; each value says how it was read.
+        self.assertEqual(r2.get_attribute("value"), f"= 3.7931{NBSP}k{OHM}")
+        self.assertEqual((r2.get_attribute("readOnly"), self.by_id("argument-2-tolerance").is_enabled()), ("true", False))
+        self.assertEqual([self.by_id(f"argument-{i}-reading").get_attribute("textContent") for i in range(2)],
+                         [f"read as 12{NBSP}V", f"read as 10{NBSP}k{OHM}"])
+        # The neighbours as a table: value, result, deviation, and a button that fills the field.
+        self.assertEqual(self.standard_rows(), [
+            [f"r2 ({OHM})", "Output Voltage (V)", "Deviation", ""],
+            [f"3.6{NBSP}k{OHM}", f"3.17647{NBSP}V", "-3.74%", "Use this"],
+            [f"3.9{NBSP}k{OHM}", f"3.36691{NBSP}V", "+2.03%", "Use this"]])
+        # With a tolerance on another value, each neighbour's worst case, as the module's range gives it.
+        self.replace_text(self.by_id("argument-1-tolerance"), "1")
+        worst = [row[3] for row in self.standard_rows()[1:]]
+        expected = self.module("return [3600, 3900].map(v => { const r = calc.range(`voltage_divider 12 10k\u00b11% ${v}`);"
+                               " return `${calc.format(r.min, 'V')} .. ${calc.format(r.max, 'V')}`; })")
+        self.assertEqual(worst, [w.replace(" V", f"{NBSP}V") for w in expected])
+        self.axe("standard values with their worst cases")
+        try:
+            self.driver.execute_cdp_cmd("Emulation.setEmulatedMedia",
+                                        {"features": [{"name": "prefers-color-scheme", "value": "dark"}]})
+            self.set_width(360)
+            self.axe("standard values at 360 px, dark")
+            self.assertLessEqual(self.js("return document.documentElement.scrollWidth"), 360)
+        finally:
+            self.driver.execute_cdp_cmd("Emulation.clearDeviceMetricsOverride", {})
+            self.driver.execute_cdp_cmd("Emulation.setEmulatedMedia", {"features": []})
+        # The sweep computes with the solution: vin 12 V gives the 3.3 V asked for.
+        Select(self.by_id("sweep-argument")).select_by_value("0")
+        self.replace_text(self.by_id("sweep-from"), "12")
+        self.replace_text(self.by_id("sweep-to"), "24")
+        self.replace_text(self.by_id("sweep-points"), "2")
+        self.driver.find_element(By.CSS_SELECTOR, "input[name='steps'][value='linear']").click()
+        self.driver.find_element(By.CSS_SELECTOR, "#sweep-form button[type='submit']").click()
+        self.assertEqual(self.table(), [["12 V", "3.3 V"], ["24 V", "6.6 V"]])
+        # "Use this" puts the standard value in the field, which is a value again.
+        self.driver.find_elements(By.CSS_SELECTOR, "#picker-result button.use")[1].click()
+        self.assertEqual((r2.get_attribute("value"), r2.get_attribute("readOnly")), ("3.9k", None))
+        self.assertFalse(self.driver.find_elements(By.CSS_SELECTOR, "#fields .unknown-toggle")[2].is_selected())
+        self.assertEqual(self.result(), self.module("return calc.evaluate('voltage_divider 12 10k\u00b11% 3.9k').eng"))
+        self.replace_text(self.by_id("argument-1-tolerance"), "")
+        # A forward result in ohms gains the series' nearest value.
+        self.choose_formula("resistors_parallel")
+        first, second = self.fields()
+        self.replace_text(first, "4k7")
+        self.replace_text(second, "10k")
+        self.assertEqual(self.result(".standard-nearest"), f"Nearest E24 value: 3.3 k{OHM} (+3.21%)")
+        # A length's prefix letter is the prefix, and the page says so; the target is read in the result's unit.
+        self.load(fragment="#" + quote("wavelength ? 0.66 = 2m", safe=""))
+        self.assertEqual(self.by_id("picker-target-reading").get_attribute("textContent"), f"read as 2{NBSP}mm")
+        self.choose_formula("characteristic_impedance_coax")
+        self.replace_text(self.fields()[2], "2m")
+        self.assertEqual(self.by_id("argument-2-reading").get_attribute("textContent"), f"read as 2{NBSP}mm")
+        self.replace_text(self.fields()[2], "12A")
+        self.assertEqual((self.by_id("argument-2-reading").get_attribute("textContent"), self.fields()[2].get_attribute("aria-invalid")),
+                         ("", "true"))
+
+    def test_pairs_as_a_table_whose_row_fills_both_fields(self):
+        self.load(fragment="#" + quote("--series E24 voltage_divider 12 ? ? = 3.3", safe=""))
+        self.assertEqual(self.standard_rows(), [
+            [f"r1 ({OHM})", f"r2 ({OHM})", "Output Voltage (V)", "Deviation", ""],
+            [f"24{NBSP}k{OHM}", f"9.1{NBSP}k{OHM}", f"3.29909{NBSP}V", "-0.03%", "Use these"]])
+        self.assertEqual([f.get_attribute("value") for f in self.fields()[1:]], [f"= 24{NBSP}k{OHM}", f"= 9.1{NBSP}k{OHM}"])
+        button = self.driver.find_element(By.CSS_SELECTOR, "#picker-result button.use")
+        self.assertEqual(button.get_attribute("aria-label"), f"Use these: 24{NBSP}k{OHM} for r1 and 9.1{NBSP}k{OHM} for r2")
+        button.click()
+        self.assertEqual([f.get_attribute("value") for f in self.fields()], ["12", "24k", "9.1k"])
+        self.assertEqual(self.result(), "Output Voltage = 3.29909 V")
+
+    def test_permalinks_and_the_refused_cases_answer_as_the_tool(self):
+        with open(os.path.join(ROOT, "README.md"), encoding="utf-8") as readme:
+            permalinks = [unquote(f) for f in re.findall(r"…/#([^`\s]+)`", readme.read())]
+        self.assertGreaterEqual(len(permalinks), 3)
+        refused = ["rc_lowpass_cutoff 10k ? = 1kHz", "--series E12 rc_lowpass_cutoff 10k ? = 1kHz", "power_vi 12V 500mA",
+                   "resonant_frequency_lc 10u ? = 455kHz", "wavelength ? 0.66 = 2m", "voltage_divider 12 10k+-1% 4k7"]
+        for command in permalinks + refused:
+            self.load(fragment="#" + quote(command, safe=""))
+            # The tool's own lines, from the same C++ through the page's module.
+            tool = self.module("""const q = calc.parse(args[0]); const series = q.series ?? undefined;
+                const plain = calc.compose({ ...q, options: {} }), unknowns = q.values.filter(v => v.unknown).length;
+                const a = unknowns === 2 ? calc.pairs(plain, series) : unknowns ? calc.solve(plain, series) : calc.evaluate(plain);
+                return [a.line, unknowns === 1 ? calc.solve(plain).eng : a.eng];""", command)
+            shown = [self.result(".line samp"), self.result()]
+            self.assertEqual(shown, tool, command)
+            self.assertNotIn("Error", tool[0], command)
+            # The answer is brought into view and spoken.
+            self.assertTrue(self.js("const r = document.getElementById('picker-result').getBoundingClientRect();"
+                                    " return r.top >= 0 && r.bottom <= innerHeight + 1"), command)
+            self.assertEqual(self.by_id("announcer").get_attribute("textContent").split(";")[0].replace(NBSP, " "),
+                             tool[1], command)
+
+    def test_one_announcement_per_answer(self):
+        self.load()
+        # Every change to a live region is counted from here on.
+        self.js(f"""window.spoken = [];
+            for (const region of document.querySelectorAll('{LIVE_REGIONS}'))
+                new MutationObserver(() => window.spoken.push([region.id, region.textContent]))
+                    .observe(region, {{ childList: true, characterData: true, subtree: true }});""")
+        spoken = lambda: self.js("const s = window.spoken; window.spoken = [];"
+                                 " return s.map(([id, text]) => [id, text.replaceAll('\\u00a0', ' ')])")
+        wait_spoken = lambda: WebDriverWait(self.driver, WAIT_SECONDS).until(lambda d: d.execute_script("return window.spoken.length"))
+        # Typing in the picker: one announcement once typing pauses, however many keys.
+        self.replace_text(self.fields()[0], "2k")
+        wait_spoken()
+        time.sleep(1)
+        self.assertEqual(spoken(), [["announcer", f"Capacitive Reactance = 795.775 {OHM}"]])
+        # A command: its answer once, with the engineering reading of a question's answer too.
+        entry = self.type_command("voltage_divider 12 10k ? = 3.3")
+        self.assertEqual(entry.find_element(By.CSS_SELECTOR, ".eng").text, f"r2 = 3.7931 k{OHM}")
+        wait_spoken()
+        self.assertEqual(spoken(), [["announcer", f"r2 = 3.7931 k{OHM}"]])
+        # The same command again is spoken again.
+        self.type_command("voltage_divider 12 10k ? = 3.3")
+        wait_spoken()
+        self.assertEqual(len(spoken()), 1)
+        # A sweep asked for: its caption, once.
+        caption = self.sweep("capacitor_reactance", 0, "10", "1k", 3)
+        time.sleep(1)
+        said = spoken()
+        self.assertEqual([r for r in said if r[1] == caption.replace(NBSP, " ")], [["announcer", said[-1][1]]])
+        # A permalink's answer, spoken as the page opens.
+        self.load(fragment="#" + quote("power_vi 12V 500mA", safe=""))
+        self.assertEqual(self.by_id("announcer").get_attribute("textContent"), "Power = 6 W")
+        self.assertEqual(self.js(f"return [...document.querySelectorAll('{LIVE_REGIONS}')].map(e => e.id)"), ["announcer"])
+
     # ---- the sweep ----
 
     def test_sweep_plots_tabulates_and_exports_the_modules_values(self):
@@ -591,8 +742,23 @@ class WebCalculatorInBrowser(unittest.TestCase):
         # The plot follows the formula's other value as it is typed.
         self.replace_text(self.fields()[1], "1u")
         self.assertEqual(self.table()[0], ["10 Hz", f"15.9155 k{OHM}"])
-        self.driver.find_element(By.TAG_NAME, "summary").click()
         self.axe("a sweep with its table open")
+
+    def test_the_sweep_plots_the_value_needed(self):
+        self.load(fragment="#" + quote("voltage_divider 12 10k ? = 3.3", safe=""))
+        Select(self.by_id("sweep-argument")).select_by_value("0")
+        self.assertTrue(self.by_id("sweep-required-field").is_displayed())
+        self.by_id("sweep-required").click()
+        caption = self.sweep("voltage_divider", 0, "3", "12", 3, "linear")
+        self.assertIn("the r2 that gives the result wanted at each point", caption)
+        self.assertIn("no r2 gives it at 1 point", caption)
+        self.assertEqual(self.by_id("points-y").get_attribute("textContent"), f"r2 needed ({OHM})")
+        # Each point is the module's own solve at that vin; at 3 V nothing reaches 3.3 V.
+        expected = self.module("return [3, 7.5, 12].map(v => { const s = calc.solve(`voltage_divider ${v} 10k ? = 3.3`);"
+                               " return [calc.format(v, 'V'), s.kind === 'solved' ? calc.format(s.solutions[0], '\u03a9') : '\u2013']; })")
+        self.assertEqual(self.table(), expected)
+        self.by_id("sweep-required").click()
+        self.assertEqual(self.by_id("points-y").get_attribute("textContent"), "Output Voltage (V)")
 
     def test_sweep_ranges_guards_and_poles(self):
         self.choose_formula("ohms_current")

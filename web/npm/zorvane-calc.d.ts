@@ -22,35 +22,56 @@ export interface Formula {
     readonly argumentUnits: readonly string[];
 }
 
-export type AnswerKind =
-    | "result"
-    | "answer"
-    | "error"
-    | "empty"
-    | "invalid_number"
-    | "unknown_formula"
-    | "too_long"
-    | "reference_written"
-    | "reference_failed";
-
-/** Everything one command gives a person. */
-export interface Answer {
-    readonly kind: AnswerKind;
-    /** True when the command failed (its line is an error line). */
-    readonly error: boolean;
-    /** True when the result is the formula's zero guard, not its arithmetic. */
-    readonly guarded: boolean;
-    /** The module's own line, exactly. */
+/** What every answer to one command has. */
+interface AnswerParts {
+    /** The module's own line, exactly (for a question: zorvane-calc's line). */
     readonly line: string;
     /** The same line with the value in engineering notation. */
     readonly eng: string;
-    /** Why a guarded result is what it is: "frequency is 0: …"; "" otherwise. */
-    readonly note: string;
     /** What a reader of `line` needs told about it (its "?" for the ohm sign); "" for nothing. */
     readonly lineNote: string;
     /** What may help fix the command, one line each. */
     readonly hints: readonly string[];
 }
+
+/** A result of the module's arithmetic, or of its zero guard. */
+export interface ResultAnswer extends AnswerParts {
+    readonly kind: "result";
+    readonly error: false;
+    /** True when the result is the formula's zero guard, not its arithmetic. */
+    readonly guarded: boolean;
+    /** Why a guarded result is what it is: "frequency is 0: …"; "" otherwise. */
+    readonly note: string;
+}
+
+/** A question's answer (a value written ?, a target after =, a tolerance), as zorvane-calc answers it. */
+export interface QuestionAnswer extends AnswerParts {
+    readonly kind: "answer";
+    readonly error: false;
+    readonly guarded: false;
+    readonly note: "";
+}
+
+/** An error line: the command failed. */
+export interface ErrorAnswer extends AnswerParts {
+    readonly kind: "error" | "invalid_number" | "unknown_formula" | "too_long" | "reference_failed";
+    readonly error: true;
+    readonly guarded: false;
+    readonly note: "";
+}
+
+/** An empty command, or "/help" that wrote the reference file. */
+export interface OtherAnswer extends AnswerParts {
+    readonly kind: "empty" | "reference_written";
+    readonly error: false;
+    readonly guarded: false;
+    readonly note: "";
+}
+
+/** Everything one command gives a person, told apart by `kind`. */
+export type Answer = ResultAnswer | QuestionAnswer | ErrorAnswer | OtherAnswer;
+
+export type AnswerKind = Answer["kind"];
 
 export interface PromptWord {
     readonly word: "none" | "quit" | "help" | "help_name" | "comment";
@@ -61,14 +82,21 @@ export interface PromptWord {
 /** An IEC 60063 series, either case (the tests check it against calc.seriesNames). */
 export type Series = "E3" | "E6" | "E12" | "E24" | "E48" | "E96" | "E192" | "e3" | "e6" | "e12" | "e24" | "e48" | "e96" | "e192";
 
-/** What every answer to a question has; an error line has these only. */
-export interface Reply {
-    readonly error: boolean;
+/** What every answer to a question has. */
+interface ReplyParts {
+    /** zorvane-calc's line. */
     readonly line: string;
+    /** The same with values in engineering notation (zorvane-calc -e). */
     readonly eng: string;
     readonly hints: readonly string[];
     /** The formula's evaluations spent. */
-    readonly evaluations?: number;
+    readonly evaluations: number;
+}
+
+/** A question that has no answer: its error line, and hints. */
+export interface ErrorReply extends ReplyParts {
+    readonly kind: "error";
+    readonly error: true;
 }
 
 export interface StandardNeighbour {
@@ -78,31 +106,48 @@ export interface StandardNeighbour {
     readonly deviation: number;
 }
 
-export interface Solved extends Reply {
-    readonly argument?: string;
-    readonly index?: number;
-    readonly unit?: string;
-    readonly target?: number;
+/** The values that give the target. */
+export interface Solution extends ReplyParts {
+    readonly kind: "solved";
+    readonly error: false;
+    /** The argument written ?: "r2". */
+    readonly argument: string;
+    /** Its place, from 0. */
+    readonly index: number;
+    readonly unit: string;
+    readonly target: number;
     /** In increasing order. */
-    readonly solutions?: readonly number[];
-    readonly standard?: readonly StandardNeighbour[];
+    readonly solutions: readonly number[];
+    /** With a series: each solution's standard neighbours. */
+    readonly standard: readonly StandardNeighbour[];
 }
 
-export interface Ranged extends Reply {
-    readonly value?: number;
-    readonly min?: number;
-    readonly max?: number;
+/** The worst-case range of the result over the values' tolerances. */
+export interface Range extends ReplyParts {
+    readonly kind: "range";
+    readonly error: false;
+    /** The result at the nominal values. */
+    readonly value: number;
+    readonly min: number;
+    readonly max: number;
 }
 
-export interface Paired extends Reply {
-    readonly arguments?: readonly string[];
-    readonly indices?: readonly number[];
-    readonly unit?: string;
-    readonly values?: readonly number[];
-    readonly result?: number;
-    readonly target?: number;
-    readonly deviation?: number;
+/** The pair of standard values whose result is nearest the target. */
+export interface Pair extends ReplyParts {
+    readonly kind: "pair";
+    readonly error: false;
+    readonly arguments: readonly [string, string];
+    readonly indices: readonly [number, number];
+    readonly unit: string;
+    readonly values: readonly [number, number];
+    readonly result: number;
+    readonly target: number;
+    readonly deviation: number;
 }
+
+export type Solved = Solution | ErrorReply;
+export type Ranged = Range | ErrorReply;
+export type Paired = Pair | ErrorReply;
 
 export interface StandardValues {
     readonly below: number;
@@ -190,6 +235,8 @@ export interface Calculator {
     promptWord(line: string): PromptWord;
     /** The result of a command with the input notation as a number; NaN when there is none. */
     value(command: string): number;
+    /** One value as typed into a field: { value, problem }; value is NaN and problem says why where the text is none. */
+    read(value: string, keyword?: string, argument?: number): { readonly value: number; readonly problem: string };
     /** Why a text cannot stand as one value, or "" when it can. */
     valueProblem(value: string, keyword?: string, argument?: number): string;
     /** The command as the module receives it: "ohms_current 12 4k7" is "ohms_current 12 4700". */

@@ -3,6 +3,9 @@
 // chosen. Page content only; the module never sees these unless they are
 // typed into a field.
 
+// The formula the page opens on; index.html holds its fields.
+export const FIRST_FORMULA = "capacitor_reactance";
+
 const BY_UNIT = {
     "Hz": { value: "1k", range: ["10", "100k"] },
     "F": { value: "100n", range: ["1n", "10u"] },

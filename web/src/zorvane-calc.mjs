@@ -17,6 +17,7 @@
 // This file only moves text in and out of the module's memory: every
 // answer, rendering and hint is computed by the C++ behind it.
 import createModule from "zorvane-calc-emscripten";
+import { readWasmFile } from "./wasm-file.mjs";
 
 const wasmUrl = new URL("./zorvane-calc.wasm", import.meta.url);
 
@@ -25,10 +26,7 @@ function isNode() {
 }
 
 async function compileWasm() {
-    if (isNode()) {
-        const { readFile } = await import("node:fs/promises");
-        return WebAssembly.compile(await readFile(wasmUrl));
-    }
+    if (isNode()) return WebAssembly.compile(await readWasmFile(wasmUrl));
     try {
         return await WebAssembly.compileStreaming(fetch(wasmUrl));
     } catch {
@@ -105,6 +103,9 @@ function makeCalculator(module) {
         return { value: reading.value ?? NaN, problem: reading.problem };
     };
     const seriesNames = Object.freeze(JSON.parse(call("_zc_series_names")));
+    // A question's reply told apart by its kind: "solved", "range" or "pair",
+    // or "error" for an error line.
+    const tagged = (reply, kind) => ({ kind: reply.error ? "error" : kind, ...reply });
     // The index the module gives a series name; a name it does not know is
     // the caller's mistake.
     const seriesIndex = (series) => {
@@ -150,6 +151,13 @@ function makeCalculator(module) {
         valueProblem(value, keyword = "", argument = -1) {
             return readValue(value, keyword, argument).problem;
         },
+        // One value as typed into a field: { value, problem }, value NaN and
+        // problem saying why where the text is no value, problem "" where it
+        // is. With a keyword and an argument's place (0 for the first), the
+        // value may carry that argument's unit.
+        read(value, keyword = "", argument = -1) {
+            return readValue(value, keyword, argument);
+        },
         // A command as the module receives it from eng() and evaluate():
         // expand("ohms_current 12 4k7") is "ohms_current 12 4700".
         expand(command) {
@@ -167,15 +175,15 @@ function makeCalculator(module) {
             return call("_zc_format", Number(value), text.utf8(String(unit)));
         },
         // Solves for the value written ? so that the formula gives the result
-        // after =: { error: false, argument ("r2"), index, unit, target,
+        // after =: { kind: "solved", error: false, argument ("r2"), index, unit, target,
         // solutions (increasing), line, eng, hints, evaluations, standard }, or
-        // { error: true, line, eng, hints }. With a series ("E24"), `standard`
+        // { kind: "error", error: true, line, eng, hints }. With a series ("E24"), `standard`
         // lists each solution's standard neighbours { value, result, deviation }
         // (deviation relative to the target) and the line names them.
         solve(command, series) {
             const none = series === undefined || series === null || series === "";
             const index = none ? -1 : seriesIndex(series);  // (before the command takes the buffer)
-            return JSON.parse(call("_zc_solve", text.utf8(String(command)), index));
+            return tagged(JSON.parse(call("_zc_solve", text.utf8(String(command)), index)), "solved");
         },
         // The IEC 60063 values of a series next to a positive value:
         // { below, above, nearest }, or null for a value that has none.
@@ -183,18 +191,18 @@ function makeCalculator(module) {
             return JSON.parse(call("_zc_standard_values", Number(value), seriesIndex(series)));
         },
         // The worst-case range of a command whose values carry tolerances
-        // (10k±1%, 10k+-1%): { error: false, value, min, max, line, eng, hints,
-        // evaluations }, or { error: true, line, eng, hints }.
+        // (10k±1%, 10k+-1%): { kind: "range", error: false, value, min, max, line, eng, hints,
+        // evaluations }, or { kind: "error", error: true, line, eng, hints }.
         range(command) {
-            return JSON.parse(call("_zc_range", text.utf8(String(command))));
+            return tagged(JSON.parse(call("_zc_range", text.utf8(String(command)))), "range");
         },
         // Two values of one kind written ?: the pair of standard values of the
-        // series whose result is nearest the target: { error: false, arguments
+        // series whose result is nearest the target: { kind: "pair", error: false, arguments
         // (["r1", "r2"]), indices, unit, values, result, target, deviation,
-        // line, eng, hints, evaluations }, or { error: true, line, eng, hints }.
+        // line, eng, hints, evaluations }, or { kind: "error", error: true, line, eng, hints }.
         pairs(command, series) {
             const index = seriesIndex(series);  // (before the command takes the buffer)
-            return JSON.parse(call("_zc_pairs", text.utf8(String(command)), index));
+            return tagged(JSON.parse(call("_zc_pairs", text.utf8(String(command)), index)), "pair");
         },
         // A question read by the module's grammar, as the tool reads it:
         // { error, hints, keyword, formula, values: [{ number, unknown,

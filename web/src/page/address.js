@@ -54,14 +54,21 @@ export function setUpAddress(calc, state, { picker, commandLine, start }) {
     // What the address asks for: a formula with its values in the picker,
     // anything else (options, a solve, a range) on the command line, where
     // the address keeps it until the picker changes.
+    // An address's answer is spoken and brought into view; true when there
+    // was one.
     const open = () => {
         const command = fragmentCommand(location.hash);
         const picked = command === null ? null : pickerCommand(calc, command);
-        if (picked) return picker.show(picked.keyword, picked.values, picked.asked);
+        if (picked && picker.show(picked.keyword, picked.values, picked.asked)) {
+            picker.answer.scrollIntoView({ block: "nearest" });
+            return true;
+        }
         holding = command !== null;
-        if (!state.formula) picker.show(start);
+        if (!state.formula) picker.show(start, undefined, undefined, { quietly: true });
         holding = false;
-        if (command !== null) commandLine.run(command);
+        if (command === null) return false;
+        commandLine.run(command)?.scrollIntoView({ block: "nearest" });
+        return true;
     };
     addEventListener("hashchange", () => {
         if (location.hash !== written) open();

@@ -1,7 +1,8 @@
 // The command line: commands typed as at zorvane-calc's prompt, answers in a
 // log that keeps the latest LOG_LIMIT entries, earlier commands recalled
 // with Up and Down.
-import { $, downloadLink, element, revokeLinks } from "./dom.js";
+import { announce } from "./announce.js";
+import { $, downloadLink, element, keepUnits, revokeLinks } from "./dom.js";
 import { LIMIT, loadHistory, saveHistory } from "./history.js";
 
 export const LOG_LIMIT = 200;
@@ -56,7 +57,8 @@ function entry(command, kind) {
 function answerEntry(calc, command, answer) {
     const item = entry(command, answer.error ? "error" : "result");
     item.append(...exactLine(answer));
-    if (answer.kind === "result") item.append(element("p", { class: "eng", text: answer.eng }));
+    // A result and a question's answer alike: the engineering reading.
+    if (answer.kind === "result" || answer.kind === "answer") item.append(element("p", { class: "eng", text: keepUnits(answer.eng) }));
     if (answer.guarded) item.append(element("p", { class: "guard", text: answer.note }));
     // "/help": the module wrote the file into its in-memory file system; the
     // page offers the same bytes as a download.
@@ -65,6 +67,16 @@ function answerEntry(calc, command, answer) {
         item.append(element("ul", { class: "hints" }, ...answer.hints.map((h) => element("li", { text: h }))));
     }
     return item;
+}
+
+// What a screen reader says of a log entry: the answer without the command
+// typed and without the module's exact line (the engineering reading says
+// the same), or that a comment answers nothing.
+function spoken(item) {
+    const parts = [...item.children].filter((p) => !p.classList.contains("typed") &&
+        !(p.classList.contains("line") && item.querySelector(".eng")));
+    const text = parts.map((p) => p.textContent.trim()).filter(Boolean).join(". ");
+    return text || "No answer: a comment.";
 }
 
 // Wide text scrolls sideways within the log; the keyboard reaches it too.
@@ -116,9 +128,16 @@ export function setUpCommandLine(calc, { notice }) {
     const run = (command) => {
         history.remember(command);
         const request = pageWord(calc, command);
-        if (request.word === "clear") return clear();
-        show(request.word === "none" ? answerEntry(calc, command, calc.evaluate(command))
-            : promptWordEntry(calc, command, request));
+        if (request.word === "clear") {
+            clear();
+            announce("The answers are cleared.");
+            return null;
+        }
+        const item = request.word === "none" ? answerEntry(calc, command, calc.evaluate(command))
+            : promptWordEntry(calc, command, request);
+        show(item);
+        announce(spoken(item));
+        return item;
     };
     $("command-form").addEventListener("submit", (event) => {
         event.preventDefault();

@@ -1,4 +1,5 @@
 // Small DOM helpers the parts of the page share.
+import { announce } from "./announce.js";
 
 export const $ = (id) => document.getElementById(id);
 
@@ -21,32 +22,52 @@ export function unitSuffix(unit) {
     return unit ? ` (${unit})` : "";
 }
 
-// Marks a field with what is wrong with its value (its aria-describedby
-// element says it), or clears the mark for "". True when valid.
+// Marks a field with what is wrong with its value (its element
+// "<id>-problem" says it), or clears the mark for "". True when valid.
 export function markField(input, problem) {
-    const message = document.getElementById(input.getAttribute("aria-describedby"));
+    const message = document.getElementById(`${input.id}-problem`);
     input.setAttribute("aria-invalid", problem ? "true" : "false");
     message.textContent = problem;
     message.hidden = !problem;
     return !problem;
 }
 
+// A number and its unit stay on one line: the space between them becomes
+// a no-break space. The units are the module's own (every result's and
+// argument's), each with an optional SI prefix.
+let unitPattern = null;
+
+export function learnUnits(formulas) {
+    const units = new Set(formulas.flatMap((f) => [f.unit, ...f.argumentUnits]).filter(Boolean));
+    const escaped = [...units].sort((a, b) => b.length - a.length).map((u) => u.replace(/[.*+?^${}()|[\]\\/]/g, "\\$&"));
+    unitPattern = new RegExp(`(\\d) (?=[pnµmkMGT]?(?:${escaped.join("|")})(?![\\p{L}\\d]))`, "gu");
+}
+
+export function keepUnits(text) {
+    return unitPattern ? text.replace(unitPattern, "$1\u00a0") : text;
+}
+
 // Text crosses into the module zero-terminated, so a control character
 // would cut a value short or hide in it: no value holds one.
 const CONTROL = /[\u0000-\u001f\u007f-\u009f]/u;
 
-export function valueProblem(calc, text) {
+// One value as the module reads it in a field: { value, problem }.
+export function readValue(calc, text, keyword = "", argument = -1) {
     const control = CONTROL.exec(text);
     if (control) {
         const code = control[0].codePointAt(0).toString(16).toUpperCase().padStart(4, "0");
-        return `a control character (U+${code}) is not part of a value`;
+        return { value: NaN, problem: `a control character (U+${code}) is not part of a value` };
     }
-    return calc.valueProblem(text);
+    return calc.read(text, keyword, argument);
+}
+
+export function valueProblem(calc, text, keyword = "", argument = -1) {
+    return readValue(calc, text, keyword, argument).problem;
 }
 
 // Checks a field as one value of a command; true when valid.
-export function checkField(calc, input) {
-    return markField(input, valueProblem(calc, input.value));
+export function checkField(calc, input, keyword = "", argument = -1) {
+    return markField(input, valueProblem(calc, input.value, keyword, argument));
 }
 
 // A link offering bytes as a file. Its object URL holds the bytes until
@@ -74,7 +95,7 @@ export function download(bytes, name, type) {
     setTimeout(() => URL.revokeObjectURL(link.href), 1000);
 }
 
-// Copies text, saying so in `status` (a live element).
+// Copies text, saying so in `status` and to a screen reader.
 export async function copyText(text, status, what) {
     try {
         await navigator.clipboard.writeText(text);
@@ -82,4 +103,5 @@ export async function copyText(text, status, what) {
     } catch {
         status.textContent = `${what} could not be copied: select it and copy it by hand.`;
     }
+    announce(status.textContent);
 }

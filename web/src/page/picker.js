@@ -1,11 +1,11 @@
 // The formula picker: formulas listed by what people read and found by
-// typing, one field per value, the result as the values are typed.
+// typing, one field per value with how the value was read beside it, the
+// result as the values are typed. A value made the unknown shows its
+// solution; standard values come as a table whose rows fill the fields.
 import { exampleValue } from "../examples.js";
-import { $, argumentName, checkField, copyText, element, markField, unitSuffix } from "./dom.js";
+import { announce } from "./announce.js";
+import { $, argumentName, copyText, element, keepUnits, markField, readValue, unitSuffix } from "./dom.js";
 import { exactLine } from "./command-line.js";
-
-// The screen reader hears the result once typing pauses, not per keystroke.
-const ANNOUNCE_AFTER_MS = 700;
 
 // "Capacitive Reactance: Reactance (Xc = 1/2πfC)"; the label alone where the
 // description only repeats it.
@@ -32,52 +32,91 @@ function fillFormulaList(calc, query) {
     return found;
 }
 
-function makeField(formula, index, value, { unknown = false, tolerance = "" } = {}) {
+// One field of a value. index.html holds the first formula's fields as this
+// writes them, so the page does not move when the module arrives.
+export function makeField(formula, index, value, { unknown = false, tolerance = "" } = {}) {
     const argument = formula.arguments[index];
     const unit = formula.argumentUnits[index];
     const name = argumentName(argument);
     const id = `argument-${index}`;
-    const problemId = `${id}-problem`;
     const input = element("input", {
         id, type: "text", spellcheck: "false", autocapitalize: "off", autocorrect: "off",
-        "aria-describedby": problemId, "data-argument": argument,
+        "aria-describedby": `${id}-problem ${id}-reading`, "data-argument": argument,
+        value: value ?? exampleValue(argument, unit),
     });
-    input.value = value ?? exampleValue(argument, unit);
-    input.disabled = unknown;
     const toggle = element("input", { type: "checkbox", class: "unknown-toggle", "data-index": String(index) });
     toggle.checked = unknown;
     const toleranceInput = element("input", {
         id: `${id}-tolerance`, type: "text", class: "tolerance", inputmode: "decimal", spellcheck: "false",
-        placeholder: "± %", "aria-describedby": `${id}-tolerance-problem`,
+        placeholder: "± %", "aria-describedby": `${id}-tolerance-problem`, value: tolerance,
     });
-    toleranceInput.value = tolerance;
-    return element("div", { class: "field" },
+    const field = element("div", { class: "field" },
         element("label", { for: id }, name, element("span", { class: "unit", text: unitSuffix(unit) })),
         input,
-        element("p", { id: problemId, class: "problem", hidden: "" }),
+        element("p", { id: `${id}-problem`, class: "problem", hidden: "" }),
+        element("p", { id: `${id}-reading`, class: "reading" }),
         element("div", { class: "field-extra" },
             element("label", { class: "unknown" }, toggle, ` solve for ${name}`),
             element("label", { for: `${id}-tolerance`, class: "visually-hidden", text: `Tolerance of ${name} in percent` }),
             toleranceInput),
         element("p", { id: `${id}-tolerance-problem`, class: "problem", hidden: "" }));
+    if (unknown) setUnknown(field, true);
+    return field;
+}
+
+// A value made the unknown: its field shows the solution, read-only, and
+// keeps what was typed for when it is a value again; its tolerance box is off.
+function setUnknown(field, unknown) {
+    const input = field.querySelector("input[data-argument]");
+    const tolerance = field.querySelector(".tolerance");
+    if (unknown && !input.readOnly) {
+        input.dataset.typed = input.value;
+        input.value = "";
+    } else if (!unknown && input.readOnly) {
+        input.value = input.dataset.typed ?? "";
+        delete input.dataset.typed;
+    }
+    input.readOnly = unknown;
+    input.classList.toggle("solved", unknown);
+    tolerance.disabled = unknown;
+}
+
+// The units whose values come in standard series (IEC 60063).
+const PART_UNITS = ["Ω", "F", "H"];
+
+// A deviation as the tool's lines write it: "+2.03%", "-3.74%".
+function percent(deviation) {
+    return `${deviation < 0 ? "-" : "+"}${Math.abs(deviation * 100).toFixed(2)}%`;
+}
+
+// A standard value as a field takes it: "3.6k" rather than "3600", where
+// that reads back as the same number.
+function fieldText(calc, value, unit, keyword, index) {
+    const shown = calc.format(value, unit);
+    const compact = (unit && shown.endsWith(unit) ? shown.slice(0, -unit.length) : shown).replaceAll(" ", "");
+    return calc.read(compact, keyword, index).value === value ? compact : String(value);
+}
+
+// Puts the answer's parts in the box, unless it shows just that already
+// (index.html's first answer stays the same nodes, painted once).
+function showIn(box, ...parts) {
+    if (parts.map((p) => p.outerHTML).join("") !== box.innerHTML) box.replaceChildren(...parts);
 }
 
 export function setUpPicker(calc, state) {
     const select = $("formula");
     const search = $("formula-search");
     const output = $("picker-result");
-    const announcer = $("picker-announce");
-    let announceTimer = 0;
     let shown = "";
+    // The answer is spoken once typing pauses; a formula chosen or opened is spoken at once.
+    let speakNow = false;
+    let silent = false;
 
-    const announce = (text) => {
-        clearTimeout(announceTimer);
-        announceTimer = setTimeout(() => (announcer.textContent = text), ANNOUNCE_AFTER_MS);
-    };
-
+    const fieldBoxes = () => [...$("fields").children];
     const unknowns = () => [...$("fields").querySelectorAll(".unknown-toggle")].filter((t) => t.checked)
         .map((t) => Number(t.dataset.index));
     const tolerances = () => [...$("fields").querySelectorAll(".tolerance")].map((t) => t.value.trim());
+    const series = () => $("picker-series").value;
 
     // A tolerance field's problem, in the grammar's words; none when empty.
     const toleranceProblem = (text) => (text.trim() === "" ? "" : calc.toleranceProblem(text.trim()));
@@ -85,89 +124,222 @@ export function setUpPicker(calc, state) {
     // The question the fields ask, composed by the module's grammar as the
     // tool takes it ("voltage_divider 12 10k ? = 3.3", "voltage_divider 12
     // 10k±1% 4k7", with the series: "--series E24 voltage_divider 12 ? ? =
-    // 3.3"), or null for none.
+    // 3.3"), or null for none. A solve carries no tolerances (the tool
+    // refuses them with ?): they give each standard value's worst case.
     const question = ({ withSeries = false } = {}) => {
         const unknown = unknowns();
-        const tolerance = tolerances();
-        if (unknown.length === 0 && tolerance.every((t) => t === "")) return null;
-        const series = $("picker-series").value;
+        const tolerance = state.tolerances();
+        if (unknown.length === 0 && tolerances().every((t) => t === "")) return null;
         return calc.compose({
             keyword: state.formula.keyword,
-            values: state.values().map((v, i) => (unknown.includes(i) ? { unknown: true }
-                : { number: v, tolerance: tolerance[i] || null })),
+            values: state.typedValues().map((v, i) => (unknown.includes(i) ? { unknown: true }
+                : { number: v, tolerance: (!unknown.length && tolerance[i]) || null })),
             target: unknown.length ? { number: $("picker-target").value.trim() } : null,
-            options: withSeries && series && unknown.length ? { series } : {},
+            options: withSeries && series() && unknown.length ? { series: series() } : {},
         });
     };
     state.tolerances = () => tolerances().map((t, i) => (toleranceProblem(t) || unknowns().includes(i) ? "" : t));
     state.question = () => question({ withSeries: true });
+    state.unknowns = unknowns;
+    state.target = () => $("picker-target").value.trim();
 
-    const showAnswer = (answer) => {
-        shown = answer.eng;
-        if (answer.error) {
-            output.replaceChildren(element("span", { class: "error", text: answer.eng }),
-                ...answer.hints.map((h) => element("span", { class: "hint", text: h })));
-            announce([answer.eng, ...answer.hints].join(". "));
-            return;
+    // What the module reads in a field, said beside it: "4k7" is 4.7 kΩ.
+    const readField = (input, index, unit) => {
+        const reading = $(`${input.id}-reading`);
+        const { value, problem } = readValue(calc, input.value, state.formula.keyword, index);
+        markField(input, problem);
+        reading.textContent = problem ? "" : keepUnits(`read as ${calc.format(value, unit)}`);
+        return !problem;
+    };
+    const readFields = () => state.fields.map((input, i) => (unknowns().includes(i)
+        ? markField(input, "") : readField(input, i, state.formula.argumentUnits[i])));
+    // The result wanted, read by the grammar against the result's unit: "1kHz" is 1 kHz.
+    const readTarget = () => {
+        const input = $("picker-target");
+        const formula = state.formula;
+        let { problem } = readValue(calc, input.value);
+        let value = NaN;
+        if (!problem || problem.includes("is not a number")) {
+            value = calc.parse(calc.compose({ keyword: formula.keyword, values: formula.arguments.map(() => ({ unknown: true })),
+                target: { number: input.value.trim() } })).target?.reading ?? NaN;
+            problem = Number.isNaN(value) ? problem || `'${input.value.trim()}' is not a number` +
+                (formula.unit ? `: the result is in ${formula.unit}` : "") : "";
         }
-        output.replaceChildren(element("span", { class: "eng", text: answer.eng }), ...exactLine(answer, "span"),
+        markField(input, problem);
+        $("picker-target-reading").textContent = problem ? "" : keepUnits(`read as ${calc.format(value, formula.unit)}`);
+        return !problem;
+    };
+
+    const speak = (text) => {
+        if (!silent) announce(text, { typing: !speakNow });
+        speakNow = false;
+    };
+    const wait = (text) => {
+        shown = "";
+        showIn(output, element("span", { class: "waiting", text }));
+        speak(text);
+    };
+    const showError = (answer) => {
+        shown = answer.eng;
+        showIn(output, element("span", { class: "error", text: keepUnits(answer.eng) }),
             ...answer.hints.map((h) => element("span", { class: "hint", text: h })));
-        announce(answer.eng);
+        speak([answer.eng, ...answer.hints].join(". "));
+    };
+
+    // Each unknown given a standard value: its field takes it, and it is a value again.
+    const use = (indices, values) => {
+        const formula = state.formula;
+        indices.forEach((index, k) => {
+            const box = fieldBoxes()[index];
+            box.querySelector(".unknown-toggle").checked = false;
+            setUnknown(box, false);
+            state.fields[index].value = fieldText(calc, values[k], formula.argumentUnits[index], formula.keyword, index);
+        });
+        speakNow = true;
+        changed();
+        state.fields[indices[0]].focus();
+    };
+
+    // The worst case of the result with a standard value in place of each
+    // unknown, over the tolerances typed on the other values; null without any.
+    const worstCase = (indices, values) => {
+        const tolerance = state.tolerances();
+        if (!tolerance.some((t, i) => t && !indices.includes(i))) return null;
+        const typed = state.typedValues().map((v, i) => (indices.includes(i) ? String(values[indices.indexOf(i)]) : v));
+        const range = calc.range(calc.compose({ keyword: state.formula.keyword,
+            values: typed.map((v, i) => ({ number: v, tolerance: tolerance[i] || null })) }));
+        return range.error ? "–" : keepUnits(`${calc.format(range.min, state.formula.unit)} .. ${calc.format(range.max, state.formula.unit)}`);
+    };
+
+    // Rows of standard values: the values, the result with them, its
+    // deviation from the target, the worst case with tolerances, and a
+    // button that puts them in the fields.
+    const standardTable = (caption, indices, rows) => {
+        const formula = state.formula;
+        const worst = rows.map((r) => worstCase(indices, r.values));
+        const banded = worst.some((w) => w !== null);
+        const head = [...indices.map((i) => argumentName(formula.arguments[i]) + unitSuffix(formula.argumentUnits[i])),
+            formula.label + unitSuffix(formula.unit), "Deviation", ...(banded ? ["Worst case"] : []), ""];
+        const body = rows.map((r, k) => {
+            const values = r.values.map((v, j) => keepUnits(calc.format(v, formula.argumentUnits[indices[j]])));
+            const names = indices.map((i, j) => `${values[j]} for ${argumentName(formula.arguments[i])}`).join(" and ");
+            const label = indices.length > 1 ? "Use these" : "Use this";
+            const button = element("button", { type: "button", class: "use", "aria-label": `${label}: ${names}`, text: label });
+            button.addEventListener("click", () => use(indices, r.values));
+            return element("tr", {}, ...values.map((v) => element("td", { text: v })),
+                element("td", { text: keepUnits(calc.format(r.result, formula.unit)) }),
+                element("td", { text: percent(r.deviation) }),
+                ...(banded ? [element("td", { text: worst[k] ?? "–" })] : []),
+                element("td", {}, button));
+        });
+        // A narrow screen scrolls the table sideways; the keyboard reaches it too.
+        return element("div", { class: "table-wrap standard", tabindex: "0", role: "region", "aria-label": caption },
+            element("table", {},
+                element("caption", { text: caption }),
+                element("thead", {}, element("tr", {}, ...head.map((h) => (h ? element("th", { scope: "col", text: h }) : element("td"))))),
+                element("tbody", {}, ...body)));
+    };
+
+    const showSolved = (command, unknown) => {
+        const solved = calc.solve(command);
+        if (!solved.error) state.solved.set(unknown, solved.solutions[0]);
+        const field = state.fields[unknown];
+        if (solved.error) {
+            field.value = "";
+            $(`${field.id}-reading`).textContent = "";
+            return showError(solved);
+        }
+        field.value = keepUnits(`= ${solved.eng.slice(solved.argument.length + 3)}`);
+        $(`${field.id}-reading`).textContent = "the solution";
+        const parts = [element("span", { class: "eng", text: keepUnits(solved.eng) })];
+        let line = solved;
+        let spoken = solved.eng;
+        if (series()) {
+            line = calc.solve(command, series());
+            const rows = line.standard.map((n) => ({ values: [n.value], result: n.result, deviation: n.deviation }));
+            if (rows.length) {
+                parts.push(standardTable(`${series()} values next to ${solved.argument}`, [unknown], rows));
+                spoken += `; ${rows.length} ${series()} values in the table below`;
+            }
+        }
+        shown = line.eng;
+        showIn(output, ...parts, ...exactLine(line, "span"),
+            ...line.hints.map((h) => element("span", { class: "hint", text: h })));
+        speak(spoken);
+    };
+
+    const showPair = (command, unknown) => {
+        const paired = calc.pairs(command, series());
+        if (paired.error) return showError(paired);
+        unknown.forEach((index, k) => {
+            state.solved.set(index, paired.values[k]);
+            state.fields[index].value = keepUnits(`= ${calc.format(paired.values[k], state.formula.argumentUnits[index])}`);
+            $(`${state.fields[index].id}-reading`).textContent = `the ${series()} pair`;
+        });
+        shown = paired.eng;
+        showIn(output, element("span", { class: "eng", text: keepUnits(paired.eng) }),
+            standardTable(`The best ${series()} pair`, unknown,
+                [{ values: paired.values, result: paired.result, deviation: paired.deviation }]),
+            ...exactLine(paired, "span"), ...paired.hints.map((h) => element("span", { class: "hint", text: h })));
+        speak(paired.eng);
+    };
+
+    const showRange = (command) => {
+        const ranged = calc.range(command);
+        if (ranged.error) return showError(ranged);
+        shown = ranged.eng;
+        showIn(output, element("span", { class: "eng", text: keepUnits(ranged.eng) }), ...exactLine(ranged, "span"),
+            ...ranged.hints.map((h) => element("span", { class: "hint", text: h })));
+        speak(ranged.eng);
     };
 
     // Solving, a standard pair or a worst-case range.
     const showQuestion = () => {
         const unknown = unknowns();
-        const target = $("picker-target");
-        const series = $("picker-series").value;
-        const marked = state.fields.map((input, i) => unknown.includes(i) ? markField(input, "") : checkField(calc, input));
+        const marked = readFields();
         const tolerated = [...$("fields").querySelectorAll(".tolerance")].map((t) => markField(t, toleranceProblem(t.value)));
-        const targetValid = unknown.length === 0 || checkField(calc, target);
-        if (![...marked, ...tolerated, targetValid].every(Boolean)) {
-            shown = "";
-            output.replaceChildren(element("span", { class: "waiting", text: "Correct the marked values to see the answer." }));
-            announce("Correct the marked values to see the answer.");
-            return;
+        const targetValid = unknown.length === 0 || readTarget();
+        for (const i of unknown) {
+            state.fields[i].value = "";
+            $(`${state.fields[i].id}-reading`).textContent = "";
         }
+        if (![...marked, ...tolerated, targetValid].every(Boolean)) return wait("Correct the marked values to see the answer.");
         const command = question();
-        if (unknown.length > 2 || (unknown.length === 2 && !series)) {
-            shown = "";
-            const text = unknown.length > 2 ? "Solve for one value, or for two of one kind with a series."
-                : "Choose a series to find the best standard pair for the two values.";
-            output.replaceChildren(element("span", { class: "waiting", text }));
-            announce(text);
-            return;
+        if (unknown.length > 2 || (unknown.length === 2 && !series())) {
+            return wait(unknown.length > 2 ? "Solve for one value, or for two of one kind with a series."
+                : "Choose a series to find the best standard pair for the two values.");
         }
-        showAnswer(unknown.length === 2 ? calc.pairs(command, series)
-            : unknown.length === 1 ? calc.solve(command, series || undefined)
-            : calc.range(command));
+        if (unknown.length === 2) return showPair(command, unknown);
+        if (unknown.length === 1) return showSolved(command, unknown[0]);
+        return showRange(command);
+    };
+
+    // A result in ohms, farads or henries, with a series chosen, gains the
+    // series' value nearest it.
+    const nearestStandard = (command, formula) => {
+        if (!series() || !PART_UNITS.includes(formula.unit)) return [];
+        const value = calc.value(command);
+        const standard = value > 0 ? calc.standardValues(value, series()) : null;
+        if (!standard) return [];
+        return [element("span", { class: "standard-nearest", text: keepUnits(`Nearest ${series()} value: ` +
+            `${calc.format(standard.nearest, formula.unit)} (${percent((standard.nearest - value) / value)})`) })];
     };
 
     const showResult = () => {
         const asking = unknowns().length > 0;
+        state.solved.clear();
         $("picker-target-field").hidden = !asking;
         if (state.formula) $("picker-target-unit").textContent = unitSuffix(state.formula.unit);
         if (question() !== null) return showQuestion();
-        const valid = state.fields.map((input) => checkField(calc, input)).every(Boolean);
-        if (!valid) {
-            shown = "";
-            output.replaceChildren(element("span", { class: "waiting", text: "Correct the marked values to see the result." }));
-            announce("Correct the marked values to see the result.");
-            return;
-        }
+        if (!readFields().every(Boolean)) return wait("Correct the marked values to see the result.");
         const answer = calc.evaluate(state.command());
-        if (answer.kind !== "result") {
-            shown = answer.line;
-            output.replaceChildren(element("span", { class: "error", text: answer.line }),
-                ...answer.hints.map((h) => element("span", { class: "hint", text: h })));
-            announce([answer.line, ...answer.hints].join(". "));
-            return;
-        }
+        if (answer.kind !== "result") return showError({ ...answer, eng: answer.line });
         shown = answer.eng;
-        output.replaceChildren(element("span", { class: "eng", text: answer.eng }),
+        const nearest = nearestStandard(state.command(), state.formula);
+        showIn(output, element("span", { class: "eng", text: keepUnits(answer.eng) }),
             ...(answer.guarded ? [element("span", { class: "guard", text: answer.note })] : []),
-            ...exactLine(answer, "span"));
-        announce(answer.guarded ? `${answer.eng}. ${answer.note}` : answer.eng);
+            ...nearest, ...exactLine(answer, "span"));
+        speak([answer.eng, ...(answer.guarded ? [answer.note] : []), ...nearest.map((n) => n.textContent)].join(". "));
     };
 
     const showFormula = (keyword, values, asked = {}) => {
@@ -179,22 +351,32 @@ export function setUpPicker(calc, state) {
         if (asked.series !== undefined) $("picker-series").value = asked.series;
         const fields = formula.arguments.map((_, i) => makeField(formula, i, values?.[i],
             { unknown: asked.unknowns?.includes(i), tolerance: asked.tolerances?.[i] ?? "" }));
+        // index.html holds the first formula's fields as makeField writes them
+        // (inactive until the module is ready): these take their place
+        // exactly, so nothing moves when the module arrives.
         $("fields").replaceChildren(...fields);
-        const inputs = fields.map((f) => f.querySelector("input"));
-        for (const input of inputs) checkField(calc, input);
-        state.setFormula(formula, inputs);
+        const inputs = fieldBoxes().map((f) => f.querySelector("input"));
+        // The answer first, then the parts that follow the formula (the sweep).
+        state.formula = formula;
+        state.fields = inputs;
         showResult();
+        state.setFormula(formula, inputs);
     };
 
     search.addEventListener("input", () => {
         const found = fillFormulaList(calc, search.value);
-        $("formula-search-count").textContent = found.length === calc.formulas.length ? ""
+        const count = found.length === calc.formulas.length ? ""
             : found.length === 0 ? "No formula matches." : `${found.length} of ${calc.formulas.length} formulas match.`;
-        if (found.length === 0) return;
-        if (found.includes(state.formula)) select.value = state.formula.keyword;
-        else showFormula(found[0].keyword);
+        $("formula-search-count").textContent = count;
+        if (found.length && !found.includes(state.formula)) showFormula(found[0].keyword);
+        else if (found.length) select.value = state.formula.keyword;
+        // One announcement: how many match, and the formula now shown.
+        if (count) announce(found.length ? `${count} ${title(state.formula)}.` : count, { typing: true });
     });
-    select.addEventListener("change", () => showFormula(select.value));
+    select.addEventListener("change", () => {
+        speakNow = true;
+        showFormula(select.value);
+    });
     const changed = () => {
         showResult();
         state.valuesChanged();
@@ -202,12 +384,14 @@ export function setUpPicker(calc, state) {
     $("fields").addEventListener("input", changed);
     $("fields").addEventListener("change", (event) => {
         if (!event.target.classList.contains("unknown-toggle")) return;
-        const input = state.fields[Number(event.target.dataset.index)];
-        input.disabled = event.target.checked;
+        setUnknown(event.target.closest(".field"), event.target.checked);
         changed();
     });
     $("picker-target").addEventListener("input", changed);
-    $("picker-series").addEventListener("change", changed);
+    $("picker-series").addEventListener("change", () => {
+        speakNow = true;
+        changed();
+    });
     $("copy-result").addEventListener("click", () => {
         if (shown) copyText(shown, $("copy-status"), "The result");
     });
@@ -216,15 +400,24 @@ export function setUpPicker(calc, state) {
     return {
         // Shows a formula, with values or its examples, and what is asked of
         // it ({ unknowns, tolerances, target, series }); false for no formula.
-        show(keyword, values, asked) {
+        // `quietly`: the answer is shown, not spoken (the page's first formula).
+        show(keyword, values, asked, { quietly = false } = {}) {
             if (!calc.formulas.some((f) => f.keyword === keyword)) return false;
             if (search.value) {
                 search.value = "";
                 fillFormulaList(calc, "");
                 $("formula-search-count").textContent = "";
             }
-            showFormula(keyword, values, asked);
+            speakNow = true;
+            silent = quietly;
+            try {
+                showFormula(keyword, values, asked);
+            } finally {
+                silent = false;
+            }
             return true;
         },
+        // The answer box, to bring into view.
+        answer: output,
     };
 }

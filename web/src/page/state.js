@@ -10,6 +10,12 @@ export class FormulaState {
         this.question = () => null;
         // Each value's tolerance in percent, "" for none (the picker sets it).
         this.tolerances = () => this.fields.map(() => "");
+        // The indices of the values being solved for (the picker sets it).
+        this.unknowns = () => [];
+        // The result wanted after "=", as typed (the picker sets it).
+        this.target = () => "";
+        // Each unknown's solution (a standard pair's value), by index (the picker sets it).
+        this.solved = new Map();
     }
 
     onFormula(listener) {
@@ -31,18 +37,26 @@ export class FormulaState {
         for (const listener of this.valueListeners) listener();
     }
 
-    values() {
-        return this.fields.map((input) => input.value.trim());
+    // The values as typed; an unknown's as typed before it became one.
+    typedValues() {
+        return this.fields.map((input) => (input.readOnly ? input.dataset.typed ?? "" : input.value).trim());
     }
 
-    // True when every value but the one at `except` is valid.
+    // The values to compute with: an unknown's is its solution.
+    values() {
+        return this.typedValues().map((v, i) => (this.solved.has(i) ? String(this.solved.get(i)) : v));
+    }
+
+    // True when every value but the one at `except` is valid, and an
+    // unknown has its solution.
     valid(except = -1) {
-        return this.fields.every((input, i) => i === except || input.getAttribute("aria-invalid") !== "true");
+        return this.fields.every((input, i) => i === except ||
+            (input.readOnly ? this.solved.has(i) : input.getAttribute("aria-invalid") !== "true"));
     }
 
     // The formula with its values, as the tool takes it.
     command() {
-        return [this.formula.keyword, ...this.values()].join(" ");
+        return [this.formula.keyword, ...this.typedValues()].join(" ");
     }
 
     // What the picker shows, as the tool takes it: its question, or the command.

@@ -1,9 +1,13 @@
 // The sweep: one value of the current formula varied across a range, the
 // results plotted, tabulated and offered as CSV. Points where the module's
 // zero guard answered are gaps, and so is the span across a pole.
-import uPlot from "uplot";
 import { sweepRange } from "../examples.js";
-import { $, argumentName, checkField, download, element, markField, unitSuffix } from "./dom.js";
+import { announce } from "./announce.js";
+import { $, argumentName, checkField, download, element, keepUnits, markField, unitSuffix } from "./dom.js";
+
+// uPlot arrives with the first sweep drawn, not with the page.
+let plotLibrary = null;
+const loadPlotLibrary = () => (plotLibrary ??= import("uplot").then((m) => m.default));
 
 function cssColor(name) {
     return getComputedStyle(document.documentElement).getPropertyValue(name).trim();
@@ -100,6 +104,7 @@ class SweepPlot {
         this.calc = calc;
         this.plot = null;
         this.last = null;
+        this.drawing = 0;
         new ResizeObserver(() => this.plot?.setSize(this.size())).observe($("plot"));
         matchMedia("(prefers-color-scheme: dark)").addEventListener("change", () => this.last && this.draw(this.last));
     }
@@ -113,11 +118,24 @@ class SweepPlot {
         this.plot?.destroy();
         this.plot = null;
         this.last = null;
+        ++this.drawing;
     }
 
+    // Draws once the page has painted what it computed (the answer comes
+    // first), and only the latest of sweeps asked for meanwhile.
     draw(sweep) {
         this.last = sweep;
-        const { formula, index, points, poles, logarithmic, logarithmicY } = sweep;
+        const turn = ++this.drawing;
+        $("plot").dataset.drawn = "false";
+        requestAnimationFrame(() => setTimeout(() => loadPlotLibrary().then((uPlot) => {
+            if (turn !== this.drawing) return;
+            this.drawNow(uPlot, sweep);
+            $("plot").dataset.drawn = "true";
+        })));
+    }
+
+    drawNow(uPlot, sweep) {
+        const { formula, index, points, poles, logarithmic, logarithmicY, result } = sweep;
         // uPlot takes x ascending; a pole is a gap of its own.
         const drawn = [...points, ...poles.map((x) => ({ x, y: null }))].sort((a, b) => a.x - b.x);
         const xUnit = formula.argumentUnits[index];
@@ -127,13 +145,13 @@ class SweepPlot {
             scales: { x: { time: false, distr: logarithmic ? 3 : 1 }, y: { distr: logarithmicY ? 3 : 1 } },
             axes: [
                 { ...axis(this.calc, argumentName(formula.arguments[index]), xUnit, logarithmic), size: 32, labelSize: 24 },
-                { ...axis(this.calc, formula.label, formula.unit, logarithmicY), size: fitWidth },
+                { ...axis(this.calc, result.label, result.unit, logarithmicY), size: fitWidth },
             ],
             series: [
                 { label: argumentName(formula.arguments[index]), value: format(xUnit) },
                 {
-                    label: formula.label, stroke: cssColor("--plot-line"), width: 2,
-                    points: { show: false }, spanGaps: false, value: format(formula.unit),
+                    label: result.label, stroke: cssColor("--plot-line"), width: 2,
+                    points: { show: false }, spanGaps: false, value: format(result.unit),
                 },
             ],
             cursor: { drag: { x: true, y: false } },
@@ -144,7 +162,7 @@ class SweepPlot {
             for (const [label, key] of [["lowest", "low"], ["highest", "high"]]) {
                 options.series.push({
                     label, stroke: cssColor("--muted"), width: 1, dash: [6, 4],
-                    points: { show: false }, spanGaps: false, value: format(formula.unit),
+                    points: { show: false }, spanGaps: false, value: format(result.unit),
                 });
                 data.push(drawn.map((p) => p[key] ?? null));
             }
@@ -152,22 +170,58 @@ class SweepPlot {
         this.plot = new uPlot(options, data, $("plot"));
         this.plot.root.setAttribute("role", "img");
         this.plot.root.setAttribute("aria-label",
-            `${formula.label} against ${argumentName(formula.arguments[index])}, ${points.length} points`);
+            `${result.label} against ${argumentName(formula.arguments[index])}, ${points.length} points`);
     }
+}
+
+// The value being solved for, when the sweep plots what it must be rather
+// than the result: one unknown above, another value varied, and asked for.
+function requiredOf(state, index) {
+    const unknowns = state.unknowns();
+    const shown = unknowns.length === 1 && unknowns[0] !== index;
+    $("sweep-required-field").hidden = !shown;
+    if (shown) {
+        $("sweep-required-label").textContent =
+            ` plot the ${argumentName(state.formula.arguments[unknowns[0]])} needed, not the result`;
+    }
+    return shown && $("sweep-required").checked ? unknowns[0] : null;
+}
+
+// At each x, the unknown's value that gives the target, solved by the
+// module: the smallest solution, or a gap where none does.
+function requiredPoints(calc, keyword, values, index, wanted, target, xs) {
+    return xs.map((x) => {
+        const question = calc.compose({ keyword, target: { number: target },
+            values: values.map((v, i) => (i === wanted ? { unknown: true } : i === index ? String(x) : v)) });
+        const solved = calc.solve(question);
+        const y = solved.kind === "solved" ? solved.solutions[0] : null;
+        return { x, y: Number.isFinite(y) ? y : null, guarded: false };
+    });
 }
 
 function pointText(calc, point, unit) {
     if (point.guarded) return "no result: divides by zero";
-    return point.y === null ? "–" : calc.format(point.y, unit);
+    return point.y === null ? "–" : keepUnits(calc.format(point.y, unit));
 }
 
+// The table is built when it is opened: 200 rows nobody reads cost the page its speed.
 function fillPointsTable(calc, sweep) {
+    if (sweep) {
+        const { formula, index } = sweep;
+        $("points-x").textContent = argumentName(formula.arguments[index]) + unitSuffix(formula.argumentUnits[index]);
+        $("points-y").textContent = sweep.result.label + unitSuffix(sweep.result.unit);
+    }
+    if (!$("points-details").open) {
+        $("points").tBodies[0].replaceChildren();
+        $("points").dataset.stale = "true";
+        return;
+    }
+    delete $("points").dataset.stale;
+    if (!sweep) return $("points").tBodies[0].replaceChildren();
     const { formula, index, points } = sweep;
-    $("points-x").textContent = argumentName(formula.arguments[index]) + unitSuffix(formula.argumentUnits[index]);
-    $("points-y").textContent = formula.label + unitSuffix(formula.unit);
     $("points").tBodies[0].replaceChildren(...points.map((p) => element("tr", {},
-        element("td", { text: calc.format(p.x, formula.argumentUnits[index]) }),
-        element("td", { text: pointText(calc, p, formula.unit) }))));
+        element("td", { text: keepUnits(calc.format(p.x, formula.argumentUnits[index])) }),
+        element("td", { text: pointText(calc, p, sweep.result.unit) }))));
 }
 
 function csvField(text) {
@@ -179,8 +233,8 @@ function csvField(text) {
 export function pointsCsv(sweep) {
     const { formula, index, points } = sweep;
     const names = [argumentName(formula.arguments[index]) + unitSuffix(formula.argumentUnits[index]),
-        formula.label + unitSuffix(formula.unit)];
-    if (sweep.banded) names.push(`lowest${unitSuffix(formula.unit)}`, `highest${unitSuffix(formula.unit)}`);
+        sweep.result.label + unitSuffix(sweep.result.unit)];
+    if (sweep.banded) names.push(`lowest${unitSuffix(sweep.result.unit)}`, `highest${unitSuffix(sweep.result.unit)}`);
     const row = (p) => [p.x, p.y, ...(sweep.banded ? [p.low, p.high] : [])].map((v) => v ?? "").join(",");
     return [names.map(csvField).join(","), ...points.map(row)].join("\r\n") + "\r\n";
 }
@@ -207,7 +261,13 @@ function caption(calc, sweep, yScale) {
     if (guarded) parts.push(`no result at ${guarded} ${guarded === 1 ? "point" : "points"}, where the formula divides by zero`);
     if (poles.length) parts.push(`the curve is broken at ${poles.length} ${poles.length === 1 ? "pole" : "poles"}`);
     if (sweep.banded) parts.push("dashed: the lowest and highest results within the tolerances");
-    return parts.join("; ") + ".";
+    if (sweep.wanted !== null) {
+        const name = argumentName(formula.arguments[sweep.wanted]);
+        parts.push(`the ${name} that gives the result wanted at each point (the smallest where several do)`);
+        const none = points.filter((p) => p.y === null).length;
+        if (none) parts.push(`no ${name} gives it at ${none} ${none === 1 ? "point" : "points"}`);
+    }
+    return keepUnits(parts.join("; ") + ".");
 }
 
 export function setUpSweep(calc, state) {
@@ -218,16 +278,25 @@ export function setUpSweep(calc, state) {
         $("plot-caption").textContent = message;
         $("sweep-csv").disabled = sweep === null;
     };
-    const fail = (message) => {
+    const failed = (message) => {
         sweep = null;
         plot.clear();
         $("points").tBodies[0].replaceChildren();
         show(message);
     };
 
-    const run = () => {
+    // `spoken`: the caption is announced (a sweep asked for, not one that
+    // follows the values typed above).
+    const run = ({ spoken = false } = {}) => {
+        active = true;
+        const say = (text) => spoken && announce(text);
+        const fail = (message) => {
+            failed(message);
+            say(message);
+        };
         const formula = state.formula;
         const index = Number(argumentSelect.value);
+        const wanted = requiredOf(state, index);
         const logarithmic = document.querySelector('input[name="steps"]:checked').value === "log";
         const yScale = $("sweep-y-scale").value;
         const from = readSweepEnd(calc, $("sweep-from"));
@@ -242,19 +311,30 @@ export function setUpSweep(calc, state) {
             markField(from > 0 ? $("sweep-to") : $("sweep-from"), "logarithmic steps need values above zero");
             return fail("Logarithmic steps need a range above zero.");
         }
-        if (!state.valid(index)) return fail("Correct the marked values of the formula above to plot it.");
+        const unsolved = state.unknowns().find((i) => i !== index && !state.solved.has(i));
+        if (unsolved !== undefined && wanted === null) {
+            return fail(`No ${argumentName(formula.arguments[unsolved])} solves the question above: there is nothing to plot with.`);
+        }
+        if (!state.fields.every((input, i) => i === index || i === wanted || input.getAttribute("aria-invalid") !== "true")) {
+            return fail("Correct the marked values of the formula above to plot it.");
+        }
         const values = state.values();
         const tolerances = state.tolerances();
-        const { points, poles } = evaluatePoints(calc, formula.keyword, values, index,
-            sweepValues(from, to, count, logarithmic), tolerances);
-        const banded = tolerances.some((t, i) => i !== index && t);
+        const xs = sweepValues(from, to, count, logarithmic);
+        const { points, poles } = wanted === null ? evaluatePoints(calc, formula.keyword, values, index, xs, tolerances)
+            : { points: requiredPoints(calc, formula.keyword, state.typedValues(), index, wanted, state.target(), xs), poles: [] };
+        const banded = wanted === null && tolerances.some((t, i) => i !== index && t);
+        const result = wanted === null ? { label: formula.label, unit: formula.unit }
+            : { label: `${argumentName(formula.arguments[wanted])} needed`, unit: formula.argumentUnits[wanted] };
         const ys = points.map((p) => p.y);
         const logarithmicY = (yScale === "auto" && spansDecades(ys)) ||
             (yScale === "log" && ys.every((y) => y === null || y > 0) && ys.some((y) => y !== null));
-        sweep = { formula, index, points, poles, from, to, logarithmic, logarithmicY, banded };
+        sweep = { formula, index, points, poles, from, to, logarithmic, logarithmicY, banded, result, wanted };
         plot.draw(sweep);
         fillPointsTable(calc, sweep);
-        show(caption(calc, sweep, yScale));
+        const text = caption(calc, sweep, yScale);
+        show(text);
+        say(text);
     };
 
     const fillRange = () => {
@@ -268,24 +348,39 @@ export function setUpSweep(calc, state) {
     };
     argumentSelect.addEventListener("change", () => {
         fillRange();
-        run();
+        run({ spoken: true });
     });
     for (const id of ["sweep-from", "sweep-to"]) $(id).addEventListener("input", (e) => checkField(calc, e.target));
     $("sweep-points").addEventListener("input", (e) => pointsProblem(e.target));
+    $("sweep-required").addEventListener("change", () => run({ spoken: true }));
     $("sweep-form").addEventListener("submit", (event) => {
         event.preventDefault();
-        run();
+        run({ spoken: true });
+    });
+    $("points-details").addEventListener("toggle", () => {
+        if ($("points").dataset.stale === "true") fillPointsTable(calc, sweep);
     });
     $("sweep-csv").addEventListener("click", () => {
         if (sweep) download(pointsCsv(sweep), `${sweep.formula.keyword}-sweep.csv`, "text/csv;charset=utf-8");
     });
 
+    // The sweep is computed once it comes near the screen (or is asked
+    // for), not while the page loads; from then on it follows the formula.
+    let active = false;
+    const follow = () => active && run();
+    new IntersectionObserver((entries, observer) => {
+        if (!entries.some((e) => e.isIntersecting)) return;
+        observer.disconnect();
+        active = true;
+        if (state.formula) run();
+    }, { rootMargin: "200px" }).observe($("sweep-form").closest("section"));
+
     state.onFormula((formula) => {
         argumentSelect.replaceChildren(...formula.arguments.map((a, i) =>
             element("option", { value: String(i), text: argumentName(a) + unitSuffix(formula.argumentUnits[i]) })));
         fillRange();
-        run();
+        follow();
     });
     // The plot follows the formula's other values as they are typed.
-    state.onValues(run);
+    state.onValues(follow);
 }
