@@ -653,21 +653,24 @@ Combinations combine_two(double wanted, PartKind kind, Series series, double tol
     std::optional<Combination> by_sum;
     std::optional<Combination> by_product;
     for (const double first : values) {
-        // In a sum the first part is the larger: wanted/2 <= first < wanted.
-        if (first < wanted && first * 2.0 >= wanted) {
+        // In a sum the first part is the larger, in a product over a sum the
+        // smaller; where the ideal second part lies beyond the first, the
+        // first itself is the nearest allowed.
+        if (first < wanted) {
             around(wanted - first, [&](double second) {
                 if (second <= first)
                     consider(*rows.sum, rows.sum_is_parallel, first, second, by_sum);
             });
+            consider(*rows.sum, rows.sum_is_parallel, first, first, by_sum);
         }
-        // In a product over a sum the first is the smaller: wanted < first <= 2 wanted.
-        if (first > wanted && first <= wanted * 2.0) {
+        if (first > wanted) {
             around(wanted * first / (first - wanted), [&](double second) {
                 if (second >= first) {
                     consider(*rows.product_over_sum, !rows.sum_is_parallel, first, second,
                              by_product);
                 }
             });
+            consider(*rows.product_over_sum, !rows.sum_is_parallel, first, first, by_product);
         }
     }
     const auto with_range = [&](const Formula& row, std::optional<Combination>& best) {
