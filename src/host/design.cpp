@@ -506,16 +506,18 @@ std::string prepare(const DesignRequest& request, std::vector<Unknown>& unknowns
     return {};
 }
 
-// Whether a request with these parts' choices lets some candidate pass.
-bool some_pass(DesignRequest request) {
+// Whether a request with these parts' choices lets some candidate pass;
+// the evaluations spent are added to `evaluations`.
+bool some_pass(DesignRequest request, long& evaluations) {
     request.suggest = false;
     request.top = 1;
     const Design found = design(request);
+    evaluations += found.evaluations;
     return found.error.empty() && found.passing > 0;
 }
 
 DesignRemedy remedy_for(const DesignRequest& request, const std::vector<Unknown>& unknowns,
-                        const DesignCandidate& best) {
+                        const DesignCandidate& best, long& evaluations) {
     DesignRemedy remedy;
     remedy.low = std::min(request.low, best.min);
     remedy.high = std::max(request.high, best.max);
@@ -528,7 +530,7 @@ DesignRemedy remedy_for(const DesignRequest& request, const std::vector<Unknown>
             PartChoice& choice = tighter.parts[static_cast<std::size_t>(unknown.kind)];
             choice.tolerance = std::min(unknown.tolerance, step);
         }
-        if (some_pass(tighter)) {
+        if (some_pass(tighter, evaluations)) {
             remedy.tolerance = step;
             break;
         }
@@ -546,7 +548,7 @@ DesignRemedy remedy_for(const DesignRequest& request, const std::vector<Unknown>
                 choice.tolerance = series_tolerance(finer);
             }
         }
-        if (changes && some_pass(refined)) {
+        if (changes && some_pass(refined, evaluations)) {
             remedy.series = finer;
             break;
         }
@@ -586,7 +588,7 @@ Design design(const DesignRequest& request) {
     out.candidates = search.kept();
     if (search.best()) out.best = search.best()->candidate;
     if (out.passing == 0 && out.best && request.suggest) {
-        out.remedy = remedy_for(request, unknowns, *out.best);
+        out.remedy = remedy_for(request, unknowns, *out.best, out.evaluations);
     }
     return out;
 }

@@ -467,7 +467,7 @@ struct Design {
     std::array<double, 2> part_tolerances{};          // in effect, per unknown
     std::array<std::array<double, 2>, 2> searched{};  // the window of values searched, per unknown
     long searched_candidates = 0;                     // the choices the search space holds
-    long evaluations = 0;                             // of the formula's arithmetic
+    long evaluations = 0;  // of the formula's arithmetic, the remedies' searches included
 };
 Design design(const DesignRequest& request);
 
