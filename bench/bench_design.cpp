@@ -52,7 +52,7 @@ BENCHMARK_CAPTURE(BM_DesignDivider, e192_none_pass_with_remedies, host::Series::
 void BM_CombineTwo(benchmark::State& state) {
     host::Combinations combinations;
     for (auto _ : state) {
-        combinations = host::combine_two(3793.103448275862, host::PartKind::resistor,
+        combinations = host::combine_two(3793.103448275862, host::PartKind::resistance,
                                          host::Series::e192, 0.005, {100, 1e6});
         benchmark::DoNotOptimize(combinations);
     }

@@ -270,9 +270,9 @@ TEST(Design, SeriesTolerances) {
     for (int s = 0; s <= static_cast<int>(Series::e192); ++s) {
         EXPECT_EQ(host::series_tolerance(static_cast<Series>(s)), expected[s]);
     }
-    EXPECT_EQ(host::part_kind_named("c"), PartKind::capacitor);
+    EXPECT_EQ(host::part_kind_named("c"), PartKind::capacitance);
     EXPECT_FALSE(host::part_kind_named("X"));
-    EXPECT_EQ(host::part_kind_letter(PartKind::inductor), "L");
+    EXPECT_EQ(host::part_kind_letter(PartKind::inductance), "L");
 }
 
 // ---- Two parts for one value ----
@@ -315,7 +315,7 @@ std::vector<double> series_values(Series series, double low, double high) {
 TEST(Combine, BestSeriesAndParallelAgainstEveryPair) {
     // The issue's value first: 3.6 kΩ + 200 Ω and 3.9 kΩ ∥ 130 kΩ.
     const host::Combinations issue =
-        host::combine_two(3793.103448275862, PartKind::resistor, Series::e24, 0.05, {100, 1e6});
+        host::combine_two(3793.103448275862, PartKind::resistance, Series::e24, 0.05, {100, 1e6});
     ASSERT_TRUE(issue.series && issue.parallel);
     EXPECT_EQ(issue.series->first, 3600);
     EXPECT_EQ(issue.series->second, 200);
@@ -333,7 +333,7 @@ TEST(Combine, BestSeriesAndParallelAgainstEveryPair) {
         const host::PartWindow window{100, 1e6};
         const std::vector<double> values = series_values(series, window.low, window.high);
         const host::Combinations c =
-            host::combine_two(wanted, PartKind::resistor, series, 0.01, window);
+            host::combine_two(wanted, PartKind::resistance, series, 0.01, window);
         const Exhaustive sum = every_pair(values, wanted, true);
         const Exhaustive product = every_pair(values, wanted, false);
         ASSERT_TRUE(c.series && c.parallel) << wanted;
@@ -348,10 +348,10 @@ TEST(Combine, BestSeriesAndParallelAgainstEveryPair) {
     }
     // Capacitors add in parallel: their sum is the parallel connection.
     const host::Combinations caps =
-        host::combine_two(1.5e-7, PartKind::capacitor, Series::e6, 0.2, {1e-11, 1e-4});
+        host::combine_two(1.5e-7, PartKind::capacitance, Series::e6, 0.2, {1e-11, 1e-4});
     ASSERT_TRUE(caps.parallel && caps.series);
     EXPECT_EQ(caps.parallel->value, caps.parallel->first + caps.parallel->second);
-    EXPECT_FALSE(host::combine_two(0, PartKind::resistor, Series::e24, 0.05, {100, 1e6}).series);
+    EXPECT_FALSE(host::combine_two(0, PartKind::resistance, Series::e24, 0.05, {100, 1e6}).series);
 }
 
 // The result with a combination in place, its worst case through the

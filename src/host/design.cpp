@@ -71,7 +71,7 @@ std::vector<double> values_within(Series series, PartWindow window) {
 // One value to pick: where it sits, its standard values and their tolerance.
 struct Unknown {
     std::size_t position = 0;
-    PartKind kind = PartKind::resistor;
+    PartKind kind = PartKind::resistance;
     Series series = Series::e24;
     double tolerance = 0.0;
     std::vector<double> values;
@@ -373,16 +373,16 @@ std::optional<PartKind> part_kind_named(std::string_view letter) {
     if (letter.size() != 1) return std::nullopt;
     const char upper =
         letter[0] >= 'a' && letter[0] <= 'z' ? static_cast<char>(letter[0] - 32) : letter[0];
-    for (std::size_t k = 0; k < PART_KINDS; ++k) {
+    for (std::size_t k = 0; k < PART_KIND_COUNT; ++k) {
         if (KIND_LETTERS[k][0] == upper) return static_cast<PartKind>(k);
     }
     return std::nullopt;
 }
 
-std::optional<PartKind> part_kind_of_unit(std::string_view unit) {
-    if (unit == OHM.utf8) return PartKind::resistor;
-    if (unit == FARAD.utf8) return PartKind::capacitor;
-    if (unit == HENRY.utf8) return PartKind::inductor;
+std::optional<PartKind> part_kind(std::string_view unit) noexcept {
+    if (unit == OHM.utf8) return PartKind::resistance;
+    if (unit == FARAD.utf8) return PartKind::capacitance;
+    if (unit == HENRY.utf8) return PartKind::inductance;
     return std::nullopt;
 }
 
@@ -394,11 +394,11 @@ double series_tolerance(Series series) {
 
 PartWindow default_part_window(PartKind kind) {
     switch (kind) {
-        case PartKind::resistor:
+        case PartKind::resistance:
             return {1e2, 1e6};
-        case PartKind::capacitor:
+        case PartKind::capacitance:
             return {1e-11, 1e-4};
-        case PartKind::inductor:
+        case PartKind::inductance:
             return {1e-6, 1e-1};
     }
     return {1e2, 1e6};
@@ -435,14 +435,13 @@ std::string prepare(const DesignRequest& request, std::vector<Unknown>& unknowns
                " is empty: a window needs a width";
     }
     // The kinds the formula has at all, for options named per kind.
-    std::array<bool, PART_KINDS> has{};
+    std::array<bool, PART_KIND_COUNT> has{};
     for (int p = 0; p < count; ++p) {
-        if (const auto kind =
-                part_kind_of_unit(row.arguments[static_cast<std::size_t>(p)].unit.utf8)) {
+        if (const auto kind = part_kind(row.arguments[static_cast<std::size_t>(p)].unit.utf8)) {
             has[static_cast<std::size_t>(*kind)] = true;
         }
     }
-    for (std::size_t k = 0; k < PART_KINDS; ++k) {
+    for (std::size_t k = 0; k < PART_KIND_COUNT; ++k) {
         const PartChoice& choice = request.parts[k];
         const bool named = (choice.series_per_kind && choice.series) ||
                            (choice.tolerance_per_kind && choice.tolerance) ||
@@ -471,7 +470,7 @@ std::string prepare(const DesignRequest& request, std::vector<Unknown>& unknowns
                    std::string(row.keyword);
         }
         const Argument& argument = row.arguments[static_cast<std::size_t>(position)];
-        const std::optional<PartKind> kind = part_kind_of_unit(argument.unit.utf8);
+        const std::optional<PartKind> kind = part_kind(argument.unit.utf8);
         if (!kind) {
             return std::string(argument.name) +
                    " is not a resistance, capacitance or inductance: a design picks parts";
@@ -605,11 +604,11 @@ struct Rows {
 
 Rows rows_of(PartKind kind) {
     switch (kind) {
-        case PartKind::capacitor:
+        case PartKind::capacitance:
             return {find_keyword("capacitors_parallel"), find_keyword("capacitors_series"), true};
-        case PartKind::inductor:
+        case PartKind::inductance:
             return {find_keyword("inductors_series"), find_keyword("inductors_parallel"), false};
-        case PartKind::resistor:
+        case PartKind::resistance:
             break;
     }
     return {find_keyword("resistors_series"), find_keyword("resistors_parallel"), false};

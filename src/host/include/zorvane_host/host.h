@@ -378,15 +378,15 @@ SavedReference save_reference(const char* directory) noexcept;
 namespace zorvane::host {
 
 // The kinds of part a design picks: R, C and L.
-enum class PartKind { resistor, capacitor, inductor };
-inline constexpr std::size_t PART_KINDS = 3;
+enum class PartKind { resistance, capacitance, inductance };
+inline constexpr std::size_t PART_KIND_COUNT = 3;
 
 // "R", "C", "L"; and back (either case); nothing for another text.
 std::string_view part_kind_letter(PartKind kind);
 std::optional<PartKind> part_kind_named(std::string_view letter);
 
 // The kind of part a unit is the value of ("Ω": resistor), if any.
-std::optional<PartKind> part_kind_of_unit(std::string_view unit);
+std::optional<PartKind> part_kind(std::string_view unit) noexcept;
 
 // The tolerance IEC 60063 pairs with a series, relative: E6 0.2, E12 0.1, E24
 // 0.05, E48 0.02, E96 0.01, E192 0.005. The standard publishes none for E3;
@@ -425,8 +425,8 @@ struct DesignRequest {
     // The result wanted, which nominal errors are measured from: 3.3 of
     // 3.3±3%; the window's middle when not given.
     std::optional<double> centre;
-    std::array<PartChoice, PART_KINDS> parts{};  // by PartKind
-    int top = 5;                                 // candidates kept, best first
+    std::array<PartChoice, PART_KIND_COUNT> parts{};  // by PartKind
+    int top = 5;                                      // candidates kept, best first
     bool suggest = true;  // when none passes: search again for what would make one pass
 };
 
