@@ -379,13 +379,6 @@ std::optional<PartKind> part_kind_named(std::string_view letter) {
     return std::nullopt;
 }
 
-std::optional<PartKind> part_kind(std::string_view unit) noexcept {
-    if (unit == OHM.utf8) return PartKind::resistance;
-    if (unit == FARAD.utf8) return PartKind::capacitance;
-    if (unit == HENRY.utf8) return PartKind::inductance;
-    return std::nullopt;
-}
-
 double series_tolerance(Series series) {
     constexpr double TOLERANCES[] = {0.4, 0.2, 0.1, 0.05, 0.02, 0.01, 0.005};
     static_assert(std::size(TOLERANCES) == static_cast<std::size_t>(Series::e192) + 1);

@@ -12,91 +12,21 @@
 
 #include "command.h"
 #include "formula_table.h"
-#include "zorvane_host/host.h"
 #include "rendering.h"
 #include "roots.h"
 #include "words.h"
+#include "zorvane_host/host.h"
 
 namespace zorvane::host {
 namespace {
 
-constexpr std::string_view PLUS_MINUS = "\xC2\xB1";
-constexpr std::string_view ASCII_PLUS_MINUS = "+-";
-constexpr std::string_view UNKNOWN = "?";
 // What stands for an unknown when the module reads the values.
 constexpr std::string_view PLACEHOLDER = "1";
 
-// One value word of a question.
-struct ValueWord {
-    std::string_view number;  // the value without its tolerance, as typed
-    bool unknown = false;     // "?"
-    bool has_tolerance = false;
-    double tolerance = 0.0;  // relative: 0.01 for 1 %
-};
-
-// A question read into its parts, before any value is.
-struct Parsed {
-    std::string_view name;
-    std::vector<ValueWord> values;
-    bool has_equals = false;
-    std::string_view target;  // the word after "="
-    int words_after_equals = 0;
-    int unknowns = 0;
-    int tolerances = 0;
-};
-
-// "10k±1%", "10k+-1%": the value and its tolerance. A word that
-// only looks so ("±1%", "10k±x%") is left whole, for the module to refuse.
-ValueWord read_value_word(std::string_view word) {
-    ValueWord value{word};
-    if (word == UNKNOWN) {
-        value.unknown = true;
-        return value;
-    }
-    std::size_t at = word.find(PLUS_MINUS);
-    std::size_t length = PLUS_MINUS.size();
-    if (at == std::string_view::npos) {
-        at = word.find(ASCII_PLUS_MINUS);
-        length = ASCII_PLUS_MINUS.size();
-    }
-    if (at == std::string_view::npos || at == 0 || !word.ends_with('%')) return value;
-    const std::string_view percent = word.substr(at + length, word.size() - at - length - 1);
-    const std::optional<double> read = parse_number(percent);
-    if (!read || !(*read >= 0.0)) return value;
-    value.number = word.substr(0, at);
-    value.has_tolerance = true;
-    value.tolerance = *read / 100.0;
-    return value;
-}
-
-Parsed parse(std::string_view command) {
-    Parsed parsed;
-    Words words(command);
-    parsed.name = words.next();
-    const std::size_t equals =
-        command.find('=', static_cast<std::size_t>(words.position() - command.data()));
-    const std::string_view left = command.substr(0, equals);
-    Words values(left.substr(static_cast<std::size_t>(words.position() - command.data())));
-    for (std::string_view word = values.next(); !word.empty(); word = values.next()) {
-        parsed.values.push_back(read_value_word(word));
-        parsed.unknowns += parsed.values.back().unknown ? 1 : 0;
-        parsed.tolerances += parsed.values.back().has_tolerance ? 1 : 0;
-    }
-    if (equals != std::string_view::npos) {
-        parsed.has_equals = true;
-        Words after(command.substr(equals + 1));
-        parsed.target = after.next();
-        for (std::string_view word = parsed.target; !word.empty(); word = after.next()) {
-            ++parsed.words_after_equals;
-        }
-    }
-    return parsed;
-}
-
 // The command the module reads: the values alone, an unknown as 1.
-std::string module_command(const Parsed& parsed) {
-    std::string command(parsed.name);
-    for (const ValueWord& value : parsed.values) {
+std::string module_command(const Question& question) {
+    std::string command(question.keyword);
+    for (const QuestionValue& value : question.values) {
         command.append(" ").append(value.unknown ? PLACEHOLDER : value.number);
     }
     return command;
@@ -190,7 +120,8 @@ std::string wanted(const FormulaInfo& info, double target) {
 
 // A question read, its values read by the module, its target read.
 struct Prepared {
-    Parsed parsed;
+    Question question;
+    QuestionSettings settings;  // passed beside the question, and written in it
     const FormulaInfo* info = nullptr;
     const Formula* row = nullptr;
     Values values{};
@@ -200,13 +131,53 @@ struct Prepared {
     double target = 0.0;
 };
 
+// The settings of the questions' older entry points, which take a series alone.
+QuestionSettings beside_of(const QuestionOptions& options) {
+    QuestionSettings settings;
+    settings.series.every = options.series;
+    return settings;
+}
+
+// The series that applies to the value at `argument` (its kind's, else the
+// one for every kind), or null.
+const Series* series_for(const QuestionSettings& settings, const FormulaInfo* formula,
+                         int argument) {
+    if (formula == nullptr || argument < 0 ||
+        static_cast<std::size_t>(argument) >= formula->argument_units.size()) {
+        return settings.series.every ? &*settings.series.every : nullptr;
+    }
+    const std::optional<PartKind> kind =
+        part_kind(formula->argument_units[static_cast<std::size_t>(argument)]);
+    return kind                    ? settings.series.of(*kind)
+           : settings.series.every ? &*settings.series.every
+                                   : nullptr;
+}
+
+// What a question asks that no answer gives yet, as its error line and
+// hint; empty when there is nothing.
+std::pair<std::string, std::string> not_answered(const Question& question,
+                                                 const QuestionSettings& settings) {
+    for (const std::string& word : question_option_words(settings)) {
+        if (word.starts_with("--") && word != "--series") {
+            return {"Error: This version does not answer '" + word + "' yet",
+                    "the options answered are --series"};
+        }
+    }
+    if (question.target && question.target->is_window()) {
+        return {"Error: This version does not answer a window after '=' yet",
+                "write the result wanted: = 3.3"};
+    }
+    return {};
+}
+
 // Reads a question; false, with the error in `reply`, when it cannot be
-// answered: what the module says of its values, a value written ? that is
-// not one of the formula's, a target that is not a number.
-bool prepare(std::string_view command, const QuestionOptions& options, Prepared& prepared,
-             Reply& reply) {
+// answered: a question that does not read, what the module says of its
+// values, a value written ? that is not one of the formula's, a target that
+// is not a number, what no answer gives yet.
+bool prepare(std::string_view command, bool expand, const QuestionSettings& beside,
+             Prepared& prepared, Reply& reply) {
     Calculator calculator;
-    const Calculator::Options module_options{.expand = options.expand, .engineering = true};
+    const Calculator::Options module_options{.expand = expand, .engineering = true};
     if (command.size() > COMMAND_CAPACITY) {
         const Answer& answer = calculator.evaluate(command, module_options);
         if (answer.kind == Kind::too_long) {
@@ -214,9 +185,15 @@ bool prepare(std::string_view command, const QuestionOptions& options, Prepared&
             return false;
         }
     }
-    prepared.parsed = parse(command);
-    const Parsed& parsed = prepared.parsed;
-    const std::string text = module_command(parsed);
+    ParsedQuestion parsed = parse_question(command, expand);
+    if (!parsed.ok()) {
+        fail(reply, parsed.error, parsed.hints);
+        return false;
+    }
+    prepared.question = std::move(parsed.question);
+    prepared.settings = merged(beside, prepared.question.settings);
+    const Question& question = prepared.question;
+    const std::string text = module_command(question);
     const Answer& answer = calculator.evaluate(text, module_options);
     reply.formula = answer.formula;
     if (answer.kind != Kind::result) {
@@ -230,8 +207,8 @@ bool prepare(std::string_view command, const QuestionOptions& options, Prepared&
     prepared.engineering = answer.engineering;
     const int count = prepared.row->required_count;
     int found = 0;
-    for (std::size_t i = 0; i < parsed.values.size(); ++i) {
-        if (!parsed.values[i].unknown) continue;
+    for (std::size_t i = 0; i < question.values.size(); ++i) {
+        if (!question.values[i].unknown) continue;
         if (static_cast<int>(i) >= count) {
             fail(reply,
                  "Error: ? stands for one of the " + std::to_string(count) + " values of " +
@@ -241,25 +218,19 @@ bool prepare(std::string_view command, const QuestionOptions& options, Prepared&
         }
         if (found < 2) prepared.unknown[static_cast<std::size_t>(found++)] = static_cast<int>(i);
     }
-    if (parsed.has_equals) {
-        if (parsed.words_after_equals != 1) {
-            fail(reply,
-                 parsed.words_after_equals == 0 ? "Error: No result after '='"
-                                                : "Error: One result after '='",
-                 {"write the result wanted on one word: = 3.3V"});
-            return false;
-        }
-        std::string plain;
-        const bool notation =
-            options.expand && append_plain_value(parsed.target, prepared.info->unit, plain);
-        const std::optional<double> target = parse_number(notation ? plain : parsed.target);
+    if (const auto [line, hint] = not_answered(question, prepared.settings); !line.empty()) {
+        fail(reply, line, {hint});
+        return false;
+    }
+    if (question.target) {
+        const std::optional<double> target = question.target->reading;
         if (!target) {
             std::vector<std::string> unit_hint;
             if (!prepared.info->unit.empty()) {
                 unit_hint.push_back(std::string(prepared.info->label) + " is in " +
                                     std::string(prepared.info->unit));
             }
-            fail(reply, invalid_number_line(parsed.target), unit_hint);
+            fail(reply, invalid_number_line(question.target->number), unit_hint);
             return false;
         }
         prepared.target = *target;
@@ -268,20 +239,22 @@ bool prepare(std::string_view command, const QuestionOptions& options, Prepared&
 }
 
 // The error of a question that is not one this answer gives, or "".
-std::string misfit(const Parsed& parsed, bool pair, bool have_series) {
-    if (parsed.tolerances > 0 && (parsed.unknowns > 0 || parsed.has_equals)) {
+std::string misfit(const Question& question, bool pair, bool have_series) {
+    const int unknowns = question.unknowns();
+    const bool has_equals = question.target.has_value();
+    if (question.tolerances() > 0 && (unknowns > 0 || has_equals)) {
         return "Error: Tolerances do not go with ? or '='";
     }
-    if (parsed.unknowns > 2) return "Error: At most two values may be ?";
-    if (parsed.unknowns == 0 && parsed.has_equals) return "Error: '=' needs a value written ?";
-    if (parsed.unknowns > 0 && !parsed.has_equals) {
+    if (unknowns > 2) return "Error: At most two values may be ?";
+    if (unknowns == 0 && has_equals) return "Error: '=' needs a value written ?";
+    if (unknowns > 0 && !has_equals) {
         return "Error: A value written ? needs the result wanted after '='";
     }
-    if (parsed.unknowns == 2 && !pair) {
+    if (unknowns == 2 && !pair) {
         return have_series ? "Error: Two values written ? are a pair: ask for pairs"
                            : "Error: Two values written ? need a series of standard values";
     }
-    if (pair && parsed.unknowns != 2) return "Error: A pair needs two values written ?";
+    if (pair && unknowns != 2) return "Error: A pair needs two values written ?";
     return {};
 }
 
@@ -371,30 +344,19 @@ Reply from_answer(const Answer& answer, std::string_view command) {
     return reply;
 }
 
-}  // namespace
-
-bool is_question(std::string_view command) noexcept {
-    Words words(command);
-    words.next();  // the name
-    const std::string_view values(words.position(),
-                                  static_cast<std::size_t>(words.end() - words.position()));
-    return values.find_first_of("?=") != std::string_view::npos ||
-           values.find(PLUS_MINUS) != std::string_view::npos ||
-           values.find(ASCII_PLUS_MINUS) != std::string_view::npos;
-}
-
-Solved solve(std::string_view command, const QuestionOptions& options) {
+Solved solve_question(std::string_view command, bool expand, const QuestionSettings& beside) {
     Solved solved;
     Prepared prepared;
-    if (!prepare(command, options, prepared, solved)) return solved;
-    if (const std::string error = misfit(prepared.parsed, false, options.series.has_value());
+    if (!prepare(command, expand, beside, prepared, solved)) return solved;
+    const Series* series = series_for(prepared.settings, prepared.info, prepared.unknown[0]);
+    if (const std::string error = misfit(prepared.question, false, series != nullptr);
         !error.empty()) {
         fail(solved, error);
         return solved;
     }
     // What misfit lets through for a range (tolerances) or a plain command
     // leaves no argument to solve for.
-    if (prepared.parsed.unknowns == 0) {
+    if (prepared.question.unknowns() == 0) {
         fail(solved, "Error: Solving needs a value written ? and the result wanted after '='");
         return solved;
     }
@@ -433,17 +395,17 @@ Solved solve(std::string_view command, const QuestionOptions& options) {
         solved.line += separator + with_unit(round_trip(solved.solutions[i]), solved.unit);
         solved.engineering += separator + engineering(solved.solutions[i], solved.unit);
     }
-    if (options.series) add_standard_neighbours(prepared, *options.series, solved);
+    if (series != nullptr) add_standard_neighbours(prepared, *series, solved);
     return solved;
 }
 
-Ranged range(std::string_view command, const QuestionOptions& options) {
+Ranged range_question(std::string_view command, bool expand, const QuestionSettings& beside) {
     Ranged ranged;
     Prepared prepared;
-    if (!prepare(command, options, prepared, ranged)) return ranged;
-    const Parsed& parsed = prepared.parsed;
+    if (!prepare(command, expand, beside, prepared, ranged)) return ranged;
+    const Question& parsed = prepared.question;
     if (std::string error = misfit(parsed, false, false);
-        !error.empty() || parsed.tolerances == 0) {
+        !error.empty() || parsed.tolerances() == 0) {
         fail(ranged, error.empty() ? "Error: No value carries a tolerance" : error,
              {"write a tolerance on a value: 10k\xC2\xB1"
               "1%"});
@@ -452,7 +414,8 @@ Ranged range(std::string_view command, const QuestionOptions& options) {
     const Formula& row = *prepared.row;
     std::array<double, 4> tolerances{};
     for (std::size_t i = 0; i < parsed.values.size() && i < tolerances.size(); ++i) {
-        tolerances[i] = parsed.values[i].tolerance;
+        const std::optional<Percent>& tolerance = parsed.values[i].tolerance;
+        tolerances[i] = tolerance ? tolerance->value / 100.0 : 0.0;
     }
     const Range found = worst_case_range(row, prepared.values, tolerances);
     ranged.evaluations = found.evaluations;
@@ -471,14 +434,18 @@ Ranged range(std::string_view command, const QuestionOptions& options) {
     return ranged;
 }
 
-Paired pair(std::string_view command, Series series, const QuestionOptions& options) {
+Paired pair_question(std::string_view command, bool expand, const QuestionSettings& beside) {
     Paired paired;
     Prepared prepared;
-    if (!prepare(command, options, prepared, paired)) return paired;
-    if (const std::string error = misfit(prepared.parsed, true, true); !error.empty()) {
-        fail(paired, error);
+    if (!prepare(command, expand, beside, prepared, paired)) return paired;
+    const Series* found = series_for(prepared.settings, prepared.info, prepared.unknown[0]);
+    if (const std::string error = misfit(prepared.question, true, found != nullptr);
+        !error.empty() || found == nullptr) {
+        fail(paired, error.empty() ? "Error: Two values written ? need a series of standard values"
+                                   : error);
         return paired;
     }
+    const Series series = *found;
     const Formula& row = *prepared.row;
     const FormulaInfo& info = *prepared.info;
     paired.arguments = prepared.unknown;
@@ -521,18 +488,61 @@ Paired pair(std::string_view command, Series series, const QuestionOptions& opti
     return paired;
 }
 
+}  // namespace
+
+Solved solve(std::string_view command, const QuestionOptions& options) {
+    return solve_question(command, options.expand, beside_of(options));
+}
+
+Ranged range(std::string_view command, const QuestionOptions& options) {
+    return range_question(command, options.expand, beside_of(options));
+}
+
+Paired pair(std::string_view command, Series series, const QuestionOptions& options) {
+    QuestionSettings beside = beside_of(options);
+    beside.series.every = series;
+    return pair_question(command, options.expand, beside);
+}
+
 Reply ask(std::string_view command, const QuestionOptions& options) {
+    return ask(command, beside_of(options), options.expand);
+}
+
+Reply ask(std::string_view command, const QuestionSettings& beside, bool expand) {
+    Calculator calculator;
     if (!is_question(command)) {
-        Calculator calculator;
-        return from_answer(
-            calculator.evaluate(command, {.expand = options.expand, .engineering = true}), command);
+        return from_answer(calculator.evaluate(command, {.expand = expand, .engineering = true}),
+                           command);
     }
-    const Parsed parsed = parse(command);
-    if (parsed.tolerances > 0 && parsed.unknowns == 0 && !parsed.has_equals) {
-        return range(command, options);
+    const ParsedQuestion parsed = parse_question(command, expand);
+    const Question& question = parsed.question;
+    if (parsed.ok()) {
+        const QuestionSettings settings = merged(beside, question.settings);
+        // Options before a command that asks nothing more: the module's answer.
+        Question forward = question;
+        forward.settings = {};
+        const std::string rest = compose_question(forward);
+        if (!is_question(rest)) {
+            Reply reply;
+            if (const auto [line, hint] = not_answered(question, settings); !line.empty()) {
+                fail(reply, line, {hint});
+                return reply;
+            }
+            return from_answer(calculator.evaluate(rest, {.expand = expand, .engineering = true}),
+                               rest);
+        }
+        if (question.tolerances() > 0 && question.unknowns() == 0 && !question.target) {
+            return range_question(command, expand, beside);
+        }
+        const auto first = std::find_if(question.values.begin(), question.values.end(),
+                                        [](const QuestionValue& value) { return value.unknown; });
+        const Series* series = series_for(settings, question.formula,
+                                          static_cast<int>(first - question.values.begin()));
+        if (question.unknowns() == 2 && series != nullptr) {
+            return pair_question(command, expand, beside);
+        }
     }
-    if (parsed.unknowns == 2 && options.series) return pair(command, *options.series, options);
-    return solve(command, options);
+    return solve_question(command, expand, beside);
 }
 
 }  // namespace zorvane::host

@@ -134,6 +134,20 @@ class Questions(unittest.TestCase):
         result = run('--plain', 'power_vi', '?', '2', '=', '1k')
         self.assertEqual((result.stdout, result.returncode), (b"Error: Invalid number '1k'\n", 1))
 
+    def test_options_written_in_a_line_win_over_the_tools(self):
+        commands = ('--series E12 voltage_divider 12 10k ? = 3.3\n'
+                    'voltage_divider 12 10k ? = 3.3\n'
+                    '--series E7 voltage_divider 12 10k ? = 3.3\n')
+        result = run('--series', 'E24', stdin=commands.encode())
+        self.assertEqual(result.stdout.decode().splitlines(), [
+            'r2 = 3793.103448275862 \u03a9; E12: 3300 \u03a9 \u2192 2.977444 V (-9.77%), '
+            '3900 \u03a9 \u2192 3.366906 V (+2.03%)',
+            'r2 = 3793.103448275862 \u03a9; E24: 3600 \u03a9 \u2192 3.176471 V (-3.74%), '
+            '3900 \u03a9 \u2192 3.366906 V (+2.03%)',
+            "Error: Invalid series 'E7' for '--series'",
+        ])
+        self.assertEqual(result.returncode, 1)
+
     def test_series_names_the_standard_ones(self):
         for series in ('E3', 'E6', 'E12', 'E24', 'E48', 'E96', 'E192'):
             with self.subTest(series=series):
@@ -141,11 +155,27 @@ class Questions(unittest.TestCase):
                 self.assertEqual((result.stdout, result.returncode),
                                  (('r2 = 1 \u03a9; %s: 1 \u03a9 \u2192 1.000000 \u03a9 (+0.00%%)\n'
                                    % series).encode(), 0))
-        for wrong in (['--series', 'E25'], ['--series=e24'], ['--series']):
+        # One series per kind of part, read by the question grammar.
+        result = run('--series', 'R=E12,C=E6', 'voltage_divider', '12', '10k', '?', '=', '3.3')
+        self.assertEqual((result.stdout.decode(), result.returncode),
+                         ('r2 = 3793.103448275862 \u03a9; E12: 3300 \u03a9 \u2192 2.977444 V (-9.77%), '
+                          '3900 \u03a9 \u2192 3.366906 V (+2.03%)\n', 0))
+        for wrong in (['--series', 'E25'], ['--series=e24'], ['--series'], ['--series', 'X=E12'],
+                      ['--series', 'R=E12,R=E6']):
             with self.subTest(wrong=wrong):
                 result = run(*wrong, 'power_vi', '1', '2')
                 self.assertEqual((result.stdout, result.returncode), (b'', 2))
                 self.assertIn(b"for '--series'", result.stderr)
+
+    def test_a_terminal_hears_why_the_zero_guard_answered(self):
+        """The same note as the page's, from the hosts' share."""
+        stdout, status, shown = hints_of('capacitor_reactance', '0', '100n')
+        self.assertEqual((stdout, status), (b'Capacitive Reactance = 0.000000 ?\n', 0))
+        self.assertEqual(shown, 'frequency is 0: the formula divides by zero, and the module answers 0\n')
+        stdout, status, shown = hints_of('impedance_rc', '1k', '0', '1n')
+        self.assertEqual(status, 0)
+        self.assertEqual(shown, 'frequency is 0: the formula divides by zero there, '
+                                'and the module counts that part as 0\n')
 
     def test_hints_name_the_unit_and_what_a_formula_reaches(self):
         cases = [

@@ -13,12 +13,20 @@ void set_plain(Settings& settings, const char*) { settings.expand = false; }
 void set_reference_directory(Settings& settings, const char* directory) {
     settings.reference_directory = directory;
 }
-void set_series(Settings& settings, const char* series) { settings.series = series; }
+// A question's options are read by the question grammar, as a question
+// written with them is: the tool's --series means what the page's does.
+bool reads_as_series(std::string_view series) {
+    zorvane::host::QuestionSettings scratch;
+    return zorvane::host::set_question_option("--series", series, scratch).empty();
+}
+void set_series(Settings& settings, const char* series) {
+    zorvane::host::set_question_option("--series", series, settings.question);
+}
 
 constexpr OptionArgument DIRECTORY = {Takes::final_directory, "[DIR]", {}};
 // The IEC 60063 series, as the standard names them.
 constexpr std::string_view SERIES_NAMES[] = {"E3", "E6", "E12", "E24", "E48", "E96", "E192"};
-constexpr OptionArgument SERIES = {Takes::value, "SERIES", SERIES_NAMES};
+constexpr OptionArgument SERIES = {Takes::value, "SERIES", SERIES_NAMES, reads_as_series};
 
 // Adding an option is adding a row; a new setting also needs its field in
 // Settings and a setter above.
@@ -29,7 +37,8 @@ constexpr OptionSpec OPTIONS[] = {
     {"",    "--plain",             {},         Action::evaluate,        set_plain,                "take values as plain numbers only (no 4.7k, 4k7, 12V)"},
     {"",    "--series",            SERIES,     Action::evaluate,        set_series,               "after a solution, its neighbours in SERIES (E3 E6 E12\n"
                                                                                                   "E24 E48 E96 E192) with the result each gives; with\n"
-                                                                                                  "two values written ?, the best pair of them"},
+                                                                                                  "two values written ?, the best pair of them; one per\n"
+                                                                                                  "kind of part: R=E96,C=E12 (R, C, L)"},
     {"",    "--list",              {},         Action::list,            nullptr,                  "print every formula with its arguments"},
     {"",    "--list=categories",   {},         Action::list_categories, nullptr,                  "print the formulas grouped by category"},
     {"",    "--reference",         DIRECTORY,  Action::reference,       set_reference_directory,  "write the formula reference file electronics_formulas.txt\n"
@@ -86,6 +95,7 @@ std::string synopsis(const OptionSpec& option) {
 
 bool accepts(const OptionArgument& argument, std::string_view word) {
     if (word.empty()) return false;
+    if (argument.accepts != nullptr) return argument.accepts(word);
     return argument.choices.empty() ||
            std::ranges::find(argument.choices, word) != argument.choices.end();
 }

@@ -28,6 +28,9 @@ struct OptionArgument {
     Takes takes = Takes::nothing;
     std::string_view name;  // as --help shows it: "[DIR]", "NAME"
     std::span<const std::string_view> choices;
+    // Whether a word is an argument, in place of `choices` (which completions
+    // still offer); null: the choices decide.
+    bool (*accepts)(std::string_view word) = nullptr;
 };
 
 // One row of the table.

@@ -12,17 +12,6 @@ namespace zorvane_calc {
 
 namespace host = zorvane::host;
 
-namespace {
-
-constexpr std::string_view SPACES = " \t";
-
-bool is_comment(std::string_view line) {
-    const std::size_t first = line.find_first_not_of(SPACES);
-    return first != std::string_view::npos && line[first] == '#';
-}
-
-}  // namespace
-
 Answerer::Answerer(Output& out, Settings settings)
     : out_(out),
       settings_(settings),
@@ -31,7 +20,7 @@ Answerer::Answerer(Output& out, Settings settings)
       hint_out_(platform::Stream::error, true) {}
 
 void Answerer::answer(std::string_view line, bool overlong) {
-    if (is_comment(line)) {
+    if (host::is_comment_line(line)) {
         out_.write_line("");
         return;
     }
@@ -49,9 +38,7 @@ void Answerer::answer(std::string_view line, bool overlong) {
 
 // A value to solve for, a pair of standard values, a range: one line too.
 void Answerer::answer_question(std::string_view line) {
-    host::QuestionOptions options{.expand = settings_.expand, .series = {}};
-    if (settings_.series != nullptr) options.series = host::series_named(settings_.series);
-    const host::Reply reply = host::ask(line, options);
+    const host::Reply reply = host::ask(line, settings_.question, settings_.expand);
     any_error_ = any_error_ || reply.error;
     out_.write_shown_line(settings_.engineering ? reply.engineering : reply.line);
     if (settings_.hints) write_hints(reply.hints);
@@ -60,7 +47,10 @@ void Answerer::answer_question(std::string_view line) {
 // Hints are for a person at a terminal and never change the answers or the
 // status, so a hint that cannot be written is let go.
 void Answerer::show_hints(std::string_view line, const host::Answer& answer) {
-    write_hints(host::hints(line, answer));
+    std::vector<std::string> hints = host::hints(line, answer);
+    if (std::string note = host::guard_note(answer); !note.empty())
+        hints.push_back(std::move(note));
+    write_hints(hints);
 }
 
 void Answerer::write_hints(const std::vector<std::string>& hints) {

@@ -1,6 +1,8 @@
 // What the command line sets, in one place, handed to whatever needs it.
 #pragma once
 
+#include "zorvane_host/host.h"
+
 namespace zorvane_calc {
 
 struct Settings {
@@ -8,7 +10,9 @@ struct Settings {
     bool expand = true;        // SI prefixes and IEC 60062 codes in values; --plain turns it off
     bool hints = false;        // hints on standard error, when a person watches it
     const char* reference_directory = nullptr;  // --reference DIR; null: the current directory
-    const char* series = nullptr;  // --series E24: standard values after a solution; null: none
+    // --series E24 (or per kind: R=E96,C=E12), read by the question grammar;
+    // a question's own options win over these.
+    zorvane::host::QuestionSettings question;
 };
 
 }  // namespace zorvane_calc

@@ -8,8 +8,10 @@
 // boundary). Nothing here depends on the locale.
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <span>
 #include <string>
@@ -334,6 +336,188 @@ std::optional<StandardPair> best_standard_pair(const Formula& row,
 
 }  // namespace zorvane::host
 
+namespace zorvane::host {
+
+// ---- The question grammar ----
+//
+// A question as people type it, read into its parts, and written back:
+//
+//   [OPTION]... KEYWORD VALUE... [= TARGET]
+//
+// VALUE is a value in the input notation (4k7, 10kohm), optionally with a
+// tolerance in percent (10k±1%, 10k+-1%, 10k±.5%), or ? for an unknown.
+// TARGET, after =, is a value (3.3, 3.3V), or a window on the result: a
+// value with a tolerance (3.3±3%) or two limits (3.2..3.4). An OPTION comes
+// before the keyword, written --name ARGUMENT or --name=ARGUMENT:
+//
+//   --series E24 | R=E96,C=E12     standard values (per kind: R, C, L)
+//   --tolerance 1% | R=1%,C=5%     the standard parts' tolerance
+//   --within 1k..100k | R=1k..100k the values a search may take
+//   --mc [N]                       Monte Carlo samples (N from 1 to MAX_SAMPLES;
+//                                  DEFAULT_SAMPLES without N)
+//   --seed S                       the samples' seed, 0 to 2^64-1
+//   --distribution uniform|normal  how values spread within their tolerances
+//   --top N                        how many candidates, 1 to MAX_TOP
+//   --combine 2                    one value from two standard parts
+//
+// Names, series, kinds and distributions are spelled as above; an unknown
+// option or a bad argument is an error, never dropped. Reading a question
+// never evaluates it: a value that is no number stays as typed, with no
+// reading, for the answer to refuse in the module's words.
+
+// The kinds of standard parts, as per-kind options name them: R, C, L.
+enum class PartKind { resistance, capacitance, inductance };
+inline constexpr std::size_t PART_KIND_COUNT = 3;
+
+// The kind of part whose values are in `unit` ("Ω", "F", "H"), or nothing.
+std::optional<PartKind> part_kind(std::string_view unit) noexcept;
+
+// An option's argument, for every kind of part alike or per kind.
+template <typename T>
+struct PerKind {
+    std::optional<T> every;                               // --series E24
+    std::array<std::optional<T>, PART_KIND_COUNT> kinds;  // --series R=E96,C=E12
+    // What holds for `kind`: its own, else what holds for every kind; null for none.
+    const T* of(PartKind kind) const noexcept {
+        const std::optional<T>& own = kinds[static_cast<std::size_t>(kind)];
+        return own ? &*own : every ? &*every : nullptr;
+    }
+    bool given() const noexcept {
+        return every.has_value() ||
+               std::any_of(kinds.begin(), kinds.end(), [](const auto& k) { return k.has_value(); });
+    }
+    bool operator==(const PerKind&) const = default;
+};
+
+// A percentage as typed ("1" of "1%") and read (1.0).
+struct Percent {
+    std::string text;
+    double value = 0.0;
+    bool operator==(const Percent&) const = default;
+};
+
+// Two limits as typed ("1k", "100k") and read (1000, 100000).
+struct Limits {
+    std::string low_text;
+    std::string high_text;
+    double low = 0.0;
+    double high = 0.0;
+    bool operator==(const Limits&) const = default;
+};
+
+enum class Distribution { uniform, normal };
+
+inline constexpr std::uint64_t DEFAULT_SAMPLES = 100'000;
+inline constexpr std::uint64_t MAX_SAMPLES = 10'000'000;
+inline constexpr int MAX_TOP = 1000;
+
+// The options a question carries, written in it or passed beside it.
+struct QuestionSettings {
+    PerKind<Series> series;
+    PerKind<Percent> tolerance;
+    PerKind<Limits> within;
+    std::optional<std::uint64_t> samples;  // --mc
+    std::optional<std::uint64_t> seed;
+    std::optional<Distribution> distribution;
+    std::optional<int> top;
+    std::optional<int> combine;
+    bool operator==(const QuestionSettings&) const = default;
+};
+
+// One value word: "10k±1%" is number "10k" with tolerance "1"; "?" an
+// unknown. A word that only looks toleranced ("±1%", "10k±-1%", "10k±x%")
+// is a number as typed, with `tolerance_problem` saying why.
+struct QuestionValue {
+    std::string number;  // as typed, without the tolerance
+    bool unknown = false;
+    std::optional<Percent> tolerance;
+    // The number read with its prefix, code or unit (the argument's); none
+    // for an unknown or a word that is no number.
+    std::optional<double> reading;
+    std::string tolerance_problem;  // "" unless a tolerance is written wrongly
+    bool operator==(const QuestionValue&) const = default;
+};
+
+// What follows '=': the result wanted, or a window on it.
+struct QuestionTarget {
+    enum class Form { value, tolerance, limits };
+    Form form = Form::value;
+    std::string number;                // value, tolerance: the value as typed
+    std::optional<double> reading;     // in the result's unit; none when no number
+    std::optional<Percent> tolerance;  // tolerance: 3.3±3%
+    std::optional<Limits> limits;      // limits: 3.2..3.4
+    bool is_window() const noexcept { return form != Form::value; }
+    bool operator==(const QuestionTarget&) const = default;
+};
+
+struct Question {
+    QuestionSettings settings;  // the options written in the question
+    std::string keyword;        // as typed
+    const FormulaInfo* formula = nullptr;
+    std::vector<QuestionValue> values;
+    std::optional<QuestionTarget> target;
+    int unknowns() const noexcept;
+    int tolerances() const noexcept;
+    bool operator==(const Question&) const = default;
+};
+
+// The question in `command`, or why it is none: `error` is the error line
+// ("Error: Unknown option '--foo'"), with hints. With `expand`, values are
+// read in the input notation; else as plain numbers only.
+struct ParsedQuestion {
+    Question question;
+    std::string error;  // "" when the question reads
+    std::vector<std::string> hints;
+    bool ok() const noexcept { return error.empty(); }
+};
+ParsedQuestion parse_question(std::string_view command, bool expand = true);
+
+// The question as one canonical command: options in the order above (one
+// space between words, ± for tolerances, "--mc N" with its N), then the
+// keyword, the values and "= TARGET". Reading it back gives the same
+// question: parse_question(compose_question(q)) == q.
+std::string compose_question(const Question& question);
+
+// Whether `word` names one of the options above ("--series", "--series=E24").
+bool is_question_option(std::string_view word) noexcept;
+
+// Reads the option `name` with `argument` (none when none was written) into
+// `settings`; "" when it reads, else the error line.
+std::string set_question_option(std::string_view name, std::optional<std::string_view> argument,
+                                QuestionSettings& settings);
+
+// The options of `settings` as words of a command: {"--series", "E24"}, ...,
+// in canonical order.
+std::vector<std::string> question_option_words(const QuestionSettings& settings);
+
+// `beside` (the tool's command line) with what `written` (the question)
+// sets in its place: an option written in a question wins.
+QuestionSettings merged(const QuestionSettings& beside, const QuestionSettings& written);
+
+// Answers a question with options passed beside it as well as those written
+// in it (which win). A window after '=' and the options no answer uses yet
+// (every one but --series) give an error line saying so.
+Reply ask(std::string_view command, const QuestionSettings& beside, bool expand = true);
+
+// ---- What hosts explain beside an answer ----
+
+// Whether a line is a comment: its first non-space character is '#'.
+// Hosts answer it with an empty line.
+bool is_comment_line(std::string_view line) noexcept;
+
+// Why a guarded result is what it is: "frequency is 0: the formula divides
+// by zero, and the module answers 0". Empty unless `answer` is a guarded result.
+std::string guard_note(const Answer& answer);
+
+// "<inner_diameter>" as a person reads it: "inner diameter".
+std::string argument_words(std::string_view argument);
+
+// A formula's description as prose, with the symbols the module's
+// character set lacks: "Reactance (Xc = 1/2πfC)".
+std::string description_prose(const FormulaInfo& formula);
+
+}  // namespace zorvane::host
+
 // ---- What command-line hosts need ----
 
 namespace zorvane::host {
@@ -377,16 +561,10 @@ SavedReference save_reference(const char* directory) noexcept;
 
 namespace zorvane::host {
 
-// The kinds of part a design picks: R, C and L.
-enum class PartKind { resistance, capacitance, inductance };
-inline constexpr std::size_t PART_KIND_COUNT = 3;
-
-// "R", "C", "L"; and back (either case); nothing for another text.
+// The kinds of part (PartKind, above) as options name them: "R", "C", "L";
+// and back (either case); nothing for another text.
 std::string_view part_kind_letter(PartKind kind);
 std::optional<PartKind> part_kind_named(std::string_view letter);
-
-// The kind of part a unit is the value of ("Ω": resistor), if any.
-std::optional<PartKind> part_kind(std::string_view unit) noexcept;
 
 // The tolerance IEC 60063 pairs with a series, relative: E6 0.2, E12 0.1, E24
 // 0.05, E48 0.02, E96 0.01, E192 0.005. The standard publishes none for E3;
