@@ -23,6 +23,26 @@ void set_series(Settings& settings, const char* series) {
     zorvane::host::set_question_option("--series", series, settings.question);
 }
 
+// The design's options, read by the question grammar as well.
+template <const char* name>
+bool reads_as(std::string_view word) {
+    zorvane::host::QuestionSettings scratch;
+    return zorvane::host::set_question_option(name, word, scratch).empty();
+}
+template <const char* name>
+void set_question(Settings& settings, const char* argument) {
+    zorvane::host::set_question_option(name, argument, settings.question);
+}
+constexpr char TOLERANCE_OPTION[] = "--tolerance";
+constexpr char WITHIN_OPTION[] = "--within";
+constexpr char TOP_OPTION[] = "--top";
+constexpr char COMBINE_OPTION[] = "--combine";
+constexpr std::string_view COMBINE_COUNTS[] = {"2"};
+constexpr OptionArgument TOLERANCE = {Takes::value, "TOL", {}, reads_as<TOLERANCE_OPTION>};
+constexpr OptionArgument WITHIN = {Takes::value, "LOW..HIGH", {}, reads_as<WITHIN_OPTION>};
+constexpr OptionArgument TOP = {Takes::value, "N", {}, reads_as<TOP_OPTION>};
+constexpr OptionArgument COMBINE = {Takes::value, "2", COMBINE_COUNTS, reads_as<COMBINE_OPTION>};
+
 constexpr OptionArgument DIRECTORY = {Takes::final_directory, "[DIR]", {}};
 // The IEC 60063 series, as the standard names them.
 constexpr std::string_view SERIES_NAMES[] = {"E3", "E6", "E12", "E24", "E48", "E96", "E192"};
@@ -39,6 +59,14 @@ constexpr OptionSpec OPTIONS[] = {
                                                                                                   "E24 E48 E96 E192) with the result each gives; with\n"
                                                                                                   "two values written ?, the best pair of them; one per\n"
                                                                                                   "kind of part: R=E96,C=E12 (R, C, L)"},
+    {"",    "--tolerance",         TOLERANCE,  Action::evaluate,        set_question<TOLERANCE_OPTION>, "the standard parts' tolerance in a design (default:\n"
+                                                                                                  "the series', E6 20% ... E192 0.5%, E3 40%): 1%, or\n"
+                                                                                                  "per kind R=1%,C=5%"},
+    {"",    "--within",            WITHIN,     Action::evaluate,        set_question<WITHIN_OPTION>,    "the values a design searches (default: 100..1M \xCE\xA9,\n"
+                                                                                                  "10p..100u F, 1u..100m H), or per kind R=1k..100k"},
+    {"",    "--top",               TOP,        Action::evaluate,        set_question<TOP_OPTION>,       "how many candidates a design lists (default 5)"},
+    {"",    "--combine",           COMBINE,    Action::evaluate,        set_question<COMBINE_OPTION>,   "after a solution, the best series and parallel pair\n"
+                                                                                                  "of --series values for it"},
     {"",    "--list",              {},         Action::list,            nullptr,                  "print every formula with its arguments"},
     {"",    "--list=categories",   {},         Action::list_categories, nullptr,                  "print the formulas grouped by category"},
     {"",    "--reference",         DIRECTORY,  Action::reference,       set_reference_directory,  "write the formula reference file electronics_formulas.txt\n"

@@ -686,4 +686,54 @@ CombinedResult combined_result(const FormulaInfo& formula, const std::array<doub
                                const std::array<double, 4>& tolerances, int argument,
                                const Combination& combination, double tolerance);
 
+// ---- Design questions, as people type them ----
+//
+//   --series E96 voltage_divider 12±5% ? ? = 3.3±3%
+//   --series R=E24,C=E12 rc_lowpass_cutoff ? ? = 1kHz±10%
+//   --series E24 --combine 2 voltage_divider 12 10k ? = 3.3
+//
+// A question with one or two values written ? and a window after '=' (a
+// tolerance or two limits) is a design: --series (one for every kind or per
+// kind), --tolerance, --within and --top set its parts and how many
+// candidates are listed. --combine 2 after a solve adds the best series and
+// parallel pair of standard values for the solution.
+
+// Whether a question asks for a design: a value written ? and a window.
+bool is_design_question(const Question& question) noexcept;
+
+// A design's answer. `lines`: a heading ("Output Voltage within 3.201000 ..
+// 3.399000 V: 15 of 148225 candidates pass the worst case (R E96 1%), best
+// first:"), then one line per candidate ("1. r1 = 27400 Ω, r2 = 10000 Ω:
+// 3.299270 V (-0.02%), worst case 3.230000 .. 3.370000 V, margin 15.20%");
+// `line` is all of them on one line, for hosts that answer each command
+// with one. When none passes, an error line, and hints with the best
+// candidate and what would make one pass.
+struct Designed : Reply {
+    Design design;
+    std::array<int, 2> arguments{-1, -1};  // which values were ?
+    std::array<std::string_view, 2> names{};
+    std::array<std::string_view, 2> units{};
+    double low = 0.0;  // the window on the result
+    double high = 0.0;
+    double centre = 0.0;
+    std::vector<std::string> lines;
+    std::vector<std::string> engineering_lines;
+};
+Designed design(std::string_view command, const QuestionSettings& beside = {}, bool expand = true);
+
+// A solve followed by the best two-part combinations for its first
+// solution: "r2 = 3793.103448275862 Ω; two E24 parts: 3600 Ω + 200 Ω =
+// 3800 Ω → 3.300000 V (+0.00%, 3.260870 .. 3.337748 V), 3900 Ω ∥ 130000 Ω
+// = ...". The parts' tolerance is --tolerance, else the series'.
+struct CombinedPart {
+    Combination combination;
+    CombinedResult result;
+};
+struct SolvedInParts : Solved {
+    std::vector<CombinedPart> combinations;  // series first, then parallel
+    double part_tolerance = 0.0;
+};
+SolvedInParts solve_in_parts(std::string_view command, const QuestionSettings& beside = {},
+                             bool expand = true);
+
 }  // namespace zorvane::host
