@@ -220,7 +220,7 @@ void write_answer(Designed& designed) {
     const Design& d = designed.design;
     const FormulaInfo& info = *designed.formula;
     const std::string check =
-        d.nominal_only ? "at nominal values (no tolerance anywhere)" : "the worst case";
+        d.nominal_only ? "at nominal values, no tolerance anywhere," : "the worst case";
     const std::string tried = std::to_string(d.searched_candidates) + " candidates";
     const auto wanted = [&](bool as_engineering) {
         return std::string(info.label) + " within " +
