@@ -11,7 +11,7 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdlib>
+#include <cstdint>
 #include <nlohmann/json.hpp>
 #include <optional>
 #include <string>
@@ -57,69 +57,6 @@ Json strings(const Range& items) {
     return out;
 }
 
-// "<inner_diameter>" as a person reads it: "inner diameter".
-std::string argument_words(std::string_view argument) {
-    if (argument.starts_with('<')) argument.remove_prefix(1);
-    if (argument.ends_with('>')) argument.remove_suffix(1);
-    std::string words(argument);
-    std::replace(words.begin(), words.end(), '_', ' ');
-    return words;
-}
-
-// The description as prose for the page. The module's character set has no
-// pi, so its reference writes "2?f" where 2πf is meant; the reference file
-// keeps those bytes, the page shows the symbol.
-std::string prose(std::string_view description) {
-    std::string out;
-    for (std::size_t i = 0; i < description.size(); ++i) {
-        const bool pi = description[i] == '?' && i > 0 && description[i - 1] == '2' &&
-                        i + 1 < description.size() && description[i + 1] == 'f';
-        if (pi) {
-            out += "\u03c0";
-        } else {
-            out += description[i];
-        }
-    }
-    return out;
-}
-
-// Why a guarded result is 0: the arguments typed as zero, named. The guards
-// answer for zero operands only, so a guarded result always has one unless
-// a product of values underflowed to zero.
-std::string guard_note(std::string_view command, const Answer& answer) {
-    std::string expanded;
-    zorvane::host::expand_notation(command, expanded);
-    std::vector<std::string> tokens;
-    std::size_t at = 0;
-    while (at < expanded.size()) {
-        const std::size_t start = expanded.find_first_not_of(' ', at);
-        if (start == std::string::npos) break;
-        const std::size_t end = std::min(expanded.find(' ', start), expanded.size());
-        tokens.emplace_back(expanded.substr(start, end - start));
-        at = end;
-    }
-    std::vector<std::string> zero;
-    const auto& arguments = answer.formula->arguments;
-    for (std::size_t i = 0; i < arguments.size() && i + 1 < tokens.size(); ++i) {
-        char* end = nullptr;
-        const double value = std::strtod(tokens[i + 1].c_str(), &end);
-        if (end != tokens[i + 1].c_str() && *end == '\0' && value == 0.0)
-            zero.push_back(argument_words(arguments[i]));
-    }
-    std::string note;
-    for (std::size_t i = 0; i < zero.size(); ++i) {
-        if (i > 0) note += i + 1 == zero.size() ? " and " : ", ";
-        note += zero[i];
-    }
-    if (!note.empty()) note += zero.size() == 1 ? " is 0: " : " are 0: ";
-    // A guarded part of a larger formula (the reactance of an impedance)
-    // leaves a result that is not 0 but is no physical answer either.
-    note += answer.value == 0.0
-                ? "the formula divides by zero, and the module answers 0"
-                : "the formula divides by zero there, and the module counts that part as 0";
-    return note;
-}
-
 // What a reader of the module's own line needs told: its "?" for the ohm
 // sign, which the module's character set lacks.
 std::string_view line_note(const Answer& answer) {
@@ -153,7 +90,7 @@ Json formula_json(const FormulaInfo& formula) {
                 {"unit", formula.unit},
                 {"usage", zorvane::host::usage(formula)},
                 {"reference", zorvane::host::reference_line(formula)},
-                {"description", prose(formula.description)},
+                {"description", zorvane::host::description_prose(formula)},
                 {"argumentUnits", strings(formula.argument_units)},
                 {"arguments", strings(formula.arguments)}};
 }
@@ -201,6 +138,134 @@ const FormulaInfo* formula_with_unit(std::string_view unit) {
     return found == all.end() ? nullptr : found;
 }
 
+// ---- Questions as the grammar reads them ----
+
+using zorvane::host::Percent;
+using zorvane::host::Question;
+using zorvane::host::QuestionTarget;
+
+Json optional_number(const std::optional<double>& value) {
+    return value ? number(*value) : Json(nullptr);
+}
+
+Json percent_text(const std::optional<Percent>& percent) {
+    return percent ? Json(percent->text) : Json(nullptr);
+}
+
+Json percent_value(const std::optional<Percent>& percent) {
+    return percent ? number(percent->value) : Json(nullptr);
+}
+
+std::string_view target_form_name(QuestionTarget::Form form) {
+    switch (form) {
+        case QuestionTarget::Form::tolerance:
+            return "tolerance";
+        case QuestionTarget::Form::limits:
+            return "limits";
+        case QuestionTarget::Form::value:
+            break;
+    }
+    return "value";
+}
+
+Json target_json(const QuestionTarget& target) {
+    Json out{{"form", target_form_name(target.form)},
+             {"number", target.number},
+             {"reading", optional_number(target.reading)},
+             {"tolerance", percent_text(target.tolerance)},
+             {"toleranceValue", percent_value(target.tolerance)}};
+    out["low"] = target.limits ? Json(target.limits->low_text) : Json(nullptr);
+    out["high"] = target.limits ? Json(target.limits->high_text) : Json(nullptr);
+    out["lowValue"] = target.limits ? number(target.limits->low) : Json(nullptr);
+    out["highValue"] = target.limits ? number(target.limits->high) : Json(nullptr);
+    return out;
+}
+
+// {"series": "E24", "mc": "100000", ...}: each option's argument as the
+// canonical command writes it, keyed by its name without the dashes.
+Json options_json(const zorvane::host::QuestionSettings& settings) {
+    Json out = Json::object();
+    const std::vector<std::string> words = zorvane::host::question_option_words(settings);
+    for (std::size_t i = 0; i + 1 < words.size(); i += 2) out[words[i].substr(2)] = words[i + 1];
+    return out;
+}
+
+Json question_json(const zorvane::host::ParsedQuestion& parsed) {
+    const Question& question = parsed.question;
+    Json values = Json::array();
+    for (const zorvane::host::QuestionValue& value : question.values) {
+        values.push_back(Json{{"number", value.unknown ? std::string() : value.number},
+                              {"unknown", value.unknown},
+                              {"reading", optional_number(value.reading)},
+                              {"tolerance", percent_text(value.tolerance)},
+                              {"toleranceValue", percent_value(value.tolerance)},
+                              {"toleranceProblem", value.tolerance_problem}});
+    }
+    const auto& series = question.settings.series.every;
+    return Json{{"error", parsed.error},
+                {"hints", strings(parsed.hints)},
+                {"keyword", question.keyword},
+                {"formula", question.formula ? Json(question.formula->keyword) : Json(nullptr)},
+                {"values", std::move(values)},
+                {"target", question.target ? target_json(*question.target) : Json(nullptr)},
+                {"options", options_json(question.settings)},
+                {"series", series ? Json(zorvane::host::series_name(*series)) : Json(nullptr)}};
+}
+
+std::string text_of(const Json& object, const char* key) {
+    const auto found = object.find(key);
+    return found != object.end() && found->is_string() ? found->get<std::string>() : std::string();
+}
+
+std::optional<Percent> percent_of(const Json& object) {
+    const std::string text = text_of(object, "tolerance");
+    if (text.empty()) return std::nullopt;
+    return Percent{text, 0.0};
+}
+
+// The question whose parts are given as texts; the options through the
+// grammar, so a bad one is refused: the error line, or "".
+std::string question_from(const Json& parts, Question& question) {
+    question.keyword = text_of(parts, "keyword");
+    if (const auto values = parts.find("values"); values != parts.end() && values->is_array()) {
+        for (const Json& item : *values) {
+            zorvane::host::QuestionValue value;
+            value.unknown = item.is_object() && item.value("unknown", false);
+            if (item.is_string()) value.number = item.get<std::string>();
+            if (item.is_object() && !value.unknown) {
+                value.number = text_of(item, "number");
+                value.tolerance = percent_of(item);
+            }
+            question.values.push_back(std::move(value));
+        }
+    }
+    if (const auto target = parts.find("target"); target != parts.end() && target->is_object()) {
+        QuestionTarget read;
+        read.number = text_of(*target, "number");
+        read.tolerance = percent_of(*target);
+        if (!text_of(*target, "low").empty() || !text_of(*target, "high").empty()) {
+            read.limits =
+                zorvane::host::Limits{text_of(*target, "low"), text_of(*target, "high"), 0.0, 0.0};
+        }
+        question.target = std::move(read);
+    }
+    if (const auto options = parts.find("options");
+        options != parts.end() && options->is_object()) {
+        for (const auto& [name, argument] : options->items()) {
+            // false leaves the option out; null or true gives it without its argument.
+            if (argument.is_boolean() && !argument.get<bool>()) continue;
+            std::optional<std::string> text;
+            if (argument.is_string()) text = argument.get<std::string>();
+            if (argument.is_number_integer()) text = std::to_string(argument.get<std::int64_t>());
+            std::string error = zorvane::host::set_question_option(
+                "--" + name, text ? std::optional<std::string_view>(*text) : std::nullopt,
+                question.settings);
+            if (!error.empty()) return error;
+        }
+    }
+    return {};
+}
+
 }  // namespace
 
 extern "C" {
@@ -239,7 +304,7 @@ EMSCRIPTEN_KEEPALIVE const char* zc_evaluate(const char* command) {
                      {"eng", answer.engineering},
                      {"error", answer.is_error()},
                      {"guarded", guarded},
-                     {"note", guarded ? guard_note(text, answer) : std::string()},
+                     {"note", zorvane::host::guard_note(answer)},
                      {"lineNote", line_note(answer)},
                      {"hints", strings(zorvane::host::hints(text, answer))}});
 }
@@ -248,9 +313,8 @@ EMSCRIPTEN_KEEPALIVE const char* zc_evaluate(const char* command) {
 // it: {"word": "none" | "quit" | "help" | "help_name" | "comment", "name"}.
 EMSCRIPTEN_KEEPALIVE const char* zc_prompt_word(const char* line) {
     const std::string_view text(line);
-    const std::size_t first = text.find_first_not_of(" \t");
     // zorvane-calc answers a comment line with an empty line.
-    if (first != std::string_view::npos && text[first] == '#') {
+    if (zorvane::host::is_comment_line(text)) {
         return send(Json{{"word", "comment"}, {"name", ""}});
     }
     const PromptWord word = zorvane::host::prompt_word(text);
@@ -367,6 +431,36 @@ EMSCRIPTEN_KEEPALIVE const char* zc_pairs(const char* command, int series) {
         out["deviation"] = number(paired.deviation);
     }
     return send(out);
+}
+
+// A question read by the grammar: {"error", "hints", "keyword", "formula"
+// (the keyword of the formula named, or null), "values": [{"number",
+// "unknown", "reading", "tolerance", "toleranceValue", "toleranceProblem"}],
+// "target": null or {"form", "number", "reading", "tolerance",
+// "toleranceValue", "low", "high", "lowValue", "highValue"}, "options":
+// {"series": "E24", ...}, "series": the series for every kind or null}.
+EMSCRIPTEN_KEEPALIVE const char* zc_parse(const char* command) {
+    return send(question_json(zorvane::host::parse_question(command)));
+}
+
+// The canonical command of a question given as parts (JSON, the shape
+// zc_parse gives; texts only: values may be strings): {"command", "error"}.
+EMSCRIPTEN_KEEPALIVE const char* zc_compose(const char* parts) {
+    const Json given = Json::parse(parts, nullptr, false);
+    if (given.is_discarded() || !given.is_object()) {
+        return send(
+            Json{{"command", ""}, {"error", "Error: A question's parts are a JSON object"}});
+    }
+    Question question;
+    const std::string error = question_from(given, question);
+    return send(Json{{"command", error.empty() ? zorvane::host::compose_question(question) : ""},
+                     {"error", error}});
+}
+
+// Why a tolerance field's text is no percentage, or "".
+EMSCRIPTEN_KEEPALIVE const char* zc_tolerance_problem(const char* percent) {
+    reply = zorvane::host::tolerance_problem(percent);
+    return reply.c_str();
 }
 
 EMSCRIPTEN_KEEPALIVE const char* zc_help_summary() {

@@ -172,12 +172,9 @@ std::string per_kind_error(std::string_view problem, std::string_view name,
 }
 
 std::string read_series(std::string_view argument, QuestionSettings& settings) {
-    const auto one = [](std::string_view text, std::string_view) -> std::optional<Series> {
-        // The names as the standard writes them.
-        const std::optional<Series> series = series_named(text);
-        if (!series || series_name(*series) != text) return std::nullopt;
-        return series;
-    };
+    // E24 or e24, as the module's other entry points take a series; written
+    // back as the standard names it.
+    const auto one = [](std::string_view text, std::string_view) { return series_named(text); };
     return per_kind_error(read_per_kind(argument, settings.series, one), "--series", argument,
                           "series");
 }
@@ -387,6 +384,10 @@ int Question::tolerances() const noexcept {
     return static_cast<int>(std::count_if(values.begin(), values.end(), [](const QuestionValue& v) {
         return v.tolerance.has_value();
     }));
+}
+
+std::string tolerance_problem(std::string_view percent) {
+    return read_percent(percent) ? std::string() : std::string(TOLERANCE_PROBLEM);
 }
 
 bool is_question_option(std::string_view word) noexcept {

@@ -160,7 +160,10 @@ class Questions(unittest.TestCase):
         self.assertEqual((result.stdout.decode(), result.returncode),
                          ('r2 = 3793.103448275862 \u03a9; E12: 3300 \u03a9 \u2192 2.977444 V (-9.77%), '
                           '3900 \u03a9 \u2192 3.366906 V (+2.03%)\n', 0))
-        for wrong in (['--series', 'E25'], ['--series=e24'], ['--series'], ['--series', 'X=E12'],
+        # Either case, as the module's other entry points take a series.
+        result = run('--series=e24', 'resistors_series', '0', '?', '=', '1')
+        self.assertEqual((result.stdout, result.returncode), (run('--series=E24', 'resistors_series', '0', '?', '=', '1').stdout, 0))
+        for wrong in (['--series', 'E25'], ['--series=e25'], ['--series'], ['--series', 'X=E12'],
                       ['--series', 'R=E12,R=E6']):
             with self.subTest(wrong=wrong):
                 result = run(*wrong, 'power_vi', '1', '2')

@@ -518,6 +518,41 @@ class WebCalculatorInBrowser(unittest.TestCase):
         self.replace_text(tolerance, "")
         self.axe("a question in the picker")
 
+    def test_the_page_reads_questions_as_the_tool(self):
+        """One grammar: the address and the command line take what zorvane-calc takes."""
+        cases = [  # fragment, unknown fields, tolerances, target, answer shown, the address written back
+            ("voltage_divider 12 10k+-.5% 4k7", [], ["", ".5", ""], "",
+             "Output Voltage = 3.83673 V (3.82373 .. 3.84983 V)", "voltage_divider 12 10k\u00b1.5% 4k7"),
+            ("voltage_divider 12 10k ?=3.3", [2], ["", "", ""], "3.3", f"r2 = 3.7931 k{OHM}",
+             "voltage_divider 12 10k ? = 3.3"),
+        ]
+        for fragment, unknown, tolerances, target, shown, written in cases:
+            self.load(fragment="#" + quote(fragment, safe=""))
+            toggles = self.driver.find_elements(By.CSS_SELECTOR, "#fields .unknown-toggle")
+            self.assertEqual([i for i, t in enumerate(toggles) if t.is_selected()], unknown, fragment)
+            self.assertEqual([t.get_attribute("value") for t in self.driver.find_elements(By.CSS_SELECTOR, "#fields .tolerance")],
+                             tolerances, fragment)
+            self.assertEqual(self.by_id("picker-target").get_attribute("value"), target, fragment)
+            self.assertEqual(self.result(), shown, fragment)
+            self.assertEqual(self.js("return location.hash"), "#" + quote(written, safe=""), fragment)
+        # The command line takes the options an address carries, and refuses what it cannot read.
+        for command, line in [
+            ("--series E24 voltage_divider 12 ? ? = 3.3",
+             f"r1 = 24000 {OHM}, r2 = 9100 {OHM} (Output Voltage = 3.299094 V, -0.03%)"),
+            ("--series R=E12 voltage_divider 12 10k ? = 3.3",
+             f"r2 = 3793.103448275862 {OHM}; E12: 3300 {OHM} \u2192 2.977444 V (-9.77%), "
+             f"3900 {OHM} \u2192 3.366906 V (+2.03%)"),
+            ("--series E7 voltage_divider 12 10k ? = 3.3", "Error: Invalid series 'E7' for '--series'"),
+            ("power_vi 1 2 \u00b11%", "Error: Invalid number '\u00b11%'"),
+        ]:
+            entry = self.type_command(command)
+            self.assertEqual(entry.find_element(By.CSS_SELECTOR, ".line samp").text, line, command)
+        # A tolerance field is read by the grammar too.
+        tolerance = self.by_id("argument-1-tolerance")
+        for text, invalid in (("-1", "true"), (".5", "false"), ("1%", "true"), ("", "false")):
+            self.replace_text(tolerance, text)
+            self.assertEqual(tolerance.get_attribute("aria-invalid"), invalid, text)
+
     # ---- the sweep ----
 
     def test_sweep_plots_tabulates_and_exports_the_modules_values(self):

@@ -387,3 +387,64 @@ test("calc.solve finds the known value of every argument of every formula", { sk
     }
     assert.deepEqual(wrong.slice(0, 10), []);
 });
+
+// ---- The question grammar, the tool's own, and the page's reading of addresses ----
+
+test("questions.tsv: evaluate answers every question as zorvane-calc does", () => {
+    const wrong = loadVectors(join(root, "tests/vectors/questions.tsv")).flatMap((v) => {
+        const answer = calc.evaluate(v.command);
+        const ok = answer.line === v.expected && answer.error === v.expected.startsWith("Error: ");
+        return ok ? [] : [`${v.where}: ${JSON.stringify(answer.line)}`];
+    });
+    assert.deepEqual(wrong, []);
+});
+
+test("question_forms.tsv: parse and compose give the canonical command, and read it back", () => {
+    const wrong = [];
+    for (const v of loadVectors(join(root, "tests/vectors/question_forms.tsv"))) {
+        const question = calc.parse(v.command);
+        const got = question.error || calc.compose(question);
+        if (got !== v.expected) wrong.push(`${v.where}: ${JSON.stringify(got)}`);
+        if (question.error) continue;
+        // The canonical command reads as the same question, and is its own canonical form.
+        const again = calc.parse(got);
+        assert.deepEqual(again, question, v.where);
+        assert.equal(calc.compose(again), got, v.where);
+    }
+    assert.deepEqual(wrong, []);
+    // Parts given as texts, the way the page composes its fields.
+    assert.equal(calc.compose({
+        keyword: "voltage_divider", values: ["12", { number: "10k", tolerance: ".5" }, { unknown: true }],
+        target: { number: "3.3" }, options: { series: "E24" },
+    }), "--series E24 voltage_divider 12 10k\u00b1.5% ? = 3.3");
+    assert.equal(calc.compose({ keyword: "x", options: { mc: null, seed: 7, top: false } }), "--mc 100000 --seed 7 x");
+    assert.throws(() => calc.compose({ keyword: "x", options: { series: "E7" } }),
+        (e) => e instanceof RangeError && e.message === "Error: Invalid series 'E7' for '--series'");
+    assert.throws(() => calc.compose({ keyword: "x", options: { bogus: "1" } }), RangeError);
+    const read = calc.parse("voltage_divider 12V 4k7+-1% ?=3.3");
+    assert.deepEqual(read.values.map((v) => [v.number, v.unknown, v.reading, v.tolerance, v.toleranceValue]),
+        [["12V", false, 12, null, null], ["4k7", false, 4700, "1", 1], ["", true, null, null, null]]);
+    assert.deepEqual([read.target.form, read.target.reading], ["value", 3.3]);
+    assert.equal(calc.parse("power_vi 1 2 \u00b11%").values[2].toleranceProblem, "a tolerance in percent, such as 1 or 0.5");
+    assert.deepEqual(["1", ".5", "0", "1,5", "-1", "1%", "x"].map((t) => calc.toleranceProblem(t) === ""),
+        [true, true, true, false, false, false, false]);
+});
+
+test("the page reads an address with the tool's grammar: +-, ?=, .5%, options", async () => {
+    const { pickerCommand } = await import(pathToFileURL(join(root, "web/src/page/address.js")));
+    const shown = (command) => pickerCommand(calc, command);
+    assert.deepEqual(shown("voltage_divider 12 10k+-.5% 4k7"), {
+        keyword: "voltage_divider", values: ["12", "10k", "4k7"],
+        asked: { unknowns: [], tolerances: ["", ".5", ""], target: undefined, series: "" },
+    });
+    assert.deepEqual(shown("--series e24 VOLTAGE_DIVIDER 12 ? ?=3.3"), {
+        keyword: "voltage_divider", values: ["12", undefined, undefined],
+        asked: { unknowns: [1, 2], tolerances: ["", "", ""], target: "3.3", series: "E24" },
+    });
+    // What the picker cannot show goes to the command line.
+    for (const command of ["--series R=E24 voltage_divider 12 ? ? = 3.3", "--mc voltage_divider 12 10k\u00b11% 4k7",
+        "voltage_divider 12 10k\u00b11% 4k7 = 3.2..3.4", "voltage_divider 12 10k", "--series E24 power_vi 1 2",
+        "--bogus power_vi 1 2", "power_vi 1 ? = 3 4"]) {
+        assert.equal(shown(command), null, command);
+    }
+});

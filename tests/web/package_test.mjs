@@ -57,7 +57,12 @@ test("tsc checks a consumer against the declarations, and refuses a wrong one", 
         const solved: number[] = [...(calc.solve("voltage_divider 12 10k ? = 3.3", "E24").solutions ?? []),
             calc.range("power_vi 12±1% 1").max ?? 0, ...(calc.pairs("voltage_divider 12 ? ? = 3.3", "e24").values ?? []),
             calc.standardValues(3793, "E24")?.nearest ?? 0];
-        console.log(lines, numbers, solved, first?.argumentUnits.join(), word, answer.guarded && answer.error);`;
+        const question = calc.parse("--series E24 voltage_divider 12 10k+-1% ? = 3.3");
+        const canonical: string = calc.compose(question) + calc.compose({ keyword: "power_vi", values: ["1", { unknown: true }],
+            target: { number: "2" }, options: { series: "E24", mc: null } }) + calc.toleranceProblem("1");
+        const readings: (number | null)[] = [...question.values.map((v) => v.reading), question.target?.reading ?? null];
+        console.log(lines, numbers, solved, first?.argumentUnits.join(), word, answer.guarded && answer.error,
+            canonical, readings, question.options.series);`;
     // The declarations are types, not "any": each misuse is an error of
     // its own line, and the good consumer has none.
     writeFileSync(join(scratch, "good.ts"), good);
@@ -66,6 +71,7 @@ test("tsc checks a consumer against the declarations, and refuses a wrong one", 
         ['const same = calc.evaluate("x").kind === "resultt";', "TS2367"],
         ["calc.format();", "TS2554"],
         ['calc.pairs("voltage_divider 12 ? ? = 3.3", "E25");', "TS2345"],
+        ['const r: number = calc.parse("x").values[0].reading;', "TS2322"],
     ];
     const bad = ['import { createCalculator } from "zorvane-calc";', "const calc = await createCalculator();",
         ...misuses.map(([line]) => line)].join("\n");

@@ -93,6 +93,8 @@ constexpr std::string_view USAGE_NOTES =
     "on values (10k\xC2\xB1"
     "1% or 10k+-1%) adds the worst-case range of the result.\n"
     "Quote ? in a shell, which may take it for a file name.\n"
+    "A command read from standard input may start with its own --series, which\n"
+    "wins over the tool's.\n"
     "A line whose first non-space character is # is a comment: an empty answer.\n"
     "At a terminal, hints on standard error help to fix a command.\n"
     "Exit status: 0 when every line was a result, 1 when any line was an error\n"

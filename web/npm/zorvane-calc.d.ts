@@ -110,6 +110,75 @@ export interface StandardValues {
     readonly nearest: number;
 }
 
+/** One value of a question as the grammar reads it. */
+export interface QuestionValue {
+    /** As typed, without its tolerance: "10k"; "" for an unknown. A word that only looks toleranced ("±1%") stays whole. */
+    readonly number: string;
+    /** Written ?. */
+    readonly unknown: boolean;
+    /** The number read with its prefix, code or unit; null for an unknown or a word that is no number. */
+    readonly reading: number | null;
+    /** The tolerance in percent as typed ("1" of "10k±1%"), or null. */
+    readonly tolerance: string | null;
+    readonly toleranceValue: number | null;
+    /** Why a tolerance written on the value is none ("a tolerance in percent, such as 1 or 0.5"), or "". */
+    readonly toleranceProblem: string;
+}
+
+/** What follows "=": the result wanted (3.3), or a window on it (3.3±3%, 3.2..3.4). */
+export interface QuestionTarget {
+    readonly form: "value" | "tolerance" | "limits";
+    readonly number: string;
+    readonly reading: number | null;
+    readonly tolerance: string | null;
+    readonly toleranceValue: number | null;
+    readonly low: string | null;
+    readonly high: string | null;
+    readonly lowValue: number | null;
+    readonly highValue: number | null;
+}
+
+/**
+ * The options a question carries, each argument as the canonical command writes it:
+ * series ("E24" or "R=E96,C=E12"), tolerance ("1%" or "R=1%,C=5%"), within ("1k..100k"),
+ * mc ("100000"), seed, distribution ("uniform" | "normal"), top, combine ("2").
+ */
+export interface QuestionOptions {
+    readonly series?: string;
+    readonly tolerance?: string;
+    readonly within?: string;
+    readonly mc?: string;
+    readonly seed?: string;
+    readonly distribution?: "uniform" | "normal";
+    readonly top?: string;
+    readonly combine?: string;
+}
+
+/** A question read by the module's grammar. */
+export interface Question {
+    /** The error line of a question that does not read ("Error: Unknown option '--foo'"), or "". */
+    readonly error: string;
+    readonly hints: readonly string[];
+    /** The name as typed. */
+    readonly keyword: string;
+    /** The keyword of the formula named, or null for none. */
+    readonly formula: string | null;
+    readonly values: readonly QuestionValue[];
+    readonly target: QuestionTarget | null;
+    readonly options: QuestionOptions;
+    /** The series for every kind of part, or null. */
+    readonly series: string | null;
+}
+
+/** A question's parts for compose(): texts only, in the shape parse() gives. */
+export interface QuestionParts {
+    readonly keyword: string;
+    readonly values?: readonly (string | { readonly number?: string; readonly unknown?: boolean; readonly tolerance?: string | null })[];
+    readonly target?: { readonly number?: string; readonly tolerance?: string | null; readonly low?: string | null; readonly high?: string | null } | null;
+    /** An argument per option; null or true for --mc without its count, false to leave an option out. */
+    readonly options?: { readonly [name: string]: string | number | boolean | null };
+}
+
 export interface Calculator {
     /** The module's line for one command, nothing added: "Power = 6.000000 W". */
     line(command: string): string;
@@ -141,6 +210,12 @@ export interface Calculator {
     range(command: string): Ranged;
     /** Two values of one kind written ?: the pair of standard values whose result is nearest the target. */
     pairs(command: string, series: Series): Paired;
+    /** A question read by the module's grammar, as zorvane-calc reads it. */
+    parse(command: string): Question;
+    /** The canonical command of a question's parts; parse(compose(q)) reads as q. Throws a RangeError for an option that does not read. */
+    compose(question: QuestionParts | Question): string;
+    /** Why a tolerance's text (between ± and %) is no percentage, or "". */
+    toleranceProblem(percent: string): string;
     /** The usage summary with sample commands. */
     helpSummary(): string;
     /** The reference file's exact bytes (Windows-1252). */

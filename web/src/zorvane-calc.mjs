@@ -11,6 +11,8 @@
 //   calc.standardValues(3793, "E24");                // { below: 3600, above: 3900, nearest: 3900 }
 //   calc.range("voltage_divider 12 10k±1% 4.7k");    // { value, min, max, line, eng }
 //   calc.pairs("voltage_divider 12 ? ? = 3.3", "E24"); // { arguments: ["r1", "r2"], values: [24000, 9100], ... }
+//   calc.parse("--series E24 voltage_divider 12 10k+-1% ? = 3.3");  // { keyword, values, target, options, ... }
+//   calc.compose(calc.parse("voltage_divider 12 10k ?=3.3"));       // "voltage_divider 12 10k ? = 3.3"
 //
 // This file only moves text in and out of the module's memory: every
 // answer, rendering and hint is computed by the C++ behind it.
@@ -190,6 +192,29 @@ function makeCalculator(module) {
         pairs(command, series) {
             const index = seriesIndex(series);  // (before the command takes the buffer)
             return JSON.parse(call("_zc_pairs", text.utf8(String(command)), index));
+        },
+        // A question read by the module's grammar, as the tool reads it:
+        // { error, hints, keyword, formula, values: [{ number, unknown,
+        // reading, tolerance, toleranceValue, toleranceProblem }], target,
+        // options: { series: "E24", ... }, series }. error is "" when it reads.
+        parse(command) {
+            return JSON.parse(call("_zc_parse", text.utf8(String(command))));
+        },
+        // The canonical command of a question given as parts, the shape parse()
+        // gives (texts only; a value may be a string): compose({ keyword:
+        // "voltage_divider", values: ["12", { number: "10k", tolerance: "1" },
+        // { unknown: true }], target: { number: "3.3" }, options: { series:
+        // "E24" } }) is "--series E24 voltage_divider 12 10k±1% ? = 3.3". An
+        // option that does not read throws a RangeError with its error line.
+        compose(question) {
+            const composed = JSON.parse(call("_zc_compose", text.utf8(JSON.stringify(question))));
+            if (composed.error) throw new RangeError(composed.error);
+            return composed.command;
+        },
+        // Why a tolerance's text (what stands between ± and %) is no
+        // percentage, or "" when it is one.
+        toleranceProblem(percent) {
+            return call("_zc_tolerance_problem", text.utf8(String(percent)));
         },
         helpSummary() {
             return call("_zc_help_summary");

@@ -18,31 +18,26 @@ export function commandFragment(command) {
     return `#${encodeURIComponent(command)}`;
 }
 
-// What the picker shows for `command`: { keyword, values, asked } when it
-// is one formula with one value per argument, each a value, a value with a
-// tolerance ("10k±1%") or "?" (then "= target" at the end, and optionally
-// "--series E24" before it); else null.
+// What the picker shows for `command`, read by the module's grammar:
+// { keyword, values, asked } when it is one formula with one value per
+// argument, each a value, a value with a tolerance or ? (then the result
+// wanted after =), and of the options at most a series for every kind along
+// with a ?; else null, and the command line answers it.
 export function pickerCommand(calc, command) {
-    let tokens = command.trim().split(/ +/);
-    let series = "";
-    if (tokens[0] === "--series" && tokens.length > 1) {
-        series = tokens[1].toUpperCase();
-        tokens = tokens.slice(2);
-    }
-    const [name, ...rest] = tokens;
-    const formula = calc.formulas.find((f) => f.keyword === name?.toLowerCase());
-    if (!formula) return null;
-    const equals = rest.indexOf("=");
-    const values = equals < 0 ? rest : rest.slice(0, equals);
-    const target = equals < 0 ? undefined : rest.slice(equals + 1).join(" ");
-    if (values.length !== formula.arguments.length) return null;
-    const unknowns = values.flatMap((v, i) => (v === "?" ? [i] : []));
-    if ((unknowns.length > 0) !== (target !== undefined) || (series && unknowns.length === 0)) return null;
-    const tolerances = values.map((v) => /^(.+)\u00b1(\d+(?:\.\d+)?)%$/.exec(v)?.[2] ?? "");
+    const question = calc.parse(command);
+    const formula = calc.formulas.find((f) => f.keyword === question.formula);
+    if (question.error || !formula || question.values.length !== formula.arguments.length) return null;
+    const unknowns = question.values.flatMap((v, i) => (v.unknown ? [i] : []));
+    const { target } = question;
+    if (target?.form !== undefined && target.form !== "value") return null;
+    const others = Object.keys(question.options).filter((name) => name !== "series");
+    const series = question.series ?? "";
+    if (others.length || (question.options.series && !series)) return null;
+    if ((unknowns.length > 0) !== (target !== null) || (series && unknowns.length === 0)) return null;
     return {
         keyword: formula.keyword,
-        values: values.map((v, i) => (v === "?" ? undefined : tolerances[i] ? v.slice(0, v.lastIndexOf("\u00b1")) : v)),
-        asked: { unknowns, tolerances, target, series },
+        values: question.values.map((v) => (v.unknown ? undefined : v.number)),
+        asked: { unknowns, tolerances: question.values.map((v) => v.tolerance ?? ""), target: target?.number, series },
     };
 }
 

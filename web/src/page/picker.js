@@ -62,11 +62,6 @@ function makeField(formula, index, value, { unknown = false, tolerance = "" } = 
         element("p", { id: `${id}-tolerance-problem`, class: "problem", hidden: "" }));
 }
 
-// A tolerance is a percentage: digits with an optional fraction.
-function toleranceProblem(text) {
-    return text.trim() === "" || /^\d+(\.\d+)?$/.test(text.trim()) ? "" : "a tolerance in percent, such as 1 or 0.5";
-}
-
 export function setUpPicker(calc, state) {
     const select = $("formula");
     const search = $("formula-search");
@@ -84,23 +79,28 @@ export function setUpPicker(calc, state) {
         .map((t) => Number(t.dataset.index));
     const tolerances = () => [...$("fields").querySelectorAll(".tolerance")].map((t) => t.value.trim());
 
-    // The question the fields ask, as the tool takes it ("voltage_divider 12
-    // 10k ? = 3.3", "voltage_divider 12 10k±1% 4k7"), or null for none.
-    const question = () => {
+    // A tolerance field's problem, in the grammar's words; none when empty.
+    const toleranceProblem = (text) => (text.trim() === "" ? "" : calc.toleranceProblem(text.trim()));
+
+    // The question the fields ask, composed by the module's grammar as the
+    // tool takes it ("voltage_divider 12 10k ? = 3.3", "voltage_divider 12
+    // 10k±1% 4k7", with the series: "--series E24 voltage_divider 12 ? ? =
+    // 3.3"), or null for none.
+    const question = ({ withSeries = false } = {}) => {
         const unknown = unknowns();
         const tolerance = tolerances();
         if (unknown.length === 0 && tolerance.every((t) => t === "")) return null;
-        const values = state.values().map((v, i) =>
-            unknown.includes(i) ? "?" : tolerance[i] ? `${v}\u00b1${tolerance[i]}%` : v);
-        const command = [state.formula.keyword, ...values].join(" ");
-        return unknown.length ? `${command} = ${$("picker-target").value.trim()}` : command;
+        const series = $("picker-series").value;
+        return calc.compose({
+            keyword: state.formula.keyword,
+            values: state.values().map((v, i) => (unknown.includes(i) ? { unknown: true }
+                : { number: v, tolerance: tolerance[i] || null })),
+            target: unknown.length ? { number: $("picker-target").value.trim() } : null,
+            options: withSeries && series && unknown.length ? { series } : {},
+        });
     };
     state.tolerances = () => tolerances().map((t, i) => (toleranceProblem(t) || unknowns().includes(i) ? "" : t));
-    state.question = () => {
-        const asked = question();
-        const series = $("picker-series").value;
-        return asked !== null && series && unknowns().length ? `--series ${series} ${asked}` : asked;
-    };
+    state.question = () => question({ withSeries: true });
 
     const showAnswer = (answer) => {
         shown = answer.eng;

@@ -63,18 +63,19 @@ function spansDecades(ys) {
 // `low` and `high` the module finds for them.
 export function evaluatePoints(calc, keyword, values, index, xs, tolerances = []) {
     const banded = tolerances.some((t, i) => i !== index && t);
-    const withTolerances = values.map((v, i) => (tolerances[i] && i !== index ? `${v}\u00b1${tolerances[i]}%` : v));
+    // The commands are composed by the module's grammar, as the tool reads them.
+    const withTolerances = values.map((v, i) => ({ number: v, tolerance: tolerances[i] && i !== index ? tolerances[i] : null }));
     const point = (x) => {
         values[index] = String(x);
-        const command = [keyword, ...values].join(" ");
+        const command = calc.compose({ keyword, values });
         const answer = calc.evaluate(command);
         if (answer.kind !== "result") return { x, y: null, guarded: false };
         if (answer.guarded) return { x, y: null, guarded: true };
         const y = calc.value(command);
         const found = { x, y: Number.isFinite(y) ? y : null, guarded: false };
         if (banded) {
-            withTolerances[index] = String(x);
-            const range = calc.range([keyword, ...withTolerances].join(" "));
+            withTolerances[index] = { number: String(x) };
+            const range = calc.range(calc.compose({ keyword, values: withTolerances }));
             found.low = range.error ? null : range.min;
             found.high = range.error ? null : range.max;
         }

@@ -360,7 +360,8 @@ namespace zorvane::host {
 //   --top N                        how many candidates, 1 to MAX_TOP
 //   --combine 2                    one value from two standard parts
 //
-// Names, series, kinds and distributions are spelled as above; an unknown
+// Names, kinds and distributions are spelled as above, a series in either
+// case (e24 is E24); an unknown
 // option or a bad argument is an error, never dropped. Reading a question
 // never evaluates it: a value that is no number stays as typed, with no
 // reading, for the answer to refuse in the module's words.
@@ -477,6 +478,10 @@ ParsedQuestion parse_question(std::string_view command, bool expand = true);
 // keyword, the values and "= TARGET". Reading it back gives the same
 // question: parse_question(compose_question(q)) == q.
 std::string compose_question(const Question& question);
+
+// Why `percent` ("1", "0.5", ".5": what stands between ± and %) is no
+// tolerance ("a tolerance in percent, such as 1 or 0.5"); "" when it is one.
+std::string tolerance_problem(std::string_view percent);
 
 // Whether `word` names one of the options above ("--series", "--series=E24").
 bool is_question_option(std::string_view word) noexcept;
