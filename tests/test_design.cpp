@@ -13,6 +13,8 @@
 
 #include "zorvane_host/host.h"
 
+#define PM "\xC2\xB1"
+
 namespace {
 
 namespace host = zorvane::host;
@@ -364,6 +366,143 @@ TEST(Combine, ResultAndWorstCase) {
     EXPECT_EQ(r.nominal, (12 * 3800.0) / (10000 + 3800.0));
     EXPECT_EQ(r.min, (12 * three_k8.min) / (10100 + three_k8.min));
     EXPECT_EQ(r.max, (12 * three_k8.max) / (9900 + three_k8.max));
+}
+
+}  // namespace
+
+// ---- Design questions as typed ----
+
+namespace {
+
+// Each bad request, as typed, gets one clear error line.
+TEST(DesignQuestion, BadInputIsAnErrorLine) {
+    const struct {
+        const char* command;
+        const char* line;
+    } cases[] = {
+        {"--series E24 voltage_divider 12 ? ? = 3.3" PM "0%",
+         "Error: The window 3.3 .. 3.3 is empty: a window needs a width"},
+        {"--series R=E24,C=E12 voltage_divider 12 ? ? = 3.3" PM "3%",
+         "Error: voltage_divider has no capacitor: C= names none of its parts"},
+        {"--series E24 --tolerance L=1% rc_lowpass_cutoff ? ? = 1k" PM "10%",
+         "Error: rc_lowpass_cutoff has no inductor: L= names none of its parts"},
+        {"--series E24 impedance_rlc_series ? 1k ? ? = 10" PM "5%",
+         "Error: A design picks one or two values written ?, not 3"},
+        {"--series E24 voltage_divider ? 10k 5k = 3.3" PM "3%",
+         "Error: vin is not a resistance, capacitance or inductance: a design picks parts"},
+        {"voltage_divider 12 ? ? = 3.3" PM "3%",
+         "Error: No series for the resistors: name one (R=E24)"},
+        {"--series E24 --tolerance 100% voltage_divider 12 10k ? = 3.2..3.4",
+         "Error: The resistors' tolerance is from 0 to below 100 %"},
+        {"--series E24 --within 1001..1019 voltage_divider 12 10k ? = 3.2..3.4",
+         "Error: No E24 value lies within 1001 .. 1019"},
+        {"--series E24 voltage_divider 12 10k ? = 3.2..x", "Error: Invalid number '3.2..x'"},
+        {"--series E24 voltage_divider 12 1x ? = 3.2..3.4", "Error: Invalid number '1x'"},
+        {"--series E24 --combine 2 voltage_divider 12 ? ? = 3.2..3.4",
+         "Error: --combine goes with a solve, not with a design"},
+    };
+    for (const auto& c : cases) {
+        const host::Designed d = host::design(c.command);
+        EXPECT_TRUE(d.error) << c.command;
+        EXPECT_EQ(d.line, c.line) << c.command;
+        EXPECT_TRUE(d.lines.empty()) << c.command;
+    }
+    // An inverted window, and --top 0, are refused as the question is read.
+    for (const char* command : {"--series E24 voltage_divider 12 ? ? = 3.4..3.2",
+                                "--series E24 --top 0 voltage_divider 12 ? ? = 3.2..3.4"}) {
+        const host::Designed d = host::design(command);
+        EXPECT_TRUE(d.error) << command;
+        EXPECT_TRUE(d.line.starts_with("Error: ")) << command;
+    }
+    // Through ask, as every host asks: the same line.
+    EXPECT_EQ(host::ask("voltage_divider 12 ? ? = 3.3" PM "3%", host::QuestionSettings{}).line,
+              "Error: No series for the resistors: name one (R=E24)");
+}
+
+// The RC case of the documentation: per-kind options reach the engine, the
+// lines show its candidates, and the one-line form holds them all.
+TEST(DesignQuestion, PerKindOptionsAndTheLines) {
+    const host::Designed d = host::design(
+        "--series R=E24,C=E12 --tolerance R=1%,C=5% --within R=1k..100k --top 3 "
+        "rc_lowpass_cutoff ? ? = 1kHz" PM "10%");
+    ASSERT_FALSE(d.error) << d.line;
+    host::DesignRequest r;
+    r.formula = host::find("rc_lowpass_cutoff");
+    r.unknowns = {0, 1};
+    r.low = 900;
+    r.high = 1100;
+    r.centre = 1000;
+    r.parts[0] = {Series::e24, 0.01, host::PartWindow{1e3, 1e5}};
+    r.parts[1] = {Series::e12, 0.05, std::nullopt};
+    r.top = 3;
+    const host::Design e = host::design(r);
+    ASSERT_EQ(d.design.candidates.size(), 3U);
+    for (std::size_t i = 0; i < 3; ++i) {
+        EXPECT_EQ(d.design.candidates[i].values, e.candidates[i].values);
+    }
+    EXPECT_EQ(d.design.passing, e.passing);
+    ASSERT_EQ(d.lines.size(), 4U);
+    EXPECT_EQ(d.lines[1],
+              "1. resistance = 1600 \xCE\xA9, capacitance = 1e-07 F: 994.718394 Hz (-0.53%), worst "
+              "case 937.971140 .. 1057.648479 Hz, margin 18.99%");
+    EXPECT_EQ(
+        d.engineering_lines[1],
+        "1. resistance = 1.6 k\xCE\xA9, capacitance = 100 nF: 994.718 Hz (-0.53%), worst case "
+        "937.971 Hz .. 1.05765 kHz, margin 18.99%");
+    EXPECT_EQ(d.line, d.lines[0] + " " + d.lines[1] + "; " + d.lines[2] + "; " + d.lines[3]);
+    // The nominal error and margin, from the window: (1/(2π·1600·1e-7) - 1000)/1000 and
+    // min(min - 900, 1100 - max)/200.
+    const double nominal = 1.0 / ((1600 * 1e-7) * 6.28318530718);
+    EXPECT_EQ(d.design.candidates[0].nominal, nominal);
+    EXPECT_EQ(d.design.candidates[0].deviation, (nominal - 1000) / 1000);
+}
+
+// Nothing passes: an error line, the best candidate and the remedies as hints.
+TEST(DesignQuestion, NoCandidateGivesTheBestAndTheRemedies) {
+    const host::Designed d =
+        host::design("--series E24 voltage_divider 12" PM "1% ? ? = 3.3" PM "3%");
+    ASSERT_TRUE(d.error);
+    EXPECT_EQ(d.line,
+              "Error: No candidate keeps Output Voltage within 3.201000 .. 3.399000 V in the worst "
+              "case (9409 candidates, R E24 5%)");
+    ASSERT_EQ(d.hints.size(), 4U);
+    EXPECT_TRUE(d.hints[0].starts_with("best by margin: r1 = ")) << d.hints[0];
+    EXPECT_TRUE(d.hints[1].starts_with("it passes with a window of ")) << d.hints[1];
+    EXPECT_EQ(d.hints[2], "a candidate passes with parts of 1.00% (--tolerance)");
+    EXPECT_EQ(d.hints[3], "a candidate passes with E96 parts (--series E96)");
+}
+
+TEST(DesignQuestion, WithoutToleranceSaysSo) {
+    const host::Designed d =
+        host::design("--series E12 --tolerance 0% voltage_divider 12 10k ? = 3.2..3.4");
+    ASSERT_FALSE(d.error) << d.line;
+    EXPECT_TRUE(d.design.nominal_only);
+    EXPECT_NE(d.lines[0].find("at nominal values only"), std::string::npos) << d.lines[0];
+    EXPECT_EQ(d.lines[1], "1. r2 = 3900 \xCE\xA9: 3.366906 V (+2.03%), margin 16.55%");
+}
+
+// --combine 2 after a solve, with the result and worst case of each pair.
+TEST(DesignQuestion, TwoPartsAfterASolve) {
+    const host::SolvedInParts s =
+        host::solve_in_parts("--series E24 --combine 2 voltage_divider 12 10k ? = 3.3");
+    ASSERT_FALSE(s.error) << s.line;
+    ASSERT_EQ(s.combinations.size(), 2U);
+    EXPECT_EQ(s.part_tolerance, 0.05);
+    const host::CombinedPart& sum = s.combinations[0];
+    EXPECT_EQ(sum.result.nominal, (12 * 3800.0) / (10000 + 3800.0));
+    EXPECT_EQ(sum.result.min,
+              (12 * (3600 * 0.95 + 200 * 0.95)) / (10000 + (3600 * 0.95 + 200 * 0.95)));
+    EXPECT_NE(
+        s.line.find("; two E24 parts: 3600 \xCE\xA9 + 200 \xCE\xA9 = 3800 \xCE\xA9 \xE2\x86\x92 "
+                    "3.304348 V (+0.13%, 3.182954 .. 3.422445 V), 3900 \xCE\xA9 \xE2\x88\xA5 "
+                    "130000 \xCE\xA9"),
+        std::string::npos)
+        << s.line;
+    EXPECT_EQ(host::ask("--series E24 --combine 2 voltage_divider 12 10k ? = 3.3",
+                        host::QuestionSettings{})
+                  .line,
+              s.line);
+    EXPECT_TRUE(host::solve_in_parts("--combine 2 voltage_divider 12 10k ? = 3.3").error);
 }
 
 }  // namespace

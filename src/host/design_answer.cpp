@@ -219,8 +219,9 @@ std::string parts_text(const Designed& designed) {
 void write_answer(Designed& designed) {
     const Design& d = designed.design;
     const FormulaInfo& info = *designed.formula;
-    const std::string check =
-        d.nominal_only ? "at nominal values, no tolerance anywhere," : "the worst case";
+    const std::string check = d.nominal_only
+                                  ? "at nominal values only, no value or part carrying a tolerance"
+                                  : "the worst case";
     const std::string tried = std::to_string(d.searched_candidates) + " candidates";
     const auto wanted = [&](bool as_engineering) {
         return std::string(info.label) + " within " +
@@ -303,6 +304,11 @@ Designed design(std::string_view command, const QuestionSettings& beside, bool e
              "Error: A design picks one or two values written ?, not " +
                  std::to_string(question.unknowns()),
              {"write the others' values"});
+        return designed;
+    }
+    if (question.target && !question.target->is_window() && !question.target->reading) {
+        fail(designed, invalid_number_line(question.target->number),
+             {std::string(r.info->label) + " is in " + std::string(r.info->unit)});
         return designed;
     }
     if (!question.target || !question.target->is_window()) {

@@ -92,6 +92,9 @@ constexpr std::string_view USAGE_NOTES =
     "written ? ask for the best pair of --series values. A tolerance in percent\n"
     "on values (10k\xC2\xB1"
     "1% or 10k+-1%) adds the worst-case range of the result.\n"
+    "One or two values written ? and a window after = (3.3\xC2\xB1"
+    "3% or 3.2..3.4) ask for\n"
+    "a design: the --series values whose worst case lies inside it, best first.\n"
     "Quote ? in a shell, which may take it for a file name.\n"
     "A command read from standard input may start with its own --series, which\n"
     "wins over the tool's.\n"
@@ -114,7 +117,19 @@ constexpr std::string_view USAGE_NOTES =
     "    r1 = 24000 \xCE\xA9, r2 = 9100 \xCE\xA9 (Output Voltage = 3.299094 V, -0.03%)\n"
     "  zorvane-calc voltage_divider 12 10k\xC2\xB1"
     "1% 4.7k\n"
-    "    Output Voltage = 3.836735 V (3.810811 .. 3.863014 V)\n";
+    "    Output Voltage = 3.836735 V (3.810811 .. 3.863014 V)\n"
+    "  zorvane-calc --series R=E24,C=E12 --tolerance R=1%,C=5% --within R=1k..100k --top 1 "
+    "rc_lowpass_cutoff '?' '?' = 1kHz\xC2\xB1"
+    "10%\n"
+    "    Cutoff Frequency within 900.000000 .. 1100.000000 Hz: 18 of 4165 candidates pass the "
+    "worst case (R E24 1%, C E12 5%), best first:\n"
+    "    1. resistance = 1600 \xCE\xA9, capacitance = 1e-07 F: 994.718394 Hz (-0.53%), worst case "
+    "937.971140 .. 1057.648479 Hz, margin 18.99%\n"
+    "  zorvane-calc --series E96 voltage_divider 12\xC2\xB1"
+    "5% '?' '?' = 3.3\xC2\xB1"
+    "3%\n"
+    "    Error: No candidate keeps Output Voltage within 3.201000 .. 3.399000 V in the worst case "
+    "(148225 candidates, R E96 1%)\n";
 
 // "--reference [DIR]": the option as --help names it.
 std::string synopsis(const OptionSpec& option) {
