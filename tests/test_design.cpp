@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <limits>
+#include <nlohmann/json.hpp>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -503,6 +504,45 @@ TEST(DesignQuestion, TwoPartsAfterASolve) {
                   .line,
               s.line);
     EXPECT_TRUE(host::solve_in_parts("--combine 2 voltage_divider 12 10k ? = 3.3").error);
+}
+
+// The JSON answer carries what the lines show, as numbers.
+TEST(DesignQuestion, JsonCarriesTheCandidatesTheRemedyAndErrors) {
+    const host::Designed d = host::design(
+        "--series R=E24,C=E12 --tolerance R=1%,C=5% --top 2 rc_lowpass_cutoff ? ? = 1kHz" PM "10%");
+    const auto json = nlohmann::json::parse(host::design_json(d));
+    EXPECT_EQ(json["kind"], "design");
+    EXPECT_EQ(json["error"], false);
+    EXPECT_EQ(json["line"], d.line);
+    EXPECT_EQ(json["arguments"], nlohmann::json::array({"resistance", "capacitance"}));
+    EXPECT_EQ(json["series"], nlohmann::json::array({"E24", "E12"}));
+    EXPECT_EQ(json["tolerances"], nlohmann::json::array({0.01, 0.05}));
+    EXPECT_EQ(json["window"]["low"], 900.0);
+    EXPECT_EQ(json["passing"], d.design.passing);
+    ASSERT_EQ(json["candidates"].size(), 2U);
+    for (std::size_t i = 0; i < 2; ++i) {
+        const auto& c = json["candidates"][i];
+        EXPECT_EQ(c["values"][0].get<double>(), d.design.candidates[i].values[0]);
+        EXPECT_EQ(c["values"][1].get<double>(), d.design.candidates[i].values[1]);
+        EXPECT_EQ(c["min"].get<double>(), d.design.candidates[i].min);
+        EXPECT_EQ(c["margin"].get<double>(), d.design.candidates[i].margin);
+    }
+    EXPECT_TRUE(json["remedy"].is_null());
+
+    const auto none = nlohmann::json::parse(host::design_json(
+        host::design("--series E24 voltage_divider 12" PM "1% ? ? = 3.3" PM "3%")));
+    EXPECT_EQ(none["kind"], "design");
+    EXPECT_EQ(none["error"], true);
+    EXPECT_TRUE(none["candidates"].empty());
+    EXPECT_EQ(none["best"]["values"].size(), 2U);
+    EXPECT_EQ(none["remedy"]["series"], "E96");
+    EXPECT_EQ(none["remedy"]["tolerance"], 0.01);
+
+    const auto refused = nlohmann::json::parse(
+        host::design_json(host::design("voltage_divider 12 ? ? = 3.3" PM "3%")));
+    EXPECT_EQ(refused["kind"], "error");
+    EXPECT_EQ(refused["line"], "Error: No series for the resistors: name one (R=E24)");
+    EXPECT_FALSE(refused.contains("candidates"));
 }
 
 }  // namespace

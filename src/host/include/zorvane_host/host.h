@@ -741,4 +741,17 @@ struct SolvedInParts : Solved {
 SolvedInParts solve_in_parts(std::string_view command, const QuestionSettings& beside = {},
                              bool expand = true);
 
+// A design as one JSON object on one line, for programs (the JavaScript
+// module's calc.design): {"kind": "design", "error", "line", "eng", "hints",
+// "evaluations", "lines", "engLines", "arguments", "indices", "units",
+// "window": {"low", "high", "centre"}, "nominalOnly", "series",
+// "tolerances", "tried", "passing", "candidates": [{"values", "nominal",
+// "min", "max", "margin", "deviation"}], "best" (a candidate, or null),
+// "remedy" (null, or {"window": {"low", "high"}, "tolerance", "series"})}.
+// A design that ran but found no candidate has "error": true and all of
+// these; a request it could not run is {"kind": "error", "error": true,
+// "line", "eng", "hints", "evaluations"}. Numbers in the shortest form that
+// reads back as the same double.
+std::string design_json(const Designed& designed);
+
 }  // namespace zorvane::host
