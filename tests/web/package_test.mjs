@@ -56,7 +56,9 @@ test("tsc checks a consumer against the declarations, and refuses a wrong one", 
         const word: "none" | "quit" | "help" | "help_name" | "comment" = calc.promptWord("help").word;
         const solved: number[] = [...(calc.solve("voltage_divider 12 10k ? = 3.3", "E24").solutions ?? []),
             calc.range("power_vi 12±1% 1").max ?? 0, ...(calc.pairs("voltage_divider 12 ? ? = 3.3", "e24").values ?? []),
-            calc.standardValues(3793, "E24")?.nearest ?? 0];
+            calc.standardValues(3793, "E24")?.nearest ?? 0,
+            ...(calc.design("voltage_divider 12 ? ? = 3.3±3%", { series: { R: "E96" }, top: 2 }).candidates ?? [])
+                .map((c) => c.margin)];
         const question = calc.parse("--series E24 voltage_divider 12 10k+-1% ? = 3.3");
         const canonical: string = calc.compose(question) + calc.compose({ keyword: "power_vi", values: ["1", { unknown: true }],
             target: { number: "2" }, options: { series: "E24", mc: null } }) + calc.toleranceProblem("1");
@@ -72,6 +74,7 @@ test("tsc checks a consumer against the declarations, and refuses a wrong one", 
         ["calc.format();", "TS2554"],
         ['calc.pairs("voltage_divider 12 ? ? = 3.3", "E25");', "TS2345"],
         ['const r: number = calc.parse("x").values[0].reading;', "TS2322"],
+        ['calc.design("x", { series: { X: "E24" } });', "TS2353"],
     ];
     const bad = ['import { createCalculator } from "zorvane-calc";', "const calc = await createCalculator();",
         ...misuses.map(([line]) => line)].join("\n");
