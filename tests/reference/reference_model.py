@@ -589,6 +589,9 @@ def design_cases(seed, count):
                 if name in SIGNED and rng.randrange(4) == 0:
                     values[-1] = -values[-1]
             tolerances.append(0.0 if at in unknowns else rng.choice([0.0, 0.0, 0.01, 0.02, 0.05]))
+            # Now and then a signed value whose box reaches across zero.
+            if at not in kinds and name in SIGNED and rng.randrange(3) == 0:
+                tolerances[-1] = 1.5
         if keyword == 'impedance_rlc_series':
             # A frequency near the resonance of the windows' middles.
             lw, cw = parts.get('L', (0, 0, values[2], values[2])), parts.get('C', (0, 0, values[3], values[3]))
@@ -602,6 +605,8 @@ def design_cases(seed, count):
             point[u] = rng.choice(series_values(parts[kind][0], parts[kind][2], parts[kind][3]))
         centre = float('%.4g' % (row[2](*point) * rng.uniform(0.97, 1.03)))
         half = rng.choice([0.005, 0.01, 0.03, 0.05, 0.1, 0.2])
+        if 1.5 in tolerances:
+            half = rng.choice([2.0, 3.0])
         low, high = sorted((centre * (1.0 - half), centre * (1.0 + half)))
         ranked = design_ranked(keyword, values, tolerances, unknowns, parts, low, high, centre)
         passing = [c for c in ranked if c[5] >= 0]
