@@ -145,11 +145,10 @@ class Search {
     }
 
    private:
-    // What one candidate is: scored, or skipped by the prefilter, or no
-    // result at all (a guard, not a number, an infinity).
+    // What one candidate is: scored, or not (skipped by the prefilter, or
+    // no result at all: a guard, not a number, an infinity).
     struct Slot {
         bool done = false;
-        bool skipped = false;
         std::optional<Scored> scored;
     };
 
@@ -198,7 +197,6 @@ class Search {
         const Evaluation nominal = row_.evaluate(values);
         ++evaluations_;
         if (prefilter_ && !(nominal.value >= low_ && nominal.value <= high_)) {
-            slot.skipped = true;
             skipped_ = true;
             return slot;
         }
