@@ -152,6 +152,21 @@ class Questions(unittest.TestCase):
         ])
         self.assertEqual(result.returncode, 1)
 
+    def test_a_terminal_hears_what_would_make_a_design_pass(self):
+        stdout, status, shown = hints_of('--series', 'E24', 'voltage_divider', '12\u00b11%', '?', '?',
+                                         '=', '3.3\u00b13%')
+        self.assertEqual(status, 1)
+        self.assertTrue(stdout.startswith(b'Error: No candidate keeps Output Voltage'))
+        shown = shown.splitlines()
+        self.assertEqual(len(shown), 4, shown)
+        self.assertTrue(shown[0].startswith('best by margin: r1 = '), shown)
+        self.assertTrue(shown[1].startswith('it passes with a window of '), shown)
+        self.assertEqual(shown[2:], ['a candidate passes with parts of 1.00% (--tolerance)',
+                                     'a candidate passes with E96 parts (--series E96)'])
+        # Piped, the hints stay away.
+        self.assertEqual(run('--series', 'E24', 'voltage_divider', '12\u00b11%', '?', '?', '=',
+                             '3.3\u00b13%').stderr, b'')
+
     def test_options_written_in_a_line_win_over_the_tools(self):
         commands = ('--series E12 voltage_divider 12 10k ? = 3.3\n'
                     'voltage_divider 12 10k ? = 3.3\n'
