@@ -230,7 +230,9 @@ std::string question_from(const Json& parts, Question& question) {
     if (const auto values = parts.find("values"); values != parts.end() && values->is_array()) {
         for (const Json& item : *values) {
             zorvane::host::QuestionValue value;
-            value.unknown = item.is_object() && item.value("unknown", false);
+            // (Read without the library's throwing accessors: parts come from any caller.)
+            const auto unknown = item.is_object() ? item.find("unknown") : item.end();
+            value.unknown = unknown != item.end() && unknown->is_boolean() && unknown->get<bool>();
             if (item.is_string()) value.number = item.get<std::string>();
             if (item.is_object() && !value.unknown) {
                 value.number = text_of(item, "number");
@@ -256,7 +258,11 @@ std::string question_from(const Json& parts, Question& question) {
             if (argument.is_boolean() && !argument.get<bool>()) continue;
             std::optional<std::string> text;
             if (argument.is_string()) text = argument.get<std::string>();
-            if (argument.is_number_integer()) text = std::to_string(argument.get<std::int64_t>());
+            if (argument.is_number_unsigned()) {
+                text = std::to_string(argument.get<std::uint64_t>());
+            } else if (argument.is_number_integer()) {
+                text = std::to_string(argument.get<std::int64_t>());
+            }
             std::string error = zorvane::host::set_question_option(
                 "--" + name, text ? std::optional<std::string_view>(*text) : std::nullopt,
                 question.settings);

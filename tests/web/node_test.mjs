@@ -446,6 +446,10 @@ test("question_forms.tsv: parse and compose give the canonical command, and read
     assert.throws(() => calc.compose({ keyword: "x", options: { series: "E7" } }),
         (e) => e instanceof RangeError && e.message === "Error: Invalid series 'E7' for '--series'");
     assert.throws(() => calc.compose({ keyword: "x", options: { bogus: "1" } }), RangeError);
+    // Parts of the wrong types are texts or nothing, never the module's end.
+    assert.equal(calc.compose({ keyword: "x", values: [{ unknown: "yes", number: "1" }, 5, { number: 2 }],
+        target: "3", options: { seed: 18446744073709551615n.toString() } }), "--seed 18446744073709551615 x 1  ");
+    assert.equal(calc.compose({ keyword: "x", options: { seed: 12 } }), "--seed 12 x");
     const read = calc.parse("voltage_divider 12V 4k7+-1% ?=3.3");
     assert.deepEqual(read.values.map((v) => [v.number, v.unknown, v.reading, v.tolerance, v.toleranceValue]),
         [["12V", false, 12, null, null], ["4k7", false, 4700, "1", 1], ["", true, null, null, null]]);
