@@ -327,33 +327,44 @@ TEST(Combine, BestSeriesAndParallelAgainstEveryPair) {
     EXPECT_EQ(issue.series->min, 3800 * 0.95);
     EXPECT_EQ(issue.series->max, 3600 * 1.05 + 200 * 1.05);
 
+    // Every kind, over its default window: for capacitors the sum is the
+    // parallel connection, for resistors and inductors the series one.
     std::srand(20261207);
-    const Series kinds[] = {Series::e12, Series::e24, Series::e96};
-    for (int trial = 0; trial < 60; ++trial) {
-        const Series series = kinds[trial % 3];
+    const Series series_tried[] = {Series::e12, Series::e24, Series::e96};
+    const struct {
+        PartKind kind;
+        double lowest_decade;
+        double decades;
+    } kinds[] = {{PartKind::resistance, 2, 4},
+                 {PartKind::capacitance, -11, 7},
+                 {PartKind::inductance, -6, 5}};
+    for (int trial = 0; trial < 90; ++trial) {
+        const Series series = series_tried[trial % 3];
+        const auto& k = kinds[(trial / 3) % 3];
         const double wanted =
-            std::pow(10.0, 2.3 + 3.4 * (static_cast<double>(std::rand()) / RAND_MAX));
-        const host::PartWindow window{100, 1e6};
+            std::pow(10.0, k.lowest_decade + 0.3 +
+                               (k.decades - 0.6) * (static_cast<double>(std::rand()) / RAND_MAX));
+        const host::PartWindow window = host::default_part_window(k.kind);
         const std::vector<double> values = series_values(series, window.low, window.high);
-        const host::Combinations c =
-            host::combine_two(wanted, PartKind::resistance, series, 0.01, window);
+        const host::Combinations c = host::combine_two(wanted, k.kind, series, 0.01, window);
         const Exhaustive sum = every_pair(values, wanted, true);
         const Exhaustive product = every_pair(values, wanted, false);
-        ASSERT_TRUE(c.series && c.parallel) << wanted;
-        EXPECT_EQ(c.series->value, sum.value) << wanted;
-        EXPECT_EQ(c.series->first, sum.first) << wanted;
-        EXPECT_EQ(c.series->second, sum.second) << wanted;
-        EXPECT_EQ(c.parallel->value, product.value) << wanted;
-        EXPECT_EQ(c.parallel->first, product.first) << wanted;
-        EXPECT_EQ(c.parallel->second, product.second) << wanted;
-        EXPECT_FALSE(c.series->parallel);
-        EXPECT_TRUE(c.parallel->parallel);
+        const bool sum_is_parallel = k.kind == PartKind::capacitance;
+        const auto& by_sum = sum_is_parallel ? c.parallel : c.series;
+        const auto& by_product = sum_is_parallel ? c.series : c.parallel;
+        ASSERT_TRUE(by_sum && by_product) << wanted;
+        EXPECT_EQ(by_sum->value, sum.value) << wanted;
+        EXPECT_EQ(by_sum->first, sum.first) << wanted;
+        EXPECT_EQ(by_sum->second, sum.second) << wanted;
+        EXPECT_EQ(by_product->value, product.value) << wanted;
+        EXPECT_EQ(by_product->first, product.first) << wanted;
+        EXPECT_EQ(by_product->second, product.second) << wanted;
+        EXPECT_EQ(by_sum->parallel, sum_is_parallel);
+        EXPECT_EQ(by_product->parallel, !sum_is_parallel);
+        // Each part within 1 %: the combination's own extremes.
+        EXPECT_EQ(by_sum->min, by_sum->first * 0.99 + by_sum->second * 0.99) << wanted;
+        EXPECT_EQ(by_sum->max, by_sum->first * 1.01 + by_sum->second * 1.01) << wanted;
     }
-    // Capacitors add in parallel: their sum is the parallel connection.
-    const host::Combinations caps =
-        host::combine_two(1.5e-7, PartKind::capacitance, Series::e6, 0.2, {1e-11, 1e-4});
-    ASSERT_TRUE(caps.parallel && caps.series);
-    EXPECT_EQ(caps.parallel->value, caps.parallel->first + caps.parallel->second);
     EXPECT_FALSE(host::combine_two(0, PartKind::resistance, Series::e24, 0.05, {100, 1e6}).series);
 }
 
