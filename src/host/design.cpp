@@ -138,9 +138,9 @@ class Search {
             kept_.pop();
         }
         std::reverse(scored.begin(), scored.end());
-        std::vector<DesignCandidate> candidates;
-        candidates.reserve(scored.size());
-        for (const Scored& s : scored) candidates.push_back(s.candidate);
+        std::vector<DesignCandidate> candidates(scored.size());
+        std::transform(scored.begin(), scored.end(), candidates.begin(),
+                       [](const Scored& s) { return s.candidate; });
         return candidates;
     }
 
@@ -218,7 +218,7 @@ class Search {
         c.deviation = centre_ == 0.0 ? miss : miss / std::abs(centre_);
         s.margin_key = key(c.margin);
         s.error_key = key(std::abs(miss) / width_);
-        s.distinct = j >= 0 && c.values[0] == c.values[1] ? 1 : (j >= 0 ? 2 : 1);
+        s.distinct = j >= 0 && c.values[0] != c.values[1] ? 2 : 1;
         s.steps = i + std::max(j, 0);
         s.first_step = i;
         slot.scored = s;
@@ -281,8 +281,14 @@ class Search {
             if (!slot.scored) sound = false;
             return slot.scored ? &*slot.scored : nullptr;
         };
-        const auto min_at = [&](int j) { return at(j) ? at(j)->candidate.min : NAN_VALUE; };
-        const auto max_at = [&](int j) { return at(j) ? at(j)->candidate.max : NAN_VALUE; };
+        const auto min_at = [&](int j) {
+            const Scored* s = at(j);
+            return s != nullptr ? s->candidate.min : NAN_VALUE;
+        };
+        const auto max_at = [&](int j) {
+            const Scored* s = at(j);
+            return s != nullptr ? s->candidate.max : NAN_VALUE;
+        };
         const Scored* lowest = at(0);
         const Scored* highest = at(count - 1);
         const bool rising =
@@ -496,12 +502,44 @@ std::string prepare(const DesignRequest& request, std::vector<Unknown>& unknowns
     return {};
 }
 
+// The search alone, without the remedies; `unknowns` as prepared.
+Design searched(const DesignRequest& request, std::vector<Unknown>& unknowns) {
+    Design out;
+    out.error = prepare(request, unknowns);
+    if (!out.error.empty()) return out;
+    const Formula& row = *request.formula->row;
+    bool any_tolerance = false;
+    for (std::size_t p = 0; p < static_cast<std::size_t>(row.required_count); ++p) {
+        const bool unknown = std::any_of(unknowns.begin(), unknowns.end(),
+                                         [p](const Unknown& u) { return u.position == p; });
+        if (!unknown && request.tolerances[p] != 0.0) any_tolerance = true;
+    }
+    out.searched_candidates = 1;
+    for (std::size_t u = 0; u < unknowns.size(); ++u) {
+        const Unknown& unknown = unknowns[u];
+        any_tolerance = any_tolerance || unknown.tolerance != 0.0;
+        out.series[u] = unknown.series;
+        out.part_tolerances[u] = unknown.tolerance;
+        out.searched[u] = {unknown.values.front(), unknown.values.back()};
+        out.searched_candidates *= static_cast<long>(unknown.values.size());
+    }
+    out.nominal_only = !any_tolerance;
+    const double centre = request.centre.value_or(request.low + (request.high - request.low) / 2.0);
+    Search search(row, request, unknowns, centre);
+    search.run();
+    out.passing = search.passing();
+    out.evaluations = search.evaluations();
+    out.candidates = search.kept();
+    if (search.best()) out.best = search.best()->candidate;
+    return out;
+}
+
 // Whether a request with these parts' choices lets some candidate pass;
 // the evaluations spent are added to `evaluations`.
 bool some_pass(DesignRequest request, long& evaluations) {
-    request.suggest = false;
     request.top = 1;
-    const Design found = design(request);
+    std::vector<Unknown> unknowns;
+    const Design found = searched(request, unknowns);
     evaluations += found.evaluations;
     return found.error.empty() && found.passing > 0;
 }
@@ -549,35 +587,9 @@ DesignRemedy remedy_for(const DesignRequest& request, const std::vector<Unknown>
 }  // namespace
 
 Design design(const DesignRequest& request) {
-    Design out;
     std::vector<Unknown> unknowns;
-    out.error = prepare(request, unknowns);
-    if (!out.error.empty()) return out;
-    const Formula& row = *request.formula->row;
-    bool any_tolerance = false;
-    for (std::size_t p = 0; p < static_cast<std::size_t>(row.required_count); ++p) {
-        const bool unknown = std::any_of(unknowns.begin(), unknowns.end(),
-                                         [p](const Unknown& u) { return u.position == p; });
-        if (!unknown && request.tolerances[p] != 0.0) any_tolerance = true;
-    }
-    out.searched_candidates = 1;
-    for (std::size_t u = 0; u < unknowns.size(); ++u) {
-        const Unknown& unknown = unknowns[u];
-        any_tolerance = any_tolerance || unknown.tolerance != 0.0;
-        out.series[u] = unknown.series;
-        out.part_tolerances[u] = unknown.tolerance;
-        out.searched[u] = {unknown.values.front(), unknown.values.back()};
-        out.searched_candidates *= static_cast<long>(unknown.values.size());
-    }
-    out.nominal_only = !any_tolerance;
-    const double centre = request.centre.value_or(request.low + (request.high - request.low) / 2.0);
-    Search search(row, request, unknowns, centre);
-    search.run();
-    out.passing = search.passing();
-    out.evaluations = search.evaluations();
-    out.candidates = search.kept();
-    if (search.best()) out.best = search.best()->candidate;
-    if (out.passing == 0 && out.best && request.suggest) {
+    Design out = searched(request, unknowns);
+    if (out.error.empty() && out.passing == 0 && out.best && request.suggest) {
         out.remedy = remedy_for(request, unknowns, *out.best, out.evaluations);
     }
     return out;

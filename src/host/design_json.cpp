@@ -1,7 +1,9 @@
 // A design's answer as JSON, the form programs read, written once here for
 // every host. nlohmann/json writes numbers in the shortest form that reads
 // back as the same double, on every platform and whatever the locale.
+#include <algorithm>
 #include <cmath>
+#include <iterator>
 #include <nlohmann/json.hpp>
 #include <string>
 
@@ -17,7 +19,8 @@ Json number(double value) { return std::isfinite(value) ? Json(value) : Json(nul
 template <typename Range>
 Json strings(const Range& items) {
     Json out = Json::array();
-    for (const auto& item : items) out.push_back(std::string(item));
+    std::transform(std::begin(items), std::end(items), std::back_inserter(out),
+                   [](const auto& item) { return Json(std::string(item)); });
     return out;
 }
 
@@ -70,9 +73,9 @@ std::string design_json(const Designed& designed) {
         out["tried"] = d.searched_candidates;
         out["passing"] = d.passing;
         Json candidates = Json::array();
-        for (const DesignCandidate& c : d.candidates) {
-            candidates.push_back(candidate_json(designed, c));
-        }
+        std::transform(
+            d.candidates.begin(), d.candidates.end(), std::back_inserter(candidates),
+            [&designed](const DesignCandidate& c) { return candidate_json(designed, c); });
         out["candidates"] = std::move(candidates);
         out["best"] = d.best ? candidate_json(designed, *d.best) : Json(nullptr);
         if (d.remedy) {
