@@ -444,6 +444,33 @@ EMSCRIPTEN_KEEPALIVE const char* zc_pairs(const char* command, int series) {
     return send(out);
 }
 
+// ---- Designs ----
+
+// {"command": "--series E96 voltage_divider 12±5% ? ? = 3.3±3%", "options":
+// {"series": "R=E24,C=E12", "tolerance": "1%", "within": "1k..100k", "top":
+// "3"}} (the options beside the command, texts as the tool takes them): the
+// design's answer as the hosts' share writes it (design_json), or
+// {"optionError": the error line} for an option that does not read.
+EMSCRIPTEN_KEEPALIVE const char* zc_design(const char* question) {
+    const Json given = Json::parse(question, nullptr, false);
+    if (!given.is_object() || !given.contains("command") || !given["command"].is_string() ||
+        !given.contains("options") || !given["options"].is_object()) {
+        return send(Json{{"optionError", "Error: A design is asked as {command, options}"}});
+    }
+    zorvane::host::QuestionSettings beside;
+    for (const auto& [name, value] : given["options"].items()) {
+        if (!value.is_string()) {
+            return send(Json{{"optionError", "Error: The option " + name + " is a text"}});
+        }
+        const std::string error =
+            zorvane::host::set_question_option("--" + name, value.get<std::string>(), beside);
+        if (!error.empty()) return send(Json{{"optionError", error}});
+    }
+    reply = zorvane::host::design_json(
+        zorvane::host::design(given["command"].get<std::string>(), beside));
+    return reply.c_str();
+}
+
 // A question read by the grammar: {"error", "hints", "keyword", "formula"
 // (the keyword of the formula named, or null), "values": [{"number",
 // "unknown", "reading", "tolerance", "toleranceValue", "toleranceProblem"}],

@@ -663,6 +663,9 @@ Reply ask(std::string_view command, const QuestionSettings& beside, bool expand)
             return from_answer(calculator.evaluate(rest, {.expand = expand, .engineering = true}),
                                rest);
         }
+        // Designs and two parts for one value (design_answer.cpp).
+        if (is_design_question(question)) return design(command, beside, expand);
+        if (settings.combine) return solve_in_parts(command, beside, expand);
         if (question.tolerances() > 0 && question.unknowns() == 0 && !question.target) {
             return range_question(command, expand, beside);
         }

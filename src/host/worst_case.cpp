@@ -241,10 +241,14 @@ ToleranceEnds tolerance_ends(double value, double tolerance) noexcept {
 
 Range worst_case_range(const FormulaInfo& formula, const std::array<double, 4>& values,
                        const std::array<double, 4>& tolerances) {
-    const Range none{NAN_VALUE, NAN_VALUE, false, 0};
     const Formula* found = row_of(formula);
-    if (found == nullptr) return none;
-    const Formula& row = *found;
+    if (found == nullptr) return {NAN_VALUE, NAN_VALUE, false, 0};
+    return worst_case_range_of_row(*found, values, tolerances);
+}
+
+Range worst_case_range_of_row(const Formula& row, const std::array<double, 4>& values,
+                              const std::array<double, 4>& tolerances) {
+    const Range none{NAN_VALUE, NAN_VALUE, false, 0};
     Axes axes{};
     for (std::size_t i = 0; i < static_cast<std::size_t>(row.required_count); ++i) {
         auto [low, high] = tolerance_ends(values[i], tolerances[i]);

@@ -3,10 +3,12 @@
 // worst_case.cpp; the shape itself is the row's).
 #pragma once
 
+#include <array>
 #include <optional>
 #include <string_view>
 
 #include "formula_table.h"
+#include "zorvane_host/host.h"
 
 namespace zorvane::host {
 
@@ -24,6 +26,11 @@ struct ToleranceEnds {
     double high;
 };
 ToleranceEnds tolerance_ends(double value, double tolerance) noexcept;
+
+// worst_case_range for a row the layer already holds (a design tries
+// thousands of boxes of one row).
+Range worst_case_range_of_row(const Formula& row, const std::array<double, 4>& values,
+                              const std::array<double, 4>& tolerances);
 
 constexpr bool monotone_in_each_value(Shape shape) noexcept { return shape != Shape::resonance; }
 

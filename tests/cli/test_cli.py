@@ -134,6 +134,39 @@ class Questions(unittest.TestCase):
         result = run('--plain', 'power_vi', '?', '2', '=', '1k')
         self.assertEqual((result.stdout, result.returncode), (b"Error: Invalid number '1k'\n", 1))
 
+    def test_a_design_lists_one_candidate_a_line_but_in_a_batch(self):
+        design = ['--top', '2', '--series', 'E96', 'voltage_divider', '12\u00b11%', '?', '?',
+                  '=', '3.3\u00b13%']
+        result = run(*design)
+        lines = result.stdout.decode().splitlines()
+        self.assertEqual((len(lines), result.returncode), (3, 0))
+        self.assertTrue(lines[0].endswith('best first:'))
+        self.assertTrue(lines[1].startswith('1. r1 = ') and lines[2].startswith('2. r1 = '))
+        commands = ' '.join(design) + '\n' + ' '.join(design[:-1]) + ' 3.3\u00b11%\npower_vi 1 2\n'
+        result = run(stdin=commands.encode())
+        self.assertEqual(result.stdout.decode().splitlines(), [
+            lines[0] + ' ' + lines[1] + '; ' + lines[2],
+            'Error: No candidate keeps Output Voltage within 3.267000 .. 3.333000 V in the worst '
+            'case (148225 candidates, R E96 1%)',
+            'Power = 2.000000 W',
+        ])
+        self.assertEqual(result.returncode, 1)
+
+    def test_a_terminal_hears_what_would_make_a_design_pass(self):
+        stdout, status, shown = hints_of('--series', 'E24', 'voltage_divider', '12\u00b11%', '?', '?',
+                                         '=', '3.3\u00b13%')
+        self.assertEqual(status, 1)
+        self.assertTrue(stdout.startswith(b'Error: No candidate keeps Output Voltage'))
+        shown = shown.splitlines()
+        self.assertEqual(len(shown), 4, shown)
+        self.assertTrue(shown[0].startswith('best by margin: r1 = '), shown)
+        self.assertTrue(shown[1].startswith('it passes with a window of '), shown)
+        self.assertEqual(shown[2:], ['a candidate passes with parts of 1.00% (--tolerance)',
+                                     'a candidate passes with E96 parts (--series E96)'])
+        # Piped, the hints stay away.
+        self.assertEqual(run('--series', 'E24', 'voltage_divider', '12\u00b11%', '?', '?', '=',
+                             '3.3\u00b13%').stderr, b'')
+
     def test_options_written_in_a_line_win_over_the_tools(self):
         commands = ('--series E12 voltage_divider 12 10k ? = 3.3\n'
                     'voltage_divider 12 10k ? = 3.3\n'
@@ -561,7 +594,7 @@ class Documentation(unittest.TestCase):
         readme = readme_tool_section()
         usage = run('--help').stdout.decode()
         options = set(re.findall(r'^ +(?:(-\w), )?(--[\w=]+)', usage, re.M))
-        self.assertEqual(len(options), 8)
+        self.assertEqual(len(options), 12)
         for short, long in options:
             for name in filter(None, (short, long)):
                 with self.subTest(option=name):

@@ -26,6 +26,9 @@ and lines are printed with Python's '%.6f'. It serves two purposes:
                                             range of doubles (1e-300 to 1e300, both signs
                                             where the domain has them), the other values
                                             ordinary; closeness inf where the row is flat
+  reference_model.py design SEED COUNT OUT  COUNT designs from standard parts, each with every
+                                            candidate tried: those whose worst case lies inside
+                                            the window, ranked, or the best when none does
 
 Engineering lines are computed with Python's decimal arithmetic on the exact
 value of each double.
@@ -581,6 +584,197 @@ def solve_lines(seed, count):
         words = ['?' if i == at else repr(v) for i, v in enumerate(values)]
         lines.append('%s %s = %r\t%s = %s' % (keyword, ' '.join(words), target, names[at],
                                               ' or '.join(texts)))
+
+# ---- Designs: every candidate tried, worst case by exhaustive corners ----
+
+# IEC 60063, transcribed from the standard's tables (E48 and E96 are every
+# fourth and second value of E192).
+E_SERIES = {
+    'E3': (2, [10, 22, 47]),
+    'E6': (2, [10, 15, 22, 33, 47, 68]),
+    'E12': (2, [10, 12, 15, 18, 22, 27, 33, 39, 47, 56, 68, 82]),
+    'E24': (2, [10, 11, 12, 13, 15, 16, 18, 20, 22, 24, 27, 30, 33, 36, 39, 43, 47, 51, 56, 62,
+                68, 75, 82, 91]),
+}
+E192 = [100, 101, 102, 104, 105, 106, 107, 109, 110, 111, 113, 114, 115, 117, 118, 120, 121, 123,
+        124, 126, 127, 129, 130, 132, 133, 135, 137, 138, 140, 142, 143, 145, 147, 149, 150, 152,
+        154, 156, 158, 160, 162, 164, 165, 167, 169, 172, 174, 176, 178, 180, 182, 184, 187, 189,
+        191, 193, 196, 198, 200, 203, 205, 208, 210, 213, 215, 218, 221, 223, 226, 229, 232, 234,
+        237, 240, 243, 246, 249, 252, 255, 258, 261, 264, 267, 271, 274, 277, 280, 284, 287, 291,
+        294, 298, 301, 305, 309, 312, 316, 320, 324, 328, 332, 336, 340, 344, 348, 352, 357, 361,
+        365, 370, 374, 379, 383, 388, 392, 397, 402, 407, 412, 417, 422, 427, 432, 437, 442, 448,
+        453, 459, 464, 470, 475, 481, 487, 493, 499, 505, 511, 517, 523, 530, 536, 542, 549, 556,
+        562, 569, 576, 583, 590, 597, 604, 612, 619, 626, 634, 642, 649, 657, 665, 673, 681, 690,
+        698, 706, 715, 723, 732, 741, 750, 759, 768, 777, 787, 796, 806, 816, 825, 835, 845, 856,
+        866, 876, 887, 898, 909, 920, 931, 942, 953, 965, 976, 988]
+E_SERIES['E48'] = (3, E192[::4])
+E_SERIES['E96'] = (3, E192[::2])
+E_SERIES['E192'] = (3, E192)
+SERIES_TOLERANCE = {'E3': 0.4, 'E6': 0.2, 'E12': 0.1, 'E24': 0.05, 'E48': 0.02, 'E96': 0.01,
+                    'E192': 0.005}
+
+
+def series_values(name, low, high):
+    """Every value of the series from low to high, both included, as the
+    double nearest the decimal the standard gives."""
+    digits, mantissas = E_SERIES[name]
+    values = []
+    for decade in range(-14, 10):
+        for m in mantissas:
+            v = float('%de%d' % (m, decade - digits + 1))
+            if low <= v <= high:
+                values.append(v)
+    return sorted(set(values))
+
+
+# Which value is which kind of part, by row (the others are not parts).
+PART_KINDS = {
+    'voltage_divider': {1: 'R', 2: 'R'}, 'current_divider': {1: 'R', 2: 'R'},
+    'resistors_series': {0: 'R', 1: 'R'}, 'resistors_parallel': {0: 'R', 1: 'R'},
+    'capacitors_series': {0: 'C', 1: 'C'}, 'capacitors_parallel': {0: 'C', 1: 'C'},
+    'inductors_series': {0: 'L', 1: 'L'}, 'inductors_parallel': {0: 'L', 1: 'L'},
+    'rc_lowpass_cutoff': {0: 'R', 1: 'C'}, 'impedance_rlc_series': {0: 'R', 2: 'L', 3: 'C'},
+}
+
+
+def corners_range(function, values, tolerances):
+    """Min and max of the result over every corner of the box; the rows here
+    are monotone in each value with the others fixed."""
+    axes = []
+    for v, t in zip(values, tolerances):
+        ends = (v * (1.0 - t), v * (1.0 + t))
+        axes.append(sorted(set(ends)) if t else [v])
+    results = []
+
+    def walk(at, point):
+        if at == len(axes):
+            results.append(function(*point))
+            return
+        for x in axes[at]:
+            walk(at + 1, point + [x])
+    walk(0, [])
+    return min(results), max(results)
+
+
+def rlc_range(values, tolerances):
+    """The series RLC: the corners, and its resistance's smallest value where
+    the reactance changes sign inside the box (its interior minimum)."""
+    low, high = corners_range(KEYWORDS['impedance_rlc_series'][2], values, tolerances)
+    boxes = [sorted((v * (1.0 - t), v * (1.0 + t))) for v, t in zip(values, tolerances)]
+    x = lambda f, l, c: xl(f, l) - xc(f, c)
+    if x(boxes[1][0], boxes[2][0], boxes[3][0]) < 0 < x(boxes[1][1], boxes[2][1], boxes[3][1]):
+        low = min(low, boxes[0][0])
+    return low, high
+
+
+def design_ranked(keyword, values, tolerances, unknowns, parts, low, high, centre):
+    """Every candidate: (key, values, nominal, min, max, margin) sorted best
+    first by the documented ranking."""
+    row = KEYWORDS[keyword]
+    width = high - low
+    lists = [series_values(parts[PART_KINDS[keyword][u]][0], *parts[PART_KINDS[keyword][u]][2:])
+             for u in unknowns]
+    out = []
+    choices = [[(i, v)] for i, v in enumerate(lists[0])]
+    if len(unknowns) == 2:
+        choices = [[(i, a), (j, b)] for i, a in enumerate(lists[0]) for j, b in enumerate(lists[1])]
+    for choice in choices:
+        point = list(values)
+        spread = list(tolerances)
+        for u, (_, v) in zip(unknowns, choice):
+            point[u] = v
+            spread[u] = parts[PART_KINDS[keyword][u]][1]
+        nominal = row[2](*point)
+        if keyword == 'impedance_rlc_series':
+            mn, mx = rlc_range(point, spread)
+        else:
+            mn, mx = corners_range(row[2], point, spread)
+        if not all(math.isfinite(z) for z in (nominal, mn, mx)):
+            continue
+        margin = min(mn - low, high - mx) / width
+        chosen = [v for _, v in choice]
+        distinct = len(set(chosen)) if len(unknowns) == 2 and PART_KINDS[keyword][unknowns[0]] == \
+            PART_KINDS[keyword][unknowns[1]] else 1 if len(unknowns) == 1 else 2
+        steps = sum(i for i, _ in choice)
+        key = (-math.floor(math.ldexp(margin, 30)), math.floor(math.ldexp(abs(nominal - centre) / width, 30)),
+               distinct, steps, choice[0][0])
+        out.append((key, chosen, nominal, mn, mx, margin))
+    out.sort(key=lambda c: c[0])
+    return out
+
+
+def design_cases(seed, count):
+    """Random designs: a row, known values with tolerances, the unknowns'
+    series, tolerances and windows, and a window on the result around a
+    result some candidate gives."""
+    rng = random.Random(seed)
+    decades = {'R': (2, 6), 'C': (-11, -4), 'L': (-6, -1)}
+    lines = []
+    rows = sorted(PART_KINDS)
+    for case in range(count):
+        keyword = rows[case % len(rows)]
+        row = KEYWORDS[keyword]
+        kinds = PART_KINDS[keyword]
+        names = ARGUMENTS[keyword].split()
+        candidates = sorted(kinds)
+        if keyword == 'impedance_rlc_series':
+            candidates = [2, 3]
+        unknowns = sorted(rng.sample(candidates, 2 if rng.randrange(4) else 1))
+        parts = {}
+        for kind in set(kinds[u] for u in unknowns):
+            series = rng.choice(['E6', 'E12', 'E24'])
+            tolerance = rng.choice([SERIES_TOLERANCE[series], 0.01, 0.02, 0.05, 0.0])
+            first, last = decades[kind]
+            start = rng.randrange(first, last)
+            span = rng.randrange(1, 3)
+            parts[kind] = (series, tolerance, float('1e%d' % start), float('1e%d' % min(last, start + span)))
+        values = []
+        tolerances = []
+        for at, name in enumerate(names):
+            if at in kinds:
+                first, last = decades[kinds[at]]
+                values.append(float('%.2g' % (10 ** rng.uniform(first, last))))
+            else:
+                typical = TYPICAL[name][0]
+                values.append(float('%.3g' % (typical * rng.uniform(0.5, 2.0))))
+                if name in SIGNED and rng.randrange(4) == 0:
+                    values[-1] = -values[-1]
+            tolerances.append(0.0 if at in unknowns else rng.choice([0.0, 0.0, 0.01, 0.02, 0.05]))
+            # Now and then a signed value whose box reaches across zero.
+            if at not in kinds and name in SIGNED and rng.randrange(3) == 0:
+                tolerances[-1] = 1.5
+        if keyword == 'impedance_rlc_series':
+            # A frequency near the resonance of the windows' middles.
+            lw, cw = parts.get('L', (0, 0, values[2], values[2])), parts.get('C', (0, 0, values[3], values[3]))
+            l = math.sqrt(lw[2] * lw[3]) if 2 in unknowns else values[2]
+            c = math.sqrt(cw[2] * cw[3]) if 3 in unknowns else values[3]
+            values[1] = float('%.3g' % (1.0 / (TWO_PI * math.sqrt(l * c)) * rng.uniform(0.7, 1.4)))
+        # A result some candidate gives, then a window about it.
+        point = list(values)
+        for u in unknowns:
+            kind = kinds[u]
+            point[u] = rng.choice(series_values(parts[kind][0], parts[kind][2], parts[kind][3]))
+        centre = float('%.4g' % (row[2](*point) * rng.uniform(0.97, 1.03)))
+        half = rng.choice([0.005, 0.01, 0.03, 0.05, 0.1, 0.2])
+        if 1.5 in tolerances:
+            half = rng.choice([2.0, 3.0])
+        low, high = sorted((centre * (1.0 - half), centre * (1.0 + half)))
+        ranked = design_ranked(keyword, values, tolerances, unknowns, parts, low, high, centre)
+        passing = [c for c in ranked if c[5] >= 0]
+        words = ['?' if at in unknowns else repr(v) for at, v in enumerate(values)]
+        part_text = ' '.join('%s:%s:%r:%r:%r' % ((kind,) + parts[kind]) for kind in sorted(parts))
+        if passing:
+            shown = passing
+            first = passing[0]
+        else:
+            shown = []
+            first = ranked[0] if ranked else None
+        head = ('%s %s\t%s\t%r %r %r\t%s\t%d' %
+                (keyword, ' '.join(words), ' '.join(repr(t) for t in tolerances), low, high, centre,
+                 part_text, len(passing)))
+        best = '-' if first is None else '%s %s %s %s' % (
+            ','.join(repr(v) for v in first[1]), first[2].hex(), first[3].hex(), first[4].hex())
+        lines.append(head + '\t' + best + '\t' + ' '.join(','.join(repr(v) for v in c[1]) for c in shown))
     return lines
 
 
@@ -674,6 +868,14 @@ def main(argv):
         with open(argv[4], 'w', encoding='utf-8', newline='\n') as out:
             out.write('# generated by reference_model.py solve-wide %s %s\n' % (argv[2], argv[3]))
             for line in wide_solve_vectors(int(argv[2]), int(argv[3])):
+                out.write(line + '\n')
+        return 0
+    if len(argv) == 5 and argv[1] == 'design':
+        with open(argv[4], 'w', encoding='utf-8', newline='\n') as out:
+            out.write('# generated by reference_model.py design %s %s: command, tolerances, window low '
+                      'high centre, parts kind:series:tolerance:low:high, passing, best values nominal min '
+                      'max (hexadecimal), every passing candidate best first\n' % (argv[2], argv[3]))
+            for line in design_cases(int(argv[2]), int(argv[3])):
                 out.write(line + '\n')
         return 0
     sys.stderr.write(__doc__)

@@ -389,6 +389,31 @@ test("calc.standardValues, calc.range and calc.pairs", () => {
     assert.equal(calc.eng("power_vi 12V 500mA"), "Power = 6 W");
 });
 
+// The design answers as the tool's, with the candidates as numbers.
+test("calc.design lists the candidates that pass the worst case, or why none does", () => {
+    const rc = calc.design("rc_lowpass_cutoff ? ? = 1kHz\u00b110%",
+        { series: { R: "E24", C: "E12" }, tolerance: { R: "1%", C: "5%" }, within: { R: "1k..100k" }, top: 1 });
+    assert.equal(rc.kind, "design");
+    assert.equal(rc.error, false);
+    assert.deepEqual([rc.arguments, rc.series, rc.tolerances, rc.passing, rc.tried],
+        [["resistance", "capacitance"], ["E24", "E12"], [0.01, 0.05], 18, 4165]);
+    assert.deepEqual(rc.candidates[0].values, [1600, 1e-7]);
+    assert.equal(rc.candidates[0].nominal, 1 / ((1600 * 1e-7) * 6.28318530718));
+    assert.equal(rc.lines[1], "1. resistance = 1600 \u03a9, capacitance = 1e-07 F: 994.718394 Hz (-0.53%), "
+        + "worst case 937.971140 .. 1057.648479 Hz, margin 18.99%");
+    assert.equal(rc.line, rc.lines.join(" "));
+
+    const none = calc.design("--series E24 voltage_divider 12\u00b11% ? ? = 3.3\u00b13%");
+    assert.equal(none.error, true);
+    assert.equal(none.line, "Error: No candidate keeps Output Voltage within 3.201000 .. 3.399000 V in the "
+        + "worst case (9409 candidates, R E24 5%)");
+    assert.deepEqual([none.remedy.tolerance, none.remedy.series], [0.01, "E96"]);
+    assert.equal(calc.design("voltage_divider 12 ? ? = 3.3\u00b13%").line,
+        "Error: No series for the resistors: name one (R=E24)");
+    assert.throws(() => calc.design("voltage_divider 12 ? ? = 3.3\u00b13%", { series: "E25" }), RangeError);
+    assert.throws(() => calc.design("voltage_divider 12 ? ? = 3.3\u00b13%", { top: 0 }), RangeError);
+});
+
 // "command <TAB> solution:closeness ..." from the reference model: every
 // expected solution within its closeness of one found, and no other found;
 // where the model finds no slope (closeness Infinity) the formula is flat.

@@ -72,11 +72,13 @@ test("tsc checks a consumer against the declarations, and refuses a wrong one", 
         const errorLine: string = solve.kind === "error" ? solve.line : "";
         const result = calc.evaluate("power_vi 1 2");
         const note: string = result.kind === "result" && result.guarded ? result.note : errorLine;
+        const margins: number[] = (calc.design("voltage_divider 12 ? ? = 3.3±3%", { series: { R: "E96" }, top: 2 })
+            .candidates ?? []).map((c) => c.margin);
         const question = calc.parse("--series E24 voltage_divider 12 10k+-1% ? = 3.3");
         const canonical: string = calc.compose(question) + calc.compose({ keyword: "power_vi", values: ["1", { unknown: true }],
             target: { number: "2" }, options: { series: "E24", mc: null } }) + calc.toleranceProblem("1");
         const readings: (number | null)[] = [...question.values.map((v) => v.reading), question.target?.reading ?? null];
-        console.log(lines, numbers, solved, first?.argumentUnits.join(), word, answer.guarded && answer.error,
+        console.log(lines, numbers, solved, margins, first?.argumentUnits.join(), word, answer.guarded && answer.error,
             canonical, readings, question.options.series, note);`;
     // The declarations are types, not "any": each misuse is an error of
     // its own line, and the good consumer has none.
@@ -89,6 +91,7 @@ test("tsc checks a consumer against the declarations, and refuses a wrong one", 
         ['const r: number = calc.parse("x").values[0].reading;', "TS2322"],
         ['const s: readonly number[] = calc.solve("x").solutions;', "TS2339"],
         ['const t: true = calc.evaluate("x").kind === "result" ? calc.evaluate("x").error : true;', "TS2322"],
+        ['calc.design("x", { series: { X: "E24" } });', "TS2353"],
     ];
     const bad = ['import { createCalculator } from "zorvane-calc";', "const calc = await createCalculator();",
         ...misuses.map(([line]) => line)].join("\n");

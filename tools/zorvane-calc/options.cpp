@@ -24,6 +24,26 @@ void set_series(Settings& settings, const char* series) {
     zorvane::host::set_question_option("--series", series, settings.question);
 }
 
+// The design's options, read by the question grammar as well.
+template <const char* name>
+bool reads_as(std::string_view word) {
+    zorvane::host::QuestionSettings scratch;
+    return zorvane::host::set_question_option(name, word, scratch).empty();
+}
+template <const char* name>
+void set_question(Settings& settings, const char* argument) {
+    zorvane::host::set_question_option(name, argument, settings.question);
+}
+constexpr char TOLERANCE_OPTION[] = "--tolerance";
+constexpr char WITHIN_OPTION[] = "--within";
+constexpr char TOP_OPTION[] = "--top";
+constexpr char COMBINE_OPTION[] = "--combine";
+constexpr std::string_view COMBINE_COUNTS[] = {"2"};
+constexpr OptionArgument TOLERANCE = {Takes::value, "TOL", {}, reads_as<TOLERANCE_OPTION>};
+constexpr OptionArgument WITHIN = {Takes::value, "LOW..HIGH", {}, reads_as<WITHIN_OPTION>};
+constexpr OptionArgument TOP = {Takes::value, "N", {}, reads_as<TOP_OPTION>};
+constexpr OptionArgument COMBINE = {Takes::value, "2", COMBINE_COUNTS, reads_as<COMBINE_OPTION>};
+
 constexpr OptionArgument DIRECTORY = {Takes::final_directory, "[DIR]", {}};
 // The IEC 60063 series, as the hosts' share names them.
 const OptionArgument SERIES = {Takes::value, "SERIES", zorvane::host::series_names(), reads_as_series};
@@ -39,6 +59,14 @@ const OptionSpec OPTIONS[] = {
                                                                                                   "result each gives; with two values written ?, the\n"
                                                                                                   "best pair of them; one per kind of part:\n"
                                                                                                   "R=E96,C=E12 (R, C, L)"},
+    {"",    "--tolerance",         TOLERANCE,  Action::evaluate,        set_question<TOLERANCE_OPTION>, "the standard parts' tolerance in a design (default:\n"
+                                                                                                  "the series', E6 20% ... E192 0.5%, E3 40%): 1%, or\n"
+                                                                                                  "per kind R=1%,C=5%"},
+    {"",    "--within",            WITHIN,     Action::evaluate,        set_question<WITHIN_OPTION>,    "the values a design searches (default: 100..1M \xCE\xA9,\n"
+                                                                                                  "10p..100u F, 1u..100m H), or per kind R=1k..100k"},
+    {"",    "--top",               TOP,        Action::evaluate,        set_question<TOP_OPTION>,       "how many candidates a design lists (default 5)"},
+    {"",    "--combine",           COMBINE,    Action::evaluate,        set_question<COMBINE_OPTION>,   "after a solution, the best series and parallel pair\n"
+                                                                                                  "of --series values for it"},
     {"",    "--list",              {},         Action::list,            nullptr,                  "print every formula with its arguments"},
     {"",    "--list=categories",   {},         Action::list_categories, nullptr,                  "print the formulas grouped by category"},
     {"",    "--reference",         DIRECTORY,  Action::reference,       set_reference_directory,  "write the formula reference file electronics_formulas.txt\n"
@@ -66,6 +94,9 @@ constexpr std::string_view USAGE_NOTES =
     "written ? ask for the best pair of --series values. A tolerance in percent\n"
     "on values (10k\xC2\xB1"
     "1% or 10k+-1%) adds the worst-case range of the result.\n"
+    "One or two values written ? and a window after = (3.3\xC2\xB1"
+    "3% or 3.2..3.4) ask for\n"
+    "a design: the --series values whose worst case lies inside it, best first.\n"
     "Quote ? in a shell, which may take it for a file name.\n"
     "A command read from standard input may start with its own --series, which\n"
     "wins over the tool's.\n"
@@ -88,7 +119,19 @@ constexpr std::string_view USAGE_NOTES =
     "    r1 = 24000 \xCE\xA9, r2 = 9100 \xCE\xA9 (Output Voltage = 3.299094 V, -0.03%)\n"
     "  zorvane-calc voltage_divider 12 10k\xC2\xB1"
     "1% 4.7k\n"
-    "    Output Voltage = 3.836735 V (3.810811 .. 3.863014 V)\n";
+    "    Output Voltage = 3.836735 V (3.810811 .. 3.863014 V)\n"
+    "  zorvane-calc --series R=E24,C=E12 --tolerance R=1%,C=5% --within R=1k..100k --top 1 "
+    "rc_lowpass_cutoff '?' '?' = 1kHz\xC2\xB1"
+    "10%\n"
+    "    Cutoff Frequency within 900.000000 .. 1100.000000 Hz: 18 of 4165 candidates pass the "
+    "worst case (R E24 1%, C E12 5%), best first:\n"
+    "    1. resistance = 1600 \xCE\xA9, capacitance = 1e-07 F: 994.718394 Hz (-0.53%), worst case "
+    "937.971140 .. 1057.648479 Hz, margin 18.99%\n"
+    "  zorvane-calc --series E96 voltage_divider 12\xC2\xB1"
+    "5% '?' '?' = 3.3\xC2\xB1"
+    "3%\n"
+    "    Error: No candidate keeps Output Voltage within 3.201000 .. 3.399000 V in the worst case "
+    "(148225 candidates, R E96 1%)\n";
 
 // "--reference [DIR]": the option as --help names it.
 std::string synopsis(const OptionSpec& option) {

@@ -38,6 +38,21 @@ void Answerer::answer(std::string_view line, bool overlong) {
 
 // A value to solve for, a pair of standard values, a range: one line too.
 void Answerer::answer_question(std::string_view line) {
+    // A design lists its candidates one line each, but in batch mode.
+    const host::ParsedQuestion parsed = host::parse_question(line, settings_.expand);
+    if (parsed.ok() && host::is_design_question(parsed.question)) {
+        const host::Designed designed = host::design(line, settings_.question, settings_.expand);
+        any_error_ = any_error_ || designed.error;
+        const std::vector<std::string>& lines =
+            settings_.engineering ? designed.engineering_lines : designed.lines;
+        if (designed.error || settings_.one_line) {
+            out_.write_shown_line(settings_.engineering ? designed.engineering : designed.line);
+        } else {
+            for (const std::string& each : lines) out_.write_shown_line(each);
+        }
+        if (settings_.hints) write_hints(designed.hints);
+        return;
+    }
     const host::Reply reply = host::ask(line, settings_.question, settings_.expand);
     any_error_ = any_error_ || reply.error;
     out_.write_shown_line(settings_.engineering ? reply.engineering : reply.line);
@@ -79,6 +94,7 @@ int run_one_shot(std::string_view command, Settings settings) {
 }
 
 int run_batch(Settings settings) {
+    settings.one_line = true;
     Output out(platform::Stream::output, platform::is_terminal(platform::Stream::output));
     Answerer answerer(out, settings);
     LineReader reader(platform::Stream::input, [&out] { return out.flush(); });

@@ -13,6 +13,8 @@ struct Settings {
     // --series E24 (or per kind: R=E96,C=E12), read by the question grammar;
     // a question's own options win over these.
     zorvane::host::QuestionSettings question;
+    // Batch mode: one line per command, a design's candidates included.
+    bool one_line = false;
 };
 
 }  // namespace zorvane_calc

@@ -155,6 +155,68 @@ export interface StandardValues {
     readonly nearest: number;
 }
 
+/** A kind of standard part, as per-kind options name it. */
+export type PartKind = "R" | "C" | "L";
+
+/** An option for every kind of part alike, or per kind: "E96" or { R: "E96", C: "E12" }. */
+export type PerKind<T extends string> = T | Partial<Record<PartKind, T>>;
+
+/** The options of a design, as zorvane-calc takes them. */
+export interface DesignOptions {
+    /** The series of the parts searched. */
+    readonly series?: PerKind<Series>;
+    /** The parts' tolerance: "1%" (default: the series', E6 20% ... E192 0.5%, E3 40%). */
+    readonly tolerance?: PerKind<string>;
+    /** The values searched: "1k..100k" (default: 100 Ω–1 MΩ, 10 pF–100 µF, 1 µH–100 mH). */
+    readonly within?: PerKind<string>;
+    /** How many candidates to list, best first (default 5). */
+    readonly top?: number;
+}
+
+/** A choice of standard values and its proof. */
+export interface DesignCandidate {
+    /** The standard values, in the order of the values written ?. */
+    readonly values: readonly number[];
+    readonly nominal: number;
+    /** The worst case over every part's and every other value's tolerance. */
+    readonly min: number;
+    readonly max: number;
+    /** min(min − low, high − max) / (high − low): at least 0 inside the window. */
+    readonly margin: number;
+    /** (nominal − centre) / |centre|. */
+    readonly deviation: number;
+}
+
+/** A design's answer; a request that could not run has the Reply's fields only. */
+export interface Designed extends Reply {
+    readonly kind: "design" | "error";
+    /** The heading, then one line per candidate. */
+    readonly lines?: readonly string[];
+    readonly engLines?: readonly string[];
+    readonly arguments?: readonly string[];
+    readonly indices?: readonly number[];
+    readonly units?: readonly string[];
+    readonly window?: { readonly low: number; readonly high: number; readonly centre: number };
+    /** No value and no part carries a tolerance: nominal results only were checked. */
+    readonly nominalOnly?: boolean;
+    /** Per value written ?: its series and its parts' tolerance (relative). */
+    readonly series?: readonly string[];
+    readonly tolerances?: readonly number[];
+    /** The candidates the search space holds, and how many of them pass. */
+    readonly tried?: number;
+    readonly passing?: number;
+    /** The passing candidates kept, best first. */
+    readonly candidates?: readonly DesignCandidate[];
+    /** The best candidate, passing or not. */
+    readonly best?: DesignCandidate | null;
+    /** When none passes: the window the best needs, and a tighter tolerance or finer series with which one passes. */
+    readonly remedy?: {
+        readonly window: { readonly low: number; readonly high: number };
+        readonly tolerance: number | null;
+        readonly series: string | null;
+    } | null;
+}
+
 /** One value of a question as the grammar reads it. */
 export interface QuestionValue {
     /** As typed, without its tolerance: "10k"; "" for an unknown. A word that only looks toleranced ("±1%") stays whole. */
@@ -257,6 +319,11 @@ export interface Calculator {
     range(command: string): Ranged;
     /** Two values of one kind written ?: the pair of standard values whose result is nearest the target. */
     pairs(command: string, series: Series): Paired;
+    /**
+     * A design: the standard parts whose worst case lies inside the window after "=", ranked by
+     * margin. Throws a RangeError for an option that does not read.
+     */
+    design(command: string, options?: DesignOptions): Designed;
     /** A question read by the module's grammar, as zorvane-calc reads it. */
     parse(command: string): Question;
     /** The canonical command of a question's parts; parse(compose(q)) reads as q. Throws a RangeError for an option that does not read. */

@@ -11,6 +11,7 @@
 //   calc.standardValues(3793, "E24");                // { below: 3600, above: 3900, nearest: 3900 }
 //   calc.range("voltage_divider 12 10k±1% 4.7k");    // { value, min, max, line, eng }
 //   calc.pairs("voltage_divider 12 ? ? = 3.3", "E24"); // { arguments: ["r1", "r2"], values: [24000, 9100], ... }
+//   calc.design("voltage_divider 12±1% ? ? = 3.3±3%", { series: "E96" });  // { candidates: [{ values, nominal, min, max, margin }], ... }
 //   calc.parse("--series E24 voltage_divider 12 10k+-1% ? = 3.3");  // { keyword, values, target, options, ... }
 //   calc.compose(calc.parse("voltage_divider 12 10k ?=3.3"));       // "voltage_divider 12 10k ? = 3.3"
 //
@@ -203,6 +204,25 @@ function makeCalculator(module) {
         pairs(command, series) {
             const index = seriesIndex(series);  // (before the command takes the buffer)
             return tagged(JSON.parse(call("_zc_pairs", text.utf8(String(command)), index)), "pair");
+        },
+        // A design: the standard parts whose worst case lies inside the window
+        // after "=" ("--series E96 voltage_divider 12±5% ? ? = 3.3±3%"), ranked.
+        // `options` as the tool's: { series, tolerance, within, top }, each a
+        // text ("E96", "1%", "1k..100k") or per kind ({ R: "E96", C: "E12" });
+        // top a number. An option that does not read throws a RangeError
+        // with its error line.
+        design(command, options = {}) {
+            const words = {};
+            for (const [name, value] of Object.entries(options ?? {})) {
+                if (value === undefined || value === null) continue;
+                words[name] = typeof value === "object"
+                    ? Object.entries(value).map(([kind, one]) => `${kind}=${one}`).join(",")
+                    : String(value);
+            }
+            const question = JSON.stringify({ command: String(command), options: words });
+            const answer = JSON.parse(call("_zc_design", text.utf8(question)));
+            if (answer.optionError) throw new RangeError(answer.optionError);
+            return answer;
         },
         // A question read by the module's grammar, as the tool reads it:
         // { error, hints, keyword, formula, values: [{ number, unknown,

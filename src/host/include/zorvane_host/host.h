@@ -565,3 +565,217 @@ struct SavedReference {
 SavedReference save_reference(const char* directory) noexcept;
 
 }  // namespace zorvane::host
+
+// ---- Design: the standard parts that provably meet a spec ----
+//
+//   --series E96 voltage_divider 12±5% ? ? = 3.3±3%
+//
+// One or two values written ?, each a resistance, capacitance or inductance
+// (of one kind or of two), a window on the result, and per kind of part a
+// series, the parts' tolerance and the values searched. A candidate is a
+// choice of standard values; it passes when its worst case (every part within
+// its tolerance and every other value within its own, worst_case_range's
+// exact extremes) lies inside the window, ends included.
+//
+// Ranking, best first:
+//   1. the larger margin: the smaller of (min - low) and (high - max), over
+//      the window's width (negative when the worst case leaves the window);
+//   2. the smaller nominal error: |nominal - centre| over the window's width;
+//   3. fewer distinct values (10 kΩ and 10 kΩ are one part number);
+//   4. smaller values: the lower sum of the values' steps above the bottom of
+//      their search windows, then the smaller first value.
+// Margins and nominal errors are compared in steps of 2^-30 of the window's
+// width (floor(x * 2^30)), so that results a few units in the last place
+// apart (2.4 k/910 against 24 k/9.1 k) tie and the later rules decide.
+
+namespace zorvane::host {
+
+// The kinds of part (PartKind, above) as options name them: "R", "C", "L";
+// and back (either case); nothing for another text.
+std::string_view part_kind_letter(PartKind kind);
+std::optional<PartKind> part_kind_named(std::string_view letter);
+
+// The tolerance IEC 60063 pairs with a series, relative: E6 0.2, E12 0.1, E24
+// 0.05, E48 0.02, E96 0.01, E192 0.005. The standard publishes none for E3;
+// 0.4 is taken, the tolerance at which neighbouring E3 values' bands meet
+// (about 37 %), rounded up as the other series' are (E6's bands meet at 19 %,
+// E12's at 9.6 %).
+double series_tolerance(Series series);
+
+// The values a design searches when none are given: 100 Ω–1 MΩ,
+// 10 pF–100 µF, 1 µH–100 mH (as the standard pair).
+struct PartWindow {
+    double low;
+    double high;
+};
+PartWindow default_part_window(PartKind kind);
+
+// What a design knows about one kind of part. `per_kind`: the options named
+// this kind alone (R=E96), so a formula without such a part is an error
+// rather than a setting that does not apply.
+struct PartChoice {
+    std::optional<Series> series;      // needed for every kind written ?
+    std::optional<double> tolerance;   // relative, 0 <= t < 1; default: the series'
+    std::optional<PartWindow> window;  // default: default_part_window
+    bool series_per_kind = false;
+    bool tolerance_per_kind = false;
+    bool window_per_kind = false;
+};
+
+struct DesignRequest {
+    const FormulaInfo* formula = nullptr;
+    std::array<double, 4> values{};       // the known values; an unknown's is not read
+    std::array<double, 4> tolerances{};   // relative, of the known values
+    std::array<int, 2> unknowns{-1, -1};  // argument positions, the second -1 for one unknown
+    double low = 0.0;                     // the window on the result, both ends included
+    double high = 0.0;
+    // The result wanted, which nominal errors are measured from: 3.3 of
+    // 3.3±3%; the window's middle when not given.
+    std::optional<double> centre;
+    std::array<PartChoice, PART_KIND_COUNT> parts{};  // by PartKind
+    int top = 5;                                      // candidates kept, best first
+    bool suggest = true;  // when none passes: search again for what would make one pass
+};
+
+struct DesignCandidate {
+    std::array<double, 2> values{};  // the standard values, in the order of `unknowns`
+    double nominal = 0.0;            // the result at those values, the others nominal
+    double min = 0.0;                // the worst case
+    double max = 0.0;
+    double margin = 0.0;     // min(min - low, high - max) / (high - low); >= 0 passes
+    double deviation = 0.0;  // (nominal - centre) / |centre|; nominal - centre for a centre of 0
+};
+
+// When nothing passes, what would make the best candidate, or some
+// candidate, pass.
+struct DesignRemedy {
+    // The window the best candidate's worst case needs: its min and max
+    // joined with the window asked for.
+    double low = 0.0;
+    double high = 0.0;
+    // The loosest of 10, 5, 2, 1, 0.5, 0.25 and 0.1 %, below the parts'
+    // tolerance, that lets a candidate pass; nothing when none does.
+    std::optional<double> tolerance;
+    // The coarsest finer series (with its own tolerance, unless the request
+    // named one) that lets a candidate pass; nothing when none does.
+    std::optional<Series> series;
+};
+
+struct Design {
+    std::string error;  // why the request cannot be designed ("" when it can), a sentence
+    std::vector<DesignCandidate> candidates;  // passing, best first, at most `top`
+    long passing = 0;                         // how many candidates pass in all
+    std::optional<DesignCandidate> best;      // the best candidate, passing or not
+    std::optional<DesignRemedy> remedy;       // when none passes (and `suggest`)
+    // No part and no value carries a tolerance: the window is checked against
+    // nominal results only.
+    bool nominal_only = false;
+    std::array<Series, 2> series{};                   // in effect, per unknown
+    std::array<double, 2> part_tolerances{};          // in effect, per unknown
+    std::array<std::array<double, 2>, 2> searched{};  // the window of values searched, per unknown
+    long searched_candidates = 0;                     // the choices the search space holds
+    long evaluations = 0;  // of the formula's arithmetic, the remedies' searches included
+};
+Design design(const DesignRequest& request);
+
+// A value no single part reaches closely, from two standard parts of one
+// kind: the best series and the best parallel connection (for capacitors the
+// parallel one adds). `first` is the part nearer the value (the larger in
+// series, the smaller in parallel), `second` the trimming one; of two equally
+// near results, the one whose first part is nearer the value. Both parts from
+// `series` within `window`. `min` and `max`: the combination's value with
+// each part within `tolerance`. Nothing when no pair combines to a finite
+// value.
+struct Combination {
+    bool parallel = false;
+    double first = 0.0;
+    double second = 0.0;
+    double value = 0.0;
+    double min = 0.0;
+    double max = 0.0;
+};
+struct Combinations {
+    std::optional<Combination> series;
+    std::optional<Combination> parallel;
+    int evaluations = 0;
+};
+Combinations combine_two(double wanted, PartKind kind, Series series, double tolerance,
+                         PartWindow window);
+
+// The result a formula gives with a combination in place of its value
+// `argument`, and its worst case over the parts' and every other value's
+// tolerance.
+struct CombinedResult {
+    double nominal = 0.0;
+    double min = 0.0;
+    double max = 0.0;
+    int evaluations = 0;
+};
+CombinedResult combined_result(const FormulaInfo& formula, const std::array<double, 4>& values,
+                               const std::array<double, 4>& tolerances, int argument,
+                               const Combination& combination, double tolerance);
+
+// ---- Design questions, as people type them ----
+//
+//   --series E96 voltage_divider 12±5% ? ? = 3.3±3%
+//   --series R=E24,C=E12 rc_lowpass_cutoff ? ? = 1kHz±10%
+//   --series E24 --combine 2 voltage_divider 12 10k ? = 3.3
+//
+// A question with one or two values written ? and a window after '=' (a
+// tolerance or two limits) is a design: --series (one for every kind or per
+// kind), --tolerance, --within and --top set its parts and how many
+// candidates are listed. --combine 2 after a solve adds the best series and
+// parallel pair of standard values for the solution.
+
+// Whether a question asks for a design: a value written ? and a window.
+bool is_design_question(const Question& question) noexcept;
+
+// A design's answer. `lines`: a heading ("Output Voltage within 3.201000 ..
+// 3.399000 V: 15 of 148225 candidates pass the worst case (R E96 1%), best
+// first:"), then one line per candidate ("1. r1 = 27400 Ω, r2 = 10000 Ω:
+// 3.299270 V (-0.02%), worst case 3.230000 .. 3.370000 V, margin 15.20%");
+// `line` is all of them on one line, for hosts that answer each command
+// with one. When none passes, an error line, and hints with the best
+// candidate and what would make one pass.
+struct Designed : Reply {
+    Design design;
+    std::array<int, 2> arguments{-1, -1};  // which values were ?
+    std::array<std::string_view, 2> names{};
+    std::array<std::string_view, 2> units{};
+    double low = 0.0;  // the window on the result
+    double high = 0.0;
+    double centre = 0.0;
+    std::vector<std::string> lines;
+    std::vector<std::string> engineering_lines;
+};
+Designed design(std::string_view command, const QuestionSettings& beside = {}, bool expand = true);
+
+// A solve followed by the best two-part combinations for its first
+// solution: "r2 = 3793.103448275862 Ω; two E24 parts: 3600 Ω + 200 Ω =
+// 3800 Ω → 3.300000 V (+0.00%, 3.260870 .. 3.337748 V), 3900 Ω ∥ 130000 Ω
+// = ...". The parts' tolerance is --tolerance, else the series'.
+struct CombinedPart {
+    Combination combination;
+    CombinedResult result;
+};
+struct SolvedInParts : Solved {
+    std::vector<CombinedPart> combinations;  // series first, then parallel
+    double part_tolerance = 0.0;
+};
+SolvedInParts solve_in_parts(std::string_view command, const QuestionSettings& beside = {},
+                             bool expand = true);
+
+// A design as one JSON object on one line, for programs (the JavaScript
+// module's calc.design): {"kind": "design", "error", "line", "eng", "hints",
+// "evaluations", "lines", "engLines", "arguments", "indices", "units",
+// "window": {"low", "high", "centre"}, "nominalOnly", "series",
+// "tolerances", "tried", "passing", "candidates": [{"values", "nominal",
+// "min", "max", "margin", "deviation"}], "best" (a candidate, or null),
+// "remedy" (null, or {"window": {"low", "high"}, "tolerance", "series"})}.
+// A design that ran but found no candidate has "error": true and all of
+// these; a request it could not run is {"kind": "error", "error": true,
+// "line", "eng", "hints", "evaluations"}. Numbers in the shortest form that
+// reads back as the same double.
+std::string design_json(const Designed& designed);
+
+}  // namespace zorvane::host

@@ -1,0 +1,735 @@
+// Design from a requirement: the standard parts whose worst case provably
+// lies inside a window on the result, ranked as host.h states.
+//
+// The search. With one value to pick, every standard value of its window is
+// tried. With two, each value of the first is a row of candidates over the
+// second's values. Where the row's shape is monotone in each value (every
+// shape but the series RLC's resonance) and no other value's box reaches
+// zero, the result moves one way along a row whatever the other values are
+// within their boxes, and so do the worst case's min and max: a part's box
+// is value * (1 +- t), whose ends rise with the value. Then along a row
+// "min >= low" and "max <= high" each hold on one side of a single step, so
+// the passing candidates form an interval whose ends two bisections find,
+// and the margin, the smaller of (min - low) and (high - max), rises to a
+// single peak where the two are equal, a third bisection away. From the peak
+// the walk goes outward on both sides in falling margin, and stops on a side
+// once the margin is below every candidate kept. A row that gives a guarded
+// or non-finite result, a box that reaches zero (a product's direction then
+// depends on the sign of the other value), and the resonance are searched
+// candidate by candidate, their worst case computed only where the nominal
+// result lies inside the window until it is known that nothing passes.
+//
+// The ends of each interval are checked two steps beyond, as the pair
+// search does: where the core's rounding is not quite monotone a result may
+// step back by an ulp.
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <limits>
+#include <optional>
+#include <queue>
+#include <vector>
+
+#include "formula_table.h"
+#include "roots.h"
+#include "rendering.h"
+#include "worst_case.h"
+#include "zorvane_host/host.h"
+
+namespace zorvane::host {
+namespace {
+
+constexpr double INF = std::numeric_limits<double>::infinity();
+constexpr double NAN_VALUE = std::numeric_limits<double>::quiet_NaN();
+
+// Margins and nominal errors tie within 2^-KEY_BITS of the window's width.
+constexpr int KEY_BITS = 30;
+
+// The parts' tolerances a remedy tries, loosest first.
+constexpr double TIGHTER[] = {0.1, 0.05, 0.02, 0.01, 0.005, 0.0025, 0.001};
+
+constexpr std::string_view KIND_LETTERS[] = {"R", "C", "L"};
+
+double key(double relative) { return std::floor(std::ldexp(relative, KEY_BITS)); }
+
+// The worst case, through the one range routine of the hosts' share.
+Range range_of(const Formula& row, const Values& values, const Values& tolerances) {
+    return worst_case_range_of_row(row, values, tolerances);
+}
+
+// Every standard value of `series` within the window, rising, both ends
+// included: the doubles nearest the decimals the standard gives.
+std::vector<double> values_within(Series series, PartWindow window) {
+    std::vector<double> values;
+    std::optional<StandardValues> at = standard_values(window.low, series);
+    while (at && at->above <= window.high) {
+        values.push_back(at->above);
+        at = standard_values(std::nextafter(at->above, INF), series);
+    }
+    return values;
+}
+
+// One value to pick: where it sits, its standard values and their tolerance.
+struct Unknown {
+    std::size_t position = 0;
+    PartKind kind = PartKind::resistance;
+    Series series = Series::e24;
+    double tolerance = 0.0;
+    std::vector<double> values;
+};
+
+struct Scored {
+    DesignCandidate candidate;
+    double margin_key = 0.0;
+    double error_key = 0.0;
+    int distinct = 1;
+    int steps = 0;       // the sum of the values' indices in their windows
+    int first_step = 0;  // the first value's
+};
+
+// The ranking of host.h; a total order on the candidates of one search.
+bool better(const Scored& a, const Scored& b) {
+    if (a.margin_key != b.margin_key) return a.margin_key > b.margin_key;
+    if (a.error_key != b.error_key) return a.error_key < b.error_key;
+    if (a.distinct != b.distinct) return a.distinct < b.distinct;
+    if (a.steps != b.steps) return a.steps < b.steps;
+    return a.first_step < b.first_step;
+}
+
+struct Worse {
+    bool operator()(const Scored& a, const Scored& b) const { return better(a, b); }
+};
+
+class Search {
+   public:
+    Search(const Formula& row, const DesignRequest& request, std::vector<Unknown> unknowns,
+           double centre)
+        : row_(row),
+          values_(request.values),
+          tolerances_(request.tolerances),
+          unknowns_(std::move(unknowns)),
+          low_(request.low),
+          high_(request.high),
+          width_(request.high - request.low),
+          centre_(centre),
+          top_(static_cast<std::size_t>(request.top)) {
+        for (const Unknown& unknown : unknowns_) tolerances_[unknown.position] = unknown.tolerance;
+    }
+
+    void run() {
+        prefilter_ = true;
+        search();
+        // Candidates whose nominal result left the window were not scored;
+        // when nothing passes the best of them may be the best by margin.
+        if (passing_ == 0 && skipped_) {
+            prefilter_ = false;
+            search();
+        }
+    }
+
+    long passing() const { return passing_; }
+    long evaluations() const { return evaluations_; }
+    const std::optional<Scored>& best() const { return best_; }
+
+    // The passing candidates kept, best first.
+    std::vector<DesignCandidate> kept() {
+        std::vector<Scored> scored;
+        while (!kept_.empty()) {
+            scored.push_back(kept_.top());
+            kept_.pop();
+        }
+        std::reverse(scored.begin(), scored.end());
+        std::vector<DesignCandidate> candidates(scored.size());
+        std::transform(scored.begin(), scored.end(), candidates.begin(),
+                       [](const Scored& s) { return s.candidate; });
+        return candidates;
+    }
+
+   private:
+    // What one candidate is: scored, or not (skipped by the prefilter, or
+    // no result at all: a guard, not a number, an infinity).
+    struct Slot {
+        bool done = false;
+        std::optional<Scored> scored;
+    };
+
+    void search() {
+        passing_ = 0;
+        skipped_ = false;
+        best_.reset();
+        kept_ = {};
+        const Unknown& first = unknowns_[0];
+        const bool pair = unknowns_.size() == 2;
+        const bool monotone = monotone_in_each_value(row_.shape) && no_box_reaches_zero();
+        for (std::size_t i = 0; i < first.values.size(); ++i) {
+            if (!pair) {
+                offer_if_passing(score(static_cast<int>(i), -1));
+            } else if (!monotone || !monotone_row(static_cast<int>(i))) {
+                for (std::size_t j = 0; j < unknowns_[1].values.size(); ++j) {
+                    offer_if_passing(score(static_cast<int>(i), static_cast<int>(j)));
+                }
+            }
+        }
+    }
+
+    bool no_box_reaches_zero() const {
+        for (std::size_t p = 0; p < static_cast<std::size_t>(row_.required_count); ++p) {
+            if (std::any_of(unknowns_.begin(), unknowns_.end(),
+                            [p](const Unknown& u) { return u.position == p; })) {
+                continue;
+            }
+            const double a = values_[p] * (1.0 - tolerances_[p]);
+            const double b = values_[p] * (1.0 + tolerances_[p]);
+            if (!(tolerances_[p] == 0.0 || (a > 0.0 && b > 0.0) || (a < 0.0 && b < 0.0))) {
+                return false;
+            }
+        }
+        return true;
+    }
+
+    Slot score(int i, int j) {
+        Slot slot;
+        slot.done = true;
+        Values values = values_;
+        const Unknown& first = unknowns_[0];
+        values[first.position] = first.values[static_cast<std::size_t>(i)];
+        if (j >= 0)
+            values[unknowns_[1].position] = unknowns_[1].values[static_cast<std::size_t>(j)];
+        const Evaluation nominal = row_.evaluate(values);
+        ++evaluations_;
+        if (prefilter_ && !(nominal.value >= low_ && nominal.value <= high_)) {
+            skipped_ = true;
+            return slot;
+        }
+        const Range range = range_of(row_, values, tolerances_);
+        evaluations_ += range.evaluations;
+        if (nominal.guarded || range.guarded || !std::isfinite(nominal.value) ||
+            !std::isfinite(range.min) || !std::isfinite(range.max)) {
+            return slot;
+        }
+        Scored s;
+        DesignCandidate& c = s.candidate;
+        c.values = {first.values[static_cast<std::size_t>(i)],
+                    j >= 0 ? unknowns_[1].values[static_cast<std::size_t>(j)] : 0.0};
+        c.nominal = nominal.value;
+        c.min = range.min;
+        c.max = range.max;
+        c.margin = std::min(range.min - low_, high_ - range.max) / width_;
+        const double miss = nominal.value - centre_;
+        c.deviation = centre_ == 0.0 ? miss : miss / std::abs(centre_);
+        s.margin_key = key(c.margin);
+        s.error_key = key(std::abs(miss) / width_);
+        s.distinct = j >= 0 && c.values[0] != c.values[1] ? 2 : 1;
+        s.steps = i + std::max(j, 0);
+        s.first_step = i;
+        slot.scored = s;
+        if (!best_ || better(s, *best_)) best_ = s;
+        return slot;
+    }
+
+    static bool passes(const Slot& slot) {
+        return slot.scored && slot.scored->candidate.margin >= 0.0;
+    }
+
+    void offer_if_passing(const Slot& slot) {
+        if (!passes(slot)) return;
+        ++passing_;
+        offer(*slot.scored);
+    }
+
+    void offer(const Scored& s) {
+        if (kept_.size() < top_) {
+            kept_.push(s);
+        } else if (better(s, kept_.top())) {
+            kept_.pop();
+            kept_.push(s);
+        }
+    }
+
+    // Whether a walk away from the peak can stop: the kept candidates are
+    // full and this one's margin is below all of theirs.
+    bool beneath_kept(const Scored& s) const {
+        return kept_.size() >= top_ && s.margin_key < kept_.top().margin_key;
+    }
+
+    // The first index in [from, to) where `holds` is true, for a predicate
+    // false then true along the row; `to` when it never is.
+    template <typename Predicate>
+    static int first_where(int from, int to, Predicate holds) {
+        while (from < to) {
+            const int middle = from + (to - from) / 2;
+            if (holds(middle)) {
+                to = middle;
+            } else {
+                from = middle + 1;
+            }
+        }
+        return from;
+    }
+
+    // The row of first value i searched by bisection (see the top of this
+    // file). False, with nothing counted, when a candidate of the row has no
+    // result: then the row is searched candidate by candidate.
+    bool monotone_row(int i) {
+        const int count = static_cast<int>(unknowns_[1].values.size());
+        row_slots_.assign(static_cast<std::size_t>(count), Slot{});
+        const bool keep_prefilter = prefilter_;
+        prefilter_ = false;
+        bool sound = true;
+        const auto at = [&](int j) -> const Scored* {
+            Slot& slot = row_slots_[static_cast<std::size_t>(j)];
+            if (!slot.done) slot = score(i, j);
+            if (!slot.scored) sound = false;
+            return slot.scored ? &*slot.scored : nullptr;
+        };
+        const auto min_at = [&](int j) {
+            const Scored* s = at(j);
+            return s != nullptr ? s->candidate.min : NAN_VALUE;
+        };
+        const auto max_at = [&](int j) {
+            const Scored* s = at(j);
+            return s != nullptr ? s->candidate.max : NAN_VALUE;
+        };
+        const Scored* lowest = at(0);
+        const Scored* highest = at(count - 1);
+        const bool rising =
+            lowest && highest && highest->candidate.nominal >= lowest->candidate.nominal;
+        const auto low_ok = [&](int j) { return min_at(j) >= low_; };
+        const auto high_ok = [&](int j) { return max_at(j) <= high_; };
+        const auto past_peak = [&](int j) {
+            const double d = (min_at(j) - low_) - (high_ - max_at(j));
+            return rising ? d >= 0.0 : d <= 0.0;
+        };
+        int from = 0;
+        int to = 0;  // the passing interval [from, to)
+        int peak = 0;
+        if (sound) {
+            if (rising) {
+                from = first_where(0, count, low_ok);
+                to = first_where(0, count, [&](int j) { return !high_ok(j); });
+            } else {
+                from = first_where(0, count, high_ok);
+                to = first_where(0, count, [&](int j) { return !low_ok(j); });
+            }
+            peak = first_where(0, count, past_peak);
+            // The peak's two sides, for the best by margin when nothing passes.
+            for (int j = std::max(peak - 1, 0); j <= std::min(peak, count - 1); ++j) at(j);
+        }
+        prefilter_ = keep_prefilter;
+        if (!sound) return false;
+        if (from < to) {
+            passing_ += to - from;
+            const int start = std::clamp(peak, from, to - 1);
+            const auto walk = [&](int j) {
+                const Scored* s = at(j);
+                if (!s) {
+                    --passing_;  // a hole in the row: no result, so it does not pass
+                    return true;
+                }
+                if (beneath_kept(*s)) return false;
+                offer(*s);
+                return true;
+            };
+            for (int j = start; j < to && walk(j); ++j) {
+            }
+            for (int j = start - 1; j >= from && walk(j); --j) {
+            }
+        }
+        // Two steps beyond each end of the interval (around the peak when
+        // it is empty), for results an ulp out of order.
+        const int lower = from < to ? from : peak;
+        const int upper = from < to ? to : peak;
+        for (const int j : {lower - 2, lower - 1, upper, upper + 1}) {
+            if (j < 0 || j >= count || (j >= from && j < to)) continue;
+            const Scored* s = at(j);
+            if (s && s->candidate.margin >= 0.0) {
+                ++passing_;
+                offer(*s);
+            }
+        }
+        return true;
+    }
+
+    const Formula& row_;
+    Values values_;
+    Values tolerances_;
+    std::vector<Unknown> unknowns_;
+    double low_;
+    double high_;
+    double width_;
+    double centre_;
+    std::size_t top_;
+    bool prefilter_ = true;
+    bool skipped_ = false;
+    long passing_ = 0;
+    long evaluations_ = 0;
+    std::optional<Scored> best_;
+    std::priority_queue<Scored, std::vector<Scored>, Worse> kept_;
+    std::vector<Slot> row_slots_;
+};
+
+}  // namespace
+
+std::string_view part_kind_letter(PartKind kind) {
+    return KIND_LETTERS[static_cast<std::size_t>(kind)];
+}
+
+std::optional<PartKind> part_kind_named(std::string_view letter) {
+    if (letter.size() != 1) return std::nullopt;
+    const char upper =
+        letter[0] >= 'a' && letter[0] <= 'z' ? static_cast<char>(letter[0] - 32) : letter[0];
+    for (std::size_t k = 0; k < PART_KIND_COUNT; ++k) {
+        if (KIND_LETTERS[k][0] == upper) return static_cast<PartKind>(k);
+    }
+    return std::nullopt;
+}
+
+double series_tolerance(Series series) {
+    constexpr double TOLERANCES[] = {0.4, 0.2, 0.1, 0.05, 0.02, 0.01, 0.005};
+    static_assert(std::size(TOLERANCES) == static_cast<std::size_t>(Series::e192) + 1);
+    return TOLERANCES[static_cast<std::size_t>(series)];
+}
+
+PartWindow default_part_window(PartKind kind) {
+    switch (kind) {
+        case PartKind::resistance:
+            return {1e2, 1e6};
+        case PartKind::capacitance:
+            return {1e-11, 1e-4};
+        case PartKind::inductance:
+            return {1e-6, 1e-1};
+    }
+    return {1e2, 1e6};
+}
+
+namespace {
+
+constexpr std::string_view KIND_PLURALS[] = {"resistors", "capacitors", "inductors"};
+constexpr std::string_view KIND_SINGULARS[] = {"resistor", "capacitor", "inductor"};
+
+std::string number_text(double value) {
+    std::string text;
+    append_round_trip(value, text);
+    return text;
+}
+
+// What `design` checks before searching: the sentence of the first problem,
+// or "" with `unknowns` set.
+std::string prepare(const DesignRequest& request, std::vector<Unknown>& unknowns) {
+    if (request.formula == nullptr || row_of(*request.formula) == nullptr)
+        return "A design needs a formula";
+    const Formula& row = *row_of(*request.formula);
+    const int count = row.required_count;
+    if (request.top < 1) return "A design lists at least one candidate (top 0 asks for none)";
+    if (!std::isfinite(request.low) || !std::isfinite(request.high)) {
+        return "The window on the result is not finite";
+    }
+    if (request.low > request.high) {
+        return "The window " + number_text(request.low) + " .. " + number_text(request.high) +
+               " is inverted: its low end comes first";
+    }
+    if (!(request.high - request.low > 0.0) || !std::isfinite(request.high - request.low)) {
+        return "The window " + number_text(request.low) + " .. " + number_text(request.high) +
+               " is empty: a window needs a width";
+    }
+    // The kinds the formula has at all, for options named per kind.
+    std::array<bool, PART_KIND_COUNT> has{};
+    for (int p = 0; p < count; ++p) {
+        if (const auto kind = part_kind(row.arguments[static_cast<std::size_t>(p)].unit.utf8)) {
+            has[static_cast<std::size_t>(*kind)] = true;
+        }
+    }
+    for (std::size_t k = 0; k < PART_KIND_COUNT; ++k) {
+        const PartChoice& choice = request.parts[k];
+        const bool named = (choice.series_per_kind && choice.series) ||
+                           (choice.tolerance_per_kind && choice.tolerance) ||
+                           (choice.window_per_kind && choice.window);
+        if (named && !has[k]) {
+            return std::string(row.keyword) + " has no " + std::string(KIND_SINGULARS[k]) + ": " +
+                   std::string(KIND_LETTERS[k]) + "= names none of its parts";
+        }
+    }
+    if (request.unknowns[0] < 0) return "A design needs one or two values written ?";
+    for (std::size_t p = 0; p < static_cast<std::size_t>(count); ++p) {
+        const bool unknown = static_cast<int>(p) == request.unknowns[0] ||
+                             static_cast<int>(p) == request.unknowns[1];
+        if (unknown) continue;
+        if (!std::isfinite(request.values[p]) || !std::isfinite(request.tolerances[p]) ||
+            request.tolerances[p] < 0.0) {
+            return "The value " + std::string(row.arguments[p].name) +
+                   " and its tolerance must be finite, the tolerance not negative";
+        }
+    }
+    for (std::size_t u = 0; u < 2; ++u) {
+        const int position = request.unknowns[u];
+        if (position < 0) continue;
+        if (position >= count || (u == 1 && position == request.unknowns[0])) {
+            return "A value written ? is one of the " + std::to_string(count) + " values of " +
+                   std::string(row.keyword);
+        }
+        const Argument& argument = row.arguments[static_cast<std::size_t>(position)];
+        const std::optional<PartKind> kind = part_kind(argument.unit.utf8);
+        if (!kind) {
+            return std::string(argument.name) +
+                   " is not a resistance, capacitance or inductance: a design picks parts";
+        }
+        const std::size_t k = static_cast<std::size_t>(*kind);
+        const PartChoice& choice = request.parts[k];
+        if (!choice.series) {
+            return "No series for the " + std::string(KIND_PLURALS[k]) + ": name one (" +
+                   std::string(KIND_LETTERS[k]) + "=E24)";
+        }
+        Unknown unknown;
+        unknown.position = static_cast<std::size_t>(position);
+        unknown.kind = *kind;
+        unknown.series = *choice.series;
+        unknown.tolerance = choice.tolerance.value_or(series_tolerance(*choice.series));
+        if (!(unknown.tolerance >= 0.0 && unknown.tolerance < 1.0)) {
+            return "The " + std::string(KIND_PLURALS[k]) + "' tolerance is from 0 to below 100 %";
+        }
+        const PartWindow window = choice.window.value_or(default_part_window(*kind));
+        if (!(window.low > 0.0 && window.low <= window.high && std::isfinite(window.high))) {
+            return "The values searched for the " + std::string(KIND_PLURALS[k]) + ", " +
+                   number_text(window.low) + " .. " + number_text(window.high) +
+                   ", are no window above zero";
+        }
+        unknown.values = values_within(unknown.series, window);
+        if (unknown.values.empty()) {
+            return "No " + std::string(series_name(unknown.series)) + " value lies within " +
+                   number_text(window.low) + " .. " + number_text(window.high);
+        }
+        unknowns.push_back(std::move(unknown));
+    }
+    return {};
+}
+
+// The search alone, without the remedies; `unknowns` as prepared.
+Design searched(const DesignRequest& request, std::vector<Unknown>& unknowns) {
+    Design out;
+    out.error = prepare(request, unknowns);
+    if (!out.error.empty()) return out;
+    const Formula& row = *row_of(*request.formula);
+    bool any_tolerance = false;
+    for (std::size_t p = 0; p < static_cast<std::size_t>(row.required_count); ++p) {
+        const bool unknown = std::any_of(unknowns.begin(), unknowns.end(),
+                                         [p](const Unknown& u) { return u.position == p; });
+        if (!unknown && request.tolerances[p] != 0.0) any_tolerance = true;
+    }
+    out.searched_candidates = 1;
+    for (std::size_t u = 0; u < unknowns.size(); ++u) {
+        const Unknown& unknown = unknowns[u];
+        any_tolerance = any_tolerance || unknown.tolerance != 0.0;
+        out.series[u] = unknown.series;
+        out.part_tolerances[u] = unknown.tolerance;
+        out.searched[u] = {unknown.values.front(), unknown.values.back()};
+        out.searched_candidates *= static_cast<long>(unknown.values.size());
+    }
+    out.nominal_only = !any_tolerance;
+    const double centre = request.centre.value_or(request.low + (request.high - request.low) / 2.0);
+    Search search(row, request, unknowns, centre);
+    search.run();
+    out.passing = search.passing();
+    out.evaluations = search.evaluations();
+    out.candidates = search.kept();
+    if (search.best()) out.best = search.best()->candidate;
+    return out;
+}
+
+// Whether a request with these parts' choices lets some candidate pass;
+// the evaluations spent are added to `evaluations`.
+bool some_pass(DesignRequest request, long& evaluations) {
+    request.top = 1;
+    std::vector<Unknown> unknowns;
+    const Design found = searched(request, unknowns);
+    evaluations += found.evaluations;
+    return found.error.empty() && found.passing > 0;
+}
+
+DesignRemedy remedy_for(const DesignRequest& request, const std::vector<Unknown>& unknowns,
+                        const DesignCandidate& best, long& evaluations) {
+    DesignRemedy remedy;
+    remedy.low = std::min(request.low, best.min);
+    remedy.high = std::max(request.high, best.max);
+    double loosest = 0.0;
+    for (const Unknown& unknown : unknowns) loosest = std::max(loosest, unknown.tolerance);
+    for (const double step : TIGHTER) {
+        if (step >= loosest) continue;
+        DesignRequest tighter = request;
+        for (const Unknown& unknown : unknowns) {
+            PartChoice& choice = tighter.parts[static_cast<std::size_t>(unknown.kind)];
+            choice.tolerance = std::min(unknown.tolerance, step);
+        }
+        if (some_pass(tighter, evaluations)) {
+            remedy.tolerance = step;
+            break;
+        }
+    }
+    for (int s = 0; s <= static_cast<int>(Series::e192); ++s) {
+        const auto finer = static_cast<Series>(s);
+        bool changes = false;
+        DesignRequest refined = request;
+        for (const Unknown& unknown : unknowns) {
+            if (unknown.series >= finer) continue;
+            changes = true;
+            PartChoice& choice = refined.parts[static_cast<std::size_t>(unknown.kind)];
+            choice.series = finer;
+            if (!request.parts[static_cast<std::size_t>(unknown.kind)].tolerance) {
+                choice.tolerance = series_tolerance(finer);
+            }
+        }
+        if (changes && some_pass(refined, evaluations)) {
+            remedy.series = finer;
+            break;
+        }
+    }
+    return remedy;
+}
+
+}  // namespace
+
+Design design(const DesignRequest& request) {
+    std::vector<Unknown> unknowns;
+    Design out = searched(request, unknowns);
+    if (out.error.empty() && out.passing == 0 && out.best && request.suggest) {
+        out.remedy = remedy_for(request, unknowns, *out.best, out.evaluations);
+    }
+    return out;
+}
+
+// ---- Two parts for one value ----
+
+namespace {
+
+struct Rows {
+    const Formula* sum;               // a + b
+    const Formula* product_over_sum;  // a*b/(a+b)
+    bool sum_is_parallel;             // capacitors add in parallel
+};
+
+Rows rows_of(PartKind kind) {
+    switch (kind) {
+        case PartKind::capacitance:
+            return {find_keyword("capacitors_parallel"), find_keyword("capacitors_series"), true};
+        case PartKind::inductance:
+            return {find_keyword("inductors_series"), find_keyword("inductors_parallel"), false};
+        case PartKind::resistance:
+            break;
+    }
+    return {find_keyword("resistors_series"), find_keyword("resistors_parallel"), false};
+}
+
+// The better of two combinations for `wanted`: the nearer value, then the
+// first part nearer the value.
+bool nearer(const Combination& a, const Combination& b, double wanted) {
+    const double a_miss = std::abs(a.value - wanted);
+    const double b_miss = std::abs(b.value - wanted);
+    if (a_miss != b_miss) return a_miss < b_miss;
+    const double a_first = std::abs(a.first - wanted);
+    const double b_first = std::abs(b.first - wanted);
+    if (a_first != b_first) return a_first < b_first;
+    return a.second < b.second;
+}
+
+}  // namespace
+
+Combinations combine_two(double wanted, PartKind kind, Series series, double tolerance,
+                         PartWindow window) {
+    Combinations out;
+    if (!(wanted > 0.0) || !std::isfinite(wanted)) return out;
+    const std::vector<double> values = values_within(series, window);
+    const Rows rows = rows_of(kind);
+    const auto consider = [&](const Formula& row, bool parallel, double first, double second,
+                              std::optional<Combination>& best) {
+        const Evaluation combined = row.evaluate({first, second});
+        ++out.evaluations;
+        if (combined.guarded || !std::isfinite(combined.value)) return;
+        Combination candidate{parallel, first, second, combined.value, 0.0, 0.0};
+        if (!best || nearer(candidate, *best, wanted)) best = candidate;
+    };
+    // The second part around the ideal one, by index: the combination is
+    // monotone in it, so the nearest result is next to the crossing.
+    const auto around = [&](double ideal, auto&& use) {
+        const auto at = std::lower_bound(values.begin(), values.end(), ideal) - values.begin();
+        for (auto k = at - 1; k <= at + 1; ++k) {
+            if (k >= 0 && k < static_cast<long>(values.size()))
+                use(values[static_cast<std::size_t>(k)]);
+        }
+    };
+    std::optional<Combination> by_sum;
+    std::optional<Combination> by_product;
+    for (const double first : values) {
+        // In a sum the first part is the larger, in a product over a sum the
+        // smaller; where the ideal second part lies beyond the first, the
+        // first itself is the nearest allowed.
+        if (first < wanted) {
+            around(wanted - first, [&](double second) {
+                if (second <= first)
+                    consider(*rows.sum, rows.sum_is_parallel, first, second, by_sum);
+            });
+            consider(*rows.sum, rows.sum_is_parallel, first, first, by_sum);
+        }
+        if (first > wanted) {
+            around(wanted * first / (first - wanted), [&](double second) {
+                if (second >= first) {
+                    consider(*rows.product_over_sum, !rows.sum_is_parallel, first, second,
+                             by_product);
+                }
+            });
+            consider(*rows.product_over_sum, !rows.sum_is_parallel, first, first, by_product);
+        }
+    }
+    const auto with_range = [&](const Formula& row, std::optional<Combination>& best) {
+        if (!best) return;
+        const Range range = range_of(row, {best->first, best->second}, {tolerance, tolerance});
+        out.evaluations += range.evaluations;
+        best->min = range.min;
+        best->max = range.max;
+    };
+    with_range(*rows.sum, by_sum);
+    with_range(*rows.product_over_sum, by_product);
+    (rows.sum_is_parallel ? out.parallel : out.series) = by_sum;
+    (rows.sum_is_parallel ? out.series : out.parallel) = by_product;
+    return out;
+}
+
+CombinedResult combined_result(const FormulaInfo& formula, const std::array<double, 4>& values,
+                               const std::array<double, 4>& tolerances, int argument,
+                               const Combination& combination, double tolerance) {
+    CombinedResult out;
+    const Formula& row = *row_of(formula);
+    const auto p = static_cast<std::size_t>(argument);
+    Values at = values;
+    Values spread = tolerances;
+    at[p] = combination.value;
+    const Evaluation nominal = row.evaluate(at);
+    out.nominal = nominal.value;
+    out.evaluations = 1;
+    if (monotone_in_each_value(row.shape)) {
+        // Monotone in the value: its extremes are at the combination's own.
+        spread[p] = 0.0;
+        out.min = INF;
+        out.max = -INF;
+        for (const double end : {combination.min, combination.max}) {
+            at[p] = end;
+            const Range range = range_of(row, at, spread);
+            out.evaluations += range.evaluations;
+            if (std::isnan(range.min) || std::isnan(range.max)) {
+                out.min = out.max = NAN_VALUE;
+                return out;
+            }
+            out.min = std::min(out.min, range.min);
+            out.max = std::max(out.max, range.max);
+        }
+        return out;
+    }
+    // The resonance: the combination's box as its tolerance about its value
+    // (the same box but for the last place).
+    spread[p] = tolerance;
+    const Range range = range_of(row, at, spread);
+    out.evaluations += range.evaluations;
+    out.min = range.min;
+    out.max = range.max;
+    return out;
+}
+
+}  // namespace zorvane::host

@@ -1,0 +1,455 @@
+// Design questions as people type them: read by the question grammar, the
+// values read by the module (so they are the doubles its lines use, and a
+// bad value gets its own error line), answered by the design engine, and
+// written as lines that show their proof: each candidate's nominal result,
+// its worst case and its margin to the window.
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstdio>
+#include <limits>
+#include <string>
+
+#include "command.h"
+#include "formula_table.h"
+#include "rendering.h"
+#include "roots.h"
+#include "zorvane_host/host.h"
+
+namespace zorvane::host {
+namespace {
+
+constexpr std::string_view ARROW = " \xE2\x86\x92 ";
+constexpr std::string_view PARALLEL = " \xE2\x88\xA5 ";
+constexpr int DEFAULT_TOP = 5;
+
+void fail(Reply& reply, std::string line, std::vector<std::string> hints = {}) {
+    reply.error = true;
+    reply.engineering = line;
+    reply.line = std::move(line);
+    reply.hints = std::move(hints);
+}
+
+// A result's number exactly as the module's line prints it: "3.176471".
+std::string module_number(const Formula& row, double value) {
+    Outcome outcome;
+    outcome.kind = Outcome::result;
+    outcome.formula = &row;
+    outcome.value = value;
+    std::array<char, RESULT_CAPACITY + 1> line{};
+    const std::size_t length = render(outcome, line);
+    return {line.data() + row.label.size(), length - row.label.size() - row.unit.size()};
+}
+
+std::string with_unit(std::string text, std::string_view unit) {
+    if (!unit.empty()) text.append(" ").append(unit);
+    return text;
+}
+
+std::string round_trip(double value) {
+    std::string text;
+    append_round_trip(value, text);
+    return text;
+}
+
+std::string engineering(double value, std::string_view unit) {
+    std::string text;
+    append_engineering_value(value, unit, text);
+    return text;
+}
+
+// "12.50%", "-2.67%", "+0.36%" with `sign`: a fraction in percent, two
+// decimals as printf rounds them, '.' whatever the locale. Fractions here
+// are margins and deviations of finite results within a finite window.
+std::string percent(double fraction, bool sign) {
+    std::array<char, 400> digits{};
+    const int length = std::snprintf(digits.data(), digits.size(), "%.2f", fraction * 100.0);
+    std::string text(digits.data(), static_cast<std::size_t>(std::max(length, 0)));
+    const std::size_t point = text.find_first_not_of("-0123456789");
+    if (point != std::string::npos && point + 3 == text.size()) text[point] = '.';
+    return (sign && fraction >= 0.0 ? "+" : "") + text + "%";
+}
+
+// The values of a command with its unknowns as 1, as the module reads them.
+std::string module_command(const Question& question) {
+    std::string command(question.keyword);
+    for (const QuestionValue& value : question.values) {
+        command.append(" ").append(value.unknown ? "1" : value.number);
+    }
+    return command;
+}
+
+// A question read by the grammar and its values by the module.
+struct Read {
+    Question question;
+    QuestionSettings settings;
+    const FormulaInfo* info = nullptr;
+    std::array<double, 4> values{};
+    std::array<double, 4> tolerances{};
+    std::array<int, 2> unknowns{-1, -1};
+};
+
+bool read(std::string_view command, const QuestionSettings& beside, bool expand, Read& out,
+          Reply& reply) {
+    Calculator calculator;
+    const Calculator::Options module_options{.expand = expand, .engineering = true};
+    if (command.size() > command_capacity()) {
+        const Answer& answer = calculator.evaluate(command, module_options);
+        if (answer.kind == Kind::too_long) {
+            fail(reply, answer.line);
+            return false;
+        }
+    }
+    ParsedQuestion parsed = parse_question(command, expand);
+    if (!parsed.ok()) {
+        fail(reply, parsed.error, parsed.hints);
+        return false;
+    }
+    out.question = std::move(parsed.question);
+    out.settings = merged(beside, out.question.settings);
+    const std::string text = module_command(out.question);
+    const Answer& answer = calculator.evaluate(text, module_options);
+    reply.formula = answer.formula;
+    if (answer.kind != Kind::result) {
+        fail(reply, answer.line, hints(text, answer));
+        return false;
+    }
+    out.info = answer.formula;
+    out.values = answer.values;
+    const int count = row_of(*out.info)->required_count;
+    int found = 0;
+    for (std::size_t i = 0; i < out.question.values.size(); ++i) {
+        const QuestionValue& value = out.question.values[i];
+        if (i < out.tolerances.size() && value.tolerance) {
+            out.tolerances[i] = value.tolerance->value / 100.0;
+        }
+        if (!value.unknown) continue;
+        if (static_cast<int>(i) >= count) {
+            fail(reply,
+                 "Error: ? stands for one of the " + std::to_string(count) + " values of " +
+                     std::string(out.info->keyword),
+                 {usage(*out.info)});
+            return false;
+        }
+        if (found < 2) out.unknowns[static_cast<std::size_t>(found)] = static_cast<int>(i);
+        ++found;
+    }
+    return true;
+}
+
+// The parts' choices the settings make, per kind.
+std::array<PartChoice, PART_KIND_COUNT> part_choices(const QuestionSettings& settings) {
+    std::array<PartChoice, PART_KIND_COUNT> parts{};
+    for (std::size_t k = 0; k < PART_KIND_COUNT; ++k) {
+        const auto kind = static_cast<PartKind>(k);
+        PartChoice& choice = parts[k];
+        if (const Series* series = settings.series.of(kind)) choice.series = *series;
+        if (const Percent* tolerance = settings.tolerance.of(kind)) {
+            choice.tolerance = tolerance->value / 100.0;
+        }
+        if (const Limits* within = settings.within.of(kind)) {
+            choice.window = PartWindow{within->low, within->high};
+        }
+        choice.series_per_kind = settings.series.kinds[k].has_value();
+        choice.tolerance_per_kind = settings.tolerance.kinds[k].has_value();
+        choice.window_per_kind = settings.within.kinds[k].has_value();
+    }
+    return parts;
+}
+
+// "r1 = 27400 Ω, r2 = 10000 Ω" or its engineering form.
+std::string chosen_values(const Designed& designed, const DesignCandidate& c, bool as_engineering) {
+    std::string text;
+    for (std::size_t u = 0; u < 2 && designed.arguments[u] >= 0; ++u) {
+        text.append(u == 0 ? "" : ", ").append(designed.names[u]).append(" = ");
+        text += as_engineering ? engineering(c.values[u], designed.units[u])
+                               : with_unit(round_trip(c.values[u]), designed.units[u]);
+    }
+    return text;
+}
+
+std::string window_text(const Designed& designed, double low, double high, bool as_engineering) {
+    const Formula& row = *row_of(*designed.formula);
+    const std::string_view unit = designed.formula->unit;
+    if (as_engineering) return engineering(low, unit) + " .. " + engineering(high, unit);
+    return module_number(row, low) + " .. " + with_unit(module_number(row, high), unit);
+}
+
+// "3.299270 V (-0.02%), worst case 3.230000 .. 3.370000 V, margin 15.20%"
+std::string proof(const Designed& designed, const DesignCandidate& c, bool as_engineering) {
+    const Formula& row = *row_of(*designed.formula);
+    const std::string_view unit = designed.formula->unit;
+    const auto number = [&](double value) {
+        return as_engineering ? engineering(value, unit)
+                              : with_unit(module_number(row, value), unit);
+    };
+    const std::string deviation =
+        designed.centre == 0.0 ? "" : " (" + percent(c.deviation, true) + ")";
+    std::string text = number(c.nominal) + deviation;
+    if (!designed.design.nominal_only) {
+        text += ", worst case " + window_text(designed, c.min, c.max, as_engineering);
+    }
+    return text + ", margin " + percent(c.margin, false);
+}
+
+// "R E96 1%, C E12 10%": the parts searched.
+std::string parts_text(const Designed& designed) {
+    std::string text;
+    std::array<bool, PART_KIND_COUNT> shown{};
+    for (std::size_t u = 0; u < 2 && designed.arguments[u] >= 0; ++u) {
+        const auto kind = part_kind(designed.units[u]);
+        if (!kind || shown[static_cast<std::size_t>(*kind)]) continue;
+        shown[static_cast<std::size_t>(*kind)] = true;
+        std::string tolerance = percent(designed.design.part_tolerances[u], false);
+        // "1.00%" reads "1%": the tolerances people name have no more digits than needed.
+        while (tolerance.size() > 2 && tolerance[tolerance.size() - 2] == '0') {
+            tolerance.erase(tolerance.size() - 2, 1);
+        }
+        if (tolerance.ends_with(".%")) tolerance.erase(tolerance.size() - 2, 1);
+        text.append(text.empty() ? "" : ", ")
+            .append(part_kind_letter(*kind))
+            .append(" ")
+            .append(series_name(designed.design.series[u]))
+            .append(" ")
+            .append(tolerance);
+    }
+    return text;
+}
+
+void write_answer(Designed& designed) {
+    const Design& d = designed.design;
+    const FormulaInfo& info = *designed.formula;
+    const std::string check = d.nominal_only
+                                  ? "at nominal values only, no value or part carrying a tolerance"
+                                  : "the worst case";
+    const std::string tried = std::to_string(d.searched_candidates) + " candidates";
+    const auto wanted = [&](bool as_engineering) {
+        return std::string(info.label) + " within " +
+               window_text(designed, designed.low, designed.high, as_engineering);
+    };
+    if (d.candidates.empty()) {
+        fail(designed, "Error: No candidate keeps " + wanted(false) + " in " + check + " (" +
+                           tried + ", " + parts_text(designed) + ")");
+        designed.engineering = "Error: No candidate keeps " + wanted(true) + " in " + check + " (" +
+                               tried + ", " + parts_text(designed) + ")";
+        if (d.best) {
+            designed.hints.push_back("best by margin: " + chosen_values(designed, *d.best, true) +
+                                     std::string(ARROW) + proof(designed, *d.best, true));
+        }
+        if (d.remedy) {
+            designed.hints.push_back("it passes with a window of " +
+                                     window_text(designed, d.remedy->low, d.remedy->high, true));
+            if (d.remedy->tolerance) {
+                designed.hints.push_back("a candidate passes with parts of " +
+                                         percent(*d.remedy->tolerance, false) + " (--tolerance)");
+            } else {
+                designed.hints.push_back(
+                    "no tighter part makes one pass: the other values' tolerances take up the "
+                    "window");
+            }
+            if (d.remedy->series) {
+                designed.hints.push_back(
+                    "a candidate passes with " + std::string(series_name(*d.remedy->series)) +
+                    " parts (--series " + std::string(series_name(*d.remedy->series)) + ")");
+            }
+        }
+        return;
+    }
+    designed.error = false;
+    const auto heading = [&](bool as_engineering) {
+        return wanted(as_engineering) + ": " + std::to_string(d.passing) + " of " + tried +
+               " pass " + check + " (" + parts_text(designed) + "), best first:";
+    };
+    designed.lines.push_back(heading(false));
+    designed.engineering_lines.push_back(heading(true));
+    for (std::size_t i = 0; i < d.candidates.size(); ++i) {
+        const std::string rank = std::to_string(i + 1) + ". ";
+        for (const bool as_engineering : {false, true}) {
+            (as_engineering ? designed.engineering_lines : designed.lines)
+                .push_back(rank + chosen_values(designed, d.candidates[i], as_engineering) + ": " +
+                           proof(designed, d.candidates[i], as_engineering));
+        }
+    }
+    const auto join = [](const std::vector<std::string>& lines) {
+        std::string text = lines.front();
+        for (std::size_t i = 1; i < lines.size(); ++i)
+            text.append(i == 1 ? " " : "; ").append(lines[i]);
+        return text;
+    };
+    designed.line = join(designed.lines);
+    designed.engineering = join(designed.engineering_lines);
+    designed.hints.push_back(
+        "ranked by margin to the window's nearer edge, then nominal error, then fewer distinct "
+        "values, then smaller values");
+    if (d.nominal_only) {
+        designed.hints.push_back(
+            "no value and no part carries a tolerance, so only nominal results were checked");
+    }
+}
+
+}  // namespace
+
+bool is_design_question(const Question& question) noexcept {
+    return question.unknowns() > 0 && question.target && question.target->is_window();
+}
+
+Designed design(std::string_view command, const QuestionSettings& beside, bool expand) {
+    Designed designed;
+    Read r;
+    if (!read(command, beside, expand, r, designed)) return designed;
+    const Question& question = r.question;
+    designed.formula = r.info;
+    if (question.unknowns() > 2) {
+        fail(designed,
+             "Error: A design picks one or two values written ?, not " +
+                 std::to_string(question.unknowns()),
+             {"write the others' values"});
+        return designed;
+    }
+    if (question.target && !question.target->is_window() && !question.target->reading) {
+        fail(designed, invalid_number_line(question.target->number),
+             {std::string(r.info->label) + " is in " + std::string(r.info->unit)});
+        return designed;
+    }
+    if (!question.target || !question.target->is_window()) {
+        fail(designed, "Error: A design needs a window on the result after '='",
+             {"write = 3.3\xC2\xB1"
+              "3% or = 3.2..3.4"});
+        return designed;
+    }
+    if (r.settings.samples || r.settings.combine) {
+        fail(designed,
+             r.settings.combine ? "Error: --combine goes with a solve, not with a design"
+                                : "Error: This version does not answer --mc with a design yet",
+             {"leave the option out"});
+        return designed;
+    }
+    const QuestionTarget& target = *question.target;
+    DesignRequest request;
+    request.formula = r.info;
+    request.values = r.values;
+    request.tolerances = r.tolerances;
+    request.unknowns = r.unknowns;
+    if (target.form == QuestionTarget::Form::limits) {
+        request.low = target.limits->low;
+        request.high = target.limits->high;
+    } else {
+        if (!target.reading) {
+            fail(designed, invalid_number_line(target.number),
+                 {std::string(r.info->label) + " is in " + std::string(r.info->unit)});
+            return designed;
+        }
+        const double t = target.tolerance->value / 100.0;
+        const double one = *target.reading * (1.0 - t);
+        const double other = *target.reading * (1.0 + t);
+        request.low = std::min(one, other);
+        request.high = std::max(one, other);
+        request.centre = *target.reading;
+    }
+    request.parts = part_choices(r.settings);
+    request.top = r.settings.top.value_or(DEFAULT_TOP);
+    designed.design = host::design(request);
+    designed.evaluations = static_cast<int>(
+        std::min<long>(designed.design.evaluations, std::numeric_limits<int>::max()));
+    if (!designed.design.error.empty()) {
+        fail(designed, "Error: " + designed.design.error);
+        return designed;
+    }
+    designed.arguments = r.unknowns;
+    for (std::size_t u = 0; u < 2; ++u) {
+        if (r.unknowns[u] < 0) continue;
+        const Argument& argument = row_of(*r.info)->arguments[static_cast<std::size_t>(r.unknowns[u])];
+        designed.names[u] = argument.name;
+        designed.units[u] = argument.unit.utf8;
+    }
+    designed.low = request.low;
+    designed.high = request.high;
+    designed.centre = request.centre.value_or(request.low + (request.high - request.low) / 2.0);
+    write_answer(designed);
+    return designed;
+}
+
+SolvedInParts solve_in_parts(std::string_view command, const QuestionSettings& beside,
+                             bool expand) {
+    SolvedInParts out;
+    Read r;
+    if (!read(command, beside, expand, r, out)) return out;
+    Question plain = r.question;
+    plain.settings = {};
+    const int argument = r.unknowns[0];
+    // The unknown's kind of part, if it is one (an index: PART_KIND_COUNT for none).
+    std::size_t kind = PART_KIND_COUNT;
+    if (argument >= 0) {
+        if (const auto found =
+                part_kind(r.info->argument_units[static_cast<std::size_t>(argument)])) {
+            kind = static_cast<std::size_t>(*found);
+        }
+    }
+    const std::array<PartChoice, PART_KIND_COUNT> parts = part_choices(r.settings);
+    const PartChoice* choice = kind < PART_KIND_COUNT ? &parts[kind] : nullptr;
+    QuestionOptions options{.expand = expand, .series = {}};
+    if (choice != nullptr) options.series = choice->series;
+    static_cast<Solved&>(out) = solve(compose_question(plain), options);
+    if (out.error) return out;
+    if (r.settings.combine && *r.settings.combine != 2) {
+        fail(out, "Error: --combine takes 2: two parts for one value");
+        return out;
+    }
+    if (choice == nullptr || !choice->series) {
+        fail(out,
+             "Error: --combine 2 needs a resistance, capacitance or inductance written ? "
+             "and a series",
+             {"--series E24 --combine 2 voltage_divider 12 10k ? = 3.3"});
+        return out;
+    }
+    const Series series = *choice->series;
+    const auto part = static_cast<PartKind>(kind);
+    out.part_tolerance = choice->tolerance.value_or(series_tolerance(series));
+    const PartWindow window = choice->window.value_or(default_part_window(part));
+    const double wanted = out.solutions.front();
+    const Combinations found = combine_two(wanted, part, series, out.part_tolerance, window);
+    out.evaluations += found.evaluations;
+    const Formula& row = *row_of(*r.info);
+    const std::string_view unit = out.unit;
+    const std::string_view result_unit = r.info->unit;
+    // "+0.18%, " from the target; nothing for a target of 0.
+    const auto deviation = [&out](double result) {
+        return out.target == 0.0
+                   ? std::string()
+                   : percent((result - out.target) / std::abs(out.target), true) + ", ";
+    };
+    std::string line = "; two " + std::string(series_name(series)) + " parts: ";
+    std::string eng = line;
+    for (const std::optional<Combination>& c : {found.series, found.parallel}) {
+        if (!c) continue;
+        std::array<double, 4> values = r.values;
+        values[static_cast<std::size_t>(argument)] = wanted;
+        const CombinedResult result =
+            combined_result(*r.info, values, {}, argument, *c, out.part_tolerance);
+        out.evaluations += result.evaluations;
+        out.combinations.push_back({*c, result});
+        const std::string separator = out.combinations.size() == 1 ? "" : ", ";
+        const std::string_view join = c->parallel ? PARALLEL : " + ";
+        line += separator + with_unit(round_trip(c->first), unit) + std::string(join) +
+                with_unit(round_trip(c->second), unit) + " = " +
+                with_unit(round_trip(c->value), unit) + std::string(ARROW) +
+                with_unit(module_number(row, result.nominal), result_unit) + " (" +
+                deviation(result.nominal) + module_number(row, result.min) + " .. " +
+                with_unit(module_number(row, result.max), result_unit) + ")";
+        eng += separator + engineering(c->first, unit) + std::string(join) +
+               engineering(c->second, unit) + " = " + engineering(c->value, unit) +
+               std::string(ARROW) + engineering(result.nominal, result_unit) + " (" +
+               deviation(result.nominal) + engineering(result.min, result_unit) + " .. " +
+               engineering(result.max, result_unit) + ")";
+    }
+    if (out.combinations.empty()) {
+        out.hints.push_back("no two " + std::string(series_name(series)) +
+                            " values within the search window combine to it");
+        return out;
+    }
+    out.line += line;
+    out.engineering += eng;
+    return out;
+}
+
+}  // namespace zorvane::host

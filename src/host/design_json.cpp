@@ -1,0 +1,94 @@
+// A design's answer as JSON, the form programs read, written once here for
+// every host. nlohmann/json writes numbers in the shortest form that reads
+// back as the same double, on every platform and whatever the locale.
+#include <algorithm>
+#include <cmath>
+#include <iterator>
+#include <nlohmann/json.hpp>
+#include <string>
+
+#include "zorvane_host/host.h"
+
+namespace zorvane::host {
+namespace {
+
+using Json = nlohmann::ordered_json;
+
+Json number(double value) { return std::isfinite(value) ? Json(value) : Json(nullptr); }
+
+template <typename Range>
+Json strings(const Range& items) {
+    Json out = Json::array();
+    std::transform(std::begin(items), std::end(items), std::back_inserter(out),
+                   [](const auto& item) { return Json(std::string(item)); });
+    return out;
+}
+
+Json candidate_json(const Designed& designed, const DesignCandidate& c) {
+    Json values = Json::array();
+    for (std::size_t u = 0; u < 2 && designed.arguments[u] >= 0; ++u) {
+        values.push_back(number(c.values[u]));
+    }
+    return Json{{"values", std::move(values)}, {"nominal", number(c.nominal)},
+                {"min", number(c.min)},        {"max", number(c.max)},
+                {"margin", number(c.margin)},  {"deviation", number(c.deviation)}};
+}
+
+}  // namespace
+
+std::string design_json(const Designed& designed) {
+    const Design& d = designed.design;
+    const bool ran = designed.formula != nullptr && d.error.empty() && designed.arguments[0] >= 0;
+    Json out{{"kind", ran ? "design" : "error"},
+             {"error", designed.error},
+             {"line", designed.line},
+             {"eng", designed.engineering},
+             {"hints", strings(designed.hints)},
+             {"evaluations", d.evaluations}};
+    if (ran) {
+        const std::size_t count = designed.arguments[1] >= 0 ? 2 : 1;
+        Json names = Json::array();
+        Json indices = Json::array();
+        Json units = Json::array();
+        Json series = Json::array();
+        Json tolerances = Json::array();
+        for (std::size_t u = 0; u < count; ++u) {
+            names.push_back(std::string(designed.names[u]));
+            indices.push_back(designed.arguments[u]);
+            units.push_back(std::string(designed.units[u]));
+            series.push_back(std::string(series_name(d.series[u])));
+            tolerances.push_back(number(d.part_tolerances[u]));
+        }
+        out["lines"] = strings(designed.lines);
+        out["engLines"] = strings(designed.engineering_lines);
+        out["arguments"] = std::move(names);
+        out["indices"] = std::move(indices);
+        out["units"] = std::move(units);
+        out["window"] = Json{{"low", number(designed.low)},
+                             {"high", number(designed.high)},
+                             {"centre", number(designed.centre)}};
+        out["nominalOnly"] = d.nominal_only;
+        out["series"] = std::move(series);
+        out["tolerances"] = std::move(tolerances);
+        out["tried"] = d.searched_candidates;
+        out["passing"] = d.passing;
+        Json candidates = Json::array();
+        std::transform(
+            d.candidates.begin(), d.candidates.end(), std::back_inserter(candidates),
+            [&designed](const DesignCandidate& c) { return candidate_json(designed, c); });
+        out["candidates"] = std::move(candidates);
+        out["best"] = d.best ? candidate_json(designed, *d.best) : Json(nullptr);
+        if (d.remedy) {
+            out["remedy"] = Json{
+                {"window", Json{{"low", number(d.remedy->low)}, {"high", number(d.remedy->high)}}},
+                {"tolerance", d.remedy->tolerance ? number(*d.remedy->tolerance) : Json(nullptr)},
+                {"series", d.remedy->series ? Json(std::string(series_name(*d.remedy->series)))
+                                            : Json(nullptr)}};
+        } else {
+            out["remedy"] = nullptr;
+        }
+    }
+    return out.dump(-1, ' ', false, Json::error_handler_t::replace);
+}
+
+}  // namespace zorvane::host
