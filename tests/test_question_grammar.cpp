@@ -422,12 +422,71 @@ TEST(QuestionGrammar, OptionsWrittenInAQuestionWin) {
     const std::string asked = "voltage_divider 12 10k ? = 3.3";
     EXPECT_NE(host::ask(asked, beside).line.find("; E24: "), std::string::npos);
     EXPECT_NE(host::ask("--series E12 " + asked, beside).line.find("; E12: "), std::string::npos);
+    // A series written per kind replaces the one beside as a whole.
+    EXPECT_EQ(host::pair("--series C=E6 voltage_divider 12 ? ? = 3.3", host::Series::e24).line,
+              "Error: Two values written ? need a series of standard values");
+    // By hand: of E6 ratios r2 / (r1 + r2), 3.3 / 13.3 = 0.248 lies nearest 3.3 / 12 = 0.275.
+    EXPECT_EQ(host::pair("--series R=E6 voltage_divider 12 ? ? = 3.3", host::Series::e24).values,
+              (std::array<double, 2>{10000, 3300}));
     host::QuestionSettings written;
     ASSERT_EQ(host::set_question_option("--series", "C=E6", written), "");
     const host::QuestionSettings both = host::merged(beside, written);
     EXPECT_EQ(both.series, written.series);
     EXPECT_EQ(host::merged(beside, {}), beside);
     EXPECT_EQ(host::question_option_words(both), (std::vector<std::string>{"--series", "C=E6"}));
+}
+
+// merged(beside, written): each option as written where written sets it, else as beside.
+TEST(QuestionGrammar, MergedSettingsTakeEachOptionWrittenOverTheOneBeside) {
+    Generator g(3);
+    for (int i = 0; i < 300; ++i) {
+        Expected a;
+        Expected b;
+        options(g, a);
+        options(g, b);
+        const host::QuestionSettings both = host::merged(a.settings, b.settings);
+        const auto pick = [](const auto& beside, const auto& written, bool given) {
+            return given ? written : beside;
+        };
+        const host::QuestionSettings& x = a.settings;
+        const host::QuestionSettings& y = b.settings;
+        EXPECT_EQ(both.series, pick(x.series, y.series, y.series.given()));
+        EXPECT_EQ(both.tolerance, pick(x.tolerance, y.tolerance, y.tolerance.given()));
+        EXPECT_EQ(both.within, pick(x.within, y.within, y.within.given()));
+        EXPECT_EQ(both.samples, pick(x.samples, y.samples, y.samples.has_value()));
+        EXPECT_EQ(both.seed, pick(x.seed, y.seed, y.seed.has_value()));
+        EXPECT_EQ(both.distribution,
+                  pick(x.distribution, y.distribution, y.distribution.has_value()));
+        EXPECT_EQ(both.top, pick(x.top, y.top, y.top.has_value()));
+        EXPECT_EQ(both.combine, pick(x.combine, y.combine, y.combine.has_value()));
+        // The options' words read back as the same settings.
+        host::QuestionSettings read;
+        const std::vector<std::string> words = host::question_option_words(both);
+        for (std::size_t w = 0; w + 1 < words.size(); w += 2) {
+            EXPECT_EQ(host::set_question_option(words[w], words[w + 1], read), "") << words[w];
+        }
+        EXPECT_EQ(read, both);
+    }
+}
+
+TEST(QuestionGrammar, KindsOfPartsAndTolerancesOnTheirOwn) {
+    EXPECT_EQ(host::part_kind("\xCE\xA9"), host::PartKind::resistance);
+    EXPECT_EQ(host::part_kind("F"), host::PartKind::capacitance);
+    EXPECT_EQ(host::part_kind("H"), host::PartKind::inductance);
+    EXPECT_EQ(host::part_kind("V"), std::nullopt);
+    for (const char* good : {"1", ".5", "0", "2.5e-1", "100"}) {
+        EXPECT_EQ(host::tolerance_problem(good), "") << good;
+    }
+    for (const char* bad : {"", "-1", "1,5", "1%", "x", "-0.5"}) {
+        EXPECT_EQ(host::tolerance_problem(bad), "a tolerance in percent, such as 1 or 0.5") << bad;
+    }
+    host::QuestionSettings settings;
+    EXPECT_EQ(host::set_question_option("--bogus", "1", settings),
+              "Error: Unknown option '--bogus'");
+    EXPECT_EQ(host::set_question_option("--series", std::nullopt, settings),
+              "Error: '--series' needs an argument");
+    EXPECT_EQ(host::set_question_option("--mc", std::nullopt, settings), "");
+    EXPECT_EQ(settings.samples, host::DEFAULT_SAMPLES);
 }
 
 TEST(HostNotes, CommentsGuardsAndProse) {

@@ -157,11 +157,13 @@ const Series* series_for(const QuestionSettings& settings, const FormulaInfo* fo
 // hint; empty when there is nothing.
 std::pair<std::string, std::string> not_answered(const Question& question,
                                                  const QuestionSettings& settings) {
-    for (const std::string& word : question_option_words(settings)) {
-        if (word.starts_with("--") && word != "--series") {
-            return {"Error: This version does not answer '" + word + "' yet",
-                    "the options answered are --series"};
-        }
+    const std::vector<std::string> words = question_option_words(settings);
+    const auto unanswered = std::find_if(words.begin(), words.end(), [](const std::string& word) {
+        return word.starts_with("--") && word != "--series";
+    });
+    if (unanswered != words.end()) {
+        return {"Error: This version does not answer '" + *unanswered + "' yet",
+                "the options answered are --series"};
     }
     if (question.target && question.target->is_window()) {
         return {"Error: This version does not answer a window after '=' yet",
