@@ -584,6 +584,8 @@ def solve_lines(seed, count):
         words = ['?' if i == at else repr(v) for i, v in enumerate(values)]
         lines.append('%s %s = %r\t%s = %s' % (keyword, ' '.join(words), target, names[at],
                                               ' or '.join(texts)))
+    return lines
+
 
 # ---- Designs: every candidate tried, worst case by exhaustive corners ----
 
