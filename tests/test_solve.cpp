@@ -391,9 +391,14 @@ TEST(Solve, ExplainsWhatHasNoAnswer) {
          "Error: No r2 gives Output Voltage = 15 V",
          {"Output Voltage stays between 0 and 12 V for any r2"}},
         // The guard's 0 at r = 0 and base current 0 is no solution.
+        // The reach runs to the last finite result before the division
+        // overflows (the largest double), not to the grid's last one.
         {"ohms_current 12 ? = 0",
          "Error: No resistance gives Current = 0 A",
-         {"Current stays between 6.67522e-308 and 1.2e+308 A for any resistance"}},
+         {"Current stays between 6.67522e-308 and 1.79769e+308 A for any resistance"}},
+        {"db_to_power_ratio ? = -1",
+         "Error: No db gives Power Ratio = -1",
+         {"Power Ratio stays between 0 and 1.79769e+308 for any db"}},
         {"transistor_beta 1m ? = 0", "Error: No base_current gives Beta (hFE) = 0", {}},
         {"power_vi 0 ? = 0",
          "Error: Every current gives Power = 0 W",

@@ -25,6 +25,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <boost/math/tools/minima.hpp>
 #include <boost/math/tools/toms748_solve.hpp>
 #include <charconv>
@@ -107,6 +108,7 @@ class Search {
         result_.roots.erase(std::unique(result_.roots.begin(), result_.roots.end()),
                             result_.roots.end());
         join_bands();
+        if (result_.roots.empty() && result_.stretches.empty()) reach_overflow_edges();
         return result_;
     }
 
@@ -199,6 +201,38 @@ class Search {
             result_.highest = std::max(result_.highest, e.value);
         }
         return {x, e.value - target_, valid};
+    }
+
+    // Where the results overflow between two grid points, the grid's last
+    // finite result is no bound of what the formula reaches (10^(db/10) is
+    // 1e100 at 1000 dB and overflows at 10000): bisect the doubles between
+    // them for the last finite one, so that the reach a hint states is true.
+    void reach_overflow_edges() {
+        const std::size_t grid_points = points_.size();
+        for (std::size_t i = 0; i + 1 < grid_points; ++i) {
+            const Point a = points_[i];
+            const Point b = points_[i + 1];
+            if (!(a.valid && b.valid) || std::isfinite(a.g) == std::isfinite(b.g)) continue;
+            if (!((a.x > 0.0 && b.x > 0.0) || (a.x < 0.0 && b.x < 0.0))) continue;
+            double finite = std::isfinite(a.g) ? a.x : b.x;
+            double overflowed = std::isfinite(a.g) ? b.x : a.x;
+            for (;;) {
+                const double middle = bit_midpoint(finite, overflowed);
+                if (middle == finite || middle == overflowed) break;
+                const Point p = point(middle);  // keeps a finite result in the reach
+                (p.valid && std::isfinite(p.g) ? finite : overflowed) = middle;
+            }
+        }
+    }
+
+    // The double halfway between two of one sign, by their bit patterns:
+    // bisection by it ends in at most 64 steps at adjacent doubles.
+    static double bit_midpoint(double a, double b) {
+        const auto low = std::bit_cast<std::uint64_t>(std::abs(a));
+        const auto high = std::bit_cast<std::uint64_t>(std::abs(b));
+        const std::uint64_t middle =
+            std::min(low, high) + (std::max(low, high) - std::min(low, high)) / 2;
+        return std::copysign(std::bit_cast<double>(middle), a);
     }
 
     void scan() {
