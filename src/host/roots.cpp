@@ -25,7 +25,6 @@
 
 #include <algorithm>
 #include <array>
-#include <bit>
 #include <boost/math/tools/minima.hpp>
 #include <boost/math/tools/toms748_solve.hpp>
 #include <charconv>
@@ -228,11 +227,11 @@ class Search {
     // The double halfway between two of one sign, by their bit patterns:
     // bisection by it ends in at most 64 steps at adjacent doubles.
     static double bit_midpoint(double a, double b) {
-        const auto low = std::bit_cast<std::uint64_t>(std::abs(a));
-        const auto high = std::bit_cast<std::uint64_t>(std::abs(b));
+        const auto low = ieee754::bits_of(std::abs(a));
+        const auto high = ieee754::bits_of(std::abs(b));
         const std::uint64_t middle =
             std::min(low, high) + (std::max(low, high) - std::min(low, high)) / 2;
-        return std::copysign(std::bit_cast<double>(middle), a);
+        return std::copysign(ieee754::double_from_bits(middle), a);
     }
 
     void scan() {

@@ -188,8 +188,10 @@ export interface DesignCandidate {
 }
 
 /** A design's answer; a request that could not run has the Reply's fields only. */
-export interface Designed extends Reply {
+export interface Designed extends ReplyParts {
     readonly kind: "design" | "error";
+    /** An error line when no candidate passes: the best and the remedy stay. */
+    readonly error: boolean;
     /** The heading, then one line per candidate. */
     readonly lines?: readonly string[];
     readonly engLines?: readonly string[];
