@@ -101,10 +101,18 @@ async function firstAnswer(site) {
         (answer.lineNote ? `<span class="line-note">In the exact line, ${escapeHtml(answer.lineNote)}.</span>` : "");
 }
 
+// The series the picker offers, as the module names them.
+async function seriesOptions(site) {
+    const { createCalculator } = await import(pathToFileURL(join(site, "zorvane-calc.mjs")));
+    const calc = await createCalculator();
+    return calc.seriesNames.map((name) => `<option>${escapeHtml(name)}</option>`).join("");
+}
+
 async function writeStaticFiles(moduleDir, nodeModules, site) {
     await writeFile(join(site, "licenses.txt"), await licenses(nodeModules));
     const html = await readFile(join(SOURCE, "index.html"), "utf8");
-    await writeFile(join(site, "index.html"), html.replace("@FIRST_ANSWER@", await firstAnswer(site)));
+    await writeFile(join(site, "index.html"), html.replace("@FIRST_ANSWER@", await firstAnswer(site))
+        .replace("@SERIES_OPTIONS@", await seriesOptions(site)));
     await copyFile(join(SOURCE, "noscript.css"), join(site, "noscript.css"));
     await writeFile(join(site, "icon.svg"), iconSvg());
     await writeFile(join(site, "icon-192.png"), iconPng(192));
