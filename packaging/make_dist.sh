@@ -5,6 +5,10 @@
 # import libraries (x64/ and x86/, stripped) with the header, the formula
 # reference, the licence and a short README; and a zip of their debug
 # information.
+#
+# ZORVANE_WINDOWS_TREES=DIR takes the Windows files from DIR/windows and
+# DIR/windows-x86 (as the test preset's Wine test leaves them in
+# build/test/tests/windows) instead of building them again.
 set -euo pipefail
 source_dir=$(cd "$(dirname "$0")/.." && pwd)
 cd "$source_dir"
@@ -55,10 +59,18 @@ for arch in x64 x86; do
         exit 1
     fi
     build=build/$preset
-    # Afresh, so that no setting cached from an earlier configuration (the
-    # toolchain file's flags among them) survives into the release.
-    cmake --preset "$preset" --fresh >/dev/null
-    cmake --build "$build" --target zorvane_windows_dist -j2 >/dev/null
+    if [[ -n ${ZORVANE_WINDOWS_TREES:-} ]]; then
+        # Trees the Windows test built from these sources with the same
+        # presets (and found reproducible): their files, not a third build.
+        build=$ZORVANE_WINDOWS_TREES/$preset
+        [[ -f $build/dist/ZorvaneCalculatorElectronics.dll ]] ||
+            { echo "make_dist.sh: $build holds no built Windows files" >&2; exit 1; }
+    else
+        # Afresh, so that no setting cached from an earlier configuration (the
+        # toolchain file's flags among them) survives into the release.
+        cmake --preset "$preset" --fresh >/dev/null
+        cmake --build "$build" --target zorvane_windows_dist -j2 >/dev/null
+    fi
     # A preset that built for the other architecture must not fill this directory.
     for binary in ZorvaneCalculatorElectronics.dll zorvane-calc.exe; do
         if ! grep -q "file format ${format_of[$arch]}\$" <<<"$(objdump -f "$build/dist/$binary")"; then

@@ -147,11 +147,14 @@ class Memory(unittest.TestCase):
             ([b'\x00' * (1 << 20)] * 300, TOO_LONG),
             ([b'power_vi 1 2\n' * 100000] * 20, b'Power = 2.000000 W\n' * 2000000),
         ]
+        # The tool's own size (larger under a sanitizer) is no growth: the
+        # peak after 300 MB of input is measured against one short command's.
+        _, _, baseline = self.run_streaming([b'power_vi 1 2\n'])
         for chunks, expected in cases:
             with self.subTest(first=chunks[0][:12], megabytes=len(chunks)):
                 output, status, peak = self.run_streaming(chunks)
                 self.assertEqual(output, expected)
-                self.assertLess(peak, 16 << 20)
+                self.assertLess(peak, baseline + (8 << 20))
 
     def test_the_line_limit_is_exact_with_either_line_end(self):
         spaces = 1020 - len('power_vi 1 2')  # the tool keeps 4 bytes per character of the module
