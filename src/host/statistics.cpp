@@ -259,7 +259,7 @@ void run_samples(const Formula& row, const Values& values, const std::array<doub
     std::vector<double> kept;
     std::vector<std::uint64_t> fine;
     if (keep) {
-        kept.reserve(options.samples);
+        kept.reserve(static_cast<std::size_t>(options.samples));
     } else {
         fine.assign(FINE_BINS, 0);
     }

@@ -15,26 +15,31 @@
 namespace zorvane::host {
 
 // e^-t for 0 <= t <= 4.5, within a few ulps, the same bits everywhere:
-// e^-t = (e^-(t/8))^8, the inner one by its Taylor series to the 18th power
-// (t/8 <= 0.5625, so the first term left out is below 3e-20), summed by
-// Horner's rule. The coefficients 1/k! are constants the compiler rounds
-// once, correctly, whatever the target.
-constexpr std::array<double, 19> INVERSE_FACTORIALS = [] {
-    std::array<double, 19> c{};
+// t = k/2 + r with 0 <= r < 1/2 (the subtraction is exact), e^-(k/2) from a
+// table of the doubles nearest it (written as bits, so no compiler or libm
+// computes them), e^-r by its Taylor series to the 17th power (the first
+// term left out is below 1e-22), summed by Horner's rule. The coefficients
+// 1/k! are constants the compiler rounds once, correctly, whatever the
+// target.
+constexpr std::array<double, 18> INVERSE_FACTORIALS = [] {
+    std::array<double, 18> c{};
     c[0] = 1.0;
     for (std::size_t k = 1; k < c.size(); ++k) c[k] = c[k - 1] / static_cast<double>(k);
     return c;
 }();
+constexpr std::array<double, 10> EXP_MINUS_HALVES = {
+    0x1.0000000000000p+0, 0x1.368b2fc6f960ap-1, 0x1.78b56362cef38p-2, 0x1.c8f87724b5c1dp-3,
+    0x1.152aaa3bf81ccp-3, 0x1.50385c094f425p-4, 0x1.97db0ccceb0afp-5, 0x1.eec1018e4ff66p-6,
+    0x1.2c155b8213cf4p-6, 0x1.6c0504695c417p-7};
 
 inline double exp_minus(double t) {
-    const double s = t * 0.125;  // exact: a power of two
+    const auto k = static_cast<std::size_t>(t * 2.0);  // t <= 4.5: k <= 9
+    const double r = t - 0.5 * static_cast<double>(k);
     double sum = INVERSE_FACTORIALS.back();
-    for (std::size_t k = INVERSE_FACTORIALS.size() - 1; k-- > 0;) {
-        sum = INVERSE_FACTORIALS[k] - s * sum;
+    for (std::size_t n = INVERSE_FACTORIALS.size() - 1; n-- > 0;) {
+        sum = INVERSE_FACTORIALS[n] - r * sum;
     }
-    sum = sum * sum;
-    sum = sum * sum;
-    return sum * sum;
+    return EXP_MINUS_HALVES[k] * sum;
 }
 
 class Variates {
