@@ -91,6 +91,14 @@ constexpr std::string_view USAGE_NOTES =
     "on values (10k\xC2\xB1"
     "1% or 10k+-1%) adds the worst-case range of the result.\n"
     "Quote ? in a shell, which may take it for a file name.\n"
+    "Values with tolerances may end in a spec window on the result, = 3.3\xC2\xB1"
+    "3% or\n"
+    "= 3.2..3.4: the worst case is judged against it, and each value's share of\n"
+    "the variance is given. --mc adds a Monte Carlo run: mean, sd, percentiles,\n"
+    "and with a window yield, ppm outside and Cpk. Values spread uniformly within\n"
+    "their tolerances, or with --distribution normal as a Gaussian whose 3 sigma\n"
+    "is the tolerance, cut off there. The same --seed gives the same numbers on\n"
+    "every platform.\n"
     "A line whose first non-space character is # is a comment: an empty answer.\n"
     "At a terminal, hints on standard error help to fix a command.\n"
     "Exit status: 0 when every line was a result, 1 when any line was an error\n"
@@ -110,7 +118,13 @@ constexpr std::string_view USAGE_NOTES =
     "    r1 = 24000 \xCE\xA9, r2 = 9100 \xCE\xA9 (Output Voltage = 3.299094 V, -0.03%)\n"
     "  zorvane-calc voltage_divider 12 10k\xC2\xB1"
     "1% 4.7k\n"
-    "    Output Voltage = 3.836735 V (3.810811 .. 3.863014 V)\n";
+    "    Output Voltage = 3.836735 V (3.810811 .. 3.863014 V)\n"
+    "  zorvane-calc -e resistors_series 1k\xC2\xB1"
+    "1% 2k\xC2\xB1"
+    "2% = 2.94k..3.06k\n"
+    "    Series Resistance = 3 k\xCE\xA9 (2.95 k\xCE\xA9 .. 3.05 k\xCE\xA9); window 2.94 k\xCE\xA9 .. "
+    "3.06 k\xCE\xA9: worst case inside (low edge cleared by 10 \xCE\xA9, high edge cleared by 10 "
+    "\xCE\xA9); variance: r2 94 %, r1 6 %\n";
 
 // "--reference [DIR]": the option as --help names it.
 std::string synopsis(const OptionSpec& option) {
