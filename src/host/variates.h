@@ -9,8 +9,11 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <random>
+
+#include "normal_layers.h"
 
 namespace zorvane::host {
 
@@ -47,28 +50,56 @@ class Variates {
     explicit Variates(std::uint64_t seed) : engine_(seed) {}
 
     // [0, 1): the engine's top 53 bits times 2^-53, exactly.
-    double uniform() { return static_cast<double>(engine_() >> 11) * 0x1p-53; }
+    double uniform() { return static_cast<double>(next() >> 11) * 0x1p-53; }
 
     // [-1, 1), uniform.
     double symmetric() { return 2.0 * uniform() - 1.0; }
 
-    // Gaussian with sigma 1 truncated to [-3, 3], by rejection from the
-    // uniform on [-3, 3]: z is kept with probability e^(-z²/2), decided by
-    // 1 - t <= e^-t <= 1 - t + t²/2 where that suffices, else by exp_minus.
-    // About 2.4 tries per variate.
+    // Gaussian with sigma 1 truncated to [-3, 3], from the 128 layers of
+    // equal area under e^(-x²/2) (normal_layers.h; Marsaglia and Tsang's
+    // ziggurat): one draw picks a layer (its low 7 bits), a sign (bit 7) and
+    // a point across the layer (its top 53 bits). A point inside the layer's
+    // rectangle below the next layer is taken at once (about 98 % of draws);
+    // one in the wedge beside it is taken when a second draw falls under the
+    // density there (by exp_minus). A point beyond 3 (the base layer's
+    // stand-in for the tail among them) is drawn again.
     double truncated_normal() {
         for (;;) {
-            const double z = 6.0 * uniform() - 3.0;
-            const double u = uniform();
-            const double t = 0.5 * (z * z);
-            if (u <= 1.0 - t) return z;
-            if (u > 1.0 - t + 0.5 * (t * t)) continue;
-            if (u < exp_minus(t)) return z;
+            const std::uint64_t bits = next();
+            const std::size_t layer = bits & 127;
+            const double x = static_cast<double>(bits >> 11) * 0x1p-53 * LAYER_END[layer];
+            const bool negative = ((bits >> 7) & 1) != 0;
+            if (x > 3.0) continue;
+            if (x < LAYER_END[layer + 1]) return negative ? -x : x;
+            if (layer == 0) continue;
+            const double below = LAYER_DENSITY[layer];
+            const double height = below + uniform() * (LAYER_DENSITY[layer + 1] - below);
+            if (height < exp_minus(0.5 * (x * x))) return negative ? -x : x;
         }
     }
 
    private:
+    // The engine's outputs in order, 312 at a time (one round of its state),
+    // so that the calls inline.
+    std::uint64_t next() {
+        if (used_ == buffer_.size()) refill();
+        return buffer_[used_++];
+    }
+    void refill();
+
     std::mt19937_64 engine_;
+    std::array<std::uint64_t, 312> buffer_{};
+    std::size_t used_ = buffer_.size();
 };
+
+// (Out of line, and everything in it inlined: the engine's loop at full speed.)
+#if defined(__GNUC__)
+__attribute__((flatten))
+#endif
+inline void
+Variates::refill() {
+    for (std::uint64_t& word : buffer_) word = engine_();
+    used_ = 0;
+}
 
 }  // namespace zorvane::host

@@ -417,9 +417,9 @@ struct Simulated : Ranged {
     double smallest = 0.0;  // the smallest and largest result sampled
     double largest = 0.0;
     // At PERCENTILES: with up to KEPT_SAMPLES samples, the sample of rank
-    // ceil(p N) (exact); beyond, read from a histogram of 65536 bins over the
+    // ceil(p N) (exact); beyond, read from a histogram of 65600 bins over the
     // worst-case range, interpolated within a bin (within one bin's width,
-    // (max - min) / 65536).
+    // (max - min) / 65600).
     std::array<double, 5> percentiles{};
     bool exact_percentiles = true;
     // With a window: the fraction of samples inside it (edges included),
