@@ -6,8 +6,8 @@
 // results are kept (8 MB) and their percentiles are exact; beyond, a
 // histogram of FINE_BINS bins over the worst-case range (which holds every
 // result) gives them within one bin's width. The moments are Welford's
-// running mean and sum of squared deviations, which lose no precision to
-// cancellation however many samples run.
+// running mean and sum of squared deviations, which keep the variance free
+// of the cancellation a sum of squares less a squared sum suffers.
 #include "statistics.h"
 
 #include <algorithm>
@@ -132,6 +132,16 @@ struct Lines {
 
 std::string percent_of(double share) { return printed("%.0f", share * 100.0) + " %"; }
 
+// "143750", "333.33", "0.01": two decimals at most, no trailing zeros.
+std::string short_decimal(double value) {
+    std::string text = printed("%.2f", value);
+    if (text.find('.') != std::string::npos) {
+        text.erase(text.find_last_not_of('0') + 1);
+        if (text.ends_with('.')) text.pop_back();
+    }
+    return text;
+}
+
 void add_window(const Simulated& s, Lines& lines) {
     lines.text("; window ");
     lines.span(s.low, s.high);
@@ -160,7 +170,7 @@ void add_samples(const Simulated& s, Lines& lines) {
         lines.value(s.percentiles[i]);
     }
     if (!s.has_window) return;
-    lines.text("; yield " + printed("%.4f", s.yield * 100.0) + "% (" + printed("%g", s.ppm) +
+    lines.text("; yield " + printed("%.4f", s.yield * 100.0) + "% (" + short_decimal(s.ppm) +
                " ppm outside), Cpk " + (std::isnan(s.cpk) ? "undefined" : printed("%.3f", s.cpk)));
 }
 
