@@ -53,9 +53,10 @@ struct Bins {
           scale(to > from ? static_cast<double>(bins) / (to - from) : 0.0) {}
 
     std::size_t of(double x) const {
-        const double at = (x - low) * scale;
-        if (!(at > 0.0)) return 0;
-        return at >= static_cast<double>(count) ? count - 1 : static_cast<std::size_t>(at);
+        const double position = (x - low) * scale;
+        if (!(position > 0.0)) return 0;
+        return position >= static_cast<double>(count) ? count - 1
+                                                      : static_cast<std::size_t>(position);
     }
     double edge(std::size_t i) const {
         return i == count
@@ -81,9 +82,7 @@ std::string printed(const char* format, double value) {
     std::array<char, 512> digits{};
     const int length = std::snprintf(digits.data(), digits.size(), format, value);
     std::string text(digits.data(), static_cast<std::size_t>(std::clamp(length, 0, 511)));
-    for (char& c : text) {
-        if (c == ',') c = '.';
-    }
+    std::replace(text.begin(), text.end(), ',', '.');
     return text;
 }
 
@@ -187,7 +186,7 @@ void add_contributions(const Simulated& s, Lines& lines) {
 
 // Value `value` with relative tolerance `tolerance` at `z` in units of the
 // tolerance (-1 .. 1); a magnitude stays at or above 0.
-double at(double value, double tolerance, double z, bool magnitude) {
+double spread(double value, double tolerance, double z, bool magnitude) {
     const double x = value * (1.0 + tolerance * z);
     return magnitude && !(x > 0.0) ? 0.0 : x;
 }
@@ -201,7 +200,7 @@ double variance_alone(const Formula& row, const Values& values, std::size_t i, d
     const double nominal = row.evaluate(values).value;
     const auto offset = [&](double z) {
         Values point = values;
-        point[i] = at(values[i], tolerance, z, magnitude);
+        point[i] = spread(values[i], tolerance, z, magnitude);
         return row.evaluate(point).value - nominal;
     };
     // Over z in [-1, 1]: uniform weight, or the normal density of 3z.
@@ -242,6 +241,7 @@ void find_contributions(const Formula& row, const Values& values,
 // Where the sample of rank ceil(p N) lies in the fine histogram: its bin,
 // and its rank among the samples of that bin (from 1).
 struct Located {
+    // cppcheck-suppress unusedStructMember ; read in exact_percentiles
     std::size_t bin;
     std::uint64_t rank;
 };
@@ -302,10 +302,15 @@ void histogram_percentiles(const std::vector<std::uint64_t>& fine, const Bins& b
 
 // One toleranced value: its nominal, tolerance, and whether it is a
 // magnitude that a tolerance of 100 % or more could take below 0.
+// (cppcheck does not see the members read in draw<>.)
 struct Varied {
+    // cppcheck-suppress unusedStructMember
     std::size_t index;
+    // cppcheck-suppress unusedStructMember
     double value;
+    // cppcheck-suppress unusedStructMember
     double tolerance;
+    // cppcheck-suppress unusedStructMember
     bool clamped;
 };
 
@@ -330,7 +335,7 @@ void draw(const Formula& row, Values point, const std::vector<Varied>& varied,
             const double z = distribution == Distribution::normal
                                  ? variates.truncated_normal() / 3.0
                                  : variates.symmetric();
-            point[v.index] = at(v.value, v.tolerance, z, v.clamped);
+            point[v.index] = spread(v.value, v.tolerance, z, v.clamped);
         }
         const double x = row.evaluate(point).value;
         const double delta = x - r.mean;

@@ -8,6 +8,7 @@
 // exactly: the same inputs give the same doubles everywhere.
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -24,12 +25,16 @@ namespace zorvane::host {
 // term left out is below 1e-22), summed by Horner's rule. The coefficients
 // 1/k! are constants the compiler rounds once, correctly, whatever the
 // target.
-constexpr std::array<double, 18> INVERSE_FACTORIALS = [] {
+constexpr std::array<double, 18> inverse_factorials() {
     std::array<double, 18> c{};
-    c[0] = 1.0;
-    for (std::size_t k = 1; k < c.size(); ++k) c[k] = c[k - 1] / static_cast<double>(k);
+    double term = 1.0;
+    for (std::size_t k = 0; k < c.size(); ++k) {
+        if (k > 0) term /= static_cast<double>(k);
+        c[k] = term;
+    }
     return c;
-}();
+}
+constexpr std::array<double, 18> INVERSE_FACTORIALS = inverse_factorials();
 constexpr std::array<double, 10> EXP_MINUS_HALVES = {
     0x1.0000000000000p+0, 0x1.368b2fc6f960ap-1, 0x1.78b56362cef38p-2, 0x1.c8f87724b5c1dp-3,
     0x1.152aaa3bf81ccp-3, 0x1.50385c094f425p-4, 0x1.97db0ccceb0afp-5, 0x1.eec1018e4ff66p-6,
@@ -98,7 +103,7 @@ __attribute__((flatten))
 #endif
 inline void
 Variates::refill() {
-    for (std::uint64_t& word : buffer_) word = engine_();
+    std::generate(buffer_.begin(), buffer_.end(), [this] { return engine_(); });
     used_ = 0;
 }
 
