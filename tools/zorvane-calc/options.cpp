@@ -61,7 +61,7 @@ constexpr OptionSpec OPTIONS[] = {
     {"",    "--seed",              SEED,       Action::evaluate,        set_seed,                 "the samples' seed, 0 to 2^64 - 1 (default 1): the same\n"
                                                                                                   "seed gives the same numbers on every platform"},
     {"",    "--distribution",      DISTRIBUTION, Action::evaluate,      set_distribution,         "how values spread within their tolerances: uniform\n"
-                                                                                                  "(default), or normal (the tolerance is 3 sigma, cut off there)"},
+                                                                                                  "(default), or normal (3 sigma is the tolerance)"},
     {"",    "--histogram",         {},         Action::evaluate,        set_histogram,            "draw the samples' histogram under the answer (not in\n"
                                                                                                   "batch mode, where --json carries it)"},
     {"",    "--json",              {},         Action::evaluate,        set_json,                 "write each answer as one JSON object per line"},
