@@ -62,7 +62,7 @@ TEST(Variates, OwnExponentialIsWithinFourUlpsOfLibm) {
 }
 
 TEST(Variates, UniformAndTruncatedNormalFollowTheirDistributions) {
-    constexpr std::size_t N = 1'000'000;
+    constexpr std::size_t N = 500'000;
     host::Variates variates(20261207);
     std::vector<double> uniform(N);
     std::vector<double> normal(N);
@@ -309,6 +309,42 @@ TEST(Statistics, TheSameSeedGivesTheSameAnswer) {
         EXPECT_EQ(host::json_answer(command, {}, run(5000, 42, d)).json, first);
         EXPECT_NE(host::json_answer(command, {}, run(5000, 43, d)).json, first);
     }
+}
+
+// The question replies as the JavaScript module's evaluate() writes them,
+// and the statistics answer's fields, as text: the figures worked out by
+// hand (the worst case and window of 1000±1% + 2000±2%), the layout as the
+// schema documents it (tests/cli/test_json.py validates every kind).
+TEST(Statistics, AnswersAsJsonCarryTheirKindAndFigures) {
+    EXPECT_EQ(host::answer_json(host::ask("voltage_divider 12 10k ? = 3.3")),
+              "{\"kind\":\"answer\",\"error\":false,\"guarded\":false,\"line\":\"r2 = "
+              "3793.103448275862 \u03a9\",\"eng\":\"r2 = 3.7931 "
+              "k\u03a9\",\"note\":\"\",\"lineNote\":\"\","
+              "\"hints\":[]}");
+    const std::string error = host::answer_json(host::ask("voltage_divider 12 10k ? = 3.4..3.2"));
+    EXPECT_TRUE(error.starts_with("{\"kind\":\"error\",\"error\":true,")) << error;
+    const std::string json = host::json_answer(
+                                 "resistors_series 1000\xC2\xB1"
+                                 "1% 2000\xC2\xB1"
+                                 "2% = 2900..3100",
+                                 {}, run(10, 5))
+                                 .json;
+    for (const char* field :
+         {"\"kind\":\"statistics\"", "\"worst\":{\"min\":2950.0,\"max\":3050.0}",
+          "\"window\":{\"low\":2900.0,\"high\":3100.0,\"inside\":true,\"lowMargin\":50.0,"
+          "\"highMargin\":50.0}",
+          "\"samples\":10,\"seed\":5,\"distribution\":\"uniform\"", "\"yield\":1.0,\"ppm\":0.0",
+          "\"percent\":0.135", "\"exactPercentiles\":true", "\"histogram\":{\"edges\":[2950.0,"}) {
+        EXPECT_NE(json.find(field), std::string::npos) << field << " in " << json;
+    }
+    // Without a window: no yield, ppm or Cpk (null), and no samples without --mc.
+    const std::string no_window = host::json_answer(
+                                      "resistors_series 1000\xC2\xB1"
+                                      "1% 2000",
+                                      {}, run(10))
+                                      .json;
+    EXPECT_NE(no_window.find("\"window\":null"), std::string::npos) << no_window;
+    EXPECT_NE(no_window.find("\"yield\":null,\"ppm\":null,\"cpk\":null"), std::string::npos);
 }
 
 // The shared statistics vectors: the tool's arguments (options, then the
