@@ -1,0 +1,278 @@
+"""The answers' objects: attributes over the fields every host's answer has.
+
+Each object holds the answer as the JavaScript module and ``zorvane-calc``
+give it (the same field names, numbers that are not finite as ``None``);
+the attributes read those fields, ``to_dict()`` returns them, and
+``_repr_html_`` shows them in a notebook.
+"""
+
+from __future__ import annotations
+
+import copy
+import html
+from dataclasses import dataclass
+from typing import Any, NamedTuple, Optional
+
+
+class ZorvaneError(ValueError):
+    """The one error of the package: ``str(error)`` and ``error.line`` are the
+    error line (``"Error: ..."``), as the module or ``zorvane-calc`` gives it
+    for the same command; ``hints`` may help to fix the command.
+
+    >>> import zorvane_calc
+    >>> try:
+    ...     zorvane_calc.solve("voltage_divider 12 10k ? = 15")
+    ... except zorvane_calc.ZorvaneError as error:
+    ...     print(error.line)
+    Error: No r2 gives Output Voltage = 15 V
+    """
+
+    def __init__(self, line: str, hints: Optional[list[str]] = None,
+                 answer: Optional[dict[str, Any]] = None) -> None:
+        super().__init__(line)
+        self.line = line
+        self.hints = list(hints or [])
+        self.answer = answer
+
+
+def answer_fields(raw: Any) -> dict[str, Any]:
+    """The fields of an answer as the extension hands it over."""
+    return raw
+
+
+def raise_for_error(fields: dict[str, Any]) -> dict[str, Any]:
+    if fields["error"]:
+        raise ZorvaneError(fields["line"], fields.get("hints"), fields)
+    return fields
+
+
+def _number(value: Optional[float]) -> str:
+    return "—" if value is None else repr(value)
+
+
+def _table(rows: list[tuple[str, str]]) -> str:
+    cells = "".join(
+        f"<tr><th style='text-align:left'>{html.escape(name)}</th>"
+        f"<td style='text-align:left'>{html.escape(value)}</td></tr>"
+        for name, value in rows)
+    return f"<table>{cells}</table>"
+
+
+class _Fields:
+    """An answer's fields, read through attributes."""
+
+    __slots__ = ("_fields",)
+
+    def __init__(self, fields: dict[str, Any]) -> None:
+        self._fields = fields
+
+    def to_dict(self) -> dict[str, Any]:
+        """The answer's fields, as ``zorvane-calc --json`` writes them."""
+        return copy.deepcopy(self._fields)
+
+    def __eq__(self, other: object) -> bool:
+        return type(other) is type(self) and other._fields == self._fields  # type: ignore[attr-defined]
+
+    __hash__ = None  # type: ignore[assignment]
+
+    def _caption(self) -> str:
+        return ""
+
+    def _rows(self) -> list[tuple[str, str]]:
+        return []
+
+    # A drawing under the table (none for these answers).
+    def _figure(self) -> str:
+        return ""
+
+    def _repr_html_(self) -> str:
+        caption = self._caption()
+        code = f"<code>{html.escape(caption)}</code>" if caption else ""
+        return f"<div>{code}{_table(self._rows())}{self._figure()}</div>"
+
+
+class Answer(_Fields):
+    """What every answer to a question has: ``line`` (what ``zorvane-calc``
+    prints), ``engineering`` (the same with ``-e``), ``hints`` and
+    ``evaluations`` (of the formula's arithmetic, spent to answer)."""
+
+    __slots__ = ()
+
+    @property
+    def line(self) -> str:
+        return self._fields["line"]
+
+    @property
+    def engineering(self) -> str:
+        return self._fields["eng"]
+
+    @property
+    def hints(self) -> list[str]:
+        return list(self._fields["hints"])
+
+    @property
+    def evaluations(self) -> int:
+        return self._fields["evaluations"]
+
+    def __repr__(self) -> str:
+        return f"{type(self).__name__}({self.line!r})"
+
+    def _caption(self) -> str:
+        return self.line
+
+
+class StandardNeighbour(NamedTuple):
+    value: Optional[float]
+    result: Optional[float]
+    deviation: Optional[float]
+
+
+class Solution(Answer):
+    """The values of one argument that give the target (``solve``)."""
+
+    __slots__ = ()
+
+    @property
+    def argument(self) -> str:
+        return self._fields["argument"]
+
+    @property
+    def index(self) -> int:
+        return self._fields["index"]
+
+    @property
+    def unit(self) -> str:
+        return self._fields["unit"]
+
+    @property
+    def target(self) -> Optional[float]:
+        return self._fields["target"]
+
+    @property
+    def solutions(self) -> list[Optional[float]]:
+        return list(self._fields["solutions"])
+
+    @property
+    def standard(self) -> list[StandardNeighbour]:
+        return [StandardNeighbour(**item) for item in self._fields["standard"]]
+
+    def _rows(self) -> list[tuple[str, str]]:
+        unit = f" {self.unit}" if self.unit else ""
+        rows = [(self.argument, " or ".join(_number(s) + unit for s in self.solutions)),
+                ("target", _number(self.target))]
+        rows += [(f"standard {_number(n.value)}{unit}",
+                  f"{_number(n.result)} ({_number(n.deviation)})") for n in self.standard]
+        return rows
+
+
+class Range(Answer):
+    """The result at the nominal values and its worst case over the
+    tolerances (``range``)."""
+
+    __slots__ = ()
+
+    @property
+    def value(self) -> Optional[float]:
+        return self._fields["value"]
+
+    @property
+    def min(self) -> Optional[float]:
+        return self._fields["min"]
+
+    @property
+    def max(self) -> Optional[float]:
+        return self._fields["max"]
+
+    def _rows(self) -> list[tuple[str, str]]:
+        return [("value", _number(self.value)), ("min", _number(self.min)),
+                ("max", _number(self.max))]
+
+
+class Pair(Answer):
+    """The two standard values whose result is nearest the target
+    (``pairs``)."""
+
+    __slots__ = ()
+
+    @property
+    def arguments(self) -> list[str]:
+        return list(self._fields["arguments"])
+
+    @property
+    def indices(self) -> list[int]:
+        return list(self._fields["indices"])
+
+    @property
+    def unit(self) -> str:
+        return self._fields["unit"]
+
+    @property
+    def values(self) -> list[Optional[float]]:
+        return list(self._fields["values"])
+
+    @property
+    def result(self) -> Optional[float]:
+        return self._fields["result"]
+
+    @property
+    def target(self) -> Optional[float]:
+        return self._fields["target"]
+
+    @property
+    def deviation(self) -> Optional[float]:
+        return self._fields["deviation"]
+
+    def _rows(self) -> list[tuple[str, str]]:
+        rows = list(zip(self.arguments, (_number(v) for v in self.values)))
+        rows += [("result", _number(self.result)), ("target", _number(self.target)),
+                 ("deviation", _number(self.deviation))]
+        return rows
+
+
+class StandardValues(_Fields):
+    """The series values around a value: ``below``, ``above`` and ``nearest``."""
+
+    __slots__ = ()
+
+    @property
+    def below(self) -> Optional[float]:
+        return self._fields["below"]
+
+    @property
+    def above(self) -> Optional[float]:
+        return self._fields["above"]
+
+    @property
+    def nearest(self) -> Optional[float]:
+        return self._fields["nearest"]
+
+    def __repr__(self) -> str:
+        return (f"StandardValues(below={self.below!r}, above={self.above!r}, "
+                f"nearest={self.nearest!r})")
+
+    def _rows(self) -> list[tuple[str, str]]:
+        return [("below", _number(self.below)), ("above", _number(self.above)),
+                ("nearest", _number(self.nearest))]
+
+
+class Argument(NamedTuple):
+    """One value a formula takes: its name, its unit (UTF-8, ``""`` for a
+    ratio) and its domain, ``"magnitude"`` (never negative) or ``"signed"``."""
+
+    name: str
+    unit: str
+    domain: str
+
+
+@dataclass(frozen=True)
+class Formula:
+    """One formula of the table: ``keyword`` as typed, its ``category``, its
+    ``arguments`` in order, the result's ``label`` and ``unit``."""
+
+    keyword: str
+    category: str
+    label: str
+    unit: str
+    description: str
+    usage: str
+    arguments: tuple[Argument, ...]
