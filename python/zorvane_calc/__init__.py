@@ -35,12 +35,17 @@ Command = Union[str, bytes]
 
 
 def _command(command: Command) -> bytes:
-    """The command as UTF-8 bytes; bytes pass as they are (what is not UTF-8
-    reads as U+FFFD, as the tool reads it)."""
+    """The command as UTF-8 bytes. A str is read as the UTF-16 a host hands
+    ElectronicsCalc; bytes as UTF-8, each byte that is not read as U+FFFD,
+    as zorvane-calc reads its input."""
     if isinstance(command, str):
-        # A lone surrogate (a file name's stray byte) passes as bytes that
-        # are not UTF-8, and so reads as U+FFFD too.
-        data = command.encode("utf-8", "surrogatepass")
+        try:
+            data = command.encode("utf-8")
+        except UnicodeEncodeError:
+            # A lone surrogate is one UTF-16 unit that the module reads as
+            # one character outside its code page: one U+FFFD here.
+            data = (command.encode("utf-16-le", "surrogatepass")
+                    .decode("utf-16-le", "replace").encode("utf-8"))
     elif isinstance(command, (bytes, bytearray, memoryview)):
         data = bytes(command)
     else:
