@@ -85,7 +85,7 @@ def _unknown(name: str) -> ZorvaneError:
 def _row(name: str) -> Any:
     if not isinstance(name, str):
         raise TypeError(f"a formula's name is a str, not {type(name).__name__}")
-    row = _core.find(name)
+    row = _core.find(name) if name.isascii() else None
     if row is None:
         raise _unknown(name)
     return row
@@ -157,7 +157,7 @@ def evaluate(name: str, /, *values: Any, **named: Any) -> Any:
 
 
 def _series(series: Any) -> str:
-    if not isinstance(series, str) or not _core.is_series(series):
+    if not isinstance(series, str) or not series.isascii() or not _core.is_series(series):
         raise ZorvaneError(f"Error: Unknown series {series!r} "
                            f"({', '.join(_core.series_names())})")
     return series
