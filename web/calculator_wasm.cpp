@@ -11,7 +11,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdlib>
 #include <nlohmann/json.hpp>
 #include <optional>
 #include <string>
@@ -44,26 +43,11 @@ const char* send(const Json& value) {
 // A number for JSON, which lacks infinities and NaN: those are null.
 Json number(double value) { return std::isfinite(value) ? Json(value) : Json(nullptr); }
 
-Json numbers(const std::vector<double>& values) {
-    Json out = Json::array();
-    for (const double value : values) out.push_back(number(value));
-    return out;
-}
-
 template <typename Range>
 Json strings(const Range& items) {
     Json out = Json::array();
     for (const auto& item : items) out.push_back(std::string(item));
     return out;
-}
-
-// "<inner_diameter>" as a person reads it: "inner diameter".
-std::string argument_words(std::string_view argument) {
-    if (argument.starts_with('<')) argument.remove_prefix(1);
-    if (argument.ends_with('>')) argument.remove_suffix(1);
-    std::string words(argument);
-    std::replace(words.begin(), words.end(), '_', ' ');
-    return words;
 }
 
 // The description as prose for the page. The module's character set has no
@@ -81,63 +65,6 @@ std::string prose(std::string_view description) {
         }
     }
     return out;
-}
-
-// Why a guarded result is 0: the arguments typed as zero, named. The guards
-// answer for zero operands only, so a guarded result always has one unless
-// a product of values underflowed to zero.
-std::string guard_note(std::string_view command, const Answer& answer) {
-    std::string expanded;
-    zorvane::host::expand_notation(command, expanded);
-    std::vector<std::string> tokens;
-    std::size_t at = 0;
-    while (at < expanded.size()) {
-        const std::size_t start = expanded.find_first_not_of(' ', at);
-        if (start == std::string::npos) break;
-        const std::size_t end = std::min(expanded.find(' ', start), expanded.size());
-        tokens.emplace_back(expanded.substr(start, end - start));
-        at = end;
-    }
-    std::vector<std::string> zero;
-    const auto& arguments = answer.formula->arguments;
-    for (std::size_t i = 0; i < arguments.size() && i + 1 < tokens.size(); ++i) {
-        char* end = nullptr;
-        const double value = std::strtod(tokens[i + 1].c_str(), &end);
-        if (end != tokens[i + 1].c_str() && *end == '\0' && value == 0.0)
-            zero.push_back(argument_words(arguments[i]));
-    }
-    std::string note;
-    for (std::size_t i = 0; i < zero.size(); ++i) {
-        if (i > 0) note += i + 1 == zero.size() ? " and " : ", ";
-        note += zero[i];
-    }
-    if (!note.empty()) note += zero.size() == 1 ? " is 0: " : " are 0: ";
-    // A guarded part of a larger formula (the reactance of an impedance)
-    // leaves a result that is not 0 but is no physical answer either.
-    note += answer.value == 0.0
-                ? "the formula divides by zero, and the module answers 0"
-                : "the formula divides by zero there, and the module counts that part as 0";
-    return note;
-}
-
-// What a reader of the module's own line needs told: its "?" for the ohm
-// sign, which the module's character set lacks.
-std::string_view line_note(const Answer& answer) {
-    if (answer.kind == Kind::result && answer.formula->unit == "\u03a9" &&
-        answer.line.ends_with('?')) {
-        return "the ? at the end is the ohm sign \u03a9, which the module's character set lacks";
-    }
-    return "";
-}
-
-// What every answer to a question has: {"error", "line", "eng",
-// "evaluations", "hints"}; the caller adds its own fields.
-Json reply_json(const zorvane::host::Reply& answer) {
-    return Json{{"error", answer.error},
-                {"line", answer.line},
-                {"eng", answer.engineering},
-                {"evaluations", answer.evaluations},
-                {"hints", strings(answer.hints)}};
 }
 
 // The series at `index` of the list the module gives (zc_series), or none.
@@ -172,26 +99,6 @@ std::string_view prompt_word_name(PromptWord::Kind kind) {
     return "none";
 }
 
-std::string_view kind_name(Kind kind) {
-    switch (kind) {
-        case Kind::empty:
-            return "empty";
-        case Kind::too_long:
-            return "too_long";
-        case Kind::invalid_number:
-            return "invalid_number";
-        case Kind::unknown_formula:
-            return "unknown_formula";
-        case Kind::result:
-            return "result";
-        case Kind::reference_written:
-            return "reference_written";
-        case Kind::reference_failed:
-            return "reference_failed";
-    }
-    return "empty";
-}
-
 // A formula whose result has `unit`, so that values of any quantity render
 // as results of that unit do. Null when no result has that unit.
 const FormulaInfo* formula_with_unit(std::string_view unit) {
@@ -222,26 +129,11 @@ EMSCRIPTEN_KEEPALIVE const char* zc_formulas() {
 EMSCRIPTEN_KEEPALIVE const char* zc_evaluate(const char* command) {
     const std::string_view text(command);
     if (zorvane::host::is_question(text)) {
-        const zorvane::host::Reply question = zorvane::host::ask(text);
-        return send(Json{{"kind", question.error ? "error" : "answer"},
-                         {"error", question.error},
-                         {"guarded", false},
-                         {"line", question.line},
-                         {"eng", question.engineering},
-                         {"note", ""},
-                         {"lineNote", ""},
-                         {"hints", strings(question.hints)}});
+        reply = zorvane::host::answer_json(zorvane::host::ask(text));
+    } else {
+        reply = zorvane::host::answer_json(text, calculator.evaluate(text));
     }
-    const Answer& answer = calculator.evaluate(text);
-    const bool guarded = answer.kind == Kind::result && answer.guarded;
-    return send(Json{{"kind", kind_name(answer.kind)},
-                     {"line", answer.line},
-                     {"eng", answer.engineering},
-                     {"error", answer.is_error()},
-                     {"guarded", guarded},
-                     {"note", guarded ? guard_note(text, answer) : std::string()},
-                     {"lineNote", line_note(answer)},
-                     {"hints", strings(zorvane::host::hints(text, answer))}});
+    return reply.c_str();
 }
 
 // What a line typed at the prompt asks for, as zorvane-calc's prompt reads
@@ -307,23 +199,8 @@ EMSCRIPTEN_KEEPALIVE int zc_series(const char* name) {
 EMSCRIPTEN_KEEPALIVE const char* zc_solve(const char* command, int series) {
     zorvane::host::QuestionOptions options;
     options.series = series_at(series);
-    const zorvane::host::Solved solved = zorvane::host::solve(command, options);
-    Json out = reply_json(solved);
-    if (!solved.error) {
-        out["argument"] = solved.argument_name;
-        out["index"] = solved.argument;
-        out["unit"] = solved.unit;
-        out["target"] = number(solved.target);
-        out["solutions"] = numbers(solved.solutions);
-        Json standard = Json::array();
-        for (const zorvane::host::StandardNeighbour& neighbour : solved.standard) {
-            standard.push_back(Json{{"value", number(neighbour.value)},
-                                    {"result", number(neighbour.result)},
-                                    {"deviation", number(neighbour.deviation)}});
-        }
-        out["standard"] = std::move(standard);
-    }
-    return send(out);
+    reply = zorvane::host::answer_json(zorvane::host::solve(command, options));
+    return reply.c_str();
 }
 
 // {"below", "above", "nearest"} in the series at `series`, or null.
@@ -339,14 +216,8 @@ EMSCRIPTEN_KEEPALIVE const char* zc_standard_values(double value, int series) {
 // "voltage_divider 12 10k±1% 4.7k": {"error", "line", "eng", "hints",
 // "evaluations", "value", "min", "max"}.
 EMSCRIPTEN_KEEPALIVE const char* zc_range(const char* command) {
-    const zorvane::host::Ranged ranged = zorvane::host::range(command);
-    Json out = reply_json(ranged);
-    if (!ranged.error) {
-        out["value"] = number(ranged.value);
-        out["min"] = number(ranged.min);
-        out["max"] = number(ranged.max);
-    }
-    return send(out);
+    reply = zorvane::host::answer_json(zorvane::host::range(command));
+    return reply.c_str();
 }
 
 // "voltage_divider 12 ? ? = 3.3" in the series at `series`: {"error",
@@ -355,18 +226,8 @@ EMSCRIPTEN_KEEPALIVE const char* zc_range(const char* command) {
 EMSCRIPTEN_KEEPALIVE const char* zc_pairs(const char* command, int series) {
     const auto which = series_at(series);
     if (!which) return send(nullptr);
-    const zorvane::host::Paired paired = zorvane::host::pair(command, *which);
-    Json out = reply_json(paired);
-    if (!paired.error) {
-        out["arguments"] = strings(paired.names);
-        out["indices"] = Json::array({paired.arguments[0], paired.arguments[1]});
-        out["unit"] = paired.unit;
-        out["values"] = numbers({paired.values[0], paired.values[1]});
-        out["result"] = number(paired.result);
-        out["target"] = number(paired.target);
-        out["deviation"] = number(paired.deviation);
-    }
-    return send(out);
+    reply = zorvane::host::answer_json(zorvane::host::pair(command, *which));
+    return reply.c_str();
 }
 
 EMSCRIPTEN_KEEPALIVE const char* zc_help_summary() {

@@ -1,6 +1,6 @@
 // zorvane_calc._core: the hosts' share as Python sees it. Everything here
 // converts: text to and from UTF-8, doubles and NumPy arrays, the answers'
-// fields to dicts. The facade (zorvane_calc/__init__.py) checks the
+// answers to JSON text. The facade (zorvane_calc/__init__.py) checks the
 // arguments and raises ZorvaneError; nothing here throws on bad input.
 //
 // The module keeps state between calls (the module's line buffer, the
@@ -57,80 +57,16 @@ py::object number(double value) {
     return std::isfinite(value) ? py::object(py::float_(value)) : py::object(py::none());
 }
 
-py::list numbers(const std::vector<double>& values) {
-    py::list out;
-    for (const double value : values) out.append(number(value));
-    return out;
-}
-
-template <typename Range>
-py::list texts(const Range& items) {
-    py::list out;
-    for (const auto& item : items) out.append(text(item));
-    return out;
-}
-
 std::optional<host::Series> series_of(const std::optional<std::string>& name) {
     if (!name) return std::nullopt;
     return host::series_named(*name);
 }
 
-// ---- The answers' fields, with the names the JavaScript module's answers
-// have (one function per kind, so the one JSON rendering can replace them) ----
-
-py::dict reply_fields(const host::Reply& reply) {
-    py::dict out;
-    out["error"] = reply.error;
-    out["line"] = text(reply.line);
-    out["eng"] = text(reply.engineering);
-    out["evaluations"] = reply.evaluations;
-    out["hints"] = texts(reply.hints);
-    return out;
-}
-
-py::dict fields(const host::Solved& solved) {
-    py::dict out = reply_fields(solved);
-    if (solved.error) return out;
-    out["argument"] = text(solved.argument_name);
-    out["index"] = solved.argument;
-    out["unit"] = text(solved.unit);
-    out["target"] = number(solved.target);
-    out["solutions"] = numbers(solved.solutions);
-    py::list standard;
-    for (const host::StandardNeighbour& neighbour : solved.standard) {
-        py::dict item;
-        item["value"] = number(neighbour.value);
-        item["result"] = number(neighbour.result);
-        item["deviation"] = number(neighbour.deviation);
-        standard.append(item);
-    }
-    out["standard"] = standard;
-    return out;
-}
-
-py::dict fields(const host::Ranged& ranged) {
-    py::dict out = reply_fields(ranged);
-    if (ranged.error) return out;
-    out["value"] = number(ranged.value);
-    out["min"] = number(ranged.min);
-    out["max"] = number(ranged.max);
-    return out;
-}
-
-py::dict fields(const host::Paired& paired) {
-    py::dict out = reply_fields(paired);
-    if (paired.error) return out;
-    out["arguments"] = texts(paired.names);
-    py::list indices;
-    indices.append(paired.arguments[0]);
-    indices.append(paired.arguments[1]);
-    out["indices"] = indices;
-    out["unit"] = text(paired.unit);
-    out["values"] = numbers({paired.values[0], paired.values[1]});
-    out["result"] = number(paired.result);
-    out["target"] = number(paired.target);
-    out["deviation"] = number(paired.deviation);
-    return out;
+// An answer as the one JSON rendering every host shares writes it; the
+// facade reads it with json.loads.
+template <typename Reply>
+py::str answer(const Reply& reply) {
+    return text(host::answer_json(reply));
 }
 
 py::dict formula_fields(const host::FormulaInfo& formula) {
@@ -229,7 +165,7 @@ PYBIND11_MODULE(_core, module) {
         "solve",
         [](const py::bytes& command, const std::optional<std::string>& series, bool expand) {
             const host::QuestionOptions options{.expand = expand, .series = series_of(series)};
-            return fields(host::solve(bounded(std::string_view(command)), options));
+            return answer(host::solve(bounded(std::string_view(command)), options));
         },
         py::arg("command"), py::arg("series"), py::arg("expand"));
 
@@ -237,7 +173,7 @@ PYBIND11_MODULE(_core, module) {
         "range",
         [](const py::bytes& command, bool expand) {
             const host::QuestionOptions options{.expand = expand, .series = {}};
-            return fields(host::range(bounded(std::string_view(command)), options));
+            return answer(host::range(bounded(std::string_view(command)), options));
         },
         py::arg("command"), py::arg("expand"));
 
@@ -247,7 +183,7 @@ PYBIND11_MODULE(_core, module) {
         [](const py::bytes& command, const std::string& series, bool expand) {
             const host::QuestionOptions options{.expand = expand, .series = {}};
             const auto which = host::series_named(series).value_or(host::Series::e24);
-            return fields(host::pair(bounded(std::string_view(command)), which, options));
+            return answer(host::pair(bounded(std::string_view(command)), which, options));
         },
         py::arg("command"), py::arg("series"), py::arg("expand"));
 

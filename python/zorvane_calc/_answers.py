@@ -10,6 +10,7 @@ from __future__ import annotations
 
 import copy
 import html
+import json
 from dataclasses import dataclass
 from typing import Any, NamedTuple, Optional
 
@@ -36,8 +37,9 @@ class ZorvaneError(ValueError):
 
 
 def answer_fields(raw: Any) -> dict[str, Any]:
-    """The fields of an answer as the extension hands it over."""
-    return raw
+    """The fields of an answer: the extension hands over the JSON object the
+    hosts' share writes for every host (a dict where none is written)."""
+    return json.loads(raw) if isinstance(raw, str) else raw
 
 
 def raise_for_error(fields: dict[str, Any]) -> dict[str, Any]:
@@ -97,6 +99,11 @@ class Answer(_Fields):
     ``evaluations`` (of the formula's arithmetic, spent to answer)."""
 
     __slots__ = ()
+
+    @property
+    def kind(self) -> str:
+        """``"solve"``, ``"range"`` or ``"pair"``."""
+        return self._fields["kind"]
 
     @property
     def line(self) -> str:

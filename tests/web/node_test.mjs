@@ -334,7 +334,7 @@ test("calc.solve finds every solution and writes the tool's lines", () => {
     assert.equal(calc.solve("power_vi 12A ? = 1").line, "Error: Invalid number '12A'");
     // Nothing written ?: an error reply, and the module goes on answering.
     for (const command of ["power_vi 12 0.5", "power_vi 12\u00b11% 0.5"]) {
-        assert.deepEqual(calc.solve(command, "E24"), { error: true, line: "Error: Solving needs a value written ? and the result wanted after '='",
+        assert.deepEqual(calc.solve(command, "E24"), { kind: "error", error: true, line: "Error: Solving needs a value written ? and the result wanted after '='",
             eng: "Error: Solving needs a value written ? and the result wanted after '='", evaluations: 0, hints: [] });
     }
     assert.equal(calc.evaluate("power_vi 12 0.5").line, "Power = 6.000000 W");

@@ -63,6 +63,8 @@ export type Series = "E3" | "E6" | "E12" | "E24" | "E48" | "E96" | "E192" | "e3"
 
 /** What every answer to a question has; an error line has these only. */
 export interface Reply {
+    /** The question answered ("solve", "range", "pair", "statistics"), or "error" for an error line. */
+    readonly kind?: "solve" | "range" | "pair" | "statistics" | "error";
     readonly error: boolean;
     readonly line: string;
     readonly eng: string;

@@ -332,6 +332,29 @@ std::optional<StandardPair> best_standard_pair(const Formula& row,
                                                const std::array<double, 4>& values, int first,
                                                int second, double target, Series series);
 
+// ---- Answers as JSON ----
+//
+// Each answer as one JSON object on one line (no line end), with the field
+// names of the JavaScript module's answers; docs/answer.schema.json
+// describes them. Numbers are written in the shortest form that reads back
+// as the same double, the same bytes on every platform; infinities and NaN
+// as null. Every object has "kind", "error", "line", "eng" and "hints".
+
+// A command the module answers (not a question), as `evaluate` gives it:
+// {"kind" ("result", "empty", "invalid_number", "unknown_formula",
+// "too_long", "reference_written", "reference_failed"), "line", "eng",
+// "error", "guarded", "note" (why a guarded result is 0), "lineNote", "hints"}.
+std::string answer_json(std::string_view command, const Answer& answer);
+// Any question's reply as one line: {"kind": "answer" or "error", "error",
+// "guarded": false, "line", "eng", "note": "", "lineNote": "", "hints"}.
+std::string answer_json(const Reply& reply);
+// The questions with their own fields; "kind" is "solve", "range" or
+// "pair", or "error" for an error line (which has the common fields and
+// "evaluations" only).
+std::string answer_json(const Solved& solved);  // + argument, index, unit, target, solutions, standard
+std::string answer_json(const Ranged& ranged);  // + value, min, max
+std::string answer_json(const Paired& paired);  // + arguments, indices, unit, values, result, target, deviation
+
 // ---- Rows evaluated one point at a time, for hosts that evaluate arrays ----
 //
 // A host that evaluates a row at a million points (the Python package's
