@@ -78,7 +78,8 @@ py::dict formula_fields(const host::FormulaInfo& formula) {
         py::dict argument;
         argument["name"] = text(name);
         argument["unit"] = text(formula.argument_units[i]);
-        argument["domain"] = host::is_magnitude(formula, static_cast<int>(i)) ? "magnitude" : "signed";
+        argument["domain"] =
+            host::is_magnitude(formula, static_cast<int>(i)) ? "magnitude" : "signed";
         arguments.append(argument);
     }
     py::dict out;
@@ -103,9 +104,9 @@ PYBIND11_MODULE(_core, module) {
     module.doc() = "The calculator's hosts' share; use the package zorvane_calc, not this module.";
 
     py::class_<Row>(module, "Row")
-        .def_property_readonly("keyword",
-                               [](const Row& row) { return text(row.formula->keyword); })
-        .def_property_readonly("count", [](const Row& row) { return row.formula->arguments.size(); });
+        .def_property_readonly("keyword", [](const Row& row) { return text(row.formula->keyword); })
+        .def_property_readonly("count",
+                               [](const Row& row) { return row.formula->arguments.size(); });
 
     module.def(
         "line",
@@ -134,17 +135,16 @@ PYBIND11_MODULE(_core, module) {
 
     // The row at every point of four broadcast float64 arrays (values past
     // the row's count are not read); NaN where the zero guard answered.
-    module.def(
-        "evaluate",
-        py::vectorize([](Row& row, double a, double b, double c, double d) {
-            const host::RowValue result = host::evaluate_row(*row.formula, {a, b, c, d});
-            return result.guarded ? std::numeric_limits<double>::quiet_NaN() : result.value;
-        }),
-        py::arg("row"), py::arg("a"), py::arg("b"), py::arg("c"), py::arg("d"));
+    module.def("evaluate", py::vectorize([](Row& row, double a, double b, double c, double d) {
+                   const host::RowValue result = host::evaluate_row(*row.formula, {a, b, c, d});
+                   return result.guarded ? std::numeric_limits<double>::quiet_NaN() : result.value;
+               }),
+               py::arg("row"), py::arg("a"), py::arg("b"), py::arg("c"), py::arg("d"));
 
     module.def("formulas", [] {
         py::list out;
-        for (const host::FormulaInfo& formula : host::formulas()) out.append(formula_fields(formula));
+        for (const host::FormulaInfo& formula : host::formulas())
+            out.append(formula_fields(formula));
         return out;
     });
 
