@@ -351,11 +351,9 @@ std::string answer_json(const Reply& reply);
 // The questions with their own fields; "kind" is "solve", "range" or
 // "pair", or "error" for an error line (which has the common fields and
 // "evaluations" only).
-std::string answer_json(
-    const Solved& solved);  // + argument, index, unit, target, solutions, standard
+std::string answer_json(const Solved& solved);  // + argument, index, unit, target, solutions, standard
 std::string answer_json(const Ranged& ranged);  // + value, min, max
-std::string answer_json(
-    const Paired& paired);  // + arguments, indices, unit, values, result, target, deviation
+std::string answer_json(const Paired& paired);  // + arguments, indices, unit, values, result, target, deviation
 
 // ---- Rows evaluated one point at a time, for hosts that evaluate arrays ----
 //
