@@ -31,6 +31,11 @@ __all__ = [
     "series_names", "solve", "standard_values",
 ]
 
+# The classes are the package's, wherever they are written.
+for _public in (Answer, Argument, Formula, Pair, Range, Solution, StandardNeighbour, StandardValues,
+                ZorvaneError):
+    _public.__module__ = __name__
+
 Command = Union[str, bytes]
 
 
