@@ -230,6 +230,40 @@ EMSCRIPTEN_KEEPALIVE const char* zc_pairs(const char* command, int series) {
     return reply.c_str();
 }
 
+// ---- Statistics ----
+
+// Why `samples` is no number of samples a run takes ("" when it is one).
+EMSCRIPTEN_KEEPALIVE const char* zc_samples_problem(double samples) {
+    reply = zorvane::host::samples_from(samples).problem;
+    return reply.c_str();
+}
+
+// The index of the distribution named `name` (uniform 0, normal 1), or -1.
+EMSCRIPTEN_KEEPALIVE int zc_distribution(const char* name) {
+    const auto distribution = zorvane::host::distribution_named(name);
+    return distribution ? static_cast<int>(*distribution) : -1;
+}
+
+// Whether `seed` is a seed: decimal digits, 0 to 2^64 - 1.
+EMSCRIPTEN_KEEPALIVE int zc_seed_valid(const char* seed) {
+    return zorvane::host::seed_from(seed).has_value() ? 1 : 0;
+}
+
+// "voltage_divider 12±5% 10k±1% 4k7±1% = 3.3±3%" with `samples` samples
+// (checked by zc_samples_problem; 0 for none) of the distribution at
+// `distribution` from `seed` (checked by zc_seed_valid): the statistics
+// answer as zorvane-calc --json writes it.
+EMSCRIPTEN_KEEPALIVE const char* zc_monte_carlo(const char* command, double samples,
+                                                int distribution, const char* seed) {
+    zorvane::host::StatisticsOptions options;
+    options.samples = samples == 0.0 ? 0 : zorvane::host::samples_from(samples).samples;
+    options.distribution = distribution == 1 ? zorvane::host::Distribution::normal
+                                             : zorvane::host::Distribution::uniform;
+    options.seed = zorvane::host::seed_from(seed).value_or(zorvane::host::DEFAULT_SEED);
+    reply = zorvane::host::answer_json(zorvane::host::simulate(command, {}, options));
+    return reply.c_str();
+}
+
 EMSCRIPTEN_KEEPALIVE const char* zc_help_summary() {
     reply = zorvane::host::help_summary();
     return reply.c_str();

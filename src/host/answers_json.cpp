@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "command.h"
+#include "statistics.h"
 #include "zorvane_host/host.h"
 
 namespace zorvane::host {
@@ -163,6 +164,45 @@ Json paired_object(const Paired& paired) {
     return out;
 }
 
+Json simulated_object(const Simulated& s) {
+    Json out = reply_object(s, "statistics");
+    if (s.error) return out;
+    out["value"] = number(s.value);
+    out["worst"] = Json{{"min", number(s.min)}, {"max", number(s.max)}};
+    out["window"] = s.has_window ? Json{{"low", number(s.low)},
+                                        {"high", number(s.high)},
+                                        {"inside", s.inside},
+                                        {"lowMargin", number(s.low_margin)},
+                                        {"highMargin", number(s.high_margin)}}
+                                 : Json(nullptr);
+    Json contributions = Json::array();
+    for (const Contribution& c : s.contributions) {
+        contributions.push_back(
+            Json{{"argument", c.name}, {"index", c.argument}, {"share", number(c.share)}});
+    }
+    out["contributions"] = std::move(contributions);
+    if (s.samples == 0) return out;
+    out["samples"] = s.samples;
+    out["seed"] = s.seed;
+    out["distribution"] = distribution_name(s.distribution);
+    out["mean"] = number(s.mean);
+    out["sd"] = number(s.sd);
+    out["min"] = number(s.smallest);
+    out["max"] = number(s.largest);
+    Json percentiles = Json::array();
+    for (std::size_t i = 0; i < PERCENTILES.size(); ++i) {
+        percentiles.push_back(
+            Json{{"percent", PERCENTILES[i]}, {"value", number(s.percentiles[i])}});
+    }
+    out["percentiles"] = std::move(percentiles);
+    out["exactPercentiles"] = s.exact_percentiles;
+    out["yield"] = number(s.yield);
+    out["ppm"] = number(s.ppm);
+    out["cpk"] = number(s.cpk);
+    out["histogram"] = Json{{"edges", numbers(s.edges)}, {"counts", s.counts}};
+    return out;
+}
+
 }  // namespace
 
 std::string answer_json(std::string_view command, const Answer& answer) {
@@ -191,5 +231,28 @@ std::string answer_json(const Reply& reply) {
 std::string answer_json(const Solved& solved) { return dumped(solved_object(solved)); }
 std::string answer_json(const Ranged& ranged) { return dumped(ranged_object(ranged)); }
 std::string answer_json(const Paired& paired) { return dumped(paired_object(paired)); }
+std::string answer_json(const Simulated& simulated) { return dumped(simulated_object(simulated)); }
+
+JsonAnswer json_answer(std::string_view command, const QuestionOptions& options,
+                       const StatisticsOptions& statistics) {
+    const auto of = [](const auto& reply) { return JsonAnswer{answer_json(reply), reply.error}; };
+    switch (question_of(command, options, statistics)) {
+        case Question::forward: {
+            Calculator calculator;
+            const Answer& answer =
+                calculator.evaluate(command, {.expand = options.expand, .engineering = true});
+            return {answer_json(command, answer), answer.is_error()};
+        }
+        case Question::statistics:
+            return of(simulate(command, options, statistics));
+        case Question::range:
+            return of(range(command, options));
+        case Question::pair:
+            return of(pair(command, *options.series, options));
+        case Question::solve:
+            break;
+    }
+    return of(solve(command, options));
+}
 
 }  // namespace zorvane::host

@@ -15,6 +15,7 @@
 #include "zorvane_host/host.h"
 #include "rendering.h"
 #include "roots.h"
+#include "statistics.h"
 #include "words.h"
 
 namespace zorvane::host {
@@ -198,7 +199,38 @@ struct Prepared {
     std::string engineering;  // and its engineering line
     std::array<int, 2> unknown{-1, -1};
     double target = 0.0;
+    // A spec window after '=' instead of a target (statistics.cpp).
+    bool has_window = false;
+    double low = 0.0;
+    double high = 0.0;
 };
+
+// A window after '=' (3.3±3%, 3.2..3.4) on a command with tolerances.
+bool read_window_target(const QuestionOptions& options, Prepared& prepared, Reply& reply) {
+    const Parsed& parsed = prepared.parsed;
+    if (parsed.unknowns > 0) {
+        fail(reply, "Error: A window after '=' goes with tolerances, not with a value written ?",
+             {"solve for one value: = 3.3; or give tolerances: 10k\xC2\xB1"
+              "1% ... = 3.3\xC2\xB1"
+              "3%"});
+        return false;
+    }
+    if (parsed.tolerances == 0) {
+        fail(reply, "Error: A window after '=' needs values with tolerances",
+             {"write a tolerance on a value: 10k\xC2\xB1"
+              "1%"});
+        return false;
+    }
+    WindowReading window = read_window(parsed.target, *prepared.info, options.expand);
+    if (!window.error.empty()) {
+        fail(reply, std::move(window.error), std::move(window.hints));
+        return false;
+    }
+    prepared.has_window = true;
+    prepared.low = window.low;
+    prepared.high = window.high;
+    return true;
+}
 
 // Reads a question; false, with the error in `reply`, when it cannot be
 // answered: what the module says of its values, a value written ? that is
@@ -248,6 +280,9 @@ bool prepare(std::string_view command, const QuestionOptions& options, Prepared&
                                                 : "Error: One result after '='",
                  {"write the result wanted on one word: = 3.3V"});
             return false;
+        }
+        if (is_window_word(parsed.target)) {
+            return read_window_target(options, prepared, reply);
         }
         std::string plain;
         const bool notation =
@@ -521,17 +556,69 @@ Paired pair(std::string_view command, Series series, const QuestionOptions& opti
     return paired;
 }
 
-Reply ask(std::string_view command, const QuestionOptions& options) {
-    if (!is_question(command)) {
-        Calculator calculator;
-        return from_answer(
-            calculator.evaluate(command, {.expand = options.expand, .engineering = true}), command);
+bool read_toleranced(std::string_view command, const QuestionOptions& options,
+                     TolerancedCommand& toleranced, Reply& reply) {
+    Prepared prepared;
+    if (!prepare(command, options, prepared, reply)) return false;
+    const Parsed& parsed = prepared.parsed;
+    if (parsed.tolerances == 0 || parsed.unknowns > 0 ||
+        (parsed.has_equals && !prepared.has_window)) {
+        const std::string error = misfit(parsed, false, false);
+        fail(reply, error.empty() ? "Error: No value carries a tolerance" : error,
+             {"write a tolerance on a value: 10k\xC2\xB1"
+              "1%"});
+        return false;
     }
+    toleranced.info = prepared.info;
+    toleranced.row = prepared.row;
+    toleranced.values = prepared.values;
+    for (std::size_t i = 0; i < parsed.values.size() && i < toleranced.tolerances.size(); ++i) {
+        toleranced.tolerances[i] = parsed.values[i].tolerance;
+    }
+    toleranced.line = prepared.line;
+    toleranced.engineering = prepared.engineering;
+    toleranced.has_window = prepared.has_window;
+    toleranced.low = prepared.low;
+    toleranced.high = prepared.high;
+    return true;
+}
+
+bool is_statistics_question(std::string_view command, const StatisticsOptions& statistics) {
+    if (!is_question(command)) return false;
+    const Parsed parsed = parse(command);
+    const bool window = parsed.has_equals && is_window_word(parsed.target);
+    return parsed.tolerances > 0 && parsed.unknowns == 0 && (window || statistics.samples > 0);
+}
+
+Question question_of(std::string_view command, const QuestionOptions& options,
+                     const StatisticsOptions& statistics) {
+    if (!is_question(command)) return Question::forward;
+    if (is_statistics_question(command, statistics)) return Question::statistics;
     const Parsed parsed = parse(command);
     if (parsed.tolerances > 0 && parsed.unknowns == 0 && !parsed.has_equals) {
-        return range(command, options);
+        return Question::range;
     }
-    if (parsed.unknowns == 2 && options.series) return pair(command, *options.series, options);
+    if (parsed.unknowns == 2 && options.series) return Question::pair;
+    return Question::solve;
+}
+
+Reply ask(std::string_view command, const QuestionOptions& options) {
+    switch (question_of(command, options, {})) {
+        case Question::forward: {
+            Calculator calculator;
+            return from_answer(
+                calculator.evaluate(command, {.expand = options.expand, .engineering = true}),
+                command);
+        }
+        case Question::statistics:
+            return simulate(command, options);
+        case Question::range:
+            return range(command, options);
+        case Question::pair:
+            return pair(command, *options.series, options);
+        case Question::solve:
+            break;
+    }
     return solve(command, options);
 }
 

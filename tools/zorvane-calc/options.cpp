@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "report.h"
+#include "zorvane_host/host.h"
 
 namespace zorvane_calc {
 
@@ -14,11 +15,35 @@ void set_reference_directory(Settings& settings, const char* directory) {
     settings.reference_directory = directory;
 }
 void set_series(Settings& settings, const char* series) { settings.series = series; }
+void set_samples(Settings& settings, const char* samples) {
+    settings.statistics.samples = samples == nullptr ? zorvane::host::DEFAULT_SAMPLES
+                                                     : zorvane::host::samples_from(samples).samples;
+}
+void set_seed(Settings& settings, const char* seed) {
+    settings.statistics.seed = zorvane::host::seed_from(seed).value_or(zorvane::host::DEFAULT_SEED);
+}
+void set_distribution(Settings& settings, const char* name) {
+    settings.statistics.distribution =
+        zorvane::host::distribution_named(name).value_or(zorvane::host::Distribution::uniform);
+}
+void set_json(Settings& settings, const char*) { settings.json = true; }
+void set_histogram(Settings& settings, const char*) { settings.histogram = true; }
+
+std::string_view samples_problem(std::string_view samples) {
+    return zorvane::host::samples_from(samples).problem;
+}
+std::string_view seed_problem(std::string_view seed) {
+    return zorvane::host::seed_from(seed) ? "" : "a seed is a whole number from 0 to 2^64 - 1";
+}
 
 constexpr OptionArgument DIRECTORY = {Takes::final_directory, "[DIR]", {}};
 // The IEC 60063 series, as the standard names them.
 constexpr std::string_view SERIES_NAMES[] = {"E3", "E6", "E12", "E24", "E48", "E96", "E192"};
 constexpr OptionArgument SERIES = {Takes::value, "SERIES", SERIES_NAMES};
+constexpr OptionArgument SAMPLES = {Takes::optional_number, "[N]", {}, samples_problem};
+constexpr OptionArgument SEED = {Takes::value, "S", {}, seed_problem};
+constexpr std::string_view DISTRIBUTION_NAMES[] = {"uniform", "normal"};
+constexpr OptionArgument DISTRIBUTION = {Takes::value, "D", DISTRIBUTION_NAMES};
 
 // Adding an option is adding a row; a new setting also needs its field in
 // Settings and a setter above.
@@ -30,6 +55,16 @@ constexpr OptionSpec OPTIONS[] = {
     {"",    "--series",            SERIES,     Action::evaluate,        set_series,               "after a solution, its neighbours in SERIES (E3 E6 E12\n"
                                                                                                   "E24 E48 E96 E192) with the result each gives; with\n"
                                                                                                   "two values written ?, the best pair of them"},
+    {"",    "--mc",                SAMPLES,    Action::evaluate,        set_samples,              "Monte Carlo: N samples (default 100000, at most\n"
+                                                                                                  "100000000) of the values within their tolerances:\n"
+                                                                                                  "mean, sd, percentiles; with a window, yield and Cpk"},
+    {"",    "--seed",              SEED,       Action::evaluate,        set_seed,                 "the samples' seed, 0 to 2^64 - 1 (default 1): the same\n"
+                                                                                                  "seed gives the same numbers on every platform"},
+    {"",    "--distribution",      DISTRIBUTION, Action::evaluate,      set_distribution,         "how values spread within their tolerances: uniform\n"
+                                                                                                  "(default), or normal (the tolerance is 3 sigma, cut off there)"},
+    {"",    "--histogram",         {},         Action::evaluate,        set_histogram,            "draw the samples' histogram under the answer (not in\n"
+                                                                                                  "batch mode, where --json carries it)"},
+    {"",    "--json",              {},         Action::evaluate,        set_json,                 "write each answer as one JSON object per line"},
     {"",    "--list",              {},         Action::list,            nullptr,                  "print every formula with its arguments"},
     {"",    "--list=categories",   {},         Action::list_categories, nullptr,                  "print the formulas grouped by category"},
     {"",    "--reference",         DIRECTORY,  Action::reference,       set_reference_directory,  "write the formula reference file electronics_formulas.txt\n"
@@ -56,6 +91,14 @@ constexpr std::string_view USAGE_NOTES =
     "on values (10k\xC2\xB1"
     "1% or 10k+-1%) adds the worst-case range of the result.\n"
     "Quote ? in a shell, which may take it for a file name.\n"
+    "Values with tolerances may end in a spec window on the result, = 3.3\xC2\xB1"
+    "3% or\n"
+    "= 3.2..3.4: the worst case is judged against it, and each value's share of\n"
+    "the variance is given. --mc adds a Monte Carlo run: mean, sd, percentiles,\n"
+    "and with a window yield, ppm outside and Cpk. Values spread uniformly within\n"
+    "their tolerances, or with --distribution normal as a Gaussian whose 3 sigma\n"
+    "is the tolerance, cut off there. The same --seed gives the same numbers on\n"
+    "every platform.\n"
     "A line whose first non-space character is # is a comment: an empty answer.\n"
     "At a terminal, hints on standard error help to fix a command.\n"
     "Exit status: 0 when every line was a result, 1 when any line was an error\n"
@@ -75,7 +118,13 @@ constexpr std::string_view USAGE_NOTES =
     "    r1 = 24000 \xCE\xA9, r2 = 9100 \xCE\xA9 (Output Voltage = 3.299094 V, -0.03%)\n"
     "  zorvane-calc voltage_divider 12 10k\xC2\xB1"
     "1% 4.7k\n"
-    "    Output Voltage = 3.836735 V (3.810811 .. 3.863014 V)\n";
+    "    Output Voltage = 3.836735 V (3.810811 .. 3.863014 V)\n"
+    "  zorvane-calc -e resistors_series 1k\xC2\xB1"
+    "1% 2k\xC2\xB1"
+    "2% = 2.94k..3.06k\n"
+    "    Series Resistance = 3 k\xCE\xA9 (2.95 k\xCE\xA9 .. 3.05 k\xCE\xA9); window 2.94 k\xCE\xA9 .. "
+    "3.06 k\xCE\xA9: worst case inside (low edge cleared by 10 \xCE\xA9, high edge cleared by 10 "
+    "\xCE\xA9); variance: r2 94 %, r1 6 %\n";
 
 // "--reference [DIR]": the option as --help names it.
 std::string synopsis(const OptionSpec& option) {
@@ -97,7 +146,7 @@ struct Parser {
     ParsedOptions parsed;
 
     bool fail(std::string_view message, std::string_view argument, std::string_view option = {}) {
-        parsed.error = UsageError{message, argument, option};
+        parsed.error = UsageError{message, argument, option, {}};
         return false;
     }
 
@@ -121,6 +170,40 @@ struct Parser {
         return true;
     }
 
+    // "--mc 5000", "--mc=5000" or "--mc" alone.
+    bool take_number(const OptionSpec& option, const char* inline_value, const char*& chosen) {
+        chosen = inline_value;
+        if (chosen == nullptr && at + 1 < arguments.size() && looks_numeric(arguments[at + 1])) {
+            chosen = arguments[++at];
+        }
+        if (chosen == nullptr) return true;
+        return checked(option, chosen);
+    }
+
+    static bool looks_numeric(std::string_view word) {
+        const auto digit = [](char c) { return c >= '0' && c <= '9'; };
+        if (word.empty()) return false;
+        if (digit(word[0])) return true;
+        const std::size_t next = word[0] == '-' || word[0] == '+' ? 1 : 0;
+        if (word.size() > next && word[next] == '.') {
+            return word.size() > next + 1 && digit(word[next + 1]);
+        }
+        return next == 1 && word.size() > 1 && digit(word[1]);
+    }
+
+    bool checked(const OptionSpec& option, const char* chosen) {
+        if (!accepts(option.argument, chosen)) {
+            return fail("invalid argument", chosen, option.long_name);
+        }
+        if (option.argument.problem != nullptr) {
+            if (const std::string_view problem = option.argument.problem(chosen); !problem.empty()) {
+                parsed.error = UsageError{"invalid argument", chosen, option.long_name, problem};
+                return false;
+            }
+        }
+        return true;
+    }
+
     // `inline_value`: what followed '=' in the same word, or null.
     bool take_value(const OptionSpec& option, const char* inline_value, const char*& chosen) {
         chosen = inline_value;
@@ -128,10 +211,7 @@ struct Parser {
             if (at + 1 == arguments.size()) return fail("missing argument for", option.long_name);
             chosen = arguments[++at];
         }
-        if (!accepts(option.argument, chosen)) {
-            return fail("invalid argument", chosen, option.long_name);
-        }
-        return true;
+        return checked(option, chosen);
     }
 
     // False when parsing ends here.
@@ -146,6 +226,9 @@ struct Parser {
             case Takes::value:
                 if (!take_value(option, inline_value, argument)) return false;
                 break;
+            case Takes::optional_number:
+                if (!take_number(option, inline_value, argument)) return false;
+                break;
         }
         if (option.set != nullptr) option.set(parsed.settings, argument);
         if (option.action == Action::evaluate) return true;
@@ -159,7 +242,8 @@ struct Parser {
         const std::size_t equals = word.starts_with("--") ? word.find('=') : std::string_view::npos;
         if (equals != std::string_view::npos) {
             const OptionSpec* option = find(word.substr(0, equals));
-            if (option != nullptr && option->argument.takes == Takes::value) {
+            if (option != nullptr && (option->argument.takes == Takes::value ||
+                                      option->argument.takes == Takes::optional_number)) {
                 return apply(*option, word.data() + equals + 1);
             }
             // "--list=xyz", where only "--list=categories" is an option.

@@ -22,12 +22,18 @@ enum class Takes {
     // "NAME": one word, the next one or after '=' (--name VALUE or
     // --name=VALUE), one of `choices` (any non-empty word when there are none).
     value,
+    // "[N]": a number, the next word when it begins as one does (a digit, or
+    // a sign or point and a digit), or after '='; nothing otherwise.
+    optional_number,
 };
 
 struct OptionArgument {
     Takes takes = Takes::nothing;
     std::string_view name;  // as --help shows it: "[DIR]", "NAME"
     std::span<const std::string_view> choices;
+    // What is wrong with the value given (empty: nothing), or null when any
+    // word (of `choices`) is right.
+    std::string_view (*problem)(std::string_view value) = nullptr;
 };
 
 // One row of the table.
@@ -53,6 +59,7 @@ struct UsageError {
     std::string_view message;   // "unrecognized option"
     std::string_view argument;  // the word it is about
     std::string_view option;    // the option that word was given to, or empty
+    std::string_view detail;    // why the argument is wrong, or empty
 };
 
 struct ParsedOptions {

@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "histogram.h"
 #include "input.h"
 #include "listing.h"
 #include "platform.h"
@@ -31,6 +32,10 @@ Answerer::Answerer(Output& out, Settings settings)
       hint_out_(platform::Stream::error, true) {}
 
 void Answerer::answer(std::string_view line, bool overlong) {
+    if (settings_.json) {
+        answer_as_json(line, overlong);
+        return;
+    }
     if (is_comment(line)) {
         out_.write_line("");
         return;
@@ -47,10 +52,39 @@ void Answerer::answer(std::string_view line, bool overlong) {
     if (settings_.hints && !overlong) show_hints(line, answer);
 }
 
-// A value to solve for, a pair of standard values, a range: one line too.
-void Answerer::answer_question(std::string_view line) {
+host::QuestionOptions Answerer::question_options() const {
     host::QuestionOptions options{.expand = settings_.expand, .series = {}};
     if (settings_.series != nullptr) options.series = host::series_named(settings_.series);
+    return options;
+}
+
+// Every answer as one JSON object on its line; a comment is answered as an
+// empty command is, so that every line reads as JSON. The hints are in it.
+void Answerer::answer_as_json(std::string_view line, bool overlong) {
+    host::QuestionOptions options = question_options();
+    options.expand = options.expand && !overlong;
+    const std::string_view command = overlong           ? std::string_view(too_long_probe_)
+                                     : is_comment(line) ? std::string_view()
+                                                        : line;
+    const host::JsonAnswer answer = host::json_answer(command, options, settings_.statistics);
+    any_error_ = any_error_ || answer.error;
+    out_.write_line(answer.json);
+}
+
+// A value to solve for, a pair of standard values, a range, statistics:
+// one line too, and at a terminal the samples' histogram under it.
+void Answerer::answer_question(std::string_view line) {
+    const host::QuestionOptions options = question_options();
+    if (host::is_statistics_question(line, settings_.statistics)) {
+        const host::Simulated simulated = host::simulate(line, options, settings_.statistics);
+        any_error_ = any_error_ || simulated.error;
+        out_.write_shown_line(settings_.engineering ? simulated.engineering : simulated.line);
+        if (settings_.histogram) {
+            for (const std::string& drawn : histogram_lines(simulated)) out_.write_line(drawn);
+        }
+        if (settings_.hints) write_hints(simulated.hints);
+        return;
+    }
     const host::Reply reply = host::ask(line, options);
     any_error_ = any_error_ || reply.error;
     out_.write_shown_line(settings_.engineering ? reply.engineering : reply.line);
@@ -89,6 +123,7 @@ int run_one_shot(std::string_view command, Settings settings) {
 }
 
 int run_batch(Settings settings) {
+    settings.histogram = false;  // one line per command: the histogram is in --json's answers
     Output out(platform::Stream::output, platform::is_terminal(platform::Stream::output));
     Answerer answerer(out, settings);
     LineReader reader(platform::Stream::input, [&out] { return out.flush(); });

@@ -191,6 +191,38 @@ function makeCalculator(module) {
             const index = seriesIndex(series);  // (before the command takes the buffer)
             return JSON.parse(call("_zc_pairs", text.utf8(String(command)), index));
         },
+        // Values with tolerances and a spec window (= 3.3±3% or = 3.2..3.4), or
+        // samples asked for: the worst case, the window's verdict, each
+        // value's share of the variance and, with samples, a Monte Carlo run:
+        // { kind: "statistics", value, worst, window, contributions, samples,
+        // seed, distribution, mean, sd, min, max, percentiles, yield, ppm, cpk,
+        // histogram: { edges, counts }, line, eng, hints }, or an error reply.
+        // samples 0 runs none; the same seed gives the same numbers as
+        // zorvane-calc --json on every platform.
+        monteCarlo(command, { samples = 100000, distribution = "uniform", seed = 1 } = {}) {
+            const count = Number(samples);
+            if (count !== 0) {
+                const problem = call("_zc_samples_problem", count);
+                if (problem !== "") throw new RangeError(`samples ${JSON.stringify(samples)}: ${problem}`);
+            }
+            const spread = module._zc_distribution(text.utf8(String(distribution)));
+            if (spread < 0) throw new RangeError(`unknown distribution ${JSON.stringify(distribution)}: uniform or normal`);
+            const seedText = String(seed);
+            if (!module._zc_seed_valid(text.utf8(seedText))) {
+                throw new RangeError(`seed ${JSON.stringify(seedText)}: a whole number from 0 to 2^64 - 1`);
+            }
+            // The command takes the scratch buffer, so the seed (digits only,
+            // checked above) goes into a buffer of its own.
+            const seedCopy = module._malloc(seedText.length + 1);
+            if (!seedCopy) throw new RangeError("out of memory in the calculator module");
+            try {
+                for (let i = 0; i < seedText.length; ++i) module.HEAPU8[seedCopy + i] = seedText.charCodeAt(i);
+                module.HEAPU8[seedCopy + seedText.length] = 0;
+                return JSON.parse(call("_zc_monte_carlo", text.utf8(String(command)), count, spread, seedCopy));
+            } finally {
+                module._free(seedCopy);
+            }
+        },
         helpSummary() {
             return call("_zc_help_summary");
         },

@@ -1,0 +1,467 @@
+// How many boards pass: a spec window on the result, a Monte Carlo run over
+// the values' tolerances, and the values whose tolerances matter most. The
+// reasoning on variates is in variates.h, the figures are defined in host.h.
+//
+// Memory stays bounded whatever the samples asked for: up to KEPT_SAMPLES
+// results are kept (8 MB) and their percentiles are exact; beyond, a
+// histogram of FINE_BINS bins over the worst-case range (which holds every
+// result) gives them within one bin's width. The moments are Welford's
+// running mean and sum of squared deviations, which lose no precision to
+// cancellation however many samples run.
+#include "statistics.h"
+
+#include <algorithm>
+#include <array>
+#include <boost/histogram/axis/regular.hpp>
+#include <boost/math/quadrature/gauss.hpp>
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <limits>
+#include <string>
+#include <vector>
+
+#include "command.h"
+#include "rendering.h"
+#include "variates.h"
+#include "zorvane_host/host.h"
+
+namespace zorvane::host {
+namespace {
+
+constexpr std::string_view PLUS_MINUS = "\xC2\xB1";
+constexpr std::string_view ASCII_PLUS_MINUS = "+-";
+constexpr std::string_view TWO_DOTS = "..";
+constexpr std::size_t FINE_BINS = 65536;
+constexpr double NAN_VALUE = std::numeric_limits<double>::quiet_NaN();
+
+using Axis = boost::histogram::axis::regular<double, boost::use_default, boost::use_default,
+                                             boost::histogram::axis::option::none_t>;
+
+// ---- Reading ----
+
+// One number of a window, with the result's unit and prefixes.
+std::optional<double> window_number(std::string_view text, const FormulaInfo& result, bool expand) {
+    std::string plain;
+    const bool notation = expand && append_plain_value(text, result.unit, plain);
+    return parse_number(notation ? std::string_view(plain) : text);
+}
+
+// ---- Text ----
+
+// printf's exact rounding, whatever decimal point the locale gives it
+// written '.'.
+std::string printed(const char* format, double value) {
+    std::array<char, 512> digits{};
+    const int length = std::snprintf(digits.data(), digits.size(), format, value);
+    std::string text(digits.data(), static_cast<std::size_t>(std::clamp(length, 0, 511)));
+    for (char& c : text) {
+        if (c == ',') c = '.';
+    }
+    return text;
+}
+
+// A result's value as the module's line prints it: "3.176471", or "%.6e"
+// where that would not fit.
+std::string module_number(const Formula& row, double value) {
+    Outcome outcome;
+    outcome.kind = Outcome::result;
+    outcome.formula = &row;
+    outcome.value = value;
+    std::array<char, RESULT_CAPACITY + 1> line{};
+    const std::size_t length = render(outcome, line);
+    return {line.data() + row.label.size(), length - row.label.size() - row.unit.size()};
+}
+
+std::string engineering(double value, std::string_view unit) {
+    std::string text;
+    append_engineering_value(value, unit, text);
+    return text;
+}
+
+// The two renderings of a line, written side by side.
+struct Lines {
+    const Formula& row;
+    std::string_view unit;
+    std::string plain;
+    std::string eng;
+
+    void text(std::string_view both) {
+        plain.append(both);
+        eng.append(both);
+    }
+    // "3.2 .. 3.4 V"; engineering: "3.2 V .. 3.4 V".
+    void span(double low, double high) {
+        plain.append(module_number(row, low)).append(" .. ");
+        eng.append(engineering(low, unit)).append(" .. ");
+        value(high);
+    }
+    // A value in the result's unit.
+    void value(double v) {
+        plain.append(module_number(row, v));
+        if (!unit.empty()) plain.append(" ").append(unit);
+        eng.append(engineering(v, unit));
+    }
+};
+
+std::string percent_of(double share) { return printed("%.0f", share * 100.0) + " %"; }
+
+void add_window(const Simulated& s, Lines& lines) {
+    lines.text("; window ");
+    lines.span(s.low, s.high);
+    lines.text(s.inside ? ": worst case inside (low edge " : ": worst case outside (low edge ");
+    lines.text(s.low_margin >= 0.0 ? "cleared by " : "missed by ");
+    lines.value(std::abs(s.low_margin));
+    lines.text(s.high_margin >= 0.0 ? ", high edge cleared by " : ", high edge missed by ");
+    lines.value(std::abs(s.high_margin));
+    lines.text(")");
+}
+
+void add_samples(const Simulated& s, Lines& lines) {
+    lines.text("; " + std::to_string(s.samples) + " samples (" +
+               std::string(distribution_name(s.distribution)) + ", seed " + std::to_string(s.seed) +
+               "): mean ");
+    lines.value(s.mean);
+    lines.text(", sd ");
+    lines.value(s.sd);
+    lines.text(", min ");
+    lines.value(s.smallest);
+    lines.text(", max ");
+    lines.value(s.largest);
+    lines.text(s.exact_percentiles ? "; percentiles " : "; percentiles (within a bin) ");
+    for (std::size_t i = 0; i < PERCENTILES.size(); ++i) {
+        lines.text((i == 0 ? "" : ", ") + printed("%g", PERCENTILES[i]) + "% ");
+        lines.value(s.percentiles[i]);
+    }
+    if (!s.has_window) return;
+    lines.text("; yield " + printed("%.4f", s.yield * 100.0) + "% (" + printed("%g", s.ppm) +
+               " ppm outside), Cpk " + (std::isnan(s.cpk) ? "undefined" : printed("%.3f", s.cpk)));
+}
+
+void add_contributions(const Simulated& s, Lines& lines) {
+    if (s.contributions.empty()) return;
+    lines.text("; variance:");
+    for (std::size_t i = 0; i < s.contributions.size(); ++i) {
+        const Contribution& c = s.contributions[i];
+        lines.text((i == 0 ? " " : ", ") + std::string(c.name) + " " + percent_of(c.share));
+    }
+}
+
+// ---- Sampling ----
+
+// Value `value` with relative tolerance `tolerance` at `z` in units of the
+// tolerance (-1 .. 1); a magnitude stays at or above 0.
+double at(double value, double tolerance, double z, bool magnitude) {
+    const double x = value * (1.0 + tolerance * z);
+    return magnitude && !(x > 0.0) ? 0.0 : x;
+}
+
+// The variance of the result when argument `i` alone follows its
+// distribution, the others at nominal.
+double variance_alone(const Formula& row, const Values& values, std::size_t i, double tolerance,
+                      Distribution distribution) {
+    using Gauss = boost::math::quadrature::gauss<double, 20>;
+    const bool magnitude = row.arguments[i].domain == Domain::magnitude;
+    const double nominal = row.evaluate(values).value;
+    const auto offset = [&](double z) {
+        Values point = values;
+        point[i] = at(values[i], tolerance, z, magnitude);
+        return row.evaluate(point).value - nominal;
+    };
+    // Over z in [-1, 1]: uniform weight, or the normal density of 3z.
+    const auto weight = [distribution](double z) {
+        return distribution == Distribution::uniform ? 1.0 : exp_minus(4.5 * (z * z));
+    };
+    const double total = Gauss::integrate(weight);
+    const double mean = Gauss::integrate([&](double z) { return weight(z) * offset(z); }) / total;
+    const double square = Gauss::integrate([&](double z) {
+                              const double d = offset(z);
+                              return weight(z) * (d * d);
+                          }) /
+                          total;
+    return std::max(square - mean * mean, 0.0);
+}
+
+void find_contributions(const Formula& row, const Values& values,
+                        const std::array<double, 4>& tolerances, Distribution distribution,
+                        Simulated& s) {
+    double sum = 0.0;
+    std::vector<double> variances;
+    for (std::size_t i = 0; i < static_cast<std::size_t>(row.required_count); ++i) {
+        if (tolerances[i] == 0.0) continue;
+        const double variance = variance_alone(row, values, i, tolerances[i], distribution);
+        s.evaluations += 3 * 20 + 1;
+        s.contributions.push_back({static_cast<int>(i), row.arguments[i].name, 0.0});
+        variances.push_back(variance);
+        sum += variance;
+    }
+    for (std::size_t k = 0; k < variances.size(); ++k) {
+        s.contributions[k].share = sum > 0.0 ? variances[k] / sum : 0.0;
+    }
+    std::stable_sort(
+        s.contributions.begin(), s.contributions.end(),
+        [](const Contribution& a, const Contribution& b) { return a.share > b.share; });
+}
+
+// The percentile of rank ceil(p N) among kept samples, partly ordered as
+// it goes (each nth_element narrows the next one's span).
+void exact_percentiles(std::vector<double>& kept, Simulated& s) {
+    const std::size_t n = kept.size();
+    auto from = kept.begin();
+    for (std::size_t i = 0; i < PERCENTILES.size(); ++i) {
+        const auto rank =
+            static_cast<std::size_t>(std::ceil(PERCENTILES[i] / 100.0 * static_cast<double>(n)));
+        const auto nth =
+            kept.begin() + static_cast<std::ptrdiff_t>(std::clamp<std::size_t>(rank, 1, n) - 1);
+        std::nth_element(from, nth, kept.end());
+        s.percentiles[i] = *nth;
+        from = nth;
+    }
+}
+
+void histogram_percentiles(const std::vector<std::uint64_t>& fine, const Axis& axis, Simulated& s) {
+    for (std::size_t i = 0; i < PERCENTILES.size(); ++i) {
+        const double rank =
+            std::max(1.0, std::ceil(PERCENTILES[i] / 100.0 * static_cast<double>(s.samples)));
+        double before = 0.0;
+        std::size_t bin = 0;
+        while (bin + 1 < fine.size() && before + static_cast<double>(fine[bin]) < rank) {
+            before += static_cast<double>(fine[bin++]);
+        }
+        const auto edge = static_cast<int>(bin);
+        const double lower = axis.value(edge);
+        const double width = axis.value(edge + 1) - lower;
+        const double count = static_cast<double>(fine[bin]);
+        s.percentiles[i] = count > 0.0 ? lower + width * ((rank - before) / count) : lower;
+    }
+}
+
+std::size_t bin_of(const Axis& axis, double x) {
+    return static_cast<std::size_t>(std::clamp(axis.index(x), 0, axis.size() - 1));
+}
+
+void run_samples(const Formula& row, const Values& values, const std::array<double, 4>& tolerances,
+                 const StatisticsOptions& options, Simulated& s) {
+    std::array<std::size_t, 4> varied{};
+    std::size_t count = 0;
+    std::array<bool, 4> magnitude{};
+    for (std::size_t i = 0; i < static_cast<std::size_t>(row.required_count); ++i) {
+        magnitude[i] = row.arguments[i].domain == Domain::magnitude;
+        if (tolerances[i] != 0.0) varied[count++] = i;
+    }
+    const bool point_range = !(s.min < s.max);
+    const Axis coarse(point_range ? 1u : static_cast<unsigned>(HISTOGRAM_BINS), s.min,
+                      point_range ? s.min + 1.0 : s.max);
+    const Axis fine_axis(point_range ? 1u : static_cast<unsigned>(FINE_BINS), s.min,
+                         point_range ? s.min + 1.0 : s.max);
+    s.counts.assign(static_cast<std::size_t>(coarse.size()), 0);
+    const bool keep = options.samples <= KEPT_SAMPLES;
+    std::vector<double> kept;
+    std::vector<std::uint64_t> fine;
+    if (keep) {
+        kept.reserve(static_cast<std::size_t>(options.samples));
+    } else {
+        fine.assign(FINE_BINS, 0);
+    }
+    Variates variates(options.seed);
+    const bool normal = options.distribution == Distribution::normal;
+    Values point = values;
+    double mean = 0.0;
+    double squares = 0.0;
+    double smallest = std::numeric_limits<double>::infinity();
+    double largest = -smallest;
+    std::uint64_t inside = 0;
+    for (std::uint64_t n = 1; n <= options.samples; ++n) {
+        for (std::size_t k = 0; k < count; ++k) {
+            const std::size_t i = varied[k];
+            const double z = normal ? variates.truncated_normal() / 3.0 : variates.symmetric();
+            point[i] = at(values[i], tolerances[i], z, magnitude[i]);
+        }
+        const double x = row.evaluate(point).value;
+        const double delta = x - mean;
+        mean += delta / static_cast<double>(n);
+        squares += delta * (x - mean);
+        smallest = std::fmin(smallest, x);
+        largest = std::fmax(largest, x);
+        inside += s.low <= x && x <= s.high ? 1 : 0;
+        ++s.counts[bin_of(coarse, x)];
+        if (keep) {
+            kept.push_back(x);
+        } else {
+            ++fine[bin_of(fine_axis, x)];
+        }
+    }
+    const auto samples = static_cast<double>(options.samples);
+    s.samples = options.samples;
+    s.seed = options.seed;
+    s.distribution = options.distribution;
+    s.evaluations += static_cast<int>(std::min<std::uint64_t>(options.samples, 1'000'000'000));
+    s.mean = mean;
+    s.sd = options.samples > 1 ? std::sqrt(squares / (samples - 1.0)) : 0.0;
+    s.smallest = smallest;
+    s.largest = largest;
+    for (int i = 0; i <= coarse.size(); ++i) {
+        s.edges.push_back(point_range ? s.min : coarse.value(i));
+    }
+    s.exact_percentiles = keep;
+    if (keep) {
+        exact_percentiles(kept, s);
+    } else {
+        histogram_percentiles(fine, fine_axis, s);
+    }
+    if (s.has_window) {
+        s.yield = static_cast<double>(inside) / samples;
+        s.ppm = static_cast<double>(options.samples - inside) * 1e6 / samples;
+        s.cpk = s.sd > 0.0 ? std::min(s.mean - s.low, s.high - s.mean) / (3.0 * s.sd) : NAN_VALUE;
+    } else {
+        s.yield = s.ppm = s.cpk = NAN_VALUE;
+    }
+}
+
+void fail(Reply& reply, std::string line, std::vector<std::string> hints = {}) {
+    reply.error = true;
+    reply.engineering = line;
+    reply.line = std::move(line);
+    reply.hints = std::move(hints);
+}
+
+}  // namespace
+
+std::optional<Distribution> distribution_named(std::string_view name) {
+    if (name == "uniform") return Distribution::uniform;
+    if (name == "normal") return Distribution::normal;
+    return std::nullopt;
+}
+
+std::string_view distribution_name(Distribution distribution) {
+    return distribution == Distribution::normal ? "normal" : "uniform";
+}
+
+constexpr std::string_view SAMPLES_PROBLEM = "samples are a whole number from 1 to 100000000";
+static_assert(MAX_SAMPLES == 100'000'000, "SAMPLES_PROBLEM names the limit");
+
+SampleCount samples_from(double value) {
+    if (!(value >= 1.0 && value <= static_cast<double>(MAX_SAMPLES)) ||
+        value != std::floor(value)) {
+        return {0, SAMPLES_PROBLEM};
+    }
+    return {static_cast<std::uint64_t>(value), {}};
+}
+
+SampleCount samples_from(std::string_view text) {
+    const std::optional<double> value = parse_number(text);
+    return value ? samples_from(*value) : SampleCount{0, SAMPLES_PROBLEM};
+}
+
+std::optional<std::uint64_t> seed_from(std::string_view text) {
+    std::uint64_t seed = 0;
+    if (text.empty() || text.find_first_not_of("0123456789") != std::string_view::npos) {
+        return std::nullopt;
+    }
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), seed);
+    if (error != std::errc() || end != text.data() + text.size()) return std::nullopt;
+    return seed;
+}
+
+bool is_window_word(std::string_view word) noexcept {
+    return word.find(PLUS_MINUS) != std::string_view::npos ||
+           word.find(ASCII_PLUS_MINUS) != std::string_view::npos ||
+           word.find(TWO_DOTS) != std::string_view::npos;
+}
+
+WindowReading read_window(std::string_view word, const FormulaInfo& result, bool expand) {
+    WindowReading window;
+    const auto invalid = [&] {
+        window.error = invalid_number_line(word);
+        window.hints = {
+            "write a window as 3.3\xC2\xB1"
+            "3% or 3.2..3.4"};
+        return window;
+    };
+    if (const std::size_t dots = word.find(TWO_DOTS); dots != std::string_view::npos) {
+        const std::optional<double> low = window_number(word.substr(0, dots), result, expand);
+        const std::optional<double> high = window_number(word.substr(dots + 2), result, expand);
+        if (!low || !high) return invalid();
+        if (*low > *high) {
+            window.error = "Error: Empty window " + std::string(word) +
+                           ": its low edge is above its high edge";
+            window.hints = {"write the low edge first: 3.2..3.4"};
+            return window;
+        }
+        window.low = *low;
+        window.high = *high;
+        return window;
+    }
+    std::size_t sign = word.find(PLUS_MINUS);
+    std::size_t length = PLUS_MINUS.size();
+    if (sign == std::string_view::npos) {
+        sign = word.find(ASCII_PLUS_MINUS);
+        length = ASCII_PLUS_MINUS.size();
+    }
+    if (sign == std::string_view::npos || !word.ends_with('%')) return invalid();
+    const std::optional<double> centre = window_number(word.substr(0, sign), result, expand);
+    const std::optional<double> percent =
+        parse_number(word.substr(sign + length, word.size() - sign - length - 1));
+    if (!centre || !percent || !(*percent >= 0.0)) return invalid();
+    const double one = *centre * (1.0 - *percent / 100.0);
+    const double other = *centre * (1.0 + *percent / 100.0);
+    window.low = std::fmin(one, other);
+    window.high = std::fmax(one, other);
+    return window;
+}
+
+Simulated simulate(std::string_view command, const QuestionOptions& options,
+                   const StatisticsOptions& statistics) {
+    Simulated s;
+    if (statistics.samples > MAX_SAMPLES) {
+        fail(s, "Error: At most 100000000 samples", {std::string(SAMPLES_PROBLEM)});
+        return s;
+    }
+    TolerancedCommand t;
+    if (!read_toleranced(command, options, t, s)) return s;
+    if (!t.has_window && statistics.samples == 0) {
+        fail(s, "Error: Statistics need a window after '=' or samples",
+             {"write a window, = 3.3\xC2\xB1"
+              "3%, or ask for samples: --mc"});
+        return s;
+    }
+    const Formula& row = *t.row;
+    const Range worst = worst_case_range(row, t.values, t.tolerances);
+    s.formula = t.info;
+    s.evaluations = worst.evaluations;
+    if (!std::isfinite(worst.min) || !std::isfinite(worst.max)) {
+        fail(s,
+             "Error: " + std::string(t.info->label) +
+                 " is not finite for every value within the tolerances",
+             {"narrow the tolerances so that no value reaches a division by zero"});
+        return s;
+    }
+    s.value = row.evaluate(t.values).value;
+    s.min = worst.min;
+    s.max = worst.max;
+    s.has_window = t.has_window;
+    s.low = t.low;
+    s.high = t.high;
+    s.low_margin = s.min - s.low;
+    s.high_margin = s.high - s.max;
+    s.inside = s.has_window && s.low_margin >= 0.0 && s.high_margin >= 0.0;
+    find_contributions(row, t.values, t.tolerances, statistics.distribution, s);
+    if (statistics.samples > 0) run_samples(row, t.values, t.tolerances, statistics, s);
+
+    Lines lines{row, t.info->unit, t.line, t.engineering};
+    lines.text(" (");
+    lines.span(s.min, s.max);
+    lines.text(")");
+    if (s.has_window) add_window(s, lines);
+    if (s.samples > 0) add_samples(s, lines);
+    add_contributions(s, lines);
+    s.error = false;
+    s.line = std::move(lines.plain);
+    s.engineering = std::move(lines.eng);
+    if (worst.guarded) {
+        s.hints.push_back("a zero guard answers 0 for some values within the tolerances");
+    }
+    return s;
+}
+
+}  // namespace zorvane::host
