@@ -12,6 +12,7 @@
 
 #include <array>
 #include <cmath>
+#include <cstdint>
 #include <limits>
 #include <optional>
 #include <string>
@@ -186,6 +187,38 @@ PYBIND11_MODULE(_core, module) {
             return answer(host::pair(bounded(std::string_view(command)), which, options));
         },
         py::arg("command"), py::arg("series"), py::arg("expand"));
+
+    // ---- Statistics: spec windows and Monte Carlo runs ----
+
+    module.attr("DEFAULT_SAMPLES") = host::DEFAULT_SAMPLES;
+    module.attr("MAX_SAMPLES") = host::MAX_SAMPLES;
+
+    // Why `samples` is no sample count, in the tool's words; "" when it is.
+    module.def(
+        "samples_problem", [](double samples) { return text(host::samples_from(samples).problem); },
+        py::arg("samples"));
+
+    module.def(
+        "is_distribution",
+        [](const std::string& name) { return host::distribution_named(name).has_value(); },
+        py::arg("name"));
+
+    // The arguments as the facade has checked them: samples from 1 to
+    // MAX_SAMPLES, a distribution's name.
+    module.def(
+        "simulate",
+        [](const py::bytes& command, std::uint64_t samples, std::uint64_t seed,
+           const std::string& distribution, bool expand) {
+            const host::QuestionOptions options{.expand = expand, .series = {}};
+            const host::StatisticsOptions statistics{
+                .samples = samples,
+                .seed = seed,
+                .distribution =
+                    host::distribution_named(distribution).value_or(host::Distribution::uniform)};
+            return answer(host::simulate(bounded(std::string_view(command)), options, statistics));
+        },
+        py::arg("command"), py::arg("samples"), py::arg("seed"), py::arg("distribution"),
+        py::arg("expand"));
 
     // {"below", "above", "nearest"}, or None where the series has none.
     module.def(

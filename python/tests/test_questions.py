@@ -1,6 +1,7 @@
 """solve, pairs, range and standard_values: the same answers as zorvane-calc
 for the same commands, and their fields."""
 
+import json
 import subprocess
 
 import pytest
@@ -24,15 +25,14 @@ def questions():
     return out
 
 
-def tool_lines(tool, series, commands, engineering):
-    """zorvane-calc's line for each command, in batch mode."""
-    arguments = [tool] + (["--series", series] if series else []) + (["-e"] if engineering else [])
-    run = subprocess.run(arguments, input="\n".join(commands) + "\n", capture_output=True,
-                         encoding="utf-8", check=False)
+def tool_answers(tool, options, commands):
+    """zorvane-calc --json's answer to each command, in batch mode."""
+    run = subprocess.run([tool, "--json", *options], input="\n".join(commands) + "\n",
+                         capture_output=True, encoding="utf-8", check=False)
     assert run.returncode in (0, 1), run.stderr
-    lines = run.stdout.split("\n")[:-1]
-    assert len(lines) == len(commands)
-    return lines
+    answers = [json.loads(line) for line in run.stdout.splitlines()]
+    assert len(answers) == len(commands)
+    return answers
 
 
 def ask(series, command):
@@ -44,29 +44,83 @@ def ask(series, command):
     return zorvane_calc.range(command)
 
 
-def test_answers_are_the_tools(zorvane_calc_tool):
+def same_answers(tool, options, commands, function):
+    """Each command's answer from `function` is the tool's, field for field;
+    an error raises ZorvaneError with the tool's answer (its hints may differ:
+    monte_carlo answers a question with ? as a run, where the tool solves).
+    The number of errors."""
+    errors = 0
+    for command, expected in zip(commands, tool_answers(tool, options, commands)):
+        if expected["error"]:
+            errors += 1
+            with pytest.raises(zorvane_calc.ZorvaneError) as raised:
+                function(command)
+            assert raised.value.line == expected["line"], command
+            hintless = {key: value for key, value in expected.items() if key != "hints"}
+            assert {key: value for key, value in raised.value.answer.items()
+                    if key != "hints"} == hintless, command
+        else:
+            answer = function(command)
+            assert answer.to_dict() == expected, command
+            assert (answer.line, answer.engineering) == (expected["line"], expected["eng"])
+    return errors
+
+
+def test_questions_are_answered_as_the_tool_answers_them(zorvane_calc_tool):
     cases = questions()
     groups = {}
     for series, command in cases:
         groups.setdefault(series, []).append(command)
     errors = 0
     for series, commands in groups.items():
-        plain = tool_lines(zorvane_calc_tool, series, commands, False)
-        engineering = tool_lines(zorvane_calc_tool, series, commands, True)
-        for command, line, eng in zip(commands, plain, engineering):
-            if line.startswith("Error: "):
-                errors += 1
-                with pytest.raises(zorvane_calc.ZorvaneError) as raised:
-                    ask(series, command)
-                assert raised.value.line == line, command
-                assert raised.value.answer["eng"] == eng, command
-            else:
-                answer = ask(series, command)
-                assert (answer.line, answer.engineering) == (line, eng), command
-                fields = answer.to_dict()
-                assert fields["line"] == line and fields["error"] is False
-                assert not answer._repr_html_().count("<script")
+        options = ["--series", series] if series else []
+        errors += same_answers(zorvane_calc_tool, options, commands,
+                               lambda command, series=series: ask(series, command))
     assert 0 < errors < len(cases)
+
+
+def test_monte_carlo_runs_are_the_tools(zorvane_calc_tool):
+    runs = {}
+    for text in (Path(__file__).parent / "statistics.txt").read_text("utf-8").splitlines():
+        if text and not text.startswith("#"):
+            settings, command = text.split("\t")
+            runs.setdefault(tuple(settings.split()), []).append(command)
+    errors = 0
+    for (samples, seed, distribution), commands in runs.items():
+        options = ["--mc", samples, "--seed", seed, "--distribution", distribution]
+        errors += same_answers(
+            zorvane_calc_tool, options, commands,
+            lambda command, samples=samples, seed=seed, distribution=distribution:
+                zorvane_calc.monte_carlo(command, int(samples), seed=int(seed),
+                                         distribution=distribution))
+    assert errors > 0
+
+
+def test_a_run_shows_its_histogram():
+    run = zorvane_calc.monte_carlo("voltage_divider 12±5% 10k±1% 4k7±1% = 3.3±3%", 20_000, seed=3)
+    edges, counts = run.histogram
+    assert sum(counts) == run.samples == 20_000 and len(edges) == len(counts) + 1
+    assert (edges[0], edges[-1]) == run.worst
+    figure = run._repr_html_()
+    assert figure.count("<rect") == len(counts) and figure.count("stroke-dasharray") == 2
+    assert "<title>Histogram of the result: 20000 samples" in figure
+    assert sum(c.share for c in run.contributions) == pytest.approx(1.0)
+    assert run.to_dict()["yield"] == run.yield_ == 0.0
+
+
+@pytest.mark.parametrize("options", [
+    {"samples": 0}, {"samples": -5}, {"samples": 10 ** 12}, {"samples": 2.5},
+    {"samples": "1000"}, {"samples": True}, {"samples": float("nan")},
+    {"seed": -1}, {"seed": 2 ** 64}, {"seed": 1.5}, {"distribution": "weird"},
+    {"distribution": "\udcff"}, {"command": "voltage_divider 12 10k 4k7"},
+    {"command": "voltage_divider 12±5% 10k ? = 3.3"},
+    {"command": "voltage_divider 12±5% 10k 4k7 = 3.4..3.2"},
+])
+def test_bad_runs_raise_the_one_error(options):
+    command = options.pop("command", "voltage_divider 12±5% 10k±1% 4k7")
+    with pytest.raises(zorvane_calc.ZorvaneError) as raised:
+        zorvane_calc.monte_carlo(command, **{"samples": 100, **options})
+    assert raised.value.line.startswith("Error: ")
 
 
 def test_a_solution_reads_back_to_its_target():

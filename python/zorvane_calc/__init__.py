@@ -22,18 +22,20 @@ from typing import Any, Optional, Union
 import numpy as np
 
 from . import _core
-from ._answers import (Answer, Argument, Formula, Pair, Range, Solution, StandardNeighbour,
-                       StandardValues, ZorvaneError, answer_fields, raise_for_error)
+from ._answers import (Answer, Argument, Contribution, Formula, Histogram, Pair, Percentile, Range,
+                       Solution, StandardNeighbour, StandardValues, Statistics, ZorvaneError,
+                       answer_fields, raise_for_error)
 
 __all__ = [
-    "Answer", "Argument", "Formula", "Pair", "Range", "Solution", "StandardNeighbour",
-    "StandardValues", "ZorvaneError", "evaluate", "formulas", "line", "pairs", "range",
-    "series_names", "solve", "standard_values",
+    "Answer", "Argument", "Contribution", "Formula", "Histogram", "Pair", "Percentile", "Range",
+    "Solution", "StandardNeighbour", "StandardValues", "Statistics", "ZorvaneError", "evaluate",
+    "formulas", "line", "monte_carlo", "pairs", "range", "series_names", "solve",
+    "standard_values",
 ]
 
 # The classes are the package's, wherever they are written.
-for _public in (Answer, Argument, Formula, Pair, Range, Solution, StandardNeighbour, StandardValues,
-                ZorvaneError):
+for _public in (Answer, Argument, Contribution, Formula, Histogram, Pair, Percentile, Range,
+                Solution, StandardNeighbour, StandardValues, Statistics, ZorvaneError):
     _public.__module__ = __name__
 
 Command = Union[str, bytes]
@@ -233,6 +235,38 @@ def standard_values(value: float, series: str) -> StandardValues:
         raise ZorvaneError(f"Error: No {which} values next to {number!r}: "
                            f"a value must be finite and above zero")
     return StandardValues(answer_fields(found))
+
+
+def monte_carlo(command: Command, samples: int = _core.DEFAULT_SAMPLES, *, seed: int = 1,
+                distribution: str = "uniform", expand: bool = True) -> Statistics:
+    """A Monte Carlo run over the values' tolerances (``±`` in percent), as
+    ``zorvane-calc --mc SAMPLES --seed SEED --distribution DISTRIBUTION``
+    answers it: the same seed gives the same numbers on every platform. A
+    spec window after ``=`` (``3.3±3%`` or ``3.2..3.4``) adds the yield, the
+    parts per million outside and Cpk. ``distribution`` is ``"uniform"``
+    within the tolerance, or ``"normal"`` with the tolerance as 3 sigma,
+    cut off there.
+
+    >>> run = monte_carlo("voltage_divider 12±5% 10k±1% 4k7±1% = 3.6..4.0", 10_000, seed=7)
+    >>> run.samples, run.window["inside"], [c.argument for c in run.contributions]
+    (10000, False, ['vin', 'r1', 'r2'])
+    >>> run.yield_
+    0.925
+    """
+    is_number = isinstance(samples, (int, float, np.integer, np.floating))
+    problem = (_core.samples_problem(float(samples))
+               if is_number and not isinstance(samples, bool) else "samples are a number")
+    if problem:
+        raise ZorvaneError(f"Error: {problem}")
+    if (isinstance(seed, bool) or not isinstance(seed, (int, np.integer))
+            or not 0 <= int(seed) < 2 ** 64):
+        raise ZorvaneError("Error: a seed is a whole number from 0 to 2^64 - 1")
+    if (not isinstance(distribution, str) or not distribution.isascii()
+            or not _core.is_distribution(distribution)):
+        raise ZorvaneError(f"Error: Unknown distribution {distribution!r} (uniform or normal)")
+    fields = answer_fields(_core.simulate(_command(command), int(samples), int(seed),
+                                          distribution, expand))
+    return Statistics(raise_for_error(fields))
 
 
 _FORMULAS: Optional[tuple[Formula, ...]] = None

@@ -83,7 +83,7 @@ class _Fields:
     def _rows(self) -> list[tuple[str, str]]:
         return []
 
-    # A drawing under the table (none for these answers).
+    # A drawing under the table (the statistics' histogram).
     def _figure(self) -> str:
         return ""
 
@@ -234,6 +234,156 @@ class Pair(Answer):
         rows += [("result", _number(self.result)), ("target", _number(self.target)),
                  ("deviation", _number(self.deviation))]
         return rows
+
+
+class Contribution(NamedTuple):
+    argument: str
+    index: int
+    share: Optional[float]
+
+
+class Percentile(NamedTuple):
+    percent: float
+    value: Optional[float]
+
+
+class Histogram(NamedTuple):
+    edges: list[Optional[float]]
+    counts: list[int]
+
+
+def _histogram_svg(histogram: Histogram, window: Optional[dict[str, Any]], unit: str) -> str:
+    """The histogram as inline SVG: a bar per bin over the worst-case range
+    (the drawing's ends), the spec window's edges dashed."""
+    edges, counts = histogram
+    if not counts or edges[0] is None or edges[-1] is None:
+        return ""
+    width, height, top = 360.0, 120.0, max(counts) or 1
+    low, high = edges[0], edges[-1]
+    span = (high - low) or 1.0
+
+    def x(value: float) -> float:
+        return max(0.0, min(width, (value - low) / span * width))
+
+    bar = width / len(counts)
+    parts = [f"<rect x='{i * bar:.2f}' y='{height - count / top * height:.2f}' "
+             f"width='{max(bar - 1, 0.5):.2f}' height='{count / top * height:.2f}' "
+             f"fill='currentColor' opacity='0.6'/>" for i, count in enumerate(counts)]
+    described = f"{sum(counts)} samples in {len(counts)} bins from {low!r} to {high!r} {unit}"
+    if window and window.get("low") is not None and window.get("high") is not None:
+        described += f"; window {window['low']!r} .. {window['high']!r} {unit}"
+        for edge in (window["low"], window["high"]):
+            parts.append(f"<line x1='{x(edge):.2f}' x2='{x(edge):.2f}' y1='0' y2='{height}' "
+                         f"stroke='#d33' stroke-dasharray='4 3'/>")
+    title = html.escape(f"Histogram of the result: {described}".strip())
+    return (f"<svg xmlns='http://www.w3.org/2000/svg' role='img' width='{width:.0f}' "
+            f"height='{height:.0f}' viewBox='0 0 {width:.0f} {height:.0f}'>"
+            f"<title>{title}</title>{''.join(parts)}</svg>")
+
+
+class Statistics(Answer):
+    """The worst case, the verdict on a spec window, each value's share of
+    the variance and the figures of a Monte Carlo run (``monte_carlo``)."""
+
+    __slots__ = ()
+
+    def _get(self, key: str) -> Any:
+        return self._fields.get(key)
+
+    @property
+    def value(self) -> Optional[float]:
+        return self._get("value")
+
+    @property
+    def worst(self) -> tuple[Optional[float], Optional[float]]:
+        worst = self._get("worst") or {}
+        return worst.get("min"), worst.get("max")
+
+    @property
+    def window(self) -> Optional[dict[str, Any]]:
+        """``low``, ``high``, ``inside``, ``lowMargin``, ``highMargin``, or None."""
+        window = self._get("window")
+        return dict(window) if window else None
+
+    @property
+    def contributions(self) -> list[Contribution]:
+        return [Contribution(**item) for item in self._get("contributions") or []]
+
+    @property
+    def samples(self) -> Optional[int]:
+        return self._get("samples")
+
+    @property
+    def seed(self) -> Optional[int]:
+        return self._get("seed")
+
+    @property
+    def distribution(self) -> Optional[str]:
+        return self._get("distribution")
+
+    @property
+    def mean(self) -> Optional[float]:
+        return self._get("mean")
+
+    @property
+    def sd(self) -> Optional[float]:
+        return self._get("sd")
+
+    @property
+    def min(self) -> Optional[float]:
+        return self._get("min")
+
+    @property
+    def max(self) -> Optional[float]:
+        return self._get("max")
+
+    @property
+    def percentiles(self) -> list[Percentile]:
+        return [Percentile(**item) for item in self._get("percentiles") or []]
+
+    @property
+    def exact_percentiles(self) -> Optional[bool]:
+        return self._get("exactPercentiles")
+
+    @property
+    def yield_(self) -> Optional[float]:
+        """The fraction of samples inside the window (``yield`` in ``to_dict()``)."""
+        return self._get("yield")
+
+    @property
+    def ppm(self) -> Optional[float]:
+        return self._get("ppm")
+
+    @property
+    def cpk(self) -> Optional[float]:
+        return self._get("cpk")
+
+    @property
+    def histogram(self) -> Optional[Histogram]:
+        histogram = self._get("histogram")
+        return Histogram(list(histogram["edges"]), list(histogram["counts"])) if histogram else None
+
+    def _rows(self) -> list[tuple[str, str]]:
+        low, high = self.worst
+        rows = [("value", _number(self.value)), ("worst case", f"{_number(low)} .. {_number(high)}")]
+        if self.window:
+            rows.append(("window", f"{_number(self.window['low'])} .. "
+                                   f"{_number(self.window['high'])}"
+                                   f" ({'inside' if self.window['inside'] else 'outside'})"))
+        if self.samples:
+            rows += [("samples", f"{self.samples} ({self.distribution}, seed {self.seed})"),
+                     ("mean", _number(self.mean)), ("sd", _number(self.sd))]
+            rows += [(f"{p.percent}%", _number(p.value)) for p in self.percentiles]
+            if self.yield_ is not None:
+                rows += [("yield", _number(self.yield_)), ("ppm", _number(self.ppm)),
+                         ("Cpk", _number(self.cpk))]
+        rows += [(f"variance: {c.argument}", f"{c.share:.1%}" if c.share is not None else "—")
+                 for c in self.contributions]
+        return rows
+
+    def _figure(self) -> str:
+        histogram = self.histogram
+        return _histogram_svg(histogram, self.window, "") if histogram else ""
 
 
 class StandardValues(_Fields):
