@@ -33,10 +33,17 @@ class CMakeBuild(build_ext):
             shutil.copyfile(prebuilt, target)
             return
         build_dir = Path(self.build_temp).resolve() / "cmake"
-        subprocess.run(["cmake", "-S", str(SOURCE_DIR), "-B", str(build_dir),
-                        "-DCMAKE_BUILD_TYPE=Release", "-DZORVANE_BUILD_TESTS=OFF",
-                        "-DZORVANE_BUILD_CLI=OFF", "-DZORVANE_BUILD_PYTHON=ON",
-                        f"-DPython_EXECUTABLE={sys.executable}"], check=True)
+        configure = ["cmake", "-S", str(SOURCE_DIR), "-B", str(build_dir),
+                     "-DCMAKE_BUILD_TYPE=Release", "-DZORVANE_BUILD_TESTS=OFF",
+                     "-DZORVANE_BUILD_CLI=OFF", "-DZORVANE_BUILD_PYTHON=ON",
+                     f"-DPython_EXECUTABLE={sys.executable}"]
+        try:  # the pybind11 this interpreter has, else CMake's own search
+            import pybind11
+            if Path(pybind11.get_cmake_dir()).is_dir():
+                configure.append(f"-Dpybind11_DIR={pybind11.get_cmake_dir()}")
+        except ImportError:
+            pass
+        subprocess.run(configure, check=True)
         jobs = os.environ.get("CMAKE_BUILD_PARALLEL_LEVEL", "2")
         subprocess.run(["cmake", "--build", str(build_dir), "--target", "zorvane_calc_core",
                         "-j", jobs], check=True)

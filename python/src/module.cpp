@@ -103,6 +103,7 @@ host::Calculator& calculator() {
 
 PYBIND11_MODULE(_core, module) {
     module.doc() = "The calculator's hosts' share; use the package zorvane_calc, not this module.";
+    module.attr("VERSION") = ZORVANE_VERSION;
 
     py::class_<Row>(module, "Row")
         .def_property_readonly("keyword", [](const Row& row) { return text(row.formula->keyword); })

@@ -50,11 +50,14 @@ def test_a_wheel_installs_into_a_fresh_virtual_environment(tmp_path):
     python = str(venv / "bin" / "python")
     del environment["ZORVANE_PYTHON_EXTENSION"]
     run([python, "-m", "pip", "install", "--no-index", str(wheel)], env=environment, cwd=tmp_path)
-    out = run([python, "-c", "import zorvane_calc as z, numpy as np\n"
+    out = run([python, "-c", "import importlib.metadata, zorvane_calc as z, numpy as np\n"
                "print(z.__file__)\n"
+               "print(z.__version__, importlib.metadata.version('zorvane-calc'))\n"
                "print(z.line('power_vi 12 0.5'))\n"
                "print(z.evaluate('power_vi', np.array([1.0, 2.0]), 3).tolist())\n"],
               env=environment, cwd=tmp_path)
-    where, line, values = out.splitlines()
+    where, versions, line, values = out.splitlines()
     assert where.startswith(str(venv))
+    version, metadata_version = versions.split()
+    assert version == metadata_version and version.count(".") == 3
     assert (line, values) == ("Power = 6.000000 W", "[3.0, 6.0]")

@@ -38,6 +38,8 @@ for _public in (Answer, Argument, Contribution, Formula, Histogram, Pair, Percen
                 Solution, StandardNeighbour, StandardValues, Statistics, ZorvaneError):
     _public.__module__ = __name__
 
+__version__ = _core.VERSION
+
 Command = Union[str, bytes]
 
 
@@ -70,7 +72,8 @@ def line(command: Command) -> str:
 
     Plain numbers only, as the module reads them: ``line("power_vi 12 0.5")``;
     ``4.7k`` or ``12V`` are invalid numbers here (``solve`` and ``range`` read
-    them). An error is a line too, never an exception:
+    them). An error is a line too, never an exception; ``"/help"`` writes
+    the reference file into the current directory, as the module does:
 
     >>> line("ohms_current 12 4.7e3")
     'Current = 0.002553 A'
@@ -235,6 +238,10 @@ def standard_values(value: float, series: str) -> StandardValues:
         raise ZorvaneError(f"Error: No {which} values next to {number!r}: "
                            f"a value must be finite and above zero")
     return StandardValues(answer_fields(found))
+
+
+# Each question is one function: its command to the extension, which answers
+# with the hosts' JSON, read into an Answer of its kind.
 
 
 def monte_carlo(command: Command, samples: int = _core.DEFAULT_SAMPLES, *, seed: int = 1,

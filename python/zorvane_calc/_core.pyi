@@ -4,6 +4,8 @@ from typing import Any, Optional
 
 import numpy as np
 
+VERSION: str
+
 class Row:
     @property
     def keyword(self) -> str: ...
