@@ -1,6 +1,8 @@
 #!/usr/bin/python3
 """zorvane_calc.evaluate over a million points of each row against a Python
-loop over zorvane_calc.line, on one core (times, for orientation).
+loop over zorvane_calc.line, on one core (CPU times, for orientation: the
+process's own, best of several runs, so that other work on a busy machine
+counts as little as it can).
 
     PYTHONPATH=build/test/python bench/python_evaluate.py [POINTS] [ROWS...]
 
@@ -22,9 +24,9 @@ SEED = 20261207
 def best_of(runs, function):
     best = float("inf")
     for _ in range(runs):
-        start = time.perf_counter()
+        start = time.process_time()
         function()
-        best = min(best, time.perf_counter() - start)
+        best = min(best, time.process_time() - start)
     return best
 
 
