@@ -10,6 +10,7 @@
 // value typed in another encoding, echoed back) become U+FFFD.
 #include <algorithm>
 #include <cmath>
+#include <iterator>
 #include <nlohmann/json.hpp>
 #include <string>
 #include <string_view>
@@ -33,14 +34,15 @@ Json number(double value) { return std::isfinite(value) ? Json(value) : Json(nul
 template <typename Range>
 Json numbers(const Range& values) {
     Json out = Json::array();
-    for (const double value : values) out.push_back(number(value));
+    std::transform(std::begin(values), std::end(values), std::back_inserter(out), number);
     return out;
 }
 
 template <typename Range>
 Json strings(const Range& items) {
     Json out = Json::array();
-    for (const auto& item : items) out.push_back(std::string(item));
+    std::transform(std::begin(items), std::end(items), std::back_inserter(out),
+                   [](const auto& item) { return Json(std::string(item)); });
     return out;
 }
 
@@ -133,11 +135,12 @@ Json solved_object(const Solved& solved) {
     out["target"] = number(solved.target);
     out["solutions"] = numbers(solved.solutions);
     Json standard = Json::array();
-    for (const StandardNeighbour& neighbour : solved.standard) {
-        standard.push_back(Json{{"value", number(neighbour.value)},
-                                {"result", number(neighbour.result)},
-                                {"deviation", number(neighbour.deviation)}});
-    }
+    std::transform(solved.standard.begin(), solved.standard.end(), std::back_inserter(standard),
+                   [](const StandardNeighbour& neighbour) {
+                       return Json{{"value", number(neighbour.value)},
+                                   {"result", number(neighbour.result)},
+                                   {"deviation", number(neighbour.deviation)}};
+                   });
     out["standard"] = std::move(standard);
     return out;
 }
@@ -176,10 +179,11 @@ Json simulated_object(const Simulated& s) {
                                         {"highMargin", number(s.high_margin)}}
                                  : Json(nullptr);
     Json contributions = Json::array();
-    for (const Contribution& c : s.contributions) {
-        contributions.push_back(
-            Json{{"argument", c.name}, {"index", c.argument}, {"share", number(c.share)}});
-    }
+    std::transform(
+        s.contributions.begin(), s.contributions.end(), std::back_inserter(contributions),
+        [](const Contribution& c) {
+            return Json{{"argument", c.name}, {"index", c.argument}, {"share", number(c.share)}};
+        });
     out["contributions"] = std::move(contributions);
     if (s.samples == 0) return out;
     out["samples"] = s.samples;

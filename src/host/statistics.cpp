@@ -6,13 +6,12 @@
 // results are kept (8 MB) and their percentiles are exact; beyond, a
 // histogram of FINE_BINS bins over the worst-case range (which holds every
 // result) gives them within one bin's width. The moments are Welford's
-// running mean and sum of squared deviations, which lose no precision to
-// cancellation however many samples run.
+// running mean and sum of squared deviations, which keep the variance free
+// of the cancellation a sum of squares less a squared sum suffers.
 #include "statistics.h"
 
 #include <algorithm>
 #include <array>
-#include <boost/histogram/axis/regular.hpp>
 #include <boost/math/quadrature/gauss.hpp>
 #include <charconv>
 #include <cmath>
@@ -32,11 +31,39 @@ namespace {
 constexpr std::string_view PLUS_MINUS = "\xC2\xB1";
 constexpr std::string_view ASCII_PLUS_MINUS = "+-";
 constexpr std::string_view TWO_DOTS = "..";
-constexpr std::size_t FINE_BINS = 65536;
 constexpr double NAN_VALUE = std::numeric_limits<double>::quiet_NaN();
 
-using Axis = boost::histogram::axis::regular<double, boost::use_default, boost::use_default,
-                                             boost::histogram::axis::option::none_t>;
+// Equal bins over the worst-case range. A value's bin is floor((x - low) *
+// scale), clamped: the same arithmetic on every platform, and never falling
+// as x rises, which the exact percentiles rely on. The HISTOGRAM_BINS bins
+// shown are FINE_PER_SHOWN fine bins each, so both agree on every sample.
+constexpr std::size_t FINE_PER_SHOWN = 1640;
+constexpr std::size_t FINE_BINS = HISTOGRAM_BINS * FINE_PER_SHOWN;  // 65600
+
+struct Bins {
+    double low;
+    double high;
+    std::size_t count;
+    double scale;
+
+    Bins(double from, double to, std::size_t bins)
+        : low(from),
+          high(to),
+          count(to > from ? bins : 1),
+          scale(to > from ? static_cast<double>(bins) / (to - from) : 0.0) {}
+
+    std::size_t of(double x) const {
+        const double position = (x - low) * scale;
+        if (!(position > 0.0)) return 0;
+        return position >= static_cast<double>(count) ? count - 1
+                                                      : static_cast<std::size_t>(position);
+    }
+    double edge(std::size_t i) const {
+        return i == count
+                   ? high
+                   : low + (high - low) * (static_cast<double>(i) / static_cast<double>(count));
+    }
+};
 
 // ---- Reading ----
 
@@ -55,9 +82,7 @@ std::string printed(const char* format, double value) {
     std::array<char, 512> digits{};
     const int length = std::snprintf(digits.data(), digits.size(), format, value);
     std::string text(digits.data(), static_cast<std::size_t>(std::clamp(length, 0, 511)));
-    for (char& c : text) {
-        if (c == ',') c = '.';
-    }
+    std::replace(text.begin(), text.end(), ',', '.');
     return text;
 }
 
@@ -106,6 +131,16 @@ struct Lines {
 
 std::string percent_of(double share) { return printed("%.0f", share * 100.0) + " %"; }
 
+// "143750", "333.33", "0.01": two decimals at most, no trailing zeros.
+std::string short_decimal(double value) {
+    std::string text = printed("%.2f", value);
+    if (text.find('.') != std::string::npos) {
+        text.erase(text.find_last_not_of('0') + 1);
+        if (text.ends_with('.')) text.pop_back();
+    }
+    return text;
+}
+
 void add_window(const Simulated& s, Lines& lines) {
     lines.text("; window ");
     lines.span(s.low, s.high);
@@ -134,7 +169,7 @@ void add_samples(const Simulated& s, Lines& lines) {
         lines.value(s.percentiles[i]);
     }
     if (!s.has_window) return;
-    lines.text("; yield " + printed("%.4f", s.yield * 100.0) + "% (" + printed("%g", s.ppm) +
+    lines.text("; yield " + printed("%.4f", s.yield * 100.0) + "% (" + short_decimal(s.ppm) +
                " ppm outside), Cpk " + (std::isnan(s.cpk) ? "undefined" : printed("%.3f", s.cpk)));
 }
 
@@ -151,7 +186,7 @@ void add_contributions(const Simulated& s, Lines& lines) {
 
 // Value `value` with relative tolerance `tolerance` at `z` in units of the
 // tolerance (-1 .. 1); a magnitude stays at or above 0.
-double at(double value, double tolerance, double z, bool magnitude) {
+double spread(double value, double tolerance, double z, bool magnitude) {
     const double x = value * (1.0 + tolerance * z);
     return magnitude && !(x > 0.0) ? 0.0 : x;
 }
@@ -165,7 +200,7 @@ double variance_alone(const Formula& row, const Values& values, std::size_t i, d
     const double nominal = row.evaluate(values).value;
     const auto offset = [&](double z) {
         Values point = values;
-        point[i] = at(values[i], tolerance, z, magnitude);
+        point[i] = spread(values[i], tolerance, z, magnitude);
         return row.evaluate(point).value - nominal;
     };
     // Over z in [-1, 1]: uniform weight, or the normal density of 3z.
@@ -203,115 +238,162 @@ void find_contributions(const Formula& row, const Values& values,
         [](const Contribution& a, const Contribution& b) { return a.share > b.share; });
 }
 
-// The percentile of rank ceil(p N) among kept samples, partly ordered as
-// it goes (each nth_element narrows the next one's span).
-void exact_percentiles(std::vector<double>& kept, Simulated& s) {
-    const std::size_t n = kept.size();
-    auto from = kept.begin();
+// Where the sample of rank ceil(p N) lies in the fine histogram: its bin,
+// and its rank among the samples of that bin (from 1).
+struct Located {
+    // cppcheck-suppress unusedStructMember ; read in exact_percentiles
+    std::size_t bin;
+    std::uint64_t rank;
+};
+std::array<Located, PERCENTILES.size()> locate(const std::vector<std::uint64_t>& fine,
+                                               std::uint64_t samples) {
+    std::array<Located, PERCENTILES.size()> found{};
+    std::size_t bin = 0;
+    std::uint64_t before = 0;
     for (std::size_t i = 0; i < PERCENTILES.size(); ++i) {
-        const auto rank =
-            static_cast<std::size_t>(std::ceil(PERCENTILES[i] / 100.0 * static_cast<double>(n)));
-        const auto nth =
-            kept.begin() + static_cast<std::ptrdiff_t>(std::clamp<std::size_t>(rank, 1, n) - 1);
-        std::nth_element(from, nth, kept.end());
-        s.percentiles[i] = *nth;
-        from = nth;
+        const auto rank = std::max<std::uint64_t>(
+            1, static_cast<std::uint64_t>(
+                   std::ceil(PERCENTILES[i] / 100.0 * static_cast<double>(samples))));
+        while (bin + 1 < fine.size() && before + fine[bin] < rank) before += fine[bin++];
+        found[i] = {bin, rank - before};
     }
+    return found;
 }
 
-void histogram_percentiles(const std::vector<std::uint64_t>& fine, const Axis& axis, Simulated& s) {
-    for (std::size_t i = 0; i < PERCENTILES.size(); ++i) {
-        const double rank =
-            std::max(1.0, std::ceil(PERCENTILES[i] / 100.0 * static_cast<double>(s.samples)));
-        double before = 0.0;
-        std::size_t bin = 0;
-        while (bin + 1 < fine.size() && before + static_cast<double>(fine[bin]) < rank) {
-            before += static_cast<double>(fine[bin++]);
+// The samples of rank ceil(p N), exactly: the bins index rises with the
+// value, so the sample sought is the one of its rank within its bin, and
+// only the (few) samples of those bins need ordering.
+void exact_percentiles(const std::vector<double>& kept, const std::vector<std::uint64_t>& fine,
+                       const Bins& bins, Simulated& s) {
+    const auto located = locate(fine, kept.size());
+    std::array<std::vector<double>, PERCENTILES.size()> in_bin;
+    for (const double x : kept) {
+        const std::size_t bin = bins.of(x);
+        for (std::size_t i = 0; i < located.size(); ++i) {
+            if (located[i].bin == bin) {
+                in_bin[i].push_back(x);
+                break;  // percentiles in one bin share its samples
+            }
         }
-        const auto edge = static_cast<int>(bin);
-        const double lower = axis.value(edge);
-        const double width = axis.value(edge + 1) - lower;
-        const double count = static_cast<double>(fine[bin]);
-        s.percentiles[i] = count > 0.0 ? lower + width * ((rank - before) / count) : lower;
+    }
+    for (std::size_t i = 0; i < located.size(); ++i) {
+        std::size_t first = i;
+        while (first > 0 && located[first - 1].bin == located[i].bin) --first;
+        std::vector<double>& values = in_bin[first];
+        const auto nth = values.begin() + static_cast<std::ptrdiff_t>(located[i].rank - 1);
+        std::nth_element(values.begin(), nth, values.end());
+        s.percentiles[i] = *nth;
     }
 }
 
-std::size_t bin_of(const Axis& axis, double x) {
-    return static_cast<std::size_t>(std::clamp(axis.index(x), 0, axis.size() - 1));
+// Beyond the samples kept: within the bin, as if its samples were spread
+// evenly over it.
+void histogram_percentiles(const std::vector<std::uint64_t>& fine, const Bins& bins, Simulated& s) {
+    const auto located = locate(fine, s.samples);
+    for (std::size_t i = 0; i < located.size(); ++i) {
+        const std::size_t edge = located[i].bin;
+        const double lower = bins.edge(edge);
+        const double width = bins.edge(edge + 1) - lower;
+        const auto count = static_cast<double>(fine[located[i].bin]);
+        s.percentiles[i] =
+            lower + width * (static_cast<double>(located[i].rank) / std::max(count, 1.0));
+    }
+}
+
+// One toleranced value: its nominal, tolerance, and whether it is a
+// magnitude that a tolerance of 100 % or more could take below 0.
+// (cppcheck does not see the members read in draw<>.)
+struct Varied {
+    // cppcheck-suppress unusedStructMember
+    std::size_t index;
+    // cppcheck-suppress unusedStructMember
+    double value;
+    // cppcheck-suppress unusedStructMember
+    double tolerance;
+    // cppcheck-suppress unusedStructMember
+    bool clamped;
+};
+
+// The samples' figures as they run (Welford's running mean and sum of
+// squared deviations), and the fine histogram and kept samples.
+struct Running {
+    double mean = 0.0;
+    double squares = 0.0;
+    double smallest = std::numeric_limits<double>::infinity();
+    double largest = -std::numeric_limits<double>::infinity();
+    std::uint64_t inside = 0;
+};
+
+template <Distribution distribution>
+void draw(const Formula& row, Values point, const std::vector<Varied>& varied,
+          std::uint64_t samples, std::uint64_t seed, const Simulated& s, const Bins& bins,
+          std::vector<std::uint64_t>& fine, std::vector<double>* kept, Running& r) {
+    Variates variates(seed);
+    double count = 0.0;  // n, exactly: below 2^53
+    for (std::uint64_t n = 1; n <= samples; ++n) {
+        for (const Varied& v : varied) {
+            const double z = distribution == Distribution::normal
+                                 ? variates.truncated_normal() / 3.0
+                                 : variates.symmetric();
+            point[v.index] = spread(v.value, v.tolerance, z, v.clamped);
+        }
+        const double x = row.evaluate(point).value;
+        const double delta = x - r.mean;
+        count += 1.0;
+        r.mean += delta / count;
+        r.squares += delta * (x - r.mean);
+        r.smallest = x < r.smallest ? x : r.smallest;
+        r.largest = x > r.largest ? x : r.largest;
+        r.inside += s.low <= x && x <= s.high ? 1 : 0;
+        ++fine[bins.of(x)];
+        if (kept != nullptr) kept->push_back(x);
+    }
 }
 
 void run_samples(const Formula& row, const Values& values, const std::array<double, 4>& tolerances,
                  const StatisticsOptions& options, Simulated& s) {
-    std::array<std::size_t, 4> varied{};
-    std::size_t count = 0;
-    std::array<bool, 4> magnitude{};
+    std::vector<Varied> varied;
     for (std::size_t i = 0; i < static_cast<std::size_t>(row.required_count); ++i) {
-        magnitude[i] = row.arguments[i].domain == Domain::magnitude;
-        if (tolerances[i] != 0.0) varied[count++] = i;
+        if (tolerances[i] == 0.0) continue;
+        const bool magnitude = row.arguments[i].domain == Domain::magnitude;
+        varied.push_back({i, values[i], tolerances[i], magnitude && tolerances[i] >= 1.0});
     }
-    const bool point_range = !(s.min < s.max);
-    const Axis coarse(point_range ? 1u : static_cast<unsigned>(HISTOGRAM_BINS), s.min,
-                      point_range ? s.min + 1.0 : s.max);
-    const Axis fine_axis(point_range ? 1u : static_cast<unsigned>(FINE_BINS), s.min,
-                         point_range ? s.min + 1.0 : s.max);
-    s.counts.assign(static_cast<std::size_t>(coarse.size()), 0);
+    const Bins bins(s.min, s.max, FINE_BINS);
+    std::vector<std::uint64_t> fine(bins.count, 0);
     const bool keep = options.samples <= KEPT_SAMPLES;
     std::vector<double> kept;
-    std::vector<std::uint64_t> fine;
-    if (keep) {
-        kept.reserve(static_cast<std::size_t>(options.samples));
+    if (keep) kept.reserve(static_cast<std::size_t>(options.samples));
+    Running r;
+    if (options.distribution == Distribution::normal) {
+        draw<Distribution::normal>(row, values, varied, options.samples, options.seed, s, bins,
+                                   fine, keep ? &kept : nullptr, r);
     } else {
-        fine.assign(FINE_BINS, 0);
-    }
-    Variates variates(options.seed);
-    const bool normal = options.distribution == Distribution::normal;
-    Values point = values;
-    double mean = 0.0;
-    double squares = 0.0;
-    double smallest = std::numeric_limits<double>::infinity();
-    double largest = -smallest;
-    std::uint64_t inside = 0;
-    for (std::uint64_t n = 1; n <= options.samples; ++n) {
-        for (std::size_t k = 0; k < count; ++k) {
-            const std::size_t i = varied[k];
-            const double z = normal ? variates.truncated_normal() / 3.0 : variates.symmetric();
-            point[i] = at(values[i], tolerances[i], z, magnitude[i]);
-        }
-        const double x = row.evaluate(point).value;
-        const double delta = x - mean;
-        mean += delta / static_cast<double>(n);
-        squares += delta * (x - mean);
-        smallest = std::fmin(smallest, x);
-        largest = std::fmax(largest, x);
-        inside += s.low <= x && x <= s.high ? 1 : 0;
-        ++s.counts[bin_of(coarse, x)];
-        if (keep) {
-            kept.push_back(x);
-        } else {
-            ++fine[bin_of(fine_axis, x)];
-        }
+        draw<Distribution::uniform>(row, values, varied, options.samples, options.seed, s, bins,
+                                    fine, keep ? &kept : nullptr, r);
     }
     const auto samples = static_cast<double>(options.samples);
     s.samples = options.samples;
     s.seed = options.seed;
     s.distribution = options.distribution;
     s.evaluations += static_cast<int>(std::min<std::uint64_t>(options.samples, 1'000'000'000));
-    s.mean = mean;
-    s.sd = options.samples > 1 ? std::sqrt(squares / (samples - 1.0)) : 0.0;
-    s.smallest = smallest;
-    s.largest = largest;
-    for (int i = 0; i <= coarse.size(); ++i) {
-        s.edges.push_back(point_range ? s.min : coarse.value(i));
-    }
+    s.mean = r.mean;
+    s.sd = options.samples > 1 ? std::sqrt(r.squares / (samples - 1.0)) : 0.0;
+    s.smallest = r.smallest;
+    s.largest = r.largest;
+    const std::size_t shown = bins.count == 1 ? 1 : static_cast<std::size_t>(HISTOGRAM_BINS);
+    const std::size_t per_shown = bins.count / shown;
+    for (std::size_t i = 0; i <= shown; ++i) s.edges.push_back(bins.edge(i * per_shown));
+    s.counts.assign(shown, 0);
+    for (std::size_t i = 0; i < fine.size(); ++i) s.counts[i / per_shown] += fine[i];
     s.exact_percentiles = keep;
     if (keep) {
-        exact_percentiles(kept, s);
+        exact_percentiles(kept, fine, bins, s);
     } else {
-        histogram_percentiles(fine, fine_axis, s);
+        histogram_percentiles(fine, bins, s);
     }
     if (s.has_window) {
-        s.yield = static_cast<double>(inside) / samples;
-        s.ppm = static_cast<double>(options.samples - inside) * 1e6 / samples;
+        s.yield = static_cast<double>(r.inside) / samples;
+        s.ppm = static_cast<double>(options.samples - r.inside) * 1e6 / samples;
         s.cpk = s.sd > 0.0 ? std::min(s.mean - s.low, s.high - s.mean) / (3.0 * s.sd) : NAN_VALUE;
     } else {
         s.yield = s.ppm = s.cpk = NAN_VALUE;

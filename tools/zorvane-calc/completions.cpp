@@ -10,8 +10,8 @@
 #include <string_view>
 #include <vector>
 
-#include "zorvane_host/host.h"
 #include "options.h"
+#include "zorvane_host/host.h"
 
 namespace {
 

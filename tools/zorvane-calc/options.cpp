@@ -122,7 +122,8 @@ constexpr std::string_view USAGE_NOTES =
     "  zorvane-calc -e resistors_series 1k\xC2\xB1"
     "1% 2k\xC2\xB1"
     "2% = 2.94k..3.06k\n"
-    "    Series Resistance = 3 k\xCE\xA9 (2.95 k\xCE\xA9 .. 3.05 k\xCE\xA9); window 2.94 k\xCE\xA9 .. "
+    "    Series Resistance = 3 k\xCE\xA9 (2.95 k\xCE\xA9 .. 3.05 k\xCE\xA9); window 2.94 k\xCE\xA9 "
+    ".. "
     "3.06 k\xCE\xA9: worst case inside (low edge cleared by 10 \xCE\xA9, high edge cleared by 10 "
     "\xCE\xA9); variance: r2 94 %, r1 6 %\n";
 
@@ -196,7 +197,8 @@ struct Parser {
             return fail("invalid argument", chosen, option.long_name);
         }
         if (option.argument.problem != nullptr) {
-            if (const std::string_view problem = option.argument.problem(chosen); !problem.empty()) {
+            if (const std::string_view problem = option.argument.problem(chosen);
+                !problem.empty()) {
                 parsed.error = UsageError{"invalid argument", chosen, option.long_name, problem};
                 return false;
             }
