@@ -692,6 +692,27 @@ std::string argument_words(std::string_view argument);
 // character set lacks: "Reactance (Xc = 1/2πfC)".
 std::string description_prose(const FormulaInfo& formula);
 
+// ---- Rows evaluated one point at a time, for hosts that evaluate arrays ----
+//
+// A host that evaluates a row at a million points (the Python package's
+// NumPy path) calls the row itself rather than rendering a command per
+// point; the arithmetic is the row's own, so each value is the one the
+// module would print.
+
+// The row's value at `values` (the first of them, as many as its
+// arguments; the rest are not read), and whether its zero guard answered.
+struct RowValue {
+    double value;
+    bool guarded;
+};
+RowValue evaluate_row(const FormulaInfo& formula, const std::array<double, 4>& values) noexcept;
+
+// Whether the row's argument `argument` (from 0) is a magnitude, never
+// negative (a resistance, a frequency), rather than a signed quantity (a
+// voltage, a gain in dB): where a solver looks, and what a host shows.
+// False for a position past the row's arguments.
+bool is_magnitude(const FormulaInfo& formula, int argument) noexcept;
+
 }  // namespace zorvane::host
 
 // ---- What command-line hosts need ----
