@@ -258,6 +258,46 @@ TEST(Statistics, TheWindowsVerdictMeasuresBothEdges) {
     }
 }
 
+// One reading of a question: the statistics' options written in a command
+// win over those beside it, each option apart; the other questions leave
+// them be, so one command line serves a batch of every kind.
+TEST(Statistics, OptionsInTheCommandWinOverThoseBesideIt) {
+    const std::string divider =
+        "voltage_divider 12\xC2\xB1"
+        "5% 10k\xC2\xB1"
+        "1% 4k7\xC2\xB1"
+        "1% = 3.7..4.1";
+    const std::string written = host::simulate("--mc 300 --seed 7 " + divider, run(200, 8)).line;
+    EXPECT_EQ(written, host::simulate(divider, run(300, 7)).line);
+    EXPECT_NE(written, host::simulate(divider, run(300, 8)).line);
+    // The distribution beside, the samples written.
+    const host::Simulated normal = host::simulate(
+        "--mc=250 " + divider, run(100, host::DEFAULT_SEED, host::Distribution::normal));
+    EXPECT_EQ(normal.samples, 250u);
+    EXPECT_EQ(normal.distribution, host::Distribution::normal);
+    EXPECT_EQ(
+        host::ask("--distribution uniform " + divider, run(250, 1, host::Distribution::normal))
+            .line,
+        host::simulate(divider, run(250)).line);
+    // Samples beside a range make it a run; beside a solution, a pair or a
+    // forward command they change nothing.
+    EXPECT_TRUE(
+        host::is_statistics_question("voltage_divider 12 10k\xC2\xB1"
+                                     "1% 4k7",
+                                     run(10)));
+    EXPECT_FALSE(
+        host::is_statistics_question("voltage_divider 12 10k\xC2\xB1"
+                                     "1% 4k7",
+                                     {}));
+    for (const char* command :
+         {"voltage_divider 12 10k ? = 3.3", "power_vi 12 0.5", "--seed 3 power_vi 12 0.5"}) {
+        EXPECT_FALSE(host::is_statistics_question(command, run(10))) << command;
+        const host::Reply reply = host::ask(command, run(10, 3, host::Distribution::normal));
+        EXPECT_FALSE(reply.error) << command << ": " << reply.line;
+        EXPECT_EQ(reply.line, host::ask(command, host::QuestionSettings{}).line) << command;
+    }
+}
+
 TEST(Statistics, BadInputIsOneClearErrorLine) {
     const std::string divider =
         "voltage_divider 12\xC2\xB1"

@@ -709,8 +709,9 @@ bool read_toleranced(std::string_view command, const QuestionSettings& beside, b
     return true;
 }
 
-bool is_statistics_question(std::string_view command, const QuestionSettings& beside) {
-    return is_question(command) && question_kind(command, beside, true) == QuestionKind::statistics;
+bool is_statistics_question(std::string_view command, const QuestionSettings& beside, bool expand) {
+    return is_question(command) &&
+           question_kind(command, beside, expand) == QuestionKind::statistics;
 }
 
 QuestionKind question_kind(std::string_view command, const QuestionSettings& beside, bool expand) {

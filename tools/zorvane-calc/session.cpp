@@ -58,7 +58,7 @@ void Answerer::answer_as_json(std::string_view line, bool overlong) {
 // A value to solve for, a pair of standard values, a range, statistics:
 // one line too, and at a terminal the samples' histogram under it.
 void Answerer::answer_question(std::string_view line) {
-    if (host::is_statistics_question(line, settings_.question)) {
+    if (host::is_statistics_question(line, settings_.question, settings_.expand)) {
         const host::Simulated simulated =
             host::simulate(line, settings_.question, settings_.expand);
         any_error_ = any_error_ || simulated.error;

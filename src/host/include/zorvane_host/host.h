@@ -459,7 +459,8 @@ Simulated simulate(std::string_view command);
 // Whether `simulate` answers `command`: values with tolerances and no value
 // written ?, and either a window after '=' or samples asked for (in the
 // command or in `beside`).
-bool is_statistics_question(std::string_view command, const QuestionSettings& beside);
+bool is_statistics_question(std::string_view command, const QuestionSettings& beside,
+                            bool expand = true);
 
 // ---- Answers as JSON ----
 //
