@@ -51,8 +51,6 @@ Json strings(const Range& items) {
     return out;
 }
 
-}
-
 // The series at `index` of the list the module gives (zc_series), or none.
 std::optional<zorvane::host::Series> series_at(int index) {
     if (index < 0 || index > static_cast<int>(zorvane::host::Series::e192)) return std::nullopt;
