@@ -317,10 +317,8 @@ Designed design(std::string_view command, const QuestionSettings& beside, bool e
               "3% or = 3.2..3.4"});
         return designed;
     }
-    if (r.settings.samples || r.settings.combine) {
-        fail(designed,
-             r.settings.combine ? "Error: --combine goes with a solve, not with a design"
-                                : "Error: This version does not answer --mc with a design yet",
+    if (r.settings.combine) {
+        fail(designed, "Error: --combine goes with a solve, not with a design",
              {"leave the option out"});
         return designed;
     }
@@ -358,7 +356,8 @@ Designed design(std::string_view command, const QuestionSettings& beside, bool e
     designed.arguments = r.unknowns;
     for (std::size_t u = 0; u < 2; ++u) {
         if (r.unknowns[u] < 0) continue;
-        const Argument& argument = row_of(*r.info)->arguments[static_cast<std::size_t>(r.unknowns[u])];
+        const Argument& argument =
+            row_of(*r.info)->arguments[static_cast<std::size_t>(r.unknowns[u])];
         designed.names[u] = argument.name;
         designed.units[u] = argument.unit.utf8;
     }
