@@ -408,6 +408,11 @@ Simulated simulate(std::string_view command, const QuestionSettings& beside, boo
               "3%, or ask for samples: --mc"});
         return s;
     }
+    return simulate_toleranced(t);
+}
+
+Simulated simulate_toleranced(const TolerancedCommand& t) {
+    Simulated s;
     const Formula& row = *t.row;
     const Range worst = worst_case_range(*t.info, t.values, t.tolerances);
     s.formula = t.info;

@@ -35,6 +35,11 @@ struct TolerancedCommand {
 bool read_toleranced(std::string_view command, const QuestionSettings& beside, bool expand,
                      TolerancedCommand& toleranced, Reply& reply);
 
+// The statistics of a command already read: worst case, window, shares
+// and, with samples, the Monte Carlo run. A design runs its candidates
+// through here, so every yield comes from the same draws for the same seed.
+Simulated simulate_toleranced(const TolerancedCommand& toleranced);
+
 // Which answer a command asks for, as `ask` (and json_answer) decide.
 enum class QuestionKind { forward, solve, pair, range, statistics, design, combine };
 QuestionKind question_kind(std::string_view command, const QuestionSettings& beside, bool expand);

@@ -78,6 +78,22 @@ class Json(unittest.TestCase):
                 self.assertEqual(got[11]['line' if '-e' not in options else 'eng'],
                                  run(*options, self.COMMANDS[11][0]).stdout.decode().rstrip('\n'))
 
+    def test_a_design_with_samples_gives_each_candidate_its_yield(self):
+        # Every listed candidate's worst case lies inside the window: every
+        # sample does too. The line says so as the JSON does.
+        command = ['--mc', '5000', '--series', 'E96', '--top', '3', '--within', '1k..100k',
+                   f'voltage_divider 12{PM}1% ? ? = 3.2..3.4']
+        answer = answers(run('--json', *command).stdout)[0]
+        self.assertEqual([e.message for e in VALIDATOR.iter_errors(answer)], [])
+        self.assertEqual(answer['kind'], 'design')
+        self.assertEqual((answer['samples'], answer['seed'], answer['distribution']), (5000, 1, 'uniform'))
+        self.assertEqual([c['yield'] for c in answer['candidates']], [1, 1, 1])
+        for c in answer['candidates']:
+            self.assertTrue(3.2 <= c['min'] <= c['max'] <= 3.4, c)
+        lines = run(*command).stdout.decode().splitlines()
+        self.assertEqual(lines, answer['lines'])
+        self.assertTrue(all(line.endswith(', yield 100.0000%') for line in lines[1:]), lines)
+
     def test_the_answer_is_the_line_the_tool_prints_otherwise(self):
         for command, _ in self.COMMANDS[:-3]:
             if not command or command.startswith('#'):

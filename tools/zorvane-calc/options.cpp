@@ -100,7 +100,8 @@ const OptionSpec OPTIONS[] = {
                                                                                                   "of --series values for it"},
     {"",    "--mc",                SAMPLES,    Action::evaluate,        set_samples,              "Monte Carlo: N samples (default 100000, at most\n"
                                                                                                   "100000000) of the values within their tolerances:\n"
-                                                                                                  "mean, sd, percentiles; with a window, yield and Cpk"},
+                                                                                                  "mean, sd, percentiles; with a window, yield and Cpk;\n"
+                                                                                                  "with a design, each candidate's yield"},
     {"",    "--seed",              SEED,       Action::evaluate,        set_seed,                 "the samples' seed, 0 to 2^64 - 1 (default 1): the same\n"
                                                                                                   "seed gives the same numbers on every platform"},
     {"",    "--distribution",      DISTRIBUTION, Action::evaluate,      set_distribution,         "how values spread within their tolerances: uniform\n"

@@ -916,6 +916,14 @@ struct Designed : Reply {
     double centre = 0.0;
     std::vector<std::string> lines;
     std::vector<std::string> engineering_lines;
+    // With --mc: each listed candidate's yield, the fraction of samples (its
+    // parts and the other values spread within their tolerances, as the
+    // statistics draw them) inside the window, in the candidates' order.
+    std::uint64_t samples = 0;
+    std::uint64_t seed = DEFAULT_SEED;
+    Distribution distribution = Distribution::uniform;
+    std::vector<double> yields;
+    std::optional<double> best_yield;  // the best candidate's, when none passes
 };
 Designed design(std::string_view command, const QuestionSettings& beside = {}, bool expand = true);
 
