@@ -99,6 +99,25 @@ host::Calculator& calculator() {
     return instance;
 }
 
+using Options = std::vector<std::pair<std::string, std::string>>;
+
+// `options` ({"--mc": "10000", "--seed": "7", ...}) read by the question
+// grammar, as the tool reads its command line: an error answer, with the
+// grammar's line, for an option it does not take.
+std::optional<py::str> read_options(const Options& options, host::QuestionSettings& settings) {
+    for (const auto& [name, argument] : options) {
+        if (std::string error = host::set_question_option(name, argument, settings);
+            !error.empty()) {
+            host::Reply refused;
+            refused.engineering = error;
+            refused.line = std::move(error);
+            refused.hints = {std::string(host::question_option_hint(name))};
+            return answer(refused);
+        }
+    }
+    return std::nullopt;
+}
+
 }  // namespace
 
 PYBIND11_MODULE(_core, module) {
@@ -194,26 +213,25 @@ PYBIND11_MODULE(_core, module) {
     module.attr("DEFAULT_SAMPLES") = host::DEFAULT_SAMPLES;
     module.attr("MAX_SAMPLES") = host::MAX_SAMPLES;
 
-    // The run with `options` ({"--mc": "10000", "--seed": "7", ...}) read by
-    // the question grammar, as the tool reads its command line: an error
-    // answer, with the grammar's line, for an option it does not take.
+    // The run with its options read by the question grammar.
     module.def(
         "simulate",
-        [](const py::bytes& command,
-           const std::vector<std::pair<std::string, std::string>>& options, bool expand) {
+        [](const py::bytes& command, const Options& options, bool expand) {
             host::QuestionSettings settings;
-            for (const auto& [name, argument] : options) {
-                if (std::string error = host::set_question_option(name, argument, settings);
-                    !error.empty()) {
-                    host::Reply refused;
-                    refused.engineering = error;
-                    refused.line = std::move(error);
-                    refused.hints = {std::string(host::question_option_hint(name))};
-                    return answer(refused);
-                }
-            }
+            if (std::optional<py::str> refused = read_options(options, settings)) return *refused;
             return text(host::answer_json(
                 host::simulate(bounded(std::string_view(command)), settings, expand)));
+        },
+        py::arg("command"), py::arg("options"), py::arg("expand"));
+
+    // A design, with its options read as the simulation's are.
+    module.def(
+        "design",
+        [](const py::bytes& command, const Options& options, bool expand) {
+            host::QuestionSettings settings;
+            if (std::optional<py::str> refused = read_options(options, settings)) return *refused;
+            return text(host::design_json(
+                host::design(bounded(std::string_view(command)), settings, expand)));
         },
         py::arg("command"), py::arg("options"), py::arg("expand"));
 

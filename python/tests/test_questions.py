@@ -187,3 +187,27 @@ def test_bad_questions_raise_the_one_error(call):
     with pytest.raises(zorvane_calc.ZorvaneError) as raised:
         call()
     assert raised.value.line.startswith("Error: ")
+
+
+def test_design_is_the_tools_design(zorvane_calc_tool):
+    """design() with the tool's options as keywords: the object zorvane-calc
+    --json writes for the same command, its candidates' worst cases inside
+    the window (and so a yield of 1 with mc), and no candidate an error."""
+    command = "voltage_divider 12±1% ? ? = 3.2..3.4"
+    found = zorvane_calc.design(command, series={"R": "E96"}, top=3, within="1k..100k",
+                                mc=2000, seed=5)
+    [expected] = tool_answers(zorvane_calc_tool, ["--series", "R=E96", "--top", "3", "--within", "1k..100k",
+                                     "--mc", "2000", "--seed", "5"], [command])
+    assert found.to_dict() == expected
+    assert found.kind == "design" and found.line == expected["line"]
+    assert (found.samples, found.seed, found.distribution) == (2000, 5, "uniform")
+    assert len(found.candidates) == 3 and found.candidates[0].values == found.best.values
+    for candidate in found.candidates:
+        assert 3.2 <= candidate.min <= candidate.max <= 3.4
+        assert candidate.yield_ == 1.0
+    assert "<table>" in found._repr_html_() and "13700.0" in found._repr_html_()
+    with pytest.raises(zorvane_calc.ZorvaneError) as raised:
+        zorvane_calc.design("voltage_divider 12 10k ? = 3.2..3.4", series="E24")
+    assert raised.value.answer["best"]["values"] == [3900.0]
+    with pytest.raises(zorvane_calc.ZorvaneError, match="Invalid count '0' for '--top'"):
+        zorvane_calc.design(command, series="E96", top=0)

@@ -22,20 +22,21 @@ from typing import Any, Optional, Union
 import numpy as np
 
 from . import _core
-from ._answers import (Answer, Argument, Contribution, Formula, Histogram, Pair, Percentile, Range,
-                       Solution, StandardNeighbour, StandardValues, Statistics, ZorvaneError,
-                       answer_fields, raise_for_error)
+from ._answers import (Answer, Argument, Contribution, Design, DesignCandidate, Formula, Histogram,
+                       Pair, Percentile, Range, Solution, StandardNeighbour, StandardValues,
+                       Statistics, ZorvaneError, answer_fields, raise_for_error)
 
 __all__ = [
-    "Answer", "Argument", "Contribution", "Formula", "Histogram", "Pair", "Percentile", "Range",
-    "Solution", "StandardNeighbour", "StandardValues", "Statistics", "ZorvaneError", "evaluate",
-    "formulas", "line", "monte_carlo", "pairs", "range", "series_names", "solve",
-    "standard_values",
+    "Answer", "Argument", "Contribution", "Design", "DesignCandidate", "Formula", "Histogram",
+    "Pair", "Percentile", "Range", "Solution", "StandardNeighbour", "StandardValues", "Statistics",
+    "ZorvaneError", "design", "evaluate", "formulas", "line", "monte_carlo", "pairs", "range",
+    "series_names", "solve", "standard_values",
 ]
 
 # The classes are the package's, wherever they are written.
-for _public in (Answer, Argument, Contribution, Formula, Histogram, Pair, Percentile, Range,
-                Solution, StandardNeighbour, StandardValues, Statistics, ZorvaneError):
+for _public in (Answer, Argument, Contribution, Design, DesignCandidate, Formula, Histogram, Pair,
+                Percentile, Range, Solution, StandardNeighbour, StandardValues, Statistics,
+                ZorvaneError):
     _public.__module__ = __name__
 
 __version__ = _core.VERSION
@@ -274,6 +275,35 @@ def monte_carlo(command: Command, samples: int = _core.DEFAULT_SAMPLES, *, seed:
                 and distribution.isascii() else ascii(distribution))]
     fields = answer_fields(_core.simulate(_command(command), options, expand))
     return Statistics(raise_for_error(fields))
+
+
+def _option_word(value: Any) -> str:
+    """An option's argument as the tool's command line writes it: per kind
+    of part as ``R=E24,C=E12`` from a dict, numbers as their digits."""
+    if isinstance(value, dict):
+        return ",".join(f"{kind}={_option_word(each)}" for kind, each in value.items())
+    if isinstance(value, (int, np.integer)) and not isinstance(value, bool):
+        return str(int(value))
+    return value if isinstance(value, str) and value.isascii() else ascii(value)
+
+
+def design(command: Command, *, expand: bool = True, **options: Any) -> Design:
+    """A design from standard parts, as ``zorvane-calc`` answers it: one or
+    two values written ``?`` and a window after ``=``. The options are the
+    tool's, without the dashes: ``series`` (``"E96"``, or per kind
+    ``{"R": "E24", "C": "E12"}``), ``tolerance``, ``within``, ``top``, and
+    ``mc``, ``seed``, ``distribution`` for each candidate's yield. No
+    candidate passing raises :class:`ZorvaneError`, whose ``answer`` holds
+    the best one and what would make it pass.
+
+    >>> found = design("voltage_divider 12±1% ? ? = 3.2..3.4", series="E96", top=2,
+    ...                within="1k..100k")
+    >>> [c.values for c in found.candidates]
+    [[13700.0, 5230.0], [3090.0, 1180.0]]
+    """
+    words = [("--" + name.replace("_", "-"), _option_word(value))
+             for name, value in options.items()]
+    return Design(raise_for_error(answer_fields(_core.design(_command(command), words, expand))))
 
 
 _FORMULAS: Optional[tuple[Formula, ...]] = None

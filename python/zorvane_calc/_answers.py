@@ -386,6 +386,104 @@ class Statistics(Answer):
         return _histogram_svg(histogram, self.window, "") if histogram else ""
 
 
+class DesignCandidate(NamedTuple):
+    """A design's candidate: the standard values, the nominal result, its
+    worst case, the margin to the window's nearer edge (over the window's
+    width), the deviation from its centre and, with ``mc``, the yield."""
+
+    values: list[Optional[float]]
+    nominal: Optional[float]
+    min: Optional[float]
+    max: Optional[float]
+    margin: Optional[float]
+    deviation: Optional[float]
+    yield_: Optional[float] = None
+
+
+def _candidate(fields: dict[str, Any]) -> DesignCandidate:
+    return DesignCandidate(list(fields["values"]), fields["nominal"], fields["min"], fields["max"],
+                           fields["margin"], fields["deviation"], fields.get("yield"))
+
+
+class Design(Answer):
+    """The standard values for the values written ``?`` whose worst case lies
+    inside the window, best first (``design``)."""
+
+    __slots__ = ()
+
+    @property
+    def lines(self) -> list[str]:
+        """The heading, then one line per candidate, as ``zorvane-calc`` prints them."""
+        return list(self._fields["lines"])
+
+    @property
+    def arguments(self) -> list[str]:
+        return list(self._fields["arguments"])
+
+    @property
+    def indices(self) -> list[int]:
+        return list(self._fields["indices"])
+
+    @property
+    def units(self) -> list[str]:
+        return list(self._fields["units"])
+
+    @property
+    def window(self) -> dict[str, Optional[float]]:
+        """``low``, ``high`` and ``centre``."""
+        return dict(self._fields["window"])
+
+    @property
+    def series(self) -> list[str]:
+        return list(self._fields["series"])
+
+    @property
+    def tolerances(self) -> list[Optional[float]]:
+        return list(self._fields["tolerances"])
+
+    @property
+    def tried(self) -> int:
+        return self._fields["tried"]
+
+    @property
+    def passing(self) -> int:
+        return self._fields["passing"]
+
+    @property
+    def candidates(self) -> list[DesignCandidate]:
+        return [_candidate(c) for c in self._fields["candidates"]]
+
+    @property
+    def best(self) -> Optional[DesignCandidate]:
+        best = self._fields["best"]
+        return _candidate(best) if best else None
+
+    @property
+    def samples(self) -> Optional[int]:
+        return self._fields.get("samples")
+
+    @property
+    def seed(self) -> Optional[int]:
+        return self._fields.get("seed")
+
+    @property
+    def distribution(self) -> Optional[str]:
+        return self._fields.get("distribution")
+
+    def _rows(self) -> list[tuple[str, str]]:
+        rows = [("window", f"{_number(self.window['low'])} .. {_number(self.window['high'])}"),
+                ("passing", f"{self.passing} of {self.tried}")]
+        for rank, c in enumerate(self.candidates, 1):
+            values = ", ".join(f"{name} = {_number(value)}"
+                               for name, value in zip(self.arguments, c.values))
+            text = (f"{values}: {_number(c.nominal)} ({_number(c.min)} .. {_number(c.max)}), "
+                    f"margin {_number(c.margin)}")
+            if c.yield_ is not None:
+                text += f", yield {_number(c.yield_)}"
+            rows.append((f"{rank}.", text))
+        return rows
+
+
 class StandardValues(_Fields):
     """The series values around a value: ``below``, ``above`` and ``nearest``."""
 
