@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Builds the release artefacts into dist/: the three Debian packages (the
-# runtime library, its development files, zorvane-calc) built by debhelper
+# Builds the release artefacts into dist/: the four Debian packages (the
+# runtime library, its development files, zorvane-calc, the Python package
+# python3-zorvane-calc) built by debhelper
 # from packaging/debian; a zip of the Windows DLLs, zorvane-calc.exe and the
 # import libraries (x64/ and x86/, stripped) with the header, the formula
 # reference, the licence and a short README; and a zip of their debug
@@ -29,9 +30,10 @@ trap 'rm -rf "$stage"' EXIT
 # packaging/debian as its debian/ ----
 tree=$stage/zorvane-calculator-electronics-$version
 mkdir -p "$tree"
-tar -C "$source_dir" --exclude=./.git --exclude=./build --exclude=./dist -cf - . | tar -C "$tree" -xf -
+tar -C "$source_dir" --exclude=./.git --exclude=./build --exclude=./dist --exclude="*.egg-info" \
+    --exclude=__pycache__ -cf - . | tar -C "$tree" -xf -
 cp -r packaging/debian "$tree/debian"
-# Three packages, without the automatic debug-symbol packages beside them.
+# Four packages, without the automatic debug-symbol packages beside them.
 (cd "$tree" && DEB_BUILD_OPTIONS="noautodbgsym ${DEB_BUILD_OPTIONS:-}" \
     dpkg-buildpackage -us -uc -b -j2 >"$stage/dpkg-buildpackage.log" 2>&1) || {
     tail -n 40 "$stage/dpkg-buildpackage.log" >&2

@@ -556,4 +556,44 @@ TEST(DesignQuestion, JsonCarriesTheCandidatesTheRemedyAndErrors) {
     EXPECT_FALSE(refused.contains("candidates"));
 }
 
+// With --mc each listed candidate's yield: a candidate whose worst case lies
+// inside the window keeps every sample there. When none passes, the best
+// one's yield against the closed form: r2 = 3900 Ω ± 5 % uniform under 10 kΩ
+// from 12 V gives at most 3.4 V while r2 <= 3.4 x 10k / 8.6, and never less
+// than 3.2 V (r2 >= 3705 > 3.2 x 10k / 8.8).
+TEST(DesignQuestion, MonteCarloYieldOfEachCandidate) {
+    const host::Designed passing =
+        host::design("--mc 20000 --series E96 --top 4 --within 1k..100k voltage_divider 12" PM
+                     "1% ? ? = 3.2..3.4");
+    ASSERT_FALSE(passing.error) << passing.line;
+    ASSERT_EQ(passing.yields.size(), passing.design.candidates.size());
+    ASSERT_EQ(passing.yields.size(), 4U);
+    for (std::size_t i = 0; i < passing.yields.size(); ++i) {
+        EXPECT_EQ(passing.yields[i], 1.0) << i;
+        EXPECT_TRUE(passing.lines[i + 1].ends_with(", yield 100.0000%")) << passing.lines[i + 1];
+    }
+    EXPECT_EQ(passing.samples, 20000U);
+    EXPECT_FALSE(
+        host::design("--series E96 voltage_divider 12" PM "1% ? ? = 3.2..3.4").yields.size());
+
+    const std::uint64_t samples = 200000;
+    const std::string failing =
+        "--mc " + std::to_string(samples) + " --series E24 voltage_divider 12 10k ? = 3.2..3.4";
+    const host::Designed none = host::design(failing);
+    ASSERT_TRUE(none.design.best.has_value());
+    ASSERT_EQ(none.design.best->values[0], 3900.0);
+    ASSERT_TRUE(none.best_yield.has_value());
+    const double low = 3900.0 * 0.95;
+    const double high = 3900.0 * 1.05;
+    const double expected = (3.4 * 10000.0 / 8.6 - low) / (high - low);
+    const double sigma = std::sqrt(expected * (1.0 - expected) / static_cast<double>(samples));
+    EXPECT_NEAR(*none.best_yield, expected, 5.0 * sigma);
+    // The seed decides the draws: the same seed, the same yield; another, another.
+    EXPECT_EQ(host::design(failing).best_yield, none.best_yield);
+    EXPECT_NE(host::design("--seed 2 " + failing).best_yield, none.best_yield);
+    const auto json = nlohmann::json::parse(host::design_json(none));
+    EXPECT_EQ(json["best"]["yield"], *none.best_yield);
+    EXPECT_EQ(json["samples"], samples);
+}
+
 }  // namespace

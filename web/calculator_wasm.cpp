@@ -44,37 +44,11 @@ const char* send(const Json& value) {
 // A number for JSON, which lacks infinities and NaN: those are null.
 Json number(double value) { return std::isfinite(value) ? Json(value) : Json(nullptr); }
 
-Json numbers(const std::vector<double>& values) {
-    Json out = Json::array();
-    for (const double value : values) out.push_back(number(value));
-    return out;
-}
-
 template <typename Range>
 Json strings(const Range& items) {
     Json out = Json::array();
     for (const auto& item : items) out.push_back(std::string(item));
     return out;
-}
-
-// What a reader of the module's own line needs told: its "?" for the ohm
-// sign, which the module's character set lacks.
-std::string_view line_note(const Answer& answer) {
-    if (answer.kind == Kind::result && answer.formula->unit == "\u03a9" &&
-        answer.line.ends_with('?')) {
-        return "the ? at the end is the ohm sign \u03a9, which the module's character set lacks";
-    }
-    return "";
-}
-
-// What every answer to a question has: {"error", "line", "eng",
-// "evaluations", "hints"}; the caller adds its own fields.
-Json reply_json(const zorvane::host::Reply& answer) {
-    return Json{{"error", answer.error},
-                {"line", answer.line},
-                {"eng", answer.engineering},
-                {"evaluations", answer.evaluations},
-                {"hints", strings(answer.hints)}};
 }
 
 // The series at `index` of the list the module gives (zc_series), or none.
@@ -107,26 +81,6 @@ std::string_view prompt_word_name(PromptWord::Kind kind) {
             return "help_name";
     }
     return "none";
-}
-
-std::string_view kind_name(Kind kind) {
-    switch (kind) {
-        case Kind::empty:
-            return "empty";
-        case Kind::too_long:
-            return "too_long";
-        case Kind::invalid_number:
-            return "invalid_number";
-        case Kind::unknown_formula:
-            return "unknown_formula";
-        case Kind::result:
-            return "result";
-        case Kind::reference_written:
-            return "reference_written";
-        case Kind::reference_failed:
-            return "reference_failed";
-    }
-    return "empty";
 }
 
 // A formula whose result has `unit`, so that values of any quantity render
@@ -223,6 +177,29 @@ std::optional<Percent> percent_of(const Json& object) {
     return Percent{text, 0.0};
 }
 
+// Options given as {"series": "E24", "mc": 1000, ...}, read by the grammar
+// into `settings`: the error line of a bad one, or "".
+std::string options_from(const Json& options, zorvane::host::QuestionSettings& settings) {
+    for (const auto& [name, argument] : options.items()) {
+        // false leaves the option out; null or true gives it without its argument.
+        if (argument.is_boolean() && !argument.get<bool>()) continue;
+        std::optional<std::string> text;
+        if (argument.is_string()) text = argument.get<std::string>();
+        if (argument.is_number_unsigned()) {
+            text = std::to_string(argument.get<std::uint64_t>());
+        } else if (argument.is_number_integer()) {
+            text = std::to_string(argument.get<std::int64_t>());
+        } else if (argument.is_number()) {
+            // 2.5 or 1e300 samples: written out for the grammar to refuse.
+            text = argument.dump();
+        }
+        std::string error = zorvane::host::set_question_option(
+            "--" + name, text ? std::optional<std::string_view>(*text) : std::nullopt, settings);
+        if (!error.empty()) return error;
+    }
+    return {};
+}
+
 // The question whose parts are given as texts; the options through the
 // grammar, so a bad one is refused: the error line, or "".
 std::string question_from(const Json& parts, Question& question) {
@@ -253,20 +230,8 @@ std::string question_from(const Json& parts, Question& question) {
     }
     if (const auto options = parts.find("options");
         options != parts.end() && options->is_object()) {
-        for (const auto& [name, argument] : options->items()) {
-            // false leaves the option out; null or true gives it without its argument.
-            if (argument.is_boolean() && !argument.get<bool>()) continue;
-            std::optional<std::string> text;
-            if (argument.is_string()) text = argument.get<std::string>();
-            if (argument.is_number_unsigned()) {
-                text = std::to_string(argument.get<std::uint64_t>());
-            } else if (argument.is_number_integer()) {
-                text = std::to_string(argument.get<std::int64_t>());
-            }
-            std::string error = zorvane::host::set_question_option(
-                "--" + name, text ? std::optional<std::string_view>(*text) : std::nullopt,
-                question.settings);
-            if (!error.empty()) return error;
+        if (std::string error = options_from(*options, question.settings); !error.empty()) {
+            return error;
         }
     }
     return {};
@@ -293,26 +258,11 @@ EMSCRIPTEN_KEEPALIVE const char* zc_formulas() {
 EMSCRIPTEN_KEEPALIVE const char* zc_evaluate(const char* command) {
     const std::string_view text(command);
     if (zorvane::host::is_question(text)) {
-        const zorvane::host::Reply question = zorvane::host::ask(text);
-        return send(Json{{"kind", question.error ? "error" : "answer"},
-                         {"error", question.error},
-                         {"guarded", false},
-                         {"line", question.line},
-                         {"eng", question.engineering},
-                         {"note", ""},
-                         {"lineNote", ""},
-                         {"hints", strings(question.hints)}});
+        reply = zorvane::host::answer_json(zorvane::host::ask(text));
+    } else {
+        reply = zorvane::host::answer_json(text, calculator.evaluate(text));
     }
-    const Answer& answer = calculator.evaluate(text);
-    const bool guarded = answer.kind == Kind::result && answer.guarded;
-    return send(Json{{"kind", kind_name(answer.kind)},
-                     {"line", answer.line},
-                     {"eng", answer.engineering},
-                     {"error", answer.is_error()},
-                     {"guarded", guarded},
-                     {"note", zorvane::host::guard_note(answer)},
-                     {"lineNote", line_note(answer)},
-                     {"hints", strings(zorvane::host::hints(text, answer))}});
+    return reply.c_str();
 }
 
 // What a line typed at the prompt asks for, as zorvane-calc's prompt reads
@@ -382,23 +332,8 @@ EMSCRIPTEN_KEEPALIVE const char* zc_series_names() {
 EMSCRIPTEN_KEEPALIVE const char* zc_solve(const char* command, int series) {
     zorvane::host::QuestionOptions options;
     options.series = series_at(series);
-    const zorvane::host::Solved solved = zorvane::host::solve(command, options);
-    Json out = reply_json(solved);
-    if (!solved.error) {
-        out["argument"] = solved.argument_name;
-        out["index"] = solved.argument;
-        out["unit"] = solved.unit;
-        out["target"] = number(solved.target);
-        out["solutions"] = numbers(solved.solutions);
-        Json standard = Json::array();
-        for (const zorvane::host::StandardNeighbour& neighbour : solved.standard) {
-            standard.push_back(Json{{"value", number(neighbour.value)},
-                                    {"result", number(neighbour.result)},
-                                    {"deviation", number(neighbour.deviation)}});
-        }
-        out["standard"] = std::move(standard);
-    }
-    return send(out);
+    reply = zorvane::host::answer_json(zorvane::host::solve(command, options));
+    return reply.c_str();
 }
 
 // {"below", "above", "nearest"} in the series at `series`, or null.
@@ -414,14 +349,8 @@ EMSCRIPTEN_KEEPALIVE const char* zc_standard_values(double value, int series) {
 // "voltage_divider 12 10k±1% 4.7k": {"error", "line", "eng", "hints",
 // "evaluations", "value", "min", "max"}.
 EMSCRIPTEN_KEEPALIVE const char* zc_range(const char* command) {
-    const zorvane::host::Ranged ranged = zorvane::host::range(command);
-    Json out = reply_json(ranged);
-    if (!ranged.error) {
-        out["value"] = number(ranged.value);
-        out["min"] = number(ranged.min);
-        out["max"] = number(ranged.max);
-    }
-    return send(out);
+    reply = zorvane::host::answer_json(zorvane::host::range(command));
+    return reply.c_str();
 }
 
 // "voltage_divider 12 ? ? = 3.3" in the series at `series`: {"error",
@@ -430,18 +359,29 @@ EMSCRIPTEN_KEEPALIVE const char* zc_range(const char* command) {
 EMSCRIPTEN_KEEPALIVE const char* zc_pairs(const char* command, int series) {
     const auto which = series_at(series);
     if (!which) return send(nullptr);
-    const zorvane::host::Paired paired = zorvane::host::pair(command, *which);
-    Json out = reply_json(paired);
-    if (!paired.error) {
-        out["arguments"] = strings(paired.names);
-        out["indices"] = Json::array({paired.arguments[0], paired.arguments[1]});
-        out["unit"] = paired.unit;
-        out["values"] = numbers({paired.values[0], paired.values[1]});
-        out["result"] = number(paired.result);
-        out["target"] = number(paired.target);
-        out["deviation"] = number(paired.deviation);
+    reply = zorvane::host::answer_json(zorvane::host::pair(command, *which));
+    return reply.c_str();
+}
+
+// ---- Statistics ----
+
+// {"command": "voltage_divider 12±5% 10k±1% 4k7±1% = 3.3±3%", "options":
+// {"mc": 100000, "seed": "1", "distribution": "normal"}}, the options read
+// as the question's own (no "mc": no run): the statistics answer as
+// zorvane-calc --json writes it, or {"optionError": the grammar's error
+// line} for a bad option.
+EMSCRIPTEN_KEEPALIVE const char* zc_monte_carlo(const char* request) {
+    const Json given = Json::parse(request, nullptr, false);
+    zorvane::host::QuestionSettings settings;
+    const auto options = given.is_object() ? given.find("options") : given.end();
+    if (given.is_object() && options != given.end() && options->is_object()) {
+        if (std::string error = options_from(*options, settings); !error.empty()) {
+            return send(Json{{"optionError", error}});
+        }
     }
-    return send(out);
+    const std::string command = given.is_object() ? text_of(given, "command") : std::string();
+    reply = zorvane::host::answer_json(zorvane::host::simulate(command, settings));
+    return reply.c_str();
 }
 
 // ---- Designs ----

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <iterator>
 #include <nlohmann/json.hpp>
+#include <optional>
 #include <string>
 
 #include "zorvane_host/host.h"
@@ -24,14 +25,18 @@ Json strings(const Range& items) {
     return out;
 }
 
-Json candidate_json(const Designed& designed, const DesignCandidate& c) {
+// `yield`: the candidate's Monte Carlo yield, when --mc gave one.
+Json candidate_json(const Designed& designed, const DesignCandidate& c,
+                    std::optional<double> yield = std::nullopt) {
     Json values = Json::array();
     for (std::size_t u = 0; u < 2 && designed.arguments[u] >= 0; ++u) {
         values.push_back(number(c.values[u]));
     }
-    return Json{{"values", std::move(values)}, {"nominal", number(c.nominal)},
-                {"min", number(c.min)},        {"max", number(c.max)},
-                {"margin", number(c.margin)},  {"deviation", number(c.deviation)}};
+    Json out{{"values", std::move(values)}, {"nominal", number(c.nominal)},
+             {"min", number(c.min)},        {"max", number(c.max)},
+             {"margin", number(c.margin)},  {"deviation", number(c.deviation)}};
+    if (yield) out["yield"] = number(*yield);
+    return out;
 }
 
 }  // namespace
@@ -44,7 +49,7 @@ std::string design_json(const Designed& designed) {
              {"line", designed.line},
              {"eng", designed.engineering},
              {"hints", strings(designed.hints)},
-             {"evaluations", d.evaluations}};
+             {"evaluations", designed.evaluations}};
     if (ran) {
         const std::size_t count = designed.arguments[1] >= 0 ? 2 : 1;
         Json names = Json::array();
@@ -73,11 +78,19 @@ std::string design_json(const Designed& designed) {
         out["tried"] = d.searched_candidates;
         out["passing"] = d.passing;
         Json candidates = Json::array();
-        std::transform(
-            d.candidates.begin(), d.candidates.end(), std::back_inserter(candidates),
-            [&designed](const DesignCandidate& c) { return candidate_json(designed, c); });
+        for (std::size_t i = 0; i < d.candidates.size(); ++i) {
+            candidates.push_back(candidate_json(
+                designed, d.candidates[i],
+                i < designed.yields.size() ? std::optional(designed.yields[i]) : std::nullopt));
+        }
         out["candidates"] = std::move(candidates);
-        out["best"] = d.best ? candidate_json(designed, *d.best) : Json(nullptr);
+        if (designed.samples > 0) {
+            out["samples"] = designed.samples;
+            out["seed"] = designed.seed;
+            out["distribution"] = std::string(distribution_name(designed.distribution));
+        }
+        out["best"] =
+            d.best ? candidate_json(designed, *d.best, designed.best_yield) : Json(nullptr);
         if (d.remedy) {
             out["remedy"] = Json{
                 {"window", Json{{"low", number(d.remedy->low)}, {"high", number(d.remedy->high)}}},

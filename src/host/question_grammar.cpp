@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <array>
 #include <charconv>
+#include <cmath>
 #include <cstdint>
 #include <limits>
 
@@ -29,6 +30,7 @@ constexpr std::array<std::string_view, PART_KIND_COUNT> KIND_UNITS = {OHM.utf8, 
                                                                       HENRY.utf8};
 
 constexpr std::array<std::string_view, 2> DISTRIBUTIONS = {"uniform", "normal"};
+static_assert(MAX_SAMPLES == 100'000'000, "the --mc hint names the limit");
 
 // A number as the input notation reads it in `unit` (or plainly).
 std::optional<double> read_number_text(std::string_view text, std::string_view unit, bool expand) {
@@ -206,9 +208,19 @@ std::string read_within(std::string_view argument, QuestionSettings& settings) {
                           "window");
 }
 
+// A whole number of samples in decimal digits or as a number ("1e6"),
+// written back in digits.
 std::string read_samples(std::string_view argument, QuestionSettings& settings) {
-    settings.samples = read_count(argument, 1, MAX_SAMPLES);
-    if (settings.samples) return {};
+    const std::optional<double> value =
+        argument.find_first_not_of("0123456789.eE+-") == std::string_view::npos
+            ? parse_number(argument)
+            : std::nullopt;
+    settings.samples.reset();
+    if (value && *value >= 1.0 && *value <= static_cast<double>(MAX_SAMPLES) &&
+        *value == std::floor(*value)) {
+        settings.samples = static_cast<std::uint64_t>(*value);
+        return {};
+    }
     return "Error: Invalid number of samples " + quoted(argument) + " for '--mc'";
 }
 
@@ -260,7 +272,7 @@ constexpr OptionRow OPTION_ROWS[] = {
     {"--series",       Argument::required, "a series: E3 E6 E12 E24 E48 E96 E192, or per kind: R=E96,C=E12", read_series},
     {"--tolerance",    Argument::required, "a tolerance in percent: 1%, or per kind: R=1%,C=5%",           read_tolerance},
     {"--within",       Argument::required, "a window of values: 1k..100k, or per kind: R=1k..100k",        read_within},
-    {"--mc",           Argument::optional, "a whole number of samples from 1 to 10000000",                 read_samples},
+    {"--mc",           Argument::optional, "a whole number of samples from 1 to 100000000",                read_samples},
     {"--seed",         Argument::required, "a whole number from 0 to 18446744073709551615",                read_seed},
     {"--distribution", Argument::required, "uniform or normal",                                            read_distribution},
     {"--top",          Argument::required, "a whole number from 1 to 1000",                                read_top},
@@ -388,6 +400,15 @@ int Question::tolerances() const noexcept {
 
 std::string tolerance_problem(std::string_view percent) {
     return read_percent(percent) ? std::string() : std::string(TOLERANCE_PROBLEM);
+}
+
+std::string_view distribution_name(Distribution distribution) {
+    return DISTRIBUTIONS[static_cast<std::size_t>(distribution)];
+}
+
+std::string_view question_option_hint(std::string_view name) noexcept {
+    const OptionRow* row = option_row(name);
+    return row == nullptr ? std::string_view{} : row->hint;
 }
 
 bool is_question_option(std::string_view word) noexcept {

@@ -15,6 +15,7 @@
 #include "rendering.h"
 #include "roots.h"
 #include "significant_digits.h"
+#include "statistics.h"
 #include "words.h"
 #include "worst_case.h"
 #include "zorvane_host/host.h"
@@ -181,6 +182,10 @@ struct Prepared {
     std::vector<std::string> notes;  // the hints of the module's line: values ignored
     std::array<int, 2> unknown{-1, -1};
     double target = 0.0;
+    // A spec window after '=' instead of a target (statistics.cpp).
+    bool has_window = false;
+    double low = 0.0;
+    double high = 0.0;
 };
 
 // The settings of the questions' older entry points, which take a series alone.
@@ -205,29 +210,48 @@ const Series* series_for(const QuestionSettings& settings, const FormulaInfo* fo
                                    : nullptr;
 }
 
-// What a question asks that no answer gives yet, as its error line and
-// hint; empty when there is nothing.
-std::pair<std::string, std::string> not_answered(const Question& question,
-                                                 const QuestionSettings& settings) {
-    const std::vector<std::string> words = question_option_words(settings);
-    const auto unanswered = std::find_if(words.begin(), words.end(), [](const std::string& word) {
-        return word.starts_with("--") && word != "--series";
-    });
-    if (unanswered != words.end()) {
-        return {"Error: This version does not answer '" + *unanswered + "' yet",
-                "the options answered are --series"};
+// A window after '=' (3.3±3%, 3.2..3.4), which the grammar has read, on a
+// command with tolerances.
+bool read_window_target(Prepared& prepared, Reply& reply) {
+    const Question& question = prepared.question;
+    if (question.unknowns() > 0) {
+        fail(reply, "Error: A window after '=' goes with tolerances, not with a value written ?",
+             {"solve for one value: = 3.3; or give tolerances: 10k\xC2\xB1"
+              "1% ... = 3.3\xC2\xB1"
+              "3%"});
+        return false;
     }
-    if (question.target && question.target->is_window()) {
-        return {"Error: This version does not answer a window after '=' yet",
-                "write the result wanted: = 3.3"};
+    if (question.tolerances() == 0) {
+        fail(reply, "Error: A window after '=' needs values with tolerances",
+             {"write a tolerance on a value: 10k\xC2\xB1"
+              "1%"});
+        return false;
     }
-    return {};
+    const QuestionTarget& target = *question.target;
+    if (target.limits) {
+        prepared.low = target.limits->low;
+        prepared.high = target.limits->high;
+    } else {
+        if (!target.reading || !target.tolerance) {
+            fail(reply, invalid_number_line(target.number),
+                 {"write a window as 3.3\xC2\xB1"
+                  "3% or 3.2..3.4"});
+            return false;
+        }
+        const double percent = target.tolerance->value;
+        const double one = *target.reading * (1.0 - percent / 100.0);
+        const double other = *target.reading * (1.0 + percent / 100.0);
+        prepared.low = std::fmin(one, other);
+        prepared.high = std::fmax(one, other);
+    }
+    prepared.has_window = true;
+    return true;
 }
 
 // Reads a question; false, with the error in `reply`, when it cannot be
 // answered: a question that does not read, what the module says of its
 // values, a value written ? that is not one of the formula's, a target that
-// is not a number, what no answer gives yet.
+// is not a number.
 bool prepare(std::string_view command, bool expand, const QuestionSettings& beside,
              Prepared& prepared, Reply& reply) {
     Calculator calculator;
@@ -273,9 +297,8 @@ bool prepare(std::string_view command, bool expand, const QuestionSettings& besi
         }
         if (found < 2) prepared.unknown[static_cast<std::size_t>(found++)] = static_cast<int>(i);
     }
-    if (const auto [line, hint] = not_answered(question, prepared.settings); !line.empty()) {
-        fail(reply, line, {hint});
-        return false;
+    if (question.target && question.target->is_window()) {
+        return read_window_target(prepared, reply);
     }
     if (question.target) {
         const std::optional<double> target = question.target->reading;
@@ -622,6 +645,77 @@ Paired pair_question(std::string_view command, bool expand, const QuestionSettin
 
 }  // namespace
 
+bool read_toleranced(std::string_view command, const QuestionSettings& beside, bool expand,
+                     TolerancedCommand& toleranced, Reply& reply) {
+    Prepared prepared;
+    if (!prepare(command, expand, beside, prepared, reply)) return false;
+    const Question& question = prepared.question;
+    if (question.tolerances() == 0 || question.unknowns() > 0 ||
+        (question.target && !prepared.has_window)) {
+        const std::string error = misfit(question, false, false);
+        fail(reply, error.empty() ? "Error: No value carries a tolerance" : error,
+             {"write a tolerance on a value: 10k\xC2\xB1"
+              "1%"});
+        return false;
+    }
+    toleranced.info = prepared.info;
+    toleranced.row = prepared.row;
+    toleranced.values = prepared.values;
+    for (std::size_t i = 0; i < question.values.size() && i < toleranced.tolerances.size(); ++i) {
+        const std::optional<Percent>& tolerance = question.values[i].tolerance;
+        toleranced.tolerances[i] = tolerance ? tolerance->value / 100.0 : 0.0;
+    }
+    toleranced.line = prepared.line;
+    toleranced.engineering = prepared.engineering;
+    toleranced.has_window = prepared.has_window;
+    toleranced.low = prepared.low;
+    toleranced.high = prepared.high;
+    toleranced.samples = prepared.settings.samples.value_or(0);
+    // Settings made in code rather than read are held to the same limit.
+    if (toleranced.samples > MAX_SAMPLES) {
+        fail(reply,
+             "Error: Invalid number of samples '" + std::to_string(toleranced.samples) +
+                 "' for '--mc'",
+             {std::string(question_option_hint("--mc"))});
+        return false;
+    }
+    toleranced.seed = prepared.settings.seed.value_or(DEFAULT_SEED);
+    toleranced.distribution = prepared.settings.distribution.value_or(Distribution::uniform);
+    return true;
+}
+
+bool is_statistics_question(std::string_view command, const QuestionSettings& beside, bool expand) {
+    return is_question(command) &&
+           question_kind(command, beside, expand) == QuestionKind::statistics;
+}
+
+QuestionKind question_kind(std::string_view command, const QuestionSettings& beside, bool expand) {
+    if (!is_question(command)) return QuestionKind::forward;
+    const ParsedQuestion parsed = parse_question(command, expand);
+    // A question that does not read gets its error from the solver's reading.
+    if (!parsed.ok()) return QuestionKind::solve;
+    const Question& question = parsed.question;
+    const QuestionSettings settings = merged(beside, question.settings);
+    // Options before a command that asks nothing more: the module's answer.
+    Question forward = question;
+    forward.settings = {};
+    if (!is_question(compose_question(forward))) return QuestionKind::forward;
+    // Designs and two parts for one value (design_answer.cpp).
+    if (is_design_question(question)) return QuestionKind::design;
+    if (settings.combine) return QuestionKind::combine;
+    if (question.tolerances() > 0 && question.unknowns() == 0) {
+        const bool window = question.target && question.target->is_window();
+        if (window || (!question.target && settings.samples)) return QuestionKind::statistics;
+        if (!question.target) return QuestionKind::range;
+    }
+    const auto first = std::find_if(question.values.begin(), question.values.end(),
+                                    [](const QuestionValue& value) { return value.unknown; });
+    const Series* series =
+        series_for(settings, question.formula, static_cast<int>(first - question.values.begin()));
+    if (question.unknowns() == 2 && series != nullptr) return QuestionKind::pair;
+    return QuestionKind::solve;
+}
+
 Solved solve(std::string_view command, const QuestionOptions& options) {
     return solve_question(command, options.expand, beside_of(options));
 }
@@ -636,48 +730,51 @@ Paired pair(std::string_view command, Series series, const QuestionOptions& opti
     return pair_question(command, options.expand, beside);
 }
 
+Solved solve(std::string_view command, const QuestionSettings& beside, bool expand) {
+    return solve_question(command, expand, beside);
+}
+
+Ranged range(std::string_view command, const QuestionSettings& beside, bool expand) {
+    return range_question(command, expand, beside);
+}
+
+Paired pair(std::string_view command, const QuestionSettings& beside, bool expand) {
+    return pair_question(command, expand, beside);
+}
+
 Reply ask(std::string_view command, const QuestionOptions& options) {
     return ask(command, beside_of(options), options.expand);
 }
 
 Reply ask(std::string_view command, const QuestionSettings& beside, bool expand) {
+    switch (question_kind(command, beside, expand)) {
+        case QuestionKind::forward:
+            break;
+        case QuestionKind::statistics:
+            return simulate(command, beside, expand);
+        case QuestionKind::design:
+            return design(command, beside, expand);
+        case QuestionKind::combine:
+            return solve_in_parts(command, beside, expand);
+        case QuestionKind::range:
+            return range_question(command, expand, beside);
+        case QuestionKind::pair:
+            return pair_question(command, expand, beside);
+        case QuestionKind::solve:
+            return solve_question(command, expand, beside);
+    }
     Calculator calculator;
     if (!is_question(command)) {
         return from_answer(calculator.evaluate(command, {.expand = expand, .engineering = true}),
                            command);
     }
+    // Options before a command that asks nothing more: the module's answer
+    // to the rest (each answer uses the options it needs and leaves the others be).
     const ParsedQuestion parsed = parse_question(command, expand);
-    const Question& question = parsed.question;
-    if (parsed.ok()) {
-        const QuestionSettings settings = merged(beside, question.settings);
-        // Options before a command that asks nothing more: the module's answer.
-        Question forward = question;
-        forward.settings = {};
-        const std::string rest = compose_question(forward);
-        if (!is_question(rest)) {
-            Reply reply;
-            if (const auto [line, hint] = not_answered(question, settings); !line.empty()) {
-                fail(reply, line, {hint});
-                return reply;
-            }
-            return from_answer(calculator.evaluate(rest, {.expand = expand, .engineering = true}),
-                               rest);
-        }
-        // Designs and two parts for one value (design_answer.cpp).
-        if (is_design_question(question)) return design(command, beside, expand);
-        if (settings.combine) return solve_in_parts(command, beside, expand);
-        if (question.tolerances() > 0 && question.unknowns() == 0 && !question.target) {
-            return range_question(command, expand, beside);
-        }
-        const auto first = std::find_if(question.values.begin(), question.values.end(),
-                                        [](const QuestionValue& value) { return value.unknown; });
-        const Series* series = series_for(settings, question.formula,
-                                          static_cast<int>(first - question.values.begin()));
-        if (question.unknowns() == 2 && series != nullptr) {
-            return pair_question(command, expand, beside);
-        }
-    }
-    return solve_question(command, expand, beside);
+    Question forward = parsed.question;
+    forward.settings = {};
+    const std::string rest = compose_question(forward);
+    return from_answer(calculator.evaluate(rest, {.expand = expand, .engineering = true}), rest);
 }
 
 }  // namespace zorvane::host

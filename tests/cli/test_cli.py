@@ -594,7 +594,7 @@ class Documentation(unittest.TestCase):
         readme = readme_tool_section()
         usage = run('--help').stdout.decode()
         options = set(re.findall(r'^ +(?:(-\w), )?(--[\w=]+)', usage, re.M))
-        self.assertEqual(len(options), 12)
+        self.assertEqual(len(options), 17)
         for short, long in options:
             for name in filter(None, (short, long)):
                 with self.subTest(option=name):

@@ -500,3 +500,29 @@ test("the page reads an address with the tool's grammar: +-, ?=, .5%, options", 
         assert.equal(shown(command), null, command);
     }
 });
+
+// The shared statistics vectors: the tool's arguments and the JSON line its
+// --json writes; calc.monteCarlo must give the same object for the same seed.
+test("calc.monteCarlo gives the statistics vectors' answers", () => {
+    const lines = readFileSync(join(root, "tests/vectors/statistics.tsv"), "utf8").split("\n")
+        .filter((l) => l && !l.startsWith("#"));
+    assert.ok(lines.length >= 6);
+    for (const line of lines) {
+        const [args, expected] = line.split("\t");
+        const words = args.split(" ");
+        const options = { samples: 0 };
+        const names = { "--mc": "samples", "--seed": "seed", "--distribution": "distribution" };
+        while (words[0] in names) {
+            const [name, value] = words.splice(0, 2);
+            options[names[name]] = name === "--mc" ? Number(value) : value;
+        }
+        assert.deepEqual(calc.monteCarlo(words.join(" "), options), JSON.parse(expected), args);
+    }
+    assert.throws(() => calc.monteCarlo("power_vi 12\u00b11% 1", { samples: 1e12 }), RangeError);
+    assert.throws(() => calc.monteCarlo("power_vi 12\u00b11% 1", { samples: -5 }), RangeError);
+    assert.throws(() => calc.monteCarlo("power_vi 12\u00b11% 1", { distribution: "weird" }), RangeError);
+    assert.throws(() => calc.monteCarlo("power_vi 12\u00b11% 1", { seed: -1 }), RangeError);
+    const empty = calc.monteCarlo("voltage_divider 12\u00b15% 10k 4k7 = 3.4..3.2");
+    assert.deepEqual([empty.kind, empty.error, empty.line],
+        ["error", true, "Error: The window 3.4..3.2 is empty"]);
+});

@@ -180,7 +180,21 @@ def check_console():
           f"status {status}, {degrees} times °C")
 
 
+def check_statistics():
+    """The shared statistics vectors: the same JSON lines from the same seeds."""
+    path = os.path.join(source_dir, "tests", "vectors", "statistics.tsv")
+    with open(path, encoding="utf-8") as vectors:
+        for line in vectors:
+            if line.startswith("#") or not line.strip():
+                continue
+            arguments, expected = line.rstrip("\n").split("\t", 1)
+            done = run(["--json", *arguments.split(" ")])
+            check(f"statistics: {arguments}", done.stdout == expected.encode() + b"\n",
+                  f"status {done.returncode}: {done.stdout[:200]!r}")
+
+
 check_pipes()
+check_statistics()
 check_list_and_reference()
 check_console()
 for failure in failures:

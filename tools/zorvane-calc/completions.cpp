@@ -10,8 +10,8 @@
 #include <string_view>
 #include <vector>
 
-#include "zorvane_host/host.h"
 #include "options.h"
+#include "zorvane_host/host.h"
 
 namespace {
 
@@ -81,6 +81,7 @@ std::string bash_arguments() {
         std::string reply;
         switch (option.argument.takes) {
             case Takes::nothing:
+            case Takes::optional_number:
                 continue;
             case Takes::final_directory:
                 reply = "$(compgen -d -- \"$cur\")";
@@ -136,6 +137,8 @@ std::string zsh_argument(const OptionSpec& option) {
     switch (option.argument.takes) {
         case Takes::nothing:
             break;
+        case Takes::optional_number:
+            return "::samples: ";
         case Takes::final_directory:
             return "::directory:_files -/";
         case Takes::value:
@@ -232,6 +235,7 @@ std::string fish_script() {
         script += " -l " + std::string(option.long_name.substr(2));
         switch (option.argument.takes) {
             case Takes::nothing:
+            case Takes::optional_number:
                 break;
             case Takes::final_directory:
                 script += " -x -a '(__fish_complete_directories)'";

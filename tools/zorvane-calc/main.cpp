@@ -7,13 +7,13 @@
 #include <string>
 #include <string_view>
 
-#include "zorvane_host/host.h"
 #include "listing.h"
 #include "options.h"
 #include "output.h"
 #include "platform.h"
 #include "report.h"
 #include "session.h"
+#include "zorvane_host/host.h"
 
 namespace {
 
@@ -21,9 +21,10 @@ using namespace zorvane_calc;
 
 int usage_error(const UsageError& error) {
     const bool about_option = !error.option.empty();
+    const bool detailed = !error.detail.empty();
     report_error({error.message, " '", error.argument, "'", about_option ? " for '" : "",
-                  error.option, about_option ? "'" : "", "\nTry '", PROGRAM_NAME,
-                  " --help' for more information."});
+                  error.option, about_option ? "'" : "", detailed ? ": " : "", error.detail,
+                  "\nTry '", PROGRAM_NAME, " --help' for more information."});
     return EXIT_TROUBLE;
 }
 

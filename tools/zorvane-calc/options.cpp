@@ -15,24 +15,48 @@ void set_reference_directory(Settings& settings, const char* directory) {
     settings.reference_directory = directory;
 }
 // A question's options are read by the question grammar, as a question
-// written with them is: the tool's --series means what the page's does.
-bool reads_as_series(std::string_view series) {
+// written with them is: the tool's --series, --mc, --seed and
+// --distribution mean what the page's do. What a bad argument should be is
+// the grammar's hint for the option.
+std::string_view problem_of(std::string_view name, std::string_view argument) {
     zorvane::host::QuestionSettings scratch;
-    return zorvane::host::set_question_option("--series", series, scratch).empty();
+    return zorvane::host::set_question_option(name, argument, scratch).empty()
+               ? std::string_view{}
+               : zorvane::host::question_option_hint(name);
+}
+bool reads_as_series(std::string_view series) { return problem_of("--series", series).empty(); }
+std::string_view samples_problem(std::string_view samples) { return problem_of("--mc", samples); }
+std::string_view seed_problem(std::string_view seed) { return problem_of("--seed", seed); }
+
+// The setters run after the checks above, so the grammar reads each argument.
+void set_question_option(Settings& settings, std::string_view name, const char* argument) {
+    std::optional<std::string_view> given;
+    if (argument != nullptr) given = argument;
+    zorvane::host::set_question_option(name, given, settings.question);
 }
 void set_series(Settings& settings, const char* series) {
-    zorvane::host::set_question_option("--series", series, settings.question);
+    set_question_option(settings, "--series", series);
 }
+void set_samples(Settings& settings, const char* samples) {
+    set_question_option(settings, "--mc", samples);
+}
+void set_seed(Settings& settings, const char* seed) {
+    set_question_option(settings, "--seed", seed);
+}
+void set_distribution(Settings& settings, const char* name) {
+    set_question_option(settings, "--distribution", name);
+}
+void set_json(Settings& settings, const char*) { settings.json = true; }
+void set_histogram(Settings& settings, const char*) { settings.histogram = true; }
 
 // The design's options, read by the question grammar as well.
 template <const char* name>
 bool reads_as(std::string_view word) {
-    zorvane::host::QuestionSettings scratch;
-    return zorvane::host::set_question_option(name, word, scratch).empty();
+    return problem_of(name, word).empty();
 }
 template <const char* name>
 void set_question(Settings& settings, const char* argument) {
-    zorvane::host::set_question_option(name, argument, settings.question);
+    set_question_option(settings, name, argument);
 }
 constexpr char TOLERANCE_OPTION[] = "--tolerance";
 constexpr char WITHIN_OPTION[] = "--within";
@@ -45,8 +69,15 @@ constexpr OptionArgument TOP = {Takes::value, "N", {}, reads_as<TOP_OPTION>};
 constexpr OptionArgument COMBINE = {Takes::value, "2", COMBINE_COUNTS, reads_as<COMBINE_OPTION>};
 
 constexpr OptionArgument DIRECTORY = {Takes::final_directory, "[DIR]", {}};
-// The IEC 60063 series, as the hosts' share names them.
-const OptionArgument SERIES = {Takes::value, "SERIES", zorvane::host::series_names(), reads_as_series};
+// The IEC 60063 series and the distributions, as the hosts' share names them.
+const OptionArgument SERIES = {Takes::value, "SERIES", zorvane::host::series_names(),
+                               reads_as_series};
+constexpr OptionArgument SAMPLES = {Takes::optional_number, "[N]", {}, nullptr, samples_problem};
+constexpr OptionArgument SEED = {Takes::value, "S", {}, nullptr, seed_problem};
+const std::string_view DISTRIBUTION_NAMES[] = {
+    zorvane::host::distribution_name(zorvane::host::Distribution::uniform),
+    zorvane::host::distribution_name(zorvane::host::Distribution::normal)};
+const OptionArgument DISTRIBUTION = {Takes::value, "D", DISTRIBUTION_NAMES};
 
 // Adding an option is adding a row; a new setting also needs its field in
 // Settings and a setter above.
@@ -67,6 +98,17 @@ const OptionSpec OPTIONS[] = {
     {"",    "--top",               TOP,        Action::evaluate,        set_question<TOP_OPTION>,       "how many candidates a design lists (default 5)"},
     {"",    "--combine",           COMBINE,    Action::evaluate,        set_question<COMBINE_OPTION>,   "after a solution, the best series and parallel pair\n"
                                                                                                   "of --series values for it"},
+    {"",    "--mc",                SAMPLES,    Action::evaluate,        set_samples,              "Monte Carlo: N samples (default 100000, at most\n"
+                                                                                                  "100000000) of the values within their tolerances:\n"
+                                                                                                  "mean, sd, percentiles; with a window, yield and Cpk;\n"
+                                                                                                  "with a design, each candidate's yield"},
+    {"",    "--seed",              SEED,       Action::evaluate,        set_seed,                 "the samples' seed, 0 to 2^64 - 1 (default 1): the same\n"
+                                                                                                  "seed gives the same numbers on every platform"},
+    {"",    "--distribution",      DISTRIBUTION, Action::evaluate,      set_distribution,         "how values spread within their tolerances: uniform\n"
+                                                                                                  "(default), or normal (3 sigma is the tolerance)"},
+    {"",    "--histogram",         {},         Action::evaluate,        set_histogram,            "draw the samples' histogram under the answer (not in\n"
+                                                                                                  "batch mode, where --json carries it)"},
+    {"",    "--json",              {},         Action::evaluate,        set_json,                 "write each answer as one JSON object per line"},
     {"",    "--list",              {},         Action::list,            nullptr,                  "print every formula with its arguments"},
     {"",    "--list=categories",   {},         Action::list_categories, nullptr,                  "print the formulas grouped by category"},
     {"",    "--reference",         DIRECTORY,  Action::reference,       set_reference_directory,  "write the formula reference file electronics_formulas.txt\n"
@@ -98,8 +140,16 @@ constexpr std::string_view USAGE_NOTES =
     "3% or 3.2..3.4) ask for\n"
     "a design: the --series values whose worst case lies inside it, best first.\n"
     "Quote ? in a shell, which may take it for a file name.\n"
-    "A command read from standard input may start with its own --series, which\n"
-    "wins over the tool's.\n"
+    "A command read from standard input may start with its own --series, --mc,\n"
+    "--seed or --distribution, which win over the tool's.\n"
+    "Values with tolerances may end in a spec window on the result, = 3.3\xC2\xB1"
+    "3% or\n"
+    "= 3.2..3.4: the worst case is judged against it, and each value's share of\n"
+    "the variance is given. --mc adds a Monte Carlo run: mean, sd, percentiles,\n"
+    "and with a window yield, ppm outside and Cpk. Values spread uniformly within\n"
+    "their tolerances, or with --distribution normal as a Gaussian whose 3 sigma\n"
+    "is the tolerance, cut off there. The same --seed gives the same numbers on\n"
+    "every platform.\n"
     "A line whose first non-space character is # is a comment: an empty answer.\n"
     "At a terminal, hints on standard error help to fix a command.\n"
     "Exit status: 0 when every line was a result, 1 when any line was an error\n"
@@ -131,7 +181,14 @@ constexpr std::string_view USAGE_NOTES =
     "5% '?' '?' = 3.3\xC2\xB1"
     "3%\n"
     "    Error: No candidate keeps Output Voltage within 3.201000 .. 3.399000 V in the worst case "
-    "(148225 candidates, R E96 1%)\n";
+    "(148225 candidates, R E96 1%)\n"
+    "  zorvane-calc -e resistors_series 1k\xC2\xB1"
+    "1% 2k\xC2\xB1"
+    "2% = 2.94k..3.06k\n"
+    "    Series Resistance = 3 k\xCE\xA9 (2.95 k\xCE\xA9 .. 3.05 k\xCE\xA9); window 2.94 k\xCE\xA9 "
+    ".. "
+    "3.06 k\xCE\xA9: worst case inside (low edge cleared by 10 \xCE\xA9, high edge cleared by 10 "
+    "\xCE\xA9); variance: r2 94 %, r1 6 %\n";
 
 // "--reference [DIR]": the option as --help names it.
 std::string synopsis(const OptionSpec& option) {
@@ -154,7 +211,7 @@ struct Parser {
     ParsedOptions parsed;
 
     bool fail(std::string_view message, std::string_view argument, std::string_view option = {}) {
-        parsed.error = UsageError{message, argument, option};
+        parsed.error = UsageError{message, argument, option, {}};
         return false;
     }
 
@@ -181,6 +238,41 @@ struct Parser {
         return true;
     }
 
+    // "--mc 5000", "--mc=5000" or "--mc" alone.
+    bool take_number(const OptionSpec& option, const char* inline_value, const char*& chosen) {
+        chosen = inline_value;
+        if (chosen == nullptr && at + 1 < arguments.size() && looks_numeric(arguments[at + 1])) {
+            chosen = arguments[++at];
+        }
+        if (chosen == nullptr) return true;
+        return checked(option, chosen);
+    }
+
+    static bool looks_numeric(std::string_view word) {
+        const auto digit = [](char c) { return c >= '0' && c <= '9'; };
+        if (word.empty()) return false;
+        if (digit(word[0])) return true;
+        const std::size_t next = word[0] == '-' || word[0] == '+' ? 1 : 0;
+        if (word.size() > next && word[next] == '.') {
+            return word.size() > next + 1 && digit(word[next + 1]);
+        }
+        return next == 1 && word.size() > 1 && digit(word[1]);
+    }
+
+    bool checked(const OptionSpec& option, const char* chosen) {
+        if (!accepts(option.argument, chosen)) {
+            return fail("invalid argument", chosen, option.long_name);
+        }
+        if (option.argument.problem != nullptr) {
+            if (const std::string_view problem = option.argument.problem(chosen);
+                !problem.empty()) {
+                parsed.error = UsageError{"invalid argument", chosen, option.long_name, problem};
+                return false;
+            }
+        }
+        return true;
+    }
+
     // `inline_value`: what followed '=' in the same word, or null.
     bool take_value(const OptionSpec& option, const char* inline_value, const char*& chosen) {
         chosen = inline_value;
@@ -188,10 +280,7 @@ struct Parser {
             if (at + 1 == arguments.size()) return fail("missing argument for", option.long_name);
             chosen = arguments[++at];
         }
-        if (!accepts(option.argument, chosen)) {
-            return fail("invalid argument", chosen, option.long_name);
-        }
-        return true;
+        return checked(option, chosen);
     }
 
     // False when parsing ends here.
@@ -205,6 +294,9 @@ struct Parser {
                 break;
             case Takes::value:
                 if (!take_value(option, inline_value, argument)) return false;
+                break;
+            case Takes::optional_number:
+                if (!take_number(option, inline_value, argument)) return false;
                 break;
         }
         if (option.set != nullptr) option.set(parsed.settings, argument);

@@ -22,6 +22,9 @@ enum class Takes {
     // "NAME": one word, the next one or after '=' (--name VALUE or
     // --name=VALUE), one of `choices` (any non-empty word when there are none).
     value,
+    // "[N]": a number, the next word when it begins as one does (a digit, or
+    // a sign or point and a digit), or after '='; nothing otherwise.
+    optional_number,
 };
 
 struct OptionArgument {
@@ -31,6 +34,9 @@ struct OptionArgument {
     // Whether a word is an argument, in place of `choices` (which completions
     // still offer); null: the choices decide.
     bool (*accepts)(std::string_view word) = nullptr;
+    // What is wrong with the value given (empty: nothing), or null when any
+    // word (of `choices`) is right.
+    std::string_view (*problem)(std::string_view value) = nullptr;
 };
 
 // One row of the table.
@@ -56,6 +62,7 @@ struct UsageError {
     std::string_view message;   // "unrecognized option"
     std::string_view argument;  // the word it is about
     std::string_view option;    // the option that word was given to, or empty
+    std::string_view detail;    // why the argument is wrong, or empty
 };
 
 struct ParsedOptions {

@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "histogram.h"
 #include "input.h"
 #include "listing.h"
 #include "platform.h"
@@ -20,6 +21,10 @@ Answerer::Answerer(Output& out, Settings settings)
       hint_out_(platform::Stream::error, true) {}
 
 void Answerer::answer(std::string_view line, bool overlong) {
+    if (settings_.json) {
+        answer_as_json(line, overlong);
+        return;
+    }
     if (host::is_comment_line(line)) {
         out_.write_line("");
         return;
@@ -36,7 +41,22 @@ void Answerer::answer(std::string_view line, bool overlong) {
     if (settings_.hints && !overlong) show_hints(line, answer);
 }
 
-// A value to solve for, a pair of standard values, a range: one line too.
+// Every answer as one JSON object on its line; a comment is answered as an
+// empty command is, so that every line reads as JSON. The hints are in it.
+// (The empty command is "", a view that points somewhere: the command path
+// hands its words to memchr.)
+void Answerer::answer_as_json(std::string_view line, bool overlong) {
+    const std::string_view command = overlong ? std::string_view(too_long_probe_)
+                                     : host::is_comment_line(line) ? std::string_view("")
+                                                                   : line;
+    const host::JsonAnswer answer =
+        host::json_answer(command, settings_.question, settings_.expand && !overlong);
+    any_error_ = any_error_ || answer.error;
+    out_.write_line(answer.json);
+}
+
+// A design, a value to solve for, a pair of standard values, a range, statistics:
+// one line too, and at a terminal the samples' histogram under it.
 void Answerer::answer_question(std::string_view line) {
     // A design lists its candidates one line each, but in batch mode.
     const host::ParsedQuestion parsed = host::parse_question(line, settings_.expand);
@@ -51,6 +71,17 @@ void Answerer::answer_question(std::string_view line) {
             for (const std::string& each : lines) out_.write_shown_line(each);
         }
         if (settings_.hints) write_hints(designed.hints);
+        return;
+    }
+    if (host::is_statistics_question(line, settings_.question, settings_.expand)) {
+        const host::Simulated simulated =
+            host::simulate(line, settings_.question, settings_.expand);
+        any_error_ = any_error_ || simulated.error;
+        out_.write_shown_line(settings_.engineering ? simulated.engineering : simulated.line);
+        if (settings_.histogram) {
+            for (const std::string& drawn : histogram_lines(simulated)) out_.write_line(drawn);
+        }
+        if (settings_.hints) write_hints(simulated.hints);
         return;
     }
     const host::Reply reply = host::ask(line, settings_.question, settings_.expand);
@@ -94,7 +125,10 @@ int run_one_shot(std::string_view command, Settings settings) {
 }
 
 int run_batch(Settings settings) {
+    // One line per command: a design's candidates share it, and the
+    // histogram is in --json's answers.
     settings.one_line = true;
+    settings.histogram = false;
     Output out(platform::Stream::output, platform::is_terminal(platform::Stream::output));
     Answerer answerer(out, settings);
     LineReader reader(platform::Stream::input, [&out] { return out.flush(); });

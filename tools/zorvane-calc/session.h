@@ -6,9 +6,9 @@
 #include <string_view>
 #include <vector>
 
-#include "zorvane_host/host.h"
 #include "output.h"
 #include "settings.h"
+#include "zorvane_host/host.h"
 
 namespace zorvane_calc {
 
@@ -29,6 +29,7 @@ class Answerer {
 
    private:
     void answer_question(std::string_view line);
+    void answer_as_json(std::string_view line, bool overlong);
     void show_hints(std::string_view line, const zorvane::host::Answer& answer);
     void write_hints(const std::vector<std::string>& hints);
 

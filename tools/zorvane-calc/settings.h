@@ -1,6 +1,8 @@
 // What the command line sets, in one place, handed to whatever needs it.
 #pragma once
 
+#include <cstdint>
+
 #include "zorvane_host/host.h"
 
 namespace zorvane_calc {
@@ -10,11 +12,14 @@ struct Settings {
     bool expand = true;        // SI prefixes and IEC 60062 codes in values; --plain turns it off
     bool hints = false;        // hints on standard error, when a person watches it
     const char* reference_directory = nullptr;  // --reference DIR; null: the current directory
-    // --series E24 (or per kind: R=E96,C=E12), read by the question grammar;
-    // a question's own options win over these.
+    // --series E24 (or per kind: R=E96,C=E12), --mc N, --seed S and
+    // --distribution D, read by the question grammar; a question's own
+    // options win over these.
     zorvane::host::QuestionSettings question;
     // Batch mode: one line per command, a design's candidates included.
     bool one_line = false;
+    bool json = false;       // --json: each answer as one JSON object per line
+    bool histogram = false;  // --histogram: the samples drawn under the answer (not in batch mode)
 };
 
 }  // namespace zorvane_calc

@@ -149,6 +149,67 @@ export type Solved = Solution | ErrorReply;
 export type Ranged = Range | ErrorReply;
 export type Paired = Pair | ErrorReply;
 
+/** How toleranced values spread: uniform within the tolerance, or Gaussian with the tolerance as 3σ, cut off there. */
+export type Distribution = "uniform" | "normal";
+
+export interface MonteCarloOptions {
+    /** Samples to draw, a whole number from 1 to 100000000 (default 100000); 0 for none (the worst case and window only). */
+    readonly samples?: number;
+    readonly distribution?: Distribution;
+    /** 0 to 2^64 - 1 (default 1); a bigint or a string of digits for seeds beyond 2^53. */
+    readonly seed?: number | bigint | string;
+}
+
+export interface Contribution {
+    /** The value's name: "r2". */
+    readonly argument: string;
+    readonly index: number;
+    /** Its share of the variance, 0 to 1. */
+    readonly share: number;
+}
+
+export interface SpecWindow {
+    readonly low: number;
+    readonly high: number;
+    /** The whole worst-case range lies inside. */
+    readonly inside: boolean;
+    /** worst.min - low: at least 0 clears the low edge. */
+    readonly lowMargin: number;
+    /** high - worst.max. */
+    readonly highMargin: number;
+}
+
+/** The worst case against a spec window, the values that matter, and a Monte Carlo run's figures. */
+export interface StatisticsAnswer extends ReplyParts {
+    readonly kind: "statistics";
+    readonly error: false;
+    readonly value: number;
+    readonly worst: { readonly min: number; readonly max: number };
+    readonly window: SpecWindow | null;
+    /** Largest first. */
+    readonly contributions: readonly Contribution[];
+    /** The rest after a Monte Carlo run only. */
+    readonly samples?: number;
+    readonly seed?: number;
+    readonly distribution?: Distribution;
+    readonly mean?: number;
+    /** Sample standard deviation. */
+    readonly sd?: number;
+    /** The smallest and largest result sampled. */
+    readonly min?: number;
+    readonly max?: number;
+    /** At 0.135, 2.275, 50, 97.725 and 99.865 percent. */
+    readonly percentiles?: readonly { readonly percent: number; readonly value: number }[];
+    /** False beyond 1000000 samples, where they are read from a fine histogram. */
+    readonly exactPercentiles?: boolean;
+    /** The fraction of samples inside the window; null without one. */
+    readonly yield?: number | null;
+    readonly ppm?: number | null;
+    readonly cpk?: number | null;
+    readonly histogram?: { readonly edges: readonly number[]; readonly counts: readonly number[] };
+}
+export type Statistics = StatisticsAnswer | ErrorReply;
+
 export interface StandardValues {
     readonly below: number;
     readonly above: number;
@@ -332,6 +393,12 @@ export interface Calculator {
     compose(question: QuestionParts | Question): string;
     /** Why a tolerance's text (between ± and %) is no percentage, or "". */
     toleranceProblem(percent: string): string;
+    /**
+     * Values with tolerances and a spec window (= 3.3±3%, = 3.2..3.4): the worst case, the window's verdict and
+     * each value's share of the variance; with samples, a Monte Carlo run (the same numbers as zorvane-calc --json
+     * for the same seed). Throws a RangeError for samples, a distribution or a seed it does not take.
+     */
+    monteCarlo(command: string, options?: MonteCarloOptions): Statistics;
     /** The usage summary with sample commands. */
     helpSummary(): string;
     /** The reference file's exact bytes (Windows-1252). */

@@ -106,7 +106,7 @@ function makeCalculator(module) {
     const seriesNames = Object.freeze(JSON.parse(call("_zc_series_names")));
     // A question's reply told apart by its kind: "solved", "range" or "pair",
     // or "error" for an error line.
-    const tagged = (reply, kind) => ({ kind: reply.error ? "error" : kind, ...reply });
+    const tagged = (reply, kind) => ({ ...reply, kind: reply.error ? "error" : kind });
     // The index the module gives a series name; a name it does not know is
     // the caller's mistake.
     const seriesIndex = (series) => {
@@ -246,6 +246,25 @@ function makeCalculator(module) {
         // percentage, or "" when it is one.
         toleranceProblem(percent) {
             return call("_zc_tolerance_problem", text.utf8(String(percent)));
+        },
+        // Values with tolerances and a spec window (= 3.3±3% or = 3.2..3.4), or
+        // samples asked for: the worst case, the window's verdict, each
+        // value's share of the variance and, with samples, a Monte Carlo run:
+        // { kind: "statistics", value, worst, window, contributions, samples,
+        // seed, distribution, mean, sd, min, max, percentiles, yield, ppm, cpk,
+        // histogram: { edges, counts }, line, eng, hints }, or an error reply.
+        // samples 0 runs none; the same seed gives the same numbers as
+        // zorvane-calc --json on every platform.
+        monteCarlo(command, { samples = 100000, distribution = "uniform", seed = 1 } = {}) {
+            // The options are read by the question grammar, as the tool's are.
+            const options = { seed: String(seed), distribution: String(distribution) };
+            const count = Number(samples);
+            if (count !== 0) options.mc = Number.isFinite(count) ? count : String(samples);
+            // One text for both, as the scratch buffer holds one at a time.
+            const request = JSON.stringify({ command: String(command), options });
+            const answer = JSON.parse(call("_zc_monte_carlo", text.utf8(request)));
+            if (answer.optionError !== undefined) throw new RangeError(answer.optionError);
+            return answer;
         },
         helpSummary() {
             return call("_zc_help_summary");

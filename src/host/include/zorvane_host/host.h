@@ -358,6 +358,152 @@ std::optional<StandardPair> best_standard_pair(const FormulaInfo& formula,
                                                const std::array<double, 4>& values, int first,
                                                int second, double target, Series series);
 
+// ---- Statistics: spec windows, Monte Carlo, the values that matter ----
+//
+// A command whose values carry tolerances may end in a spec window on the
+// result, a tolerance or two limits after '=':
+//   voltage_divider 12±5% 10k±1% 4k7±1% = 3.3±3%     (3.201 .. 3.399 V)
+//   voltage_divider 12±5% 10k±1% 4k7±1% = 3.2..3.4
+// and is then answered with the module's line, the worst-case range, the
+// verdict on the window (whether the worst case lies inside, by how much it
+// clears or misses each edge) and each toleranced value's share of the
+// variance. With samples, a Monte Carlo run adds the sampled figures.
+//
+// The samples are the same bits on every platform: std::mt19937_64 (whose
+// output the C++ standard fixes) seeded with the seed, each sample drawing
+// the toleranced values in order; the variates are made from the engine's
+// bits with + - * / only (see variates.h).
+//   uniform: value * (1 + tolerance * (2u - 1)), u = the engine's top 53
+//            bits * 2^-53, so uniform over [value(1 - t), value(1 + t)).
+//   normal:  value * (1 + tolerance * z / 3), z Gaussian with sigma 1
+//            truncated to [-3, 3] (the tolerance is 3 sigma, and parts
+//            outside it were screened out at the factory).
+// A magnitude (a resistance, a frequency ...) never goes below 0, as in
+// the worst-case range.
+
+enum class Distribution { uniform, normal };
+std::string_view distribution_name(Distribution distribution);  // "uniform", "normal"
+
+inline constexpr std::uint64_t DEFAULT_SAMPLES = 100'000;  // --mc without N
+inline constexpr std::uint64_t MAX_SAMPLES = 100'000'000;  // about five seconds of one core
+inline constexpr std::uint64_t KEPT_SAMPLES = 1'000'000;   // 8 MB: exact percentiles up to here
+inline constexpr std::uint64_t DEFAULT_SEED = 1;
+inline constexpr int HISTOGRAM_BINS = 40;
+
+// The samples, seed and distribution come from the question's settings
+// (QuestionSettings below: --mc, --seed, --distribution), read by the
+// question grammar like every other option.
+
+struct Contribution {
+    int argument = -1;      // which value, from 0
+    std::string_view name;  // "r2"
+    double share = 0.0;     // of the sum of the variances, 0 .. 1
+};
+
+// The percentiles reported, in percent: 3 sigma and 2 sigma below and above
+// the median of a normal distribution, and the median.
+inline constexpr std::array<double, 5> PERCENTILES = {0.135, 2.275, 50.0, 97.725, 99.865};
+
+struct Simulated : Ranged {
+    // The window on the result, when one was given, and the verdict.
+    bool has_window = false;
+    double low = 0.0;  // the window's edges
+    double high = 0.0;
+    bool inside = false;       // the whole worst-case range lies inside
+    double low_margin = 0.0;   // min - low: >= 0 clears the low edge, < 0 misses it
+    double high_margin = 0.0;  // high - max
+    // Each toleranced value's share of the variance, largest first: the
+    // variance of the result when that value alone varies (its
+    // distribution, the others at nominal, integrated by 20-point
+    // Gauss-Legendre quadrature) over the sum of those variances.
+    // Interactions between values are not counted.
+    std::vector<Contribution> contributions;
+    // The Monte Carlo run, when samples > 0.
+    std::uint64_t samples = 0;
+    std::uint64_t seed = DEFAULT_SEED;
+    Distribution distribution = Distribution::uniform;
+    double mean = 0.0;
+    double sd = 0.0;        // sample standard deviation (n - 1)
+    double smallest = 0.0;  // the smallest and largest result sampled
+    double largest = 0.0;
+    // At PERCENTILES: with up to KEPT_SAMPLES samples, the sample of rank
+    // ceil(p N) (exact); beyond, read from a histogram of 65600 bins over the
+    // worst-case range, interpolated within a bin (within one bin's width,
+    // (max - min) / 65600).
+    std::array<double, 5> percentiles{};
+    bool exact_percentiles = true;
+    // With a window: the fraction of samples inside it (edges included),
+    // the parts per million outside, and Cpk = min(mean - low, high - mean)
+    // / (3 sd) (NaN when sd is 0).
+    double yield = 0.0;
+    double ppm = 0.0;
+    double cpk = 0.0;
+    // HISTOGRAM_BINS bins over the worst-case range (one when the range is a
+    // point): edges has one more entry than counts.
+    std::vector<double> edges;
+    std::vector<std::uint64_t> counts;
+};
+
+// "voltage_divider 12±5% 10k±1% 4k7±1% = 3.3±3%" with 100000 samples: one
+// line, "Output Voltage = 3.836735 V (3.5 .. 4.2 V); window ...; 100000
+// samples (uniform, seed 1): mean ...; yield ...; variance: vin 96 %, ...".
+// Errors: no tolerance, a value written ?, an empty window (3.4..3.2), a
+// result that is not finite everywhere within the tolerances, samples
+// beyond MAX_SAMPLES.
+// The samples, seed and distribution are those of `beside` (the tool's
+// command line) with those written in the command winning.
+struct QuestionSettings;
+Simulated simulate(std::string_view command, const QuestionSettings& beside, bool expand = true);
+Simulated simulate(std::string_view command);
+
+// Whether `simulate` answers `command`: values with tolerances and no value
+// written ?, and either a window after '=' or samples asked for (in the
+// command or in `beside`).
+bool is_statistics_question(std::string_view command, const QuestionSettings& beside,
+                            bool expand = true);
+
+// ---- Answers as JSON ----
+//
+// Each answer as one JSON object on one line (no line end), with the field
+// names of the JavaScript module's answers; docs/answer.schema.json
+// describes them. Numbers are written in the shortest form that reads back
+// as the same double, the same bytes on every platform; infinities and NaN
+// as null. Every object has "kind", "error", "line", "eng" and "hints".
+
+// A command the module answers (not a question), as `evaluate` gives it:
+// {"kind" ("result", "empty", "invalid_number", "unknown_formula",
+// "too_long", "reference_written", "reference_failed"), "line", "eng",
+// "error", "guarded", "note" (why a guarded result is 0), "lineNote", "hints"}.
+std::string answer_json(std::string_view command, const Answer& answer);
+// Any question's reply as one line: {"kind": "answer" or "error", "error",
+// "guarded": false, "line", "eng", "note": "", "lineNote": "", "hints"}.
+std::string answer_json(const Reply& reply);
+// The questions with their own fields; "kind" is "solve", "range" or
+// "pair", or "error" for an error line (which has the common fields and
+// "evaluations" only).
+std::string answer_json(
+    const Solved& solved);  // + argument, index, unit, target, solutions, standard
+std::string answer_json(const Ranged& ranged);  // + value, min, max
+std::string answer_json(
+    const Paired& paired);  // + arguments, indices, unit, values, result, target, deviation
+// kind "statistics": + value, worst {min, max}, window {low, high, inside,
+// lowMargin, highMargin} (or null), contributions [{argument, index,
+// share}], and after a Monte Carlo run samples, seed, distribution, mean,
+// sd, min, max (the smallest and largest sampled), percentiles [{percent,
+// value}], exactPercentiles, yield, ppm, cpk (these three null without a
+// window), histogram {edges, counts}.
+std::string answer_json(const Simulated& simulated);
+
+// Whatever `command` asks (a forward command, a question, statistics), as
+// one JSON object: what zorvane-calc --json writes.
+struct JsonAnswer {
+    std::string json;
+    bool error = false;  // the answer is an error line
+};
+JsonAnswer json_answer(std::string_view command, const QuestionSettings& beside,
+                       bool expand = true);
+JsonAnswer json_answer(std::string_view command);
+
 }  // namespace zorvane::host
 
 namespace zorvane::host {
@@ -377,8 +523,8 @@ namespace zorvane::host {
 //   --series E24 | R=E96,C=E12     standard values (per kind: R, C, L)
 //   --tolerance 1% | R=1%,C=5%     the standard parts' tolerance
 //   --within 1k..100k | R=1k..100k the values a search may take
-//   --mc [N]                       Monte Carlo samples (N from 1 to MAX_SAMPLES;
-//                                  DEFAULT_SAMPLES without N)
+//   --mc [N]                       Monte Carlo samples (N a whole number from 1
+//                                  to MAX_SAMPLES, 1e6 too; DEFAULT_SAMPLES without N)
 //   --seed S                       the samples' seed, 0 to 2^64-1
 //   --distribution uniform|normal  how values spread within their tolerances
 //   --top N                        how many candidates, 1 to MAX_TOP
@@ -430,10 +576,7 @@ struct Limits {
     bool operator==(const Limits&) const = default;
 };
 
-enum class Distribution { uniform, normal };
-
-inline constexpr std::uint64_t DEFAULT_SAMPLES = 100'000;
-inline constexpr std::uint64_t MAX_SAMPLES = 10'000'000;
+// Distribution, DEFAULT_SAMPLES and MAX_SAMPLES: with the statistics above.
 inline constexpr int MAX_TOP = 1000;
 
 // The options a question carries, written in it or passed beside it.
@@ -515,6 +658,10 @@ bool is_question_option(std::string_view word) noexcept;
 std::string set_question_option(std::string_view name, std::optional<std::string_view> argument,
                                 QuestionSettings& settings);
 
+// What the option `name` takes, as a person reads it ("a whole number of
+// samples from 1 to 100000000"); "" for no option.
+std::string_view question_option_hint(std::string_view name) noexcept;
+
 // The options of `settings` as words of a command: {"--series", "E24"}, ...,
 // in canonical order.
 std::vector<std::string> question_option_words(const QuestionSettings& settings);
@@ -524,8 +671,9 @@ std::vector<std::string> question_option_words(const QuestionSettings& settings)
 QuestionSettings merged(const QuestionSettings& beside, const QuestionSettings& written);
 
 // Answers a question with options passed beside it as well as those written
-// in it (which win). A window after '=' and the options no answer uses yet
-// (every one but --series) give an error line saying so.
+// in it (which win). A window after '=' and --mc, --seed, --distribution
+// are the statistics' (simulate); the options no answer uses yet (--tolerance,
+// --within, --top, --combine) give an error line saying so.
 Reply ask(std::string_view command, const QuestionSettings& beside, bool expand = true);
 
 // ---- What hosts explain beside an answer ----
@@ -544,6 +692,27 @@ std::string argument_words(std::string_view argument);
 // A formula's description as prose, with the symbols the module's
 // character set lacks: "Reactance (Xc = 1/2πfC)".
 std::string description_prose(const FormulaInfo& formula);
+
+// ---- Rows evaluated one point at a time, for hosts that evaluate arrays ----
+//
+// A host that evaluates a row at a million points (the Python package's
+// NumPy path) calls the row itself rather than rendering a command per
+// point; the arithmetic is the row's own, so each value is the one the
+// module would print.
+
+// The row's value at `values` (the first of them, as many as its
+// arguments; the rest are not read), and whether its zero guard answered.
+struct RowValue {
+    double value;
+    bool guarded;
+};
+RowValue evaluate_row(const FormulaInfo& formula, const std::array<double, 4>& values) noexcept;
+
+// Whether the row's argument `argument` (from 0) is a magnitude, never
+// negative (a resistance, a frequency), rather than a signed quantity (a
+// voltage, a gain in dB): where a solver looks, and what a host shows.
+// False for a position past the row's arguments.
+bool is_magnitude(const FormulaInfo& formula, int argument) noexcept;
 
 }  // namespace zorvane::host
 
@@ -747,6 +916,14 @@ struct Designed : Reply {
     double centre = 0.0;
     std::vector<std::string> lines;
     std::vector<std::string> engineering_lines;
+    // With --mc: each listed candidate's yield, the fraction of samples (its
+    // parts and the other values spread within their tolerances, as the
+    // statistics draw them) inside the window, in the candidates' order.
+    std::uint64_t samples = 0;
+    std::uint64_t seed = DEFAULT_SEED;
+    Distribution distribution = Distribution::uniform;
+    std::vector<double> yields;
+    std::optional<double> best_yield;  // the best candidate's, when none passes
 };
 Designed design(std::string_view command, const QuestionSettings& beside = {}, bool expand = true);
 

@@ -1,0 +1,252 @@
+// zorvane_calc._core: the hosts' share as Python sees it. Everything here
+// converts: text to and from UTF-8, doubles and NumPy arrays, the answers'
+// answers to JSON text. The facade (zorvane_calc/__init__.py) checks the
+// arguments and raises ZorvaneError; nothing here throws on bad input.
+//
+// The module keeps state between calls (the module's line buffer, the
+// Calculator's buffers): every function runs under the interpreter's lock,
+// which is never released here, so calls never overlap.
+#include <pybind11/numpy.h>
+#include <pybind11/pybind11.h>
+#include <pybind11/stl.h>
+
+#include <array>
+#include <cmath>
+#include <cstdint>
+#include <limits>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "zorvane_host/host.h"
+
+namespace py = pybind11;
+namespace host = zorvane::host;
+
+namespace {
+
+// A formula found by name, handed back to `evaluate` so that a million
+// points cost one look-up. (Taken by non-const reference there, which keeps
+// pybind11's vectorize from treating it as an array element.)
+struct Row {
+    const host::FormulaInfo* formula;
+};
+
+// UTF-8 from the host as a str. The host's text is UTF-8 already; a byte
+// that is not (an echoed value never is, but cheaply sure) becomes U+FFFD.
+py::str text(std::string_view utf8) {
+    PyObject* decoded =
+        PyUnicode_DecodeUTF8(utf8.data(), static_cast<Py_ssize_t>(utf8.size()), "replace");
+    if (decoded == nullptr) throw py::error_already_set();
+    return py::reinterpret_steal<py::str>(decoded);
+}
+
+// A command as the host reads it. A command longer than the module accepts
+// gets the same refusal whatever follows, so only a bounded prefix is
+// handed on: four bytes for each character the module takes, and one over,
+// always more characters than it accepts (a code point is at most four
+// bytes, a cut sequence one U+FFFD). The Calculator keeps its buffers, which
+// a huge command would otherwise grow for good.
+std::string_view bounded(std::string_view command) {
+    const std::size_t limit = 4 * (host::command_capacity() + 1);
+    return command.size() > limit ? command.substr(0, limit) : command;
+}
+
+// JSON has no infinities or NaN; the answers write them as null.
+py::object number(double value) {
+    return std::isfinite(value) ? py::object(py::float_(value)) : py::object(py::none());
+}
+
+std::optional<host::Series> series_of(const std::optional<std::string>& name) {
+    if (!name) return std::nullopt;
+    return host::series_named(*name);
+}
+
+// An answer as the one JSON rendering every host shares writes it; the
+// facade reads it with json.loads.
+template <typename Reply>
+py::str answer(const Reply& reply) {
+    return text(host::answer_json(reply));
+}
+
+py::dict formula_fields(const host::FormulaInfo& formula) {
+    py::list arguments;
+    for (std::size_t i = 0; i < formula.arguments.size(); ++i) {
+        std::string_view name = formula.arguments[i];
+        name.remove_prefix(1);  // "<resistance>": resistance
+        name.remove_suffix(1);
+        py::dict argument;
+        argument["name"] = text(name);
+        argument["unit"] = text(formula.argument_units[i]);
+        argument["domain"] =
+            host::is_magnitude(formula, static_cast<int>(i)) ? "magnitude" : "signed";
+        arguments.append(argument);
+    }
+    py::dict out;
+    out["keyword"] = text(formula.keyword);
+    out["category"] = text(formula.category);
+    out["label"] = text(formula.label);
+    out["unit"] = text(formula.unit);
+    out["description"] = text(formula.description);
+    out["usage"] = text(host::usage(formula));
+    out["arguments"] = arguments;
+    return out;
+}
+
+host::Calculator& calculator() {
+    static host::Calculator instance;
+    return instance;
+}
+
+using Options = std::vector<std::pair<std::string, std::string>>;
+
+// `options` ({"--mc": "10000", "--seed": "7", ...}) read by the question
+// grammar, as the tool reads its command line: an error answer, with the
+// grammar's line, for an option it does not take.
+std::optional<py::str> read_options(const Options& options, host::QuestionSettings& settings) {
+    for (const auto& [name, argument] : options) {
+        if (std::string error = host::set_question_option(name, argument, settings);
+            !error.empty()) {
+            host::Reply refused;
+            refused.engineering = error;
+            refused.line = std::move(error);
+            refused.hints = {std::string(host::question_option_hint(name))};
+            return answer(refused);
+        }
+    }
+    return std::nullopt;
+}
+
+}  // namespace
+
+PYBIND11_MODULE(_core, module) {
+    module.doc() = "The calculator's hosts' share; use the package zorvane_calc, not this module.";
+    module.attr("VERSION") = ZORVANE_VERSION;
+
+    py::class_<Row>(module, "Row")
+        .def_property_readonly("keyword", [](const Row& row) { return text(row.formula->keyword); })
+        .def_property_readonly("count",
+                               [](const Row& row) { return row.formula->arguments.size(); });
+
+    module.def(
+        "line",
+        [](const py::bytes& command) {
+            const host::Answer& answer = calculator().evaluate(
+                bounded(std::string_view(command)), {.expand = false, .engineering = false});
+            return text(answer.line);
+        },
+        py::arg("command"));
+
+    // The formula named `name` (ASCII letters in any case, as the module
+    // reads names), or None.
+    module.def(
+        "find",
+        [](std::string_view name) -> std::optional<Row> {
+            std::string lower(name.substr(0, 64));
+            if (lower.size() != name.size()) return std::nullopt;
+            for (char& c : lower) {
+                if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+            }
+            const host::FormulaInfo* formula = host::find(lower);
+            if (formula == nullptr) return std::nullopt;
+            return Row{formula};
+        },
+        py::arg("name"));
+
+    // The row at every point of four broadcast float64 arrays (values past
+    // the row's count are not read); NaN where the zero guard answered.
+    module.def("evaluate", py::vectorize([](Row& row, double a, double b, double c, double d) {
+                   const host::RowValue result = host::evaluate_row(*row.formula, {a, b, c, d});
+                   return result.guarded ? std::numeric_limits<double>::quiet_NaN() : result.value;
+               }),
+               py::arg("row"), py::arg("a"), py::arg("b"), py::arg("c"), py::arg("d"));
+
+    module.def("formulas", [] {
+        py::list out;
+        for (const host::FormulaInfo& formula : host::formulas())
+            out.append(formula_fields(formula));
+        return out;
+    });
+
+    module.def("series_names", [] {
+        py::list out;
+        for (int i = 0; i <= static_cast<int>(host::Series::e192); ++i) {
+            out.append(text(host::series_name(static_cast<host::Series>(i))));
+        }
+        return out;
+    });
+
+    // Whether `name` names a series ("E24", "e24").
+    module.def(
+        "is_series", [](const std::string& name) { return host::series_named(name).has_value(); },
+        py::arg("name"));
+
+    module.def(
+        "solve",
+        [](const py::bytes& command, const std::optional<std::string>& series, bool expand) {
+            const host::QuestionOptions options{.expand = expand, .series = series_of(series)};
+            return answer(host::solve(bounded(std::string_view(command)), options));
+        },
+        py::arg("command"), py::arg("series"), py::arg("expand"));
+
+    module.def(
+        "range",
+        [](const py::bytes& command, bool expand) {
+            const host::QuestionOptions options{.expand = expand, .series = {}};
+            return answer(host::range(bounded(std::string_view(command)), options));
+        },
+        py::arg("command"), py::arg("expand"));
+
+    // The series must name one (is_series).
+    module.def(
+        "pairs",
+        [](const py::bytes& command, const std::string& series, bool expand) {
+            const host::QuestionOptions options{.expand = expand, .series = {}};
+            const auto which = host::series_named(series).value_or(host::Series::e24);
+            return answer(host::pair(bounded(std::string_view(command)), which, options));
+        },
+        py::arg("command"), py::arg("series"), py::arg("expand"));
+
+    // ---- Statistics: spec windows and Monte Carlo runs ----
+
+    module.attr("DEFAULT_SAMPLES") = host::DEFAULT_SAMPLES;
+    module.attr("MAX_SAMPLES") = host::MAX_SAMPLES;
+
+    // The run with its options read by the question grammar.
+    module.def(
+        "simulate",
+        [](const py::bytes& command, const Options& options, bool expand) {
+            host::QuestionSettings settings;
+            if (std::optional<py::str> refused = read_options(options, settings)) return *refused;
+            return text(host::answer_json(
+                host::simulate(bounded(std::string_view(command)), settings, expand)));
+        },
+        py::arg("command"), py::arg("options"), py::arg("expand"));
+
+    // A design, with its options read as the simulation's are.
+    module.def(
+        "design",
+        [](const py::bytes& command, const Options& options, bool expand) {
+            host::QuestionSettings settings;
+            if (std::optional<py::str> refused = read_options(options, settings)) return *refused;
+            return text(host::design_json(
+                host::design(bounded(std::string_view(command)), settings, expand)));
+        },
+        py::arg("command"), py::arg("options"), py::arg("expand"));
+
+    // {"below", "above", "nearest"}, or None where the series has none.
+    module.def(
+        "standard_values",
+        [](double value, const std::string& series) -> std::optional<py::dict> {
+            const auto which = host::series_named(series);
+            const auto found = which ? host::standard_values(value, *which) : std::nullopt;
+            if (!found) return std::nullopt;
+            py::dict out;
+            out["below"] = number(found->below);
+            out["above"] = number(found->above);
+            out["nearest"] = number(found->nearest);
+            return out;
+        },
+        py::arg("value"), py::arg("series"));
+}

@@ -1,0 +1,269 @@
+// Every answer as one JSON object, the form programs read: the JavaScript
+// module's answers, zorvane-calc --json (JSON Lines) and the Python package
+// all take their objects from here, so a field is named and filled once.
+// docs/answer.schema.json describes the objects.
+//
+// Written with nlohmann/json: keys in the order they are documented, numbers
+// in the shortest form that reads back as the same double (the library's own
+// conversion, the same bytes on every platform, never the locale's), and
+// infinities and NaN, which JSON lacks, as null. Bytes that are not UTF-8 (a
+// value typed in another encoding, echoed back) become U+FFFD.
+#include <algorithm>
+#include <cmath>
+#include <iterator>
+#include <nlohmann/json.hpp>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "command.h"
+#include "statistics.h"
+#include "zorvane_host/host.h"
+
+namespace zorvane::host {
+namespace {
+
+using Json = nlohmann::ordered_json;
+
+std::string dumped(const Json& value) {
+    return value.dump(-1, ' ', false, Json::error_handler_t::replace);
+}
+
+Json number(double value) { return std::isfinite(value) ? Json(value) : Json(nullptr); }
+
+template <typename Range>
+Json numbers(const Range& values) {
+    Json out = Json::array();
+    std::transform(std::begin(values), std::end(values), std::back_inserter(out), number);
+    return out;
+}
+
+template <typename Range>
+Json strings(const Range& items) {
+    Json out = Json::array();
+    std::transform(std::begin(items), std::end(items), std::back_inserter(out),
+                   [](const auto& item) { return Json(std::string(item)); });
+    return out;
+}
+
+std::string_view kind_name(Kind kind) {
+    switch (kind) {
+        case Kind::empty:
+            return "empty";
+        case Kind::too_long:
+            return "too_long";
+        case Kind::invalid_number:
+            return "invalid_number";
+        case Kind::unknown_formula:
+            return "unknown_formula";
+        case Kind::result:
+            return "result";
+        case Kind::reference_written:
+            return "reference_written";
+        case Kind::reference_failed:
+            return "reference_failed";
+    }
+    return "empty";
+}
+
+// "<inner_diameter>" as a person reads it: "inner diameter".
+std::string argument_words(std::string_view argument) {
+    if (argument.starts_with('<')) argument.remove_prefix(1);
+    if (argument.ends_with('>')) argument.remove_suffix(1);
+    std::string words(argument);
+    std::replace(words.begin(), words.end(), '_', ' ');
+    return words;
+}
+
+// Why a guarded result is 0: the arguments typed as zero, named. The guards
+// answer for zero operands only, so a guarded result always has one unless
+// a product of values underflowed to zero.
+std::string guard_note(std::string_view command, const Answer& answer) {
+    std::string expanded;
+    expand_notation(command, expanded);
+    Words words(expanded);
+    words.next();  // the name
+    std::vector<std::string> zero;
+    const auto& arguments = answer.formula->arguments;
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        const std::string_view word = words.next();
+        if (word.empty()) break;
+        const std::optional<double> value = parse_number(word);
+        if (value && *value == 0.0) zero.push_back(argument_words(arguments[i]));
+    }
+    std::string note;
+    for (std::size_t i = 0; i < zero.size(); ++i) {
+        if (i > 0) note += i + 1 == zero.size() ? " and " : ", ";
+        note += zero[i];
+    }
+    if (!note.empty()) note += zero.size() == 1 ? " is 0: " : " are 0: ";
+    // A guarded part of a larger formula (the reactance of an impedance)
+    // leaves a result that is not 0 but is no physical answer either.
+    note += answer.value == 0.0
+                ? "the formula divides by zero, and the module answers 0"
+                : "the formula divides by zero there, and the module counts that part as 0";
+    return note;
+}
+
+// What a reader of the module's own line needs told: its "?" for the ohm
+// sign, which the module's character set lacks.
+std::string_view line_note(const Answer& answer) {
+    if (answer.kind == Kind::result && answer.formula->unit == "\u03a9" &&
+        answer.line.ends_with('?')) {
+        return "the ? at the end is the ohm sign \u03a9, which the module's character set lacks";
+    }
+    return "";
+}
+
+// What every answer to a question has; the kind is the question's, or
+// "error" for an error line.
+Json reply_object(const Reply& reply, std::string_view kind) {
+    return Json{{"kind", reply.error ? std::string_view("error") : kind},
+                {"error", reply.error},
+                {"line", reply.line},
+                {"eng", reply.engineering},
+                {"evaluations", reply.evaluations},
+                {"hints", strings(reply.hints)}};
+}
+
+Json solved_object(const Solved& solved) {
+    Json out = reply_object(solved, "solve");
+    if (solved.error) return out;
+    out["argument"] = solved.argument_name;
+    out["index"] = solved.argument;
+    out["unit"] = solved.unit;
+    out["target"] = number(solved.target);
+    out["solutions"] = numbers(solved.solutions);
+    Json standard = Json::array();
+    std::transform(solved.standard.begin(), solved.standard.end(), std::back_inserter(standard),
+                   [](const StandardNeighbour& neighbour) {
+                       return Json{{"value", number(neighbour.value)},
+                                   {"result", number(neighbour.result)},
+                                   {"deviation", number(neighbour.deviation)}};
+                   });
+    out["standard"] = std::move(standard);
+    return out;
+}
+
+Json ranged_object(const Ranged& ranged) {
+    Json out = reply_object(ranged, "range");
+    if (ranged.error) return out;
+    out["value"] = number(ranged.value);
+    out["min"] = number(ranged.min);
+    out["max"] = number(ranged.max);
+    return out;
+}
+
+Json paired_object(const Paired& paired) {
+    Json out = reply_object(paired, "pair");
+    if (paired.error) return out;
+    out["arguments"] = strings(paired.names);
+    out["indices"] = Json::array({paired.arguments[0], paired.arguments[1]});
+    out["unit"] = paired.unit;
+    out["values"] = numbers(paired.values);
+    out["result"] = number(paired.result);
+    out["target"] = number(paired.target);
+    out["deviation"] = number(paired.deviation);
+    return out;
+}
+
+Json simulated_object(const Simulated& s) {
+    Json out = reply_object(s, "statistics");
+    if (s.error) return out;
+    out["value"] = number(s.value);
+    out["worst"] = Json{{"min", number(s.min)}, {"max", number(s.max)}};
+    out["window"] = s.has_window ? Json{{"low", number(s.low)},
+                                        {"high", number(s.high)},
+                                        {"inside", s.inside},
+                                        {"lowMargin", number(s.low_margin)},
+                                        {"highMargin", number(s.high_margin)}}
+                                 : Json(nullptr);
+    Json contributions = Json::array();
+    std::transform(
+        s.contributions.begin(), s.contributions.end(), std::back_inserter(contributions),
+        [](const Contribution& c) {
+            return Json{{"argument", c.name}, {"index", c.argument}, {"share", number(c.share)}};
+        });
+    out["contributions"] = std::move(contributions);
+    if (s.samples == 0) return out;
+    out["samples"] = s.samples;
+    out["seed"] = s.seed;
+    out["distribution"] = distribution_name(s.distribution);
+    out["mean"] = number(s.mean);
+    out["sd"] = number(s.sd);
+    out["min"] = number(s.smallest);
+    out["max"] = number(s.largest);
+    Json percentiles = Json::array();
+    for (std::size_t i = 0; i < PERCENTILES.size(); ++i) {
+        percentiles.push_back(
+            Json{{"percent", PERCENTILES[i]}, {"value", number(s.percentiles[i])}});
+    }
+    out["percentiles"] = std::move(percentiles);
+    out["exactPercentiles"] = s.exact_percentiles;
+    out["yield"] = number(s.yield);
+    out["ppm"] = number(s.ppm);
+    out["cpk"] = number(s.cpk);
+    out["histogram"] = Json{{"edges", numbers(s.edges)}, {"counts", s.counts}};
+    return out;
+}
+
+}  // namespace
+
+std::string answer_json(std::string_view command, const Answer& answer) {
+    const bool guarded = answer.kind == Kind::result && answer.guarded;
+    return dumped(Json{{"kind", kind_name(answer.kind)},
+                       {"line", answer.line},
+                       {"eng", answer.engineering},
+                       {"error", answer.is_error()},
+                       {"guarded", guarded},
+                       {"note", guarded ? guard_note(command, answer) : std::string()},
+                       {"lineNote", line_note(answer)},
+                       {"hints", strings(hints(command, answer))}});
+}
+
+std::string answer_json(const Reply& reply) {
+    return dumped(Json{{"kind", reply.error ? "error" : "answer"},
+                       {"error", reply.error},
+                       {"guarded", false},
+                       {"line", reply.line},
+                       {"eng", reply.engineering},
+                       {"note", ""},
+                       {"lineNote", ""},
+                       {"hints", strings(reply.hints)}});
+}
+
+std::string answer_json(const Solved& solved) { return dumped(solved_object(solved)); }
+std::string answer_json(const Ranged& ranged) { return dumped(ranged_object(ranged)); }
+std::string answer_json(const Paired& paired) { return dumped(paired_object(paired)); }
+std::string answer_json(const Simulated& simulated) { return dumped(simulated_object(simulated)); }
+
+JsonAnswer json_answer(std::string_view command) { return json_answer(command, {}); }
+
+JsonAnswer json_answer(std::string_view command, const QuestionSettings& beside, bool expand) {
+    const auto of = [](const auto& reply) { return JsonAnswer{answer_json(reply), reply.error}; };
+    switch (question_kind(command, beside, expand)) {
+        case QuestionKind::forward:
+            break;
+        case QuestionKind::statistics:
+            return of(simulate(command, beside, expand));
+        case QuestionKind::design: {
+            const Designed designed = design(command, beside, expand);
+            return {design_json(designed), designed.error};
+        }
+        case QuestionKind::combine:
+            return of(static_cast<const Solved&>(solve_in_parts(command, beside, expand)));
+        case QuestionKind::range:
+            return of(range(command, beside, expand));
+        case QuestionKind::pair:
+            return of(pair(command, beside, expand));
+        case QuestionKind::solve:
+            return of(solve(command, beside, expand));
+    }
+    // Options before a forward command: the reply as ask gives it.
+    if (is_question(command)) return of(ask(command, beside, expand));
+    Calculator calculator;
+    const Answer& answer = calculator.evaluate(command, {.expand = expand, .engineering = true});
+    return {answer_json(command, answer), answer.is_error()};
+}
+
+}  // namespace zorvane::host

@@ -1,0 +1,455 @@
+// How many boards pass: a spec window on the result, a Monte Carlo run over
+// the values' tolerances, and the values whose tolerances matter most. The
+// reasoning on variates is in variates.h, the figures are defined in host.h.
+//
+// Memory stays bounded whatever the samples asked for: up to KEPT_SAMPLES
+// results are kept (8 MB) and their percentiles are exact; beyond, a
+// histogram of FINE_BINS bins over the worst-case range (which holds every
+// result) gives them within one bin's width. The moments are Welford's
+// running mean and sum of squared deviations, which keep the variance free
+// of the cancellation a sum of squares less a squared sum suffers.
+#include "statistics.h"
+
+#include <algorithm>
+#include <array>
+#include <boost/math/quadrature/gauss.hpp>
+#include <cmath>
+#include <cstdio>
+#include <limits>
+#include <string>
+#include <vector>
+
+#include "command.h"
+#include "rendering.h"
+#include "variates.h"
+#include "zorvane_host/host.h"
+
+namespace zorvane::host {
+namespace {
+
+constexpr double NAN_VALUE = std::numeric_limits<double>::quiet_NaN();
+
+// Equal bins over the worst-case range. A value's bin is floor((x - low) *
+// scale), clamped: the same arithmetic on every platform, and never falling
+// as x rises, which the exact percentiles rely on. The HISTOGRAM_BINS bins
+// shown are FINE_PER_SHOWN fine bins each, so both agree on every sample.
+constexpr std::size_t FINE_PER_SHOWN = 1640;
+constexpr std::size_t FINE_BINS = HISTOGRAM_BINS * FINE_PER_SHOWN;  // 65600
+
+struct Bins {
+    double low;
+    double high;
+    std::size_t count;
+    double scale;
+
+    Bins(double from, double to, std::size_t bins)
+        : low(from),
+          high(to),
+          count(to > from ? bins : 1),
+          scale(to > from ? static_cast<double>(bins) / (to - from) : 0.0) {}
+
+    std::size_t of(double x) const {
+        const double position = (x - low) * scale;
+        if (!(position > 0.0)) return 0;
+        return position >= static_cast<double>(count) ? count - 1
+                                                      : static_cast<std::size_t>(position);
+    }
+    double edge(std::size_t i) const {
+        return i == count
+                   ? high
+                   : low + (high - low) * (static_cast<double>(i) / static_cast<double>(count));
+    }
+};
+
+// ---- Text ----
+
+// printf's exact rounding, whatever decimal point the locale gives it
+// written '.'.
+std::string printed(const char* format, double value) {
+    std::array<char, 512> digits{};
+    const int length = std::snprintf(digits.data(), digits.size(), format, value);
+    std::string text(digits.data(), static_cast<std::size_t>(std::clamp(length, 0, 511)));
+    std::replace(text.begin(), text.end(), ',', '.');
+    return text;
+}
+
+// A result's value as the module's line prints it: "3.176471", or "%.6e"
+// where that would not fit.
+std::string module_number(const Formula& row, double value) {
+    Outcome outcome;
+    outcome.kind = Outcome::result;
+    outcome.formula = &row;
+    outcome.value = value;
+    std::array<char, RESULT_CAPACITY + 1> line{};
+    const std::size_t length = render(outcome, line);
+    return {line.data() + row.label.size(), length - row.label.size() - row.unit.size()};
+}
+
+std::string engineering(double value, std::string_view unit) {
+    std::string text;
+    append_engineering_value(value, unit, text);
+    return text;
+}
+
+// The two renderings of a line, written side by side.
+struct Lines {
+    const Formula& row;
+    std::string_view unit;
+    std::string plain;
+    std::string eng;
+
+    void text(std::string_view both) {
+        plain.append(both);
+        eng.append(both);
+    }
+    // "3.2 .. 3.4 V"; engineering: "3.2 V .. 3.4 V".
+    void span(double low, double high) {
+        plain.append(module_number(row, low)).append(" .. ");
+        eng.append(engineering(low, unit)).append(" .. ");
+        value(high);
+    }
+    // A value in the result's unit.
+    void value(double v) {
+        plain.append(module_number(row, v));
+        if (!unit.empty()) plain.append(" ").append(unit);
+        eng.append(engineering(v, unit));
+    }
+};
+
+std::string percent_of(double share) { return printed("%.0f", share * 100.0) + " %"; }
+
+// "143750", "333.33", "0.01": two decimals at most, no trailing zeros.
+std::string short_decimal(double value) {
+    std::string text = printed("%.2f", value);
+    if (text.find('.') != std::string::npos) {
+        text.erase(text.find_last_not_of('0') + 1);
+        if (text.ends_with('.')) text.pop_back();
+    }
+    return text;
+}
+
+void add_window(const Simulated& s, Lines& lines) {
+    lines.text("; window ");
+    lines.span(s.low, s.high);
+    lines.text(s.inside ? ": worst case inside (low edge " : ": worst case outside (low edge ");
+    lines.text(s.low_margin >= 0.0 ? "cleared by " : "missed by ");
+    lines.value(std::abs(s.low_margin));
+    lines.text(s.high_margin >= 0.0 ? ", high edge cleared by " : ", high edge missed by ");
+    lines.value(std::abs(s.high_margin));
+    lines.text(")");
+}
+
+void add_samples(const Simulated& s, Lines& lines) {
+    lines.text("; " + std::to_string(s.samples) + " samples (" +
+               std::string(distribution_name(s.distribution)) + ", seed " + std::to_string(s.seed) +
+               "): mean ");
+    lines.value(s.mean);
+    lines.text(", sd ");
+    lines.value(s.sd);
+    lines.text(", min ");
+    lines.value(s.smallest);
+    lines.text(", max ");
+    lines.value(s.largest);
+    lines.text(s.exact_percentiles ? "; percentiles " : "; percentiles (within a bin) ");
+    for (std::size_t i = 0; i < PERCENTILES.size(); ++i) {
+        lines.text((i == 0 ? "" : ", ") + printed("%g", PERCENTILES[i]) + "% ");
+        lines.value(s.percentiles[i]);
+    }
+    if (!s.has_window) return;
+    lines.text("; yield " + printed("%.4f", s.yield * 100.0) + "% (" + short_decimal(s.ppm) +
+               " ppm outside), Cpk " + (std::isnan(s.cpk) ? "undefined" : printed("%.3f", s.cpk)));
+}
+
+void add_contributions(const Simulated& s, Lines& lines) {
+    if (s.contributions.empty()) return;
+    lines.text("; variance:");
+    for (std::size_t i = 0; i < s.contributions.size(); ++i) {
+        const Contribution& c = s.contributions[i];
+        lines.text((i == 0 ? " " : ", ") + std::string(c.name) + " " + percent_of(c.share));
+    }
+}
+
+// ---- Sampling ----
+
+// Value `value` with relative tolerance `tolerance` at `z` in units of the
+// tolerance (-1 .. 1); a magnitude stays at or above 0.
+double spread(double value, double tolerance, double z, bool magnitude) {
+    const double x = value * (1.0 + tolerance * z);
+    return magnitude && !(x > 0.0) ? 0.0 : x;
+}
+
+// The variance of the result when argument `i` alone follows its
+// distribution, the others at nominal.
+double variance_alone(const Formula& row, const Values& values, std::size_t i, double tolerance,
+                      Distribution distribution) {
+    using Gauss = boost::math::quadrature::gauss<double, 20>;
+    const bool magnitude = row.arguments[i].domain == Domain::magnitude;
+    const double nominal = row.evaluate(values).value;
+    const auto offset = [&](double z) {
+        Values point = values;
+        point[i] = spread(values[i], tolerance, z, magnitude);
+        return row.evaluate(point).value - nominal;
+    };
+    // Over z in [-1, 1]: uniform weight, or the normal density of 3z.
+    const auto weight = [distribution](double z) {
+        return distribution == Distribution::uniform ? 1.0 : exp_minus(4.5 * (z * z));
+    };
+    const double total = Gauss::integrate(weight);
+    const double mean = Gauss::integrate([&](double z) { return weight(z) * offset(z); }) / total;
+    const double square = Gauss::integrate([&](double z) {
+                              const double d = offset(z);
+                              return weight(z) * (d * d);
+                          }) /
+                          total;
+    return std::max(square - mean * mean, 0.0);
+}
+
+void find_contributions(const Formula& row, const Values& values,
+                        const std::array<double, 4>& tolerances, Distribution distribution,
+                        Simulated& s) {
+    double sum = 0.0;
+    std::vector<double> variances;
+    for (std::size_t i = 0; i < static_cast<std::size_t>(row.required_count); ++i) {
+        if (tolerances[i] == 0.0) continue;
+        const double variance = variance_alone(row, values, i, tolerances[i], distribution);
+        s.evaluations += 3 * 20 + 1;
+        s.contributions.push_back({static_cast<int>(i), row.arguments[i].name, 0.0});
+        variances.push_back(variance);
+        sum += variance;
+    }
+    for (std::size_t k = 0; k < variances.size(); ++k) {
+        s.contributions[k].share = sum > 0.0 ? variances[k] / sum : 0.0;
+    }
+    std::stable_sort(
+        s.contributions.begin(), s.contributions.end(),
+        [](const Contribution& a, const Contribution& b) { return a.share > b.share; });
+}
+
+// Where the sample of rank ceil(p N) lies in the fine histogram: its bin,
+// and its rank among the samples of that bin (from 1).
+struct Located {
+    // cppcheck-suppress unusedStructMember ; read in exact_percentiles
+    std::size_t bin;
+    std::uint64_t rank;
+};
+std::array<Located, PERCENTILES.size()> locate(const std::vector<std::uint64_t>& fine,
+                                               std::uint64_t samples) {
+    std::array<Located, PERCENTILES.size()> found{};
+    std::size_t bin = 0;
+    std::uint64_t before = 0;
+    for (std::size_t i = 0; i < PERCENTILES.size(); ++i) {
+        const auto rank = std::max<std::uint64_t>(
+            1, static_cast<std::uint64_t>(
+                   std::ceil(PERCENTILES[i] / 100.0 * static_cast<double>(samples))));
+        while (bin + 1 < fine.size() && before + fine[bin] < rank) before += fine[bin++];
+        found[i] = {bin, rank - before};
+    }
+    return found;
+}
+
+// The samples of rank ceil(p N), exactly: the bins index rises with the
+// value, so the sample sought is the one of its rank within its bin, and
+// only the (few) samples of those bins need ordering.
+void exact_percentiles(const std::vector<double>& kept, const std::vector<std::uint64_t>& fine,
+                       const Bins& bins, Simulated& s) {
+    const auto located = locate(fine, kept.size());
+    std::array<std::vector<double>, PERCENTILES.size()> in_bin;
+    for (const double x : kept) {
+        const std::size_t bin = bins.of(x);
+        for (std::size_t i = 0; i < located.size(); ++i) {
+            if (located[i].bin == bin) {
+                in_bin[i].push_back(x);
+                break;  // percentiles in one bin share its samples
+            }
+        }
+    }
+    for (std::size_t i = 0; i < located.size(); ++i) {
+        std::size_t first = i;
+        while (first > 0 && located[first - 1].bin == located[i].bin) --first;
+        std::vector<double>& values = in_bin[first];
+        const auto nth = values.begin() + static_cast<std::ptrdiff_t>(located[i].rank - 1);
+        std::nth_element(values.begin(), nth, values.end());
+        s.percentiles[i] = *nth;
+    }
+}
+
+// Beyond the samples kept: within the bin, as if its samples were spread
+// evenly over it.
+void histogram_percentiles(const std::vector<std::uint64_t>& fine, const Bins& bins, Simulated& s) {
+    const auto located = locate(fine, s.samples);
+    for (std::size_t i = 0; i < located.size(); ++i) {
+        const std::size_t edge = located[i].bin;
+        const double lower = bins.edge(edge);
+        const double width = bins.edge(edge + 1) - lower;
+        const auto count = static_cast<double>(fine[located[i].bin]);
+        s.percentiles[i] =
+            lower + width * (static_cast<double>(located[i].rank) / std::max(count, 1.0));
+    }
+}
+
+// One toleranced value: its nominal, tolerance, and whether it is a
+// magnitude that a tolerance of 100 % or more could take below 0.
+// (cppcheck does not see the members read in draw<>.)
+struct Varied {
+    // cppcheck-suppress unusedStructMember
+    std::size_t index;
+    // cppcheck-suppress unusedStructMember
+    double value;
+    // cppcheck-suppress unusedStructMember
+    double tolerance;
+    // cppcheck-suppress unusedStructMember
+    bool clamped;
+};
+
+// The samples' figures as they run (Welford's running mean and sum of
+// squared deviations), and the fine histogram and kept samples.
+struct Running {
+    double mean = 0.0;
+    double squares = 0.0;
+    double smallest = std::numeric_limits<double>::infinity();
+    double largest = -std::numeric_limits<double>::infinity();
+    std::uint64_t inside = 0;
+};
+
+template <Distribution distribution>
+void draw(const Formula& row, Values point, const std::vector<Varied>& varied,
+          std::uint64_t samples, std::uint64_t seed, const Simulated& s, const Bins& bins,
+          std::vector<std::uint64_t>& fine, std::vector<double>* kept, Running& r) {
+    Variates variates(seed);
+    double count = 0.0;  // n, exactly: below 2^53
+    for (std::uint64_t n = 1; n <= samples; ++n) {
+        for (const Varied& v : varied) {
+            const double z = distribution == Distribution::normal
+                                 ? variates.truncated_normal() / 3.0
+                                 : variates.symmetric();
+            point[v.index] = spread(v.value, v.tolerance, z, v.clamped);
+        }
+        const double x = row.evaluate(point).value;
+        const double delta = x - r.mean;
+        count += 1.0;
+        r.mean += delta / count;
+        r.squares += delta * (x - r.mean);
+        r.smallest = x < r.smallest ? x : r.smallest;
+        r.largest = x > r.largest ? x : r.largest;
+        r.inside += s.low <= x && x <= s.high ? 1 : 0;
+        ++fine[bins.of(x)];
+        if (kept != nullptr) kept->push_back(x);
+    }
+}
+
+void run_samples(const Formula& row, const Values& values, const std::array<double, 4>& tolerances,
+                 const TolerancedCommand& options, Simulated& s) {
+    std::vector<Varied> varied;
+    for (std::size_t i = 0; i < static_cast<std::size_t>(row.required_count); ++i) {
+        if (tolerances[i] == 0.0) continue;
+        const bool magnitude = row.arguments[i].domain == Domain::magnitude;
+        varied.push_back({i, values[i], tolerances[i], magnitude && tolerances[i] >= 1.0});
+    }
+    const Bins bins(s.min, s.max, FINE_BINS);
+    std::vector<std::uint64_t> fine(bins.count, 0);
+    const bool keep = options.samples <= KEPT_SAMPLES;
+    std::vector<double> kept;
+    if (keep) kept.reserve(static_cast<std::size_t>(options.samples));
+    Running r;
+    if (options.distribution == Distribution::normal) {
+        draw<Distribution::normal>(row, values, varied, options.samples, options.seed, s, bins,
+                                   fine, keep ? &kept : nullptr, r);
+    } else {
+        draw<Distribution::uniform>(row, values, varied, options.samples, options.seed, s, bins,
+                                    fine, keep ? &kept : nullptr, r);
+    }
+    const auto samples = static_cast<double>(options.samples);
+    s.samples = options.samples;
+    s.seed = options.seed;
+    s.distribution = options.distribution;
+    s.evaluations += static_cast<int>(std::min<std::uint64_t>(options.samples, 1'000'000'000));
+    s.mean = r.mean;
+    s.sd = options.samples > 1 ? std::sqrt(r.squares / (samples - 1.0)) : 0.0;
+    s.smallest = r.smallest;
+    s.largest = r.largest;
+    const std::size_t shown = bins.count == 1 ? 1 : static_cast<std::size_t>(HISTOGRAM_BINS);
+    const std::size_t per_shown = bins.count / shown;
+    for (std::size_t i = 0; i <= shown; ++i) s.edges.push_back(bins.edge(i * per_shown));
+    s.counts.assign(shown, 0);
+    for (std::size_t i = 0; i < fine.size(); ++i) s.counts[i / per_shown] += fine[i];
+    s.exact_percentiles = keep;
+    if (keep) {
+        exact_percentiles(kept, fine, bins, s);
+    } else {
+        histogram_percentiles(fine, bins, s);
+    }
+    if (s.has_window) {
+        s.yield = static_cast<double>(r.inside) / samples;
+        s.ppm = static_cast<double>(options.samples - r.inside) * 1e6 / samples;
+        s.cpk = s.sd > 0.0 ? std::min(s.mean - s.low, s.high - s.mean) / (3.0 * s.sd) : NAN_VALUE;
+    } else {
+        s.yield = s.ppm = s.cpk = NAN_VALUE;
+    }
+}
+
+void fail(Reply& reply, std::string line, std::vector<std::string> hints = {}) {
+    reply.error = true;
+    reply.engineering = line;
+    reply.line = std::move(line);
+    reply.hints = std::move(hints);
+}
+
+}  // namespace
+
+Simulated simulate(std::string_view command) { return simulate(command, QuestionSettings{}); }
+
+Simulated simulate(std::string_view command, const QuestionSettings& beside, bool expand) {
+    Simulated s;
+    TolerancedCommand t;
+    if (!read_toleranced(command, beside, expand, t, s)) return s;
+    if (!t.has_window && t.samples == 0) {
+        fail(s, "Error: Statistics need a window after '=' or samples",
+             {"write a window, = 3.3\xC2\xB1"
+              "3%, or ask for samples: --mc"});
+        return s;
+    }
+    return simulate_toleranced(t);
+}
+
+Simulated simulate_toleranced(const TolerancedCommand& t) {
+    Simulated s;
+    const Formula& row = *t.row;
+    const Range worst = worst_case_range(*t.info, t.values, t.tolerances);
+    s.formula = t.info;
+    s.evaluations = worst.evaluations;
+    if (!std::isfinite(worst.min) || !std::isfinite(worst.max)) {
+        fail(s,
+             "Error: " + std::string(t.info->label) +
+                 " is not finite for every value within the tolerances",
+             {"narrow the tolerances so that no value reaches a division by zero"});
+        return s;
+    }
+    s.value = row.evaluate(t.values).value;
+    s.min = worst.min;
+    s.max = worst.max;
+    s.has_window = t.has_window;
+    s.low = t.low;
+    s.high = t.high;
+    s.low_margin = s.min - s.low;
+    s.high_margin = s.high - s.max;
+    s.inside = s.has_window && s.low_margin >= 0.0 && s.high_margin >= 0.0;
+    find_contributions(row, t.values, t.tolerances, t.distribution, s);
+    if (t.samples > 0) run_samples(row, t.values, t.tolerances, t, s);
+
+    Lines lines{row, t.info->unit, t.line, t.engineering};
+    lines.text(" (");
+    lines.span(s.min, s.max);
+    lines.text(")");
+    if (s.has_window) add_window(s, lines);
+    if (s.samples > 0) add_samples(s, lines);
+    add_contributions(s, lines);
+    s.error = false;
+    s.line = std::move(lines.plain);
+    s.engineering = std::move(lines.eng);
+    if (worst.guarded) {
+        s.hints.push_back("a zero guard answers 0 for some values within the tolerances");
+    }
+    return s;
+}
+
+}  // namespace zorvane::host

@@ -1,0 +1,52 @@
+// What the statistics share with the questions inside the host: a command
+// with tolerances, read by the question grammar into its parts.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "formula_table.h"
+#include "zorvane_host/host.h"
+
+namespace zorvane::host {
+
+// A command whose values carry tolerances, read by the module as every
+// question is, with its window if it has one.
+struct TolerancedCommand {
+    const FormulaInfo* info = nullptr;
+    const Formula* row = nullptr;
+    Values values{};
+    std::array<double, 4> tolerances{};  // relative: 0.01 for 1 %; 0 for exact values
+    std::string line;                    // the module's line of the values
+    std::string engineering;
+    bool has_window = false;
+    double low = 0.0;
+    double high = 0.0;
+    // --mc, --seed, --distribution: beside the command, or written in it.
+    std::uint64_t samples = 0;  // 0: no Monte Carlo run
+    std::uint64_t seed = DEFAULT_SEED;
+    Distribution distribution = Distribution::uniform;
+};
+// False, with the error line in `reply`, for a command that is not one (no
+// tolerance, a value written ?, a target that is no window).
+bool read_toleranced(std::string_view command, const QuestionSettings& beside, bool expand,
+                     TolerancedCommand& toleranced, Reply& reply);
+
+// The statistics of a command already read: worst case, window, shares
+// and, with samples, the Monte Carlo run. A design runs its candidates
+// through here, so every yield comes from the same draws for the same seed.
+Simulated simulate_toleranced(const TolerancedCommand& toleranced);
+
+// Which answer a command asks for, as `ask` (and json_answer) decide.
+enum class QuestionKind { forward, solve, pair, range, statistics, design, combine };
+QuestionKind question_kind(std::string_view command, const QuestionSettings& beside, bool expand);
+
+// The questions with the settings beside them, as `ask` answers each kind.
+Solved solve(std::string_view command, const QuestionSettings& beside, bool expand);
+Ranged range(std::string_view command, const QuestionSettings& beside, bool expand);
+Paired pair(std::string_view command, const QuestionSettings& beside, bool expand);
+
+}  // namespace zorvane::host

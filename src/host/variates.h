@@ -1,0 +1,110 @@
+// Random variates that are the same bits on every platform the project
+// builds for. The C++ standard fixes what std::mt19937_64 outputs for a seed,
+// but not what its distributions make of that output (each standard library
+// has its own algorithms), and libm's exp and log may differ in the last bit
+// between platforms, which a rejection test or a Box-Muller transform would
+// turn into different samples. So the variates are made here from the
+// engine's bits with + - * / and comparisons only, which IEEE 754 rounds
+// exactly: the same inputs give the same doubles everywhere.
+#pragma once
+
+#include <algorithm>
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <random>
+
+#include "normal_layers.h"
+
+namespace zorvane::host {
+
+// e^-t for 0 <= t <= 4.5, within a few ulps, the same bits everywhere:
+// t = k/2 + r with 0 <= r < 1/2 (the subtraction is exact), e^-(k/2) from a
+// table of the doubles nearest it (written as bits, so no compiler or libm
+// computes them), e^-r by its Taylor series to the 17th power (the first
+// term left out is below 1e-22), summed by Horner's rule. The coefficients
+// 1/k! are constants the compiler rounds once, correctly, whatever the
+// target.
+constexpr std::array<double, 18> inverse_factorials() {
+    std::array<double, 18> c{};
+    double term = 1.0;
+    for (std::size_t k = 0; k < c.size(); ++k) {
+        if (k > 0) term /= static_cast<double>(k);
+        c[k] = term;
+    }
+    return c;
+}
+constexpr std::array<double, 18> INVERSE_FACTORIALS = inverse_factorials();
+constexpr std::array<double, 10> EXP_MINUS_HALVES = {
+    0x1.0000000000000p+0, 0x1.368b2fc6f960ap-1, 0x1.78b56362cef38p-2, 0x1.c8f87724b5c1dp-3,
+    0x1.152aaa3bf81ccp-3, 0x1.50385c094f425p-4, 0x1.97db0ccceb0afp-5, 0x1.eec1018e4ff66p-6,
+    0x1.2c155b8213cf4p-6, 0x1.6c0504695c417p-7};
+
+inline double exp_minus(double t) {
+    const auto k = static_cast<std::size_t>(t * 2.0);  // t <= 4.5: k <= 9
+    const double r = t - 0.5 * static_cast<double>(k);
+    double sum = INVERSE_FACTORIALS.back();
+    for (std::size_t n = INVERSE_FACTORIALS.size() - 1; n-- > 0;) {
+        sum = INVERSE_FACTORIALS[n] - r * sum;
+    }
+    return EXP_MINUS_HALVES[k] * sum;
+}
+
+class Variates {
+   public:
+    explicit Variates(std::uint64_t seed) : engine_(seed) {}
+
+    // [0, 1): the engine's top 53 bits times 2^-53, exactly.
+    double uniform() { return static_cast<double>(next() >> 11) * 0x1p-53; }
+
+    // [-1, 1), uniform.
+    double symmetric() { return 2.0 * uniform() - 1.0; }
+
+    // Gaussian with sigma 1 truncated to [-3, 3], from the 128 layers of
+    // equal area under e^(-x²/2) (normal_layers.h; Marsaglia and Tsang's
+    // ziggurat): one draw picks a layer (its low 7 bits), a sign (bit 7) and
+    // a point across the layer (its top 53 bits). A point inside the layer's
+    // rectangle below the next layer is taken at once (about 98 % of draws);
+    // one in the wedge beside it is taken when a second draw falls under the
+    // density there (by exp_minus). A point beyond 3 (the base layer's
+    // stand-in for the tail among them) is drawn again.
+    double truncated_normal() {
+        for (;;) {
+            const std::uint64_t bits = next();
+            const std::size_t layer = bits & 127;
+            const double x = static_cast<double>(bits >> 11) * 0x1p-53 * LAYER_END[layer];
+            const bool negative = ((bits >> 7) & 1) != 0;
+            if (x > 3.0) continue;
+            if (x < LAYER_END[layer + 1]) return negative ? -x : x;
+            if (layer == 0) continue;
+            const double below = LAYER_DENSITY[layer];
+            const double height = below + uniform() * (LAYER_DENSITY[layer + 1] - below);
+            if (height < exp_minus(0.5 * (x * x))) return negative ? -x : x;
+        }
+    }
+
+   private:
+    // The engine's outputs in order, 312 at a time (one round of its state),
+    // so that the calls inline.
+    std::uint64_t next() {
+        if (used_ == buffer_.size()) refill();
+        return buffer_[used_++];
+    }
+    void refill();
+
+    std::mt19937_64 engine_;
+    std::array<std::uint64_t, 312> buffer_{};
+    std::size_t used_ = buffer_.size();
+};
+
+// (Out of line, and everything in it inlined: the engine's loop at full speed.)
+#if defined(__GNUC__)
+__attribute__((flatten))
+#endif
+inline void
+Variates::refill() {
+    std::generate(buffer_.begin(), buffer_.end(), [this] { return engine_(); });
+    used_ = 0;
+}
+
+}  // namespace zorvane::host

@@ -1,0 +1,421 @@
+// Statistics against expectations the code does not compute itself: the
+// closed forms of sums of uniform values, the reference model's numerical
+// integration of the voltage divider, the normal distribution's function
+// (std::erf), and the shared statistics vectors every platform checks.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <fstream>
+#include <random>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "support/statistics_vectors.h"
+#include "variates.h"
+#include "zorvane_host/host.h"
+
+namespace {
+
+namespace host = zorvane::host;
+
+// The settings --mc, --seed and --distribution give.
+host::QuestionSettings run(std::uint64_t samples, std::uint64_t seed = host::DEFAULT_SEED,
+                           host::Distribution distribution = host::Distribution::uniform) {
+    host::QuestionSettings settings;
+    settings.samples = samples;
+    settings.seed = seed;
+    settings.distribution = distribution;
+    return settings;
+}
+
+// The Kolmogorov-Smirnov distance between `draws` and the distribution
+// function `cdf`.
+template <typename Cdf>
+double ks_distance(std::vector<double> draws, Cdf cdf) {
+    std::sort(draws.begin(), draws.end());
+    const auto n = static_cast<double>(draws.size());
+    double distance = 0.0;
+    for (std::size_t i = 0; i < draws.size(); ++i) {
+        const double f = cdf(draws[i]);
+        distance = std::max(
+            {distance, f - static_cast<double>(i) / n, static_cast<double>(i + 1) / n - f});
+    }
+    return distance;
+}
+
+// Below this, sqrt(n) * D says the draws follow the distribution (the
+// 0.1 % point of Kolmogorov's distribution is 1.95).
+constexpr double KS_LIMIT = 1.95;
+
+const double TRUNCATED_MASS = std::erf(3.0 / std::sqrt(2.0));  // P(|z| <= 3)
+
+double truncated_normal_cdf(double z) {
+    return (std::erf(z / std::sqrt(2.0)) + TRUNCATED_MASS) / (2.0 * TRUNCATED_MASS);
+}
+
+TEST(Variates, OwnExponentialIsWithinFourUlpsOfLibm) {
+    double worst = 0.0;
+    for (int k = 0; k <= 45000; ++k) {
+        const double t = k * 1e-4;
+        const double expected = std::exp(-t);
+        worst = std::max(worst, std::abs(host::exp_minus(t) - expected) / expected);
+    }
+    EXPECT_LT(worst, 4 * 0x1p-53);
+}
+
+TEST(Variates, UniformAndTruncatedNormalFollowTheirDistributions) {
+    constexpr std::size_t N = 500'000;
+    host::Variates variates(20261207);
+    std::vector<double> uniform(N);
+    std::vector<double> normal(N);
+    for (double& u : uniform) u = variates.symmetric();
+    for (double& z : normal) z = variates.truncated_normal();
+    const double root_n = std::sqrt(static_cast<double>(N));
+    EXPECT_LT(root_n * ks_distance(uniform, [](double x) { return (x + 1.0) / 2.0; }), KS_LIMIT);
+    EXPECT_LT(root_n * ks_distance(normal, truncated_normal_cdf), KS_LIMIT);
+    EXPECT_GE(*std::min_element(uniform.begin(), uniform.end()), -1.0);
+    EXPECT_LT(*std::max_element(uniform.begin(), uniform.end()), 1.0);
+    EXPECT_GE(*std::min_element(normal.begin(), normal.end()), -3.0);
+    EXPECT_LE(*std::max_element(normal.begin(), normal.end()), 3.0);
+}
+
+// The engine is the standard's: its 10000th output from the default seed is
+// fixed by the standard, and the uniform variate is its top 53 bits.
+TEST(Variates, TheEngineIsTheStandardsAndTheUniformItsTopBits) {
+    std::mt19937_64 engine;
+    engine.discard(9999);
+    EXPECT_EQ(engine(), 9981545732273789042ULL);
+    host::Variates variates(5489);  // the default seed
+    for (int i = 0; i < 9999; ++i) variates.uniform();
+    EXPECT_EQ(variates.uniform(), static_cast<double>(9981545732273789042ULL >> 11) * 0x1p-53);
+}
+
+// resistors_series r1±a r2±b is r1 + r2 + a*u1 + b*u2 with independent
+// uniforms: mean r1 + r2, variance (a² + b²) / 3, fourth central moment
+// (a⁴ + b⁴) / 5 + 6 a² b² / 9, and each value's share a² / (a² + b²).
+TEST(Statistics, ASumOfUniformValuesHasItsClosedFormMomentsAndShares) {
+    constexpr std::uint64_t N = 1'000'000;
+    const double a = 10.0;  // 1000 ± 1 %
+    const double b = 40.0;  // 2000 ± 2 %
+    const host::Simulated s = host::simulate(
+        "resistors_series 1000\xC2\xB1"
+        "1% 2000\xC2\xB1"
+        "2%",
+        run(N));
+    ASSERT_FALSE(s.error) << s.line;
+    const double variance = (a * a + b * b) / 3.0;
+    const double sigma = std::sqrt(variance);
+    const double mu4 =
+        (std::pow(a, 4) + std::pow(b, 4)) / 5.0 + 6.0 * (a * a / 3.0) * (b * b / 3.0);
+    const double se_mean = sigma / std::sqrt(static_cast<double>(N));
+    const double se_sd =
+        std::sqrt((mu4 - variance * variance) / static_cast<double>(N)) / (2 * sigma);
+    EXPECT_NEAR(s.mean, 3000.0, 4 * se_mean);
+    EXPECT_NEAR(s.sd, sigma, 4 * se_sd);
+    EXPECT_GE(s.smallest, 2950.0);
+    EXPECT_LE(s.largest, 3050.0);
+    EXPECT_DOUBLE_EQ(s.min, 2950.0);
+    EXPECT_DOUBLE_EQ(s.max, 3050.0);
+    ASSERT_EQ(s.contributions.size(), 2u);
+    EXPECT_EQ(s.contributions[0].name, "r2");
+    EXPECT_NEAR(s.contributions[0].share, b * b / (a * a + b * b), 1e-12);
+    EXPECT_NEAR(s.contributions[1].share, a * a / (a * a + b * b), 1e-12);
+    // The sum's density is a trapezoid: flat over |x - 3000| <= b - a,
+    // falling linearly to 0 at b + a. Its percentiles, within their
+    // standard error sqrt(p (1 - p) / N) / density.
+    const auto quantile = [&](double p) {
+        const double corner = a / (2 * b);  // P(below the flat part)
+        if (p < corner) return 3000.0 - (a + b) + std::sqrt(8 * a * b * p);
+        if (p > 1 - corner) return 3000.0 + (a + b) - std::sqrt(8 * a * b * (1 - p));
+        return 3000.0 - (b - a) + (p - corner) * 2 * b;
+    };
+    const auto density = [&](double x) {
+        const double d = std::abs(x - 3000.0);
+        return d <= b - a ? 1 / (2 * b) : (a + b - d) / (4 * a * b);
+    };
+    for (std::size_t i = 0; i < host::PERCENTILES.size(); ++i) {
+        const double p = host::PERCENTILES[i] / 100.0;
+        const double expected = quantile(p);
+        const double se = std::sqrt(p * (1 - p) / static_cast<double>(N)) / density(expected);
+        EXPECT_NEAR(s.percentiles[i], expected, 4 * se + 1e-9) << host::PERCENTILES[i];
+    }
+    EXPECT_TRUE(s.exact_percentiles);
+    std::uint64_t counted = 0;
+    for (const std::uint64_t count : s.counts) counted += count;
+    EXPECT_EQ(counted, N);
+    EXPECT_EQ(s.edges.size(), s.counts.size() + 1);
+}
+
+// Beyond the samples kept, the percentiles come from a fine histogram:
+// within one of its bins, and their standard error, of the closed form.
+TEST(Statistics, BeyondTheKeptSamplesPercentilesAreWithinABin) {
+    constexpr std::uint64_t N = 2'000'000;
+    const host::Simulated s = host::simulate(
+        "resistors_series 1000\xC2\xB1"
+        "1% 0",
+        run(N, 3));
+    ASSERT_FALSE(s.error) << s.line;
+    EXPECT_FALSE(s.exact_percentiles);
+    const double bin = 20.0 / 65600.0;
+    for (std::size_t i = 0; i < host::PERCENTILES.size(); ++i) {
+        const double p = host::PERCENTILES[i] / 100.0;
+        const double se = std::sqrt(p * (1 - p) / static_cast<double>(N)) * 20.0;
+        EXPECT_NEAR(s.percentiles[i], 990.0 + 20.0 * p, 4 * se + bin) << host::PERCENTILES[i];
+    }
+}
+
+// Linear in each value with Gaussian tolerances: the shares are the same
+// as with uniform ones (each variance scales alike), and so is the mean.
+TEST(Statistics, NormalTolerancesScaleEachVarianceAlike) {
+    const host::Simulated s = host::simulate(
+        "resistors_series 1000\xC2\xB1"
+        "3% 2000\xC2\xB1"
+        "3%",
+        run(200'000, 9, host::Distribution::normal));
+    ASSERT_FALSE(s.error) << s.line;
+    EXPECT_NEAR(s.contributions[0].share, 0.8, 1e-9);
+    // sd: each value's tolerance is 3 sigma of a normal cut off at 3 sigma.
+    const double phi3 = std::exp(-4.5) / std::sqrt(2 * std::acos(-1.0));
+    const double variance = (1 - 6 * phi3 / TRUNCATED_MASS) * (100.0 + 400.0);
+    EXPECT_NEAR(s.sd, std::sqrt(variance), 4 * std::sqrt(variance / (2 * 200'000.0)));
+    EXPECT_NEAR(s.mean, 3000.0, 4 * std::sqrt(variance / 200'000.0));
+}
+
+// The divider's mean, sd and yield, integrated by the reference model.
+TEST(Statistics, DividerMatchesTheReferenceModelsIntegration) {
+    std::ifstream file(ZORVANE_DIVIDER_VECTORS);
+    ASSERT_TRUE(file) << ZORVANE_DIVIDER_VECTORS;
+    int checked = 0;
+    for (std::string line; std::getline(file, line);) {
+        if (line.empty() || line[0] == '#') continue;
+        std::istringstream fields(line);
+        std::string vin, tv, r1, t1, r2, t2, low, high, spread;
+        double mean = 0, sd = 0, yield = 0;
+        fields >> vin >> tv >> r1 >> t1 >> r2 >> t2 >> low >> high >> spread >> mean >> sd >> yield;
+        const std::string command = "voltage_divider " + vin + "\xC2\xB1" + tv + "% " + r1 +
+                                    "\xC2\xB1" + t1 + "% " + r2 + "\xC2\xB1" + t2 + "% = " + low +
+                                    ".." + high;
+        constexpr std::uint64_t N = 1'000'000;
+        const host::Simulated s = host::simulate(
+            command,
+            run(N, 11,
+                spread == "normal" ? host::Distribution::normal : host::Distribution::uniform));
+        ASSERT_FALSE(s.error) << command << ": " << s.line;
+        const double n = static_cast<double>(N);
+        EXPECT_NEAR(s.mean, mean, 4 * sd / std::sqrt(n)) << command;
+        EXPECT_NEAR(s.sd, sd, 4 * sd / std::sqrt(n)) << command;  // (kurtosis below 3)
+        EXPECT_NEAR(s.yield, yield, 4 * std::sqrt(yield * (1 - yield) / n) + 2e-5) << command;
+        EXPECT_NEAR(s.ppm, (1 - s.yield) * 1e6, 1e-6) << command;
+        EXPECT_DOUBLE_EQ(s.cpk, std::min(s.mean - s.low, s.high - s.mean) / (3 * s.sd));
+        ++checked;
+    }
+    EXPECT_GE(checked, 4);
+}
+
+// The verdict against the worst case: margins to each edge, by hand.
+TEST(Statistics, TheWindowsVerdictMeasuresBothEdges) {
+    struct Case {
+        const char* window;
+        double low, high;
+        bool inside;
+    };
+    // resistors_series 1000±1% 2000±2%: 2950 .. 3050.
+    const Case cases[] = {
+        {"2900..3100", 2900, 3100, true},
+        {"3000\xC2\xB1"
+         "2%",
+         2940, 3060, true},
+        {"3000+-1%", 2970, 3030, false},
+        {"2950..3050", 2950, 3050, true},
+        {"3k..3.1k", 3000, 3100, false},
+        {"3kohm\xC2\xB1"
+         "10%",
+         2700, 3300, true},
+    };
+    for (const Case& c : cases) {
+        const std::string command = std::string(
+                                        "resistors_series 1000\xC2\xB1"
+                                        "1% 2000\xC2\xB1"
+                                        "2% = ") +
+                                    c.window;
+        ASSERT_TRUE(host::is_statistics_question(command, {})) << command;
+        const host::Simulated s = host::simulate(command);
+        ASSERT_FALSE(s.error) << command << ": " << s.line;
+        EXPECT_NEAR(s.low, c.low, 1e-9) << command;
+        EXPECT_NEAR(s.high, c.high, 1e-9) << command;
+        EXPECT_EQ(s.inside, c.inside) << command;
+        EXPECT_NEAR(s.low_margin, 2950 - c.low, 1e-9) << command;
+        EXPECT_NEAR(s.high_margin, c.high - 3050, 1e-9) << command;
+        EXPECT_EQ(s.samples, 0u);
+        EXPECT_NE(s.line.find(c.inside ? "worst case inside" : "worst case outside"),
+                  std::string::npos)
+            << s.line;
+        // ask() gives the same answer.
+        EXPECT_EQ(host::ask(command).line, s.line);
+    }
+}
+
+// One reading of a question: the statistics' options written in a command
+// win over those beside it, each option apart; the other questions leave
+// them be, so one command line serves a batch of every kind.
+TEST(Statistics, OptionsInTheCommandWinOverThoseBesideIt) {
+    const std::string divider =
+        "voltage_divider 12\xC2\xB1"
+        "5% 10k\xC2\xB1"
+        "1% 4k7\xC2\xB1"
+        "1% = 3.7..4.1";
+    const std::string written = host::simulate("--mc 300 --seed 7 " + divider, run(200, 8)).line;
+    EXPECT_EQ(written, host::simulate(divider, run(300, 7)).line);
+    EXPECT_NE(written, host::simulate(divider, run(300, 8)).line);
+    // The distribution beside, the samples written.
+    const host::Simulated normal = host::simulate(
+        "--mc=250 " + divider, run(100, host::DEFAULT_SEED, host::Distribution::normal));
+    EXPECT_EQ(normal.samples, 250u);
+    EXPECT_EQ(normal.distribution, host::Distribution::normal);
+    EXPECT_EQ(
+        host::ask("--distribution uniform " + divider, run(250, 1, host::Distribution::normal))
+            .line,
+        host::simulate(divider, run(250)).line);
+    // Samples beside a range make it a run; beside a solution, a pair or a
+    // forward command they change nothing.
+    EXPECT_TRUE(
+        host::is_statistics_question("voltage_divider 12 10k\xC2\xB1"
+                                     "1% 4k7",
+                                     run(10)));
+    EXPECT_FALSE(
+        host::is_statistics_question("voltage_divider 12 10k\xC2\xB1"
+                                     "1% 4k7",
+                                     {}));
+    for (const char* command :
+         {"voltage_divider 12 10k ? = 3.3", "power_vi 12 0.5", "--seed 3 power_vi 12 0.5"}) {
+        EXPECT_FALSE(host::is_statistics_question(command, run(10))) << command;
+        const host::Reply reply = host::ask(command, run(10, 3, host::Distribution::normal));
+        EXPECT_FALSE(reply.error) << command << ": " << reply.line;
+        EXPECT_EQ(reply.line, host::ask(command, host::QuestionSettings{}).line) << command;
+    }
+}
+
+TEST(Statistics, BadInputIsOneClearErrorLine) {
+    const std::string divider =
+        "voltage_divider 12\xC2\xB1"
+        "5% 10k\xC2\xB1"
+        "1% 4k7";
+    const std::pair<std::string, std::string> cases[] = {
+        {divider + " = 3.4..3.2", "Error: The window 3.4..3.2 is empty"},
+        // A value written ? and a window: a design, which needs a series.
+        {"voltage_divider 12 10k ? = 3.2..3.4",
+         "Error: No series for the resistors: name one (R=E24)"},
+        {"voltage_divider 12 10k 4k7 = 3.2..3.4",
+         "Error: A window after '=' needs values with tolerances"},
+        {divider + " = 3.2..x", "Error: Invalid number '3.2..x'"},
+        {divider + " = 3.3\xC2\xB1-3%", "Error: Invalid number '3.3\xC2\xB1-3%'"},
+        {divider + " = 3.3\xC2\xB1"
+                   "3",
+         "Error: Invalid number '3.3\xC2\xB1"
+         "3'"},
+        {"ohms_current 12 10\xC2\xB1"
+         "100% = 1..2",
+         "Error: Current is not finite for every value within the tolerances"},
+    };
+    for (const auto& [command, line] : cases) {
+        const host::Reply reply = host::ask(command);
+        EXPECT_TRUE(reply.error) << command;
+        EXPECT_EQ(reply.line, line) << command;
+        EXPECT_EQ(reply.engineering, line) << command;
+    }
+    // Through the statistics' own entry, with samples too.
+    EXPECT_EQ(host::simulate("voltage_divider 12 10k 4k7", run(100)).line,
+              "Error: No value carries a tolerance");
+    // Settings made in code are held to the grammar's limit too.
+    EXPECT_EQ(host::simulate(divider, run(host::MAX_SAMPLES + 1)).line,
+              "Error: Invalid number of samples '100000001' for '--mc'");
+    EXPECT_TRUE(host::simulate(divider).error);  // neither window nor samples
+    // The options as the grammar reads them, written in the command or beside it.
+    host::QuestionSettings read;
+    for (const char* text : {"0", "-5", "1e12", "1.5", "abc", "", "100000001", "nan", "0x10"}) {
+        EXPECT_EQ(host::set_question_option("--mc", text, read),
+                  "Error: Invalid number of samples '" + std::string(text) + "' for '--mc'");
+        EXPECT_EQ(host::ask("--mc=" + std::string(text) + " " + divider).line,
+                  "Error: Invalid number of samples '" + std::string(text) + "' for '--mc'")
+            << text;
+    }
+    EXPECT_EQ(host::set_question_option("--mc", "1e6", read), "");
+    EXPECT_EQ(read.samples, 1'000'000u);
+    EXPECT_EQ(host::set_question_option("--mc", "100000000", read), "");
+    EXPECT_EQ(read.samples, host::MAX_SAMPLES);
+    EXPECT_EQ(host::set_question_option("--seed", "18446744073709551615", read), "");
+    EXPECT_EQ(read.seed, UINT64_MAX);
+    for (const char* text : {"18446744073709551616", "-1", "1e3", "", " 1", "+1"}) {
+        EXPECT_FALSE(host::set_question_option("--seed", text, read).empty()) << text;
+    }
+    EXPECT_EQ(host::set_question_option("--distribution", "weird", read),
+              "Error: Invalid distribution 'weird' for '--distribution'");
+}
+
+// The same seed gives the same bytes; another seed other samples.
+TEST(Statistics, TheSameSeedGivesTheSameAnswer) {
+    const std::string command =
+        "voltage_divider 12\xC2\xB1"
+        "5% 10k\xC2\xB1"
+        "1% 4k7\xC2\xB1"
+        "1% = 3.7..4.1";
+    for (const host::Distribution d : {host::Distribution::uniform, host::Distribution::normal}) {
+        const std::string first = host::json_answer(command, run(5000, 42, d)).json;
+        EXPECT_EQ(host::json_answer(command, run(5000, 42, d)).json, first);
+        EXPECT_NE(host::json_answer(command, run(5000, 43, d)).json, first);
+    }
+}
+
+// The question replies as the JavaScript module's evaluate() writes them,
+// and the statistics answer's fields, as text: the figures worked out by
+// hand (the worst case and window of 1000±1% + 2000±2%), the layout as the
+// schema documents it (tests/cli/test_json.py validates every kind).
+TEST(Statistics, AnswersAsJsonCarryTheirKindAndFigures) {
+    EXPECT_EQ(host::answer_json(host::ask("voltage_divider 12 10k ? = 3.3")),
+              "{\"kind\":\"answer\",\"error\":false,\"guarded\":false,\"line\":\"r2 = "
+              "3793.103448275862 \u03a9\",\"eng\":\"r2 = 3.7931 "
+              "k\u03a9\",\"note\":\"\",\"lineNote\":\"\","
+              "\"hints\":[]}");
+    const std::string error = host::answer_json(host::ask("voltage_divider 12 10k ? = 3.4..3.2"));
+    EXPECT_TRUE(error.starts_with("{\"kind\":\"error\",\"error\":true,")) << error;
+    const std::string json = host::json_answer(
+                                 "resistors_series 1000\xC2\xB1"
+                                 "1% 2000\xC2\xB1"
+                                 "2% = 2900..3100",
+                                 run(10, 5))
+                                 .json;
+    for (const char* field :
+         {"\"kind\":\"statistics\"", "\"worst\":{\"min\":2950.0,\"max\":3050.0}",
+          "\"window\":{\"low\":2900.0,\"high\":3100.0,\"inside\":true,\"lowMargin\":50.0,"
+          "\"highMargin\":50.0}",
+          "\"samples\":10,\"seed\":5,\"distribution\":\"uniform\"", "\"yield\":1.0,\"ppm\":0.0",
+          "\"percent\":0.135", "\"exactPercentiles\":true", "\"histogram\":{\"edges\":[2950.0,"}) {
+        EXPECT_NE(json.find(field), std::string::npos) << field << " in " << json;
+    }
+    // Without a window: no yield, ppm or Cpk (null), and no samples without --mc.
+    const std::string no_window = host::json_answer(
+                                      "resistors_series 1000\xC2\xB1"
+                                      "1% 2000",
+                                      run(10))
+                                      .json;
+    EXPECT_NE(no_window.find("\"window\":null"), std::string::npos) << no_window;
+    EXPECT_NE(no_window.find("\"yield\":null,\"ppm\":null,\"cpk\":null"), std::string::npos);
+}
+
+// The shared statistics vectors: the tool's arguments (options, then the
+// command) and the JSON line --json writes for them, the same bytes on
+// every platform.
+TEST(Statistics, SharedVectorsGiveTheirJsonLines) {
+    const auto vectors =
+        zorvane_test::load_statistics_vectors(ZORVANE_VECTOR_DIR "/statistics.tsv");
+    ASSERT_GE(vectors.size(), 6u);
+    for (const auto& vector : vectors) {
+        EXPECT_EQ(host::json_answer(vector.command, vector.options).json, vector.expected)
+            << vector.arguments;
+    }
+}
+
+}  // namespace
