@@ -13,6 +13,7 @@
 #include "command.h"
 #include "formula_table.h"
 #include "rendering.h"
+#include "reply_text.h"
 #include "roots.h"
 #include "statistics.h"
 #include "zorvane_host/host.h"
@@ -24,51 +25,10 @@ constexpr std::string_view ARROW = " \xE2\x86\x92 ";
 constexpr std::string_view PARALLEL = " \xE2\x88\xA5 ";
 constexpr int DEFAULT_TOP = 5;
 
-void fail(Reply& reply, std::string line, std::vector<std::string> hints = {}) {
-    reply.error = true;
-    reply.engineering = line;
-    reply.line = std::move(line);
-    reply.hints = std::move(hints);
-}
-
-// A result's number exactly as the module's line prints it: "3.176471".
-std::string module_number(const Formula& row, double value) {
-    Outcome outcome;
-    outcome.kind = Outcome::result;
-    outcome.formula = &row;
-    outcome.value = value;
-    std::array<char, RESULT_CAPACITY + 1> line{};
-    const std::size_t length = render(outcome, line);
-    return {line.data() + row.label.size(), length - row.label.size() - row.unit.size()};
-}
-
-std::string with_unit(std::string text, std::string_view unit) {
-    if (!unit.empty()) text.append(" ").append(unit);
-    return text;
-}
-
-std::string round_trip(double value) {
-    std::string text;
-    append_round_trip(value, text);
-    return text;
-}
-
-std::string engineering(double value, std::string_view unit) {
-    std::string text;
-    append_engineering_value(value, unit, text);
-    return text;
-}
-
-// "12.50%", "-2.67%", "+0.36%" with `sign`: a fraction in percent, two
-// decimals as printf rounds them, '.' whatever the locale. Fractions here
-// are margins and deviations of finite results within a finite window.
+// "12.50%", "-2.67%", "+0.36%" with `sign`: a fraction in percent, as a
+// deviation is written.
 std::string percent(double fraction, bool sign) {
-    std::array<char, 400> digits{};
-    const int length = std::snprintf(digits.data(), digits.size(), "%.2f", fraction * 100.0);
-    std::string text(digits.data(), static_cast<std::size_t>(std::max(length, 0)));
-    const std::size_t point = text.find_first_not_of("-0123456789");
-    if (point != std::string::npos && point + 3 == text.size()) text[point] = '.';
-    return (sign && fraction >= 0.0 ? "+" : "") + text + "%";
+    return (sign && fraction >= 0.0 ? "+" : "") + percent_text(fraction) + "%";
 }
 
 // The values of a command with its unknowns as 1, as the module reads them.
@@ -220,9 +180,7 @@ std::string parts_text(const Designed& designed) {
 // ", yield 99.8700%" after a candidate's proof, with --mc.
 std::string yield_text(double yield) {
     if (std::isnan(yield)) return ", yield undefined";
-    char text[32];
-    std::snprintf(text, sizeof text, "%.4f", yield * 100.0);
-    return ", yield " + std::string(text) + "%";
+    return ", yield " + printed("%.4f", yield * 100.0) + "%";
 }
 
 // Each listed candidate through the statistics' Monte Carlo run: its parts

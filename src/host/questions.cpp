@@ -13,6 +13,7 @@
 #include "command.h"
 #include "formula_table.h"
 #include "rendering.h"
+#include "reply_text.h"
 #include "roots.h"
 #include "significant_digits.h"
 #include "statistics.h"
@@ -33,42 +34,6 @@ std::string module_command(const Question& question) {
         command.append(" ").append(value.unknown ? PLACEHOLDER : value.number);
     }
     return command;
-}
-
-void fail(Reply& reply, std::string line, std::vector<std::string> hints = {}) {
-    reply.error = true;
-    reply.engineering = line;
-    reply.line = std::move(line);
-    reply.hints = std::move(hints);
-}
-
-// "Output Voltage"'s value text exactly as the module's line prints it:
-// "3.176471", or "%.6e" where that would not fit.
-std::string module_number(const Formula& row, double value) {
-    Outcome outcome;
-    outcome.kind = Outcome::result;
-    outcome.formula = &row;
-    outcome.value = value;
-    std::array<char, RESULT_CAPACITY + 1> line{};
-    const std::size_t length = render(outcome, line);
-    return {line.data() + row.label.size(), length - row.label.size() - row.unit.size()};
-}
-
-std::string with_unit(std::string text, std::string_view unit) {
-    if (!unit.empty()) text.append(" ").append(unit);
-    return text;
-}
-
-std::string round_trip(double value) {
-    std::string text;
-    append_round_trip(value, text);
-    return text;
-}
-
-std::string engineering(double value, std::string_view unit) {
-    std::string text;
-    append_engineering_value(value, unit, text);
-    return text;
 }
 
 // "3.81081 .. 3.86301 V", or "999.5 mV .. 1.0005 V" where the prefixes differ.
@@ -97,49 +62,6 @@ double deviation_of(double result, double target) {
     // largest doubles, where the quotients do not.
     return std::isfinite(relative) ? relative
                                    : result / std::abs(target) - std::copysign(1.0, target);
-}
-
-// Percentages past this many digits before the point are written in
-// scientific form: "+2.00e+304%", not three hundred digits.
-constexpr int FIXED_PERCENT_DIGITS = 5;
-
-// "-3.74", "0.00", "2.00e+304": a relative deviation in percent, rounded as
-// printf's "%.2f" rounds (half to even on the exact value), from the
-// deviation's own digits, so that neither the multiplication by 100 nor the
-// locale enters.
-std::string percent_text(double deviation) {
-    std::string text = deviation < 0.0 ? "-" : "";
-    const SignificantDigits all = round_significant(deviation, MAX_SIGNIFICANT);
-    // The percentage's first digit stands for 10^(all.exponent + 2).
-    if (deviation != 0.0 && all.exponent + 2 >= FIXED_PERCENT_DIGITS) {
-        const SignificantDigits d = round_significant(deviation, 3);
-        const auto digit = [&d](int i) {
-            return i < d.count ? d.digits[static_cast<std::size_t>(i)] : '0';
-        };
-        const std::string exponent = std::to_string(d.exponent + 2);
-        text.append(1, digit(0)).append(".").append(1, digit(1)).append(1, digit(2));
-        return text.append("e+").append(exponent.size() < 2 ? "0" : "").append(exponent);
-    }
-    // Digits down to 10^-4 of the deviation: 10^-2 of the percentage.
-    const int significant = all.exponent + 5;
-    SignificantDigits d;
-    if (deviation == 0.0 || significant < 0) {
-        d = round_significant(0.0, 1);
-    } else if (significant == 0) {
-        // Below the last digit kept: 0.01 above the half, 0.00 below.
-        const bool up = all.digits[0] > '5' || (all.digits[0] == '5' && all.count > 1);
-        d = round_significant(up ? 1e-4 : 0.0, 1);
-    } else {
-        d = round_significant(deviation, significant);
-    }
-    const int first =
-        deviation == 0.0 || (d.count == 1 && d.digits[0] == '0') ? -2 : d.exponent + 2;
-    for (int place = std::max(first, 0); place >= -2; --place) {
-        const int i = first - place;
-        text += i >= 0 && i < d.count ? d.digits[static_cast<std::size_t>(i)] : '0';
-        if (place == 0) text += '.';
-    }
-    return text;
 }
 
 // "-3.74%", or for a target of 0 "+0.0012 V": how far a result lies from

@@ -21,6 +21,7 @@
 
 #include "command.h"
 #include "rendering.h"
+#include "reply_text.h"
 #include "variates.h"
 #include "zorvane_host/host.h"
 
@@ -62,34 +63,6 @@ struct Bins {
 };
 
 // ---- Text ----
-
-// printf's exact rounding, whatever decimal point the locale gives it
-// written '.'.
-std::string printed(const char* format, double value) {
-    std::array<char, 512> digits{};
-    const int length = std::snprintf(digits.data(), digits.size(), format, value);
-    std::string text(digits.data(), static_cast<std::size_t>(std::clamp(length, 0, 511)));
-    std::replace(text.begin(), text.end(), ',', '.');
-    return text;
-}
-
-// A result's value as the module's line prints it: "3.176471", or "%.6e"
-// where that would not fit.
-std::string module_number(const Formula& row, double value) {
-    Outcome outcome;
-    outcome.kind = Outcome::result;
-    outcome.formula = &row;
-    outcome.value = value;
-    std::array<char, RESULT_CAPACITY + 1> line{};
-    const std::size_t length = render(outcome, line);
-    return {line.data() + row.label.size(), length - row.label.size() - row.unit.size()};
-}
-
-std::string engineering(double value, std::string_view unit) {
-    std::string text;
-    append_engineering_value(value, unit, text);
-    return text;
-}
 
 // The two renderings of a line, written side by side.
 struct Lines {
@@ -385,13 +358,6 @@ void run_samples(const Formula& row, const Values& values, const std::array<doub
     } else {
         s.yield = s.ppm = s.cpk = NAN_VALUE;
     }
-}
-
-void fail(Reply& reply, std::string line, std::vector<std::string> hints = {}) {
-    reply.error = true;
-    reply.engineering = line;
-    reply.line = std::move(line);
-    reply.hints = std::move(hints);
 }
 
 }  // namespace
