@@ -28,7 +28,10 @@ constexpr int DEFAULT_TOP = 5;
 // "12.50%", "-2.67%", "+0.36%" with `sign`: a fraction in percent, as a
 // deviation is written.
 std::string percent(double fraction, bool sign) {
-    return (sign && fraction >= 0.0 ? "+" : "") + percent_text(fraction) + "%";
+    std::string text = sign && fraction >= 0.0 ? "+" : "";
+    text += percent_text(fraction);
+    text += '%';
+    return text;
 }
 
 // The values of a command with its unknowns as 1, as the module reads them.
@@ -180,7 +183,10 @@ std::string parts_text(const Designed& designed) {
 // ", yield 99.8700%" after a candidate's proof, with --mc.
 std::string yield_text(double yield) {
     if (std::isnan(yield)) return ", yield undefined";
-    return ", yield " + printed("%.4f", yield * 100.0) + "%";
+    std::string text = ", yield ";
+    text += printed("%.4f", yield * 100.0);
+    text += '%';
+    return text;
 }
 
 // Each listed candidate through the statistics' Monte Carlo run: its parts
@@ -424,6 +430,11 @@ SolvedInParts solve_in_parts(std::string_view command, const QuestionSettings& b
     const auto part = static_cast<PartKind>(kind);
     out.part_tolerance = choice->tolerance.value_or(series_tolerance(series));
     const PartWindow window = choice->window.value_or(default_part_window(part));
+    // A stretch of values, not one: no value to make of two parts.
+    if (out.solutions.empty()) {
+        out.hints.emplace_back("a stretch of values gives the target: no one value to combine");
+        return out;
+    }
     const double wanted = out.solutions.front();
     const Combinations found = combine_two(wanted, part, series, out.part_tolerance, window);
     out.evaluations += found.evaluations;

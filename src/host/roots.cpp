@@ -300,7 +300,7 @@ class Search {
         double window = TURNING_WINDOW;
         for (int pass = 1; pass < TURNING_PASSES && lowest > 0.0 &&
                            lowest < depth * TURNING_WINDOW * TURNING_WINDOW;
-             ++pass, window *= TURNING_WINDOW) {
+             ++pass) {
             const double centre = at;
             const double reach = centre * window;
             steps = TURNING_STEPS;
@@ -312,6 +312,7 @@ class Search {
             if (!(value < lowest)) break;
             at = candidate;
             lowest = value;
+            window *= TURNING_WINDOW;
         }
         if (lowest == INF || at <= low || at >= high) return;
         if (lowest <= 0.0) turns.push_back(point(sign * at));
@@ -358,6 +359,8 @@ class Search {
             // target, a run of hits where they keep to one way, and a band of
             // hits and misses where they round back and forth (a product over
             // a sum nearly flat in the value).
+            // (From next back towards current: the order is the search's.)
+            // NOLINTNEXTLINE(readability-suspicious-call-argument)
             const double before_next = narrow_crossing(next, current).second;
             const bool upward = next.x > current.x;
             // A narrowing finds one place where the results change sides,
@@ -610,7 +613,8 @@ class Search {
 
     static double parse_decimal(std::string_view text) {
         const std::optional<double> value = parse_number(text);
-        return value ? *value : INF;
+        if (value) return *value;
+        return INF;
     }
 
     bool gives_target(double x) {

@@ -278,6 +278,11 @@ struct Varied {
 // squared deviations), and the fine histogram and kept samples.
 struct Running {
     double mean = 0.0;
+    // Squared deviations are summed in units of `unit`², a power of two near
+    // the results' size, so that results near 1e300 (or 1e-300) neither
+    // overflow nor underflow; by a power of two the sums are otherwise the
+    // same bits.
+    double unit = 1.0;
     double squares = 0.0;
     double smallest = std::numeric_limits<double>::infinity();
     double largest = -std::numeric_limits<double>::infinity();
@@ -301,7 +306,7 @@ void draw(const Formula& row, Values point, const std::vector<Varied>& varied,
         const double delta = x - r.mean;
         count += 1.0;
         r.mean += delta / count;
-        r.squares += delta * (x - r.mean);
+        r.squares += (delta / r.unit) * ((x - r.mean) / r.unit);
         r.smallest = x < r.smallest ? x : r.smallest;
         r.largest = x > r.largest ? x : r.largest;
         r.inside += s.low <= x && x <= s.high ? 1 : 0;
@@ -324,6 +329,8 @@ void run_samples(const Formula& row, const Values& values, const std::array<doub
     std::vector<double> kept;
     if (keep) kept.reserve(static_cast<std::size_t>(options.samples));
     Running r;
+    const double size = std::max(std::abs(s.min), std::abs(s.max));
+    if (std::isfinite(size) && size > 0.0) r.unit = std::ldexp(1.0, std::ilogb(size));
     if (options.distribution == Distribution::normal) {
         draw<Distribution::normal>(row, values, varied, options.samples, options.seed, s, bins,
                                    fine, keep ? &kept : nullptr, r);
@@ -337,7 +344,7 @@ void run_samples(const Formula& row, const Values& values, const std::array<doub
     s.distribution = options.distribution;
     s.evaluations += static_cast<int>(std::min<std::uint64_t>(options.samples, 1'000'000'000));
     s.mean = r.mean;
-    s.sd = options.samples > 1 ? std::sqrt(r.squares / (samples - 1.0)) : 0.0;
+    s.sd = options.samples > 1 ? std::sqrt(r.squares / (samples - 1.0)) * r.unit : 0.0;
     s.smallest = r.smallest;
     s.largest = r.largest;
     const std::size_t shown = bins.count == 1 ? 1 : static_cast<std::size_t>(HISTOGRAM_BINS);
@@ -355,6 +362,8 @@ void run_samples(const Formula& row, const Values& values, const std::array<doub
         s.yield = static_cast<double>(r.inside) / samples;
         s.ppm = static_cast<double>(options.samples - r.inside) * 1e6 / samples;
         s.cpk = s.sd > 0.0 ? std::min(s.mean - s.low, s.high - s.mean) / (3.0 * s.sd) : NAN_VALUE;
+        // A spread too narrow for its distance to the edges has no index.
+        if (!std::isfinite(s.cpk)) s.cpk = NAN_VALUE;
     } else {
         s.yield = s.ppm = s.cpk = NAN_VALUE;
     }
@@ -401,6 +410,22 @@ Simulated simulate_toleranced(const TolerancedCommand& t) {
     s.inside = s.has_window && s.low_margin >= 0.0 && s.high_margin >= 0.0;
     find_contributions(row, t.values, t.tolerances, t.distribution, s);
     if (t.samples > 0) run_samples(row, t.values, t.tolerances, t, s);
+    // Figures that are no number (a sample where the formula is undefined, a
+    // spread beyond the doubles) are no answer to print.
+    const bool figures_finite =
+        std::isfinite(s.value) &&
+        (s.samples == 0 || (std::isfinite(s.mean) && std::isfinite(s.sd) &&
+                            std::all_of(std::begin(s.percentiles), std::end(s.percentiles),
+                                        [](double p) { return std::isfinite(p); }))) &&
+        std::all_of(s.contributions.begin(), s.contributions.end(),
+                    [](const auto& c) { return std::isfinite(c.share); });
+    if (!figures_finite) {
+        fail(s,
+             "Error: " + std::string(t.info->label) +
+                 " has no statistics: some values within the tolerances give no number",
+             {"narrow the tolerances so that every value stays within what the formula takes"});
+        return s;
+    }
 
     Lines lines{row, t.info->unit, t.line, t.engineering};
     lines.text(" (");
