@@ -127,6 +127,7 @@ class Search {
         if (result_.roots.size() + result_.stretches.size() < 2) return;
         std::vector<RootSearch::Stretch> items;
         items.reserve(result_.roots.size() + result_.stretches.size());
+        // cppcheck-suppress useStlAlgorithm ; a loop says it plainer than a transform
         for (const double root : result_.roots) items.push_back({root, root, false, false, true});
         items.insert(items.end(), result_.stretches.begin(), result_.stretches.end());
         std::sort(items.begin(), items.end(),

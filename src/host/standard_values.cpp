@@ -171,9 +171,9 @@ std::vector<double> window_values(const SeriesTable& table, Window window) {
 constexpr double SAME_MISS = 1e-12;
 
 struct Candidate {
-    double miss;  // |result - target|
-    double result;
-    int first;  // indices into the window's values
+    double miss;    // |result - target|
+    double result;  // cppcheck-suppress unusedStructMember ; read through the optional best
+    int first;      // indices into the window's values
     int second;
 };
 

@@ -147,11 +147,12 @@ void add_grid(const Formula& row, const Axes& axes, Values point, Extremes& extr
 
 // The series RLC's zero reactance inside the box (see above): where its row
 // holds the resistance, frequency, inductance and capacitance.
+// (Read through a structured binding, which cppcheck does not follow.)
 struct RlcPlaces {
-    std::size_t r;
-    std::size_t f;
-    std::size_t l;
-    std::size_t c;
+    std::size_t r;  // cppcheck-suppress unusedStructMember
+    std::size_t f;  // cppcheck-suppress unusedStructMember
+    std::size_t l;  // cppcheck-suppress unusedStructMember
+    std::size_t c;  // cppcheck-suppress unusedStructMember
 };
 
 // The place of the first argument of `row` in `unit` (the row has one of each).
