@@ -17,33 +17,20 @@
 #include <vector>
 
 #include "command.h"
+#include "json_values.h"
 #include "statistics.h"
 #include "zorvane_host/host.h"
 
 namespace zorvane::host {
 namespace {
 
-using Json = nlohmann::ordered_json;
+using json_values::Json;
+using json_values::number;
+using json_values::numbers;
+using json_values::strings;
 
 std::string dumped(const Json& value) {
     return value.dump(-1, ' ', false, Json::error_handler_t::replace);
-}
-
-Json number(double value) { return std::isfinite(value) ? Json(value) : Json(nullptr); }
-
-template <typename Range>
-Json numbers(const Range& values) {
-    Json out = Json::array();
-    std::transform(std::begin(values), std::end(values), std::back_inserter(out), number);
-    return out;
-}
-
-template <typename Range>
-Json strings(const Range& items) {
-    Json out = Json::array();
-    std::transform(std::begin(items), std::end(items), std::back_inserter(out),
-                   [](const auto& item) { return Json(std::string(item)); });
-    return out;
 }
 
 std::string_view kind_name(Kind kind) {

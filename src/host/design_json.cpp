@@ -8,22 +8,15 @@
 #include <optional>
 #include <string>
 
+#include "json_values.h"
 #include "zorvane_host/host.h"
 
 namespace zorvane::host {
 namespace {
 
-using Json = nlohmann::ordered_json;
-
-Json number(double value) { return std::isfinite(value) ? Json(value) : Json(nullptr); }
-
-template <typename Range>
-Json strings(const Range& items) {
-    Json out = Json::array();
-    std::transform(std::begin(items), std::end(items), std::back_inserter(out),
-                   [](const auto& item) { return Json(std::string(item)); });
-    return out;
-}
+using json_values::Json;
+using json_values::number;
+using json_values::strings;
 
 // `yield`: the candidate's Monte Carlo yield, when --mc gave one.
 Json candidate_json(const Designed& designed, const DesignCandidate& c,
