@@ -208,7 +208,7 @@ PYBIND11_MODULE(_core, module) {
         },
         py::arg("command"), py::arg("series"), py::arg("expand"));
 
-    // ---- Statistics: spec windows and Monte Carlo runs ----
+    // ---- Statistics: result windows and Monte Carlo runs ----
 
     module.attr("DEFAULT_SAMPLES") = host::DEFAULT_SAMPLES;
     module.attr("MAX_SAMPLES") = host::MAX_SAMPLES;

@@ -1,7 +1,8 @@
 """What the package's tests share: the source tree, zorvane-calc, the
 independent reference model."""
 
-import importlib.util
+import importlib.machinery
+import types
 import os
 from pathlib import Path
 
@@ -13,9 +14,9 @@ VECTOR_DIR = SOURCE_DIR / "tests" / "vectors"
 
 def load_reference_model():
     path = SOURCE_DIR / "tests" / "reference" / "reference_model.py"
-    spec = importlib.util.spec_from_file_location("reference_model", path)
-    module = importlib.util.module_from_spec(spec)
-    spec.loader.exec_module(module)
+    loader = importlib.machinery.SourceFileLoader("reference_model", str(path))
+    module = types.ModuleType(loader.name)
+    loader.exec_module(module)
     return module
 
 

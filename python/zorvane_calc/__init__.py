@@ -250,7 +250,7 @@ def monte_carlo(command: Command, samples: int = _core.DEFAULT_SAMPLES, *, seed:
     """A Monte Carlo run over the values' tolerances (``±`` in percent), as
     ``zorvane-calc --mc SAMPLES --seed SEED --distribution DISTRIBUTION``
     answers it: the same seed gives the same numbers on every platform. A
-    spec window after ``=`` (``3.3±3%`` or ``3.2..3.4``) adds the yield, the
+    result window after ``=`` (``3.3±3%`` or ``3.2..3.4``) adds the yield, the
     parts per million outside and Cpk. ``distribution`` is ``"uniform"``
     within the tolerance, or ``"normal"`` with the tolerance as 3 sigma,
     cut off there.

@@ -254,7 +254,7 @@ class Histogram(NamedTuple):
 
 def _histogram_svg(histogram: Histogram, window: Optional[dict[str, Any]], unit: str) -> str:
     """The histogram as inline SVG: a bar per bin over the worst-case range
-    (the drawing's ends), the spec window's edges dashed."""
+    (the drawing's ends), the result window's edges dashed."""
     edges, counts = histogram
     if not counts or edges[0] is None or edges[-1] is None:
         return ""
@@ -282,7 +282,7 @@ def _histogram_svg(histogram: Histogram, window: Optional[dict[str, Any]], unit:
 
 
 class Statistics(Answer):
-    """The worst case, the verdict on a spec window, each value's share of
+    """The worst case, the verdict on a result window, each value's share of
     the variance and the figures of a Monte Carlo run (``monte_carlo``)."""
 
     __slots__ = ()

@@ -104,7 +104,7 @@ struct Prepared {
     std::vector<std::string> notes;  // the hints of the module's line: values ignored
     std::array<int, 2> unknown{-1, -1};
     double target = 0.0;
-    // A spec window after '=' instead of a target (statistics.cpp).
+    // A result window after '=' instead of a target (statistics.cpp).
     bool has_window = false;
     double low = 0.0;
     double high = 0.0;

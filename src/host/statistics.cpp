@@ -1,4 +1,4 @@
-// How many boards pass: a spec window on the result, a Monte Carlo run over
+// How many boards pass: a result window on the result, a Monte Carlo run over
 // the values' tolerances, and the values whose tolerances matter most. The
 // reasoning on variates is in variates.h, the figures are defined in host.h.
 //

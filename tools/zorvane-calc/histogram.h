@@ -10,7 +10,7 @@ namespace zorvane_calc {
 
 // Eight rows of block characters, one column per bin of the worst-case
 // range, the bars marking the range's ends; a row beneath marking the bins
-// within the spec window ('=', ':' for a bin the window's edge cuts, '-'
+// within the result window ('=', ':' for a bin the window's edge cuts, '-'
 // outside); and a legend with the range and the window. Nothing for an
 // answer without samples.
 std::vector<std::string> histogram_lines(const zorvane::host::Simulated& simulated);

@@ -142,7 +142,7 @@ constexpr std::string_view USAGE_NOTES =
     "Quote ? in a shell, which may take it for a file name.\n"
     "A command read from standard input may start with its own --series, --mc,\n"
     "--seed or --distribution, which win over the tool's.\n"
-    "Values with tolerances may end in a spec window on the result, = 3.3\xC2\xB1"
+    "Values with tolerances may end in a result window on the result, = 3.3\xC2\xB1"
     "3% or\n"
     "= 3.2..3.4: the worst case is judged against it, and each value's share of\n"
     "the variance is given. --mc adds a Monte Carlo run: mean, sd, percentiles,\n"

@@ -179,7 +179,7 @@ export interface SpecWindow {
     readonly highMargin: number;
 }
 
-/** The worst case against a spec window, the values that matter, and a Monte Carlo run's figures. */
+/** The worst case against a result window, the values that matter, and a Monte Carlo run's figures. */
 export interface StatisticsAnswer extends ReplyParts {
     readonly kind: "statistics";
     readonly error: false;
@@ -394,7 +394,7 @@ export interface Calculator {
     /** Why a tolerance's text (between ± and %) is no percentage, or "". */
     toleranceProblem(percent: string): string;
     /**
-     * Values with tolerances and a spec window (= 3.3±3%, = 3.2..3.4): the worst case, the window's verdict and
+     * Values with tolerances and a result window (= 3.3±3%, = 3.2..3.4): the worst case, the window's verdict and
      * each value's share of the variance; with samples, a Monte Carlo run (the same numbers as zorvane-calc --json
      * for the same seed). Throws a RangeError for samples, a distribution or a seed it does not take.
      */

@@ -247,7 +247,7 @@ function makeCalculator(module) {
         toleranceProblem(percent) {
             return call("_zc_tolerance_problem", text.utf8(String(percent)));
         },
-        // Values with tolerances and a spec window (= 3.3±3% or = 3.2..3.4), or
+        // Values with tolerances and a result window (= 3.3±3% or = 3.2..3.4), or
         // samples asked for: the worst case, the window's verdict, each
         // value's share of the variance and, with samples, a Monte Carlo run:
         // { kind: "statistics", value, worst, window, contributions, samples,

@@ -358,9 +358,9 @@ std::optional<StandardPair> best_standard_pair(const FormulaInfo& formula,
                                                const std::array<double, 4>& values, int first,
                                                int second, double target, Series series);
 
-// ---- Statistics: spec windows, Monte Carlo, the values that matter ----
+// ---- Statistics: result windows, Monte Carlo, the values that matter ----
 //
-// A command whose values carry tolerances may end in a spec window on the
+// A command whose values carry tolerances may end in a result window on the
 // result, a tolerance or two limits after '=':
 //   voltage_divider 12±5% 10k±1% 4k7±1% = 3.3±3%     (3.201 .. 3.399 V)
 //   voltage_divider 12±5% 10k±1% 4k7±1% = 3.2..3.4
