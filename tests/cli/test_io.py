@@ -16,6 +16,14 @@ import unittest
 
 CALC = os.path.abspath(os.environ['ZORVANE_CALC'])
 TOO_LONG = b'Error: Command longer than 255 characters\n'
+# A command sent last to learn that the tool has read all before it.
+PROBE, PROBE_ANSWER = b'power_vi 3 1\n', b'Power = 3.000000 W\n'
+
+
+def out_ends_with(file, tail):
+    file.flush()
+    size = os.fstat(file.fileno()).st_size
+    return size >= len(tail) and os.pread(file.fileno(), len(tail), size - len(tail)) == tail
 WRITE_ERROR = b'zorvane-calc: write error: '
 
 
@@ -129,22 +137,30 @@ class Memory(unittest.TestCase):
         forked from)."""
         with tempfile.TemporaryFile() as out:
             child = subprocess.Popen([CALC], stdin=subprocess.PIPE, stdout=out)
-            for chunk in chunks:
+            for chunk in chunks + [PROBE]:
                 child.stdin.write(chunk)
             child.stdin.flush()
+            # The peak is read once the tool has answered the probe, so it is
+            # the peak of a tool that has read everything (not of a process
+            # still being loaded).
+            deadline = time.monotonic() + 60
+            while not out_ends_with(out, PROBE_ANSWER) and time.monotonic() < deadline:
+                time.sleep(0.01)
             with open('/proc/%d/status' % child.pid) as status:
                 peak = next(int(line.split()[1]) * 1024 for line in status if line.startswith('VmHWM:'))
             child.stdin.close()
             child.wait(timeout=60)
             out.seek(0)
-            return out.read(), child.returncode, peak
+            output = out.read()
+            self.assertTrue(output.endswith(PROBE_ANSWER))
+            return output[:-len(PROBE_ANSWER)], child.returncode, peak
 
     def test_a_huge_line_is_refused_in_flat_memory(self):
         megabyte = b'power_vi ' + b'9' * (1 << 20)
         cases = [
             # what streams in, the answers expected
             ([megabyte] * 300 + [b'\npower_vi 1 2\n'], TOO_LONG + b'Power = 2.000000 W\n'),
-            ([b'\x00' * (1 << 20)] * 300, TOO_LONG),
+            ([b'\x00' * (1 << 20)] * 300 + [b'\n'], TOO_LONG),
             ([b'power_vi 1 2\n' * 100000] * 20, b'Power = 2.000000 W\n' * 2000000),
         ]
         # The tool's own size (larger under a sanitizer) is no growth: the
