@@ -12,6 +12,7 @@
 
 #include "command.h"
 #include "formula_table.h"
+#include "question_reading.h"
 #include "rendering.h"
 #include "reply_text.h"
 #include "roots.h"
@@ -32,73 +33,6 @@ std::string percent(double fraction, bool sign) {
     text += percent_text(fraction);
     text += '%';
     return text;
-}
-
-// The values of a command with its unknowns as 1, as the module reads them.
-std::string module_command(const Question& question) {
-    std::string command(question.keyword);
-    for (const QuestionValue& value : question.values) {
-        command.append(" ").append(value.unknown ? "1" : value.number);
-    }
-    return command;
-}
-
-// A question read by the grammar and its values by the module.
-struct Read {
-    Question question;
-    QuestionSettings settings;
-    const FormulaInfo* info = nullptr;
-    std::array<double, 4> values{};
-    std::array<double, 4> tolerances{};
-    std::array<int, 2> unknowns{-1, -1};
-};
-
-bool read(std::string_view command, const QuestionSettings& beside, bool expand, Read& out,
-          Reply& reply) {
-    Calculator calculator;
-    const Calculator::Options module_options{.expand = expand, .engineering = true};
-    if (command.size() > command_capacity()) {
-        const Answer& answer = calculator.evaluate(command, module_options);
-        if (answer.kind == Kind::too_long) {
-            fail(reply, answer.line);
-            return false;
-        }
-    }
-    ParsedQuestion parsed = parse_question(command, expand);
-    if (!parsed.ok()) {
-        fail(reply, parsed.error, parsed.hints);
-        return false;
-    }
-    out.question = std::move(parsed.question);
-    out.settings = merged(beside, out.question.settings);
-    const std::string text = module_command(out.question);
-    const Answer& answer = calculator.evaluate(text, module_options);
-    reply.formula = answer.formula;
-    if (answer.kind != Kind::result) {
-        fail(reply, answer.line, hints(text, answer));
-        return false;
-    }
-    out.info = answer.formula;
-    out.values = answer.values;
-    const int count = row_of(*out.info)->required_count;
-    int found = 0;
-    for (std::size_t i = 0; i < out.question.values.size(); ++i) {
-        const QuestionValue& value = out.question.values[i];
-        if (i < out.tolerances.size() && value.tolerance) {
-            out.tolerances[i] = value.tolerance->value / 100.0;
-        }
-        if (!value.unknown) continue;
-        if (static_cast<int>(i) >= count) {
-            fail(reply,
-                 "Error: ? stands for one of the " + std::to_string(count) + " values of " +
-                     std::string(out.info->keyword),
-                 {usage(*out.info)});
-            return false;
-        }
-        if (found < 2) out.unknowns[static_cast<std::size_t>(found)] = static_cast<int>(i);
-        ++found;
-    }
-    return true;
 }
 
 // The parts' choices the settings make, per kind.
@@ -192,10 +126,10 @@ std::string yield_text(double yield) {
 // Each listed candidate through the statistics' Monte Carlo run: its parts
 // within the series' (or --tolerance's) tolerance, the other values within
 // their own, and one seed for all, so that candidates meet the same draws.
-void add_yields(const Read& r, const DesignRequest& request, Designed& designed) {
+void add_yields(const ReadQuestion& r, const DesignRequest& request, Designed& designed) {
     TolerancedCommand t;
     t.info = r.info;
-    t.row = row_of(*r.info);
+    t.row = r.row;
     t.has_window = true;
     t.low = request.low;
     t.high = request.high;
@@ -311,8 +245,8 @@ bool is_design_question(const Question& question) noexcept {
 
 Designed design(std::string_view command, const QuestionSettings& beside, bool expand) {
     Designed designed;
-    Read r;
-    if (!read(command, beside, expand, r, designed)) return designed;
+    ReadQuestion r;
+    if (!read_question(command, expand, beside, r, designed)) return designed;
     const Question& question = r.question;
     designed.formula = r.info;
     if (question.unknowns() > 2) {
@@ -352,22 +286,15 @@ Designed design(std::string_view command, const QuestionSettings& beside, bool e
     request.values = r.values;
     request.tolerances = r.tolerances;
     request.unknowns = r.unknowns;
-    if (target.form == QuestionTarget::Form::limits) {
-        request.low = target.limits->low;
-        request.high = target.limits->high;
-    } else {
-        if (!target.reading) {
-            fail(designed, invalid_number_line(target.number),
-                 {std::string(r.info->label) + " is in " + std::string(r.info->unit)});
-            return designed;
-        }
-        const double t = target.tolerance->value / 100.0;
-        const double one = *target.reading * (1.0 - t);
-        const double other = *target.reading * (1.0 + t);
-        request.low = std::min(one, other);
-        request.high = std::max(one, other);
-        request.centre = *target.reading;
+    const std::optional<ResultWindow> window = window_of(target);
+    if (!window) {
+        fail(designed, invalid_number_line(target.number),
+             {std::string(r.info->label) + " is in " + std::string(r.info->unit)});
+        return designed;
     }
+    request.low = window->low;
+    request.high = window->high;
+    request.centre = window->centre;
     request.parts = part_choices(r.settings);
     request.top = r.settings.top.value_or(DEFAULT_TOP);
     designed.design = host::design(request);
@@ -380,8 +307,7 @@ Designed design(std::string_view command, const QuestionSettings& beside, bool e
     designed.arguments = r.unknowns;
     for (std::size_t u = 0; u < 2; ++u) {
         if (r.unknowns[u] < 0) continue;
-        const Argument& argument =
-            row_of(*r.info)->arguments[static_cast<std::size_t>(r.unknowns[u])];
+        const Argument& argument = r.row->arguments[static_cast<std::size_t>(r.unknowns[u])];
         designed.names[u] = argument.name;
         designed.units[u] = argument.unit.utf8;
     }
@@ -396,8 +322,8 @@ Designed design(std::string_view command, const QuestionSettings& beside, bool e
 SolvedInParts solve_in_parts(std::string_view command, const QuestionSettings& beside,
                              bool expand) {
     SolvedInParts out;
-    Read r;
-    if (!read(command, beside, expand, r, out)) return out;
+    ReadQuestion r;
+    if (!read_question(command, expand, beside, r, out)) return out;
     Question plain = r.question;
     plain.settings = {};
     const int argument = r.unknowns[0];
@@ -438,7 +364,7 @@ SolvedInParts solve_in_parts(std::string_view command, const QuestionSettings& b
     const double wanted = out.solutions.front();
     const Combinations found = combine_two(wanted, part, series, out.part_tolerance, window);
     out.evaluations += found.evaluations;
-    const Formula& row = *row_of(*r.info);
+    const Formula& row = *r.row;
     const std::string_view unit = out.unit;
     const std::string_view result_unit = r.info->unit;
     // "+0.18%, " from the target; nothing for a target of 0.

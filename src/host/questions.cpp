@@ -12,6 +12,7 @@
 
 #include "command.h"
 #include "formula_table.h"
+#include "question_reading.h"
 #include "rendering.h"
 #include "reply_text.h"
 #include "roots.h"
@@ -23,18 +24,6 @@
 
 namespace zorvane::host {
 namespace {
-
-// What stands for an unknown when the module reads the values.
-constexpr std::string_view PLACEHOLDER = "1";
-
-// The command the module reads: the values alone, an unknown as 1.
-std::string module_command(const Question& question) {
-    std::string command(question.keyword);
-    for (const QuestionValue& value : question.values) {
-        command.append(" ").append(value.unknown ? PLACEHOLDER : value.number);
-    }
-    return command;
-}
 
 // "3.81081 .. 3.86301 V", or "999.5 mV .. 1.0005 V" where the prefixes differ.
 std::string engineering_span(double low, double high, std::string_view unit,
@@ -92,17 +81,8 @@ std::string wanted(const FormulaInfo& info, double target) {
     return std::string(info.label) + " = " + with_unit(round_trip(target), info.unit);
 }
 
-// A question read, its values read by the module, its target read.
-struct Prepared {
-    Question question;
-    QuestionSettings settings;  // passed beside the question, and written in it
-    const FormulaInfo* info = nullptr;
-    const Formula* row = nullptr;
-    Values values{};
-    std::string line;                // the module's line of the values
-    std::string engineering;         // and its engineering line
-    std::vector<std::string> notes;  // the hints of the module's line: values ignored
-    std::array<int, 2> unknown{-1, -1};
+// A question read, and its target read.
+struct Prepared : ReadQuestion {
     double target = 0.0;
     // A result window after '=' instead of a target (statistics.cpp).
     bool has_window = false;
@@ -149,23 +129,15 @@ bool read_window_target(Prepared& prepared, Reply& reply) {
               "1%"});
         return false;
     }
-    const QuestionTarget& target = *question.target;
-    if (target.limits) {
-        prepared.low = target.limits->low;
-        prepared.high = target.limits->high;
-    } else {
-        if (!target.reading || !target.tolerance) {
-            fail(reply, invalid_number_line(target.number),
-                 {"write a window as 3.3\xC2\xB1"
-                  "3% or 3.2..3.4"});
-            return false;
-        }
-        const double percent = target.tolerance->value;
-        const double one = *target.reading * (1.0 - percent / 100.0);
-        const double other = *target.reading * (1.0 + percent / 100.0);
-        prepared.low = std::fmin(one, other);
-        prepared.high = std::fmax(one, other);
+    const std::optional<ResultWindow> window = window_of(*question.target);
+    if (!window) {
+        fail(reply, invalid_number_line(question.target->number),
+             {"write a window as 3.3\xC2\xB1"
+              "3% or 3.2..3.4"});
+        return false;
     }
+    prepared.low = window->low;
+    prepared.high = window->high;
     prepared.has_window = true;
     return true;
 }
@@ -176,49 +148,8 @@ bool read_window_target(Prepared& prepared, Reply& reply) {
 // is not a number.
 bool prepare(std::string_view command, bool expand, const QuestionSettings& beside,
              Prepared& prepared, Reply& reply) {
-    Calculator calculator;
-    const Calculator::Options module_options{.expand = expand, .engineering = true};
-    if (command.size() > COMMAND_CAPACITY) {
-        const Answer& answer = calculator.evaluate(command, module_options);
-        if (answer.kind == Kind::too_long) {
-            fail(reply, answer.line);
-            return false;
-        }
-    }
-    ParsedQuestion parsed = parse_question(command, expand);
-    if (!parsed.ok()) {
-        fail(reply, parsed.error, parsed.hints);
-        return false;
-    }
-    prepared.question = std::move(parsed.question);
-    prepared.settings = merged(beside, prepared.question.settings);
+    if (!read_question(command, expand, beside, prepared, reply)) return false;
     const Question& question = prepared.question;
-    const std::string text = module_command(question);
-    const Answer& answer = calculator.evaluate(text, module_options);
-    reply.formula = answer.formula;
-    if (answer.kind != Kind::result) {
-        fail(reply, answer.line, hints(text, answer));
-        return false;
-    }
-    prepared.info = answer.formula;
-    prepared.row = row_of(*answer.formula);
-    prepared.values = answer.values;
-    prepared.line = answer.line;
-    prepared.engineering = answer.engineering;
-    prepared.notes = hints(text, answer);
-    const int count = prepared.row->required_count;
-    int found = 0;
-    for (std::size_t i = 0; i < question.values.size(); ++i) {
-        if (!question.values[i].unknown) continue;
-        if (static_cast<int>(i) >= count) {
-            fail(reply,
-                 "Error: ? stands for one of the " + std::to_string(count) + " values of " +
-                     std::string(prepared.row->keyword),
-                 {usage(*prepared.info)});
-            return false;
-        }
-        if (found < 2) prepared.unknown[static_cast<std::size_t>(found++)] = static_cast<int>(i);
-    }
     if (question.target && question.target->is_window()) {
         return read_window_target(prepared, reply);
     }
@@ -350,7 +281,7 @@ Solved solve_question(std::string_view command, bool expand, const QuestionSetti
     Solved solved;
     Prepared prepared;
     if (!prepare(command, expand, beside, prepared, solved)) return solved;
-    const Series* series = series_for(prepared.settings, prepared.info, prepared.unknown[0]);
+    const Series* series = series_for(prepared.settings, prepared.info, prepared.unknowns[0]);
     if (const std::string error = misfit(prepared.question, false, series != nullptr);
         !error.empty()) {
         fail(solved, error);
@@ -364,7 +295,7 @@ Solved solve_question(std::string_view command, bool expand, const QuestionSetti
     }
     const Formula& row = *prepared.row;
     const FormulaInfo& info = *prepared.info;
-    solved.argument = prepared.unknown[0];
+    solved.argument = prepared.unknowns[0];
     solved.argument_name = row.arguments[static_cast<std::size_t>(solved.argument)].name;
     solved.unit = argument_unit_of(row, solved.argument);
     solved.target = prepared.target;
@@ -513,7 +444,7 @@ Paired pair_question(std::string_view command, bool expand, const QuestionSettin
     Paired paired;
     Prepared prepared;
     if (!prepare(command, expand, beside, prepared, paired)) return paired;
-    const Series* found = series_for(prepared.settings, prepared.info, prepared.unknown[0]);
+    const Series* found = series_for(prepared.settings, prepared.info, prepared.unknowns[0]);
     if (const std::string error = misfit(prepared.question, true, found != nullptr);
         !error.empty() || found == nullptr) {
         fail(paired, error.empty() ? "Error: Two values written ? need a series of standard values"
@@ -523,7 +454,7 @@ Paired pair_question(std::string_view command, bool expand, const QuestionSettin
     const Series series = *found;
     const Formula& row = *prepared.row;
     const FormulaInfo& info = *prepared.info;
-    paired.arguments = prepared.unknown;
+    paired.arguments = prepared.unknowns;
     paired.target = prepared.target;
     paired.unit = argument_unit_of(row, paired.arguments[0]);
     if (paired.unit != argument_unit_of(row, paired.arguments[1]) || !is_part_unit(paired.unit)) {
