@@ -184,6 +184,32 @@ TEST(Statistics, NormalTolerancesScaleEachVarianceAlike) {
     EXPECT_NEAR(s.mean, 3000.0, 4 * std::sqrt(variance / 200'000.0));
 }
 
+// Scaling every value by a power of two scales each variance exactly alike,
+// so the shares are the same at any size, up to results near the largest
+// doubles (whose squares the doubles do not hold).
+TEST(Statistics, SharesAreTheSameAtEveryScale) {
+    const auto shares = [](int exponent) {
+        std::ostringstream command;
+        command.precision(17);
+        command << "resistors_series " << std::ldexp(1000.0, exponent) << "\xC2\xB1"
+                << "1% " << std::ldexp(2000.0, exponent) << "\xC2\xB1"
+                << "2%";
+        const host::Simulated s = host::simulate(command.str(), run(16));
+        EXPECT_FALSE(s.error) << command.str() << ": " << s.line;
+        std::vector<double> out;
+        for (const host::Contribution& c : s.contributions) out.push_back(c.share);
+        return out;
+    };
+    const std::vector<double> unscaled = shares(0);
+    ASSERT_EQ(unscaled.size(), 2u);
+    EXPECT_NEAR(unscaled[0], 16.0 / 17.0, 1e-12);
+    std::mt19937_64 engine(20261207);
+    std::uniform_int_distribution<int> exponent(-1000, 1010);
+    for (int exponent_drawn : {-1000, 1010, exponent(engine), exponent(engine), exponent(engine)}) {
+        EXPECT_EQ(shares(exponent_drawn), unscaled) << "2^" << exponent_drawn;
+    }
+}
+
 // The divider's mean, sd and yield, integrated by the reference model.
 TEST(Statistics, DividerMatchesTheReferenceModelsIntegration) {
     std::ifstream file(ZORVANE_DIVIDER_VECTORS);

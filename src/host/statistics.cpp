@@ -151,17 +151,25 @@ double spread(double value, double tolerance, double z, bool magnitude) {
     return magnitude && !(x > 0.0) ? 0.0 : x;
 }
 
-// The variance of the result when argument `i` alone follows its
-// distribution, the others at nominal.
+// A power of two near the largest result within the tolerances: sums of
+// squares are taken in it, so results near the largest doubles do not
+// overflow them (a power of two scales every square exactly).
+double unit_of(double min, double max) {
+    const double size = std::max(std::abs(min), std::abs(max));
+    return std::isfinite(size) && size > 0.0 ? std::ldexp(1.0, std::ilogb(size)) : 1.0;
+}
+
+// The variance of the result, in `unit` squared, when argument `i` alone
+// follows its distribution, the others at nominal.
 double variance_alone(const Formula& row, const Values& values, std::size_t i, double tolerance,
-                      Distribution distribution) {
+                      Distribution distribution, double unit) {
     using Gauss = boost::math::quadrature::gauss<double, 20>;
     const bool magnitude = row.arguments[i].domain == Domain::magnitude;
     const double nominal = row.evaluate(values).value;
     const auto offset = [&](double z) {
         Values point = values;
         point[i] = spread(values[i], tolerance, z, magnitude);
-        return row.evaluate(point).value - nominal;
+        return (row.evaluate(point).value - nominal) / unit;
     };
     // Over z in [-1, 1]: uniform weight, or the normal density of 3z.
     const auto weight = [distribution](double z) {
@@ -180,11 +188,12 @@ double variance_alone(const Formula& row, const Values& values, std::size_t i, d
 void find_contributions(const Formula& row, const Values& values,
                         const std::array<double, 4>& tolerances, Distribution distribution,
                         Simulated& s) {
+    const double unit = unit_of(s.min, s.max);
     double sum = 0.0;
     std::vector<double> variances;
     for (std::size_t i = 0; i < static_cast<std::size_t>(row.required_count); ++i) {
         if (tolerances[i] == 0.0) continue;
-        const double variance = variance_alone(row, values, i, tolerances[i], distribution);
+        const double variance = variance_alone(row, values, i, tolerances[i], distribution, unit);
         s.evaluations += 3 * 20 + 1;
         s.contributions.push_back({static_cast<int>(i), row.arguments[i].name, 0.0});
         variances.push_back(variance);
@@ -329,8 +338,7 @@ void run_samples(const Formula& row, const Values& values, const std::array<doub
     std::vector<double> kept;
     if (keep) kept.reserve(static_cast<std::size_t>(options.samples));
     Running r;
-    const double size = std::max(std::abs(s.min), std::abs(s.max));
-    if (std::isfinite(size) && size > 0.0) r.unit = std::ldexp(1.0, std::ilogb(size));
+    r.unit = unit_of(s.min, s.max);
     if (options.distribution == Distribution::normal) {
         draw<Distribution::normal>(row, values, varied, options.samples, options.seed, s, bins,
                                    fine, keep ? &kept : nullptr, r);
