@@ -366,6 +366,19 @@ TEST(Combine, BestSeriesAndParallelAgainstEveryPair) {
         EXPECT_EQ(by_sum->max, by_sum->first * 1.01 + by_sum->second * 1.01) << wanted;
     }
     EXPECT_FALSE(host::combine_two(0, PartKind::resistance, Series::e24, 0.05, {100, 1e6}).series);
+    // Two parts of 100 .. 1M reach 50 .. 2M, their ends included, and nothing beyond.
+    for (const double wanted : {50.0, 2e6}) {
+        const host::Combinations c =
+            host::combine_two(wanted, PartKind::resistance, Series::e24, 0.05, {100, 1e6});
+        const std::optional<host::Combination>& reached = wanted < 100 ? c.parallel : c.series;
+        ASSERT_TRUE(reached) << wanted;
+        EXPECT_EQ(reached->value, wanted);
+    }
+    for (const double wanted : {std::nextafter(50.0, 0.0), std::nextafter(2e6, 3e6), 5e300}) {
+        const host::Combinations c =
+            host::combine_two(wanted, PartKind::resistance, Series::e24, 0.05, {100, 1e6});
+        EXPECT_FALSE(c.series || c.parallel) << wanted;
+    }
 }
 
 // The result with a combination in place, its worst case through the
@@ -515,6 +528,28 @@ TEST(DesignQuestion, TwoPartsAfterASolve) {
                   .line,
               s.line);
     EXPECT_TRUE(host::solve_in_parts("--combine 2 voltage_divider 12 10k ? = 3.3").error);
+    // A solution beyond what two parts reach, a stretch of solutions, and a
+    // count other than two set in code: the solve stands, with why no parts.
+    const struct {
+        const char* command;
+        const char* hint;
+    } without_parts[] = {
+        {"--series E24 --combine 2 ohms_current 5 ? = 1e-300",
+         "no two E24 values within the search window combine to it"},
+        {"--series E24 --combine 2 resistors_series 100 ? = 100",
+         "a stretch of values gives the target: no one value to combine"},
+    };
+    for (const auto& c : without_parts) {
+        const host::SolvedInParts solved = host::solve_in_parts(c.command);
+        EXPECT_FALSE(solved.error) << c.command;
+        EXPECT_TRUE(solved.combinations.empty()) << c.command;
+        EXPECT_EQ(solved.line.find("two E24 parts"), std::string::npos) << solved.line;
+        EXPECT_EQ(solved.hints.back(), c.hint) << c.command;
+    }
+    host::QuestionSettings three;
+    three.combine = 3;
+    EXPECT_EQ(host::solve_in_parts("--series E24 voltage_divider 12 10k ? = 3.3", three).line,
+              "Error: --combine takes 2: two parts for one value");
 }
 
 // The JSON answer carries what the lines show, as numbers.

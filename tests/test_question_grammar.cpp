@@ -325,6 +325,58 @@ TEST(QuestionGrammar, GeneratedQuestionsReadAsWrittenAndComposeBackToThemselves)
     }
 }
 
+// The round trip above compares questions: a question changed in any one
+// of its parts, however deep, must compare unequal, or the round trip
+// would pass over a part lost.
+TEST(QuestionGrammar, AQuestionChangedInAnyOnePartIsAnother) {
+    const host::ParsedQuestion parsed = host::parse_question(
+        "--series R=E96 --tolerance 1% --within 1k..100k voltage_divider 12 10k ? = 3.2..3.4");
+    ASSERT_TRUE(parsed.ok()) << parsed.error;
+    const host::Question base = parsed.question;
+    using Change = void (*)(host::Question&);
+    const Change changes[] = {
+        [](host::Question& q) { q.settings.series.every = host::Series::e12; },
+        [](host::Question& q) { q.settings.series.kinds[0] = host::Series::e24; },
+        [](host::Question& q) { q.settings.tolerance.every->text = "1.0"; },
+        [](host::Question& q) { q.settings.tolerance.every->value = 2.0; },
+        [](host::Question& q) { q.settings.within.every->low_text = "1000"; },
+        [](host::Question& q) { q.settings.within.every->high_text = "100000"; },
+        [](host::Question& q) { q.settings.within.every->low = 999.0; },
+        [](host::Question& q) { q.settings.within.every->high = 1e6; },
+        [](host::Question& q) { q.settings.samples = 10; },
+        [](host::Question& q) { q.settings.seed = 2; },
+        [](host::Question& q) { q.settings.distribution = host::Distribution::normal; },
+        [](host::Question& q) { q.settings.top = 3; },
+        [](host::Question& q) { q.settings.combine = 2; },
+        [](host::Question& q) { q.keyword = "Voltage_divider"; },
+        [](host::Question& q) { q.formula = nullptr; },
+        [](host::Question& q) { q.values.pop_back(); },
+        [](host::Question& q) { q.values[1].number = "10000"; },
+        [](host::Question& q) { q.values[2].unknown = false; },
+        [](host::Question& q) {
+            q.values[1].tolerance = host::Percent{"1", 1.0};
+        },
+        [](host::Question& q) { q.values[1].reading = 1e4 + 1; },
+        [](host::Question& q) { q.values[1].tolerance_problem = "no"; },
+        [](host::Question& q) { q.target.reset(); },
+        [](host::Question& q) { q.target->form = QuestionTarget::Form::value; },
+        [](host::Question& q) { q.target->number = "3.3"; },
+        [](host::Question& q) { q.target->reading = 3.3; },
+        [](host::Question& q) {
+            q.target->tolerance = host::Percent{"3", 3.0};
+        },
+        [](host::Question& q) { q.target->limits->high_text = "3.40"; },
+    };
+    int index = 0;
+    for (const Change change : changes) {
+        host::Question changed = base;
+        change(changed);
+        EXPECT_NE(changed, base) << "change " << index;
+        EXPECT_EQ(changed, changed) << "change " << index;
+        ++index;
+    }
+}
+
 // Each of a generated question's words, changed into one the grammar
 // refuses, is refused, never dropped: the error line names it.
 TEST(QuestionGrammar, GeneratedBadOptionsAreRefusedByName) {

@@ -359,6 +359,9 @@ TEST(Statistics, BadInputIsOneClearErrorLine) {
     EXPECT_EQ(host::simulate(divider, run(host::MAX_SAMPLES + 1)).line,
               "Error: Invalid number of samples '100000001' for '--mc'");
     EXPECT_TRUE(host::simulate(divider).error);  // neither window nor samples
+    // A value written ? with a window is a design's question, not statistics'.
+    EXPECT_EQ(host::simulate("voltage_divider 12 10k ? = 3.2..3.4", run(100)).line,
+              "Error: A window after '=' goes with tolerances, not with a value written ?");
     // The options as the grammar reads them, written in the command or beside it.
     host::QuestionSettings read;
     for (const char* text : {"0", "-5", "1e12", "1.5", "abc", "", "100000001", "nan", "0x10"}) {

@@ -31,8 +31,8 @@
 #include <vector>
 
 #include "formula_table.h"
-#include "roots.h"
 #include "rendering.h"
+#include "roots.h"
 #include "worst_case.h"
 #include "zorvane_host/host.h"
 
@@ -637,6 +637,12 @@ Combinations combine_two(double wanted, PartKind kind, Series series, double tol
     Combinations out;
     if (!(wanted > 0.0) || !std::isfinite(wanted)) return out;
     const std::vector<double> values = values_within(series, window);
+    // Two parts of the window reach from half the smallest (two in
+    // parallel) to twice the largest (two in series); beyond that the
+    // nearest pair is only the window's end, and no answer to the question.
+    if (values.empty() || wanted < values.front() / 2.0 || wanted > values.back() * 2.0) {
+        return out;
+    }
     const Rows rows = rows_of(kind);
     const auto consider = [&](const Formula& row, bool parallel, double first, double second,
                               std::optional<Combination>& best) {
