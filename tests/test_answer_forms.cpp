@@ -109,6 +109,7 @@ void expect_same_answer(const std::string& command) {
     EXPECT_EQ(json.error, reply.error) << command;
     EXPECT_EQ(reply.error, reply.line.starts_with("Error: ")) << command << "\n" << reply.line;
     EXPECT_EQ(json.json.find('\n'), std::string::npos) << command;
+    EXPECT_EQ(host::json_answer(command).json, json.json) << command;
     // (The module's own line prints an overflow as inf, as it always has;
     // the questions' answers never do.)
     const bool question =
@@ -127,6 +128,11 @@ TEST(AnswerForms, EveryVectorCommandIsTheSameAnswerAsLineAndAsJson) {
     const std::vector<std::string> commands = vector_commands();
     ASSERT_GT(commands.size(), 400U);
     for (const std::string& command : commands) expect_same_answer(command);
+    // And the module's answers that are no result: nothing, a line too long.
+    for (const std::string& command :
+         {std::string(), std::string("   "), std::string(host::command_capacity() + 1, 'x')}) {
+        expect_same_answer(command);
+    }
 }
 
 TEST(AnswerForms, GeneratedQuestionsOfEveryKindAreTheSameAnswerAsLineAndAsJson) {

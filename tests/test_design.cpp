@@ -3,6 +3,7 @@
 // when nothing passes, and two parts for one value against every pair.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
 #include <cstdlib>
 #include <fstream>
@@ -10,6 +11,7 @@
 #include <nlohmann/json.hpp>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "zorvane_host/host.h"
@@ -217,6 +219,31 @@ TEST(Design, RefusesWhatItCannotDesign) {
     r = divider(0.05, Series::e96, 3.2, 3.4);
     r.unknowns = {-1, -1};
     EXPECT_NE(error(r).find("one or two values"), std::string::npos);
+    // Requests made in code rather than read from a question.
+    r = divider(0.05, Series::e96, 3.2, 3.4);
+    r.formula = nullptr;
+    EXPECT_EQ(error(r), "A design needs a formula");
+    const double inf = std::numeric_limits<double>::infinity();
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    for (const auto& [low, high] : {std::pair{-inf, 3.4}, {3.2, inf}, {nan, 3.4}}) {
+        r = divider(0.05, Series::e96, low, high);
+        EXPECT_EQ(error(r), "The window on the result is not finite") << low << " " << high;
+    }
+    for (const auto& [value, tolerance] : {std::pair{inf, 0.0}, {12.0, nan}, {12.0, -0.01}}) {
+        r = divider(0.05, Series::e96, 3.2, 3.4);
+        r.values[0] = value;
+        r.tolerances[0] = tolerance;
+        EXPECT_EQ(error(r),
+                  "The value vin and its tolerance must be finite, the tolerance not negative")
+            << value << " " << tolerance;
+    }
+    for (const std::array<int, 2> unknowns :
+         {std::array{1, 1}, std::array{1, 3}, std::array{3, -1}}) {
+        r = divider(0.05, Series::e96, 3.2, 3.4);
+        r.unknowns = unknowns;
+        EXPECT_EQ(error(r), "A value written ? is one of the 3 values of voltage_divider")
+            << unknowns[0] << " " << unknowns[1];
+    }
 }
 
 // The divider: the rail's 5 % alone moves the output 5 %, more than

@@ -276,6 +276,10 @@ TEST(Hints, ReadValueTakesOneValueOfAField) {
             EXPECT_EQ(reading.value, c.value) << c.text;
         }
     }
+    // A field longer than a whole command is refused before it is read.
+    const std::string longest(zorvane::host::command_capacity(), '1');
+    EXPECT_EQ(zorvane::host::read_value(longest, nullptr, -1).problem, "");
+    EXPECT_EQ(zorvane::host::read_value(longest + "1", nullptr, -1).problem, "too long");
 }
 
 TEST(Calculator, AnswersCarryTheOutcome) {
