@@ -213,14 +213,19 @@ PYBIND11_MODULE(_core, module) {
     module.attr("DEFAULT_SAMPLES") = host::DEFAULT_SAMPLES;
     module.attr("MAX_SAMPLES") = host::MAX_SAMPLES;
 
-    // The run with its options read by the question grammar.
+    // The run with its options read by the question grammar: its answer and
+    // the drawing of its histogram, both of the one run.
     module.def(
         "simulate",
         [](const py::bytes& command, const Options& options, bool expand) {
             host::QuestionSettings settings;
-            if (std::optional<py::str> refused = read_options(options, settings)) return *refused;
-            return text(host::answer_json(
-                host::simulate(bounded(std::string_view(command)), settings, expand)));
+            if (std::optional<py::str> refused = read_options(options, settings)) {
+                return py::make_tuple(*refused, text(""));
+            }
+            const host::Simulated simulated =
+                host::simulate(bounded(std::string_view(command)), settings, expand);
+            return py::make_tuple(text(host::answer_json(simulated)),
+                                  text(host::histogram_svg(simulated)));
         },
         py::arg("command"), py::arg("options"), py::arg("expand"));
 

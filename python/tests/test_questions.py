@@ -3,6 +3,7 @@ for the same commands, and their fields."""
 
 import json
 import subprocess
+from xml.etree import ElementTree
 
 import pytest
 
@@ -96,16 +97,40 @@ def test_monte_carlo_runs_are_the_tools(zorvane_calc_tool):
     assert errors > 0
 
 
-def test_a_run_shows_its_histogram():
-    run = zorvane_calc.monte_carlo("voltage_divider 12±5% 10k±1% 4k7±1% = 3.3±3%", 20_000, seed=3)
+def drawing(run):
+    """The run's histogram as its notebook view draws it, parsed."""
+    view = run._repr_html_()
+    svg = view[view.index("<svg"):view.index("</svg>") + len("</svg>")]
+    return ElementTree.fromstring(svg)
+
+
+@pytest.mark.parametrize("window", ["3.3±3%", "3.8..3.9"])
+def test_a_run_shows_its_histogram(window):
+    run = zorvane_calc.monte_carlo(f"voltage_divider 12±5% 10k±1% 4k7±1% = {window}", 20_000, seed=3)
     edges, counts = run.histogram
     assert sum(counts) == run.samples == 20_000 and len(edges) == len(counts) + 1
     assert (edges[0], edges[-1]) == run.worst
-    figure = run._repr_html_()
-    assert figure.count("<rect") == len(counts) and figure.count("stroke-dasharray") == 2
-    assert "<title>Histogram of the result: 20000 samples" in figure
     assert sum(c.share for c in run.contributions) == pytest.approx(1.0)
-    assert run.to_dict()["yield"] == run.yield_ == 0.0
+    svg = drawing(run)
+    ns = {"svg": "http://www.w3.org/2000/svg"}
+    width = float(svg.get("viewBox").split()[2])
+    assert svg.find("svg:title", ns).text.startswith("Histogram of 20000 results in 40 bins")
+    # A bar per bin that holds samples, as tall as its count over the tallest.
+    bars = svg.findall("svg:g[@class='bars']/svg:rect", ns)
+    filled = [(i, c) for i, c in enumerate(counts) if c]
+    assert len(bars) == len(filled)
+    tallest = max(float(bar.get("height")) for bar in bars)
+    for bar, (i, count) in zip(bars, filled):
+        assert float(bar.get("x")) == pytest.approx(i * width / len(counts), abs=0.01)
+        assert float(bar.get("height")) == pytest.approx(tallest * count / max(counts), abs=0.01)
+    # The window's edges, dashed where they fall within the worst case.
+    low, high = run.window["low"], run.window["high"]
+    inside = [edge for edge in (low, high) if edges[0] <= edge <= edges[-1]]
+    lines = svg.findall("svg:g[@class='window']/svg:line", ns)
+    assert [float(line.get("x1")) for line in lines] == pytest.approx(
+        [(edge - edges[0]) / (edges[-1] - edges[0]) * width for edge in inside], abs=0.01)
+    assert run.to_dict()["yield"] == run.yield_
+    assert (run.yield_ == 0.0) == (not inside)
 
 
 @pytest.mark.parametrize("options", [

@@ -273,8 +273,8 @@ def monte_carlo(command: Command, samples: int = _core.DEFAULT_SAMPLES, *, seed:
                ("--seed", whole(seed, (int, np.integer))),
                ("--distribution", distribution if isinstance(distribution, str)
                 and distribution.isascii() else ascii(distribution))]
-    fields = answer_fields(_core.simulate(_command(command), options, expand))
-    return Statistics(raise_for_error(fields))
+    raw, figure = _core.simulate(_command(command), options, expand)
+    return Statistics(raise_for_error(answer_fields(raw)), figure)
 
 
 def _option_word(value: Any) -> str:

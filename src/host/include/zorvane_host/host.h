@@ -494,6 +494,12 @@ std::string answer_json(
 // window), histogram {edges, counts}.
 std::string answer_json(const Simulated& simulated);
 
+// The histogram of a Monte Carlo run as an SVG drawing over the worst-case
+// range, the result window marked, described in its title for screen
+// readers; "" for an error or a run without samples. Every host draws this
+// one (the page, a notebook).
+std::string histogram_svg(const Simulated& simulated);
+
 // Whatever `command` asks (a forward command, a question, statistics), as
 // one JSON object: what zorvane-calc --json writes.
 struct JsonAnswer {
