@@ -360,6 +360,26 @@ class WebCalculatorInBrowser(unittest.TestCase):
         self.assertEqual(self.js("return document.querySelector('#log li:nth-last-child(6) .line').textContent"),
                          "The module's exact line: Capacitive Reactance = 159.154943 ?")
 
+    def test_command_line_takes_the_tools_display_options(self):
+        """-e and --plain before a command, as zorvane-calc takes them (README's lines, which tests/cli checks)."""
+        cases = [  # command, exact line shown (None: none), engineering line shown
+            ("-e capacitor_reactance 1k 1u", None, f"Capacitive Reactance = 159.155 {OHM}"),
+            ("--eng voltage_divider 12 10k ? = 3.3V", None, f"r2 = 3.7931 k{OHM}"),
+            ("--plain capacitor_reactance 1k 1u", "Error: Invalid number '1k'", None),
+            ("--plain capacitor_reactance 1000 0.000001", "Capacitive Reactance = 159.154943 ?",
+             f"Capacitive Reactance = 159.155 {OHM}"),
+            ("-e --plain power_vi 12V 0.5", "Error: Invalid number '12V'", None),
+        ]
+        for command, line, eng in cases:
+            entry = self.type_command(command)
+            lines = entry.find_elements(By.CSS_SELECTOR, ".line samp")
+            engs = entry.find_elements(By.CSS_SELECTOR, ".eng")
+            self.assertEqual((lines[0].text if lines else None, engs[0].text if engs else None), (line, eng), command)
+            # The exact line where the tool prints it, else the engineering line alone.
+            shown = self.module("return calc.command(args[0]).shown", command)
+            self.assertEqual((lines or engs)[0].text, shown, command)
+        self.axe("display options on the command line")
+
     def test_history_and_a_log_of_the_latest_200(self):
         for command in ("power_vi 1 2", "power_vi 3 4"):
             self.type_command(command)
