@@ -493,9 +493,19 @@ test("the page reads an address with the tool's grammar: +-, ?=, .5%, options", 
         keyword: "voltage_divider", values: ["12", undefined, undefined],
         asked: { unknowns: [1, 2], tolerances: ["", "", ""], target: "3.3", series: "E24" },
     });
+    // Tolerances with a window or samples: the statistics, with their options.
+    assert.deepEqual(shown("--distribution normal --mc 5000 --seed 7 voltage_divider 12+-5% 10k 4k7 = 3.3+-3%"), {
+        keyword: "voltage_divider", values: ["12", "10k", "4k7"],
+        asked: { unknowns: [], tolerances: ["5", "", ""], window: "3.3\u00b13%", series: "",
+            mc: { samples: "5000", seed: "7", distribution: "normal" } },
+    });
+    assert.deepEqual(shown("voltage_divider 12 10k\u00b11% 4k7 = 3.2..3.4").asked,
+        { unknowns: [], tolerances: ["", "1", ""], window: "3.2..3.4", series: "", mc: undefined });
+    assert.deepEqual(shown("--mc voltage_divider 12 10k\u00b11% 4k7").asked.mc, { samples: "100000", seed: "1", distribution: "uniform" });
     // What the picker cannot show goes to the command line.
-    for (const command of ["--series R=E24 voltage_divider 12 ? ? = 3.3", "--mc voltage_divider 12 10k\u00b11% 4k7",
-        "voltage_divider 12 10k\u00b11% 4k7 = 3.2..3.4", "voltage_divider 12 10k", "--series E24 power_vi 1 2",
+    for (const command of ["--series R=E24 voltage_divider 12 ? ? = 3.3", "--mc voltage_divider 12 10k 4k7",
+        "--series E24 voltage_divider 12 10k\u00b11% 4k7 = 3.2..3.4", "voltage_divider 12 10k 4k7 = 3.2..3.4",
+        "voltage_divider 12 10k", "--series E24 power_vi 1 2",
         "--bogus power_vi 1 2", "power_vi 1 ? = 3 4"]) {
         assert.equal(shown(command), null, command);
     }

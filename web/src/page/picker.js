@@ -6,6 +6,7 @@ import { exampleValue } from "../examples.js";
 import { announce } from "./announce.js";
 import { $, argumentName, copyText, element, keepUnits, markField, readValue, unitSuffix } from "./dom.js";
 import { exactLine } from "./command-line.js";
+import { statisticsView } from "./statistics.js";
 
 // "Capacitive Reactance: Reactance (Xc = 1/2πfC)"; the label alone where the
 // description only repeats it.
@@ -118,6 +119,29 @@ export function setUpPicker(calc, state) {
     const tolerances = () => [...$("fields").querySelectorAll(".tolerance")].map((t) => t.value.trim());
     const series = () => $("picker-series").value;
 
+    // What the target field holds, read by the grammar as the text after "="
+    // of the formula: { form: "value" | "tolerance" | "limits", ... }, or null.
+    const parsedTarget = (text) => (text === "" ? null : calc.parse(calc.compose({ keyword: state.formula.keyword,
+        values: state.formula.arguments.map(() => ({ unknown: true })), target: { number: text } })).target);
+    const windowed = (text) => ["tolerance", "limits"].includes(parsedTarget(text)?.form);
+    const mcOn = () => $("picker-mc").checked;
+    // The statistics' options as the grammar takes them: the samples, and the
+    // distribution and seed where they are not the defaults.
+    const mcOptions = () => {
+        if (!mcOn()) return {};
+        const options = { mc: $("picker-samples").value.trim() };
+        if ($("picker-distribution").value !== "uniform") options.distribution = $("picker-distribution").value;
+        if ($("picker-seed").value.trim() !== "1") options.seed = $("picker-seed").value.trim();
+        return options;
+    };
+    // What the fields ask: a result, a solve or pair ("solve"), a worst-case
+    // range, or, with a window on the result or samples, the statistics.
+    const mode = () => {
+        if (unknowns().length) return "solve";
+        if (tolerances().every((t) => t === "")) return "forward";
+        return windowed($("picker-target").value.trim()) || mcOn() ? "statistics" : "range";
+    };
+
     // A tolerance field's problem, in the grammar's words; none when empty.
     const toleranceProblem = (text) => (text.trim() === "" ? "" : calc.toleranceProblem(text.trim()));
 
@@ -126,20 +150,37 @@ export function setUpPicker(calc, state) {
     // 10k±1% 4k7", with the series: "--series E24 voltage_divider 12 ? ? =
     // 3.3"), or null for none. A solve carries no tolerances (the tool
     // refuses them with ?): they give each standard value's worst case.
+    // A statistics question ("voltage_divider 12±5% 10k±1% 4k7 = 3.3±3%",
+    // with samples "--mc 100000 ...") carries the tolerances and the window;
+    // an option that does not read throws the grammar's RangeError.
     const question = ({ withSeries = false } = {}) => {
         const unknown = unknowns();
         const tolerance = state.tolerances();
         if (unknown.length === 0 && tolerances().every((t) => t === "")) return null;
-        return calc.compose({
+        const kind = mode();
+        const target = $("picker-target").value.trim();
+        const options = kind === "statistics" ? mcOptions()
+            : withSeries && series() && unknown.length ? { series: series() } : {};
+        const composed = calc.compose({
             keyword: state.formula.keyword,
             values: state.typedValues().map((v, i) => (unknown.includes(i) ? { unknown: true }
-                : { number: v, tolerance: (!unknown.length && tolerance[i]) || null })),
-            target: unknown.length ? { number: $("picker-target").value.trim() } : null,
-            options: withSeries && series() && unknown.length ? { series: series() } : {},
+                : { number: v, tolerance: (kind !== "solve" && tolerance[i]) || null })),
+            target: unknown.length || (kind === "statistics" && windowed(target)) ? { number: target } : null,
+            options,
         });
+        // Written back as the grammar writes it: "= 3.3+-3%" is "= 3.3±3%".
+        const parsed = calc.parse(composed);
+        return parsed.error ? composed : calc.compose(parsed);
     };
     state.tolerances = () => tolerances().map((t, i) => (toleranceProblem(t) || unknowns().includes(i) ? "" : t));
-    state.question = () => question({ withSeries: true });
+    // (While an option does not read, the address keeps the command.)
+    state.question = () => {
+        try {
+            return question({ withSeries: true });
+        } catch {
+            return null;
+        }
+    };
     state.unknowns = unknowns;
     state.target = () => $("picker-target").value.trim();
 
@@ -157,6 +198,20 @@ export function setUpPicker(calc, state) {
     const readTarget = () => {
         const input = $("picker-target");
         const formula = state.formula;
+        // A window: 3.3±3% (read as 3.3 V ± 3 %) or 3.2..3.4.
+        const target = parsedTarget(input.value.trim());
+        if (!unknowns().length || target?.form === "tolerance" || target?.form === "limits") {
+            const f = (v) => calc.format(v, formula.unit);
+            const reading = target?.form === "limits" && Number.isFinite(target.lowValue) && Number.isFinite(target.highValue)
+                ? `${f(target.lowValue)} .. ${f(target.highValue)}`
+                : target?.form === "tolerance" && Number.isFinite(target.reading) && target.toleranceValue !== null
+                    ? `${f(target.reading)} ± ${target.tolerance} %` : "";
+            const problem = reading || !windowed(input.value.trim()) ? "" : `'${input.value.trim()}' is no window on the result`;
+            markField(input, problem);
+            $("picker-target-reading").textContent = reading ? keepUnits(`read as ${reading}`)
+                : problem ? "" : "a window on the result: 3.3±3% or 3.2..3.4";
+            return !problem;
+        }
         let { problem } = readValue(calc, input.value);
         let value = NaN;
         if (!problem || problem.includes("is not a number")) {
@@ -293,18 +348,50 @@ export function setUpPicker(calc, state) {
         speak(ranged.eng);
     };
 
+    // The Monte Carlo fields marked with an option's error line, by the
+    // option it names; "" clears them.
+    const markOptions = (line) => {
+        markField($("picker-seed"), line.includes("--seed") ? line : "");
+        markField($("picker-samples"), line && !line.includes("--seed") ? line : "");
+    };
+
+    // Values with tolerances and a window or samples: the statistics, drawn.
+    const showStatistics = (command) => {
+        let stats;
+        try {
+            stats = calc.monteCarlo(command, { samples: 0 });
+        } catch (error) {
+            return wait(error.message);
+        }
+        if (stats.error) return showError(stats);
+        shown = stats.eng;
+        showIn(output, element("span", { class: "eng long", text: keepUnits(stats.eng) }),
+            ...statisticsView(calc, state.formula, stats, { keyword: state.formula.keyword }),
+            ...exactLine(stats, "span"), ...stats.hints.map((h) => element("span", { class: "hint", text: h })));
+        const caption = output.querySelector("figcaption");
+        speak(caption ? caption.textContent : stats.eng);
+    };
+
     // Solving, a standard pair or a worst-case range.
     const showQuestion = () => {
         const unknown = unknowns();
         const marked = readFields();
         const tolerated = [...$("fields").querySelectorAll(".tolerance")].map((t) => markField(t, toleranceProblem(t.value)));
-        const targetValid = unknown.length === 0 || readTarget();
+        const targetValid = readTarget();
         for (const i of unknown) {
             state.fields[i].value = "";
             $(`${state.fields[i].id}-reading`).textContent = "";
         }
         if (![...marked, ...tolerated, targetValid].every(Boolean)) return wait("Correct the marked values to see the answer.");
-        const command = question();
+        let command;
+        try {
+            command = question();
+            markOptions("");
+        } catch (error) {
+            markOptions(error.message);
+            return wait("Correct the marked values to see the answer.");
+        }
+        if (mode() === "statistics") return showStatistics(command);
         if (unknown.length > 2 || (unknown.length === 2 && !series())) {
             return wait(unknown.length > 2 ? "Solve for one value, or for two of one kind with a series."
                 : "Choose a series to find the best standard pair for the two values.");
@@ -328,9 +415,12 @@ export function setUpPicker(calc, state) {
     const showResult = () => {
         const asking = unknowns().length > 0;
         state.solved.clear();
-        $("picker-target-field").hidden = !asking;
+        const toleranced = tolerances().some((t) => t !== "");
+        $("picker-target-field").hidden = !asking && !toleranced;
+        $("picker-target-name").textContent = asking ? "Wanted result" : "Result window";
+        $("picker-mc-field").hidden = asking || !toleranced;
         if (state.formula) $("picker-target-unit").textContent = unitSuffix(state.formula.unit);
-        if (question() !== null) return showQuestion();
+        if (mode() !== "forward") return showQuestion();
         if (!readFields().every(Boolean)) return wait("Correct the marked values to see the result.");
         const answer = calc.evaluate(state.command());
         if (answer.kind !== "result") return showError({ ...answer, eng: answer.line });
@@ -342,12 +432,22 @@ export function setUpPicker(calc, state) {
         speak([answer.eng, ...(answer.guarded ? [answer.note] : []), ...nearest.map((n) => n.textContent)].join(". "));
     };
 
+    // { samples, distribution, seed } as an address gives them; none: the defaults, off.
+    const setMonteCarlo = (mc) => {
+        $("picker-mc").checked = mc !== undefined;
+        $("picker-samples").value = mc?.samples ?? "100000";
+        $("picker-distribution").value = mc?.distribution ?? "uniform";
+        $("picker-seed").value = mc?.seed ?? "1";
+    };
+
     const showFormula = (keyword, values, asked = {}) => {
         const formula = calc.formulas.find((f) => f.keyword === keyword);
         select.value = keyword;
         $("formula-usage").textContent = formula.usage;
         $("formula-description").textContent = title(formula);
-        $("picker-target").value = asked.target ?? "";
+        $("picker-target").value = asked.window ?? asked.target ?? "";
+        // An address sets the Monte Carlo fields, its own or the defaults.
+        if (asked.unknowns !== undefined) setMonteCarlo(asked.mc);
         if (asked.series !== undefined) $("picker-series").value = asked.series;
         const fields = formula.arguments.map((_, i) => makeField(formula, i, values?.[i],
             { unknown: asked.unknowns?.includes(i), tolerance: asked.tolerances?.[i] ?? "" }));
@@ -388,6 +488,13 @@ export function setUpPicker(calc, state) {
         changed();
     });
     $("picker-target").addEventListener("input", changed);
+    for (const id of ["picker-mc", "picker-distribution"]) {
+        $(id).addEventListener("change", () => {
+            speakNow = true;
+            changed();
+        });
+    }
+    for (const id of ["picker-samples", "picker-seed"]) $(id).addEventListener("input", changed);
     $("picker-series").addEventListener("change", () => {
         speakNow = true;
         changed();
