@@ -502,8 +502,17 @@ test("the page reads an address with the tool's grammar: +-, ?=, .5%, options", 
     assert.deepEqual(shown("voltage_divider 12 10k\u00b11% 4k7 = 3.2..3.4").asked,
         { unknowns: [], tolerances: ["", "1", ""], window: "3.2..3.4", series: "", mc: undefined });
     assert.deepEqual(shown("--mc voltage_divider 12 10k\u00b11% 4k7").asked.mc, { samples: "100000", seed: "1", distribution: "uniform" });
+    // Unknowns and a window: a design; a series for every kind is the picker's, per kind the design's own.
+    const design = shown("--mc 5000 --series e96 --top 3 --within 1k..100k voltage_divider 12+-1% ? ? = 3.2..3.4");
+    assert.deepEqual([design.values, design.asked.unknowns, design.asked.window, design.asked.series, design.asked.design.series,
+        design.asked.design.top, design.asked.design.within, design.asked.mc.samples],
+    [["12", undefined, undefined], [1, 2], "3.2..3.4", "E96", undefined, "3", "1k..100k", "5000"]);
+    const rc = shown("--series R=E24,C=E12 --tolerance R=1% rc_lowpass_cutoff ? ? = 1kHz\u00b110%");
+    assert.deepEqual([rc.asked.series, rc.asked.design.series, rc.asked.design.tolerance, rc.asked.window, rc.asked.mc],
+        ["", "R=E24,C=E12", "R=1%", "1kHz\u00b110%", undefined]);
     // What the picker cannot show goes to the command line.
     for (const command of ["--series R=E24 voltage_divider 12 ? ? = 3.3", "--mc voltage_divider 12 10k 4k7",
+        "--combine 2 --series E24 voltage_divider 12 ? ? = 3.3\u00b13%",
         "--series E24 voltage_divider 12 10k\u00b11% 4k7 = 3.2..3.4", "voltage_divider 12 10k 4k7 = 3.2..3.4",
         "voltage_divider 12 10k", "--series E24 power_vi 1 2",
         "--bogus power_vi 1 2", "power_vi 1 ? = 3 4"]) {

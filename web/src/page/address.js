@@ -51,7 +51,19 @@ export function pickerCommand(calc, command) {
                 mc: mc === undefined ? undefined : { samples: mc, seed: seed ?? "1", distribution: distribution ?? "uniform" } },
         };
     }
-    if (windowed) return null;
+    // Unknowns and a window: a design, with its parts' options and samples.
+    if (windowed) {
+        if (!unknowns.length || names.some((name) => !["series", "tolerance", "within", "top", ...STATISTICS_OPTIONS].includes(name))) return null;
+        const { mc, seed, distribution } = question.options;
+        return {
+            keyword: formula.keyword,
+            values: question.values.map((v) => (v.unknown ? undefined : v.number)),
+            // A series for every kind is the picker's; per kind (R=E96,C=E12), the design's own.
+            asked: { unknowns, tolerances, window: windowText(target), series: question.series ?? "",
+                design: { ...question.options, series: question.series ? undefined : question.options.series },
+                mc: mc === undefined ? undefined : { samples: mc, seed: seed ?? "1", distribution: distribution ?? "uniform" } },
+        };
+    }
     const others = names.filter((name) => name !== "series");
     const series = question.series ?? "";
     if (others.length || (question.options.series && !series)) return null;

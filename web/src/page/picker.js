@@ -6,7 +6,7 @@ import { exampleValue } from "../examples.js";
 import { announce } from "./announce.js";
 import { $, argumentName, copyText, element, keepUnits, markField, readValue, unitSuffix } from "./dom.js";
 import { exactLine } from "./command-line.js";
-import { statisticsView } from "./statistics.js";
+import { histogramSvg, rangeBar, statisticsView } from "./statistics.js";
 
 // "Capacitive Reactance: Reactance (Xc = 1/2πfC)"; the label alone where the
 // description only repeats it.
@@ -134,10 +134,23 @@ export function setUpPicker(calc, state) {
         if ($("picker-seed").value.trim() !== "1") options.seed = $("picker-seed").value.trim();
         return options;
     };
+    // A design's options as the tool's, one text each ("R=E96,C=E12", "1%",
+    // "1k..100k", "3"), read by the grammar; the series, else the standard
+    // values' above.
+    const DESIGN_OPTIONS = ["series", "tolerance", "within", "top"];
+    const partOptions = () => {
+        const options = series() ? { series: series() } : {};
+        for (const name of DESIGN_OPTIONS) {
+            const text = $(`design-${name}`).value.trim();
+            if (text) options[name] = text;
+        }
+        return options;
+    };
+
     // What the fields ask: a result, a solve or pair ("solve"), a worst-case
     // range, or, with a window on the result or samples, the statistics.
     const mode = () => {
-        if (unknowns().length) return "solve";
+        if (unknowns().length) return windowed($("picker-target").value.trim()) ? "design" : "solve";
         if (tolerances().every((t) => t === "")) return "forward";
         return windowed($("picker-target").value.trim()) || mcOn() ? "statistics" : "range";
     };
@@ -159,7 +172,7 @@ export function setUpPicker(calc, state) {
         if (unknown.length === 0 && tolerances().every((t) => t === "")) return null;
         const kind = mode();
         const target = $("picker-target").value.trim();
-        const options = kind === "statistics" ? mcOptions()
+        const options = kind === "statistics" ? mcOptions() : kind === "design" ? { ...partOptions(), ...mcOptions() }
             : withSeries && series() && unknown.length ? { series: series() } : {};
         const composed = calc.compose({
             keyword: state.formula.keyword,
@@ -269,30 +282,50 @@ export function setUpPicker(calc, state) {
     // Rows of standard values: the values, the result with them, its
     // deviation from the target, the worst case with tolerances, and a
     // button that puts them in the fields.
-    const standardTable = (caption, indices, rows) => {
+    // A design's rows bring their own worst case and further columns
+    // (`extra`: [{ head, cells: [{ text, sort, node }] }]), and sort by column.
+    const standardTable = (caption, indices, rows, extra = []) => {
         const formula = state.formula;
-        const worst = rows.map((r) => worstCase(indices, r.values));
+        const worst = rows.map((r) => r.worst ?? worstCase(indices, r.values));
         const banded = worst.some((w) => w !== null);
         const head = [...indices.map((i) => argumentName(formula.arguments[i]) + unitSuffix(formula.argumentUnits[i])),
-            formula.label + unitSuffix(formula.unit), "Deviation", ...(banded ? ["Worst case"] : []), ""];
+            formula.label + unitSuffix(formula.unit), "Deviation", ...(banded ? ["Worst case"] : []),
+            ...extra.map((c) => c.head), ""];
         const body = rows.map((r, k) => {
             const values = r.values.map((v, j) => keepUnits(calc.format(v, formula.argumentUnits[indices[j]])));
             const names = indices.map((i, j) => `${values[j]} for ${argumentName(formula.arguments[i])}`).join(" and ");
             const label = indices.length > 1 ? "Use these" : "Use this";
             const button = element("button", { type: "button", class: "use", "aria-label": `${label}: ${names}`, text: label });
             button.addEventListener("click", () => use(indices, r.values));
-            return element("tr", {}, ...values.map((v) => element("td", { text: v })),
-                element("td", { text: keepUnits(calc.format(r.result, formula.unit)) }),
-                element("td", { text: percent(r.deviation) }),
-                ...(banded ? [element("td", { text: worst[k] ?? "–" })] : []),
+            const cell = (text, sort, node) => element("td", { text, "data-sort": String(sort) }, ...(node ? [node] : []));
+            return element("tr", {}, ...values.map((v, j) => cell(v, r.values[j])),
+                cell(keepUnits(calc.format(r.result, formula.unit)), r.result),
+                cell(percent(r.deviation), Math.abs(r.deviation)),
+                ...(banded ? [cell(worst[k] ?? "–", r.low ?? 0, r.bar)] : []),
+                ...extra.map((c) => cell(c.cells[k].text, c.cells[k].sort, c.cells[k].node)),
                 element("td", {}, button));
         });
+        const table = element("table", {},
+            element("caption", { text: caption }),
+            element("thead", {}, element("tr", {}, ...head.map((h) => (h ? element("th", { scope: "col", text: h }) : element("td"))))),
+            element("tbody", {}, ...body));
+        // More than one row: each column sorts them, up and down in turn.
+        if (rows.length > 1) {
+            table.querySelectorAll("th").forEach((th, column) => {
+                const sort = element("button", { type: "button", class: "sort", text: th.textContent });
+                th.replaceChildren(sort);
+                sort.addEventListener("click", () => {
+                    const up = th.getAttribute("aria-sort") !== "ascending";
+                    for (const other of table.querySelectorAll("th[aria-sort]")) other.removeAttribute("aria-sort");
+                    th.setAttribute("aria-sort", up ? "ascending" : "descending");
+                    const key = (tr) => Number(tr.cells[column].dataset.sort);
+                    table.tBodies[0].append(...[...table.tBodies[0].rows].sort((a, b) => (key(a) - key(b)) * (up ? 1 : -1)));
+                    announce(`Sorted by ${th.textContent}, ${up ? "ascending" : "descending"}.`);
+                });
+            });
+        }
         // A narrow screen scrolls the table sideways; the keyboard reaches it too.
-        return element("div", { class: "table-wrap standard", tabindex: "0", role: "region", "aria-label": caption },
-            element("table", {},
-                element("caption", { text: caption }),
-                element("thead", {}, element("tr", {}, ...head.map((h) => (h ? element("th", { scope: "col", text: h }) : element("td"))))),
-                element("tbody", {}, ...body)));
+        return element("div", { class: "table-wrap standard", tabindex: "0", role: "region", "aria-label": caption }, table);
     };
 
     const showSolved = (command, unknown) => {
@@ -351,8 +384,10 @@ export function setUpPicker(calc, state) {
     // The Monte Carlo fields marked with an option's error line, by the
     // option it names; "" clears them.
     const markOptions = (line) => {
-        markField($("picker-seed"), line.includes("--seed") ? line : "");
-        markField($("picker-samples"), line && !line.includes("--seed") ? line : "");
+        const named = ["seed", ...DESIGN_OPTIONS].find((name) => line.includes(`--${name}`));
+        for (const name of DESIGN_OPTIONS) markField($(`design-${name}`), named === name ? line : "");
+        markField($("picker-seed"), named === "seed" ? line : "");
+        markField($("picker-samples"), line && !named ? line : "");
     };
 
     // Values with tolerances and a window or samples: the statistics, drawn.
@@ -370,6 +405,38 @@ export function setUpPicker(calc, state) {
             ...exactLine(stats, "span"), ...stats.hints.map((h) => element("span", { class: "hint", text: h })));
         const caption = output.querySelector("figcaption");
         speak(caption ? caption.textContent : stats.eng);
+    };
+
+    // Unknowns and a window: the candidates that pass the worst case, each
+    // drawn against the window, with its own samples' histogram when asked.
+    const showDesign = (command, unknown) => {
+        const designed = calc.design(command);
+        if (designed.error) return showError(designed);
+        const formula = state.formula;
+        const { window, candidates } = designed;
+        const f = (v) => keepUnits(calc.format(v, formula.unit));
+        const low = Math.min(window.low, ...candidates.map((c) => c.min));
+        const high = Math.max(window.high, ...candidates.map((c) => c.max));
+        const sampled = designed.samples > 0;
+        const question = calc.parse(command);
+        const histogram = (c) => {
+            const values = question.values.map((v, i) => (v.unknown ? { number: String(c.values[unknown.indexOf(i)]),
+                tolerance: String(+(designed.tolerances[unknown.indexOf(i)] * 100).toPrecision(12)) } : v));
+            const stats = calc.monteCarlo(calc.compose({ ...question, values }), { samples: 0 });
+            return histogramSvg(calc, formula.unit, stats, { width: 160, compact: true });
+        };
+        const rows = candidates.map((c) => ({ values: c.values, result: c.nominal, deviation: c.deviation, low: c.min,
+            worst: `${f(c.min)} .. ${f(c.max)}`, bar: rangeBar(c, window, low, high) }));
+        const extra = [{ head: "Margin", cells: candidates.map((c) => ({ text: percent(c.margin).slice(1), sort: c.margin })) }];
+        if (sampled) {
+            extra.push({ head: "Yield", cells: candidates.map((c) => ({ text: `${(c.yield * 100).toFixed(4)}%`, sort: c.yield, node: histogram(c) })) });
+        }
+        shown = designed.eng;
+        showIn(output, element("span", { class: "eng long", text: keepUnits(designed.engLines[0]) }),
+            standardTable(`${designed.passing} of ${designed.tried} candidates pass, best first`, unknown, rows, extra),
+            element("span", { class: "line", text: designed.line }),
+            ...designed.hints.map((h) => element("span", { class: "hint", text: h })));
+        speak(`${designed.engLines[0]} ${rows.length} in the table below.`);
     };
 
     // Solving, a standard pair or a worst-case range.
@@ -392,6 +459,7 @@ export function setUpPicker(calc, state) {
             return wait("Correct the marked values to see the answer.");
         }
         if (mode() === "statistics") return showStatistics(command);
+        if (mode() === "design") return showDesign(command, unknown);
         if (unknown.length > 2 || (unknown.length === 2 && !series())) {
             return wait(unknown.length > 2 ? "Solve for one value, or for two of one kind with a series."
                 : "Choose a series to find the best standard pair for the two values.");
@@ -418,7 +486,9 @@ export function setUpPicker(calc, state) {
         const toleranced = tolerances().some((t) => t !== "");
         $("picker-target-field").hidden = !asking && !toleranced;
         $("picker-target-name").textContent = asking ? "Wanted result" : "Result window";
-        $("picker-mc-field").hidden = asking || !toleranced;
+        const designing = mode() === "design";
+        $("picker-mc-field").hidden = asking ? !designing : !toleranced;
+        $("design-parts").hidden = !designing;
         if (state.formula) $("picker-target-unit").textContent = unitSuffix(state.formula.unit);
         if (mode() !== "forward") return showQuestion();
         if (!readFields().every(Boolean)) return wait("Correct the marked values to see the result.");
@@ -448,6 +518,7 @@ export function setUpPicker(calc, state) {
         $("picker-target").value = asked.window ?? asked.target ?? "";
         // An address sets the Monte Carlo fields, its own or the defaults.
         if (asked.unknowns !== undefined) setMonteCarlo(asked.mc);
+        for (const name of DESIGN_OPTIONS) $(`design-${name}`).value = asked.design?.[name] ?? "";
         if (asked.series !== undefined) $("picker-series").value = asked.series;
         const fields = formula.arguments.map((_, i) => makeField(formula, i, values?.[i],
             { unknown: asked.unknowns?.includes(i), tolerance: asked.tolerances?.[i] ?? "" }));
@@ -495,6 +566,7 @@ export function setUpPicker(calc, state) {
         });
     }
     for (const id of ["picker-samples", "picker-seed"]) $(id).addEventListener("input", changed);
+    $("design-parts").addEventListener("input", changed);
     $("picker-series").addEventListener("change", () => {
         speakNow = true;
         changed();

@@ -77,6 +77,16 @@ export function histogramSvg(calc, unit, { histogram, worst, window }, { width =
     return drawing;
 }
 
+// A candidate's worst case (a bar, its nominal result a tick) against the
+// window (shaded), on a scale from `low` to `high` shared by a table's rows.
+export function rangeBar({ min, max, nominal }, window, low, high) {
+    const x = (v) => (high > low ? ((v - low) / (high - low)) * 100 : 50);
+    return svg("svg", { class: "range-bar", viewBox: "0 0 100 12", preserveAspectRatio: "none", "aria-hidden": "true" },
+        svg("rect", { class: "window", x: x(window.low), y: 0, width: x(window.high) - x(window.low), height: 12 }),
+        svg("rect", { class: "worst-range", x: x(min), y: 3, width: Math.max(0.5, x(max) - x(min)), height: 6 }),
+        svg("line", { class: "nominal", x1: x(nominal), x2: x(nominal), y1: 0, y2: 12 }));
+}
+
 // The drawing as a file of its own: the page's colours written into it.
 export function standaloneSvg(drawing) {
     const copy = drawing.cloneNode(true);
