@@ -740,7 +740,11 @@ class WebCalculatorInBrowser(unittest.TestCase):
         # The address is the canonical command; the seed changed is in it, and in the figures.
         canonical = self.module("return calc.compose(calc.parse(args[0]))", command)
         self.assertEqual(unquote(self.js("return location.hash")[1:]), canonical)
+        height = self.js("return document.querySelector('#picker-result .histogram-box').getBoundingClientRect().height")
         self.replace_text(self.by_id("picker-seed"), "8")
+        # Drawn again in the same room; still the page's one live region.
+        self.assertEqual(self.js("return document.querySelector('#picker-result .histogram-box').getBoundingClientRect().height"), height)
+        self.assertEqual(self.js(f"return [...document.querySelectorAll('{LIVE_REGIONS}')].map(e => e.id)"), ["announcer"])
         again = self.expected_json(canonical.replace("--seed 7", "--seed 8"))
         self.assertEqual(self.figures()["Yield"], f"{again['yield'] * 100:.4f}{NBSP}% ({self.ppm(again['ppm'])} ppm outside)")
         self.assertIn("--seed 8", unquote(self.js("return location.hash")))
