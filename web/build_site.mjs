@@ -122,7 +122,7 @@ async function writeStaticFiles(moduleDir, nodeModules, site) {
 }
 
 // The service worker lists every other file with the hash of its bytes,
-// and names its cache after them all.
+// and names its cache after them all. Its comments stay in the source.
 async function writeServiceWorker(site) {
     const files = (await readdir(site)).filter((f) => f !== "sw.js").sort();
     const sha256 = (bytes) => createHash("sha256").update(bytes).digest("hex");
@@ -131,7 +131,7 @@ async function writeServiceWorker(site) {
     const index = entries.find(([file]) => file === "index.html");
     const listed = [["./", index[1]], ...entries];
     const template = await readFile(join(SOURCE, "sw.js"), "utf8");
-    const worker = template
+    const worker = template.replace(/^ *\/\/.*\n/gm, "")
         .replace("@CACHE_HASH@", sha256(JSON.stringify(listed)).slice(0, 16))
         .replace("@FILES@", JSON.stringify(listed));
     await writeFile(join(site, "sw.js"), worker);

@@ -237,6 +237,53 @@ std::string question_from(const Json& parts, Question& question) {
     return {};
 }
 
+// ---- The tool's display options before a command ----
+
+// How zorvane-calc's display options set an answer's reading and showing:
+// -e (--eng) prints values in engineering notation, --plain takes values
+// as plain numbers only. The tool reads them from its option table, which
+// the page cannot link (it is the tool's own); these are its names and
+// meanings, and the question's options stay for the grammar.
+struct Display {
+    bool engineering = false;
+    bool expand = true;
+};
+
+// Whether `word` is a display option, setting it in `display`.
+bool read_display_option(std::string_view word, Display& display) {
+    if (word == "-e" || word == "--eng") {
+        display.engineering = true;
+        return true;
+    }
+    if (word == "--plain") {
+        display.expand = false;
+        return true;
+    }
+    return false;
+}
+
+// The leading display options of `line`, and the rest: the command, as typed.
+struct DisplayedCommand {
+    Display display;
+    std::string_view command;
+};
+
+DisplayedCommand displayed_command(std::string_view line) {
+    constexpr std::string_view SPACE = " \t";
+    DisplayedCommand out{{}, line};
+    for (;;) {
+        const std::size_t start = out.command.find_first_not_of(SPACE);
+        if (start == std::string_view::npos) break;
+        const std::size_t end = out.command.find_first_of(SPACE, start);
+        if (!read_display_option(out.command.substr(start, end - start), out.display)) {
+            if (out.command.size() != line.size()) out.command.remove_prefix(start);
+            break;
+        }
+        out.command = end == std::string_view::npos ? std::string_view() : out.command.substr(end);
+    }
+    return out;
+}
+
 }  // namespace
 
 extern "C" {
@@ -263,6 +310,27 @@ EMSCRIPTEN_KEEPALIVE const char* zc_evaluate(const char* command) {
         reply = zorvane::host::answer_json(text, calculator.evaluate(text));
     }
     return reply.c_str();
+}
+
+// A command line as zorvane-calc's words: leading -e, --eng and --plain
+// are the tool's display options, and the rest is
+// answered as the tool answers it with them: zc_evaluate's reply with
+// "command" (the rest), "engineering", "plain" and "shown", the line
+// zorvane-calc prints.
+EMSCRIPTEN_KEEPALIVE const char* zc_command(const char* line) {
+    const auto [display, text] = displayed_command(line);
+    const std::string answered =
+        zorvane::host::is_question(text)
+            ? zorvane::host::answer_json(zorvane::host::ask(text, {}, display.expand))
+            : zorvane::host::answer_json(
+                  text, calculator.evaluate(text, {.expand = display.expand, .engineering = true}));
+    Json answer = Json::parse(answered, nullptr, false);
+    if (!answer.is_object()) return send(Json{{"kind", "error"}, {"error", true}});
+    answer["command"] = std::string(text);
+    answer["engineering"] = display.engineering;
+    answer["plain"] = !display.expand;
+    answer["shown"] = text_of(answer, display.engineering ? "eng" : "line");
+    return send(answer);
 }
 
 // What a line typed at the prompt asks for, as zorvane-calc's prompt reads

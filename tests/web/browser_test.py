@@ -21,7 +21,9 @@ import io
 import json
 import os
 import re
+import shlex
 import shutil
+import subprocess
 import socket
 import sys
 import tempfile
@@ -360,6 +362,26 @@ class WebCalculatorInBrowser(unittest.TestCase):
         self.assertEqual(self.js("return document.querySelector('#log li:nth-last-child(6) .line').textContent"),
                          "The module's exact line: Capacitive Reactance = 159.154943 ?")
 
+    def test_command_line_takes_the_tools_display_options(self):
+        """-e and --plain before a command, as zorvane-calc takes them (README's lines, which tests/cli checks)."""
+        cases = [  # command, exact line shown (None: none), engineering line shown
+            ("-e capacitor_reactance 1k 1u", None, f"Capacitive Reactance = 159.155 {OHM}"),
+            ("--eng voltage_divider 12 10k ? = 3.3V", None, f"r2 = 3.7931 k{OHM}"),
+            ("--plain capacitor_reactance 1k 1u", "Error: Invalid number '1k'", None),
+            ("--plain capacitor_reactance 1000 0.000001", "Capacitive Reactance = 159.154943 ?",
+             f"Capacitive Reactance = 159.155 {OHM}"),
+            ("-e --plain power_vi 12V 0.5", "Error: Invalid number '12V'", None),
+        ]
+        for command, line, eng in cases:
+            entry = self.type_command(command)
+            lines = entry.find_elements(By.CSS_SELECTOR, ".line samp")
+            engs = entry.find_elements(By.CSS_SELECTOR, ".eng")
+            self.assertEqual((lines[0].text if lines else None, engs[0].text if engs else None), (line, eng), command)
+            # The exact line where the tool prints it, else the engineering line alone.
+            shown = self.module("return calc.command(args[0]).shown", command)
+            self.assertEqual((lines or engs)[0].text, shown, command)
+        self.axe("display options on the command line")
+
     def test_history_and_a_log_of_the_latest_200(self):
         for command in ("power_vi 1 2", "power_vi 3 4"):
             self.type_command(command)
@@ -670,6 +692,164 @@ class WebCalculatorInBrowser(unittest.TestCase):
             self.assertEqual(self.by_id("announcer").get_attribute("textContent").split(";")[0].replace(NBSP, " "),
                              tool[1], command)
 
+    # ---- statistics and designs in the picker ----
+
+    def expected_json(self, command):
+        """The tool's --json answer for `command` (with --tool), else the page's module's for the same words."""
+        if ARGS.tool:
+            out = subprocess.run([ARGS.tool, "--json", *shlex.split(command)], capture_output=True, check=False)
+            return json.loads(out.stdout.decode("utf-8"))
+        return self.module("return calc.monteCarlo(args[0], { samples: 0 })", command)
+
+    @staticmethod
+    def ppm(value):
+        return f"{value:,.2f}".rstrip("0").rstrip(".")
+
+    def figures(self):
+        return dict(self.js("return [...document.querySelectorAll('#picker-result .figures dt')]"
+                            ".map(dt => [dt.textContent, dt.nextElementSibling.textContent])"))
+
+    def test_statistics_histogram_figures_address_and_exports(self):
+        command = "--mc 30000 --seed 7 --distribution normal voltage_divider 12\u00b11% 10k\u00b11% 4k7\u00b11% = 3.84\u00b11%"
+        self.load(fragment="#" + quote(command, safe=""))
+        self.assertEqual([self.by_id(i).get_attribute("value") for i in ("picker-target", "picker-samples", "picker-seed")],
+                         ["3.84\u00b11%", "30000", "7"])
+        self.assertEqual((self.by_id("picker-mc").is_selected(), self.by_id("picker-distribution").get_attribute("value")),
+                         (True, "normal"))
+        expected = self.expected_json(command)
+        self.assertEqual((expected["samples"], expected["seed"], expected["distribution"]), (30000, 7, "normal"))
+        self.assertTrue(0.1 < expected["yield"] < 0.99, expected["yield"])
+        fmt = lambda v: self.module("return calc.format(args[0], 'V')", v).replace(" ", NBSP)
+        figures = self.figures()
+        self.assertEqual(figures["Yield"], f"{expected['yield'] * 100:.4f}{NBSP}% ({self.ppm(expected['ppm'])} ppm outside)")
+        self.assertEqual(figures["Cpk"], f"{expected['cpk']:.3f}")
+        self.assertEqual(figures["Mean"], fmt(expected["mean"]))
+        self.assertEqual(figures["Worst case"], f"{fmt(expected['worst']['min'])} .. {fmt(expected['worst']['max'])}")
+        self.assertEqual([figures[f"{p['percent']:g}{NBSP}% percentile"] for p in expected["percentiles"]],
+                         [fmt(p["value"]) for p in expected["percentiles"]])
+        self.assertEqual(self.js("return [...document.querySelectorAll('#picker-result .contributions tbody th')].map(t => t.textContent)"),
+                         [c["argument"] for c in expected["contributions"]])
+        # The drawing: one bar per bin that holds samples, the window and the worst case marked, described.
+        drawing = self.js("""const svg = document.querySelector('#picker-result svg.histogram');
+            return [svg.querySelectorAll('.bars rect').length, svg.querySelectorAll('.window').length,
+                    svg.querySelectorAll('.worst').length, svg.getAttribute('role'),
+                    document.getElementById(svg.getAttribute('aria-labelledby')).textContent];""")
+        self.assertEqual(drawing[:4], [sum(1 for c in expected["histogram"]["counts"] if c), 1, 2, "img"])
+        self.assertIn(f"Histogram of 30,000 samples of Output Voltage (normal, seed 7) in {len(expected['histogram']['counts'])} bins",
+                      drawing[4])
+        # The address is the canonical command; the seed changed is in it, and in the figures.
+        canonical = self.module("return calc.compose(calc.parse(args[0]))", command)
+        self.assertEqual(unquote(self.js("return location.hash")[1:]), canonical)
+        height = self.js("return document.querySelector('#picker-result .histogram-box').getBoundingClientRect().height")
+        self.replace_text(self.by_id("picker-seed"), "8")
+        # Drawn again in the same room; still the page's one live region.
+        self.assertEqual(self.js("return document.querySelector('#picker-result .histogram-box').getBoundingClientRect().height"), height)
+        self.assertEqual(self.js(f"return [...document.querySelectorAll('{LIVE_REGIONS}')].map(e => e.id)"), ["announcer"])
+        again = self.expected_json(canonical.replace("--seed 7", "--seed 8"))
+        self.assertEqual(self.figures()["Yield"], f"{again['yield'] * 100:.4f}{NBSP}% ({self.ppm(again['ppm'])} ppm outside)")
+        self.assertIn("--seed 8", unquote(self.js("return location.hash")))
+        # The histogram as CSV (bins from the module) and as an SVG file of its own.
+        self.driver.find_elements(By.CSS_SELECTOR, "#picker-result .exports button")[0].click()
+        rows = list(csv.reader(io.StringIO(self.downloaded("voltage_divider-histogram.csv").decode("utf-8"))))
+        self.assertEqual(rows[0], ["Output Voltage from (V)", "Output Voltage to (V)", "samples"])
+        edges, counts = again["histogram"]["edges"], again["histogram"]["counts"]
+        self.assertEqual([[float(a), float(b), int(c)] for a, b, c in rows[1:]],
+                         [[edges[i], edges[i + 1], c] for i, c in enumerate(counts)])
+        self.driver.find_elements(By.CSS_SELECTOR, "#picker-result .exports button")[1].click()
+        picture = self.downloaded("voltage_divider-histogram.svg").decode("utf-8")
+        self.assertIn('xmlns="http://www.w3.org/2000/svg"', picture)
+        self.assertEqual(picture.count("<rect") - 2, sum(1 for c in counts if c))  # the background and the window
+        self.assertNotIn("var(--", picture)
+        self.axe("statistics with a histogram")
+        try:
+            self.driver.execute_cdp_cmd("Emulation.setEmulatedMedia",
+                                        {"features": [{"name": "prefers-color-scheme", "value": "dark"}]})
+            self.set_width(360)
+            self.axe("statistics at 360 px, dark")
+            self.assertLessEqual(self.js("return document.documentElement.scrollWidth"), 360)
+            os.makedirs(ARGS.screenshots, exist_ok=True)
+            self.screenshot(360, os.path.join(ARGS.screenshots, "statistics-360-dark.png"))
+        finally:
+            self.driver.execute_cdp_cmd("Emulation.clearDeviceMetricsOverride", {})
+            self.driver.execute_cdp_cmd("Emulation.setEmulatedMedia", {"features": []})
+        # Samples the grammar refuses are marked with its words; no figures are shown.
+        self.replace_text(self.by_id("picker-samples"), "0")
+        self.assertEqual(self.by_id("picker-samples").get_attribute("aria-invalid"), "true")
+        self.assertIn("--mc", self.by_id("picker-samples-problem").text)
+        self.assertEqual(self.figures(), {})
+        # Without samples, the window's verdict and the shares; no drawing.
+        self.by_id("picker-mc").click()
+        self.assertEqual(self.js("return document.querySelectorAll('#picker-result svg').length"), 0)
+        self.assertEqual(self.result(), self.module("return calc.monteCarlo(args[0], { samples: 0 }).eng",
+                                                    "voltage_divider 12\u00b11% 10k\u00b11% 4k7\u00b11% = 3.84\u00b11%"))
+        self.assertEqual(unquote(self.js("return location.hash")[1:]), "voltage_divider 12\u00b11% 10k\u00b11% 4k7\u00b11% = 3.84\u00b11%")
+
+    def design_rows(self):
+        return self.js("return [...document.querySelectorAll('#picker-result .standard tbody tr')]"
+                       ".map(tr => [...tr.cells].map(c => c.textContent.replaceAll('\u00a0', ' ')))")
+
+    def test_design_candidates_sorted_drawn_and_kept_in_the_address(self):
+        command = "--series E96 --mc 20000 --top 3 voltage_divider 12\u00b11% ? ? = 3.3\u00b13%"
+        self.load(fragment="#" + quote(command, safe=""))
+        expected = self.module("return calc.design(args[0])", command)
+        if ARGS.tool:
+            out = subprocess.run([ARGS.tool, "--json", *shlex.split(command)], capture_output=True, check=False)
+            self.assertEqual(json.loads(out.stdout.decode("utf-8")), expected)
+        fmt = lambda v, unit: self.module("return calc.format(args[0], args[1])", v, unit)
+        rows = self.design_rows()
+        self.assertEqual(len(rows), 3)
+        for row, candidate in zip(rows, expected["candidates"]):
+            self.assertEqual(row[:3], [fmt(candidate["values"][0], OHM), fmt(candidate["values"][1], OHM),
+                                       fmt(candidate["nominal"], "V")])
+            self.assertEqual(row[4], f"{fmt(candidate['min'], 'V')} .. {fmt(candidate['max'], 'V')}")
+            self.assertEqual(row[5:7], [f"{candidate['margin'] * 100:.2f}%", f"{candidate['yield'] * 100:.4f}%"])
+        # Each row's worst case drawn against the window, and its own samples' histogram.
+        self.assertEqual(self.js("return [...document.querySelectorAll('#picker-result tbody tr')]"
+                                 ".map(tr => [tr.querySelectorAll('svg.range-bar').length, tr.querySelectorAll('svg.histogram.compact').length])"),
+                         [[1, 1]] * 3)
+        first = expected["candidates"][0]["values"]
+        bars = self.module("""const c = calc.monteCarlo(`--mc 20000 voltage_divider 12\u00b11% ${args[0]}\u00b11% ${args[1]}\u00b11% = 3.3\u00b13%`);
+                              return c.histogram.counts.filter(n => n > 0).length;""", *first)
+        self.assertEqual(self.js("return document.querySelectorAll('#picker-result tbody tr:first-child svg.histogram .bars rect').length"), bars)
+        # Sorted by a column, up and down in turn.
+        header = self.driver.find_elements(By.CSS_SELECTOR, "#picker-result .standard th button.sort")[0]
+        for order in ("ascending", "descending"):
+            header.click()
+            keys = self.js("return [...document.querySelectorAll('#picker-result tbody tr')].map(tr => Number(tr.cells[0].dataset.sort))")
+            self.assertEqual(keys, sorted(keys, reverse=order == "descending"), order)
+            self.assertEqual(header.find_element(By.XPATH, "..").get_attribute("aria-sort"), order)
+        # The address is the question; an option typed is kept in it, one that does not read is marked.
+        self.assertEqual(unquote(self.js("return location.hash")[1:]), self.module("return calc.compose(calc.parse(args[0]))", command))
+        self.replace_text(self.by_id("design-top"), "2")
+        self.assertEqual(len(self.design_rows()), 2)
+        self.assertIn("--top 2", unquote(self.js("return location.hash")))
+        self.axe("a design with its candidates")
+        try:
+            self.driver.execute_cdp_cmd("Emulation.setEmulatedMedia",
+                                        {"features": [{"name": "prefers-color-scheme", "value": "dark"}]})
+            self.set_width(360)
+            self.axe("a design at 360 px, dark")
+            self.assertLessEqual(self.js("return document.documentElement.scrollWidth"), 360)
+        finally:
+            self.driver.execute_cdp_cmd("Emulation.clearDeviceMetricsOverride", {})
+            self.driver.execute_cdp_cmd("Emulation.setEmulatedMedia", {"features": []})
+        self.replace_text(self.by_id("design-top"), "0")
+        self.assertEqual(self.by_id("design-top").get_attribute("aria-invalid"), "true")
+        self.assertIn("--top", self.by_id("design-top-problem").text)
+        self.replace_text(self.by_id("design-top"), "")
+        # "Use these" fills both fields with the candidate's values.
+        self.driver.find_elements(By.CSS_SELECTOR, "#picker-result button.use")[0].click()
+        self.assertEqual([f.get_attribute("value") for f in self.fields()[1:]], ["1.37k", "523"])
+        # Per kind, as the tool takes it; no candidate passes: the error line and what would make one pass.
+        command = "--series R=E24,C=E12 --tolerance R=1% rc_lowpass_cutoff ? ? = 1kHz\u00b110%"
+        self.load(fragment="#" + quote(command, safe=""))
+        self.assertEqual([self.by_id(f"design-{n}").get_attribute("value") for n in ("series", "tolerance")], ["R=E24,C=E12", "R=1%"])
+        expected = self.module("return calc.design(args[0])", command)
+        self.assertEqual(self.result(".error"), expected["eng"])
+        self.assertIn(expected["hints"][0], self.by_id("picker-result").text)
+        self.assertEqual(unquote(self.js("return location.hash")[1:]), self.module("return calc.compose(calc.parse(args[0]))", command))
+        self.axe("a design with no candidate")
+
     def test_one_announcement_per_answer(self):
         self.load()
         # Every change to a live region is counted from here on.
@@ -916,6 +1096,7 @@ def main():
     parser.add_argument("--screenshots", required=True)
     parser.add_argument("--axe", required=True, help="axe.min.js of axe-core, from the page's lock file")
     parser.add_argument("--random-vectors")
+    parser.add_argument("--tool", help="a native zorvane-calc whose --json answers the page's figures are compared with")
     parser.add_argument("--chromium", default="/usr/bin/chromium")
     parser.add_argument("--chromedriver", default="/usr/bin/chromedriver")
     ARGS, rest = parser.parse_known_args()

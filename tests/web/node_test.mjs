@@ -493,9 +493,28 @@ test("the page reads an address with the tool's grammar: +-, ?=, .5%, options", 
         keyword: "voltage_divider", values: ["12", undefined, undefined],
         asked: { unknowns: [1, 2], tolerances: ["", "", ""], target: "3.3", series: "E24" },
     });
+    // Tolerances with a window or samples: the statistics, with their options.
+    assert.deepEqual(shown("--distribution normal --mc 5000 --seed 7 voltage_divider 12+-5% 10k 4k7 = 3.3+-3%"), {
+        keyword: "voltage_divider", values: ["12", "10k", "4k7"],
+        asked: { unknowns: [], tolerances: ["5", "", ""], window: "3.3\u00b13%", series: "",
+            mc: { samples: "5000", seed: "7", distribution: "normal" } },
+    });
+    assert.deepEqual(shown("voltage_divider 12 10k\u00b11% 4k7 = 3.2..3.4").asked,
+        { unknowns: [], tolerances: ["", "1", ""], window: "3.2..3.4", series: "", mc: undefined });
+    assert.deepEqual(shown("--mc voltage_divider 12 10k\u00b11% 4k7").asked.mc, { samples: "100000", seed: "1", distribution: "uniform" });
+    // Unknowns and a window: a design; a series for every kind is the picker's, per kind the design's own.
+    const design = shown("--mc 5000 --series e96 --top 3 --within 1k..100k voltage_divider 12+-1% ? ? = 3.2..3.4");
+    assert.deepEqual([design.values, design.asked.unknowns, design.asked.window, design.asked.series, design.asked.design.series,
+        design.asked.design.top, design.asked.design.within, design.asked.mc.samples],
+    [["12", undefined, undefined], [1, 2], "3.2..3.4", "E96", undefined, "3", "1k..100k", "5000"]);
+    const rc = shown("--series R=E24,C=E12 --tolerance R=1% rc_lowpass_cutoff ? ? = 1kHz\u00b110%");
+    assert.deepEqual([rc.asked.series, rc.asked.design.series, rc.asked.design.tolerance, rc.asked.window, rc.asked.mc],
+        ["", "R=E24,C=E12", "R=1%", "1kHz\u00b110%", undefined]);
     // What the picker cannot show goes to the command line.
-    for (const command of ["--series R=E24 voltage_divider 12 ? ? = 3.3", "--mc voltage_divider 12 10k\u00b11% 4k7",
-        "voltage_divider 12 10k\u00b11% 4k7 = 3.2..3.4", "voltage_divider 12 10k", "--series E24 power_vi 1 2",
+    for (const command of ["--series R=E24 voltage_divider 12 ? ? = 3.3", "--mc voltage_divider 12 10k 4k7",
+        "--combine 2 --series E24 voltage_divider 12 ? ? = 3.3\u00b13%",
+        "--series E24 voltage_divider 12 10k\u00b11% 4k7 = 3.2..3.4", "voltage_divider 12 10k 4k7 = 3.2..3.4",
+        "voltage_divider 12 10k", "--series E24 power_vi 1 2",
         "--bogus power_vi 1 2", "power_vi 1 ? = 3 4"]) {
         assert.equal(shown(command), null, command);
     }
@@ -525,4 +544,94 @@ test("calc.monteCarlo gives the statistics vectors' answers", () => {
     const empty = calc.monteCarlo("voltage_divider 12\u00b15% 10k 4k7 = 3.4..3.2");
     assert.deepEqual([empty.kind, empty.error, empty.line],
         ["error", true, "Error: The window 3.4..3.2 is empty"]);
+});
+
+// ---- The page's command line takes the tool's display options ----
+
+// A shell command's words, as bash gives them to the tool (quotes removed).
+function shellWords(text) {
+    return [...text.matchAll(/'([^']*)'|"([^"]*)"|(\S+)/g)].map(([, single, double, bare]) => single ?? double ?? bare);
+}
+
+// README's examples of the tool (checked against the tool by tests/cli):
+// each one-shot command with one line of output.
+function readmeToolExamples() {
+    const readme = readFileSync(join(root, "README.md"), "utf8");
+    const section = readme.slice(readme.indexOf("## Using zorvane-calc"), readme.indexOf("\n## ", readme.indexOf("## Using zorvane-calc") + 1));
+    const examples = [];
+    for (const [, block] of section.matchAll(/```console\n(.*?)```/gs)) {
+        for (const line of block.split("\n")) {
+            if (line.startsWith("$ ")) examples.push({ command: line.slice(2), output: [] });
+            else if (line && examples.length) examples.at(-1).output.push(line);
+        }
+    }
+    // Options only the tool has (--json, --histogram, --list, ...) and pipes stay the tool's.
+    return examples.filter((e) => e.command.startsWith("zorvane-calc ") && e.output.length === 1 &&
+        !/[|<>]|--(json|histogram|list|reference|help|version)/.test(e.command));
+}
+
+test("calc.command answers README's tool examples as zorvane-calc prints them, -e and --plain too", () => {
+    const examples = readmeToolExamples();
+    assert.ok(examples.length >= 20, `${examples.length} examples`);
+    assert.ok(examples.some((e) => /^zorvane-calc -e /.test(e.command)));
+    const wrong = examples.flatMap(({ command, output }) => {
+        const shown = calc.command(shellWords(command).slice(1).join(" ")).shown;
+        return shown === output[0] ? [] : [`${command}: ${JSON.stringify(shown)}, the tool ${JSON.stringify(output[0])}`];
+    });
+    assert.deepEqual(wrong, []);
+});
+
+test("calc.command reads -e, --eng and --plain before the command, and only there", () => {
+    const cases = [  // line, command left, engineering, plain, shown
+        ["-e capacitor_time_constant_rc 1k 100p", "capacitor_time_constant_rc 1k 100p", true, false, "RC Time Constant = 100 ns"],
+        ["--eng  --plain power_vi 12 0.5", "power_vi 12 0.5", true, true, "Power = 6 W"],
+        ["--plain power_vi 12V 0.5", "power_vi 12V 0.5", false, true, "Error: Invalid number '12V'"],
+        ["--plain -e voltage_divider 12 10000 ? = 3.3", "voltage_divider 12 10000 ? = 3.3", true, true, "r2 = 3.7931 k\u03a9"],
+        ["--plain voltage_divider 12 10k ? = 3.3", "voltage_divider 12 10k ? = 3.3", false, true, "Error: Invalid number '10k'"],
+        ["--plain voltage_divider 12 10000 ? = 3.3V", "voltage_divider 12 10000 ? = 3.3V", false, true, "Error: Invalid number '3.3V'"],
+        ["  power_vi 12 0.5", "  power_vi 12 0.5", false, false, "Power = 6.000000 W"],
+        ["-e", "", true, false, ""],
+        // After the command's first word, an option is the command's own.
+        ["power_vi -e 12 0.5", "power_vi -e 12 0.5", false, false, "Error: Invalid number '-e'"],
+        ["-x power_vi 1 2", "-x power_vi 1 2", false, false, calc.line("-x power_vi 1 2")],
+    ];
+    for (const [line, command, engineering, plain, shown] of cases) {
+        const answer = calc.command(line);
+        assert.deepEqual([answer.command, answer.engineering, answer.plain, answer.shown], [command, engineering, plain, shown], line);
+    }
+    // Without the options, the answer is evaluate()'s, field for field.
+    for (const line of ["power_vi 12 0.5", "voltage_divider 12 10k ? = 3.3", "ohms_curent 1 2", "capacitor_reactance 0 1u"]) {
+        const { command, engineering, plain, shown, ...answer } = calc.command(line);
+        assert.deepEqual(answer, calc.evaluate(line), line);
+        assert.equal(shown, answer.line, line);
+    }
+});
+
+// With ZORVANE_TOOL (a native zorvane-calc), generated commands from a
+// fixed seed: the page's shown line is the tool's output byte for byte.
+test("calc.command gives what the native zorvane-calc prints for the same words", { skip: !process.env.ZORVANE_TOOL }, async () => {
+    const { execFileSync } = await import("node:child_process");
+    const { exampleValue } = await import(pathToFileURL(join(root, "web/src/examples.js")));
+    let seed = 20261207;
+    const random = () => ((seed = (Math.imul(seed, 1103515245) + 12345) >>> 0) / 2 ** 32);
+    const options = [[], ["-e"], ["--plain"], ["-e", "--plain"], ["--eng"]];
+    const wrong = [];
+    for (const formula of calc.formulas) {
+        const values = formula.arguments.map((a, i) => exampleValue(a, formula.argumentUnits[i]));
+        // Now and then a value is the unknown, with the example's own result as the target.
+        const unknown = random() < 0.3 ? Math.floor(random() * values.length) : -1;
+        const words = unknown < 0 ? values : values.map((v, i) => (i === unknown ? "?" : v))
+            .concat("=", String(calc.value([formula.keyword, ...values].join(" "))));
+        const chosen = options[Math.floor(random() * options.length)];
+        const args = [...chosen, formula.keyword, ...words];
+        let out;
+        try {
+            out = execFileSync(process.env.ZORVANE_TOOL, args, { encoding: "utf8" });
+        } catch (failed) {
+            out = failed.stdout;
+        }
+        const shown = calc.command(args.join(" ")).shown;
+        if (`${shown}\n` !== out) wrong.push(`${args.join(" ")}: ${JSON.stringify(shown)}, the tool ${JSON.stringify(out)}`);
+    }
+    assert.deepEqual(wrong, []);
 });

@@ -78,8 +78,10 @@ test("tsc checks a consumer against the declarations, and refuses a wrong one", 
         const canonical: string = calc.compose(question) + calc.compose({ keyword: "power_vi", values: ["1", { unknown: true }],
             target: { number: "2" }, options: { series: "E24", mc: null } }) + calc.toleranceProblem("1");
         const readings: (number | null)[] = [...question.values.map((v) => v.reading), question.target?.reading ?? null];
+        const displayed = calc.command("-e --plain power_vi 12 0.5");
+        const shownLine: string = displayed.shown + (displayed.engineering && displayed.plain ? displayed.command : "");
         console.log(lines, numbers, solved, margins, first?.argumentUnits.join(), word, answer.guarded && answer.error,
-            canonical, readings, question.options.series, note);`;
+            canonical, readings, question.options.series, note, shownLine);`;
     // The declarations are types, not "any": each misuse is an error of
     // its own line, and the good consumer has none.
     writeFileSync(join(scratch, "good.ts"), good);
@@ -92,6 +94,7 @@ test("tsc checks a consumer against the declarations, and refuses a wrong one", 
         ['const s: readonly number[] = calc.solve("x").solutions;', "TS2339"],
         ['const t: true = calc.evaluate("x").kind === "result" ? calc.evaluate("x").error : true;', "TS2322"],
         ['calc.design("x", { series: { X: "E24" } });', "TS2353"],
+        ['const e: string = calc.command("-e x").engineering;', "TS2322"],
     ];
     const bad = ['import { createCalculator } from "zorvane-calc";', "const calc = await createCalculator();",
         ...misuses.map(([line]) => line)].join("\n");

@@ -73,6 +73,20 @@ export type Answer = ResultAnswer | QuestionAnswer | ErrorAnswer | OtherAnswer;
 
 export type AnswerKind = Answer["kind"];
 
+/** How zorvane-calc's display options before a command were read, with the answer to the rest. */
+export interface CommandDisplay {
+    /** The command after the options, as typed. */
+    readonly command: string;
+    /** -e or --eng: values in engineering notation. */
+    readonly engineering: boolean;
+    /** --plain: values as plain numbers only (no 4.7k, 4k7, 12V). */
+    readonly plain: boolean;
+    /** The line zorvane-calc prints with these options: `eng` with -e, else `line`. */
+    readonly shown: string;
+}
+
+export type CommandAnswer = Answer & CommandDisplay;
+
 export interface PromptWord {
     readonly word: "none" | "quit" | "help" | "help_name" | "comment";
     /** The formula asked about by "help NAME", lower-cased; "" otherwise. */
@@ -356,6 +370,8 @@ export interface Calculator {
     eng(command: string): string;
     /** Everything one command gives a person. */
     evaluate(command: string): Answer;
+    /** A command line as zorvane-calc's words: leading -e (--eng) and --plain as the tool reads them, the rest answered with them. */
+    command(line: string): CommandAnswer;
     /** What a line typed at a prompt asks for. */
     promptWord(line: string): PromptWord;
     /** The result of a command with the input notation as a number; NaN when there is none. */

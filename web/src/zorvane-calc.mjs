@@ -7,6 +7,7 @@
 //   calc.line("power_vi 12 0.5");                    // "Power = 6.000000 W"
 //   calc.eng("capacitor_time_constant_rc 1k 100p");  // "RC Time Constant = 100 ns"
 //   calc.formulas;                                   // [{ keyword, category, arguments, unit, ... }]
+//   calc.command("-e capacitor_reactance 1k 1u").shown;  // "Capacitive Reactance = 159.155 Ω"
 //   calc.solve("voltage_divider 12 10k ? = 3.3");    // { argument: "r2", solutions: [3793.103448275862], ... }
 //   calc.standardValues(3793, "E24");                // { below: 3600, above: 3900, nearest: 3900 }
 //   calc.range("voltage_divider 12 10k±1% 4.7k");    // { value, min, max, line, eng }
@@ -133,6 +134,14 @@ function makeCalculator(module) {
         // answered as zorvane-calc answers it, "answer" or "error".
         evaluate(command) {
             return JSON.parse(call("_zc_evaluate", text.utf8(String(command))));
+        },
+        // A command line as zorvane-calc's words: leading -e (--eng) and
+        // --plain are the tool's options, read by its own option table, and
+        // the rest is answered as the tool answers it with them: evaluate()'s
+        // reply with `command` (the rest), `engineering`, `plain` and
+        // `shown`, the line zorvane-calc prints.
+        command(line) {
+            return JSON.parse(call("_zc_command", text.utf8(String(line))));
         },
         // What a line typed at a prompt asks for, as zorvane-calc's prompt
         // reads it: { word, name } with word "quit" ("quit", "exit"), "help"

@@ -18,26 +18,60 @@ export function commandFragment(command) {
     return `#${encodeURIComponent(command)}`;
 }
 
+// The window after "=" as the target field takes it: "3.3±3%", "3.2..3.4".
+function windowText(target) {
+    if (target.form === "tolerance") return `${target.number}\u00b1${target.tolerance}%`;
+    return `${target.low}..${target.high}`;
+}
+
+const STATISTICS_OPTIONS = ["mc", "seed", "distribution"];
+
 // What the picker shows for `command`, read by the module's grammar:
 // { keyword, values, asked } when it is one formula with one value per
 // argument, each a value, a value with a tolerance or ? (then the result
-// wanted after =), and of the options at most a series for every kind along
-// with a ?; else null, and the command line answers it.
+// wanted after =); of the options at most a series for every kind along
+// with a ?; or values with tolerances and a window after = or samples (the
+// statistics, with their options). Else null, and the command line answers it.
 export function pickerCommand(calc, command) {
     const question = calc.parse(command);
     const formula = calc.formulas.find((f) => f.keyword === question.formula);
     if (question.error || !formula || question.values.length !== formula.arguments.length) return null;
     const unknowns = question.values.flatMap((v, i) => (v.unknown ? [i] : []));
+    const tolerances = question.values.map((v) => v.tolerance ?? "");
     const { target } = question;
-    if (target?.form !== undefined && target.form !== "value") return null;
-    const others = Object.keys(question.options).filter((name) => name !== "series");
+    const names = Object.keys(question.options);
+    const windowed = target !== null && target.form !== "value";
+    if (unknowns.length === 0 && tolerances.some(Boolean) && (windowed || names.includes("mc"))) {
+        if (names.some((name) => !STATISTICS_OPTIONS.includes(name))) return null;
+        const { mc, seed, distribution } = question.options;
+        return {
+            keyword: formula.keyword,
+            values: question.values.map((v) => v.number),
+            asked: { unknowns, tolerances, window: windowed ? windowText(target) : undefined, series: "",
+                mc: mc === undefined ? undefined : { samples: mc, seed: seed ?? "1", distribution: distribution ?? "uniform" } },
+        };
+    }
+    // Unknowns and a window: a design, with its parts' options and samples.
+    if (windowed) {
+        if (!unknowns.length || names.some((name) => !["series", "tolerance", "within", "top", ...STATISTICS_OPTIONS].includes(name))) return null;
+        const { mc, seed, distribution } = question.options;
+        return {
+            keyword: formula.keyword,
+            values: question.values.map((v) => (v.unknown ? undefined : v.number)),
+            // A series for every kind is the picker's; per kind (R=E96,C=E12), the design's own.
+            asked: { unknowns, tolerances, window: windowText(target), series: question.series ?? "",
+                design: { ...question.options, series: question.series ? undefined : question.options.series },
+                mc: mc === undefined ? undefined : { samples: mc, seed: seed ?? "1", distribution: distribution ?? "uniform" } },
+        };
+    }
+    const others = names.filter((name) => name !== "series");
     const series = question.series ?? "";
     if (others.length || (question.options.series && !series)) return null;
     if ((unknowns.length > 0) !== (target !== null) || (series && unknowns.length === 0)) return null;
     return {
         keyword: formula.keyword,
         values: question.values.map((v) => (v.unknown ? undefined : v.number)),
-        asked: { unknowns, tolerances: question.values.map((v) => v.tolerance ?? ""), target: target?.number, series },
+        asked: { unknowns, tolerances, target: target?.number, series },
     };
 }
 

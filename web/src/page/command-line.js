@@ -54,11 +54,14 @@ function entry(command, kind) {
         element("p", { class: "typed" }, element("span", { class: "caret", "aria-hidden": "true", text: "> " }), command));
 }
 
+// With -e (answer.engineering) the tool prints the engineering line alone,
+// and so does the log; an error line is the same either way.
 function answerEntry(calc, command, answer) {
     const item = entry(command, answer.error ? "error" : "result");
-    item.append(...exactLine(answer));
+    const reading = answer.kind === "result" || answer.kind === "answer";
+    if (!answer.engineering || !reading) item.append(...exactLine(answer));
     // A result and a question's answer alike: the engineering reading.
-    if (answer.kind === "result" || answer.kind === "answer") item.append(element("p", { class: "eng", text: keepUnits(answer.eng) }));
+    if (reading) item.append(element("p", { class: "eng", text: keepUnits(answer.eng) }));
     if (answer.guarded) item.append(element("p", { class: "guard", text: answer.note }));
     // "/help": the module wrote the file into its in-memory file system; the
     // page offers the same bytes as a download.
@@ -133,7 +136,8 @@ export function setUpCommandLine(calc, { notice }) {
             announce("The answers are cleared.");
             return null;
         }
-        const item = request.word === "none" ? answerEntry(calc, command, calc.evaluate(command))
+        // The tool's display options (-e, --plain) before a command are read as the tool reads them.
+        const item = request.word === "none" ? answerEntry(calc, command, calc.command(command))
             : promptWordEntry(calc, command, request);
         show(item);
         announce(spoken(item));

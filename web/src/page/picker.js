@@ -6,6 +6,7 @@ import { exampleValue } from "../examples.js";
 import { announce } from "./announce.js";
 import { $, argumentName, copyText, element, keepUnits, markField, readValue, unitSuffix } from "./dom.js";
 import { exactLine } from "./command-line.js";
+import { histogramSvg, rangeBar, statisticsView } from "./statistics.js";
 
 // "Capacitive Reactance: Reactance (Xc = 1/2πfC)"; the label alone where the
 // description only repeats it.
@@ -118,6 +119,42 @@ export function setUpPicker(calc, state) {
     const tolerances = () => [...$("fields").querySelectorAll(".tolerance")].map((t) => t.value.trim());
     const series = () => $("picker-series").value;
 
+    // What the target field holds, read by the grammar as the text after "="
+    // of the formula: { form: "value" | "tolerance" | "limits", ... }, or null.
+    const parsedTarget = (text) => (text === "" ? null : calc.parse(calc.compose({ keyword: state.formula.keyword,
+        values: state.formula.arguments.map(() => ({ unknown: true })), target: { number: text } })).target);
+    const windowed = (text) => ["tolerance", "limits"].includes(parsedTarget(text)?.form);
+    const mcOn = () => $("picker-mc").checked;
+    // The statistics' options as the grammar takes them: the samples, and the
+    // distribution and seed where they are not the defaults.
+    const mcOptions = () => {
+        if (!mcOn()) return {};
+        const options = { mc: $("picker-samples").value.trim() };
+        if ($("picker-distribution").value !== "uniform") options.distribution = $("picker-distribution").value;
+        if ($("picker-seed").value.trim() !== "1") options.seed = $("picker-seed").value.trim();
+        return options;
+    };
+    // A design's options as the tool's, one text each ("R=E96,C=E12", "1%",
+    // "1k..100k", "3"), read by the grammar; the series, else the standard
+    // values' above.
+    const DESIGN_OPTIONS = ["series", "tolerance", "within", "top"];
+    const partOptions = () => {
+        const options = series() ? { series: series() } : {};
+        for (const name of DESIGN_OPTIONS) {
+            const text = $(`design-${name}`).value.trim();
+            if (text) options[name] = text;
+        }
+        return options;
+    };
+
+    // What the fields ask: a result, a solve or pair ("solve"), a worst-case
+    // range, or, with a window on the result or samples, the statistics.
+    const mode = () => {
+        if (unknowns().length) return windowed($("picker-target").value.trim()) ? "design" : "solve";
+        if (tolerances().every((t) => t === "")) return "forward";
+        return windowed($("picker-target").value.trim()) || mcOn() ? "statistics" : "range";
+    };
+
     // A tolerance field's problem, in the grammar's words; none when empty.
     const toleranceProblem = (text) => (text.trim() === "" ? "" : calc.toleranceProblem(text.trim()));
 
@@ -126,20 +163,37 @@ export function setUpPicker(calc, state) {
     // 10k±1% 4k7", with the series: "--series E24 voltage_divider 12 ? ? =
     // 3.3"), or null for none. A solve carries no tolerances (the tool
     // refuses them with ?): they give each standard value's worst case.
+    // A statistics question ("voltage_divider 12±5% 10k±1% 4k7 = 3.3±3%",
+    // with samples "--mc 100000 ...") carries the tolerances and the window;
+    // an option that does not read throws the grammar's RangeError.
     const question = ({ withSeries = false } = {}) => {
         const unknown = unknowns();
         const tolerance = state.tolerances();
         if (unknown.length === 0 && tolerances().every((t) => t === "")) return null;
-        return calc.compose({
+        const kind = mode();
+        const target = $("picker-target").value.trim();
+        const options = kind === "statistics" ? mcOptions() : kind === "design" ? { ...partOptions(), ...mcOptions() }
+            : withSeries && series() && unknown.length ? { series: series() } : {};
+        const composed = calc.compose({
             keyword: state.formula.keyword,
             values: state.typedValues().map((v, i) => (unknown.includes(i) ? { unknown: true }
-                : { number: v, tolerance: (!unknown.length && tolerance[i]) || null })),
-            target: unknown.length ? { number: $("picker-target").value.trim() } : null,
-            options: withSeries && series() && unknown.length ? { series: series() } : {},
+                : { number: v, tolerance: (kind !== "solve" && tolerance[i]) || null })),
+            target: unknown.length || (kind === "statistics" && windowed(target)) ? { number: target } : null,
+            options,
         });
+        // Written back as the grammar writes it: "= 3.3+-3%" is "= 3.3±3%".
+        const parsed = calc.parse(composed);
+        return parsed.error ? composed : calc.compose(parsed);
     };
     state.tolerances = () => tolerances().map((t, i) => (toleranceProblem(t) || unknowns().includes(i) ? "" : t));
-    state.question = () => question({ withSeries: true });
+    // (While an option does not read, the address keeps the command.)
+    state.question = () => {
+        try {
+            return question({ withSeries: true });
+        } catch {
+            return null;
+        }
+    };
     state.unknowns = unknowns;
     state.target = () => $("picker-target").value.trim();
 
@@ -157,6 +211,20 @@ export function setUpPicker(calc, state) {
     const readTarget = () => {
         const input = $("picker-target");
         const formula = state.formula;
+        // A window: 3.3±3% (read as 3.3 V ± 3 %) or 3.2..3.4.
+        const target = parsedTarget(input.value.trim());
+        if (!unknowns().length || target?.form === "tolerance" || target?.form === "limits") {
+            const f = (v) => calc.format(v, formula.unit);
+            const reading = target?.form === "limits" && Number.isFinite(target.lowValue) && Number.isFinite(target.highValue)
+                ? `${f(target.lowValue)} .. ${f(target.highValue)}`
+                : target?.form === "tolerance" && Number.isFinite(target.reading) && target.toleranceValue !== null
+                    ? `${f(target.reading)} ± ${target.tolerance} %` : "";
+            const problem = reading || !windowed(input.value.trim()) ? "" : `'${input.value.trim()}' is no window on the result`;
+            markField(input, problem);
+            $("picker-target-reading").textContent = reading ? keepUnits(`read as ${reading}`)
+                : problem ? "" : "a window on the result: 3.3±3% or 3.2..3.4";
+            return !problem;
+        }
         let { problem } = readValue(calc, input.value);
         let value = NaN;
         if (!problem || problem.includes("is not a number")) {
@@ -214,30 +282,50 @@ export function setUpPicker(calc, state) {
     // Rows of standard values: the values, the result with them, its
     // deviation from the target, the worst case with tolerances, and a
     // button that puts them in the fields.
-    const standardTable = (caption, indices, rows) => {
+    // A design's rows bring their own worst case and further columns
+    // (`extra`: [{ head, cells: [{ text, sort, node }] }]), and sort by column.
+    const standardTable = (caption, indices, rows, extra = []) => {
         const formula = state.formula;
-        const worst = rows.map((r) => worstCase(indices, r.values));
+        const worst = rows.map((r) => r.worst ?? worstCase(indices, r.values));
         const banded = worst.some((w) => w !== null);
         const head = [...indices.map((i) => argumentName(formula.arguments[i]) + unitSuffix(formula.argumentUnits[i])),
-            formula.label + unitSuffix(formula.unit), "Deviation", ...(banded ? ["Worst case"] : []), ""];
+            formula.label + unitSuffix(formula.unit), "Deviation", ...(banded ? ["Worst case"] : []),
+            ...extra.map((c) => c.head), ""];
         const body = rows.map((r, k) => {
             const values = r.values.map((v, j) => keepUnits(calc.format(v, formula.argumentUnits[indices[j]])));
             const names = indices.map((i, j) => `${values[j]} for ${argumentName(formula.arguments[i])}`).join(" and ");
             const label = indices.length > 1 ? "Use these" : "Use this";
             const button = element("button", { type: "button", class: "use", "aria-label": `${label}: ${names}`, text: label });
             button.addEventListener("click", () => use(indices, r.values));
-            return element("tr", {}, ...values.map((v) => element("td", { text: v })),
-                element("td", { text: keepUnits(calc.format(r.result, formula.unit)) }),
-                element("td", { text: percent(r.deviation) }),
-                ...(banded ? [element("td", { text: worst[k] ?? "–" })] : []),
+            const cell = (text, sort, node) => element("td", { text, "data-sort": String(sort) }, ...(node ? [node] : []));
+            return element("tr", {}, ...values.map((v, j) => cell(v, r.values[j])),
+                cell(keepUnits(calc.format(r.result, formula.unit)), r.result),
+                cell(percent(r.deviation), Math.abs(r.deviation)),
+                ...(banded ? [cell(worst[k] ?? "–", r.low ?? 0, r.bar)] : []),
+                ...extra.map((c) => cell(c.cells[k].text, c.cells[k].sort, c.cells[k].node)),
                 element("td", {}, button));
         });
+        const table = element("table", {},
+            element("caption", { text: caption }),
+            element("thead", {}, element("tr", {}, ...head.map((h) => (h ? element("th", { scope: "col", text: h }) : element("td"))))),
+            element("tbody", {}, ...body));
+        // More than one row: each column sorts them, up and down in turn.
+        if (rows.length > 1) {
+            table.querySelectorAll("th").forEach((th, column) => {
+                const sort = element("button", { type: "button", class: "sort", text: th.textContent });
+                th.replaceChildren(sort);
+                sort.addEventListener("click", () => {
+                    const up = th.getAttribute("aria-sort") !== "ascending";
+                    for (const other of table.querySelectorAll("th[aria-sort]")) other.removeAttribute("aria-sort");
+                    th.setAttribute("aria-sort", up ? "ascending" : "descending");
+                    const key = (tr) => Number(tr.cells[column].dataset.sort);
+                    table.tBodies[0].append(...[...table.tBodies[0].rows].sort((a, b) => (key(a) - key(b)) * (up ? 1 : -1)));
+                    announce(`Sorted by ${th.textContent}, ${up ? "ascending" : "descending"}.`);
+                });
+            });
+        }
         // A narrow screen scrolls the table sideways; the keyboard reaches it too.
-        return element("div", { class: "table-wrap standard", tabindex: "0", role: "region", "aria-label": caption },
-            element("table", {},
-                element("caption", { text: caption }),
-                element("thead", {}, element("tr", {}, ...head.map((h) => (h ? element("th", { scope: "col", text: h }) : element("td"))))),
-                element("tbody", {}, ...body)));
+        return element("div", { class: "table-wrap standard", tabindex: "0", role: "region", "aria-label": caption }, table);
     };
 
     const showSolved = (command, unknown) => {
@@ -293,18 +381,85 @@ export function setUpPicker(calc, state) {
         speak(ranged.eng);
     };
 
+    // The Monte Carlo fields marked with an option's error line, by the
+    // option it names; "" clears them.
+    const markOptions = (line) => {
+        const named = ["seed", ...DESIGN_OPTIONS].find((name) => line.includes(`--${name}`));
+        for (const name of DESIGN_OPTIONS) markField($(`design-${name}`), named === name ? line : "");
+        markField($("picker-seed"), named === "seed" ? line : "");
+        markField($("picker-samples"), line && !named ? line : "");
+    };
+
+    // Values with tolerances and a window or samples: the statistics, drawn.
+    const showStatistics = (command) => {
+        let stats;
+        try {
+            stats = calc.monteCarlo(command, { samples: 0 });
+        } catch (error) {
+            return wait(error.message);
+        }
+        if (stats.error) return showError(stats);
+        shown = stats.eng;
+        showIn(output, element("span", { class: "eng long", text: keepUnits(stats.eng) }),
+            ...statisticsView(calc, state.formula, stats, { keyword: state.formula.keyword }),
+            ...exactLine(stats, "span"), ...stats.hints.map((h) => element("span", { class: "hint", text: h })));
+        const caption = output.querySelector("figcaption");
+        speak(caption ? caption.textContent : stats.eng);
+    };
+
+    // Unknowns and a window: the candidates that pass the worst case, each
+    // drawn against the window, with its own samples' histogram when asked.
+    const showDesign = (command, unknown) => {
+        const designed = calc.design(command);
+        if (designed.error) return showError(designed);
+        const formula = state.formula;
+        const { window, candidates } = designed;
+        const f = (v) => keepUnits(calc.format(v, formula.unit));
+        const low = Math.min(window.low, ...candidates.map((c) => c.min));
+        const high = Math.max(window.high, ...candidates.map((c) => c.max));
+        const sampled = designed.samples > 0;
+        const question = calc.parse(command);
+        const histogram = (c) => {
+            const values = question.values.map((v, i) => (v.unknown ? { number: String(c.values[unknown.indexOf(i)]),
+                tolerance: String(+(designed.tolerances[unknown.indexOf(i)] * 100).toPrecision(12)) } : v));
+            const stats = calc.monteCarlo(calc.compose({ ...question, values }), { samples: 0 });
+            return histogramSvg(calc, formula.unit, stats, { width: 160, compact: true });
+        };
+        const rows = candidates.map((c) => ({ values: c.values, result: c.nominal, deviation: c.deviation, low: c.min,
+            worst: `${f(c.min)} .. ${f(c.max)}`, bar: rangeBar(c, window, low, high) }));
+        const extra = [{ head: "Margin", cells: candidates.map((c) => ({ text: percent(c.margin).slice(1), sort: c.margin })) }];
+        if (sampled) {
+            extra.push({ head: "Yield", cells: candidates.map((c) => ({ text: `${(c.yield * 100).toFixed(4)}%`, sort: c.yield, node: histogram(c) })) });
+        }
+        shown = designed.eng;
+        showIn(output, element("span", { class: "eng long", text: keepUnits(designed.engLines[0]) }),
+            standardTable(`${designed.passing} of ${designed.tried} candidates pass, best first`, unknown, rows, extra),
+            element("span", { class: "line", text: designed.line }),
+            ...designed.hints.map((h) => element("span", { class: "hint", text: h })));
+        speak(`${designed.engLines[0]} ${rows.length} in the table below.`);
+    };
+
     // Solving, a standard pair or a worst-case range.
     const showQuestion = () => {
         const unknown = unknowns();
         const marked = readFields();
         const tolerated = [...$("fields").querySelectorAll(".tolerance")].map((t) => markField(t, toleranceProblem(t.value)));
-        const targetValid = unknown.length === 0 || readTarget();
+        const targetValid = readTarget();
         for (const i of unknown) {
             state.fields[i].value = "";
             $(`${state.fields[i].id}-reading`).textContent = "";
         }
         if (![...marked, ...tolerated, targetValid].every(Boolean)) return wait("Correct the marked values to see the answer.");
-        const command = question();
+        let command;
+        try {
+            command = question();
+            markOptions("");
+        } catch (error) {
+            markOptions(error.message);
+            return wait("Correct the marked values to see the answer.");
+        }
+        if (mode() === "statistics") return showStatistics(command);
+        if (mode() === "design") return showDesign(command, unknown);
         if (unknown.length > 2 || (unknown.length === 2 && !series())) {
             return wait(unknown.length > 2 ? "Solve for one value, or for two of one kind with a series."
                 : "Choose a series to find the best standard pair for the two values.");
@@ -328,9 +483,14 @@ export function setUpPicker(calc, state) {
     const showResult = () => {
         const asking = unknowns().length > 0;
         state.solved.clear();
-        $("picker-target-field").hidden = !asking;
+        const toleranced = tolerances().some((t) => t !== "");
+        $("picker-target-field").hidden = !asking && !toleranced;
+        $("picker-target-name").textContent = asking ? "Wanted result" : "Result window";
+        const designing = mode() === "design";
+        $("picker-mc-field").hidden = asking ? !designing : !toleranced;
+        $("design-parts").hidden = !designing;
         if (state.formula) $("picker-target-unit").textContent = unitSuffix(state.formula.unit);
-        if (question() !== null) return showQuestion();
+        if (mode() !== "forward") return showQuestion();
         if (!readFields().every(Boolean)) return wait("Correct the marked values to see the result.");
         const answer = calc.evaluate(state.command());
         if (answer.kind !== "result") return showError({ ...answer, eng: answer.line });
@@ -342,12 +502,23 @@ export function setUpPicker(calc, state) {
         speak([answer.eng, ...(answer.guarded ? [answer.note] : []), ...nearest.map((n) => n.textContent)].join(". "));
     };
 
+    // { samples, distribution, seed } as an address gives them; none: the defaults, off.
+    const setMonteCarlo = (mc) => {
+        $("picker-mc").checked = mc !== undefined;
+        $("picker-samples").value = mc?.samples ?? "100000";
+        $("picker-distribution").value = mc?.distribution ?? "uniform";
+        $("picker-seed").value = mc?.seed ?? "1";
+    };
+
     const showFormula = (keyword, values, asked = {}) => {
         const formula = calc.formulas.find((f) => f.keyword === keyword);
         select.value = keyword;
         $("formula-usage").textContent = formula.usage;
         $("formula-description").textContent = title(formula);
-        $("picker-target").value = asked.target ?? "";
+        $("picker-target").value = asked.window ?? asked.target ?? "";
+        // An address sets the Monte Carlo fields, its own or the defaults.
+        if (asked.unknowns !== undefined) setMonteCarlo(asked.mc);
+        for (const name of DESIGN_OPTIONS) $(`design-${name}`).value = asked.design?.[name] ?? "";
         if (asked.series !== undefined) $("picker-series").value = asked.series;
         const fields = formula.arguments.map((_, i) => makeField(formula, i, values?.[i],
             { unknown: asked.unknowns?.includes(i), tolerance: asked.tolerances?.[i] ?? "" }));
@@ -388,6 +559,14 @@ export function setUpPicker(calc, state) {
         changed();
     });
     $("picker-target").addEventListener("input", changed);
+    for (const id of ["picker-mc", "picker-distribution"]) {
+        $(id).addEventListener("change", () => {
+            speakNow = true;
+            changed();
+        });
+    }
+    for (const id of ["picker-samples", "picker-seed"]) $(id).addEventListener("input", changed);
+    $("design-parts").addEventListener("input", changed);
     $("picker-series").addEventListener("change", () => {
         speakNow = true;
         changed();
