@@ -210,6 +210,45 @@ TEST(Statistics, SharesAreTheSameAtEveryScale) {
     }
 }
 
+// The histogram's drawing: a bar per bin that holds samples, the window's
+// edges where they fall within the worst case, nothing without a run.
+TEST(Statistics, TheHistogramsDrawingHasItsBarsAndTheWindowsEdgesWithin) {
+    const auto occurrences = [](const std::string& text, const std::string& part) {
+        std::size_t n = 0;
+        for (std::size_t at = text.find(part); at != std::string::npos;
+             at = text.find(part, at + 1)) {
+            ++n;
+        }
+        return n;
+    };
+    const std::string divider =
+        "voltage_divider 12\xC2\xB1"
+        "5% 10k\xC2\xB1"
+        "1% 4k7 = ";
+    // Both edges within, one, none (the window above the worst case).
+    const std::pair<const char*, std::size_t> windows[] = {
+        {"3.8..3.9", 2}, {"3.8..5", 1}, {"5..6", 0}};
+    for (const auto& [window, edges] : windows) {
+        const host::Simulated s = host::simulate(divider + window, run(5000));
+        ASSERT_FALSE(s.error) << s.line;
+        const std::string svg = host::histogram_svg(s);
+        const auto filled = static_cast<std::size_t>(
+            std::count_if(s.counts.begin(), s.counts.end(), [](auto c) { return c > 0; }));
+        EXPECT_TRUE(svg.starts_with("<svg ") && svg.ends_with("</svg>")) << svg;
+        EXPECT_NE(svg.find("<title>Histogram of 5000 results in 40 bins over the worst case "),
+                  std::string::npos);
+        const std::size_t bars = svg.find("<g class=\"bars\"");
+        const std::string bar_group = svg.substr(bars, svg.find("</g>", bars) - bars);
+        EXPECT_EQ(occurrences(bar_group, "<rect "), filled) << window;
+        const std::size_t marks = svg.find("<g class=\"window\"");
+        ASSERT_NE(marks, std::string::npos) << window;
+        const std::string window_group = svg.substr(marks, svg.find("</g>", marks) - marks);
+        EXPECT_EQ(occurrences(window_group, "<line "), edges) << window;
+    }
+    EXPECT_EQ(host::histogram_svg(host::simulate(divider + "3.8..3.9")), "");  // no samples
+    EXPECT_EQ(host::histogram_svg(host::simulate(divider + "3.9..3.8", run(100))), "");
+}
+
 // The divider's mean, sd and yield, integrated by the reference model.
 TEST(Statistics, DividerMatchesTheReferenceModelsIntegration) {
     std::ifstream file(ZORVANE_DIVIDER_VECTORS);
