@@ -13,10 +13,10 @@ memcheck=(valgrind --quiet --error-exitcode=99 --leak-check=full --show-leak-kin
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
-# The random number comparisons are cut to a size memcheck gets through
-# quickly; the allocation test is left out because it replaces the allocator
+# The random number comparisons and the generated questions are cut to a
+# size memcheck gets through quickly; the allocation test is left out because it replaces the allocator
 # that memcheck replaces too.
-export ZORVANE_NUMBER_SAMPLES=20000
+export ZORVANE_NUMBER_SAMPLES=20000 ZORVANE_GENERATED_QUESTIONS=300
 # The halfway-point test computes midpoints in 80-bit long double and prints
 # them with 1100 digits; valgrind emulates x87 arithmetic in 64 bits, so the
 # test checks nothing there and glibc's printf of it does not finish in any
