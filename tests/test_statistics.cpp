@@ -93,6 +93,37 @@ TEST(Variates, TheEngineIsTheStandardsAndTheUniformItsTopBits) {
     EXPECT_EQ(variates.uniform(), static_cast<double>(9981545732273789042ULL >> 11) * 0x1p-53);
 }
 
+// The rounds of the engine are std::mt19937_64's outputs, in order, for
+// seeds that exercise every bit of the seeding; and the block fills give
+// the variates one call at a time gives.
+TEST(Variates, EngineRoundsAreTheStandardEnginesOutputs) {
+    std::mt19937_64 seeds(20261207);
+    for (int trial = 0; trial < 40; ++trial) {
+        const std::uint64_t seed = trial == 0 ? 0 : trial == 1 ? ~std::uint64_t{0} : seeds();
+        std::mt19937_64 standard(seed);
+        host::EngineRounds rounds(seed);
+        host::EngineRounds::Round round{};
+        for (int r = 0; r < 4; ++r) {
+            rounds.next(round);
+            for (const std::uint64_t bits : round) ASSERT_EQ(bits, standard()) << "seed " << seed;
+        }
+    }
+}
+
+TEST(Variates, BlockFillsAreTheSingleDraws) {
+    host::Variates one(99);
+    host::Variates block(99);
+    std::vector<double> filled(1000);
+    for (const std::size_t count : {1u, 311u, 312u, 313u, 1000u, 7u}) {
+        block.symmetric(filled.data(), count);
+        for (std::size_t i = 0; i < count; ++i) ASSERT_EQ(filled[i], one.symmetric());
+        block.truncated_normal_thirds(filled.data(), count);
+        for (std::size_t i = 0; i < count; ++i) {
+            ASSERT_EQ(filled[i], one.truncated_normal() / 3.0);
+        }
+    }
+}
+
 // resistors_series r1±a r2±b is r1 + r2 + a*u1 + b*u2 with independent
 // uniforms: mean r1 + r2, variance (a² + b²) / 3, fourth central moment
 // (a⁴ + b⁴) / 5 + 6 a² b² / 9, and each value's share a² / (a² + b²).

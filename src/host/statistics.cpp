@@ -12,10 +12,12 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <boost/math/quadrature/gauss.hpp>
 #include <cmath>
 #include <cstdio>
 #include <limits>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -220,26 +222,76 @@ std::array<Located, PERCENTILES.size()> locate(const std::vector<std::uint64_t>&
     return found;
 }
 
+// Doubles as integers in the same order (-0 and +0 as one), so that a
+// search over them can halve the integers.
+std::int64_t ordered(double x) {
+    const auto bits = std::bit_cast<std::int64_t>(x);
+    return bits < 0 ? -(bits & std::numeric_limits<std::int64_t>::max()) : bits;
+}
+double from_ordered(std::int64_t key) {
+    return key < 0 ? -std::bit_cast<double>(-key) : std::bit_cast<double>(key);
+}
+
+// The smallest double whose bin is `bin` or above (0 < bin < bins.count).
+// Bins::of never falls as x rises, so this is where bin `bin` starts: a
+// sample lies in it exactly when it is at least this and below the next
+// bin's start, which two comparisons tell without computing its bin.
+double bin_start(const Bins& bins, std::size_t bin) {
+    std::int64_t below = ordered(-std::numeric_limits<double>::infinity());  // bin 0 < bin
+    std::int64_t at = ordered(std::numeric_limits<double>::infinity());      // the last bin
+    const auto apart = [&] {
+        return static_cast<std::uint64_t>(at) - static_cast<std::uint64_t>(below);
+    };
+    while (apart() > 1) {
+        const std::int64_t middle = below + static_cast<std::int64_t>(apart() / 2);
+        (bins.of(from_ordered(middle)) >= bin ? at : below) = middle;
+    }
+    return from_ordered(at);
+}
+
 // The samples of rank ceil(p N), exactly: the bins index rises with the
 // value, so the sample sought is the one of its rank within its bin, and
-// only the (few) samples of those bins need ordering.
-void exact_percentiles(const std::vector<double>& kept, const std::vector<std::uint64_t>& fine,
-                       const Bins& bins, Simulated& s) {
-    const auto located = locate(fine, kept.size());
+// only the (few) samples of those bins need ordering. Each bin is told by
+// the values where it starts and where the next one does; a sample that is
+// no number lies in bin 0, as Bins::of puts it.
+void exact_percentiles(const double* kept, std::size_t count,
+                       const std::vector<std::uint64_t>& fine, const Bins& bins, Simulated& s) {
+    const auto located = locate(fine, count);
+    struct Span {
+        double start;
+        double end;
+        bool from_lowest;  // bin 0: everything below `end`, and no number
+        bool to_highest;   // the last bin: everything from `start`
+    };
+    std::array<Span, PERCENTILES.size()> spans{};
     std::array<std::vector<double>, PERCENTILES.size()> in_bin;
-    for (const double x : kept) {
-        const std::size_t bin = bins.of(x);
-        for (std::size_t i = 0; i < located.size(); ++i) {
-            if (located[i].bin == bin) {
-                in_bin[i].push_back(x);
-                break;  // percentiles in one bin share its samples
+    std::size_t distinct = 0;
+    std::array<std::size_t, PERCENTILES.size()> slot{};  // each percentile's span
+    for (std::size_t i = 0; i < located.size(); ++i) {
+        const std::size_t bin = located[i].bin;
+        if (i > 0 && located[i - 1].bin == bin) {
+            slot[i] = slot[i - 1];
+            continue;
+        }
+        const bool lowest = bin == 0;
+        const bool highest = bin + 1 >= bins.count;
+        spans[distinct] = {lowest ? 0.0 : bin_start(bins, bin),
+                           highest ? 0.0 : bin_start(bins, bin + 1), lowest, highest};
+        in_bin[distinct].reserve(static_cast<std::size_t>(fine[bin]));
+        slot[i] = distinct++;
+    }
+    for (std::size_t n = 0; n < count; ++n) {
+        const double x = kept[n];
+        for (std::size_t k = 0; k < distinct; ++k) {
+            const Span& span = spans[k];
+            if ((span.from_lowest || x >= span.start) && (span.to_highest || !(x >= span.end))) {
+                in_bin[k].push_back(x);
+                break;
             }
         }
     }
     for (std::size_t i = 0; i < located.size(); ++i) {
-        std::size_t first = i;
-        while (first > 0 && located[first - 1].bin == located[i].bin) --first;
-        std::vector<double>& values = in_bin[first];
+        std::vector<double>& values = in_bin[slot[i]];
         const auto nth = values.begin() + static_cast<std::ptrdiff_t>(located[i].rank - 1);
         std::nth_element(values.begin(), nth, values.end());
         s.percentiles[i] = *nth;
@@ -281,37 +333,101 @@ struct Running {
     // Squared deviations are summed in units of `unit`², a power of two near
     // the results' size, so that results near 1e300 (or 1e-300) neither
     // overflow nor underflow; by a power of two the sums are otherwise the
-    // same bits.
+    // same bits. Dividing by a power of two and multiplying by its inverse
+    // round the same real number, so the sum multiplies (a division costs
+    // several times as much) whenever the inverse is a double: always but
+    // for results below 2^-1023.
     double unit = 1.0;
+    double inverse_unit = 1.0;
+    bool inverse_exact = true;
     double squares = 0.0;
     double smallest = std::numeric_limits<double>::infinity();
     double largest = -std::numeric_limits<double>::infinity();
     std::uint64_t inside = 0;
 };
 
-template <Distribution distribution>
-void draw(const Formula& row, Values point, const std::vector<Varied>& varied,
+// Samples are drawn a block at a time: the block's variates first, in the
+// order the engine's outputs were always taken (sample by sample, value by
+// value), then each sample's values, its result and the running figures.
+// The variates' loop and the figures' loop each stay small and tight, and
+// the running mean's chain of subtraction, division and addition (which
+// bounds how fast samples can go) overlaps with the rest of the work.
+constexpr std::size_t BLOCK = 256;
+
+template <Distribution distribution, std::size_t varied_count>
+void draw(const Formula& row, Values point, const std::vector<Varied>& varied_values,
           std::uint64_t samples, std::uint64_t seed, const Simulated& s, const Bins& bins,
-          std::vector<std::uint64_t>& fine, std::vector<double>* kept, Running& r) {
+          std::vector<std::uint64_t>& fine, double* kept, Running& r) {
+    std::array<Varied, varied_count> varied{};
+    std::copy_n(varied_values.begin(), varied_count, varied.begin());
     Variates variates(seed);
+    std::array<double, BLOCK * varied_count> z;
+    const Evaluator evaluate = row.evaluate;
+    std::uint64_t* const counts = fine.data();
+    const double low = s.low;
+    const double high = s.high;
+    double mean = r.mean;
+    double squares = r.squares;
+    double smallest = r.smallest;
+    double largest = r.largest;
+    std::uint64_t inside = 0;
     double count = 0.0;  // n, exactly: below 2^53
-    for (std::uint64_t n = 1; n <= samples; ++n) {
-        for (const Varied& v : varied) {
-            const double z = distribution == Distribution::normal
-                                 ? variates.truncated_normal() / 3.0
-                                 : variates.symmetric();
-            point[v.index] = spread(v.value, v.tolerance, z, v.clamped);
+    for (std::uint64_t done = 0; done < samples;) {
+        const auto block = static_cast<std::size_t>(std::min<std::uint64_t>(BLOCK, samples - done));
+        if constexpr (distribution == Distribution::normal) {
+            variates.truncated_normal_thirds(z.data(), block * varied_count);
+        } else {
+            variates.symmetric(z.data(), block * varied_count);
         }
-        const double x = row.evaluate(point).value;
-        const double delta = x - r.mean;
-        count += 1.0;
-        r.mean += delta / count;
-        r.squares += (delta / r.unit) * ((x - r.mean) / r.unit);
-        r.smallest = x < r.smallest ? x : r.smallest;
-        r.largest = x > r.largest ? x : r.largest;
-        r.inside += s.low <= x && x <= s.high ? 1 : 0;
-        ++fine[bins.of(x)];
-        if (kept != nullptr) kept->push_back(x);
+        for (std::size_t i = 0; i < block; ++i) {
+            for (std::size_t v = 0; v < varied_count; ++v) {
+                point[varied[v].index] = spread(varied[v].value, varied[v].tolerance,
+                                                z[i * varied_count + v], varied[v].clamped);
+            }
+            const double x = evaluate(point).value;
+            const double delta = x - mean;
+            count += 1.0;
+            mean += delta / count;
+            if (r.inverse_exact) {
+                squares += (delta * r.inverse_unit) * ((x - mean) * r.inverse_unit);
+            } else {
+                squares += (delta / r.unit) * ((x - mean) / r.unit);
+            }
+            smallest = x < smallest ? x : smallest;
+            largest = x > largest ? x : largest;
+            inside += low <= x && x <= high ? 1 : 0;
+            ++counts[bins.of(x)];
+            if (kept != nullptr) kept[done + i] = x;
+        }
+        done += block;
+    }
+    r.mean = mean;
+    r.squares = squares;
+    r.smallest = smallest;
+    r.largest = largest;
+    r.inside = inside;
+}
+
+template <Distribution distribution>
+void draw_all(const Formula& row, const Values& values, const std::vector<Varied>& varied,
+              std::uint64_t samples, std::uint64_t seed, const Simulated& s, const Bins& bins,
+              std::vector<std::uint64_t>& fine, double* kept, Running& r) {
+    switch (varied.size()) {
+        case 0:
+            draw<distribution, 0>(row, values, varied, samples, seed, s, bins, fine, kept, r);
+            break;
+        case 1:
+            draw<distribution, 1>(row, values, varied, samples, seed, s, bins, fine, kept, r);
+            break;
+        case 2:
+            draw<distribution, 2>(row, values, varied, samples, seed, s, bins, fine, kept, r);
+            break;
+        case 3:
+            draw<distribution, 3>(row, values, varied, samples, seed, s, bins, fine, kept, r);
+            break;
+        default:
+            draw<distribution, 4>(row, values, varied, samples, seed, s, bins, fine, kept, r);
+            break;
     }
 }
 
@@ -326,17 +442,23 @@ void run_samples(const Formula& row, const Values& values, const std::array<doub
     const Bins bins(s.min, s.max, FINE_BINS);
     std::vector<std::uint64_t> fine(bins.count, 0);
     const bool keep = options.samples <= KEPT_SAMPLES;
-    std::vector<double> kept;
-    if (keep) kept.reserve(static_cast<std::size_t>(options.samples));
+    // Not zeroed: every sample kept is written before it is read.
+    std::unique_ptr<double[]> kept;
+    if (keep) kept = std::make_unique_for_overwrite<double[]>(options.samples);
     Running r;
     const double size = std::max(std::abs(s.min), std::abs(s.max));
-    if (std::isfinite(size) && size > 0.0) r.unit = std::ldexp(1.0, std::ilogb(size));
+    if (std::isfinite(size) && size > 0.0) {
+        const int exponent = std::ilogb(size);
+        r.unit = std::ldexp(1.0, exponent);
+        r.inverse_unit = std::ldexp(1.0, -exponent);
+        r.inverse_exact = exponent >= -1023;
+    }
     if (options.distribution == Distribution::normal) {
-        draw<Distribution::normal>(row, values, varied, options.samples, options.seed, s, bins,
-                                   fine, keep ? &kept : nullptr, r);
+        draw_all<Distribution::normal>(row, values, varied, options.samples, options.seed, s, bins,
+                                       fine, kept.get(), r);
     } else {
-        draw<Distribution::uniform>(row, values, varied, options.samples, options.seed, s, bins,
-                                    fine, keep ? &kept : nullptr, r);
+        draw_all<Distribution::uniform>(row, values, varied, options.samples, options.seed, s, bins,
+                                        fine, kept.get(), r);
     }
     const auto samples = static_cast<double>(options.samples);
     s.samples = options.samples;
@@ -354,7 +476,7 @@ void run_samples(const Formula& row, const Values& values, const std::array<doub
     for (std::size_t i = 0; i < fine.size(); ++i) s.counts[i / per_shown] += fine[i];
     s.exact_percentiles = keep;
     if (keep) {
-        exact_percentiles(kept, fine, bins, s);
+        exact_percentiles(kept.get(), static_cast<std::size_t>(options.samples), fine, bins, s);
     } else {
         histogram_percentiles(fine, bins, s);
     }
