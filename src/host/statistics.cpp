@@ -12,7 +12,6 @@
 
 #include <algorithm>
 #include <array>
-#include <bit>
 #include <boost/math/quadrature/gauss.hpp>
 #include <cmath>
 #include <cstdio>
@@ -32,6 +31,12 @@ namespace {
 
 constexpr double NAN_VALUE = std::numeric_limits<double>::quiet_NaN();
 
+#if defined(__GNUC__)
+#define ZORVANE_NOINLINE __attribute__((noinline))
+#else
+#define ZORVANE_NOINLINE
+#endif
+
 // Equal bins over the worst-case range. A value's bin is floor((x - low) *
 // scale), clamped: the same arithmetic on every platform, and never falling
 // as x rises, which the exact percentiles rely on. The HISTOGRAM_BINS bins
@@ -44,18 +49,21 @@ struct Bins {
     double high;
     std::size_t count;
     double scale;
+    double last;  // count - 1
 
     Bins(double from, double to, std::size_t bins)
         : low(from),
           high(to),
           count(to > from ? bins : 1),
-          scale(to > from ? static_cast<double>(bins) / (to - from) : 0.0) {}
+          scale(to > from ? static_cast<double>(bins) / (to - from) : 0.0),
+          last(static_cast<double>(count - 1)) {}
 
+    // Without branches, as it runs once a sample: a position at or below 0
+    // (or no number) is bin 0, one from the last bin's start on is the last.
     std::size_t of(double x) const {
         const double position = (x - low) * scale;
-        if (!(position > 0.0)) return 0;
-        return position >= static_cast<double>(count) ? count - 1
-                                                      : static_cast<std::size_t>(position);
+        const double above = position > 0.0 ? position : 0.0;
+        return static_cast<std::size_t>(static_cast<std::int64_t>(above < last ? above : last));
     }
     double edge(std::size_t i) const {
         return i == count
@@ -147,11 +155,10 @@ void add_contributions(const Simulated& s, Lines& lines) {
 // ---- Sampling ----
 
 // Value `value` with relative tolerance `tolerance` at `z` in units of the
-// tolerance (-1 .. 1); a magnitude stays at or above 0.
-double spread(double value, double tolerance, double z, bool magnitude) {
-    const double x = value * (1.0 + tolerance * z);
-    return magnitude && !(x > 0.0) ? 0.0 : x;
-}
+// tolerance (-1 .. 1); a magnitude (floored) stays at or above 0. Two
+// steps, as the samples take them a round of values at a time.
+double spread(double value, double tolerance, double z) { return value * (1.0 + tolerance * z); }
+double floored(double x, bool magnitude) { return magnitude && !(x > 0.0) ? 0.0 : x; }
 
 // The variance of the result when argument `i` alone follows its
 // distribution, the others at nominal.
@@ -162,7 +169,7 @@ double variance_alone(const Formula& row, const Values& values, std::size_t i, d
     const double nominal = row.evaluate(values).value;
     const auto offset = [&](double z) {
         Values point = values;
-        point[i] = spread(values[i], tolerance, z, magnitude);
+        point[i] = floored(spread(values[i], tolerance, z), magnitude);
         return row.evaluate(point).value - nominal;
     };
     // Over z in [-1, 1]: uniform weight, or the normal density of 3z.
@@ -222,73 +229,30 @@ std::array<Located, PERCENTILES.size()> locate(const std::vector<std::uint64_t>&
     return found;
 }
 
-// Doubles as integers in the same order (-0 and +0 as one), so that a
-// search over them can halve the integers.
-std::int64_t ordered(double x) {
-    const auto bits = std::bit_cast<std::int64_t>(x);
-    return bits < 0 ? -(bits & std::numeric_limits<std::int64_t>::max()) : bits;
-}
-double from_ordered(std::int64_t key) {
-    return key < 0 ? -std::bit_cast<double>(-key) : std::bit_cast<double>(key);
-}
-
-// The smallest double whose bin is `bin` or above (0 < bin < bins.count).
-// Bins::of never falls as x rises, so this is where bin `bin` starts: a
-// sample lies in it exactly when it is at least this and below the next
-// bin's start, which two comparisons tell without computing its bin.
-double bin_start(const Bins& bins, std::size_t bin) {
-    std::int64_t below = ordered(-std::numeric_limits<double>::infinity());  // bin 0 < bin
-    std::int64_t at = ordered(std::numeric_limits<double>::infinity());      // the last bin
-    const auto apart = [&] {
-        return static_cast<std::uint64_t>(at) - static_cast<std::uint64_t>(below);
-    };
-    while (apart() > 1) {
-        const std::int64_t middle = below + static_cast<std::int64_t>(apart() / 2);
-        (bins.of(from_ordered(middle)) >= bin ? at : below) = middle;
-    }
-    return from_ordered(at);
-}
-
 // The samples of rank ceil(p N), exactly: the bins index rises with the
 // value, so the sample sought is the one of its rank within its bin, and
-// only the (few) samples of those bins need ordering. Each bin is told by
-// the values where it starts and where the next one does; a sample that is
-// no number lies in bin 0, as Bins::of puts it.
+// only the (few) samples of those bins need ordering. A table over the bins
+// says which bin is wanted, so that a sample is binned and looked up, with
+// no branch but for the rare sample found.
 void exact_percentiles(const double* kept, std::size_t count,
                        const std::vector<std::uint64_t>& fine, const Bins& bins, Simulated& s) {
     const auto located = locate(fine, count);
-    struct Span {
-        double start;
-        double end;
-        bool from_lowest;  // bin 0: everything below `end`, and no number
-        bool to_highest;   // the last bin: everything from `start`
-    };
-    std::array<Span, PERCENTILES.size()> spans{};
     std::array<std::vector<double>, PERCENTILES.size()> in_bin;
-    std::size_t distinct = 0;
-    std::array<std::size_t, PERCENTILES.size()> slot{};  // each percentile's span
+    std::array<std::size_t, PERCENTILES.size()> slot{};  // each percentile's list
+    std::vector<std::uint8_t> wanted(bins.count, 0);     // a bin's list, from 1; 0 for none
+    std::uint8_t lists = 0;
     for (std::size_t i = 0; i < located.size(); ++i) {
         const std::size_t bin = located[i].bin;
-        if (i > 0 && located[i - 1].bin == bin) {
-            slot[i] = slot[i - 1];
-            continue;
+        if (wanted[bin] == 0) {
+            wanted[bin] = ++lists;
+            in_bin[lists - 1].reserve(static_cast<std::size_t>(fine[bin]));
         }
-        const bool lowest = bin == 0;
-        const bool highest = bin + 1 >= bins.count;
-        spans[distinct] = {lowest ? 0.0 : bin_start(bins, bin),
-                           highest ? 0.0 : bin_start(bins, bin + 1), lowest, highest};
-        in_bin[distinct].reserve(static_cast<std::size_t>(fine[bin]));
-        slot[i] = distinct++;
+        slot[i] = wanted[bin] - 1U;
     }
     for (std::size_t n = 0; n < count; ++n) {
         const double x = kept[n];
-        for (std::size_t k = 0; k < distinct; ++k) {
-            const Span& span = spans[k];
-            if ((span.from_lowest || x >= span.start) && (span.to_highest || !(x >= span.end))) {
-                in_bin[k].push_back(x);
-                break;
-            }
-        }
+        const std::uint8_t list = wanted[bins.of(x)];
+        if (list != 0) in_bin[list - 1U].push_back(x);
     }
     for (std::size_t i = 0; i < located.size(); ++i) {
         std::vector<double>& values = in_bin[slot[i]];
@@ -344,68 +308,113 @@ struct Running {
     double smallest = std::numeric_limits<double>::infinity();
     double largest = -std::numeric_limits<double>::infinity();
     std::uint64_t inside = 0;
+    double count = 0.0;  // n, exactly: below 2^53
+
+    // The results of a block, in order. Out of line and without calls, so
+    // that the figures stay in registers: the running mean's chain of
+    // subtraction, division and addition is what bounds the samples' pace,
+    // and a trip through memory would lengthen it.
+    ZORVANE_NOINLINE void add(const double* results, std::size_t n, double low, double high,
+                              const Bins& bins, std::uint64_t* counts) {
+        double m = mean;
+        double q = squares;
+        double least = smallest;
+        double most = largest;
+        std::uint64_t in = inside;
+        double k = count;
+        const double inverse = inverse_unit;
+        for (std::size_t i = 0; i < n; ++i) {
+            const double x = results[i];
+            const double delta = x - m;
+            k += 1.0;
+            m += delta / k;
+            if (inverse_exact) {
+                q += (delta * inverse) * ((x - m) * inverse);
+            } else {
+                q += (delta / unit) * ((x - m) / unit);
+            }
+            least = x < least ? x : least;
+            most = x > most ? x : most;
+            in += low <= x && x <= high ? 1 : 0;
+            ++counts[bins.of(x)];
+        }
+        mean = m;
+        squares = q;
+        smallest = least;
+        largest = most;
+        inside = in;
+        count = k;
+    }
 };
 
-// Samples are drawn a block at a time: the block's variates first, in the
-// order the engine's outputs were always taken (sample by sample, value by
-// value), then each sample's values, its result and the running figures.
-// The variates' loop and the figures' loop each stay small and tight, and
-// the running mean's chain of subtraction, division and addition (which
-// bounds how fast samples can go) overlaps with the rest of the work.
-constexpr std::size_t BLOCK = 256;
+// Samples are drawn a round of the engine at a time (312 outputs: a whole
+// number of samples for one to four values): the round's variates first, in
+// the order the engine's outputs were always taken (sample by sample, value
+// by value), then all their values, then each sample's result and the
+// running figures. The first two loops are vector code, the last stays
+// small, and the running mean's chain of subtraction, division and addition
+// (which bounds how fast samples can go) overlaps with the rest of its work.
+constexpr std::size_t ROUND = EngineRounds::SIZE;
 
 template <Distribution distribution, std::size_t varied_count>
 void draw(const Formula& row, Values point, const std::vector<Varied>& varied_values,
           std::uint64_t samples, std::uint64_t seed, const Simulated& s, const Bins& bins,
           std::vector<std::uint64_t>& fine, double* kept, Running& r) {
-    std::array<Varied, varied_count> varied{};
-    std::copy_n(varied_values.begin(), varied_count, varied.begin());
-    Variates variates(seed);
-    std::array<double, BLOCK * varied_count> z;
+    static_assert(varied_count == 0 || ROUND % varied_count == 0);
+    constexpr std::size_t per_round = varied_count == 0 ? ROUND : ROUND / varied_count;
+    // Each value's nominal and tolerance repeated along a round, as its
+    // variates are.
+    std::array<std::size_t, varied_count> index{};
+    std::array<double, ROUND> nominal{};
+    std::array<double, ROUND> tolerance{};
+    bool clamped = false;
+    for (std::size_t j = 0; j < ROUND && varied_count > 0; ++j) {
+        const Varied& v = varied_values[j % std::max<std::size_t>(varied_count, 1)];
+        nominal[j] = v.value;
+        tolerance[j] = v.tolerance;
+        clamped = clamped || v.clamped;
+    }
+    for (std::size_t v = 0; v < varied_count; ++v) index[v] = varied_values[v].index;
+    std::array<bool, varied_count> clamp{};
+    for (std::size_t v = 0; v < varied_count; ++v) clamp[v] = varied_values[v].clamped;
+
+    EngineRounds engine(seed);  // the uniform variates: a round, all used
+    Variates variates(seed);    // the normal ones: a round's worth, from as many outputs as needed
+    std::array<double, ROUND> z{};
     const Evaluator evaluate = row.evaluate;
     std::uint64_t* const counts = fine.data();
     const double low = s.low;
     const double high = s.high;
-    double mean = r.mean;
-    double squares = r.squares;
-    double smallest = r.smallest;
-    double largest = r.largest;
-    std::uint64_t inside = 0;
-    double count = 0.0;  // n, exactly: below 2^53
     for (std::uint64_t done = 0; done < samples;) {
-        const auto block = static_cast<std::size_t>(std::min<std::uint64_t>(BLOCK, samples - done));
-        if constexpr (distribution == Distribution::normal) {
-            variates.truncated_normal_thirds(z.data(), block * varied_count);
-        } else {
-            variates.symmetric(z.data(), block * varied_count);
+        const auto block =
+            static_cast<std::size_t>(std::min<std::uint64_t>(per_round, samples - done));
+        if constexpr (varied_count > 0) {
+            if constexpr (distribution == Distribution::normal) {
+                variates.truncated_normal_thirds(z.data(), block * varied_count);
+            } else {
+                engine.next_symmetric(z);
+            }
+            for (std::size_t j = 0; j < ROUND; ++j) z[j] = spread(nominal[j], tolerance[j], z[j]);
+            if (clamped) {
+                for (std::size_t j = 0; j < ROUND; ++j) {
+                    z[j] = floored(z[j], clamp[j % std::max<std::size_t>(varied_count, 1)]);
+                }
+            }
         }
+        // The evaluations apart from the figures: a call through the row's
+        // pointer may change every floating-point register, which would
+        // otherwise hold the figures.
+        std::array<double, per_round> results;
         for (std::size_t i = 0; i < block; ++i) {
             for (std::size_t v = 0; v < varied_count; ++v) {
-                point[varied[v].index] = spread(varied[v].value, varied[v].tolerance,
-                                                z[i * varied_count + v], varied[v].clamped);
+                point[index[v]] = z[i * varied_count + v];
             }
-            const double x = evaluate(point).value;
-            const double delta = x - mean;
-            count += 1.0;
-            mean += delta / count;
-            if (r.inverse_exact) {
-                squares += (delta * r.inverse_unit) * ((x - mean) * r.inverse_unit);
-            } else {
-                squares += (delta / r.unit) * ((x - mean) / r.unit);
-            }
-            smallest = x < smallest ? x : smallest;
-            largest = x > largest ? x : largest;
-            inside += low <= x && x <= high ? 1 : 0;
-            ++counts[bins.of(x)];
-            if (kept != nullptr) kept[done + i] = x;
+            results[i] = evaluate(point).value;
         }
+        r.add(results.data(), block, low, high, bins, counts);
+        if (kept != nullptr) std::copy_n(results.begin(), block, kept + done);
         done += block;
     }
-    r.mean = mean;
-    r.squares = squares;
-    r.smallest = smallest;
-    r.largest = largest;
-    r.inside = inside;
 }
 
 template <Distribution distribution>

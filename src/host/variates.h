@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cstddef>
 #include <cstdint>
 
@@ -72,18 +73,35 @@ class EngineRounds {
     // The next SIZE outputs, in the order the engine gives them.
     void next(Round& out) {
         twist();
+        for (std::size_t i = 0; i < SIZE; ++i) out[i] = tempered(state_[i]);
+    }
+
+    // The next SIZE outputs as Variates::symmetric makes them: 2 k 2^-53 - 1
+    // for k the output's top 53 bits. 2 k 2^-53 is k 2^-52 exactly, and k
+    // becomes a double exactly as the sum of its high 21 and low 32 bits,
+    // each set into the significand of a double with the matching exponent
+    // (2^84 + h 2^32 and 2^52 + l, less 2^84 + 2^52: no step rounds); so the
+    // whole loop is integer and floating-point vector arithmetic, where a
+    // conversion from 64-bit integers would take the scalar unit.
+    void next_symmetric(std::array<double, SIZE>& out) {
+        twist();
         for (std::size_t i = 0; i < SIZE; ++i) {
-            std::uint64_t z = state_[i];
-            z ^= (z >> 29) & 0x5555555555555555ULL;
-            z ^= (z << 17) & 0x71d67fffeda60000ULL;
-            z ^= (z << 37) & 0xfff7eee000000000ULL;
-            z ^= z >> 43;
-            out[i] = z;
+            const std::uint64_t k = tempered(state_[i]) >> 11;
+            const double high = std::bit_cast<double>(0x4530000000000000ULL | (k >> 32));
+            const double low = std::bit_cast<double>(0x4330000000000000ULL | (k & 0xffffffffULL));
+            const double exact = (high - 0x1.00000001p+84) + low;  // 2^84 + 2^52
+            out[i] = exact * 0x1p-52 - 1.0;
         }
     }
 
    private:
     static constexpr std::size_t SHIFT = 156;  // m
+    static std::uint64_t tempered(std::uint64_t z) {
+        z ^= (z >> 29) & 0x5555555555555555ULL;
+        z ^= (z << 17) & 0x71d67fffeda60000ULL;
+        z ^= (z << 37) & 0xfff7eee000000000ULL;
+        return z ^ (z >> 43);
+    }
     static std::uint64_t mixed(std::uint64_t upper, std::uint64_t lower, std::uint64_t far) {
         const std::uint64_t y = (upper & 0xffffffff80000000ULL) | (lower & 0x000000007fffffffULL);
         return far ^ (y >> 1) ^ ((0 - (y & 1)) & 0xb5026f5aa96619e9ULL);
@@ -120,18 +138,10 @@ class Variates {
     // density there (by exp_minus). A point beyond 3 (the base layer's
     // stand-in for the tail among them) is drawn again.
     double truncated_normal() {
-        for (;;) {
-            const std::uint64_t bits = next();
-            const std::size_t layer = bits & 127;
-            const double x = unit(bits) * LAYER_END[layer];
-            const bool negative = ((bits >> 7) & 1) != 0;
-            if (x > 3.0) continue;
-            if (x < LAYER_END[layer + 1]) return negative ? -x : x;
-            if (layer == 0) continue;
-            const double below = LAYER_DENSITY[layer];
-            const double height = below + uniform() * (LAYER_DENSITY[layer + 1] - below);
-            if (height < exp_minus(0.5 * (x * x))) return negative ? -x : x;
+        double z = 0.0;
+        while (!attempt_normal(next(), z)) {
         }
+        return z;
     }
 
     // out[0 .. count) = symmetric(), count times: the same values, with the
@@ -151,11 +161,37 @@ class Variates {
     // out[0 .. count) = truncated_normal() / 3, count times: within [-1, 1]
     // in units of a tolerance that is 3 sigma.
     void truncated_normal_thirds(double* out, std::size_t count) {
-        for (std::size_t i = 0; i < count; ++i) out[i] = truncated_normal() / 3.0;
+        std::size_t i = 0;
+        double z = 0.0;
+        while (i < count) {
+            if (attempt_normal(next(), z)) out[i++] = z / 3.0;
+        }
     }
 
    private:
     static double unit(std::uint64_t bits) { return static_cast<double>(bits >> 11) * 0x1p-53; }
+
+    // One try of truncated_normal from the draw `bits`: true with the
+    // variate in `z`, false when the point is rejected. The sign is set
+    // from bit 7 without a branch (it would be mispredicted every other
+    // time); negating is flipping that bit.
+    bool attempt_normal(std::uint64_t bits, double& z) {
+        const std::size_t layer = bits & 127;
+        const double x = unit(bits) * LAYER_END[layer];
+        const double signed_x =
+            std::bit_cast<double>(std::bit_cast<std::uint64_t>(x) ^ ((bits & 0x80) << 56));
+        if (x > 3.0) return false;
+        if (x < LAYER_END[layer + 1]) {
+            z = signed_x;
+            return true;
+        }
+        if (layer == 0) return false;
+        const double below = LAYER_DENSITY[layer];
+        const double height = below + uniform() * (LAYER_DENSITY[layer + 1] - below);
+        if (!(height < exp_minus(0.5 * (x * x)))) return false;
+        z = signed_x;
+        return true;
+    }
 
     std::uint64_t next() {
         if (used_ == buffer_.size()) refill();
