@@ -360,8 +360,8 @@ template <Distribution distribution, std::size_t varied_count>
 void draw(const Formula& row, Values point, const std::vector<Varied>& varied_values,
           std::uint64_t samples, std::uint64_t seed, const Simulated& s, const Bins& bins,
           std::vector<std::uint64_t>& fine, double* kept, Running& r) {
-    static_assert(varied_count == 0 || ROUND % varied_count == 0);
-    constexpr std::size_t per_round = varied_count == 0 ? ROUND : ROUND / varied_count;
+    static_assert(ROUND % std::max<std::size_t>(varied_count, 1) == 0);
+    constexpr std::size_t per_round = ROUND / std::max<std::size_t>(varied_count, 1);
     // Each value's nominal and tolerance repeated along a round, as its
     // variates are.
     std::array<std::size_t, varied_count> index{};
@@ -412,7 +412,8 @@ void draw(const Formula& row, Values point, const std::vector<Varied>& varied_va
             results[i] = evaluate(point).value;
         }
         r.add(results.data(), block, low, high, bins, counts);
-        if (kept != nullptr) std::copy_n(results.begin(), block, kept + done);
+        if (kept != nullptr)
+            std::copy_n(results.begin(), block, kept + static_cast<std::size_t>(done));
         done += block;
     }
 }
@@ -453,7 +454,7 @@ void run_samples(const Formula& row, const Values& values, const std::array<doub
     const bool keep = options.samples <= KEPT_SAMPLES;
     // Not zeroed: every sample kept is written before it is read.
     std::unique_ptr<double[]> kept;
-    if (keep) kept = std::make_unique_for_overwrite<double[]>(options.samples);
+    if (keep) kept.reset(new double[static_cast<std::size_t>(options.samples)]);
     Running r;
     const double size = std::max(std::abs(s.min), std::abs(s.max));
     if (std::isfinite(size) && size > 0.0) {

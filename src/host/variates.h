@@ -10,10 +10,10 @@
 
 #include <algorithm>
 #include <array>
-#include <bit>
 #include <cstddef>
 #include <cstdint>
 
+#include "ieee754.h"
 #include "normal_layers.h"
 
 namespace zorvane::host {
@@ -87,8 +87,9 @@ class EngineRounds {
         twist();
         for (std::size_t i = 0; i < SIZE; ++i) {
             const std::uint64_t k = tempered(state_[i]) >> 11;
-            const double high = std::bit_cast<double>(0x4530000000000000ULL | (k >> 32));
-            const double low = std::bit_cast<double>(0x4330000000000000ULL | (k & 0xffffffffULL));
+            const double high = ieee754::double_from_bits(0x4530000000000000ULL | (k >> 32));
+            const double low =
+                ieee754::double_from_bits(0x4330000000000000ULL | (k & 0xffffffffULL));
             const double exact = (high - 0x1.00000001p+84) + low;  // 2^84 + 2^52
             out[i] = exact * 0x1p-52 - 1.0;
         }
@@ -179,7 +180,7 @@ class Variates {
         const std::size_t layer = bits & 127;
         const double x = unit(bits) * LAYER_END[layer];
         const double signed_x =
-            std::bit_cast<double>(std::bit_cast<std::uint64_t>(x) ^ ((bits & 0x80) << 56));
+            ieee754::double_from_bits(ieee754::bits_of(x) ^ ((bits & 0x80) << 56));
         if (x > 3.0) return false;
         if (x < LAYER_END[layer + 1]) {
             z = signed_x;
