@@ -313,9 +313,12 @@ struct Running {
     // The results of a block, in order. Out of line and without calls, so
     // that the figures stay in registers: the running mean's chain of
     // subtraction, division and addition is what bounds the samples' pace,
-    // and a trip through memory would lengthen it.
+    // and a trip through memory would lengthen it. That chain leaves most
+    // of the machine idle, so `alongside(i)` does other work in the same
+    // loop, once a result.
+    template <typename Alongside>
     ZORVANE_NOINLINE void add(const double* results, std::size_t n, double low, double high,
-                              const Bins& bins, std::uint64_t* counts) {
+                              const Bins& bins, std::uint64_t* counts, Alongside alongside) {
         double m = mean;
         double q = squares;
         double least = smallest;
@@ -337,6 +340,7 @@ struct Running {
             most = x > most ? x : most;
             in += low <= x && x <= high ? 1 : 0;
             ++counts[bins.of(x)];
+            alongside(i);
         }
         mean = m;
         squares = q;
@@ -348,12 +352,13 @@ struct Running {
 };
 
 // Samples are drawn a round of the engine at a time (312 outputs: a whole
-// number of samples for one to four values): the round's variates first, in
-// the order the engine's outputs were always taken (sample by sample, value
-// by value), then all their values, then each sample's result and the
-// running figures. The first two loops are vector code, the last stays
-// small, and the running mean's chain of subtraction, division and addition
-// (which bounds how fast samples can go) overlaps with the rest of its work.
+// number of samples for one to four values): the round's variates, in the
+// order the engine's outputs were always taken (sample by sample, value by
+// value), and their values; then each sample's result; then the running
+// figures. Uniform variates of the next round are made beside the running
+// figures, whose chain of subtraction, division and addition bounds how
+// fast samples can go and leaves room for them; normal ones, which take a
+// varying number of the engine's outputs, a round's worth at a time.
 constexpr std::size_t ROUND = EngineRounds::SIZE;
 
 template <Distribution distribution, std::size_t varied_count>
@@ -385,21 +390,26 @@ void draw(const Formula& row, Values point, const std::vector<Varied>& varied_va
     std::uint64_t* const counts = fine.data();
     const double low = s.low;
     const double high = s.high;
+    // The variates and values of a round (from `first`: the uniform ones
+    // are made at once in the first round only).
+    const auto make_values = [&](std::size_t first) {
+        for (std::size_t j = first; j < ROUND; ++j) z[j] = spread(nominal[j], tolerance[j], z[j]);
+        if (clamped) {
+            for (std::size_t j = 0; j < ROUND; ++j) {
+                z[j] = floored(z[j], clamp[j % std::max<std::size_t>(varied_count, 1)]);
+            }
+        }
+    };
+    if constexpr (distribution == Distribution::uniform && varied_count > 0) {
+        engine.next_symmetric(z);
+        make_values(0);
+    }
     for (std::uint64_t done = 0; done < samples;) {
         const auto block =
             static_cast<std::size_t>(std::min<std::uint64_t>(per_round, samples - done));
-        if constexpr (varied_count > 0) {
-            if constexpr (distribution == Distribution::normal) {
-                variates.truncated_normal_thirds(z.data(), block * varied_count);
-            } else {
-                engine.next_symmetric(z);
-            }
-            for (std::size_t j = 0; j < ROUND; ++j) z[j] = spread(nominal[j], tolerance[j], z[j]);
-            if (clamped) {
-                for (std::size_t j = 0; j < ROUND; ++j) {
-                    z[j] = floored(z[j], clamp[j % std::max<std::size_t>(varied_count, 1)]);
-                }
-            }
+        if constexpr (distribution == Distribution::normal && varied_count > 0) {
+            variates.truncated_normal_thirds(z.data(), block * varied_count);
+            make_values(0);
         }
         // The evaluations apart from the figures: a call through the row's
         // pointer may change every floating-point register, which would
@@ -411,10 +421,25 @@ void draw(const Formula& row, Values point, const std::vector<Varied>& varied_va
             }
             results[i] = evaluate(point).value;
         }
-        r.add(results.data(), block, low, high, bins, counts);
-        if (kept != nullptr)
+        if (kept != nullptr) {
             std::copy_n(results.begin(), block, kept + static_cast<std::size_t>(done));
+        }
         done += block;
+        if constexpr (distribution == Distribution::uniform && varied_count > 0) {
+            if (done < samples) {
+                // A whole round follows: its uniform variates and values are
+                // made beside the figures of this one.
+                r.add(results.data(), block, low, high, bins, counts, [&](std::size_t i) {
+                    for (std::size_t v = 0; v < varied_count; ++v) {
+                        const std::size_t j = i * varied_count + v;
+                        z[j] = spread(nominal[j], tolerance[j], engine.symmetric_at(j));
+                    }
+                });
+                if (clamped) make_values(ROUND);
+                continue;
+            }
+        }
+        r.add(results.data(), block, low, high, bins, counts, [](std::size_t) {});
     }
 }
 

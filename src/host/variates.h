@@ -95,6 +95,20 @@ class EngineRounds {
         }
     }
 
+    // The next round's outputs one at a time, as next_symmetric makes them,
+    // for k = 0, 1, ..., SIZE - 1 in turn: the twist of element k reads
+    // elements k + 1 and k + 156 (around the round), which are those it
+    // reads when the whole round is twisted at once. Scalar code, to run
+    // beside other work that leaves the machine idle (the samples' running
+    // mean); the conversion from 53 bits is exact either way.
+    double symmetric_at(std::size_t k) {
+        const std::size_t following = k + 1 == SIZE ? 0 : k + 1;
+        const std::size_t far = k < SIZE - SHIFT ? k + SHIFT : k + SHIFT - SIZE;
+        state_[k] = mixed(state_[k], state_[following], state_[far]);
+        const auto top = static_cast<std::int64_t>(tempered(state_[k]) >> 11);
+        return static_cast<double>(top) * 0x1p-52 - 1.0;
+    }
+
    private:
     static constexpr std::size_t SHIFT = 156;  // m
     static std::uint64_t tempered(std::uint64_t z) {
