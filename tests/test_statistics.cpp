@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdint>
 #include <fstream>
@@ -94,18 +95,30 @@ TEST(Variates, TheEngineIsTheStandardsAndTheUniformItsTopBits) {
 }
 
 // The rounds of the engine are std::mt19937_64's outputs, in order, for
-// seeds that exercise every bit of the seeding; and the block fills give
-// the variates one call at a time gives.
+// seeds that exercise every bit of the seeding, made whole, whole into
+// uniform variates, or one variate at a time; and the block fills give the
+// variates one call at a time gives.
 TEST(Variates, EngineRoundsAreTheStandardEnginesOutputs) {
     std::mt19937_64 seeds(20261207);
     for (int trial = 0; trial < 40; ++trial) {
         const std::uint64_t seed = trial == 0 ? 0 : trial == 1 ? ~std::uint64_t{0} : seeds();
         std::mt19937_64 standard(seed);
         host::EngineRounds rounds(seed);
+        host::EngineRounds whole(seed);
+        host::EngineRounds singly(seed);
         host::EngineRounds::Round round{};
+        std::array<double, host::EngineRounds::SIZE> symmetric{};
         for (int r = 0; r < 4; ++r) {
             rounds.next(round);
-            for (const std::uint64_t bits : round) ASSERT_EQ(bits, standard()) << "seed " << seed;
+            whole.next_symmetric(symmetric);
+            for (std::size_t k = 0; k < round.size(); ++k) {
+                const std::uint64_t bits = standard();
+                ASSERT_EQ(round[k], bits) << "seed " << seed;
+                // Variates::symmetric's arithmetic, written out.
+                const double expected = 2.0 * (static_cast<double>(bits >> 11) * 0x1p-53) - 1.0;
+                ASSERT_EQ(symmetric[k], expected) << "seed " << seed;
+                ASSERT_EQ(singly.symmetric_at(k), expected) << "seed " << seed;
+            }
         }
     }
 }
