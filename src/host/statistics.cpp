@@ -355,10 +355,9 @@ struct Running {
 // number of samples for one to four values): the round's variates, in the
 // order the engine's outputs were always taken (sample by sample, value by
 // value), and their values; then each sample's result; then the running
-// figures. Uniform variates of the next round are made beside the running
-// figures, whose chain of subtraction, division and addition bounds how
-// fast samples can go and leaves room for them; normal ones, which take a
-// varying number of the engine's outputs, a round's worth at a time.
+// figures, beside which the next round's variates and values are made:
+// the figures' chain of subtraction, division and addition bounds how fast
+// samples can go and leaves the machine room for them.
 constexpr std::size_t ROUND = EngineRounds::SIZE;
 
 template <Distribution distribution, std::size_t varied_count>
@@ -390,27 +389,36 @@ void draw(const Formula& row, Values point, const std::vector<Varied>& varied_va
     std::uint64_t* const counts = fine.data();
     const double low = s.low;
     const double high = s.high;
-    // The variates and values of a round (from `first`: the uniform ones
-    // are made at once in the first round only).
-    const auto make_values = [&](std::size_t first) {
-        for (std::size_t j = first; j < ROUND; ++j) z[j] = spread(nominal[j], tolerance[j], z[j]);
-        if (clamped) {
-            for (std::size_t j = 0; j < ROUND; ++j) {
-                z[j] = floored(z[j], clamp[j % std::max<std::size_t>(varied_count, 1)]);
-            }
+    // The next variate, in the order the engine's outputs were always taken:
+    // j runs through the round, and a round is only begun when the one
+    // before is used. A round's normal variates may be more than the last
+    // block needs; the engine is dropped afterwards, so no one sees them.
+    const auto variate = [&](std::size_t j) {
+        if constexpr (distribution == Distribution::normal) {
+            return variates.truncated_normal() / 3.0;
+        } else {
+            return engine.symmetric_at(j);
         }
     };
-    if constexpr (distribution == Distribution::uniform && varied_count > 0) {
-        engine.next_symmetric(z);
-        make_values(0);
+    // Values of magnitudes whose tolerance reaches 100 % floored at 0.
+    const auto floor_values = [&] {
+        for (std::size_t j = 0; j < ROUND; ++j) {
+            z[j] = floored(z[j], clamp[j % std::max<std::size_t>(varied_count, 1)]);
+        }
+    };
+    // The first round at once: the uniform variates by vector code.
+    if constexpr (varied_count > 0) {
+        if constexpr (distribution == Distribution::normal) {
+            variates.truncated_normal_thirds(z.data(), ROUND);
+        } else {
+            engine.next_symmetric(z);
+        }
+        for (std::size_t j = 0; j < ROUND; ++j) z[j] = spread(nominal[j], tolerance[j], z[j]);
+        if (clamped) floor_values();
     }
     for (std::uint64_t done = 0; done < samples;) {
         const auto block =
             static_cast<std::size_t>(std::min<std::uint64_t>(per_round, samples - done));
-        if constexpr (distribution == Distribution::normal && varied_count > 0) {
-            variates.truncated_normal_thirds(z.data(), block * varied_count);
-            make_values(0);
-        }
         // The evaluations apart from the figures: a call through the row's
         // pointer may change every floating-point register, which would
         // otherwise hold the figures.
@@ -425,21 +433,19 @@ void draw(const Formula& row, Values point, const std::vector<Varied>& varied_va
             std::copy_n(results.begin(), block, kept + static_cast<std::size_t>(done));
         }
         done += block;
-        if constexpr (distribution == Distribution::uniform && varied_count > 0) {
-            if (done < samples) {
-                // A whole round follows: its uniform variates and values are
-                // made beside the figures of this one.
-                r.add(results.data(), block, low, high, bins, counts, [&](std::size_t i) {
-                    for (std::size_t v = 0; v < varied_count; ++v) {
-                        const std::size_t j = i * varied_count + v;
-                        z[j] = spread(nominal[j], tolerance[j], engine.symmetric_at(j));
-                    }
-                });
-                if (clamped) make_values(ROUND);
-                continue;
-            }
+        if (varied_count > 0 && done < samples) {
+            // A whole round follows: its variates and values are made beside
+            // the figures of this one.
+            r.add(results.data(), block, low, high, bins, counts, [&](std::size_t i) {
+                for (std::size_t v = 0; v < varied_count; ++v) {
+                    const std::size_t j = i * varied_count + v;
+                    z[j] = spread(nominal[j], tolerance[j], variate(j));
+                }
+            });
+            if (clamped) floor_values();
+        } else {
+            r.add(results.data(), block, low, high, bins, counts, [](std::size_t) {});
         }
-        r.add(results.data(), block, low, high, bins, counts, [](std::size_t) {});
     }
 }
 
