@@ -395,7 +395,7 @@ void draw(const Formula& row, Values point, const std::vector<Varied>& varied_va
     // block needs; the engine is dropped afterwards, so no one sees them.
     const auto variate = [&](std::size_t j) {
         if constexpr (distribution == Distribution::normal) {
-            return variates.truncated_normal() / 3.0;
+            return variates.truncated_normal_third();
         } else {
             return engine.symmetric_at(j);
         }

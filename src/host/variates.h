@@ -159,28 +159,12 @@ class Variates {
         return z;
     }
 
-    // out[0 .. count) = symmetric(), count times: the same values, with the
-    // engine's outputs taken a run at a time.
-    void symmetric(double* out, std::size_t count) {
-        while (count > 0) {
-            if (used_ == buffer_.size()) refill();
-            const std::size_t run = std::min(count, buffer_.size() - used_);
-            const std::uint64_t* bits = buffer_.data() + used_;
-            for (std::size_t i = 0; i < run; ++i) out[i] = 2.0 * unit(bits[i]) - 1.0;
-            used_ += run;
-            out += run;
-            count -= run;
-        }
-    }
-
-    // out[0 .. count) = truncated_normal() / 3, count times: within [-1, 1]
-    // in units of a tolerance that is 3 sigma.
+    // truncated_normal() / 3: within [-1, 1] in units of a tolerance that is
+    // 3 sigma; out[0 .. count) = count of them. (Uniform variates come a
+    // round at a time from EngineRounds::next_symmetric.)
+    double truncated_normal_third() { return truncated_normal() / 3.0; }
     void truncated_normal_thirds(double* out, std::size_t count) {
-        std::size_t i = 0;
-        double z = 0.0;
-        while (i < count) {
-            if (attempt_normal(next(), z)) out[i++] = z / 3.0;
-        }
+        for (std::size_t i = 0; i < count; ++i) out[i] = truncated_normal_third();
     }
 
    private:
