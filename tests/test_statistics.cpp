@@ -96,7 +96,8 @@ TEST(Variates, TheEngineIsTheStandardsAndTheUniformItsTopBits) {
 
 // The rounds of the engine are std::mt19937_64's outputs, in order, for
 // seeds that exercise every bit of the seeding, made whole, whole into
-// uniform variates, or one variate at a time; and the block fill of normal
+// uniform variates, one variate at a time, or the first part of a round at
+// once and the rest one at a time; and the block fill of normal
 // variates gives those one call at a time gives.
 TEST(Variates, EngineRoundsAreTheStandardEnginesOutputs) {
     std::mt19937_64 seeds(20261207);
@@ -106,11 +107,17 @@ TEST(Variates, EngineRoundsAreTheStandardEnginesOutputs) {
         host::EngineRounds rounds(seed);
         host::EngineRounds whole(seed);
         host::EngineRounds singly(seed);
+        host::EngineRounds split(seed);
         host::EngineRounds::Round round{};
         std::array<double, host::EngineRounds::SIZE> symmetric{};
-        for (int r = 0; r < 4; ++r) {
+        std::array<double, host::EngineRounds::SIZE> first{};
+        // Where a round is split between the two: a quarter, a third, half,
+        // two thirds, three quarters, none and all of it.
+        constexpr std::array<std::size_t, 7> SPLITS = {78, 104, 156, 208, 234, 0, 312};
+        for (const std::size_t made_first : SPLITS) {
             rounds.next(round);
             whole.next_symmetric(symmetric);
+            split.next_symmetric_first(first, made_first);
             for (std::size_t k = 0; k < round.size(); ++k) {
                 const std::uint64_t bits = standard();
                 ASSERT_EQ(round[k], bits) << "seed " << seed;
@@ -118,6 +125,8 @@ TEST(Variates, EngineRoundsAreTheStandardEnginesOutputs) {
                 const double expected = 2.0 * (static_cast<double>(bits >> 11) * 0x1p-53) - 1.0;
                 ASSERT_EQ(symmetric[k], expected) << "seed " << seed;
                 ASSERT_EQ(singly.symmetric_at(k), expected) << "seed " << seed;
+                ASSERT_EQ(k < made_first ? first[k] : split.symmetric_at(k), expected)
+                    << "seed " << seed << ", split at " << made_first;
             }
         }
     }

@@ -355,9 +355,9 @@ struct Running {
 // number of samples for one to four values): the round's variates, in the
 // order the engine's outputs were always taken (sample by sample, value by
 // value), and their values; then each sample's result; then the running
-// figures, beside which the next round's variates and values are made:
-// the figures' chain of subtraction, division and addition bounds how fast
-// samples can go and leaves the machine room for them.
+// figures, beside which (some of) the next round's variates and values are
+// made: the figures' chain of subtraction, division and addition bounds how
+// fast samples can go and leaves the machine room for them.
 constexpr std::size_t ROUND = EngineRounds::SIZE;
 
 template <Distribution distribution, std::size_t varied_count>
@@ -366,6 +366,14 @@ void draw(const Formula& row, Values point, const std::vector<Varied>& varied_va
           std::vector<std::uint64_t>& fine, double* kept, Running& r) {
     static_assert(ROUND % std::max<std::size_t>(varied_count, 1) == 0);
     constexpr std::size_t per_round = ROUND / std::max<std::size_t>(varied_count, 1);
+    // How many of a sample's variates are made beside the running figures:
+    // every normal one (they take a varying number of the engine's outputs,
+    // so they are made in order, one after the other); one uniform one, the
+    // last third, half or quarter of the round, the rest before by vector
+    // code (more beside them would make that loop the slower one).
+    constexpr std::size_t beside = distribution == Distribution::normal
+                                       ? varied_count
+                                       : std::min<std::size_t>(varied_count, 1);
     // Each value's nominal and tolerance repeated along a round, as its
     // variates are.
     std::array<std::size_t, varied_count> index{};
@@ -434,11 +442,19 @@ void draw(const Formula& row, Values point, const std::vector<Varied>& varied_va
         }
         done += block;
         if (varied_count > 0 && done < samples) {
-            // A whole round follows: its variates and values are made beside
-            // the figures of this one.
+            // A whole round follows: its first variates and values are made
+            // now, the rest beside the figures of this one.
+            std::size_t first = 0;
+            if constexpr (distribution == Distribution::uniform && beside < varied_count) {
+                first = ROUND - beside * per_round;
+                engine.next_symmetric_first(z, first);
+                for (std::size_t j = 0; j < first; ++j) {
+                    z[j] = spread(nominal[j], tolerance[j], z[j]);
+                }
+            }
             r.add(results.data(), block, low, high, bins, counts, [&](std::size_t i) {
-                for (std::size_t v = 0; v < varied_count; ++v) {
-                    const std::size_t j = i * varied_count + v;
+                for (std::size_t v = 0; v < beside; ++v) {
+                    const std::size_t j = first + i * beside + v;
                     z[j] = spread(nominal[j], tolerance[j], variate(j));
                 }
             });

@@ -83,9 +83,23 @@ class EngineRounds {
     // (2^84 + h 2^32 and 2^52 + l, less 2^84 + 2^52: no step rounds); so the
     // whole loop is integer and floating-point vector arithmetic, where a
     // conversion from 64-bit integers would take the scalar unit.
-    void next_symmetric(std::array<double, SIZE>& out) {
-        twist();
-        for (std::size_t i = 0; i < SIZE; ++i) {
+    void next_symmetric(std::array<double, SIZE>& out) { next_symmetric_first(out, SIZE); }
+
+    // The same for the next round's first `count` outputs only, the rest
+    // left to symmetric_at.
+    void next_symmetric_first(std::array<double, SIZE>& out, std::size_t count) {
+        if (count == SIZE) {
+            twist();
+        } else {
+            const std::size_t near_end = std::min(count, SIZE - SHIFT);
+            for (std::size_t k = 0; k < near_end; ++k) {
+                state_[k] = mixed(state_[k], state_[k + 1], state_[k + SHIFT]);
+            }
+            for (std::size_t k = SIZE - SHIFT; k < count; ++k) {
+                state_[k] = mixed(state_[k], state_[k + 1], state_[k + SHIFT - SIZE]);
+            }
+        }
+        for (std::size_t i = 0; i < count; ++i) {
             const std::uint64_t k = tempered(state_[i]) >> 11;
             const double high = ieee754::double_from_bits(0x4530000000000000ULL | (k >> 32));
             const double low =
