@@ -58,8 +58,8 @@ struct Bins {
           scale(to > from ? static_cast<double>(bins) / (to - from) : 0.0),
           last(static_cast<double>(count - 1)) {}
 
-    // Without branches, as it runs once a sample: a position at or below 0
-    // (or no number) is bin 0, one from the last bin's start on is the last.
+    // A position at or below 0 (or no number) is bin 0, one from the last
+    // bin's start on is the last: two selections, which need no branch.
     std::size_t of(double x) const {
         const double position = (x - low) * scale;
         const double above = position > 0.0 ? position : 0.0;
@@ -232,8 +232,8 @@ std::array<Located, PERCENTILES.size()> locate(const std::vector<std::uint64_t>&
 // The samples of rank ceil(p N), exactly: the bins index rises with the
 // value, so the sample sought is the one of its rank within its bin, and
 // only the (few) samples of those bins need ordering. A table over the bins
-// says which bin is wanted, so that a sample is binned and looked up, with
-// no branch but for the rare sample found.
+// says which bins are wanted, so that each sample is binned and looked up
+// once, whatever the number of percentiles.
 void exact_percentiles(const double* kept, std::size_t count,
                        const std::vector<std::uint64_t>& fine, const Bins& bins, Simulated& s) {
     const auto located = locate(fine, count);
