@@ -364,8 +364,10 @@ template <Distribution distribution, std::size_t varied_count>
 void draw(const Formula& row, Values point, const std::vector<Varied>& varied_values,
           std::uint64_t samples, std::uint64_t seed, const Simulated& s, const Bins& bins,
           std::vector<std::uint64_t>& fine, double* kept, Running& r) {
-    static_assert(ROUND % std::max<std::size_t>(varied_count, 1) == 0);
-    constexpr std::size_t per_round = ROUND / std::max<std::size_t>(varied_count, 1);
+    // At least one, so that no array is empty and no division is by zero.
+    constexpr std::size_t width = std::max<std::size_t>(varied_count, 1);
+    static_assert(ROUND % width == 0);
+    constexpr std::size_t per_round = ROUND / width;
     // How many of a sample's variates are made beside the running figures:
     // every normal one (they take a varying number of the engine's outputs,
     // so they are made in order, one after the other); one uniform one, the
@@ -376,19 +378,21 @@ void draw(const Formula& row, Values point, const std::vector<Varied>& varied_va
                                        : std::min<std::size_t>(varied_count, 1);
     // Each value's nominal and tolerance repeated along a round, as its
     // variates are.
-    std::array<std::size_t, varied_count> index{};
+    std::array<std::size_t, width> index{};
+    std::array<bool, width> clamp{};
     std::array<double, ROUND> nominal{};
     std::array<double, ROUND> tolerance{};
     bool clamped = false;
     for (std::size_t j = 0; j < ROUND && varied_count > 0; ++j) {
-        const Varied& v = varied_values[j % std::max<std::size_t>(varied_count, 1)];
+        const Varied& v = varied_values[j % width];
         nominal[j] = v.value;
         tolerance[j] = v.tolerance;
         clamped = clamped || v.clamped;
     }
-    for (std::size_t v = 0; v < varied_count; ++v) index[v] = varied_values[v].index;
-    std::array<bool, varied_count> clamp{};
-    for (std::size_t v = 0; v < varied_count; ++v) clamp[v] = varied_values[v].clamped;
+    for (std::size_t v = 0; v < varied_count; ++v) {
+        index[v] = varied_values[v].index;
+        clamp[v] = varied_values[v].clamped;
+    }
 
     EngineRounds engine(seed);  // the uniform variates: a round, all used
     Variates variates(seed);    // the normal ones: a round's worth, from as many outputs as needed
@@ -411,7 +415,7 @@ void draw(const Formula& row, Values point, const std::vector<Varied>& varied_va
     // Values of magnitudes whose tolerance reaches 100 % floored at 0.
     const auto floor_values = [&] {
         for (std::size_t j = 0; j < ROUND; ++j) {
-            z[j] = floored(z[j], clamp[j % std::max<std::size_t>(varied_count, 1)]);
+            z[j] = floored(z[j], clamp[j % width]);
         }
     };
     // The first round at once: the uniform variates by vector code.
