@@ -401,17 +401,6 @@ void draw(const Formula& row, Values point, const std::vector<Varied>& varied_va
     std::uint64_t* const counts = fine.data();
     const double low = s.low;
     const double high = s.high;
-    // The next variate, in the order the engine's outputs were always taken:
-    // j runs through the round, and a round is only begun when the one
-    // before is used. A round's normal variates may be more than the last
-    // block needs; the engine is dropped afterwards, so no one sees them.
-    const auto variate = [&](std::size_t j) {
-        if constexpr (distribution == Distribution::normal) {
-            return variates.truncated_normal_third();
-        } else {
-            return engine.symmetric_at(j);
-        }
-    };
     // Values of magnitudes whose tolerance reaches 100 % floored at 0.
     const auto floor_values = [&] {
         for (std::size_t j = 0; j < ROUND; ++j) {
@@ -457,9 +446,16 @@ void draw(const Formula& row, Values point, const std::vector<Varied>& varied_va
                 }
             }
             r.add(results.data(), block, low, high, bins, counts, [&](std::size_t i) {
-                for (std::size_t v = 0; v < beside; ++v) {
-                    const std::size_t j = first + i * beside + v;
-                    z[j] = spread(nominal[j], tolerance[j], variate(j));
+                const std::size_t at = first + i * beside;
+                if constexpr (distribution == Distribution::normal) {
+                    // The sample's draws in one call, which keeps the
+                    // engine's place in a register meanwhile.
+                    variates.truncated_normal_thirds(z.data() + at, beside);
+                    for (std::size_t j = at; j < at + beside; ++j) {
+                        z[j] = spread(nominal[j], tolerance[j], z[j]);
+                    }
+                } else {
+                    z[at] = spread(nominal[at], tolerance[at], engine.symmetric_at(at));
                 }
             });
             if (clamped) floor_values();
