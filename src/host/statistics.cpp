@@ -407,7 +407,10 @@ void draw(const Formula& row, Values point, const std::vector<Varied>& varied_va
             z[j] = floored(z[j], clamp[j % width]);
         }
     };
-    // The first round at once: the uniform variates by vector code.
+    // The first round at once: the uniform variates by vector code. Each
+    // round's variates come in the order the engine's outputs were always
+    // taken; a round may hold more than a last, short block needs, but the
+    // engine is dropped afterwards, so no one sees the difference.
     if constexpr (varied_count > 0) {
         if constexpr (distribution == Distribution::normal) {
             variates.truncated_normal_thirds(z.data(), ROUND);
