@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdint>
 #include <fstream>
@@ -91,6 +92,56 @@ TEST(Variates, TheEngineIsTheStandardsAndTheUniformItsTopBits) {
     host::Variates variates(5489);  // the default seed
     for (int i = 0; i < 9999; ++i) variates.uniform();
     EXPECT_EQ(variates.uniform(), static_cast<double>(9981545732273789042ULL >> 11) * 0x1p-53);
+}
+
+// The rounds of the engine are std::mt19937_64's outputs, in order, for
+// seeds that exercise every bit of the seeding, made whole, whole into
+// uniform variates, one variate at a time, or the first part of a round at
+// once and the rest one at a time; and the block fill of normal
+// variates gives those one call at a time gives.
+TEST(Variates, EngineRoundsAreTheStandardEnginesOutputs) {
+    std::mt19937_64 seeds(20261207);
+    for (int trial = 0; trial < 40; ++trial) {
+        const std::uint64_t seed = trial == 0 ? 0 : trial == 1 ? ~std::uint64_t{0} : seeds();
+        std::mt19937_64 standard(seed);
+        host::EngineRounds rounds(seed);
+        host::EngineRounds whole(seed);
+        host::EngineRounds singly(seed);
+        host::EngineRounds split(seed);
+        host::EngineRounds::Round round{};
+        std::array<double, host::EngineRounds::SIZE> symmetric{};
+        std::array<double, host::EngineRounds::SIZE> first{};
+        // Where a round is split between the two: a quarter, a third, half,
+        // two thirds, three quarters, none and all of it.
+        constexpr std::array<std::size_t, 7> SPLITS = {78, 104, 156, 208, 234, 0, 312};
+        for (const std::size_t made_first : SPLITS) {
+            rounds.next(round);
+            whole.next_symmetric(symmetric);
+            split.next_symmetric_first(first, made_first);
+            for (std::size_t k = 0; k < round.size(); ++k) {
+                const std::uint64_t bits = standard();
+                ASSERT_EQ(round[k], bits) << "seed " << seed;
+                // Variates::symmetric's arithmetic, written out.
+                const double expected = 2.0 * (static_cast<double>(bits >> 11) * 0x1p-53) - 1.0;
+                ASSERT_EQ(symmetric[k], expected) << "seed " << seed;
+                ASSERT_EQ(singly.symmetric_at(k), expected) << "seed " << seed;
+                ASSERT_EQ(k < made_first ? first[k] : split.symmetric_at(k), expected)
+                    << "seed " << seed << ", split at " << made_first;
+            }
+        }
+    }
+}
+
+TEST(Variates, TheBlockFillIsTheSingleDraws) {
+    host::Variates one(99);
+    host::Variates block(99);
+    std::vector<double> filled(1000);
+    for (const std::size_t count : {1u, 311u, 312u, 313u, 1000u, 7u}) {
+        block.truncated_normal_thirds(filled.data(), count);
+        for (std::size_t i = 0; i < count; ++i) {
+            ASSERT_EQ(filled[i], one.truncated_normal() / 3.0);
+        }
+    }
 }
 
 // resistors_series r1±a r2±b is r1 + r2 + a*u1 + b*u2 with independent

@@ -16,6 +16,7 @@
 #include <cmath>
 #include <cstdio>
 #include <limits>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -30,6 +31,12 @@ namespace {
 
 constexpr double NAN_VALUE = std::numeric_limits<double>::quiet_NaN();
 
+#if defined(__GNUC__)
+#define ZORVANE_NOINLINE __attribute__((noinline))
+#else
+#define ZORVANE_NOINLINE
+#endif
+
 // Equal bins over the worst-case range. A value's bin is floor((x - low) *
 // scale), clamped: the same arithmetic on every platform, and never falling
 // as x rises, which the exact percentiles rely on. The HISTOGRAM_BINS bins
@@ -42,18 +49,21 @@ struct Bins {
     double high;
     std::size_t count;
     double scale;
+    double last;  // count - 1
 
     Bins(double from, double to, std::size_t bins)
         : low(from),
           high(to),
           count(to > from ? bins : 1),
-          scale(to > from ? static_cast<double>(bins) / (to - from) : 0.0) {}
+          scale(to > from ? static_cast<double>(bins) / (to - from) : 0.0),
+          last(static_cast<double>(count - 1)) {}
 
+    // A position at or below 0 (or no number) is bin 0, one from the last
+    // bin's start on is the last: two selections, which need no branch.
     std::size_t of(double x) const {
         const double position = (x - low) * scale;
-        if (!(position > 0.0)) return 0;
-        return position >= static_cast<double>(count) ? count - 1
-                                                      : static_cast<std::size_t>(position);
+        const double above = position > 0.0 ? position : 0.0;
+        return static_cast<std::size_t>(static_cast<std::int64_t>(above < last ? above : last));
     }
     double edge(std::size_t i) const {
         return i == count
@@ -145,11 +155,10 @@ void add_contributions(const Simulated& s, Lines& lines) {
 // ---- Sampling ----
 
 // Value `value` with relative tolerance `tolerance` at `z` in units of the
-// tolerance (-1 .. 1); a magnitude stays at or above 0.
-double spread(double value, double tolerance, double z, bool magnitude) {
-    const double x = value * (1.0 + tolerance * z);
-    return magnitude && !(x > 0.0) ? 0.0 : x;
-}
+// tolerance (-1 .. 1); a magnitude (floored) stays at or above 0. Two
+// steps, as the samples take them a round of values at a time.
+double spread(double value, double tolerance, double z) { return value * (1.0 + tolerance * z); }
+double floored(double x, bool magnitude) { return magnitude && !(x > 0.0) ? 0.0 : x; }
 
 // A power of two near the largest result within the tolerances: sums of
 // squares are taken in it, so results near the largest doubles do not
@@ -168,7 +177,7 @@ double variance_alone(const Formula& row, const Values& values, std::size_t i, d
     const double nominal = row.evaluate(values).value;
     const auto offset = [&](double z) {
         Values point = values;
-        point[i] = spread(values[i], tolerance, z, magnitude);
+        point[i] = floored(spread(values[i], tolerance, z), magnitude);
         return (row.evaluate(point).value - nominal) / unit;
     };
     // Over z in [-1, 1]: uniform weight, or the normal density of 3z.
@@ -231,24 +240,31 @@ std::array<Located, PERCENTILES.size()> locate(const std::vector<std::uint64_t>&
 
 // The samples of rank ceil(p N), exactly: the bins index rises with the
 // value, so the sample sought is the one of its rank within its bin, and
-// only the (few) samples of those bins need ordering.
-void exact_percentiles(const std::vector<double>& kept, const std::vector<std::uint64_t>& fine,
-                       const Bins& bins, Simulated& s) {
-    const auto located = locate(fine, kept.size());
+// only the (few) samples of those bins need ordering. A table over the bins
+// says which bins are wanted, so that each sample is binned and looked up
+// once, whatever the number of percentiles.
+void exact_percentiles(const double* kept, std::size_t count,
+                       const std::vector<std::uint64_t>& fine, const Bins& bins, Simulated& s) {
+    const auto located = locate(fine, count);
     std::array<std::vector<double>, PERCENTILES.size()> in_bin;
-    for (const double x : kept) {
-        const std::size_t bin = bins.of(x);
-        for (std::size_t i = 0; i < located.size(); ++i) {
-            if (located[i].bin == bin) {
-                in_bin[i].push_back(x);
-                break;  // percentiles in one bin share its samples
-            }
+    std::array<std::size_t, PERCENTILES.size()> slot{};  // each percentile's list
+    std::vector<std::uint8_t> wanted(bins.count, 0);     // a bin's list, from 1; 0 for none
+    std::uint8_t lists = 0;
+    for (std::size_t i = 0; i < located.size(); ++i) {
+        const std::size_t bin = located[i].bin;
+        if (wanted[bin] == 0) {
+            wanted[bin] = ++lists;
+            in_bin[lists - 1].reserve(static_cast<std::size_t>(fine[bin]));
         }
+        slot[i] = wanted[bin] - 1U;
+    }
+    for (std::size_t n = 0; n < count; ++n) {
+        const double x = kept[n];
+        const std::uint8_t list = wanted[bins.of(x)];
+        if (list != 0) in_bin[list - 1U].push_back(x);
     }
     for (std::size_t i = 0; i < located.size(); ++i) {
-        std::size_t first = i;
-        while (first > 0 && located[first - 1].bin == located[i].bin) --first;
-        std::vector<double>& values = in_bin[first];
+        std::vector<double>& values = in_bin[slot[i]];
         const auto nth = values.begin() + static_cast<std::ptrdiff_t>(located[i].rank - 1);
         std::nth_element(values.begin(), nth, values.end());
         s.percentiles[i] = *nth;
@@ -290,37 +306,197 @@ struct Running {
     // Squared deviations are summed in units of `unit`², a power of two near
     // the results' size, so that results near 1e300 (or 1e-300) neither
     // overflow nor underflow; by a power of two the sums are otherwise the
-    // same bits.
+    // same bits. Dividing by a power of two and multiplying by its inverse
+    // round the same real number, so the sum multiplies (a division costs
+    // several times as much) whenever the inverse is a double: always but
+    // for results below 2^-1023.
     double unit = 1.0;
+    double inverse_unit = 1.0;
+    bool inverse_exact = true;
     double squares = 0.0;
     double smallest = std::numeric_limits<double>::infinity();
     double largest = -std::numeric_limits<double>::infinity();
     std::uint64_t inside = 0;
+    double count = 0.0;  // n, exactly: below 2^53
+
+    // The results of a block, in order. Out of line and without calls, so
+    // that the figures stay in registers: the running mean's chain of
+    // subtraction, division and addition is what bounds the samples' pace,
+    // and a trip through memory would lengthen it. That chain leaves most
+    // of the machine idle, so `alongside(i)` does other work in the same
+    // loop, once a result.
+    template <typename Alongside>
+    ZORVANE_NOINLINE void add(const double* results, std::size_t n, double low, double high,
+                              const Bins& bins, std::uint64_t* counts, Alongside alongside) {
+        double m = mean;
+        double q = squares;
+        double least = smallest;
+        double most = largest;
+        std::uint64_t in = inside;
+        double k = count;
+        const double inverse = inverse_unit;
+        for (std::size_t i = 0; i < n; ++i) {
+            const double x = results[i];
+            const double delta = x - m;
+            k += 1.0;
+            m += delta / k;
+            if (inverse_exact) {
+                q += (delta * inverse) * ((x - m) * inverse);
+            } else {
+                q += (delta / unit) * ((x - m) / unit);
+            }
+            least = x < least ? x : least;
+            most = x > most ? x : most;
+            in += low <= x && x <= high ? 1 : 0;
+            ++counts[bins.of(x)];
+            alongside(i);
+        }
+        mean = m;
+        squares = q;
+        smallest = least;
+        largest = most;
+        inside = in;
+        count = k;
+    }
 };
 
-template <Distribution distribution>
-void draw(const Formula& row, Values point, const std::vector<Varied>& varied,
+// Samples are drawn a round of the engine at a time (312 outputs: a whole
+// number of samples for one to four values): the round's variates, in the
+// order the engine's outputs were always taken (sample by sample, value by
+// value), and their values; then each sample's result; then the running
+// figures, beside which (some of) the next round's variates and values are
+// made: the figures' chain of subtraction, division and addition bounds how
+// fast samples can go and leaves the machine room for them.
+constexpr std::size_t ROUND = EngineRounds::SIZE;
+
+template <Distribution distribution, std::size_t varied_count>
+void draw(const Formula& row, Values point, const std::vector<Varied>& varied_values,
           std::uint64_t samples, std::uint64_t seed, const Simulated& s, const Bins& bins,
-          std::vector<std::uint64_t>& fine, std::vector<double>* kept, Running& r) {
-    Variates variates(seed);
-    double count = 0.0;  // n, exactly: below 2^53
-    for (std::uint64_t n = 1; n <= samples; ++n) {
-        for (const Varied& v : varied) {
-            const double z = distribution == Distribution::normal
-                                 ? variates.truncated_normal() / 3.0
-                                 : variates.symmetric();
-            point[v.index] = spread(v.value, v.tolerance, z, v.clamped);
+          std::vector<std::uint64_t>& fine, double* kept, Running& r) {
+    // At least one, so that no array is empty and no division is by zero.
+    constexpr std::size_t width = std::max<std::size_t>(varied_count, 1);
+    static_assert(ROUND % width == 0);
+    constexpr std::size_t per_round = ROUND / width;
+    // How many of a sample's variates are made beside the running figures:
+    // every normal one (they take a varying number of the engine's outputs,
+    // so they are made in order, one after the other); one uniform one, the
+    // last third, half or quarter of the round, the rest before by vector
+    // code (more beside them would make that loop the slower one).
+    constexpr std::size_t beside = distribution == Distribution::normal
+                                       ? varied_count
+                                       : std::min<std::size_t>(varied_count, 1);
+    // Each value's nominal and tolerance repeated along a round, as its
+    // variates are.
+    std::array<std::size_t, width> index{};
+    std::array<bool, width> clamp{};
+    std::array<double, ROUND> nominal{};
+    std::array<double, ROUND> tolerance{};
+    bool clamped = false;
+    for (std::size_t j = 0; j < ROUND && varied_count > 0; ++j) {
+        const Varied& v = varied_values[j % width];
+        nominal[j] = v.value;
+        tolerance[j] = v.tolerance;
+        clamped = clamped || v.clamped;
+    }
+    for (std::size_t v = 0; v < varied_count; ++v) {
+        index[v] = varied_values[v].index;
+        clamp[v] = varied_values[v].clamped;
+    }
+
+    EngineRounds engine(seed);  // the uniform variates: a round, all used
+    Variates variates(seed);    // the normal ones: a round's worth, from as many outputs as needed
+    std::array<double, ROUND> z{};
+    const Evaluator evaluate = row.evaluate;
+    std::uint64_t* const counts = fine.data();
+    const double low = s.low;
+    const double high = s.high;
+    // Values of magnitudes whose tolerance reaches 100 % floored at 0.
+    const auto floor_values = [&] {
+        for (std::size_t j = 0; j < ROUND; ++j) {
+            z[j] = floored(z[j], clamp[j % width]);
         }
-        const double x = row.evaluate(point).value;
-        const double delta = x - r.mean;
-        count += 1.0;
-        r.mean += delta / count;
-        r.squares += (delta / r.unit) * ((x - r.mean) / r.unit);
-        r.smallest = x < r.smallest ? x : r.smallest;
-        r.largest = x > r.largest ? x : r.largest;
-        r.inside += s.low <= x && x <= s.high ? 1 : 0;
-        ++fine[bins.of(x)];
-        if (kept != nullptr) kept->push_back(x);
+    };
+    // The first round at once: the uniform variates by vector code. Each
+    // round's variates come in the order the engine's outputs were always
+    // taken; a round may hold more than a last, short block needs, but the
+    // engine is dropped afterwards, so no one sees the difference.
+    if constexpr (varied_count > 0) {
+        if constexpr (distribution == Distribution::normal) {
+            variates.truncated_normal_thirds(z.data(), ROUND);
+        } else {
+            engine.next_symmetric(z);
+        }
+        for (std::size_t j = 0; j < ROUND; ++j) z[j] = spread(nominal[j], tolerance[j], z[j]);
+        if (clamped) floor_values();
+    }
+    for (std::uint64_t done = 0; done < samples;) {
+        const auto block =
+            static_cast<std::size_t>(std::min<std::uint64_t>(per_round, samples - done));
+        // The evaluations apart from the figures: a call through the row's
+        // pointer may change every floating-point register, which would
+        // otherwise hold the figures.
+        std::array<double, per_round> results;
+        for (std::size_t i = 0; i < block; ++i) {
+            for (std::size_t v = 0; v < varied_count; ++v) {
+                point[index[v]] = z[i * varied_count + v];
+            }
+            results[i] = evaluate(point).value;
+        }
+        if (kept != nullptr) {
+            std::copy_n(results.begin(), block, kept + static_cast<std::size_t>(done));
+        }
+        done += block;
+        if (varied_count > 0 && done < samples) {
+            // A whole round follows: its first variates and values are made
+            // now, the rest beside the figures of this one.
+            std::size_t first = 0;
+            if constexpr (distribution == Distribution::uniform && beside < varied_count) {
+                first = ROUND - beside * per_round;
+                engine.next_symmetric_first(z, first);
+                for (std::size_t j = 0; j < first; ++j) {
+                    z[j] = spread(nominal[j], tolerance[j], z[j]);
+                }
+            }
+            r.add(results.data(), block, low, high, bins, counts, [&](std::size_t i) {
+                const std::size_t at = first + i * beside;
+                if constexpr (distribution == Distribution::normal) {
+                    // The sample's draws in one call, which keeps the
+                    // engine's place in a register meanwhile.
+                    variates.truncated_normal_thirds(z.data() + at, beside);
+                    for (std::size_t j = at; j < at + beside; ++j) {
+                        z[j] = spread(nominal[j], tolerance[j], z[j]);
+                    }
+                } else {
+                    z[at] = spread(nominal[at], tolerance[at], engine.symmetric_at(at));
+                }
+            });
+            if (clamped) floor_values();
+        } else {
+            r.add(results.data(), block, low, high, bins, counts, [](std::size_t) {});
+        }
+    }
+}
+
+template <Distribution distribution>
+void draw_all(const Formula& row, const Values& values, const std::vector<Varied>& varied,
+              std::uint64_t samples, std::uint64_t seed, const Simulated& s, const Bins& bins,
+              std::vector<std::uint64_t>& fine, double* kept, Running& r) {
+    switch (varied.size()) {
+        case 0:
+            draw<distribution, 0>(row, values, varied, samples, seed, s, bins, fine, kept, r);
+            break;
+        case 1:
+            draw<distribution, 1>(row, values, varied, samples, seed, s, bins, fine, kept, r);
+            break;
+        case 2:
+            draw<distribution, 2>(row, values, varied, samples, seed, s, bins, fine, kept, r);
+            break;
+        case 3:
+            draw<distribution, 3>(row, values, varied, samples, seed, s, bins, fine, kept, r);
+            break;
+        default:
+            draw<distribution, 4>(row, values, varied, samples, seed, s, bins, fine, kept, r);
+            break;
     }
 }
 
@@ -335,16 +511,20 @@ void run_samples(const Formula& row, const Values& values, const std::array<doub
     const Bins bins(s.min, s.max, FINE_BINS);
     std::vector<std::uint64_t> fine(bins.count, 0);
     const bool keep = options.samples <= KEPT_SAMPLES;
-    std::vector<double> kept;
-    if (keep) kept.reserve(static_cast<std::size_t>(options.samples));
+    // Not zeroed: every sample kept is written before it is read.
+    std::unique_ptr<double[]> kept;
+    if (keep) kept.reset(new double[static_cast<std::size_t>(options.samples)]);
     Running r;
     r.unit = unit_of(s.min, s.max);
+    const int exponent = std::ilogb(r.unit);
+    r.inverse_unit = std::ldexp(1.0, -exponent);
+    r.inverse_exact = exponent >= -1023;
     if (options.distribution == Distribution::normal) {
-        draw<Distribution::normal>(row, values, varied, options.samples, options.seed, s, bins,
-                                   fine, keep ? &kept : nullptr, r);
+        draw_all<Distribution::normal>(row, values, varied, options.samples, options.seed, s, bins,
+                                       fine, kept.get(), r);
     } else {
-        draw<Distribution::uniform>(row, values, varied, options.samples, options.seed, s, bins,
-                                    fine, keep ? &kept : nullptr, r);
+        draw_all<Distribution::uniform>(row, values, varied, options.samples, options.seed, s, bins,
+                                        fine, kept.get(), r);
     }
     const auto samples = static_cast<double>(options.samples);
     s.samples = options.samples;
@@ -362,7 +542,7 @@ void run_samples(const Formula& row, const Values& values, const std::array<doub
     for (std::size_t i = 0; i < fine.size(); ++i) s.counts[i / per_shown] += fine[i];
     s.exact_percentiles = keep;
     if (keep) {
-        exact_percentiles(kept, fine, bins, s);
+        exact_percentiles(kept.get(), static_cast<std::size_t>(options.samples), fine, bins, s);
     } else {
         histogram_percentiles(fine, bins, s);
     }
