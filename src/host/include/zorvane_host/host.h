@@ -385,7 +385,7 @@ enum class Distribution { uniform, normal };
 std::string_view distribution_name(Distribution distribution);  // "uniform", "normal"
 
 inline constexpr std::uint64_t DEFAULT_SAMPLES = 100'000;  // --mc without N
-inline constexpr std::uint64_t MAX_SAMPLES = 100'000'000;  // about five seconds of one core
+inline constexpr std::uint64_t MAX_SAMPLES = 100'000'000;  // a few seconds of one core
 inline constexpr std::uint64_t KEPT_SAMPLES = 1'000'000;   // 8 MB: exact percentiles up to here
 inline constexpr std::uint64_t DEFAULT_SEED = 1;
 inline constexpr int HISTOGRAM_BINS = 40;
