@@ -3,7 +3,7 @@
 # from where it now is, and builds the consumers the ways users do:
 # find_package (in C) and pkg-config against the moved prefix; then a
 # project that builds this one as its subproject (add_subdirectory) with
-# BUILD_SHARED_LIBS=OFF, and from that same build tree installs the static
+# BUILD_SHARED_LIBS=OFF and without the tool, as an embedding project does, and from that same build tree installs the static
 # library into a second prefix for find_package and pkg-config --static
 # consumers, none of which may need a shared library of the project. (One
 # configured consumer project serves both: the sources compile once.)
@@ -45,9 +45,15 @@ linked_statically() {
 echo "consumer: add_subdirectory, the library static"
 subproject=$work/add_subdirectory
 cmake -S "$source_dir/tests/consumers/add_subdirectory" -B "$subproject" \
-    -DZORVANE_SOURCE_DIR="$source_dir" -DBUILD_SHARED_LIBS=OFF -DZORVANE_WARNINGS_AS_ERRORS=ON >/dev/null
+    -DZORVANE_SOURCE_DIR="$source_dir" -DBUILD_SHARED_LIBS=OFF -DZORVANE_WARNINGS_AS_ERRORS=ON \
+    -DZORVANE_BUILD_CLI=OFF >/dev/null
 cmake --build "$subproject" -j2 >/dev/null
 linked_statically "$subproject/consumer"
+# Embedding the library compiles none of the hosts' layer.
+if compgen -G "$subproject/zorvane/libzorvane_host.*" >/dev/null; then
+    echo "the subproject built the hosts' layer, which the library does not need" >&2
+    exit 1
+fi
 # Built as a subproject, the project adds none of its tests to the consumer's.
 if grep -q "core_tests" "$subproject/zorvane/CTestTestfile.cmake" 2>/dev/null; then
     echo "the subproject added its tests" >&2
