@@ -11,5 +11,5 @@ command -v gcovr >/dev/null || { echo "gcovr is needed (apt-get install gcovr)" 
 export CMAKE_BUILD_PARALLEL_LEVEL=${CMAKE_BUILD_PARALLEL_LEVEL:-2} CTEST_PARALLEL_LEVEL=${CTEST_PARALLEL_LEVEL:-2}
 find build/coverage -name '*.gcda' -delete 2>/dev/null || true
 cmake --workflow --preset coverage >/dev/null
-gcovr --root . build/coverage --filter 'src/' --exclude-throw-branches --exclude-unreachable-branches \
+gcovr -j "${CMAKE_BUILD_PARALLEL_LEVEL}" --root . build/coverage --filter 'src/' --exclude-throw-branches --exclude-unreachable-branches \
     --print-summary --fail-under-line 95 --fail-under-branch 90
