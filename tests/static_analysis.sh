@@ -21,6 +21,6 @@ if grep -E 'warning:|error:' "$tidy_log"; then
 fi
 echo "clang-tidy: no findings in ${#sources[@]} sources"
 
-cppcheck --std=c++20 --enable=warning,style,performance,portability --inline-suppr \
+cppcheck -j "${CMAKE_BUILD_PARALLEL_LEVEL:-2}" --std=c++20 --enable=warning,style,performance,portability --inline-suppr \
     --error-exitcode=1 --quiet -I include -I src src
 echo "cppcheck: no findings"
