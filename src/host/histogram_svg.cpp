@@ -6,6 +6,8 @@
 // it scales to its container by its viewBox.
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
+#include <numeric>
 #include <string>
 
 #include "reply_text.h"
@@ -48,6 +50,12 @@ std::string escaped(std::string_view text) {
     return out;
 }
 
+void add_line(std::string& svg, double x1, double x2, double y1, double y2) {
+    svg.append("<line x1=\"").append(coordinate(x1)).append("\" x2=\"").append(coordinate(x2));
+    svg.append("\" y1=\"").append(coordinate(y1)).append("\" y2=\"").append(coordinate(y2));
+    svg.append("\"/>");
+}
+
 // Where `value` lies across the drawing, held to its ends.
 struct Scale {
     double low;
@@ -60,8 +68,7 @@ struct Scale {
 };
 
 std::string description(const Simulated& s, std::string_view unit) {
-    std::uint64_t total = 0;
-    for (const std::uint64_t count : s.counts) total += count;
+    const std::uint64_t total = std::accumulate(s.counts.begin(), s.counts.end(), std::uint64_t{0});
     std::string text = "Histogram of " + std::to_string(total) + " results in " +
                        std::to_string(s.counts.size()) + " bins over the worst case " +
                        engineering(s.min, unit) + " .. " + engineering(s.max, unit);
@@ -101,22 +108,18 @@ void add_window(const Simulated& s, const Scale& scale, std::string& svg) {
     }
     for (const double edge : {s.low, s.high}) {
         if (edge < scale.low || edge > scale.high) continue;
-        const std::string x = coordinate(scale.x(edge));
-        svg += "<line x1=\"" + x + "\" x2=\"" + x + "\" y1=\"0\" y2=\"" + coordinate(PLOT_HEIGHT) +
-               "\"/>";
+        add_line(svg, scale.x(edge), scale.x(edge), 0.0, PLOT_HEIGHT);
     }
     svg += "</g>";
 }
 
 // The worst case: the axis under the bars, its ends marked and labelled.
 void add_worst_case(const Simulated& s, std::string_view unit, std::string& svg) {
-    const std::string axis = coordinate(PLOT_HEIGHT + 0.5);
-    svg += "<g class=\"worst\" stroke=\"currentColor\"><line x1=\"0\" x2=\"" + coordinate(WIDTH) +
-           "\" y1=\"" + axis + "\" y2=\"" + axis + "\"/><line x1=\"0.5\" x2=\"0.5\" y1=\"" +
-           coordinate(PLOT_HEIGHT - 6.0) + "\" y2=\"" + coordinate(PLOT_HEIGHT + 4.0) +
-           "\"/><line x1=\"" + coordinate(WIDTH - 0.5) + "\" x2=\"" + coordinate(WIDTH - 0.5) +
-           "\" y1=\"" + coordinate(PLOT_HEIGHT - 6.0) + "\" y2=\"" + coordinate(PLOT_HEIGHT + 4.0) +
-           "\"/></g>";
+    svg += "<g class=\"worst\" stroke=\"currentColor\">";
+    add_line(svg, 0.0, WIDTH, PLOT_HEIGHT + 0.5, PLOT_HEIGHT + 0.5);
+    add_line(svg, 0.5, 0.5, PLOT_HEIGHT - 6.0, PLOT_HEIGHT + 4.0);
+    add_line(svg, WIDTH - 0.5, WIDTH - 0.5, PLOT_HEIGHT - 6.0, PLOT_HEIGHT + 4.0);
+    svg += "</g>";
     const std::string baseline = coordinate(LABEL_BASELINE);
     svg += "<g class=\"labels\" fill=\"currentColor\" font-size=\"11\" font-family=\"sans-serif\">";
     svg += "<text x=\"0\" y=\"" + baseline + "\">" + escaped(engineering(s.min, unit)) + "</text>";
