@@ -16,7 +16,6 @@
 #include <string_view>
 #include <vector>
 
-#include "command.h"
 #include "json_values.h"
 #include "statistics.h"
 #include "zorvane_host/host.h"
@@ -51,45 +50,6 @@ std::string_view kind_name(Kind kind) {
             return "reference_failed";
     }
     return "empty";
-}
-
-// "<inner_diameter>" as a person reads it: "inner diameter".
-std::string argument_words(std::string_view argument) {
-    if (argument.starts_with('<')) argument.remove_prefix(1);
-    if (argument.ends_with('>')) argument.remove_suffix(1);
-    std::string words(argument);
-    std::replace(words.begin(), words.end(), '_', ' ');
-    return words;
-}
-
-// Why a guarded result is 0: the arguments typed as zero, named. The guards
-// answer for zero operands only, so a guarded result always has one unless
-// a product of values underflowed to zero.
-std::string guard_note(std::string_view command, const Answer& answer) {
-    std::string expanded;
-    expand_notation(command, expanded);
-    Words words(expanded);
-    words.next();  // the name
-    std::vector<std::string> zero;
-    const auto& arguments = answer.formula->arguments;
-    for (std::size_t i = 0; i < arguments.size(); ++i) {
-        const std::string_view word = words.next();
-        if (word.empty()) break;
-        const std::optional<double> value = parse_number(word);
-        if (value && *value == 0.0) zero.push_back(argument_words(arguments[i]));
-    }
-    std::string note;
-    for (std::size_t i = 0; i < zero.size(); ++i) {
-        if (i > 0) note += i + 1 == zero.size() ? " and " : ", ";
-        note += zero[i];
-    }
-    if (!note.empty()) note += zero.size() == 1 ? " is 0: " : " are 0: ";
-    // A guarded part of a larger formula (the reactance of an impedance)
-    // leaves a result that is not 0 but is no physical answer either.
-    note += answer.value == 0.0
-                ? "the formula divides by zero, and the module answers 0"
-                : "the formula divides by zero there, and the module counts that part as 0";
-    return note;
 }
 
 // What a reader of the module's own line needs told: its "?" for the ohm
@@ -203,7 +163,7 @@ std::string answer_json(std::string_view command, const Answer& answer) {
                        {"eng", answer.engineering},
                        {"error", answer.is_error()},
                        {"guarded", guarded},
-                       {"note", guarded ? guard_note(command, answer) : std::string()},
+                       {"note", guard_note(answer)},
                        {"lineNote", line_note(answer)},
                        {"hints", strings(hints(command, answer))}});
 }
