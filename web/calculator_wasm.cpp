@@ -124,6 +124,7 @@ std::string_view target_form_name(QuestionTarget::Form form) {
 
 Json target_json(const QuestionTarget& target) {
     Json out{{"form", target_form_name(target.form)},
+             {"text", zorvane::host::compose_target(target)},
              {"number", target.number},
              {"reading", optional_number(target.reading)},
              {"tolerance", percent_text(target.tolerance)},

@@ -536,14 +536,16 @@ std::string compose_question(const Question& question) {
             text.append(PLUS_MINUS).append(value.tolerance->text).append("%");
         }
     }
-    if (!question.target) return text;
-    const QuestionTarget& target = *question.target;
-    text.append(" = ");
+    if (question.target) text.append(" = ").append(compose_target(*question.target));
+    return text;
+}
+
+std::string compose_target(const QuestionTarget& target) {
+    std::string text;
     if (target.limits) {
-        text.append(target.limits->low_text)
+        return text.append(target.limits->low_text)
             .append(LIMITS_SEPARATOR)
             .append(target.limits->high_text);
-        return text;
     }
     text += target.number;
     if (target.tolerance) text.append(PLUS_MINUS).append(target.tolerance->text).append("%");

@@ -312,6 +312,8 @@ export interface QuestionValue {
 /** What follows "=": the result wanted (3.3), or a window on it (3.3±3%, 3.2..3.4). */
 export interface QuestionTarget {
     readonly form: "value" | "tolerance" | "limits";
+    /** As the canonical command writes it after "= ": "3.3", "3.3±3%", "3.2..3.4". */
+    readonly text: string;
     readonly number: string;
     readonly reading: number | null;
     readonly tolerance: string | null;

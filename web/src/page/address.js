@@ -18,12 +18,6 @@ export function commandFragment(command) {
     return `#${encodeURIComponent(command)}`;
 }
 
-// The window after "=" as the target field takes it: "3.3±3%", "3.2..3.4".
-function windowText(target) {
-    if (target.form === "tolerance") return `${target.number}\u00b1${target.tolerance}%`;
-    return `${target.low}..${target.high}`;
-}
-
 const STATISTICS_OPTIONS = ["mc", "seed", "distribution"];
 
 // What the picker shows for `command`, read by the module's grammar:
@@ -47,7 +41,7 @@ export function pickerCommand(calc, command) {
         return {
             keyword: formula.keyword,
             values: question.values.map((v) => v.number),
-            asked: { unknowns, tolerances, window: windowed ? windowText(target) : undefined, series: "",
+            asked: { unknowns, tolerances, window: windowed ? target.text : undefined, series: "",
                 mc: mc === undefined ? undefined : { samples: mc, seed: seed ?? "1", distribution: distribution ?? "uniform" } },
         };
     }
@@ -59,7 +53,7 @@ export function pickerCommand(calc, command) {
             keyword: formula.keyword,
             values: question.values.map((v) => (v.unknown ? undefined : v.number)),
             // A series for every kind is the picker's; per kind (R=E96,C=E12), the design's own.
-            asked: { unknowns, tolerances, window: windowText(target), series: question.series ?? "",
+            asked: { unknowns, tolerances, window: target.text, series: question.series ?? "",
                 design: { ...question.options, series: question.series ? undefined : question.options.series },
                 mc: mc === undefined ? undefined : { samples: mc, seed: seed ?? "1", distribution: distribution ?? "uniform" } },
         };

@@ -652,6 +652,9 @@ ParsedQuestion parse_question(std::string_view command, bool expand = true);
 // question: parse_question(compose_question(q)) == q.
 std::string compose_question(const Question& question);
 
+// What follows "= " in the composed question: "3.3", "3.3±3%", "3.2..3.4".
+std::string compose_target(const QuestionTarget& target);
+
 // Why `percent` ("1", "0.5", ".5": what stands between ± and %) is no
 // tolerance ("a tolerance in percent, such as 1 or 0.5"); "" when it is one.
 std::string tolerance_problem(std::string_view percent);
