@@ -45,7 +45,6 @@ mv "$stage"/*.deb dist/
 # in build/<preset>/dist (packaging/windows), in its own folder; the debug
 # information split off the binaries in a second zip, under the same folder
 # names, so that unpacking both puts each .debug file beside its binary ----
-cmake --workflow --preset release >/dev/null
 package=ZorvaneCalculatorElectronics-$version-windows
 zip_root=$stage/$package
 debug_root=$stage/debug/$package
@@ -86,7 +85,9 @@ for arch in x64 x86; do
 done
 cp include/zorvane/electronics_calc.h LICENSE "$zip_root/"
 cp packaging/README-windows.txt "$zip_root/README.txt"
-build/release/zorvane-calc --reference "$zip_root" >/dev/null
+# The formula reference from the tool the Debian package was built from
+# (a release build of these sources).
+"$tree/debian/build/zorvane-calc" --reference "$zip_root" >/dev/null
 
 # Every binary shipped is stripped: no debug section (objdump -h), and its
 # debug information is in the debug zip.

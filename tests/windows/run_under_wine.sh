@@ -47,8 +47,21 @@ fi
 
 export WINEPREFIX=$work_dir/wineprefix-$mode WINEDEBUG=-all,err+module LC_ALL=C
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
-rm -rf "$WINEPREFIX"
+rm -rf "$WINEPREFIX" "$WINEPREFIX.booted"
 trap '"$wineserver" -k 2>/dev/null || true' EXIT
+
+# The prefix is made once, by the 64-bit loader (it runs both kinds of
+# program), while the trees build; the first program run waits for it.
+boot_prefix() {
+    local status=0
+    "$wine64" wineboot --init >"$WINEPREFIX.log" 2>&1 || status=$?
+    echo "$status" >"$WINEPREFIX.booted"
+}
+prefix_booted() {
+    while [[ ! -f $WINEPREFIX.booted ]]; do sleep 1; done
+    [[ $(cat "$WINEPREFIX.booted") == 0 ]] ||
+        { cat "$WINEPREFIX.log" >&2; echo "wineboot failed" >&2; exit 1; }
+}
 
 # Runs a program under Wine from its own directory, with Unix line ends.
 # Wine's own notes (about the new prefix, or a crash of one of its helper
@@ -57,6 +70,7 @@ trap '"$wineserver" -k 2>/dev/null || true' EXIT
 run_wine() {
     local loader=$1 program=$2
     shift 2
+    prefix_booted
     (cd "$(dirname "$program")" && "$loader" "./$(basename "$program")" "$@") 2>&1 | tr -d '\r' |
         awk '/^wine: / { print > "/dev/stderr"; next } { print }'
 }
@@ -92,6 +106,17 @@ check_dll() {
     cmake --build "$build" -j2 >/dev/null
     local dll=$build/dist/ZorvaneCalculatorElectronics.dll
 
+    # Reproducible: a second build in another directory gives the same bytes,
+    # for every file of the zip and of the debug zip (compared below, once it
+    # has built beside the checks). Both architectures build with the same
+    # flags, so one of them is checked.
+    local again=
+    if [[ -n $check_reproducible ]]; then
+        (cmake -S "$source_dir" --preset "$preset" -B "$build-again" >/dev/null &&
+            cmake --build "$build-again" --target zorvane_windows_dist -j2 >/dev/null) &
+        again=$!
+    fi
+
     local exports imports base
     exports=$("$triple-objdump" -p "$dll" | sed -n '/\[Ordinal\/Name Pointer\] Table/,/^$/p' |
               grep -E '^\s+\[' | awk '{print $NF}')
@@ -105,17 +130,6 @@ check_dll() {
     [[ $((16#$base)) == $((image_base)) ]] || { echo "the image base must be $image_base" >&2; exit 1; }
     check_shipped "$build" "$triple"
 
-    # Reproducible: a second build in another directory gives the same bytes,
-    # for every file of the zip and of the debug zip. Both architectures
-    # build with the same flags, so one of them is checked.
-    if [[ -n $check_reproducible ]]; then
-        cmake -S "$source_dir" --preset "$preset" -B "$build-again" >/dev/null
-        cmake --build "$build-again" --target zorvane_windows_dist -j2 >/dev/null
-        diff -r "$build/dist" "$build-again/dist" >&2 ||
-            { echo "two builds of the zip's files differ" >&2; exit 1; }
-        echo "reproducible: $(cd "$build/dist" && ls | tr '\n' ' ')"
-    fi
-
     local host_dir=$build/tests/windows
     cp "$dll" "$host_dir/"
     # The same arguments for both DLLs, so that their outputs compare line for line.
@@ -127,6 +141,12 @@ check_dll() {
     grep -q '^1 passed, 0 failed$' "$work_dir/$preset.out"
     if [[ -f $host_dir/stdcall_default_host.exe ]]; then
         run_wine "$wine" "$host_dir/stdcall_default_host.exe"
+    fi
+    if [[ -n $again ]]; then
+        wait "$again" || { echo "the second build of $preset failed" >&2; exit 1; }
+        diff -r "$build/dist" "$build-again/dist" >&2 ||
+            { echo "two builds of the zip's files differ" >&2; exit 1; }
+        echo "reproducible: $(cd "$build/dist" && ls | tr '\n' ' ')"
     fi
 }
 
@@ -170,16 +190,28 @@ check_import_library() {
     grep -q ', 0 failed$' "$work_dir/$preset.import.out"
 }
 
+boot_prefix &
 if [[ $mode == import-library ]]; then
     check_import_library windows x86_64-w64-mingw32 "$wine64" ElectronicsCalc
     check_import_library windows-x86 i686-w64-mingw32 "$wine32" _ElectronicsCalc
     exit 0
 fi
 
-check_dll windows x86_64-w64-mingw32 0x180000000 "$wine64" reproducible
-check_tool windows x86_64-w64-mingw32 "$wine64"
-check_dll windows-x86 i686-w64-mingw32 0x10000000 "$wine32"
-check_tool windows-x86 i686-w64-mingw32 "$wine32"
+# The two architectures side by side, each leg's lines in a log of its own,
+# shown when both have ended: much of a leg is Wine running one program at
+# a time, which leaves a core to the other leg's build.
+(check_dll windows x86_64-w64-mingw32 0x180000000 "$wine64" reproducible
+    check_tool windows x86_64-w64-mingw32 "$wine64") >"$work_dir/windows.log" 2>&1 &
+x64=$!
+(check_dll windows-x86 i686-w64-mingw32 0x10000000 "$wine32"
+    check_tool windows-x86 i686-w64-mingw32 "$wine32") >"$work_dir/windows-x86.log" 2>&1 &
+x86=$!
+x64_status=0 x86_status=0
+wait "$x64" || x64_status=$?
+wait "$x86" || x86_status=$?
+cat "$work_dir/windows.log" "$work_dir/windows-x86.log"
+((x64_status == 0 && x86_status == 0)) ||
+    { echo "the Windows legs failed: x86-64 status $x64_status, x86 status $x86_status" >&2; exit 1; }
 
 echo "==== the 32-bit and the 64-bit DLL"
 diff "$work_dir/windows.out" "$work_dir/windows-x86.out" ||
