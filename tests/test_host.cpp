@@ -247,6 +247,31 @@ TEST(Hints, ExplainWhatWentWrong) {
     EXPECT_TRUE(host::hints("x 1 2 3", orphan).empty());
 }
 
+// Hints are lines a person can copy: a control character (a line break or a
+// NUL among them) put anywhere into a command whose hint quotes its words
+// never reaches a hint.
+TEST(Hints, NeverCarryAControlCharacter) {
+    const std::string commands[] = {
+        "power_vi 1 2 \xC2\xB1"
+        "1%",
+        "ohms_current 12 1 kohm", "ohms_current 12 10 k", "ohms_current 1,5 2",
+        "ohms_current 12 10k +-1%"};
+    std::mt19937_64 random(20261208);
+    host::Calculator calculator;
+    for (int trial = 0; trial < 2000; ++trial) {
+        std::string command = commands[random() % std::size(commands)];
+        const auto control = static_cast<char>(random() % 33 == 32 ? 0x7F : random() % 32);
+        command.insert(command.begin() + static_cast<std::ptrdiff_t>(random() % command.size() + 1),
+                       control);
+        for (const std::string& hint : host::hints(command, calculator.evaluate(command))) {
+            EXPECT_TRUE(std::none_of(
+                hint.begin(), hint.end(),
+                [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7F; }))
+                << "a control character in [" << hint << "]";
+        }
+    }
+}
+
 // A field's value is read as the same word of a command would be, with the
 // hints' words for what is wrong with it.
 TEST(Hints, ReadValueTakesOneValueOfAField) {

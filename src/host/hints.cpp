@@ -152,8 +152,19 @@ std::string_view unit_at(const FormulaInfo* info, int index) {
     return info->argument_units[static_cast<std::size_t>(index)];
 }
 
-// The likely cause of an invalid number at `place`, or nothing.
+// A control character (a line break among them) anywhere in the text.
+bool has_control(std::string_view text) {
+    return std::any_of(text.begin(), text.end(), [](char c) {
+        const auto byte = static_cast<unsigned char>(c);
+        return byte < 0x20 || byte == 0x7F;
+    });
+}
+
+// The likely cause of an invalid number at `place`, or nothing. Words with
+// a control character are never offered back to be typed: a hint is one
+// line of text a person can copy.
 std::string cause(std::string_view token, const Place& place, const FormulaInfo* info) {
+    if (has_control(token) || has_control(place.before)) return {};
     if ((is_prefix_symbol(token) || is_unit(token)) && is_number(place.before)) {
         // "10 k", "12 V", "1 kohm": one word with the number, when it fits.
         const std::string joined = std::string(place.before) + std::string(token);
