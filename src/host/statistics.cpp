@@ -5,9 +5,8 @@
 // Memory stays bounded whatever the samples asked for: up to KEPT_SAMPLES
 // results are kept (8 MB) and their percentiles are exact; beyond, a
 // histogram of FINE_BINS bins over the worst-case range (which holds every
-// result) gives them within one bin's width. The moments are Welford's
-// running mean and sum of squared deviations, which keep the variance free
-// of the cancellation a sum of squares less a squared sum suffers.
+// result) gives them within one bin's width. The moments are merged block by
+// block from each block's mean and squared deviations about it (Running).
 #include "statistics.h"
 
 #include <algorithm>
@@ -30,12 +29,6 @@ namespace zorvane::host {
 namespace {
 
 constexpr double NAN_VALUE = std::numeric_limits<double>::quiet_NaN();
-
-#if defined(__GNUC__)
-#define ZORVANE_NOINLINE __attribute__((noinline))
-#else
-#define ZORVANE_NOINLINE
-#endif
 
 // Equal bins over the worst-case range. A value's bin is floor((x - low) *
 // scale), clamped: the same arithmetic on every platform, and never falling
@@ -288,6 +281,8 @@ void histogram_percentiles(const std::vector<std::uint64_t>& fine, const Bins& b
 // One toleranced value: its nominal, tolerance, and whether it is a
 // magnitude that a tolerance of 100 % or more could take below 0.
 // (cppcheck does not see the members read in draw<>.)
+constexpr std::size_t ROUND = EngineRounds::SIZE;
+
 struct Varied {
     // cppcheck-suppress unusedStructMember
     std::size_t index;
@@ -299,76 +294,93 @@ struct Varied {
     bool clamped;
 };
 
-// The samples' figures as they run (Welford's running mean and sum of
-// squared deviations), and the fine histogram and kept samples.
+// Sums of up to a round's terms in four interleaved partial sums, added in a
+// fixed order at the end: four chains of additions instead of one, so a
+// block's sum costs a quarter of the additions' latency; the order is the
+// same on every platform, and so are the bits.
+template <typename Term>
+double sum_of(std::size_t n, Term term) {
+    std::array<double, 4> part{};
+    std::size_t i = 0;
+    for (; i + 4 <= n; i += 4) {
+        for (std::size_t lane = 0; lane < 4; ++lane) part[lane] += term(i + lane);
+    }
+    for (std::size_t lane = 0; i < n; ++i, ++lane) part[lane] += term(i);
+    return (part[0] + part[1]) + (part[2] + part[3]);
+}
+
+// The samples' figures as they come, a block at a time: each block's mean
+// and sum of squared deviations about it (two passes over the block, free of
+// the cancellation a sum of squares less a squared sum suffers), merged into
+// the running ones by Chan, Golub and LeVeque's pairwise update. A
+// per-sample recurrence (Welford's) is a chain of subtraction, division and
+// addition through every sample, which bounded the samples' pace; here no
+// chain runs longer than a block's quarter.
 struct Running {
-    double mean = 0.0;
-    // Squared deviations are summed in units of `unit`², a power of two near
-    // the results' size, so that results near 1e300 (or 1e-300) neither
-    // overflow nor underflow; by a power of two the sums are otherwise the
-    // same bits. Dividing by a power of two and multiplying by its inverse
-    // round the same real number, so the sum multiplies (a division costs
-    // several times as much) whenever the inverse is a double: always but
-    // for results below 2^-1023.
+    // Results are summed in units of `unit`, a power of two near their
+    // size, so that results near 1e300 (or 1e-300) neither overflow nor
+    // underflow; by a power of two the sums are otherwise the same bits.
+    // Dividing by a power of two and multiplying by its inverse round the
+    // same real number, so results are multiplied whenever the inverse is a
+    // double: always but for results below 2^-1023.
     double unit = 1.0;
     double inverse_unit = 1.0;
     bool inverse_exact = true;
-    double squares = 0.0;
+    double mean = 0.0;     // in units
+    double squares = 0.0;  // in units squared
     double smallest = std::numeric_limits<double>::infinity();
     double largest = -std::numeric_limits<double>::infinity();
     std::uint64_t inside = 0;
     double count = 0.0;  // n, exactly: below 2^53
 
-    // The results of a block, in order. Out of line and without calls, so
-    // that the figures stay in registers: the running mean's chain of
-    // subtraction, division and addition is what bounds the samples' pace,
-    // and a trip through memory would lengthen it. That chain leaves most
-    // of the machine idle, so `alongside(i)` does other work in the same
-    // loop, once a result.
-    template <typename Alongside>
-    ZORVANE_NOINLINE void add(const double* results, std::size_t n, double low, double high,
-                              const Bins& bins, std::uint64_t* counts, Alongside alongside) {
-        double m = mean;
-        double q = squares;
-        double least = smallest;
-        double most = largest;
-        std::uint64_t in = inside;
-        double k = count;
-        const double inverse = inverse_unit;
+    void add(const double* results, std::size_t n, double low, double high, const Bins& bins,
+             std::uint64_t* counts) {
+        std::array<double, ROUND> scaled;
+        for (std::size_t i = 0; i < n; ++i) {
+            scaled[i] = inverse_exact ? results[i] * inverse_unit : results[i] / unit;
+        }
+        const auto size = static_cast<double>(n);
+        const double block_mean = sum_of(n, [&](std::size_t i) { return scaled[i]; }) / size;
+        const double block_squares = sum_of(n, [&](std::size_t i) {
+            const double d = scaled[i] - block_mean;
+            return d * d;
+        });
+        const double total = count + size;
+        const double delta = block_mean - mean;
+        mean += delta * (size / total);
+        squares += block_squares + (delta * delta) * (count * (size / total));
+        count = total;
+        extremes(results, n);
         for (std::size_t i = 0; i < n; ++i) {
             const double x = results[i];
-            const double delta = x - m;
-            k += 1.0;
-            m += delta / k;
-            if (inverse_exact) {
-                q += (delta * inverse) * ((x - m) * inverse);
-            } else {
-                q += (delta / unit) * ((x - m) / unit);
-            }
-            least = x < least ? x : least;
-            most = x > most ? x : most;
-            in += low <= x && x <= high ? 1 : 0;
+            inside += low <= x && x <= high ? 1 : 0;
             ++counts[bins.of(x)];
-            alongside(i);
         }
-        mean = m;
-        squares = q;
-        smallest = least;
-        largest = most;
-        inside = in;
-        count = k;
+    }
+
+   private:
+    // The smallest and largest result, in four lanes as the sums are.
+    void extremes(const double* results, std::size_t n) {
+        std::array<double, 4> least;
+        std::array<double, 4> most;
+        least.fill(smallest);
+        most.fill(largest);
+        for (std::size_t i = 0; i < n; ++i) {
+            const double x = results[i];
+            least[i % 4] = x < least[i % 4] ? x : least[i % 4];
+            most[i % 4] = x > most[i % 4] ? x : most[i % 4];
+        }
+        for (std::size_t lane = 0; lane < 4; ++lane) {
+            smallest = least[lane] < smallest ? least[lane] : smallest;
+            largest = most[lane] > largest ? most[lane] : largest;
+        }
     }
 };
 
 // Samples are drawn a round of the engine at a time (312 outputs: a whole
 // number of samples for one to four values): the round's variates, in the
 // order the engine's outputs were always taken (sample by sample, value by
-// value), and their values; then each sample's result; then the running
-// figures, beside which (some of) the next round's variates and values are
-// made: the figures' chain of subtraction, division and addition bounds how
-// fast samples can go and leaves the machine room for them.
-constexpr std::size_t ROUND = EngineRounds::SIZE;
-
+// value), and their values; then each sample's result; then the figures.
 template <Distribution distribution, std::size_t varied_count>
 void draw(const Formula& row, Values point, const std::vector<Varied>& varied_values,
           std::uint64_t samples, std::uint64_t seed, const Simulated& s, const Bins& bins,
@@ -377,14 +389,6 @@ void draw(const Formula& row, Values point, const std::vector<Varied>& varied_va
     constexpr std::size_t width = std::max<std::size_t>(varied_count, 1);
     static_assert(ROUND % width == 0);
     constexpr std::size_t per_round = ROUND / width;
-    // How many of a sample's variates are made beside the running figures:
-    // every normal one (they take a varying number of the engine's outputs,
-    // so they are made in order, one after the other); one uniform one, the
-    // last third, half or quarter of the round, the rest before by vector
-    // code (more beside them would make that loop the slower one).
-    constexpr std::size_t beside = distribution == Distribution::normal
-                                       ? varied_count
-                                       : std::min<std::size_t>(varied_count, 1);
     // Each value's nominal and tolerance repeated along a round, as its
     // variates are.
     std::array<std::size_t, width> index{};
@@ -408,34 +412,26 @@ void draw(const Formula& row, Values point, const std::vector<Varied>& varied_va
     std::array<double, ROUND> z{};
     const Evaluator evaluate = row.evaluate;
     std::uint64_t* const counts = fine.data();
-    const double low = s.low;
-    const double high = s.high;
-    // Values of magnitudes whose tolerance reaches 100 % floored at 0.
-    const auto floor_values = [&] {
-        for (std::size_t j = 0; j < ROUND; ++j) {
-            z[j] = floored(z[j], clamp[j % width]);
-        }
-    };
-    // The first round at once: the uniform variates by vector code. Each
-    // round's variates come in the order the engine's outputs were always
-    // taken; a round may hold more than a last, short block needs, but the
-    // engine is dropped afterwards, so no one sees the difference.
-    if constexpr (varied_count > 0) {
+    // A round's values: its variates (the uniform ones by vector code; a
+    // round may hold more than a last, short block needs, but the engine is
+    // dropped afterwards, so no one sees the difference), spread over the
+    // tolerances, magnitudes whose tolerance reaches 100 % floored at 0.
+    const auto next_round = [&] {
         if constexpr (distribution == Distribution::normal) {
             variates.truncated_normal_thirds(z.data(), ROUND);
         } else {
             engine.next_symmetric(z);
         }
         for (std::size_t j = 0; j < ROUND; ++j) z[j] = spread(nominal[j], tolerance[j], z[j]);
-        if (clamped) floor_values();
-    }
+        if (clamped) {
+            for (std::size_t j = 0; j < ROUND; ++j) z[j] = floored(z[j], clamp[j % width]);
+        }
+    };
+    std::array<double, per_round> results;
     for (std::uint64_t done = 0; done < samples;) {
         const auto block =
             static_cast<std::size_t>(std::min<std::uint64_t>(per_round, samples - done));
-        // The evaluations apart from the figures: a call through the row's
-        // pointer may change every floating-point register, which would
-        // otherwise hold the figures.
-        std::array<double, per_round> results;
+        if (varied_count > 0) next_round();
         for (std::size_t i = 0; i < block; ++i) {
             for (std::size_t v = 0; v < varied_count; ++v) {
                 point[index[v]] = z[i * varied_count + v];
@@ -446,34 +442,7 @@ void draw(const Formula& row, Values point, const std::vector<Varied>& varied_va
             std::copy_n(results.begin(), block, kept + static_cast<std::size_t>(done));
         }
         done += block;
-        if (varied_count > 0 && done < samples) {
-            // A whole round follows: its first variates and values are made
-            // now, the rest beside the figures of this one.
-            std::size_t first = 0;
-            if constexpr (distribution == Distribution::uniform && beside < varied_count) {
-                first = ROUND - beside * per_round;
-                engine.next_symmetric_first(z, first);
-                for (std::size_t j = 0; j < first; ++j) {
-                    z[j] = spread(nominal[j], tolerance[j], z[j]);
-                }
-            }
-            r.add(results.data(), block, low, high, bins, counts, [&](std::size_t i) {
-                const std::size_t at = first + i * beside;
-                if constexpr (distribution == Distribution::normal) {
-                    // The sample's draws in one call, which keeps the
-                    // engine's place in a register meanwhile.
-                    variates.truncated_normal_thirds(z.data() + at, beside);
-                    for (std::size_t j = at; j < at + beside; ++j) {
-                        z[j] = spread(nominal[j], tolerance[j], z[j]);
-                    }
-                } else {
-                    z[at] = spread(nominal[at], tolerance[at], engine.symmetric_at(at));
-                }
-            });
-            if (clamped) floor_values();
-        } else {
-            r.add(results.data(), block, low, high, bins, counts, [](std::size_t) {});
-        }
+        r.add(results.data(), block, s.low, s.high, bins, counts);
     }
 }
 
@@ -531,7 +500,7 @@ void run_samples(const Formula& row, const Values& values, const std::array<doub
     s.seed = options.seed;
     s.distribution = options.distribution;
     s.evaluations += static_cast<int>(std::min<std::uint64_t>(options.samples, 1'000'000'000));
-    s.mean = r.mean;
+    s.mean = r.mean * r.unit;
     s.sd = options.samples > 1 ? std::sqrt(r.squares / (samples - 1.0)) * r.unit : 0.0;
     s.smallest = r.smallest;
     s.largest = r.largest;
