@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <boost/math/quadrature/gauss.hpp>
 #include <cmath>
 #include <cstdio>
@@ -36,6 +37,10 @@ constexpr double NAN_VALUE = std::numeric_limits<double>::quiet_NaN();
 // shown are FINE_PER_SHOWN fine bins each, so both agree on every sample.
 constexpr std::size_t FINE_PER_SHOWN = 1640;
 constexpr std::size_t FINE_BINS = HISTOGRAM_BINS * FINE_PER_SHOWN;  // 65600
+// A fine bin's count: no run has 2^32 samples, and 32-bit counters halve the
+// histogram (262 KB), which every sample touches at a random bin.
+using Count = std::uint32_t;
+static_assert(MAX_SAMPLES <= 0xffffffffULL);
 
 struct Bins {
     double low;
@@ -53,10 +58,11 @@ struct Bins {
 
     // A position at or below 0 (or no number) is bin 0, one from the last
     // bin's start on is the last: two selections, which need no branch.
-    std::size_t of(double x) const {
+    // (A 32-bit conversion, which vector code has, is exact: count <= FINE_BINS.)
+    ZORVANE_INLINE std::uint32_t of(double x) const {
         const double position = (x - low) * scale;
         const double above = position > 0.0 ? position : 0.0;
-        return static_cast<std::size_t>(static_cast<std::int64_t>(above < last ? above : last));
+        return static_cast<std::uint32_t>(static_cast<std::int32_t>(above < last ? above : last));
     }
     double edge(std::size_t i) const {
         return i == count
@@ -150,8 +156,12 @@ void add_contributions(const Simulated& s, Lines& lines) {
 // Value `value` with relative tolerance `tolerance` at `z` in units of the
 // tolerance (-1 .. 1); a magnitude (floored) stays at or above 0. Two
 // steps, as the samples take them a round of values at a time.
-double spread(double value, double tolerance, double z) { return value * (1.0 + tolerance * z); }
-double floored(double x, bool magnitude) { return magnitude && !(x > 0.0) ? 0.0 : x; }
+ZORVANE_INLINE double spread(double value, double tolerance, double z) {
+    return value * (1.0 + tolerance * z);
+}
+ZORVANE_INLINE double floored(double x, bool magnitude) {
+    return magnitude && !(x > 0.0) ? 0.0 : x;
+}
 
 // A power of two near the largest result within the tolerances: sums of
 // squares are taken in it, so results near the largest doubles do not
@@ -216,7 +226,7 @@ struct Located {
     std::size_t bin;
     std::uint64_t rank;
 };
-std::array<Located, PERCENTILES.size()> locate(const std::vector<std::uint64_t>& fine,
+std::array<Located, PERCENTILES.size()> locate(const std::vector<Count>& fine,
                                                std::uint64_t samples) {
     std::array<Located, PERCENTILES.size()> found{};
     std::size_t bin = 0;
@@ -236,8 +246,8 @@ std::array<Located, PERCENTILES.size()> locate(const std::vector<std::uint64_t>&
 // only the (few) samples of those bins need ordering. A table over the bins
 // says which bins are wanted, so that each sample is binned and looked up
 // once, whatever the number of percentiles.
-void exact_percentiles(const double* kept, std::size_t count,
-                       const std::vector<std::uint64_t>& fine, const Bins& bins, Simulated& s) {
+void exact_percentiles(const double* kept, std::size_t count, const std::vector<Count>& fine,
+                       const Bins& bins, Simulated& s) {
     const auto located = locate(fine, count);
     std::array<std::vector<double>, PERCENTILES.size()> in_bin;
     std::array<std::size_t, PERCENTILES.size()> slot{};  // each percentile's list
@@ -266,7 +276,7 @@ void exact_percentiles(const double* kept, std::size_t count,
 
 // Beyond the samples kept: within the bin, as if its samples were spread
 // evenly over it.
-void histogram_percentiles(const std::vector<std::uint64_t>& fine, const Bins& bins, Simulated& s) {
+void histogram_percentiles(const std::vector<Count>& fine, const Bins& bins, Simulated& s) {
     const auto located = locate(fine, s.samples);
     for (std::size_t i = 0; i < located.size(); ++i) {
         const std::size_t edge = located[i].bin;
@@ -280,7 +290,7 @@ void histogram_percentiles(const std::vector<std::uint64_t>& fine, const Bins& b
 
 // One toleranced value: its nominal, tolerance, and whether it is a
 // magnitude that a tolerance of 100 % or more could take below 0.
-// (cppcheck does not see the members read in draw<>.)
+// (cppcheck does not see the members read in draw_samples<>.)
 constexpr std::size_t ROUND = EngineRounds::SIZE;
 
 struct Varied {
@@ -299,7 +309,7 @@ struct Varied {
 // block's sum costs a quarter of the additions' latency; the order is the
 // same on every platform, and so are the bits.
 template <typename Term>
-double sum_of(std::size_t n, Term term) {
+ZORVANE_INLINE double sum_of(std::size_t n, Term term) {
     std::array<double, 4> part{};
     std::size_t i = 0;
     for (; i + 4 <= n; i += 4) {
@@ -315,7 +325,8 @@ double sum_of(std::size_t n, Term term) {
 // the running ones by Chan, Golub and LeVeque's pairwise update. A
 // per-sample recurrence (Welford's) is a chain of subtraction, division and
 // addition through every sample, which bounded the samples' pace; here no
-// chain runs longer than a block's quarter.
+// chain runs longer than a block's quarter. Every pass but the histogram's
+// increments is free of calls and of branches, so it runs as vector code.
 struct Running {
     // Results are summed in units of `unit`, a power of two near their
     // size, so that results near 1e300 (or 1e-300) neither overflow nor
@@ -333,11 +344,13 @@ struct Running {
     std::uint64_t inside = 0;
     double count = 0.0;  // n, exactly: below 2^53
 
-    void add(const double* results, std::size_t n, double low, double high, const Bins& bins,
-             std::uint64_t* counts) {
+    ZORVANE_INLINE void add(const double* results, std::size_t n, double low, double high,
+                            const Bins& bins, Count* counts) {
         std::array<double, ROUND> scaled;
-        for (std::size_t i = 0; i < n; ++i) {
-            scaled[i] = inverse_exact ? results[i] * inverse_unit : results[i] / unit;
+        if (inverse_exact) {
+            for (std::size_t i = 0; i < n; ++i) scaled[i] = results[i] * inverse_unit;
+        } else {
+            for (std::size_t i = 0; i < n; ++i) scaled[i] = results[i] / unit;
         }
         const auto size = static_cast<double>(n);
         const double block_mean = sum_of(n, [&](std::size_t i) { return scaled[i]; }) / size;
@@ -351,25 +364,35 @@ struct Running {
         squares += block_squares + (delta * delta) * (count * (size / total));
         count = total;
         extremes(results, n);
+        // The bins first, then the increments, whose scattered stores are
+        // the one part that stays scalar.
+        std::array<std::uint32_t, ROUND> bin;
+        std::uint64_t in = 0;
         for (std::size_t i = 0; i < n; ++i) {
             const double x = results[i];
-            inside += low <= x && x <= high ? 1 : 0;
-            ++counts[bins.of(x)];
+            in += static_cast<unsigned>(low <= x) & static_cast<unsigned>(x <= high);
+            bin[i] = bins.of(x);
         }
+        inside += in;
+        for (std::size_t i = 0; i < n; ++i) ++counts[bin[i]];
     }
 
    private:
     // The smallest and largest result, in four lanes as the sums are.
-    void extremes(const double* results, std::size_t n) {
+    ZORVANE_INLINE void extremes(const double* results, std::size_t n) {
         std::array<double, 4> least;
         std::array<double, 4> most;
         least.fill(smallest);
         most.fill(largest);
-        for (std::size_t i = 0; i < n; ++i) {
-            const double x = results[i];
-            least[i % 4] = x < least[i % 4] ? x : least[i % 4];
-            most[i % 4] = x > most[i % 4] ? x : most[i % 4];
+        const auto take = [&](std::size_t lane, double x) {
+            least[lane] = x < least[lane] ? x : least[lane];
+            most[lane] = x > most[lane] ? x : most[lane];
+        };
+        std::size_t i = 0;
+        for (; i + 4 <= n; i += 4) {
+            for (std::size_t lane = 0; lane < 4; ++lane) take(lane, results[i + lane]);
         }
+        for (std::size_t lane = 0; i < n; ++i, ++lane) take(lane, results[i]);
         for (std::size_t lane = 0; lane < 4; ++lane) {
             smallest = least[lane] < smallest ? least[lane] : smallest;
             largest = most[lane] > largest ? most[lane] : largest;
@@ -377,14 +400,28 @@ struct Running {
     }
 };
 
+// A run's samples: the row, the values (the toleranced ones listed in
+// `varied`), where the figures go.
+struct Draw {
+    const Formula& row;
+    const Values& values;
+    const std::vector<Varied>& varied;
+    std::uint64_t samples;
+    std::uint64_t seed;
+    double low;  // the window
+    double high;
+    const Bins& bins;
+    Count* counts;
+    double* kept;  // null beyond KEPT_SAMPLES
+    Running& r;
+};
+
 // Samples are drawn a round of the engine at a time (312 outputs: a whole
 // number of samples for one to four values): the round's variates, in the
 // order the engine's outputs were always taken (sample by sample, value by
 // value), and their values; then each sample's result; then the figures.
 template <Distribution distribution, std::size_t varied_count>
-void draw(const Formula& row, Values point, const std::vector<Varied>& varied_values,
-          std::uint64_t samples, std::uint64_t seed, const Simulated& s, const Bins& bins,
-          std::vector<std::uint64_t>& fine, double* kept, Running& r) {
+ZORVANE_INLINE void draw_samples(const Draw& d) {
     // At least one, so that no array is empty and no division is by zero.
     constexpr std::size_t width = std::max<std::size_t>(varied_count, 1);
     static_assert(ROUND % width == 0);
@@ -397,74 +434,100 @@ void draw(const Formula& row, Values point, const std::vector<Varied>& varied_va
     std::array<double, ROUND> tolerance{};
     bool clamped = false;
     for (std::size_t j = 0; j < ROUND && varied_count > 0; ++j) {
-        const Varied& v = varied_values[j % width];
+        const Varied& v = d.varied[j % width];
         nominal[j] = v.value;
         tolerance[j] = v.tolerance;
         clamped = clamped || v.clamped;
     }
     for (std::size_t v = 0; v < varied_count; ++v) {
-        index[v] = varied_values[v].index;
-        clamp[v] = varied_values[v].clamped;
+        index[v] = d.varied[v].index;
+        clamp[v] = d.varied[v].clamped;
     }
 
-    EngineRounds engine(seed);  // the uniform variates: a round, all used
-    Variates variates(seed);    // the normal ones: a round's worth, from as many outputs as needed
+    EngineRounds engine(d.seed);  // the uniform variates: a round, all used
+    Variates variates(d.seed);  // the normal ones: a round's worth, from as many outputs as needed
     std::array<double, ROUND> z{};
-    const Evaluator evaluate = row.evaluate;
-    std::uint64_t* const counts = fine.data();
-    // A round's values: its variates (the uniform ones by vector code; a
-    // round may hold more than a last, short block needs, but the engine is
-    // dropped afterwards, so no one sees the difference), spread over the
-    // tolerances, magnitudes whose tolerance reaches 100 % floored at 0.
-    const auto next_round = [&] {
-        if constexpr (distribution == Distribution::normal) {
-            variates.truncated_normal_thirds(z.data(), ROUND);
-        } else {
-            engine.next_symmetric(z);
-        }
-        for (std::size_t j = 0; j < ROUND; ++j) z[j] = spread(nominal[j], tolerance[j], z[j]);
-        if (clamped) {
-            for (std::size_t j = 0; j < ROUND; ++j) z[j] = floored(z[j], clamp[j % width]);
-        }
-    };
-    std::array<double, per_round> results;
-    for (std::uint64_t done = 0; done < samples;) {
+    Values point = d.values;
+    const Evaluator evaluate = d.row.evaluate;
+    std::array<double, per_round> own;  // the results, when they are not kept
+    for (std::uint64_t done = 0; done < d.samples;) {
         const auto block =
-            static_cast<std::size_t>(std::min<std::uint64_t>(per_round, samples - done));
-        if (varied_count > 0) next_round();
+            static_cast<std::size_t>(std::min<std::uint64_t>(per_round, d.samples - done));
+        // A round's values: its variates (a round may hold more than a
+        // last, short block needs, but the engine is dropped afterwards, so
+        // no one sees the difference), spread over the tolerances,
+        // magnitudes whose tolerance reaches 100 % floored at 0.
+        if constexpr (varied_count > 0) {
+            if constexpr (distribution == Distribution::normal) {
+                variates.truncated_normal_thirds(z.data(), ROUND);
+            } else {
+                engine.next_symmetric(z);
+            }
+            for (std::size_t j = 0; j < ROUND; ++j) z[j] = spread(nominal[j], tolerance[j], z[j]);
+            if (clamped) {
+                for (std::size_t j = 0; j < ROUND; ++j) z[j] = floored(z[j], clamp[j % width]);
+            }
+        }
+        double* const results = d.kept != nullptr ? d.kept + done : own.data();
         for (std::size_t i = 0; i < block; ++i) {
             for (std::size_t v = 0; v < varied_count; ++v) {
                 point[index[v]] = z[i * varied_count + v];
             }
             results[i] = evaluate(point).value;
         }
-        if (kept != nullptr) {
-            std::copy_n(results.begin(), block, kept + static_cast<std::size_t>(done));
-        }
         done += block;
-        r.add(results.data(), block, s.low, s.high, bins, counts);
+        d.r.add(results, block, d.low, d.high, d.bins, d.counts);
     }
 }
 
+// x86-64 processors with AVX2 run the samples' loops four doubles (or 64-bit
+// integers) at a time instead of SSE2's two: the same operations on the same
+// values, element by element, so the same bits. Chosen at run time, as the
+// build targets every x86-64. (Not on Windows, whose compilers do not align
+// the stack for 32-byte spills.)
+#if defined(__x86_64__) && defined(__GNUC__) && !defined(_WIN32) && !defined(ZORVANE_PORTABLE)
+#define ZORVANE_WIDE_VECTORS 1
+std::atomic<bool> wide_allowed{true};
+bool wide_vectors() {
+    static const bool has = __builtin_cpu_supports("avx2") != 0;
+    return has && wide_allowed.load(std::memory_order_relaxed);
+}
+template <Distribution distribution, std::size_t varied_count>
+__attribute__((target("avx2"))) void draw_wide(const Draw& d) {
+    draw_samples<distribution, varied_count>(d);
+}
+#else
+#define ZORVANE_WIDE_VECTORS 0
+#endif
+
+template <Distribution distribution, std::size_t varied_count>
+void draw(const Draw& d) {
+#if ZORVANE_WIDE_VECTORS
+    if (wide_vectors()) {
+        draw_wide<distribution, varied_count>(d);
+        return;
+    }
+#endif
+    draw_samples<distribution, varied_count>(d);
+}
+
 template <Distribution distribution>
-void draw_all(const Formula& row, const Values& values, const std::vector<Varied>& varied,
-              std::uint64_t samples, std::uint64_t seed, const Simulated& s, const Bins& bins,
-              std::vector<std::uint64_t>& fine, double* kept, Running& r) {
-    switch (varied.size()) {
+void draw_all(const Draw& d) {
+    switch (d.varied.size()) {
         case 0:
-            draw<distribution, 0>(row, values, varied, samples, seed, s, bins, fine, kept, r);
+            draw<distribution, 0>(d);
             break;
         case 1:
-            draw<distribution, 1>(row, values, varied, samples, seed, s, bins, fine, kept, r);
+            draw<distribution, 1>(d);
             break;
         case 2:
-            draw<distribution, 2>(row, values, varied, samples, seed, s, bins, fine, kept, r);
+            draw<distribution, 2>(d);
             break;
         case 3:
-            draw<distribution, 3>(row, values, varied, samples, seed, s, bins, fine, kept, r);
+            draw<distribution, 3>(d);
             break;
         default:
-            draw<distribution, 4>(row, values, varied, samples, seed, s, bins, fine, kept, r);
+            draw<distribution, 4>(d);
             break;
     }
 }
@@ -478,7 +541,7 @@ void run_samples(const Formula& row, const Values& values, const std::array<doub
         varied.push_back({i, values[i], tolerances[i], magnitude && tolerances[i] >= 1.0});
     }
     const Bins bins(s.min, s.max, FINE_BINS);
-    std::vector<std::uint64_t> fine(bins.count, 0);
+    std::vector<Count> fine(bins.count, 0);
     const bool keep = options.samples <= KEPT_SAMPLES;
     // Not zeroed: every sample kept is written before it is read.
     std::unique_ptr<double[]> kept;
@@ -488,12 +551,13 @@ void run_samples(const Formula& row, const Values& values, const std::array<doub
     const int exponent = std::ilogb(r.unit);
     r.inverse_unit = std::ldexp(1.0, -exponent);
     r.inverse_exact = exponent >= -1023;
+    const Draw job{row,          values,     varied, options.samples,
+                   options.seed, s.low,      s.high, bins,
+                   fine.data(),  kept.get(), r};
     if (options.distribution == Distribution::normal) {
-        draw_all<Distribution::normal>(row, values, varied, options.samples, options.seed, s, bins,
-                                       fine, kept.get(), r);
+        draw_all<Distribution::normal>(job);
     } else {
-        draw_all<Distribution::uniform>(row, values, varied, options.samples, options.seed, s, bins,
-                                        fine, kept.get(), r);
+        draw_all<Distribution::uniform>(job);
     }
     const auto samples = static_cast<double>(options.samples);
     s.samples = options.samples;
@@ -527,6 +591,16 @@ void run_samples(const Formula& row, const Values& values, const std::array<doub
 }
 
 }  // namespace
+
+bool allow_wide_vectors(bool allowed) {
+#if ZORVANE_WIDE_VECTORS
+    wide_allowed.store(allowed, std::memory_order_relaxed);
+    return __builtin_cpu_supports("avx2") != 0;
+#else
+    static_cast<void>(allowed);
+    return false;
+#endif
+}
 
 Simulated simulate(std::string_view command) { return simulate(command, QuestionSettings{}); }
 

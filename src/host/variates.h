@@ -16,6 +16,15 @@
 #include "ieee754.h"
 #include "normal_layers.h"
 
+// The small functions of the samples' loops, inlined into each build of
+// those loops (statistics.cpp builds them for more than one vector width),
+// so that each runs on its build's instructions.
+#if defined(__GNUC__)
+#define ZORVANE_INLINE inline __attribute__((always_inline))
+#else
+#define ZORVANE_INLINE inline
+#endif
+
 namespace zorvane::host {
 
 // e^-t for 0 <= t <= 4.5, within a few ulps, the same bits everywhere:
@@ -71,7 +80,7 @@ class EngineRounds {
     }
 
     // The next SIZE outputs, in the order the engine gives them.
-    void next(Round& out) {
+    ZORVANE_INLINE void next(Round& out) {
         twist();
         for (std::size_t i = 0; i < SIZE; ++i) out[i] = tempered(state_[i]);
     }
@@ -83,7 +92,7 @@ class EngineRounds {
     // (2^84 + h 2^32 and 2^52 + l, less 2^84 + 2^52: no step rounds); so the
     // whole loop is integer and floating-point vector arithmetic, where a
     // conversion from 64-bit integers would take the scalar unit.
-    void next_symmetric(std::array<double, SIZE>& out) {
+    ZORVANE_INLINE void next_symmetric(std::array<double, SIZE>& out) {
         twist();
         for (std::size_t i = 0; i < SIZE; ++i) {
             const std::uint64_t k = tempered(state_[i]) >> 11;
@@ -97,17 +106,18 @@ class EngineRounds {
 
    private:
     static constexpr std::size_t SHIFT = 156;  // m
-    static std::uint64_t tempered(std::uint64_t z) {
+    ZORVANE_INLINE static std::uint64_t tempered(std::uint64_t z) {
         z ^= (z >> 29) & 0x5555555555555555ULL;
         z ^= (z << 17) & 0x71d67fffeda60000ULL;
         z ^= (z << 37) & 0xfff7eee000000000ULL;
         return z ^ (z >> 43);
     }
-    static std::uint64_t mixed(std::uint64_t upper, std::uint64_t lower, std::uint64_t far) {
+    ZORVANE_INLINE static std::uint64_t mixed(std::uint64_t upper, std::uint64_t lower,
+                                              std::uint64_t far) {
         const std::uint64_t y = (upper & 0xffffffff80000000ULL) | (lower & 0x000000007fffffffULL);
         return far ^ (y >> 1) ^ ((0 - (y & 1)) & 0xb5026f5aa96619e9ULL);
     }
-    void twist() {
+    ZORVANE_INLINE void twist() {
         for (std::size_t k = 0; k < SIZE - SHIFT; ++k) {
             state_[k] = mixed(state_[k], state_[k + 1], state_[k + SHIFT]);
         }
