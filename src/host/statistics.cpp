@@ -243,9 +243,10 @@ std::array<Located, PERCENTILES.size()> locate(const std::vector<Count>& fine,
 
 // The samples of rank ceil(p N), exactly: the bins index rises with the
 // value, so the sample sought is the one of its rank within its bin, and
-// only the (few) samples of those bins need ordering. A table over the bins
-// says which bins are wanted, so that each sample is binned and looked up
-// once, whatever the number of percentiles.
+// only the (few) samples of those bins need ordering. The samples are
+// binned a stretch at a time and their bins compared with the wanted ones,
+// which vector code does; the rare stretch that holds one of them is gone
+// through again, each sample's list looked up in a table over the bins.
 void exact_percentiles(const double* kept, std::size_t count, const std::vector<Count>& fine,
                        const Bins& bins, Simulated& s) {
     const auto located = locate(fine, count);
@@ -261,10 +262,24 @@ void exact_percentiles(const double* kept, std::size_t count, const std::vector<
         }
         slot[i] = wanted[bin] - 1U;
     }
-    for (std::size_t n = 0; n < count; ++n) {
-        const double x = kept[n];
-        const std::uint8_t list = wanted[bins.of(x)];
-        if (list != 0) in_bin[list - 1U].push_back(x);
+    std::array<std::uint32_t, PERCENTILES.size()> wanted_bin{};
+    for (std::size_t i = 0; i < located.size(); ++i) {
+        wanted_bin[i] = static_cast<std::uint32_t>(located[i].bin);
+    }
+    constexpr std::size_t STRETCH = 64;
+    for (std::size_t start = 0; start < count; start += STRETCH) {
+        const std::size_t end = std::min(count, start + STRETCH);
+        unsigned found = 0;
+        for (std::size_t n = start; n < end; ++n) {
+            const std::uint32_t bin = bins.of(kept[n]);
+            for (const std::uint32_t w : wanted_bin) found |= static_cast<unsigned>(bin == w);
+        }
+        if (found == 0) continue;
+        for (std::size_t n = start; n < end; ++n) {
+            const double x = kept[n];
+            const std::uint8_t list = wanted[bins.of(x)];
+            if (list != 0) in_bin[list - 1U].push_back(x);
+        }
     }
     for (std::size_t i = 0; i < located.size(); ++i) {
         std::vector<double>& values = in_bin[slot[i]];
@@ -480,20 +495,26 @@ ZORVANE_INLINE void draw_samples(const Draw& d) {
     }
 }
 
-// x86-64 processors with AVX2 run the samples' loops four doubles (or 64-bit
-// integers) at a time instead of SSE2's two: the same operations on the same
-// values, element by element, so the same bits. Chosen at run time, as the
-// build targets every x86-64. (Not on Windows, whose compilers do not align
-// the stack for 32-byte spills.)
+// x86-64 processors with AVX2 or AVX-512 run the samples' loops four or
+// eight doubles (or 64-bit integers) at a time instead of SSE2's two: the
+// same operations on the same values, element by element, so the same bits.
+// Chosen at run time, as the build targets every x86-64. (Not on Windows,
+// whose compilers do not align the stack for 32- and 64-byte spills.)
 #if defined(__x86_64__) && defined(__GNUC__) && !defined(_WIN32) && !defined(ZORVANE_PORTABLE)
 #define ZORVANE_WIDE_VECTORS 1
-std::atomic<bool> wide_allowed{true};
-bool wide_vectors() {
-    static const bool has = __builtin_cpu_supports("avx2") != 0;
-    return has && wide_allowed.load(std::memory_order_relaxed);
+std::atomic<unsigned> width_allowed{512};  // bits
+unsigned widest_vectors() {
+    static const unsigned widest = __builtin_cpu_supports("avx512f") ? 512
+                                   : __builtin_cpu_supports("avx2")  ? 256
+                                                                     : 128;
+    return widest;
 }
 template <Distribution distribution, std::size_t varied_count>
-__attribute__((target("avx2"))) void draw_wide(const Draw& d) {
+__attribute__((target("avx2"))) void draw_256(const Draw& d) {
+    draw_samples<distribution, varied_count>(d);
+}
+template <Distribution distribution, std::size_t varied_count>
+__attribute__((target("avx512f"))) void draw_512(const Draw& d) {
     draw_samples<distribution, varied_count>(d);
 }
 #else
@@ -503,8 +524,14 @@ __attribute__((target("avx2"))) void draw_wide(const Draw& d) {
 template <Distribution distribution, std::size_t varied_count>
 void draw(const Draw& d) {
 #if ZORVANE_WIDE_VECTORS
-    if (wide_vectors()) {
-        draw_wide<distribution, varied_count>(d);
+    const unsigned width =
+        std::min(widest_vectors(), width_allowed.load(std::memory_order_relaxed));
+    if (width >= 512) {
+        draw_512<distribution, varied_count>(d);
+        return;
+    }
+    if (width >= 256) {
+        draw_256<distribution, varied_count>(d);
         return;
     }
 #endif
@@ -592,13 +619,13 @@ void run_samples(const Formula& row, const Values& values, const std::array<doub
 
 }  // namespace
 
-bool allow_wide_vectors(bool allowed) {
+unsigned limit_vector_width(unsigned bits) {
 #if ZORVANE_WIDE_VECTORS
-    wide_allowed.store(allowed, std::memory_order_relaxed);
-    return __builtin_cpu_supports("avx2") != 0;
+    width_allowed.store(bits, std::memory_order_relaxed);
+    return widest_vectors();
 #else
-    static_cast<void>(allowed);
-    return false;
+    static_cast<void>(bits);
+    return 0;
 #endif
 }
 

@@ -40,10 +40,11 @@ bool read_toleranced(std::string_view command, const QuestionSettings& beside, b
 // through here, so every yield comes from the same draws for the same seed.
 Simulated simulate_toleranced(const TolerancedCommand& toleranced);
 
-// Whether the samples may take the processor's wider vector code where the
-// build has one (true at start): the same answers either way, which a test
-// checks by turning it off. True if this build and processor have it.
-bool allow_wide_vectors(bool allowed);
+// The widest vectors, in bits, that the samples' loops may take where the
+// build has more than one version of them (none at start): the same answers
+// at every width, which a test checks. Returns the widest this build and
+// processor have: 128, 256 or 512 on x86-64, 0 where there is one version.
+unsigned limit_vector_width(unsigned bits);
 
 // Which answer a command asks for, as `ask` (and json_answer) decide.
 enum class QuestionKind { forward, solve, pair, range, statistics, design, combine };
