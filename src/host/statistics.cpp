@@ -71,6 +71,54 @@ struct Bins {
     }
 };
 
+// x86-64 processors with AVX2 or AVX-512 run the samples' loops four or
+// eight doubles (or 64-bit integers) at a time instead of SSE2's two: the
+// same operations on the same values, element by element, so the same bits.
+// Chosen at run time, as the build targets every x86-64. (Not on Windows,
+// whose compilers do not align the stack for 32- and 64-byte spills.)
+#if defined(__x86_64__) && defined(__GNUC__) && !defined(_WIN32) && !defined(ZORVANE_PORTABLE)
+#define ZORVANE_WIDE_VECTORS 1
+std::atomic<unsigned> width_allowed{512};  // bits
+unsigned widest_vectors() {
+    static const unsigned widest = __builtin_cpu_supports("avx512f") ? 512
+                                   : __builtin_cpu_supports("avx2")  ? 256
+                                                                     : 128;
+    return widest;
+}
+template <typename Work>
+__attribute__((target("avx2"))) void run_256(const Work& work) {
+    work();
+}
+template <typename Work>
+__attribute__((target("avx512f"))) void run_512(const Work& work) {
+    work();
+}
+#else
+#define ZORVANE_WIDE_VECTORS 0
+#endif
+
+// Calls `work`, a loop whose call operator is ZORVANE_INLINE (so that each
+// version holds all of it), in the version for the widest vectors up to
+// `widest` bits that the processor has.
+template <typename Work>
+void run_widest(const Work& work, unsigned widest) {
+#if ZORVANE_WIDE_VECTORS
+    const unsigned width =
+        std::min({widest_vectors(), width_allowed.load(std::memory_order_relaxed), widest});
+    if (width >= 512) {
+        run_512(work);
+        return;
+    }
+    if (width >= 256) {
+        run_256(work);
+        return;
+    }
+#else
+    static_cast<void>(widest);
+#endif
+    work();
+}
+
 // ---- Text ----
 
 // The two renderings of a line, written side by side.
@@ -241,6 +289,35 @@ std::array<Located, PERCENTILES.size()> locate(const std::vector<Count>& fine,
     return found;
 }
 
+// Each kept sample in a wanted bin, into its bin's list (from 1 in
+// `wanted`), in order.
+struct Gather {
+    const double* kept;
+    std::size_t count;
+    const Bins& bins;
+    const std::array<std::uint32_t, PERCENTILES.size()>& wanted_bin;
+    const std::vector<std::uint8_t>& wanted;
+    std::array<std::vector<double>, PERCENTILES.size()>& in_bin;
+
+    ZORVANE_INLINE void operator()() const {
+        constexpr std::size_t STRETCH = 64;
+        for (std::size_t start = 0; start < count; start += STRETCH) {
+            const std::size_t end = std::min(count, start + STRETCH);
+            unsigned found = 0;
+            for (std::size_t n = start; n < end; ++n) {
+                const std::uint32_t bin = bins.of(kept[n]);
+                for (const std::uint32_t w : wanted_bin) found |= static_cast<unsigned>(bin == w);
+            }
+            if (found == 0) continue;
+            for (std::size_t n = start; n < end; ++n) {
+                const double x = kept[n];
+                const std::uint8_t list = wanted[bins.of(x)];
+                if (list != 0) in_bin[list - 1U].push_back(x);
+            }
+        }
+    }
+};
+
 // The samples of rank ceil(p N), exactly: the bins index rises with the
 // value, so the sample sought is the one of its rank within its bin, and
 // only the (few) samples of those bins need ordering. The samples are
@@ -266,21 +343,7 @@ void exact_percentiles(const double* kept, std::size_t count, const std::vector<
     for (std::size_t i = 0; i < located.size(); ++i) {
         wanted_bin[i] = static_cast<std::uint32_t>(located[i].bin);
     }
-    constexpr std::size_t STRETCH = 64;
-    for (std::size_t start = 0; start < count; start += STRETCH) {
-        const std::size_t end = std::min(count, start + STRETCH);
-        unsigned found = 0;
-        for (std::size_t n = start; n < end; ++n) {
-            const std::uint32_t bin = bins.of(kept[n]);
-            for (const std::uint32_t w : wanted_bin) found |= static_cast<unsigned>(bin == w);
-        }
-        if (found == 0) continue;
-        for (std::size_t n = start; n < end; ++n) {
-            const double x = kept[n];
-            const std::uint8_t list = wanted[bins.of(x)];
-            if (list != 0) in_bin[list - 1U].push_back(x);
-        }
-    }
+    run_widest(Gather{kept, count, bins, wanted_bin, wanted, in_bin}, 512);
     for (std::size_t i = 0; i < located.size(); ++i) {
         std::vector<double>& values = in_bin[slot[i]];
         const auto nth = values.begin() + static_cast<std::ptrdiff_t>(located[i].rank - 1);
@@ -381,14 +444,14 @@ struct Running {
         extremes(results, n);
         // The bins first, then the increments, whose scattered stores are
         // the one part that stays scalar.
-        std::array<std::uint32_t, ROUND> bin;
         std::uint64_t in = 0;
         for (std::size_t i = 0; i < n; ++i) {
-            const double x = results[i];
-            in += static_cast<unsigned>(low <= x) & static_cast<unsigned>(x <= high);
-            bin[i] = bins.of(x);
+            in += static_cast<unsigned>(low <= results[i]) &
+                  static_cast<unsigned>(results[i] <= high);
         }
         inside += in;
+        std::array<std::uint32_t, ROUND> bin;
+        for (std::size_t i = 0; i < n; ++i) bin[i] = bins.of(results[i]);
         for (std::size_t i = 0; i < n; ++i) ++counts[bin[i]];
     }
 
@@ -399,15 +462,18 @@ struct Running {
         std::array<double, 4> most;
         least.fill(smallest);
         most.fill(largest);
-        const auto take = [&](std::size_t lane, double x) {
-            least[lane] = x < least[lane] ? x : least[lane];
-            most[lane] = x > most[lane] ? x : most[lane];
-        };
         std::size_t i = 0;
         for (; i + 4 <= n; i += 4) {
-            for (std::size_t lane = 0; lane < 4; ++lane) take(lane, results[i + lane]);
+            for (std::size_t lane = 0; lane < 4; ++lane) {
+                const double x = results[i + lane];
+                least[lane] = x < least[lane] ? x : least[lane];
+                most[lane] = x > most[lane] ? x : most[lane];
+            }
         }
-        for (std::size_t lane = 0; i < n; ++i, ++lane) take(lane, results[i]);
+        for (std::size_t lane = 0; i < n; ++i, ++lane) {
+            least[lane] = results[i] < least[lane] ? results[i] : least[lane];
+            most[lane] = results[i] > most[lane] ? results[i] : most[lane];
+        }
         for (std::size_t lane = 0; lane < 4; ++lane) {
             smallest = least[lane] < smallest ? least[lane] : smallest;
             largest = most[lane] > largest ? most[lane] : largest;
@@ -495,47 +561,17 @@ ZORVANE_INLINE void draw_samples(const Draw& d) {
     }
 }
 
-// x86-64 processors with AVX2 or AVX-512 run the samples' loops four or
-// eight doubles (or 64-bit integers) at a time instead of SSE2's two: the
-// same operations on the same values, element by element, so the same bits.
-// Chosen at run time, as the build targets every x86-64. (Not on Windows,
-// whose compilers do not align the stack for 32- and 64-byte spills.)
-#if defined(__x86_64__) && defined(__GNUC__) && !defined(_WIN32) && !defined(ZORVANE_PORTABLE)
-#define ZORVANE_WIDE_VECTORS 1
-std::atomic<unsigned> width_allowed{512};  // bits
-unsigned widest_vectors() {
-    static const unsigned widest = __builtin_cpu_supports("avx512f") ? 512
-                                   : __builtin_cpu_supports("avx2")  ? 256
-                                                                     : 128;
-    return widest;
-}
 template <Distribution distribution, std::size_t varied_count>
-__attribute__((target("avx2"))) void draw_256(const Draw& d) {
-    draw_samples<distribution, varied_count>(d);
-}
-template <Distribution distribution, std::size_t varied_count>
-__attribute__((target("avx512f"))) void draw_512(const Draw& d) {
-    draw_samples<distribution, varied_count>(d);
-}
-#else
-#define ZORVANE_WIDE_VECTORS 0
-#endif
-
+struct DrawSamples {
+    const Draw& d;
+    ZORVANE_INLINE void operator()() const { draw_samples<distribution, varied_count>(d); }
+};
+// The normal variates' loop is scalar code, measured slower in the 512-bit
+// version than in the 256-bit one.
 template <Distribution distribution, std::size_t varied_count>
 void draw(const Draw& d) {
-#if ZORVANE_WIDE_VECTORS
-    const unsigned width =
-        std::min(widest_vectors(), width_allowed.load(std::memory_order_relaxed));
-    if (width >= 512) {
-        draw_512<distribution, varied_count>(d);
-        return;
-    }
-    if (width >= 256) {
-        draw_256<distribution, varied_count>(d);
-        return;
-    }
-#endif
-    draw_samples<distribution, varied_count>(d);
+    run_widest(DrawSamples<distribution, varied_count>{d},
+               distribution == Distribution::normal ? 256 : 512);
 }
 
 template <Distribution distribution>
