@@ -15,6 +15,7 @@
 #include <boost/math/quadrature/gauss.hpp>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <limits>
 #include <memory>
 #include <string>
@@ -397,6 +398,26 @@ ZORVANE_INLINE double sum_of(std::size_t n, Term term) {
     return (part[0] + part[1]) + (part[2] + part[3]);
 }
 
+// Two lanes of doubles, and each lane's lesser and greater of two, x where
+// it is less (greater) than m: GCC and clang make no vector code of such
+// lanes written one by one (a minimum is not a sum they may reorder), so
+// for them the pair is their vector type, the same operation element by
+// element.
+#if defined(__GNUC__)
+using Pair = double __attribute__((vector_size(16)));
+ZORVANE_INLINE Pair lesser(Pair x, Pair m) { return x < m ? x : m; }
+ZORVANE_INLINE Pair greater(Pair x, Pair m) { return x > m ? x : m; }
+#else
+using Pair = std::array<double, 2>;
+inline Pair lesser(Pair x, Pair m) {
+    return {x[0] < m[0] ? x[0] : m[0], x[1] < m[1] ? x[1] : m[1]};
+}
+inline Pair greater(Pair x, Pair m) {
+    return {x[0] > m[0] ? x[0] : m[0], x[1] > m[1] ? x[1] : m[1]};
+}
+#endif
+static_assert(sizeof(Pair) == 2 * sizeof(double));
+
 // The samples' figures as they come, a block at a time: each block's mean
 // and sum of squared deviations about it (two passes over the block, free of
 // the cancellation a sum of squares less a squared sum suffers), merged into
@@ -456,27 +477,31 @@ struct Running {
     }
 
    private:
-    // The smallest and largest result, in four lanes as the sums are.
+    // The smallest and largest result, in four lanes as the sums are, the
+    // lanes in pairs.
     ZORVANE_INLINE void extremes(const double* results, std::size_t n) {
-        std::array<double, 4> least;
-        std::array<double, 4> most;
-        least.fill(smallest);
-        most.fill(largest);
+        std::array<Pair, 2> least{Pair{smallest, smallest}, Pair{smallest, smallest}};
+        std::array<Pair, 2> most{Pair{largest, largest}, Pair{largest, largest}};
         std::size_t i = 0;
         for (; i + 4 <= n; i += 4) {
-            for (std::size_t lane = 0; lane < 4; ++lane) {
-                const double x = results[i + lane];
-                least[lane] = x < least[lane] ? x : least[lane];
-                most[lane] = x > most[lane] ? x : most[lane];
+            for (std::size_t half = 0; half < 2; ++half) {
+                Pair x;
+                std::memcpy(&x, results + i + 2 * half, sizeof x);
+                least[half] = lesser(x, least[half]);
+                most[half] = greater(x, most[half]);
             }
         }
+        std::array<double, 4> low_lanes;
+        std::array<double, 4> high_lanes;
+        std::memcpy(low_lanes.data(), least.data(), sizeof low_lanes);
+        std::memcpy(high_lanes.data(), most.data(), sizeof high_lanes);
         for (std::size_t lane = 0; i < n; ++i, ++lane) {
-            least[lane] = results[i] < least[lane] ? results[i] : least[lane];
-            most[lane] = results[i] > most[lane] ? results[i] : most[lane];
+            low_lanes[lane] = results[i] < low_lanes[lane] ? results[i] : low_lanes[lane];
+            high_lanes[lane] = results[i] > high_lanes[lane] ? results[i] : high_lanes[lane];
         }
         for (std::size_t lane = 0; lane < 4; ++lane) {
-            smallest = least[lane] < smallest ? least[lane] : smallest;
-            largest = most[lane] > largest ? most[lane] : largest;
+            smallest = low_lanes[lane] < smallest ? low_lanes[lane] : smallest;
+            largest = high_lanes[lane] > largest ? high_lanes[lane] : largest;
         }
     }
 };
