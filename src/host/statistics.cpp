@@ -42,6 +42,13 @@ constexpr std::size_t FINE_BINS = HISTOGRAM_BINS * FINE_PER_SHOWN;  // 65600
 // histogram (262 KB), which every sample touches at a random bin.
 using Count = std::uint32_t;
 static_assert(MAX_SAMPLES <= 0xffffffffULL);
+// Kept samples are counted in the samples' loops by mid bins of FINE_PER_MID
+// fine bins (1600 of them, 6.4 KB, which stay in the processor's first
+// cache: the fine histogram does not, and its scattered increments cost
+// more than a cheap row's evaluation); only the samples of the mid bins
+// that hold a percentile are counted finely, afterwards.
+constexpr std::uint32_t FINE_PER_MID = 41;
+static_assert(FINE_BINS % FINE_PER_MID == 0 && FINE_PER_SHOWN % FINE_PER_MID == 0);
 
 struct Bins {
     double low;
@@ -275,7 +282,7 @@ struct Located {
     std::size_t bin;
     std::uint64_t rank;
 };
-std::array<Located, PERCENTILES.size()> locate(const std::vector<Count>& fine,
+std::array<Located, PERCENTILES.size()> locate(const std::vector<Count>& counts,
                                                std::uint64_t samples) {
     std::array<Located, PERCENTILES.size()> found{};
     std::size_t bin = 0;
@@ -284,70 +291,81 @@ std::array<Located, PERCENTILES.size()> locate(const std::vector<Count>& fine,
         const auto rank = std::max<std::uint64_t>(
             1, static_cast<std::uint64_t>(
                    std::ceil(PERCENTILES[i] / 100.0 * static_cast<double>(samples))));
-        while (bin + 1 < fine.size() && before + fine[bin] < rank) before += fine[bin++];
+        while (bin + 1 < counts.size() && before + counts[bin] < rank) before += counts[bin++];
         found[i] = {bin, rank - before};
     }
     return found;
 }
 
-// Each kept sample in a wanted bin, into its bin's list (from 1 in
+// Each kept sample in a wanted mid bin, into its mid bin's list (from 1 in
 // `wanted`), in order.
 struct Gather {
     const double* kept;
     std::size_t count;
     const Bins& bins;
-    const std::array<std::uint32_t, PERCENTILES.size()>& wanted_bin;
+    const std::array<std::uint32_t, PERCENTILES.size()>& wanted_mid;
     const std::vector<std::uint8_t>& wanted;
-    std::array<std::vector<double>, PERCENTILES.size()>& in_bin;
+    std::array<std::vector<double>, PERCENTILES.size()>& in_mid;
 
     ZORVANE_INLINE void operator()() const {
-        constexpr std::size_t STRETCH = 64;
+        constexpr std::size_t STRETCH = 32;
+        std::array<std::uint32_t, STRETCH> mid;
         for (std::size_t start = 0; start < count; start += STRETCH) {
-            const std::size_t end = std::min(count, start + STRETCH);
+            const std::size_t size = std::min(count - start, STRETCH);
             unsigned found = 0;
-            for (std::size_t n = start; n < end; ++n) {
-                const std::uint32_t bin = bins.of(kept[n]);
-                for (const std::uint32_t w : wanted_bin) found |= static_cast<unsigned>(bin == w);
+            for (std::size_t n = 0; n < size; ++n) {
+                mid[n] = bins.of(kept[start + n]) / FINE_PER_MID;
+                for (const std::uint32_t w : wanted_mid)
+                    found |= static_cast<unsigned>(mid[n] == w);
             }
             if (found == 0) continue;
-            for (std::size_t n = start; n < end; ++n) {
-                const double x = kept[n];
-                const std::uint8_t list = wanted[bins.of(x)];
-                if (list != 0) in_bin[list - 1U].push_back(x);
+            for (std::size_t n = 0; n < size; ++n) {
+                const std::uint8_t list = wanted[mid[n]];
+                if (list != 0) in_mid[list - 1U].push_back(kept[start + n]);
             }
         }
     }
 };
 
 // The samples of rank ceil(p N), exactly: the bins index rises with the
-// value, so the sample sought is the one of its rank within its bin, and
-// only the (few) samples of those bins need ordering. The samples are
-// binned a stretch at a time and their bins compared with the wanted ones,
-// which vector code does; the rare stretch that holds one of them is gone
-// through again, each sample's list looked up in a table over the bins.
-void exact_percentiles(const double* kept, std::size_t count, const std::vector<Count>& fine,
+// value, so the sample sought is the one of its rank within its fine bin,
+// and only the (few) samples of that bin need ordering. The samples of the
+// mid bins that hold one are gathered (binned a stretch at a time and
+// compared with the wanted ones, which vector code does; the rare stretch
+// that holds one is gone through again), then counted by fine bin; the
+// sample is ordered among those of its fine bin, in the order drawn.
+void exact_percentiles(const double* kept, std::size_t count, const std::vector<Count>& mids,
                        const Bins& bins, Simulated& s) {
-    const auto located = locate(fine, count);
-    std::array<std::vector<double>, PERCENTILES.size()> in_bin;
+    const auto located = locate(mids, count);
+    std::array<std::vector<double>, PERCENTILES.size()> in_mid;
     std::array<std::size_t, PERCENTILES.size()> slot{};  // each percentile's list
-    std::vector<std::uint8_t> wanted(bins.count, 0);     // a bin's list, from 1; 0 for none
+    std::vector<std::uint8_t> wanted(mids.size(), 0);    // a mid bin's list, from 1; 0 for none
+    std::array<std::uint32_t, PERCENTILES.size()> wanted_mid{};
     std::uint8_t lists = 0;
     for (std::size_t i = 0; i < located.size(); ++i) {
-        const std::size_t bin = located[i].bin;
-        if (wanted[bin] == 0) {
-            wanted[bin] = ++lists;
-            in_bin[lists - 1].reserve(static_cast<std::size_t>(fine[bin]));
+        const std::size_t mid = located[i].bin;
+        if (wanted[mid] == 0) {
+            wanted[mid] = ++lists;
+            in_mid[lists - 1].reserve(static_cast<std::size_t>(mids[mid]));
         }
-        slot[i] = wanted[bin] - 1U;
+        slot[i] = wanted[mid] - 1U;
+        wanted_mid[i] = static_cast<std::uint32_t>(mid);
     }
-    std::array<std::uint32_t, PERCENTILES.size()> wanted_bin{};
+    run_widest(Gather{kept, count, bins, wanted_mid, wanted, in_mid}, 512);
     for (std::size_t i = 0; i < located.size(); ++i) {
-        wanted_bin[i] = static_cast<std::uint32_t>(located[i].bin);
-    }
-    run_widest(Gather{kept, count, bins, wanted_bin, wanted, in_bin}, 512);
-    for (std::size_t i = 0; i < located.size(); ++i) {
-        std::vector<double>& values = in_bin[slot[i]];
-        const auto nth = values.begin() + static_cast<std::ptrdiff_t>(located[i].rank - 1);
+        const std::vector<double>& gathered = in_mid[slot[i]];
+        const std::size_t first = located[i].bin * FINE_PER_MID;
+        std::array<Count, FINE_PER_MID> fine{};
+        for (const double x : gathered) ++fine[bins.of(x) - first];
+        std::size_t bin = 0;
+        std::uint64_t before = 0;
+        while (bin + 1 < fine.size() && before + fine[bin] < located[i].rank) before += fine[bin++];
+        std::vector<double> values;
+        values.reserve(fine[bin]);
+        for (const double x : gathered) {
+            if (bins.of(x) == first + bin) values.push_back(x);
+        }
+        const auto nth = values.begin() + static_cast<std::ptrdiff_t>(located[i].rank - before - 1);
         std::nth_element(values.begin(), nth, values.end());
         s.percentiles[i] = *nth;
     }
@@ -441,7 +459,8 @@ struct Running {
     double smallest = std::numeric_limits<double>::infinity();
     double largest = -std::numeric_limits<double>::infinity();
     std::uint64_t inside = 0;
-    double count = 0.0;  // n, exactly: below 2^53
+    double count = 0.0;       // n, exactly: below 2^53
+    bool count_mids = false;  // counts by mid bin (the samples are kept), else by fine bin
 
     ZORVANE_INLINE void add(const double* results, std::size_t n, double low, double high,
                             const Bins& bins, Count* counts) {
@@ -473,7 +492,11 @@ struct Running {
         inside += in;
         std::array<std::uint32_t, ROUND> bin;
         for (std::size_t i = 0; i < n; ++i) bin[i] = bins.of(results[i]);
-        for (std::size_t i = 0; i < n; ++i) ++counts[bin[i]];
+        if (count_mids) {
+            for (std::size_t i = 0; i < n; ++i) ++counts[bin[i] / FINE_PER_MID];
+        } else {
+            for (std::size_t i = 0; i < n; ++i) ++counts[bin[i]];
+        }
     }
 
    private:
@@ -629,8 +652,9 @@ void run_samples(const Formula& row, const Values& values, const std::array<doub
         varied.push_back({i, values[i], tolerances[i], magnitude && tolerances[i] >= 1.0});
     }
     const Bins bins(s.min, s.max, FINE_BINS);
-    std::vector<Count> fine(bins.count, 0);
     const bool keep = options.samples <= KEPT_SAMPLES;
+    const std::size_t fine_per_count = keep ? FINE_PER_MID : 1;
+    std::vector<Count> counts((bins.count + fine_per_count - 1) / fine_per_count, 0);
     // Not zeroed: every sample kept is written before it is read.
     std::unique_ptr<double[]> kept;
     if (keep) kept.reset(new double[static_cast<std::size_t>(options.samples)]);
@@ -639,9 +663,10 @@ void run_samples(const Formula& row, const Values& values, const std::array<doub
     const int exponent = std::ilogb(r.unit);
     r.inverse_unit = std::ldexp(1.0, -exponent);
     r.inverse_exact = exponent >= -1023;
-    const Draw job{row,          values,     varied, options.samples,
-                   options.seed, s.low,      s.high, bins,
-                   fine.data(),  kept.get(), r};
+    r.count_mids = keep;
+    const Draw job{row,           values,     varied, options.samples,
+                   options.seed,  s.low,      s.high, bins,
+                   counts.data(), kept.get(), r};
     if (options.distribution == Distribution::normal) {
         draw_all<Distribution::normal>(job);
     } else {
@@ -660,12 +685,14 @@ void run_samples(const Formula& row, const Values& values, const std::array<doub
     const std::size_t per_shown = bins.count / shown;
     for (std::size_t i = 0; i <= shown; ++i) s.edges.push_back(bins.edge(i * per_shown));
     s.counts.assign(shown, 0);
-    for (std::size_t i = 0; i < fine.size(); ++i) s.counts[i / per_shown] += fine[i];
+    for (std::size_t i = 0; i < counts.size(); ++i) {
+        s.counts[i * fine_per_count / per_shown] += counts[i];
+    }
     s.exact_percentiles = keep;
     if (keep) {
-        exact_percentiles(kept.get(), static_cast<std::size_t>(options.samples), fine, bins, s);
+        exact_percentiles(kept.get(), static_cast<std::size_t>(options.samples), counts, bins, s);
     } else {
-        histogram_percentiles(fine, bins, s);
+        histogram_percentiles(counts, bins, s);
     }
     if (s.has_window) {
         s.yield = static_cast<double>(r.inside) / samples;
