@@ -568,9 +568,15 @@ ZORVANE_INLINE void draw_samples(const Draw& d) {
         tolerance[j] = v.tolerance;
         clamped = clamped || v.clamped;
     }
+    // The varied values are often the first ones, in order: a sample's
+    // values are then one copy, of a size known here, instead of one load
+    // and store of each value through its index (kept in memory, as the
+    // calls in between may change every register).
+    bool leading = true;
     for (std::size_t v = 0; v < varied_count; ++v) {
         index[v] = d.varied[v].index;
         clamp[v] = d.varied[v].clamped;
+        leading = leading && index[v] == v;
     }
 
     EngineRounds engine(d.seed);  // the uniform variates: a round, all used
@@ -598,11 +604,18 @@ ZORVANE_INLINE void draw_samples(const Draw& d) {
             }
         }
         double* const results = d.kept != nullptr ? d.kept + done : own.data();
-        for (std::size_t i = 0; i < block; ++i) {
-            for (std::size_t v = 0; v < varied_count; ++v) {
-                point[index[v]] = z[i * varied_count + v];
+        if (leading) {
+            for (std::size_t i = 0; i < block; ++i) {
+                std::memcpy(point.data(), &z[i * varied_count], varied_count * sizeof(double));
+                results[i] = evaluate(point).value;
             }
-            results[i] = evaluate(point).value;
+        } else {
+            for (std::size_t i = 0; i < block; ++i) {
+                for (std::size_t v = 0; v < varied_count; ++v) {
+                    point[index[v]] = z[i * varied_count + v];
+                }
+                results[i] = evaluate(point).value;
+            }
         }
         done += block;
         d.r.add(results, block, d.low, d.high, d.bins, d.counts);
