@@ -501,30 +501,51 @@ struct Running {
 
    private:
     // The smallest and largest result, in four lanes as the sums are, the
-    // lanes in pairs.
+    // lanes in pairs. Each lane's extremes are taken over the block's first
+    // and second part apart, two chains of comparisons instead of one, and
+    // joined as one pass would have them: the later part's extreme replaces
+    // the earlier's only where strictly beyond it (a tie keeps the earlier
+    // result, -0 or +0 alike).
     ZORVANE_INLINE void extremes(const double* results, std::size_t n) {
-        std::array<Pair, 2> least{Pair{smallest, smallest}, Pair{smallest, smallest}};
-        std::array<Pair, 2> most{Pair{largest, largest}, Pair{largest, largest}};
-        std::size_t i = 0;
-        for (; i + 4 <= n; i += 4) {
-            for (std::size_t half = 0; half < 2; ++half) {
+        constexpr double INF = std::numeric_limits<double>::infinity();
+        const std::size_t middle = n / 8 * 4;  // the second part starts in lane 0 too
+        // [0], [1]: the first part's pairs of lanes; [2], [3]: the second's.
+        std::array<Pair, 4> least{Pair{smallest, smallest}, Pair{smallest, smallest},
+                                  Pair{INF, INF}, Pair{INF, INF}};
+        std::array<Pair, 4> most{Pair{largest, largest}, Pair{largest, largest}, Pair{-INF, -INF},
+                                 Pair{-INF, -INF}};
+        for (std::size_t i = 0; i < middle; i += 4) {
+            for (std::size_t k = 0; k < 4; ++k) {
                 Pair x;
-                std::memcpy(&x, results + i + 2 * half, sizeof x);
-                least[half] = lesser(x, least[half]);
-                most[half] = greater(x, most[half]);
+                std::memcpy(&x, results + (k < 2 ? i : middle + i) + 2 * (k % 2), sizeof x);
+                least[k] = lesser(x, least[k]);
+                most[k] = greater(x, most[k]);
             }
         }
-        std::array<double, 4> low_lanes;
-        std::array<double, 4> high_lanes;
+        std::size_t i = 2 * middle;  // the second part's last (n % 8) results
+        for (; i + 4 <= n; i += 4) {
+            for (std::size_t k = 2; k < 4; ++k) {
+                Pair x;
+                std::memcpy(&x, results + i + 2 * (k % 2), sizeof x);
+                least[k] = lesser(x, least[k]);
+                most[k] = greater(x, most[k]);
+            }
+        }
+        std::array<double, 8> low_lanes;  // the first part's four, then the second's
+        std::array<double, 8> high_lanes;
         std::memcpy(low_lanes.data(), least.data(), sizeof low_lanes);
         std::memcpy(high_lanes.data(), most.data(), sizeof high_lanes);
-        for (std::size_t lane = 0; i < n; ++i, ++lane) {
+        for (std::size_t lane = 4; i < n; ++i, ++lane) {
             low_lanes[lane] = results[i] < low_lanes[lane] ? results[i] : low_lanes[lane];
             high_lanes[lane] = results[i] > high_lanes[lane] ? results[i] : high_lanes[lane];
         }
         for (std::size_t lane = 0; lane < 4; ++lane) {
-            smallest = low_lanes[lane] < smallest ? low_lanes[lane] : smallest;
-            largest = high_lanes[lane] > largest ? high_lanes[lane] : largest;
+            const double low =
+                low_lanes[lane + 4] < low_lanes[lane] ? low_lanes[lane + 4] : low_lanes[lane];
+            const double high =
+                high_lanes[lane + 4] > high_lanes[lane] ? high_lanes[lane + 4] : high_lanes[lane];
+            smallest = low < smallest ? low : smallest;
+            largest = high > largest ? high : largest;
         }
     }
 };
