@@ -464,18 +464,23 @@ struct Running {
 
     ZORVANE_INLINE void add(const double* results, std::size_t n, double low, double high,
                             const Bins& bins, Count* counts) {
-        std::array<double, ROUND> scaled;
-        if (inverse_exact) {
-            for (std::size_t i = 0; i < n; ++i) scaled[i] = results[i] * inverse_unit;
-        } else {
-            for (std::size_t i = 0; i < n; ++i) scaled[i] = results[i] / unit;
-        }
         const auto size = static_cast<double>(n);
-        const double block_mean = sum_of(n, [&](std::size_t i) { return scaled[i]; }) / size;
-        const double block_squares = sum_of(n, [&](std::size_t i) {
-            const double d = scaled[i] - block_mean;
-            return d * d;
-        });
+        double block_mean = 0.0;
+        double block_squares = 0.0;
+        // (The results in units are made as they are summed, twice: cheaper
+        // than storing them and loading them again.)
+        const auto sum_in = [&](auto in_units) {
+            block_mean = sum_of(n, [&](std::size_t i) { return in_units(results[i]); }) / size;
+            block_squares = sum_of(n, [&](std::size_t i) {
+                const double d = in_units(results[i]) - block_mean;
+                return d * d;
+            });
+        };
+        if (inverse_exact) {
+            sum_in([this](double x) { return x * inverse_unit; });
+        } else {
+            sum_in([this](double x) { return x / unit; });
+        }
         const double total = count + size;
         const double delta = block_mean - mean;
         mean += delta * (size / total);
