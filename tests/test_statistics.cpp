@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "statistics.h"
 #include "support/statistics_vectors.h"
 #include "variates.h"
 #include "zorvane_host/host.h"
@@ -95,10 +96,9 @@ TEST(Variates, TheEngineIsTheStandardsAndTheUniformItsTopBits) {
 }
 
 // The rounds of the engine are std::mt19937_64's outputs, in order, for
-// seeds that exercise every bit of the seeding, made whole, whole into
-// uniform variates, one variate at a time, or the first part of a round at
-// once and the rest one at a time; and the block fill of normal
-// variates gives those one call at a time gives.
+// seeds that exercise every bit of the seeding, made whole and whole into
+// uniform variates; and the block fill of normal variates gives those one
+// call at a time gives.
 TEST(Variates, EngineRoundsAreTheStandardEnginesOutputs) {
     std::mt19937_64 seeds(20261207);
     for (int trial = 0; trial < 40; ++trial) {
@@ -106,27 +106,17 @@ TEST(Variates, EngineRoundsAreTheStandardEnginesOutputs) {
         std::mt19937_64 standard(seed);
         host::EngineRounds rounds(seed);
         host::EngineRounds whole(seed);
-        host::EngineRounds singly(seed);
-        host::EngineRounds split(seed);
         host::EngineRounds::Round round{};
         std::array<double, host::EngineRounds::SIZE> symmetric{};
-        std::array<double, host::EngineRounds::SIZE> first{};
-        // Where a round is split between the two: a quarter, a third, half,
-        // two thirds, three quarters, none and all of it.
-        constexpr std::array<std::size_t, 7> SPLITS = {78, 104, 156, 208, 234, 0, 312};
-        for (const std::size_t made_first : SPLITS) {
+        for (int made = 0; made < 3; ++made) {
             rounds.next(round);
             whole.next_symmetric(symmetric);
-            split.next_symmetric_first(first, made_first);
             for (std::size_t k = 0; k < round.size(); ++k) {
                 const std::uint64_t bits = standard();
                 ASSERT_EQ(round[k], bits) << "seed " << seed;
                 // Variates::symmetric's arithmetic, written out.
                 const double expected = 2.0 * (static_cast<double>(bits >> 11) * 0x1p-53) - 1.0;
                 ASSERT_EQ(symmetric[k], expected) << "seed " << seed;
-                ASSERT_EQ(singly.symmetric_at(k), expected) << "seed " << seed;
-                ASSERT_EQ(k < made_first ? first[k] : split.symmetric_at(k), expected)
-                    << "seed " << seed << ", split at " << made_first;
             }
         }
     }
@@ -522,6 +512,60 @@ TEST(Statistics, AnswersAsJsonCarryTheirKindAndFigures) {
                                       .json;
     EXPECT_NE(no_window.find("\"window\":null"), std::string::npos) << no_window;
     EXPECT_NE(no_window.find("\"yield\":null,\"ppm\":null,\"cpk\":null"), std::string::npos);
+}
+
+// The samples' loops built for wider vectors (where the build and the
+// processor have them) give the answers of the baseline version bit for bit:
+// rows of one to four toleranced values (the first ones or not, a magnitude
+// floored at 0, a window), both distributions, sample counts and seeds drawn
+// from a fixed seed, around a round's and beyond the kept samples.
+TEST(Statistics, EveryVectorWidthGivesTheSameAnswers) {
+    const std::array<const char*, 6> commands = {
+        "db_to_power_ratio 20\xC2\xB1"
+        "5%",
+        "voltage_divider 12\xC2\xB1"
+        "5% 10k 4k7\xC2\xB1"
+        "1% = 3.3\xC2\xB1"
+        "3%",
+        "resistors_parallel 1k\xC2\xB1"
+        "120% 2k\xC2\xB1"
+        "50%",
+        "voltage_divider 12\xC2\xB1"
+        "5% 10k\xC2\xB1"
+        "1% 4k7\xC2\xB1"
+        "1% = 3.7..4.1",
+        "impedance_rlc_series 10\xC2\xB1"
+        "5% 5k\xC2\xB1"
+        "20% 1m\xC2\xB1"
+        "10% 1u\xC2\xB1"
+        "10%",
+        "power_vi 12 0.5\xC2\xB1"
+        "10%"};
+    std::mt19937_64 pick(20261208);
+    std::vector<std::pair<std::string, host::QuestionSettings>> runs;
+    for (const char* command : commands) {
+        for (const auto d : {host::Distribution::uniform, host::Distribution::normal}) {
+            for (int trial = 0; trial < 3; ++trial) {
+                runs.emplace_back(command, run(1 + pick() % 2000, pick(), d));
+            }
+            runs.emplace_back(command, run(host::KEPT_SAMPLES + 1 + pick() % 1000, pick(), d));
+        }
+    }
+    const unsigned widest = host::limit_vector_width(128);
+    std::vector<std::string> baseline;
+    for (const auto& [command, settings] : runs) {
+        baseline.push_back(host::json_answer(command, settings).json);
+        ASSERT_NE(baseline.back().find("\"error\":false"), std::string::npos) << baseline.back();
+    }
+    for (unsigned width = 256; width <= widest; width *= 2) {
+        host::limit_vector_width(width);
+        for (std::size_t i = 0; i < runs.size(); ++i) {
+            ASSERT_EQ(host::json_answer(runs[i].first, runs[i].second).json, baseline[i])
+                << width << " bits: " << runs[i].first;
+        }
+    }
+    host::limit_vector_width(512);
+    if (widest < 256) GTEST_SKIP() << "this build or processor has one version of the loops";
 }
 
 // The shared statistics vectors: the tool's arguments (options, then the

@@ -5,16 +5,17 @@
 // Memory stays bounded whatever the samples asked for: up to KEPT_SAMPLES
 // results are kept (8 MB) and their percentiles are exact; beyond, a
 // histogram of FINE_BINS bins over the worst-case range (which holds every
-// result) gives them within one bin's width. The moments are Welford's
-// running mean and sum of squared deviations, which keep the variance free
-// of the cancellation a sum of squares less a squared sum suffers.
+// result) gives them within one bin's width. The moments are merged block by
+// block from each block's mean and squared deviations about it (Running).
 #include "statistics.h"
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <boost/math/quadrature/gauss.hpp>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <limits>
 #include <memory>
 #include <string>
@@ -31,18 +32,23 @@ namespace {
 
 constexpr double NAN_VALUE = std::numeric_limits<double>::quiet_NaN();
 
-#if defined(__GNUC__)
-#define ZORVANE_NOINLINE __attribute__((noinline))
-#else
-#define ZORVANE_NOINLINE
-#endif
-
 // Equal bins over the worst-case range. A value's bin is floor((x - low) *
 // scale), clamped: the same arithmetic on every platform, and never falling
 // as x rises, which the exact percentiles rely on. The HISTOGRAM_BINS bins
 // shown are FINE_PER_SHOWN fine bins each, so both agree on every sample.
 constexpr std::size_t FINE_PER_SHOWN = 1640;
 constexpr std::size_t FINE_BINS = HISTOGRAM_BINS * FINE_PER_SHOWN;  // 65600
+// A fine bin's count: no run has 2^32 samples, and 32-bit counters halve the
+// histogram (262 KB), which every sample touches at a random bin.
+using Count = std::uint32_t;
+static_assert(MAX_SAMPLES <= 0xffffffffULL);
+// Kept samples are counted in the samples' loops by mid bins of FINE_PER_MID
+// fine bins (1600 of them, 6.4 KB, which stay in the processor's first
+// cache: the fine histogram does not, and its scattered increments cost
+// more than a cheap row's evaluation); only the samples of the mid bins
+// that hold a percentile are counted finely, afterwards.
+constexpr std::uint32_t FINE_PER_MID = 41;
+static_assert(FINE_BINS % FINE_PER_MID == 0 && FINE_PER_SHOWN % FINE_PER_MID == 0);
 
 struct Bins {
     double low;
@@ -60,10 +66,11 @@ struct Bins {
 
     // A position at or below 0 (or no number) is bin 0, one from the last
     // bin's start on is the last: two selections, which need no branch.
-    std::size_t of(double x) const {
+    // (A 32-bit conversion, which vector code has, is exact: count <= FINE_BINS.)
+    ZORVANE_INLINE std::uint32_t of(double x) const {
         const double position = (x - low) * scale;
         const double above = position > 0.0 ? position : 0.0;
-        return static_cast<std::size_t>(static_cast<std::int64_t>(above < last ? above : last));
+        return static_cast<std::uint32_t>(static_cast<std::int32_t>(above < last ? above : last));
     }
     double edge(std::size_t i) const {
         return i == count
@@ -71,6 +78,54 @@ struct Bins {
                    : low + (high - low) * (static_cast<double>(i) / static_cast<double>(count));
     }
 };
+
+// x86-64 processors with AVX2 or AVX-512 run the samples' loops four or
+// eight doubles (or 64-bit integers) at a time instead of SSE2's two: the
+// same operations on the same values, element by element, so the same bits.
+// Chosen at run time, as the build targets every x86-64. (Not on Windows,
+// whose compilers do not align the stack for 32- and 64-byte spills.)
+#if defined(__x86_64__) && defined(__GNUC__) && !defined(_WIN32) && !defined(ZORVANE_PORTABLE)
+#define ZORVANE_WIDE_VECTORS 1
+std::atomic<unsigned> width_allowed{512};  // bits
+unsigned widest_vectors() {
+    static const unsigned widest = __builtin_cpu_supports("avx512f") ? 512
+                                   : __builtin_cpu_supports("avx2")  ? 256
+                                                                     : 128;
+    return widest;
+}
+template <typename Work>
+__attribute__((target("avx2"))) void run_256(const Work& work) {
+    work();
+}
+template <typename Work>
+__attribute__((target("avx512f"))) void run_512(const Work& work) {
+    work();
+}
+#else
+#define ZORVANE_WIDE_VECTORS 0
+#endif
+
+// Calls `work`, a loop whose call operator is ZORVANE_INLINE (so that each
+// version holds all of it), in the version for the widest vectors up to
+// `widest` bits that the processor has.
+template <typename Work>
+void run_widest(const Work& work, unsigned widest) {
+#if ZORVANE_WIDE_VECTORS
+    const unsigned width =
+        std::min({widest_vectors(), width_allowed.load(std::memory_order_relaxed), widest});
+    if (width >= 512) {
+        run_512(work);
+        return;
+    }
+    if (width >= 256) {
+        run_256(work);
+        return;
+    }
+#else
+    static_cast<void>(widest);
+#endif
+    work();
+}
 
 // ---- Text ----
 
@@ -157,8 +212,12 @@ void add_contributions(const Simulated& s, Lines& lines) {
 // Value `value` with relative tolerance `tolerance` at `z` in units of the
 // tolerance (-1 .. 1); a magnitude (floored) stays at or above 0. Two
 // steps, as the samples take them a round of values at a time.
-double spread(double value, double tolerance, double z) { return value * (1.0 + tolerance * z); }
-double floored(double x, bool magnitude) { return magnitude && !(x > 0.0) ? 0.0 : x; }
+ZORVANE_INLINE double spread(double value, double tolerance, double z) {
+    return value * (1.0 + tolerance * z);
+}
+ZORVANE_INLINE double floored(double x, bool magnitude) {
+    return magnitude && !(x > 0.0) ? 0.0 : x;
+}
 
 // A power of two near the largest result within the tolerances: sums of
 // squares are taken in it, so results near the largest doubles do not
@@ -223,7 +282,7 @@ struct Located {
     std::size_t bin;
     std::uint64_t rank;
 };
-std::array<Located, PERCENTILES.size()> locate(const std::vector<std::uint64_t>& fine,
+std::array<Located, PERCENTILES.size()> locate(const std::vector<Count>& counts,
                                                std::uint64_t samples) {
     std::array<Located, PERCENTILES.size()> found{};
     std::size_t bin = 0;
@@ -232,40 +291,81 @@ std::array<Located, PERCENTILES.size()> locate(const std::vector<std::uint64_t>&
         const auto rank = std::max<std::uint64_t>(
             1, static_cast<std::uint64_t>(
                    std::ceil(PERCENTILES[i] / 100.0 * static_cast<double>(samples))));
-        while (bin + 1 < fine.size() && before + fine[bin] < rank) before += fine[bin++];
+        while (bin + 1 < counts.size() && before + counts[bin] < rank) before += counts[bin++];
         found[i] = {bin, rank - before};
     }
     return found;
 }
 
+// Each kept sample in a wanted mid bin, into its mid bin's list (from 1 in
+// `wanted`), in order.
+struct Gather {
+    const double* kept;
+    std::size_t count;
+    const Bins& bins;
+    const std::array<std::uint32_t, PERCENTILES.size()>& wanted_mid;
+    const std::vector<std::uint8_t>& wanted;
+    std::array<std::vector<double>, PERCENTILES.size()>& in_mid;
+
+    ZORVANE_INLINE void operator()() const {
+        constexpr std::size_t STRETCH = 32;
+        std::array<std::uint32_t, STRETCH> mid;
+        for (std::size_t start = 0; start < count; start += STRETCH) {
+            const std::size_t size = std::min(count - start, STRETCH);
+            unsigned found = 0;
+            for (std::size_t n = 0; n < size; ++n) {
+                mid[n] = bins.of(kept[start + n]) / FINE_PER_MID;
+                for (const std::uint32_t w : wanted_mid)
+                    found |= static_cast<unsigned>(mid[n] == w);
+            }
+            if (found == 0) continue;
+            for (std::size_t n = 0; n < size; ++n) {
+                const std::uint8_t list = wanted[mid[n]];
+                if (list != 0) in_mid[list - 1U].push_back(kept[start + n]);
+            }
+        }
+    }
+};
+
 // The samples of rank ceil(p N), exactly: the bins index rises with the
-// value, so the sample sought is the one of its rank within its bin, and
-// only the (few) samples of those bins need ordering. A table over the bins
-// says which bins are wanted, so that each sample is binned and looked up
-// once, whatever the number of percentiles.
-void exact_percentiles(const double* kept, std::size_t count,
-                       const std::vector<std::uint64_t>& fine, const Bins& bins, Simulated& s) {
-    const auto located = locate(fine, count);
-    std::array<std::vector<double>, PERCENTILES.size()> in_bin;
+// value, so the sample sought is the one of its rank within its fine bin,
+// and only the (few) samples of that bin need ordering. The samples of the
+// mid bins that hold one are gathered (binned a stretch at a time and
+// compared with the wanted ones, which vector code does; the rare stretch
+// that holds one is gone through again), then counted by fine bin; the
+// sample is ordered among those of its fine bin, in the order drawn.
+void exact_percentiles(const double* kept, std::size_t count, const std::vector<Count>& mids,
+                       const Bins& bins, Simulated& s) {
+    const auto located = locate(mids, count);
+    std::array<std::vector<double>, PERCENTILES.size()> in_mid;
     std::array<std::size_t, PERCENTILES.size()> slot{};  // each percentile's list
-    std::vector<std::uint8_t> wanted(bins.count, 0);     // a bin's list, from 1; 0 for none
+    std::vector<std::uint8_t> wanted(mids.size(), 0);    // a mid bin's list, from 1; 0 for none
+    std::array<std::uint32_t, PERCENTILES.size()> wanted_mid{};
     std::uint8_t lists = 0;
     for (std::size_t i = 0; i < located.size(); ++i) {
-        const std::size_t bin = located[i].bin;
-        if (wanted[bin] == 0) {
-            wanted[bin] = ++lists;
-            in_bin[lists - 1].reserve(static_cast<std::size_t>(fine[bin]));
+        const std::size_t mid = located[i].bin;
+        if (wanted[mid] == 0) {
+            wanted[mid] = ++lists;
+            in_mid[lists - 1].reserve(static_cast<std::size_t>(mids[mid]));
         }
-        slot[i] = wanted[bin] - 1U;
+        slot[i] = wanted[mid] - 1U;
+        wanted_mid[i] = static_cast<std::uint32_t>(mid);
     }
-    for (std::size_t n = 0; n < count; ++n) {
-        const double x = kept[n];
-        const std::uint8_t list = wanted[bins.of(x)];
-        if (list != 0) in_bin[list - 1U].push_back(x);
-    }
+    run_widest(Gather{kept, count, bins, wanted_mid, wanted, in_mid}, 512);
     for (std::size_t i = 0; i < located.size(); ++i) {
-        std::vector<double>& values = in_bin[slot[i]];
-        const auto nth = values.begin() + static_cast<std::ptrdiff_t>(located[i].rank - 1);
+        const std::vector<double>& gathered = in_mid[slot[i]];
+        const std::size_t first = located[i].bin * FINE_PER_MID;
+        std::array<Count, FINE_PER_MID> fine{};
+        for (const double x : gathered) ++fine[bins.of(x) - first];
+        std::size_t bin = 0;
+        std::uint64_t before = 0;
+        while (bin + 1 < fine.size() && before + fine[bin] < located[i].rank) before += fine[bin++];
+        std::vector<double> values;
+        values.reserve(fine[bin]);
+        for (const double x : gathered) {
+            if (bins.of(x) == first + bin) values.push_back(x);
+        }
+        const auto nth = values.begin() + static_cast<std::ptrdiff_t>(located[i].rank - before - 1);
         std::nth_element(values.begin(), nth, values.end());
         s.percentiles[i] = *nth;
     }
@@ -273,7 +373,7 @@ void exact_percentiles(const double* kept, std::size_t count,
 
 // Beyond the samples kept: within the bin, as if its samples were spread
 // evenly over it.
-void histogram_percentiles(const std::vector<std::uint64_t>& fine, const Bins& bins, Simulated& s) {
+void histogram_percentiles(const std::vector<Count>& fine, const Bins& bins, Simulated& s) {
     const auto located = locate(fine, s.samples);
     for (std::size_t i = 0; i < located.size(); ++i) {
         const std::size_t edge = located[i].bin;
@@ -287,7 +387,9 @@ void histogram_percentiles(const std::vector<std::uint64_t>& fine, const Bins& b
 
 // One toleranced value: its nominal, tolerance, and whether it is a
 // magnitude that a tolerance of 100 % or more could take below 0.
-// (cppcheck does not see the members read in draw<>.)
+// (cppcheck does not see the members read in draw_samples<>.)
+constexpr std::size_t ROUND = EngineRounds::SIZE;
+
 struct Varied {
     // cppcheck-suppress unusedStructMember
     std::size_t index;
@@ -299,92 +401,186 @@ struct Varied {
     bool clamped;
 };
 
-// The samples' figures as they run (Welford's running mean and sum of
-// squared deviations), and the fine histogram and kept samples.
+// Sums of up to a round's terms in four interleaved partial sums, added in a
+// fixed order at the end: four chains of additions instead of one, so a
+// block's sum costs a quarter of the additions' latency; the order is the
+// same on every platform, and so are the bits.
+template <typename Term>
+ZORVANE_INLINE double sum_of(std::size_t n, Term term) {
+    std::array<double, 4> part{};
+    std::size_t i = 0;
+    for (; i + 4 <= n; i += 4) {
+        for (std::size_t lane = 0; lane < 4; ++lane) part[lane] += term(i + lane);
+    }
+    for (std::size_t lane = 0; i < n; ++i, ++lane) part[lane] += term(i);
+    return (part[0] + part[1]) + (part[2] + part[3]);
+}
+
+// Two lanes of doubles, and each lane's lesser and greater of two, x where
+// it is less (greater) than m: GCC and clang make no vector code of such
+// lanes written one by one (a minimum is not a sum they may reorder), so
+// for them the pair is their vector type, the same operation element by
+// element.
+#if defined(__GNUC__)
+using Pair = double __attribute__((vector_size(16)));
+ZORVANE_INLINE Pair lesser(Pair x, Pair m) { return x < m ? x : m; }
+ZORVANE_INLINE Pair greater(Pair x, Pair m) { return x > m ? x : m; }
+#else
+using Pair = std::array<double, 2>;
+inline Pair lesser(Pair x, Pair m) {
+    return {x[0] < m[0] ? x[0] : m[0], x[1] < m[1] ? x[1] : m[1]};
+}
+inline Pair greater(Pair x, Pair m) {
+    return {x[0] > m[0] ? x[0] : m[0], x[1] > m[1] ? x[1] : m[1]};
+}
+#endif
+static_assert(sizeof(Pair) == 2 * sizeof(double));
+
+// The samples' figures as they come, a block at a time: each block's mean
+// and sum of squared deviations about it (two passes over the block, free of
+// the cancellation a sum of squares less a squared sum suffers), merged into
+// the running ones by Chan, Golub and LeVeque's pairwise update. A
+// per-sample recurrence (Welford's) is a chain of subtraction, division and
+// addition through every sample, which bounded the samples' pace; here no
+// chain runs longer than a block's quarter. Every pass but the histogram's
+// increments is free of calls and of branches, so it runs as vector code.
 struct Running {
-    double mean = 0.0;
-    // Squared deviations are summed in units of `unit`², a power of two near
-    // the results' size, so that results near 1e300 (or 1e-300) neither
-    // overflow nor underflow; by a power of two the sums are otherwise the
-    // same bits. Dividing by a power of two and multiplying by its inverse
-    // round the same real number, so the sum multiplies (a division costs
-    // several times as much) whenever the inverse is a double: always but
-    // for results below 2^-1023.
+    // Results are summed in units of `unit`, a power of two near their
+    // size, so that results near 1e300 (or 1e-300) neither overflow nor
+    // underflow; by a power of two the sums are otherwise the same bits.
+    // Dividing by a power of two and multiplying by its inverse round the
+    // same real number, so results are multiplied whenever the inverse is a
+    // double: always but for results below 2^-1023.
     double unit = 1.0;
     double inverse_unit = 1.0;
     bool inverse_exact = true;
-    double squares = 0.0;
+    double mean = 0.0;     // in units
+    double squares = 0.0;  // in units squared
     double smallest = std::numeric_limits<double>::infinity();
     double largest = -std::numeric_limits<double>::infinity();
     std::uint64_t inside = 0;
-    double count = 0.0;  // n, exactly: below 2^53
+    double count = 0.0;       // n, exactly: below 2^53
+    bool count_mids = false;  // counts by mid bin (the samples are kept), else by fine bin
 
-    // The results of a block, in order. Out of line and without calls, so
-    // that the figures stay in registers: the running mean's chain of
-    // subtraction, division and addition is what bounds the samples' pace,
-    // and a trip through memory would lengthen it. That chain leaves most
-    // of the machine idle, so `alongside(i)` does other work in the same
-    // loop, once a result.
-    template <typename Alongside>
-    ZORVANE_NOINLINE void add(const double* results, std::size_t n, double low, double high,
-                              const Bins& bins, std::uint64_t* counts, Alongside alongside) {
-        double m = mean;
-        double q = squares;
-        double least = smallest;
-        double most = largest;
-        std::uint64_t in = inside;
-        double k = count;
-        const double inverse = inverse_unit;
-        for (std::size_t i = 0; i < n; ++i) {
-            const double x = results[i];
-            const double delta = x - m;
-            k += 1.0;
-            m += delta / k;
-            if (inverse_exact) {
-                q += (delta * inverse) * ((x - m) * inverse);
-            } else {
-                q += (delta / unit) * ((x - m) / unit);
-            }
-            least = x < least ? x : least;
-            most = x > most ? x : most;
-            in += low <= x && x <= high ? 1 : 0;
-            ++counts[bins.of(x)];
-            alongside(i);
+    ZORVANE_INLINE void add(const double* results, std::size_t n, double low, double high,
+                            const Bins& bins, Count* counts) {
+        const auto size = static_cast<double>(n);
+        double block_mean = 0.0;
+        double block_squares = 0.0;
+        // (The results in units are made as they are summed, twice: cheaper
+        // than storing them and loading them again.)
+        const auto sum_in = [&](auto in_units) {
+            block_mean = sum_of(n, [&](std::size_t i) { return in_units(results[i]); }) / size;
+            block_squares = sum_of(n, [&](std::size_t i) {
+                const double d = in_units(results[i]) - block_mean;
+                return d * d;
+            });
+        };
+        if (inverse_exact) {
+            sum_in([this](double x) { return x * inverse_unit; });
+        } else {
+            sum_in([this](double x) { return x / unit; });
         }
-        mean = m;
-        squares = q;
-        smallest = least;
-        largest = most;
-        inside = in;
-        count = k;
+        const double total = count + size;
+        const double delta = block_mean - mean;
+        mean += delta * (size / total);
+        squares += block_squares + (delta * delta) * (count * (size / total));
+        count = total;
+        extremes(results, n);
+        // The bins first, then the increments, whose scattered stores are
+        // the one part that stays scalar.
+        std::uint64_t in = 0;
+        for (std::size_t i = 0; i < n; ++i) {
+            in += static_cast<unsigned>(low <= results[i]) &
+                  static_cast<unsigned>(results[i] <= high);
+        }
+        inside += in;
+        std::array<std::uint32_t, ROUND> bin;
+        for (std::size_t i = 0; i < n; ++i) bin[i] = bins.of(results[i]);
+        if (count_mids) {
+            for (std::size_t i = 0; i < n; ++i) ++counts[bin[i] / FINE_PER_MID];
+        } else {
+            for (std::size_t i = 0; i < n; ++i) ++counts[bin[i]];
+        }
     }
+
+   private:
+    // The smallest and largest result, in four lanes as the sums are, the
+    // lanes in pairs. Each lane's extremes are taken over the block's first
+    // and second part apart, two chains of comparisons instead of one, and
+    // joined as one pass would have them: the later part's extreme replaces
+    // the earlier's only where strictly beyond it (a tie keeps the earlier
+    // result, -0 or +0 alike).
+    ZORVANE_INLINE void extremes(const double* results, std::size_t n) {
+        constexpr double INF = std::numeric_limits<double>::infinity();
+        const std::size_t middle = n / 8 * 4;  // the second part starts in lane 0 too
+        // [0], [1]: the first part's pairs of lanes; [2], [3]: the second's.
+        std::array<Pair, 4> least{Pair{smallest, smallest}, Pair{smallest, smallest},
+                                  Pair{INF, INF}, Pair{INF, INF}};
+        std::array<Pair, 4> most{Pair{largest, largest}, Pair{largest, largest}, Pair{-INF, -INF},
+                                 Pair{-INF, -INF}};
+        for (std::size_t i = 0; i < middle; i += 4) {
+            for (std::size_t k = 0; k < 4; ++k) {
+                Pair x;
+                std::memcpy(&x, results + (k < 2 ? i : middle + i) + 2 * (k % 2), sizeof x);
+                least[k] = lesser(x, least[k]);
+                most[k] = greater(x, most[k]);
+            }
+        }
+        std::size_t i = 2 * middle;  // the second part's last (n % 8) results
+        for (; i + 4 <= n; i += 4) {
+            for (std::size_t k = 2; k < 4; ++k) {
+                Pair x;
+                std::memcpy(&x, results + i + 2 * (k % 2), sizeof x);
+                least[k] = lesser(x, least[k]);
+                most[k] = greater(x, most[k]);
+            }
+        }
+        std::array<double, 8> low_lanes;  // the first part's four, then the second's
+        std::array<double, 8> high_lanes;
+        std::memcpy(low_lanes.data(), least.data(), sizeof low_lanes);
+        std::memcpy(high_lanes.data(), most.data(), sizeof high_lanes);
+        for (std::size_t lane = 4; i < n; ++i, ++lane) {
+            low_lanes[lane] = results[i] < low_lanes[lane] ? results[i] : low_lanes[lane];
+            high_lanes[lane] = results[i] > high_lanes[lane] ? results[i] : high_lanes[lane];
+        }
+        for (std::size_t lane = 0; lane < 4; ++lane) {
+            const double low =
+                low_lanes[lane + 4] < low_lanes[lane] ? low_lanes[lane + 4] : low_lanes[lane];
+            const double high =
+                high_lanes[lane + 4] > high_lanes[lane] ? high_lanes[lane + 4] : high_lanes[lane];
+            smallest = low < smallest ? low : smallest;
+            largest = high > largest ? high : largest;
+        }
+    }
+};
+
+// A run's samples: the row, the values (the toleranced ones listed in
+// `varied`), where the figures go.
+struct Draw {
+    const Formula& row;
+    const Values& values;
+    const std::vector<Varied>& varied;
+    std::uint64_t samples;
+    std::uint64_t seed;
+    double low;  // the window
+    double high;
+    const Bins& bins;
+    Count* counts;
+    double* kept;  // null beyond KEPT_SAMPLES
+    Running& r;
 };
 
 // Samples are drawn a round of the engine at a time (312 outputs: a whole
 // number of samples for one to four values): the round's variates, in the
 // order the engine's outputs were always taken (sample by sample, value by
-// value), and their values; then each sample's result; then the running
-// figures, beside which (some of) the next round's variates and values are
-// made: the figures' chain of subtraction, division and addition bounds how
-// fast samples can go and leaves the machine room for them.
-constexpr std::size_t ROUND = EngineRounds::SIZE;
-
+// value), and their values; then each sample's result; then the figures.
 template <Distribution distribution, std::size_t varied_count>
-void draw(const Formula& row, Values point, const std::vector<Varied>& varied_values,
-          std::uint64_t samples, std::uint64_t seed, const Simulated& s, const Bins& bins,
-          std::vector<std::uint64_t>& fine, double* kept, Running& r) {
+ZORVANE_INLINE void draw_samples(const Draw& d) {
     // At least one, so that no array is empty and no division is by zero.
     constexpr std::size_t width = std::max<std::size_t>(varied_count, 1);
     static_assert(ROUND % width == 0);
     constexpr std::size_t per_round = ROUND / width;
-    // How many of a sample's variates are made beside the running figures:
-    // every normal one (they take a varying number of the engine's outputs,
-    // so they are made in order, one after the other); one uniform one, the
-    // last third, half or quarter of the round, the rest before by vector
-    // code (more beside them would make that loop the slower one).
-    constexpr std::size_t beside = distribution == Distribution::normal
-                                       ? varied_count
-                                       : std::min<std::size_t>(varied_count, 1);
     // Each value's nominal and tolerance repeated along a round, as its
     // variates are.
     std::array<std::size_t, width> index{};
@@ -393,109 +589,95 @@ void draw(const Formula& row, Values point, const std::vector<Varied>& varied_va
     std::array<double, ROUND> tolerance{};
     bool clamped = false;
     for (std::size_t j = 0; j < ROUND && varied_count > 0; ++j) {
-        const Varied& v = varied_values[j % width];
+        const Varied& v = d.varied[j % width];
         nominal[j] = v.value;
         tolerance[j] = v.tolerance;
         clamped = clamped || v.clamped;
     }
+    // The varied values are often the first ones, in order: a sample's
+    // values are then one copy, of a size known here, instead of one load
+    // and store of each value through its index (kept in memory, as the
+    // calls in between may change every register).
+    bool leading = true;
     for (std::size_t v = 0; v < varied_count; ++v) {
-        index[v] = varied_values[v].index;
-        clamp[v] = varied_values[v].clamped;
+        index[v] = d.varied[v].index;
+        clamp[v] = d.varied[v].clamped;
+        leading = leading && index[v] == v;
     }
 
-    EngineRounds engine(seed);  // the uniform variates: a round, all used
-    Variates variates(seed);    // the normal ones: a round's worth, from as many outputs as needed
+    EngineRounds engine(d.seed);  // the uniform variates: a round, all used
+    Variates variates(d.seed);  // the normal ones: a round's worth, from as many outputs as needed
     std::array<double, ROUND> z{};
-    const Evaluator evaluate = row.evaluate;
-    std::uint64_t* const counts = fine.data();
-    const double low = s.low;
-    const double high = s.high;
-    // Values of magnitudes whose tolerance reaches 100 % floored at 0.
-    const auto floor_values = [&] {
-        for (std::size_t j = 0; j < ROUND; ++j) {
-            z[j] = floored(z[j], clamp[j % width]);
-        }
-    };
-    // The first round at once: the uniform variates by vector code. Each
-    // round's variates come in the order the engine's outputs were always
-    // taken; a round may hold more than a last, short block needs, but the
-    // engine is dropped afterwards, so no one sees the difference.
-    if constexpr (varied_count > 0) {
-        if constexpr (distribution == Distribution::normal) {
-            variates.truncated_normal_thirds(z.data(), ROUND);
-        } else {
-            engine.next_symmetric(z);
-        }
-        for (std::size_t j = 0; j < ROUND; ++j) z[j] = spread(nominal[j], tolerance[j], z[j]);
-        if (clamped) floor_values();
-    }
-    for (std::uint64_t done = 0; done < samples;) {
+    Values point = d.values;
+    const Evaluator evaluate = d.row.evaluate;
+    std::array<double, per_round> own;  // the results, when they are not kept
+    for (std::uint64_t done = 0; done < d.samples;) {
         const auto block =
-            static_cast<std::size_t>(std::min<std::uint64_t>(per_round, samples - done));
-        // The evaluations apart from the figures: a call through the row's
-        // pointer may change every floating-point register, which would
-        // otherwise hold the figures.
-        std::array<double, per_round> results;
-        for (std::size_t i = 0; i < block; ++i) {
-            for (std::size_t v = 0; v < varied_count; ++v) {
-                point[index[v]] = z[i * varied_count + v];
+            static_cast<std::size_t>(std::min<std::uint64_t>(per_round, d.samples - done));
+        // A round's values: its variates (a round may hold more than a
+        // last, short block needs, but the engine is dropped afterwards, so
+        // no one sees the difference), spread over the tolerances,
+        // magnitudes whose tolerance reaches 100 % floored at 0.
+        if constexpr (varied_count > 0) {
+            if constexpr (distribution == Distribution::normal) {
+                variates.truncated_normal_thirds(z.data(), ROUND);
+            } else {
+                engine.next_symmetric(z);
             }
-            results[i] = evaluate(point).value;
+            for (std::size_t j = 0; j < ROUND; ++j) z[j] = spread(nominal[j], tolerance[j], z[j]);
+            if (clamped) {
+                for (std::size_t j = 0; j < ROUND; ++j) z[j] = floored(z[j], clamp[j % width]);
+            }
         }
-        if (kept != nullptr) {
-            std::copy_n(results.begin(), block, kept + static_cast<std::size_t>(done));
+        double* const results = d.kept != nullptr ? d.kept + done : own.data();
+        if (leading) {
+            for (std::size_t i = 0; i < block; ++i) {
+                std::memcpy(point.data(), &z[i * varied_count], varied_count * sizeof(double));
+                results[i] = evaluate(point).value;
+            }
+        } else {
+            for (std::size_t i = 0; i < block; ++i) {
+                for (std::size_t v = 0; v < varied_count; ++v) {
+                    point[index[v]] = z[i * varied_count + v];
+                }
+                results[i] = evaluate(point).value;
+            }
         }
         done += block;
-        if (varied_count > 0 && done < samples) {
-            // A whole round follows: its first variates and values are made
-            // now, the rest beside the figures of this one.
-            std::size_t first = 0;
-            if constexpr (distribution == Distribution::uniform && beside < varied_count) {
-                first = ROUND - beside * per_round;
-                engine.next_symmetric_first(z, first);
-                for (std::size_t j = 0; j < first; ++j) {
-                    z[j] = spread(nominal[j], tolerance[j], z[j]);
-                }
-            }
-            r.add(results.data(), block, low, high, bins, counts, [&](std::size_t i) {
-                const std::size_t at = first + i * beside;
-                if constexpr (distribution == Distribution::normal) {
-                    // The sample's draws in one call, which keeps the
-                    // engine's place in a register meanwhile.
-                    variates.truncated_normal_thirds(z.data() + at, beside);
-                    for (std::size_t j = at; j < at + beside; ++j) {
-                        z[j] = spread(nominal[j], tolerance[j], z[j]);
-                    }
-                } else {
-                    z[at] = spread(nominal[at], tolerance[at], engine.symmetric_at(at));
-                }
-            });
-            if (clamped) floor_values();
-        } else {
-            r.add(results.data(), block, low, high, bins, counts, [](std::size_t) {});
-        }
+        d.r.add(results, block, d.low, d.high, d.bins, d.counts);
     }
 }
 
+template <Distribution distribution, std::size_t varied_count>
+struct DrawSamples {
+    const Draw& d;
+    ZORVANE_INLINE void operator()() const { draw_samples<distribution, varied_count>(d); }
+};
+// The normal variates' loop is scalar code, measured slower in the 512-bit
+// version than in the 256-bit one.
+template <Distribution distribution, std::size_t varied_count>
+void draw(const Draw& d) {
+    run_widest(DrawSamples<distribution, varied_count>{d},
+               distribution == Distribution::normal ? 256 : 512);
+}
+
 template <Distribution distribution>
-void draw_all(const Formula& row, const Values& values, const std::vector<Varied>& varied,
-              std::uint64_t samples, std::uint64_t seed, const Simulated& s, const Bins& bins,
-              std::vector<std::uint64_t>& fine, double* kept, Running& r) {
-    switch (varied.size()) {
+void draw_all(const Draw& d) {
+    switch (d.varied.size()) {
         case 0:
-            draw<distribution, 0>(row, values, varied, samples, seed, s, bins, fine, kept, r);
+            draw<distribution, 0>(d);
             break;
         case 1:
-            draw<distribution, 1>(row, values, varied, samples, seed, s, bins, fine, kept, r);
+            draw<distribution, 1>(d);
             break;
         case 2:
-            draw<distribution, 2>(row, values, varied, samples, seed, s, bins, fine, kept, r);
+            draw<distribution, 2>(d);
             break;
         case 3:
-            draw<distribution, 3>(row, values, varied, samples, seed, s, bins, fine, kept, r);
+            draw<distribution, 3>(d);
             break;
         default:
-            draw<distribution, 4>(row, values, varied, samples, seed, s, bins, fine, kept, r);
+            draw<distribution, 4>(d);
             break;
     }
 }
@@ -509,8 +691,9 @@ void run_samples(const Formula& row, const Values& values, const std::array<doub
         varied.push_back({i, values[i], tolerances[i], magnitude && tolerances[i] >= 1.0});
     }
     const Bins bins(s.min, s.max, FINE_BINS);
-    std::vector<std::uint64_t> fine(bins.count, 0);
     const bool keep = options.samples <= KEPT_SAMPLES;
+    const std::size_t fine_per_count = keep ? FINE_PER_MID : 1;
+    std::vector<Count> counts((bins.count + fine_per_count - 1) / fine_per_count, 0);
     // Not zeroed: every sample kept is written before it is read.
     std::unique_ptr<double[]> kept;
     if (keep) kept.reset(new double[static_cast<std::size_t>(options.samples)]);
@@ -519,19 +702,21 @@ void run_samples(const Formula& row, const Values& values, const std::array<doub
     const int exponent = std::ilogb(r.unit);
     r.inverse_unit = std::ldexp(1.0, -exponent);
     r.inverse_exact = exponent >= -1023;
+    r.count_mids = keep;
+    const Draw job{row,           values,     varied, options.samples,
+                   options.seed,  s.low,      s.high, bins,
+                   counts.data(), kept.get(), r};
     if (options.distribution == Distribution::normal) {
-        draw_all<Distribution::normal>(row, values, varied, options.samples, options.seed, s, bins,
-                                       fine, kept.get(), r);
+        draw_all<Distribution::normal>(job);
     } else {
-        draw_all<Distribution::uniform>(row, values, varied, options.samples, options.seed, s, bins,
-                                        fine, kept.get(), r);
+        draw_all<Distribution::uniform>(job);
     }
     const auto samples = static_cast<double>(options.samples);
     s.samples = options.samples;
     s.seed = options.seed;
     s.distribution = options.distribution;
     s.evaluations += static_cast<int>(std::min<std::uint64_t>(options.samples, 1'000'000'000));
-    s.mean = r.mean;
+    s.mean = r.mean * r.unit;
     s.sd = options.samples > 1 ? std::sqrt(r.squares / (samples - 1.0)) * r.unit : 0.0;
     s.smallest = r.smallest;
     s.largest = r.largest;
@@ -539,12 +724,14 @@ void run_samples(const Formula& row, const Values& values, const std::array<doub
     const std::size_t per_shown = bins.count / shown;
     for (std::size_t i = 0; i <= shown; ++i) s.edges.push_back(bins.edge(i * per_shown));
     s.counts.assign(shown, 0);
-    for (std::size_t i = 0; i < fine.size(); ++i) s.counts[i / per_shown] += fine[i];
+    for (std::size_t i = 0; i < counts.size(); ++i) {
+        s.counts[i * fine_per_count / per_shown] += counts[i];
+    }
     s.exact_percentiles = keep;
     if (keep) {
-        exact_percentiles(kept.get(), static_cast<std::size_t>(options.samples), fine, bins, s);
+        exact_percentiles(kept.get(), static_cast<std::size_t>(options.samples), counts, bins, s);
     } else {
-        histogram_percentiles(fine, bins, s);
+        histogram_percentiles(counts, bins, s);
     }
     if (s.has_window) {
         s.yield = static_cast<double>(r.inside) / samples;
@@ -558,6 +745,16 @@ void run_samples(const Formula& row, const Values& values, const std::array<doub
 }
 
 }  // namespace
+
+unsigned limit_vector_width(unsigned bits) {
+#if ZORVANE_WIDE_VECTORS
+    width_allowed.store(bits, std::memory_order_relaxed);
+    return widest_vectors();
+#else
+    static_cast<void>(bits);
+    return 0;
+#endif
+}
 
 Simulated simulate(std::string_view command) { return simulate(command, QuestionSettings{}); }
 

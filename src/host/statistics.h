@@ -40,6 +40,12 @@ bool read_toleranced(std::string_view command, const QuestionSettings& beside, b
 // through here, so every yield comes from the same draws for the same seed.
 Simulated simulate_toleranced(const TolerancedCommand& toleranced);
 
+// The widest vectors, in bits, that the samples' loops may take where the
+// build has more than one version of them (none at start): the same answers
+// at every width, which a test checks. Returns the widest this build and
+// processor have: 128, 256 or 512 on x86-64, 0 where there is one version.
+unsigned limit_vector_width(unsigned bits);
+
 // Which answer a command asks for, as `ask` (and json_answer) decide.
 enum class QuestionKind { forward, solve, pair, range, statistics, design, combine };
 QuestionKind question_kind(std::string_view command, const QuestionSettings& beside, bool expand);

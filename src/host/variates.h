@@ -16,6 +16,15 @@
 #include "ieee754.h"
 #include "normal_layers.h"
 
+// The small functions of the samples' loops, inlined into each build of
+// those loops (statistics.cpp builds them for more than one vector width),
+// so that each runs on its build's instructions.
+#if defined(__GNUC__)
+#define ZORVANE_INLINE inline __attribute__((always_inline))
+#else
+#define ZORVANE_INLINE inline
+#endif
+
 namespace zorvane::host {
 
 // e^-t for 0 <= t <= 4.5, within a few ulps, the same bits everywhere:
@@ -71,7 +80,7 @@ class EngineRounds {
     }
 
     // The next SIZE outputs, in the order the engine gives them.
-    void next(Round& out) {
+    ZORVANE_INLINE void next(Round& out) {
         twist();
         for (std::size_t i = 0; i < SIZE; ++i) out[i] = tempered(state_[i]);
     }
@@ -83,23 +92,9 @@ class EngineRounds {
     // (2^84 + h 2^32 and 2^52 + l, less 2^84 + 2^52: no step rounds); so the
     // whole loop is integer and floating-point vector arithmetic, where a
     // conversion from 64-bit integers would take the scalar unit.
-    void next_symmetric(std::array<double, SIZE>& out) { next_symmetric_first(out, SIZE); }
-
-    // The same for the next round's first `count` outputs only, the rest
-    // left to symmetric_at.
-    void next_symmetric_first(std::array<double, SIZE>& out, std::size_t count) {
-        if (count == SIZE) {
-            twist();
-        } else {
-            const std::size_t near_end = std::min(count, SIZE - SHIFT);
-            for (std::size_t k = 0; k < near_end; ++k) {
-                state_[k] = mixed(state_[k], state_[k + 1], state_[k + SHIFT]);
-            }
-            for (std::size_t k = SIZE - SHIFT; k < count; ++k) {
-                state_[k] = mixed(state_[k], state_[k + 1], state_[k + SHIFT - SIZE]);
-            }
-        }
-        for (std::size_t i = 0; i < count; ++i) {
+    ZORVANE_INLINE void next_symmetric(std::array<double, SIZE>& out) {
+        twist();
+        for (std::size_t i = 0; i < SIZE; ++i) {
             const std::uint64_t k = tempered(state_[i]) >> 11;
             const double high = ieee754::double_from_bits(0x4530000000000000ULL | (k >> 32));
             const double low =
@@ -109,33 +104,20 @@ class EngineRounds {
         }
     }
 
-    // The next round's outputs one at a time, as next_symmetric makes them,
-    // for k = 0, 1, ..., SIZE - 1 in turn: the twist of element k reads
-    // elements k + 1 and k + 156 (around the round), which are those it
-    // reads when the whole round is twisted at once. Scalar code, to run
-    // beside other work that leaves the machine idle (the samples' running
-    // mean); the conversion from 53 bits is exact either way.
-    double symmetric_at(std::size_t k) {
-        const std::size_t following = k + 1 == SIZE ? 0 : k + 1;
-        const std::size_t far = k < SIZE - SHIFT ? k + SHIFT : k + SHIFT - SIZE;
-        state_[k] = mixed(state_[k], state_[following], state_[far]);
-        const auto top = static_cast<std::int64_t>(tempered(state_[k]) >> 11);
-        return static_cast<double>(top) * 0x1p-52 - 1.0;
-    }
-
    private:
     static constexpr std::size_t SHIFT = 156;  // m
-    static std::uint64_t tempered(std::uint64_t z) {
+    ZORVANE_INLINE static std::uint64_t tempered(std::uint64_t z) {
         z ^= (z >> 29) & 0x5555555555555555ULL;
         z ^= (z << 17) & 0x71d67fffeda60000ULL;
         z ^= (z << 37) & 0xfff7eee000000000ULL;
         return z ^ (z >> 43);
     }
-    static std::uint64_t mixed(std::uint64_t upper, std::uint64_t lower, std::uint64_t far) {
+    ZORVANE_INLINE static std::uint64_t mixed(std::uint64_t upper, std::uint64_t lower,
+                                              std::uint64_t far) {
         const std::uint64_t y = (upper & 0xffffffff80000000ULL) | (lower & 0x000000007fffffffULL);
         return far ^ (y >> 1) ^ ((0 - (y & 1)) & 0xb5026f5aa96619e9ULL);
     }
-    void twist() {
+    ZORVANE_INLINE void twist() {
         for (std::size_t k = 0; k < SIZE - SHIFT; ++k) {
             state_[k] = mixed(state_[k], state_[k + 1], state_[k + SHIFT]);
         }
