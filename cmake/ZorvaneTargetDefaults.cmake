@@ -36,6 +36,9 @@ function(zorvane_target_defaults target)
         if(ZORVANE_COVERAGE)
             target_compile_options(${target} PRIVATE --coverage -O0 -fprofile-update=atomic)
             target_link_options(${target} PRIVATE --coverage)
+            # Code built in several versions of one source (for wider
+            # vectors) is built once, so that coverage counts its lines once.
+            target_compile_definitions(${target} PRIVATE ZORVANE_COVERAGE)
         endif()
     elseif(MSVC)
         target_compile_options(${target} PRIVATE /W4 /fp:precise)

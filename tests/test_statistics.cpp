@@ -582,3 +582,51 @@ TEST(Statistics, SharedVectorsGiveTheirJsonLines) {
 }
 
 }  // namespace
+
+// Degenerate and tiny runs, for both distributions. Tolerances of 0 % vary
+// nothing: every figure is the nominal result, exactly. Results below
+// 2^-1022, whose unit has no double inverse, still give a mean within the
+// samples' extremes and near the nominal, and a finite spread.
+TEST(Statistics, RunsOfNoSpreadAndOfTinyResults) {
+    std::mt19937_64 pick(20261209);
+    for (const auto d : {host::Distribution::uniform, host::Distribution::normal}) {
+        const host::QuestionSettings settings = run(1 + pick() % 5000, pick(), d);
+        const host::Simulated flat = host::simulate(
+            "power_vi 1.5\xC2\xB1"
+            "0% 2\xC2\xB1"
+            "0% = 2..4",
+            settings);
+        ASSERT_FALSE(flat.error) << flat.line;
+        EXPECT_EQ(flat.mean, 3.0);
+        EXPECT_EQ(flat.sd, 0.0);
+        EXPECT_EQ(flat.smallest, 3.0);
+        EXPECT_EQ(flat.largest, 3.0);
+        for (const double p : flat.percentiles) EXPECT_EQ(p, 3.0);
+        EXPECT_EQ(flat.yield, 1.0);
+        const struct {
+            const char* command;
+            double nominal;
+        } tiny[] = {
+            {"resistors_series 3e-310\xC2\xB1"
+             "1% 2e-310",
+             5e-310},
+            {"resistors_series 3e-310\xC2\xB1"
+             "1% 2e-310\xC2\xB1"
+             "2%",
+             5e-310},
+            {"voltage_divider 1e-309\xC2\xB1"
+             "5% 10k\xC2\xB1"
+             "1% 10k\xC2\xB1"
+             "1%",
+             5e-310},
+        };
+        for (const auto& t : tiny) {
+            const host::Simulated s = host::simulate(t.command, settings);
+            ASSERT_FALSE(s.error) << t.command << ": " << s.line;
+            EXPECT_LE(s.smallest, s.mean) << t.command;
+            EXPECT_LE(s.mean, s.largest) << t.command;
+            EXPECT_NEAR(s.mean, t.nominal, 0.05 * t.nominal) << t.command;
+            EXPECT_TRUE(std::isfinite(s.sd) && s.sd >= 0.0) << t.command;
+        }
+    }
+}

@@ -84,8 +84,10 @@ struct Bins {
 // eight doubles (or 64-bit integers) at a time instead of SSE2's two: the
 // same operations on the same values, element by element, so the same bits.
 // Chosen at run time, as the build targets every x86-64. (Not on Windows,
-// whose compilers do not align the stack for 32- and 64-byte spills.)
-#if defined(__x86_64__) && defined(__GNUC__) && !defined(_WIN32) && !defined(ZORVANE_PORTABLE)
+// whose compilers do not align the stack for 32- and 64-byte spills; nor in
+// the coverage build, which would count each line once per version.)
+#if defined(__x86_64__) && defined(__GNUC__) && !defined(_WIN32) && !defined(ZORVANE_PORTABLE) && \
+    !defined(ZORVANE_COVERAGE)
 #define ZORVANE_WIDE_VECTORS 1
 std::atomic<unsigned> width_allowed{512};  // bits
 unsigned widest_vectors() {
