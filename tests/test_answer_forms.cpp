@@ -98,7 +98,9 @@ bool holds_no_number(const std::string& line) {
     return false;
 }
 
-void expect_same_answer(const std::string& command) {
+// `default_settings_too`: also that asking without settings is asking with
+// none (a third answer, so checked on a share of the generated questions).
+void expect_same_answer(const std::string& command, bool default_settings_too = true) {
     const host::QuestionSettings none;
     const host::Reply reply = host::ask(command, none);
     const host::JsonAnswer json = host::json_answer(command, none);
@@ -110,7 +112,9 @@ void expect_same_answer(const std::string& command) {
     EXPECT_EQ(json.error, reply.error) << command;
     EXPECT_EQ(reply.error, reply.line.starts_with("Error: ")) << command << "\n" << reply.line;
     EXPECT_EQ(json.json.find('\n'), std::string::npos) << command;
-    EXPECT_EQ(host::json_answer(command).json, json.json) << command;
+    if (default_settings_too) {
+        EXPECT_EQ(host::json_answer(command).json, json.json) << command;
+    }
     // (The module's own line prints an overflow as inf, as it always has;
     // the questions' answers never do.)
     const bool question =
@@ -140,9 +144,9 @@ TEST(AnswerForms, GeneratedQuestionsOfEveryKindAreTheSameAnswerAsLineAndAsJson) 
     // ZORVANE_GENERATED_QUESTIONS sets how many (memcheck runs fewer).
     const char* configured = std::getenv("ZORVANE_GENERATED_QUESTIONS");
     const int count = configured != nullptr ? std::atoi(configured) : 8000;
-    for (const std::string& command : generated_questions(20261207, count)) {
-        expect_same_answer(command);
-    }
+    const std::vector<std::string> questions = generated_questions(20261207, count);
+    for (std::size_t i = 0; i < questions.size(); ++i)
+        expect_same_answer(questions[i], i % 16 == 0);
 }
 
 // A design asked directly (as hosts may) of what is no design: each is one
