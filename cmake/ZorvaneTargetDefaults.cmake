@@ -36,7 +36,8 @@ function(zorvane_target_defaults target)
         if(ZORVANE_COVERAGE)
             # Plain counter increments: atomic ones made the tests several
             # times slower. The coverage tests run one thread per process
-            # (the test preset leaves out the one test of calls from threads).
+            # (the coverage test preset leaves out the one test of calls from
+            # threads at once).
             target_compile_options(${target} PRIVATE --coverage -O0 -fprofile-update=single)
             target_link_options(${target} PRIVATE --coverage)
             # Code built in several versions of one source (for wider
