@@ -593,68 +593,47 @@ ZORVANE_INLINE void draw_samples(const Draw& d) {
     constexpr std::size_t width = std::max<std::size_t>(varied_count, 1);
     static_assert(ROUND % width == 0);
     constexpr std::size_t per_round = ROUND / width;
-    // Each value's nominal and tolerance repeated along a round, as its
-    // variates are.
-    std::array<std::size_t, width> index{};
-    std::array<bool, width> clamp{};
-    std::array<double, ROUND> nominal{};
-    std::array<double, ROUND> tolerance{};
-    bool clamped = false;
-    for (std::size_t j = 0; j < ROUND && varied_count > 0; ++j) {
-        const Varied& v = d.varied[j % width];
-        nominal[j] = v.value;
-        tolerance[j] = v.tolerance;
-        clamped = clamped || v.clamped;
-    }
-    // The varied values are often the first ones, in order: a sample's
-    // values are then one copy, of a size known here, instead of one load
-    // and store of each value through its index (kept in memory, as the
-    // calls in between may change every register).
-    bool leading = true;
-    for (std::size_t v = 0; v < varied_count; ++v) {
-        index[v] = d.varied[v].index;
-        clamp[v] = d.varied[v].clamped;
-        leading = leading && index[v] == v;
+    // The row's values as columns a round's samples long: a fixed value's
+    // column holds it throughout, a toleranced value's is filled each round.
+    std::array<std::array<double, per_round>, static_cast<std::size_t>(MAX_VALUES)> column{};
+    Columns columns{};
+    for (std::size_t i = 0; i < column.size(); ++i) {
+        column[i].fill(d.values[i]);
+        columns[i] = column[i].data();
     }
 
     EngineRounds engine(d.seed);  // the uniform variates: a round, all used
     Variates variates(d.seed);  // the normal ones: a round's worth, from as many outputs as needed
     std::array<double, ROUND> z{};
-    Values point = d.values;
-    const Evaluator evaluate = d.row.evaluate;
     std::array<double, per_round> own;  // the results, when they are not kept
     for (std::uint64_t done = 0; done < d.samples;) {
         const auto block =
             static_cast<std::size_t>(std::min<std::uint64_t>(per_round, d.samples - done));
         // A round's values: its variates (a round may hold more than a
         // last, short block needs, but the engine is dropped afterwards, so
-        // no one sees the difference), spread over the tolerances,
-        // magnitudes whose tolerance reaches 100 % floored at 0.
+        // no one sees the difference), sample by sample and value by value,
+        // spread over the tolerances, magnitudes whose tolerance reaches
+        // 100 % floored at 0.
         if constexpr (varied_count > 0) {
             if constexpr (distribution == Distribution::normal) {
                 variates.truncated_normal_thirds(z.data(), ROUND);
             } else {
                 engine.next_symmetric(z);
             }
-            for (std::size_t j = 0; j < ROUND; ++j) z[j] = spread(nominal[j], tolerance[j], z[j]);
-            if (clamped) {
-                for (std::size_t j = 0; j < ROUND; ++j) z[j] = floored(z[j], clamp[j % width]);
+            for (std::size_t v = 0; v < varied_count; ++v) {
+                const Varied& varied = d.varied[v];
+                double* const values = column[varied.index].data();
+                for (std::size_t i = 0; i < per_round; ++i) {
+                    values[i] = spread(varied.value, varied.tolerance, z[i * varied_count + v]);
+                }
+                if (varied.clamped) {
+                    for (std::size_t i = 0; i < per_round; ++i)
+                        values[i] = floored(values[i], true);
+                }
             }
         }
         double* const results = d.kept != nullptr ? d.kept + done : own.data();
-        if (leading) {
-            for (std::size_t i = 0; i < block; ++i) {
-                std::memcpy(point.data(), &z[i * varied_count], varied_count * sizeof(double));
-                results[i] = evaluate(point).value;
-            }
-        } else {
-            for (std::size_t i = 0; i < block; ++i) {
-                for (std::size_t v = 0; v < varied_count; ++v) {
-                    point[index[v]] = z[i * varied_count + v];
-                }
-                results[i] = evaluate(point).value;
-            }
-        }
+        d.row.evaluate_columns(columns, block, results);
         done += block;
         d.r.add(results, block, d.low, d.high, d.bins, d.counts);
     }
