@@ -68,6 +68,31 @@ TEST(Variates, OwnExponentialIsWithinFourUlpsOfLibm) {
     EXPECT_LT(worst, 4 * 0x1p-53);
 }
 
+// The wedge's lines take a decision only where exp_minus would take the same:
+// points all over each wedge, and heights within 1e-3 down to 1e-16 of the
+// curve on either side, where a line that crossed it would decide wrongly.
+TEST(Variates, WedgeDecisionsAreTheExponentialsAtEveryDistance) {
+    std::mt19937_64 random(20261208);
+    const auto unit = [&] { return static_cast<double>(random() >> 11) * 0x1p-53; };
+    for (std::size_t layer = 1; layer + 1 < host::LAYER_END.size(); ++layer) {
+        const double left = host::LAYER_END[layer + 1];
+        const double right = std::min(host::LAYER_END[layer], 3.0);
+        if (left >= right) continue;  // a wedge wholly beyond the cut at 3
+        for (int i = 0; i < 2000; ++i) {
+            const double x = left + unit() * (right - left);
+            const double curve = host::exp_minus(0.5 * (x * x));
+            double height = host::LAYER_DENSITY[layer] +
+                            unit() * (host::LAYER_DENSITY[layer + 1] - host::LAYER_DENSITY[layer]);
+            if (i % 2 == 1) {
+                const double offset = std::pow(10.0, -3.0 - 13.0 * unit());
+                height = curve * (i % 4 == 1 ? 1.0 + offset : 1.0 - offset);
+            }
+            ASSERT_EQ(host::under_density(layer, x, height), height < curve)
+                << "layer " << layer << ", x " << x << ", height " << height;
+        }
+    }
+}
+
 TEST(Variates, UniformAndTruncatedNormalFollowTheirDistributions) {
     constexpr std::size_t N = 500'000;
     host::Variates variates(20261207);

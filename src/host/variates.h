@@ -59,6 +59,52 @@ inline double exp_minus(double t) {
     return EXP_MINUS_HALVES[k] * sum;
 }
 
+// Whether the point (x, height) of a layer's wedge (LAYER_END[layer + 1] <=
+// x < LAYER_END[layer], height between the densities at those ends) lies
+// under the density: height < exp_minus(x²/2), the same decision for every
+// point, but mostly taken without the exponential's 17-step chain. Over a
+// wedge the curve lies between the chord joining its ends and the tangent
+// at its left end: e^(-x²/2) is concave below x = 1 (the chord below the
+// curve, the tangent above it) and convex beyond (the other way round). A
+// height below both lines by more than WEDGE_MARGIN is under the curve; one
+// above both by more is over it; only the rest, a thin band about the
+// curve, and the one wedge across x = 1 take exp_minus. The margin, a
+// relative 2^-32, is far beyond what rounding moves the lines (a few ulps
+// of their table values and operations) and exp_minus (four ulps): a
+// decision the lines take is the one exp_minus would.
+struct WedgeLines {
+    double chord_slope = 0.0;    // the chord's rise per unit x leftwards
+    double tangent_slope = 0.0;  // the tangent's at the left end: -x e^(-x²/2)
+    bool bounded = false;        // the wedge lies on one side of x = 1
+};
+constexpr std::array<WedgeLines, 128> wedge_lines() {
+    std::array<WedgeLines, 128> lines{};
+    for (std::size_t i = 1; i < lines.size(); ++i) {  // the base layer has no wedge
+        const double left = LAYER_END[i + 1];
+        const double right = LAYER_END[i];
+        lines[i].chord_slope = (LAYER_DENSITY[i + 1] - LAYER_DENSITY[i]) / (right - left);
+        lines[i].tangent_slope = -left * LAYER_DENSITY[i + 1];
+        lines[i].bounded = right <= 1.0 || left >= 1.0;
+    }
+    return lines;
+}
+constexpr std::array<WedgeLines, 128> WEDGE_LINES = wedge_lines();
+constexpr double WEDGE_MARGIN = 0x1p-32;
+
+inline bool under_density(std::size_t layer, double x, double height) {
+    const WedgeLines& lines = WEDGE_LINES[layer];
+    if (lines.bounded) {
+        const double chord = LAYER_DENSITY[layer] + lines.chord_slope * (LAYER_END[layer] - x);
+        const double tangent =
+            LAYER_DENSITY[layer + 1] + lines.tangent_slope * (x - LAYER_END[layer + 1]);
+        const double lower = chord < tangent ? chord : tangent;
+        const double upper = chord < tangent ? tangent : chord;
+        if (height < lower * (1.0 - WEDGE_MARGIN)) return true;
+        if (height > upper * (1.0 + WEDGE_MARGIN)) return false;
+    }
+    return height < exp_minus(0.5 * (x * x));
+}
+
 // std::mt19937_64's outputs, a round of its state (312) at a time. The
 // engine is the standard's (its recurrence and tempering are fixed by
 // [rand.eng.mt], and a test checks the outputs against std::mt19937_64 for
@@ -146,7 +192,7 @@ class Variates {
     // a point across the layer (its top 53 bits). A point inside the layer's
     // rectangle below the next layer is taken at once (about 98 % of draws);
     // one in the wedge beside it is taken when a second draw falls under the
-    // density there (by exp_minus). A point beyond 3 (the base layer's
+    // density there (by under_density). A point beyond 3 (the base layer's
     // stand-in for the tail among them) is drawn again.
     double truncated_normal() {
         double z = 0.0;
@@ -183,7 +229,7 @@ class Variates {
         if (layer == 0) return false;
         const double below = LAYER_DENSITY[layer];
         const double height = below + uniform() * (LAYER_DENSITY[layer + 1] - below);
-        if (!(height < exp_minus(0.5 * (x * x)))) return false;
+        if (!under_density(layer, x, height)) return false;
         z = signed_x;
         return true;
     }
