@@ -3,8 +3,6 @@
 
 #include <array>
 #include <cmath>
-#include <cstdint>
-#include <cstring>
 #include <limits>
 #include <random>
 #include <set>
@@ -12,6 +10,7 @@
 #include <vector>
 
 #include "formula_table.h"
+#include "ieee754.h"
 
 namespace {
 
@@ -128,50 +127,37 @@ TEST(FormulaTable, EvaluationsSayWhenTheZeroGuardAnswered) {
     }
 }
 
-// A value as a Monte Carlo run or a careless caller may give it: a part's
-// size anywhere from 1e-12 to 1e6, of either sign, or one of the values
-// where the guards and the arithmetic's special cases sit.
-double generated_value(std::mt19937_64& random) {
-    constexpr std::array<double, 7> special = {0.0,
-                                               -0.0,
-                                               1.0,
-                                               -1.0,
-                                               std::numeric_limits<double>::infinity(),
-                                               std::numeric_limits<double>::quiet_NaN(),
-                                               std::numeric_limits<double>::denorm_min()};
-    if (random() % 8 == 0) return special[random() % special.size()];
-    const double size = std::ldexp(static_cast<double>(random() >> 11), -53) * 18.0 - 12.0;
-    const double value = std::pow(10.0, size);
-    return random() % 4 == 0 ? -value : value;
-}
-
-std::uint64_t bits(double x) {
-    std::uint64_t b = 0;
-    std::memcpy(&b, &x, sizeof b);
-    return b;
-}
-
-// The block form runs each row's evaluator over columns; a value read from
-// the wrong column, or a point skipped or repeated, shows as a difference
-// from the same points evaluated one at a time.
+// Points as a Monte Carlo run or a careless caller gives them: sizes from
+// 1e-12 to 1e6 of either sign, and the values where the guards and the
+// arithmetic's special cases sit. A value read from the wrong column, or a
+// point skipped or repeated, shows as a difference from the same points
+// evaluated one at a time (any NaN for a NaN: its payload is the processor's).
 TEST(FormulaTable, ColumnsGiveEachPointsValueBitForBit) {
+    using limits = std::numeric_limits<double>;
+    constexpr std::array<double, 7> special = {
+        0.0, -0.0, 1.0, -1.0, limits::infinity(), limits::quiet_NaN(), limits::denorm_min()};
     std::mt19937_64 random(20261208);
-    constexpr std::size_t POINTS = 257;  // odd: no vector width divides it
-    for (const auto& row : formula_table()) {
-        std::array<std::vector<double>, zorvane::MAX_VALUES> column;
-        zorvane::Columns columns{};
-        for (std::size_t i = 0; i < column.size(); ++i) {
-            for (std::size_t k = 0; k < POINTS; ++k) column[i].push_back(generated_value(random));
-            columns[i] = column[i].data();
+    constexpr std::size_t POINTS = 257;  // no vector width divides it
+    std::array<std::vector<double>, zorvane::MAX_VALUES> column;
+    zorvane::Columns columns{};
+    for (std::size_t i = 0; i < column.size(); ++i) {
+        for (std::size_t k = 0; k < POINTS; ++k) {
+            const double size = std::pow(10.0, static_cast<double>(random() % 1800) / 100 - 12);
+            column[i].push_back(random() % 8 == 0   ? special[random() % special.size()]
+                                : random() % 4 == 0 ? -size
+                                                    : size);
         }
-        std::vector<double> values(POINTS);
+        columns[i] = column[i].data();
+    }
+    std::vector<double> values(POINTS);
+    for (const auto& row : formula_table()) {
         row.evaluate_columns(columns, POINTS, values.data());
         for (std::size_t k = 0; k < POINTS; ++k) {
-            const zorvane::Values point{column[0][k], column[1][k], column[2][k], column[3][k]};
-            const double one = row.evaluate(point).value;
-            // Any NaN for a NaN: its payload is the processor's.
+            const double one =
+                row.evaluate({column[0][k], column[1][k], column[2][k], column[3][k]}).value;
             if (one != one && values[k] != values[k]) continue;
-            ASSERT_EQ(bits(values[k]), bits(one)) << row.keyword << " at point " << k;
+            ASSERT_EQ(zorvane::ieee754::bits_of(values[k]), zorvane::ieee754::bits_of(one))
+                << row.keyword << " at point " << k;
         }
     }
 }
