@@ -63,11 +63,18 @@ std::optional<host::Series> series_of(const std::optional<std::string>& name) {
     return host::series_named(*name);
 }
 
-// An answer as the one JSON rendering every host shares writes it; the
-// facade reads it with json.loads.
+// The unit of the result a reply answers about ("V" for a divider; "" for
+// a ratio or where no formula was read): the JSON's fields name only the
+// arguments' units, and a notebook's table shows the result's too.
+py::str result_unit(const host::Reply& reply) {
+    return text(reply.formula == nullptr ? std::string_view{} : reply.formula->unit);
+}
+
+// An answer as the one JSON rendering every host shares writes it, with
+// its result's unit; the facade reads the JSON with json.loads.
 template <typename Reply>
-py::str answer(const Reply& reply) {
-    return text(host::answer_json(reply));
+py::tuple answer(const Reply& reply) {
+    return py::make_tuple(text(host::answer_json(reply)), result_unit(reply));
 }
 
 py::dict formula_fields(const host::FormulaInfo& formula) {
@@ -104,7 +111,7 @@ using Options = std::vector<std::pair<std::string, std::string>>;
 // `options` ({"--mc": "10000", "--seed": "7", ...}) read by the question
 // grammar, as the tool reads its command line: an error answer, with the
 // grammar's line, for an option it does not take.
-std::optional<py::str> read_options(const Options& options, host::QuestionSettings& settings) {
+std::optional<py::tuple> read_options(const Options& options, host::QuestionSettings& settings) {
     for (const auto& [name, argument] : options) {
         if (std::string error = host::set_question_option(name, argument, settings);
             !error.empty()) {
@@ -124,10 +131,33 @@ PYBIND11_MODULE(_core, module) {
     module.doc() = "The calculator's hosts' share; use the package zorvane_calc, not this module.";
     module.attr("VERSION") = ZORVANE_VERSION;
 
+    // `value` in engineering notation, as a result in `unit` (UTF-8, "" for
+    // none) is shown: "3.7931 kΩ", "100 ns", "1.58114"; the page's
+    // calc.format. The unit is written whether or not a formula gives it.
+    module.def(
+        "format",
+        [](double value, std::string_view unit) {
+            host::FormulaInfo shown{};
+            shown.unit = unit;
+            return text(host::engineering_value(value, shown));
+        },
+        py::arg("value"), py::arg("unit"));
+
     py::class_<Row>(module, "Row")
         .def_property_readonly("keyword", [](const Row& row) { return text(row.formula->keyword); })
         .def_property_readonly("count",
                                [](const Row& row) { return row.formula->arguments.size(); });
+
+    // The command with its input notation (4k7, 10k, 12V) in plain decimal,
+    // as the module receives it.
+    module.def(
+        "expand",
+        [](const py::bytes& command) {
+            std::string out;
+            host::expand_notation(bounded(std::string_view(command)), out);
+            return text(out);
+        },
+        py::arg("command"));
 
     module.def(
         "line",
@@ -213,30 +243,32 @@ PYBIND11_MODULE(_core, module) {
     module.attr("DEFAULT_SAMPLES") = host::DEFAULT_SAMPLES;
     module.attr("MAX_SAMPLES") = host::MAX_SAMPLES;
 
-    // The run with its options read by the question grammar: its answer and
-    // the drawing of its histogram, both of the one run.
+    // The run with its options read by the question grammar: its answer, the
+    // drawing of its histogram, both of the one run, and the result's unit.
     module.def(
         "simulate",
         [](const py::bytes& command, const Options& options, bool expand) {
             host::QuestionSettings settings;
-            if (std::optional<py::str> refused = read_options(options, settings)) {
-                return py::make_tuple(*refused, text(""));
+            if (std::optional<py::tuple> refused = read_options(options, settings)) {
+                return py::make_tuple((*refused)[0], text(""), (*refused)[1]);
             }
             const host::Simulated simulated =
                 host::simulate(bounded(std::string_view(command)), settings, expand);
             return py::make_tuple(text(host::answer_json(simulated)),
-                                  text(host::histogram_svg(simulated)));
+                                  text(host::histogram_svg(simulated)), result_unit(simulated));
         },
         py::arg("command"), py::arg("options"), py::arg("expand"));
 
-    // A design, with its options read as the simulation's are.
+    // A design, with its options read as the simulation's are, and the
+    // result's unit.
     module.def(
         "design",
         [](const py::bytes& command, const Options& options, bool expand) {
             host::QuestionSettings settings;
-            if (std::optional<py::str> refused = read_options(options, settings)) return *refused;
-            return text(host::design_json(
-                host::design(bounded(std::string_view(command)), settings, expand)));
+            if (std::optional<py::tuple> refused = read_options(options, settings)) return *refused;
+            const host::Designed designed =
+                host::design(bounded(std::string_view(command)), settings, expand);
+            return py::make_tuple(text(host::design_json(designed)), result_unit(designed));
         },
         py::arg("command"), py::arg("options"), py::arg("expand"));
 

@@ -93,9 +93,40 @@ def _unknown(name: str) -> ZorvaneError:
     return ZorvaneError(_core.line(word.encode()))
 
 
+def _numbers(words: list[str]) -> Optional[list[str]]:
+    """Each word as a float's repr, or None where one is no number."""
+    try:
+        return [repr(float(word)) for word in words]
+    except ValueError:
+        return None
+
+
+def _whole_command(command: str) -> ZorvaneError:
+    """The error for a whole command where a formula's name goes, with the
+    call meant: the command's values in plain decimal where it has one
+    number for each of the formula's values, else their names."""
+    keyword, *words = _core.expand(_command(command)).split()
+    row = _core.find(keyword)
+    if row is None:
+        return ZorvaneError(_unknown(keyword).line,
+                            ["evaluate takes a formula's name, then its values apart"])
+    names = [argument.name for argument in _formulas_by_keyword()[row.keyword].arguments]
+    numbers = _numbers(words) if len(words) == len(names) else None
+    if numbers is None:
+        hint = "a question (?, ±, =) goes whole to solve, range, pairs, monte_carlo or design"
+    else:
+        hint = (f"line({' '.join([row.keyword, *numbers])!r}) answers the whole command, "
+                f"as the module reads it")
+    call = ", ".join([repr(row.keyword), *(numbers or names)])
+    return ZorvaneError(f"Error: evaluate takes a formula's name, then its values apart, "
+                        f"not a whole command: evaluate({call})", [hint])
+
+
 def _row(name: str) -> Any:
     if not isinstance(name, str):
         raise TypeError(f"a formula's name is a str, not {type(name).__name__}")
+    if len(name.split()) > 1:
+        raise _whole_command(name)
     row = _core.find(name) if name.isascii() else None
     if row is None:
         raise _unknown(name)
@@ -138,6 +169,13 @@ def evaluate(name: str, /, *values: Any, **named: Any) -> Any:
     >>> evaluate("resistors_series", np.array([[1.0], [2.0]]), np.array([10.0, 20.0]))
     array([[11., 21.],
            [12., 22.]])
+
+    A whole command where the name goes is refused with the call meant:
+
+    >>> evaluate("power_vi 12V 500m")
+    Traceback (most recent call last):
+      ...
+    zorvane_calc.ZorvaneError: Error: evaluate takes ... command: evaluate('power_vi', 12.0, 0.5)
     """
     row = _row(name)
     formula = _formulas_by_keyword()[row.keyword]
@@ -167,10 +205,14 @@ def evaluate(name: str, /, *values: Any, **named: Any) -> Any:
     return _core.evaluate(row, *arrays, *padding)
 
 
-def _series(series: Any) -> str:
+def _series(series: Any, function: str = "") -> str:
     if not isinstance(series, str) or not series.isascii() or not _core.is_series(series):
+        # A command where the series goes: the arguments swapped.
+        hints = ([f"{function} takes the command first, then the series: "
+                  f"{function}({series!r}, 'E24')"]
+                 if function and isinstance(series, str) and " " in series.strip() else [])
         raise ZorvaneError(f"Error: Unknown series {series!r} "
-                           f"({', '.join(_core.series_names())})")
+                           f"({', '.join(_core.series_names())})", hints)
     return series
 
 
@@ -191,9 +233,8 @@ def solve(command: Command, *, series: Optional[str] = None, expand: bool = True
     >>> [n.value for n in answer.standard]
     [3600.0, 3900.0]
     """
-    fields = answer_fields(_core.solve(_command(command),
-                                       None if series is None else _series(series), expand))
-    return Solution(raise_for_error(fields))
+    raw, unit = _core.solve(_command(command), None if series is None else _series(series), expand)
+    return Solution(raise_for_error(answer_fields(raw)), unit)
 
 
 def range(command: Command, *, expand: bool = True) -> Range:  # noqa: A001 (the tool's word)
@@ -206,7 +247,8 @@ def range(command: Command, *, expand: bool = True) -> Range:  # noqa: A001 (the
     >>> answer.min < answer.value < answer.max
     True
     """
-    return Range(raise_for_error(answer_fields(_core.range(_command(command), expand))))
+    raw, unit = _core.range(_command(command), expand)
+    return Range(raise_for_error(answer_fields(raw)), unit)
 
 
 def pairs(command: Command, series: str, *, expand: bool = True) -> Pair:
@@ -216,8 +258,8 @@ def pairs(command: Command, series: str, *, expand: bool = True) -> Pair:
     >>> pairs("voltage_divider 12 ? ? = 3.3", "E24").values
     [24000.0, 9100.0]
     """
-    fields = answer_fields(_core.pairs(_command(command), _series(series), expand))
-    return Pair(raise_for_error(fields))
+    raw, unit = _core.pairs(_command(command), _series(series, "pairs"), expand)
+    return Pair(raise_for_error(answer_fields(raw)), unit)
 
 
 def standard_values(value: float, series: str) -> StandardValues:
@@ -273,8 +315,8 @@ def monte_carlo(command: Command, samples: int = _core.DEFAULT_SAMPLES, *, seed:
                ("--seed", whole(seed, (int, np.integer))),
                ("--distribution", distribution if isinstance(distribution, str)
                 and distribution.isascii() else ascii(distribution))]
-    raw, figure = _core.simulate(_command(command), options, expand)
-    return Statistics(raise_for_error(answer_fields(raw)), figure)
+    raw, figure, unit = _core.simulate(_command(command), options, expand)
+    return Statistics(raise_for_error(answer_fields(raw)), figure, unit)
 
 
 def _option_word(value: Any) -> str:
@@ -303,7 +345,8 @@ def design(command: Command, *, expand: bool = True, **options: Any) -> Design:
     """
     words = [("--" + name.replace("_", "-"), _option_word(value))
              for name, value in options.items()]
-    return Design(raise_for_error(answer_fields(_core.design(_command(command), words, expand))))
+    raw, unit = _core.design(_command(command), words, expand)
+    return Design(raise_for_error(answer_fields(raw)), unit)
 
 
 _FORMULAS: Optional[tuple[Formula, ...]] = None

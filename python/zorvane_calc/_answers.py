@@ -3,7 +3,10 @@
 Each object holds the answer as the JavaScript module and ``zorvane-calc``
 give it (the same field names, numbers that are not finite as ``None``);
 the attributes read those fields, ``to_dict()`` returns them, and
-``_repr_html_`` shows them in a notebook.
+``_repr_html_`` shows them in a notebook as the page does: values in
+engineering notation with their units, written by the hosts' share (the
+page's ``calc.format``), deviations and margins in percent as the tool's
+lines write them.
 """
 
 from __future__ import annotations
@@ -12,7 +15,10 @@ import copy
 import html
 import json
 from dataclasses import dataclass
+from decimal import ROUND_HALF_EVEN, Context, Decimal
 from typing import Any, NamedTuple, Optional
+
+from . import _core
 
 
 class ZorvaneError(ValueError):
@@ -48,8 +54,39 @@ def raise_for_error(fields: dict[str, Any]) -> dict[str, Any]:
     return fields
 
 
-def _number(value: Optional[float]) -> str:
-    return "—" if value is None else repr(value)
+def _eng(value: Optional[float], unit: str = "") -> str:
+    """"3.7931 kΩ": the value as a result in ``unit`` is shown, by the hosts'
+    share."""
+    return "—" if value is None else _core.format(value, unit)
+
+
+def _range(low: Optional[float], high: Optional[float], unit: str) -> str:
+    return f"{_eng(low, unit)} .. {_eng(high, unit)}"
+
+
+# Enough digits for any double's exact decimal value; three significant.
+_EXACT = Context(prec=800)
+_THREE_DIGITS = Context(prec=3, rounding=ROUND_HALF_EVEN)
+_HUNDREDTH = Decimal("0.01")
+
+
+def _percent(fraction: Optional[float], signed: bool = False) -> str:
+    """A deviation or margin in percent as the tool's lines write it: the
+    exact percentage rounded half to even to two decimals ("-3.74%", with
+    ``signed`` "+2.03%"), from 100000 % on three digits ("1.23e+05%")."""
+    if fraction is None:
+        return "—"
+    sign = "-" if fraction < 0 else "+" if signed else ""
+    exact = abs(Decimal(fraction)).scaleb(2, _EXACT)
+    if exact >= 100_000:
+        digits, exponent = f"{_THREE_DIGITS.plus(exact):.2e}".split("e")
+        return f"{sign}{digits}e{int(exponent):+03d}%"
+    return f"{sign}{exact.quantize(_HUNDREDTH, ROUND_HALF_EVEN, _EXACT)}%"
+
+
+def _yield(fraction: Optional[float]) -> str:
+    """"99.8700%": a yield as the tool writes it ("%.4f" of the percentage)."""
+    return "—" if fraction is None else f"{fraction * 100.0:.4f}%"
 
 
 def _table(rows: list[tuple[str, str]]) -> str:
@@ -98,7 +135,12 @@ class Answer(_Fields):
     prints), ``engineering`` (the same with ``-e``), ``hints`` and
     ``evaluations`` (of the formula's arithmetic, spent to answer)."""
 
-    __slots__ = ()
+    # The unit of the formula's result, which the notebook's table shows.
+    __slots__ = ("_unit",)
+
+    def __init__(self, fields: dict[str, Any], unit: str = "") -> None:
+        super().__init__(fields)
+        self._unit = unit
 
     @property
     def kind(self) -> str:
@@ -125,7 +167,7 @@ class Answer(_Fields):
         return f"{type(self).__name__}({self.line!r})"
 
     def _caption(self) -> str:
-        return self.line
+        return self.engineering
 
 
 class StandardNeighbour(NamedTuple):
@@ -164,11 +206,11 @@ class Solution(Answer):
         return [StandardNeighbour(**item) for item in self._fields["standard"]]
 
     def _rows(self) -> list[tuple[str, str]]:
-        unit = f" {self.unit}" if self.unit else ""
-        rows = [(self.argument, " or ".join(_number(s) + unit for s in self.solutions)),
-                ("target", _number(self.target))]
-        rows += [(f"standard {_number(n.value)}{unit}",
-                  f"{_number(n.result)} ({_number(n.deviation)})") for n in self.standard]
+        rows = [(self.argument, " or ".join(_eng(s, self.unit) for s in self.solutions)),
+                ("target", _eng(self.target, self._unit))]
+        rows += [(f"standard {_eng(n.value, self.unit)}",
+                  f"{_eng(n.result, self._unit)} ({_percent(n.deviation, signed=True)})")
+                 for n in self.standard]
         return rows
 
 
@@ -191,8 +233,8 @@ class Range(Answer):
         return self._fields["max"]
 
     def _rows(self) -> list[tuple[str, str]]:
-        return [("value", _number(self.value)), ("min", _number(self.min)),
-                ("max", _number(self.max))]
+        return [(name, _eng(value, self._unit))
+                for name, value in (("value", self.value), ("min", self.min), ("max", self.max))]
 
 
 class Pair(Answer):
@@ -230,9 +272,10 @@ class Pair(Answer):
         return self._fields["deviation"]
 
     def _rows(self) -> list[tuple[str, str]]:
-        rows = list(zip(self.arguments, (_number(v) for v in self.values)))
-        rows += [("result", _number(self.result)), ("target", _number(self.target)),
-                 ("deviation", _number(self.deviation))]
+        rows = list(zip(self.arguments, (_eng(v, self.unit) for v in self.values)))
+        rows += [("result", _eng(self.result, self._unit)),
+                 ("target", _eng(self.target, self._unit)),
+                 ("deviation", _percent(self.deviation, signed=True))]
         return rows
 
 
@@ -258,8 +301,8 @@ class Statistics(Answer):
 
     __slots__ = ("_svg",)
 
-    def __init__(self, fields: dict[str, Any], figure: str = "") -> None:
-        super().__init__(fields)
+    def __init__(self, fields: dict[str, Any], figure: str = "", unit: str = "") -> None:
+        super().__init__(fields, unit)
         self._svg = figure
 
     def _get(self, key: str) -> Any:
@@ -339,19 +382,19 @@ class Statistics(Answer):
         return Histogram(list(histogram["edges"]), list(histogram["counts"])) if histogram else None
 
     def _rows(self) -> list[tuple[str, str]]:
-        low, high = self.worst
-        rows = [("value", _number(self.value)), ("worst case", f"{_number(low)} .. {_number(high)}")]
+        unit = self._unit
+        rows = [("value", _eng(self.value, unit)), ("worst case", _range(*self.worst, unit))]
         if self.window:
-            rows.append(("window", f"{_number(self.window['low'])} .. "
-                                   f"{_number(self.window['high'])}"
+            rows.append(("window", f"{_range(self.window['low'], self.window['high'], unit)}"
                                    f" ({'inside' if self.window['inside'] else 'outside'})"))
         if self.samples:
             rows += [("samples", f"{self.samples} ({self.distribution}, seed {self.seed})"),
-                     ("mean", _number(self.mean)), ("sd", _number(self.sd))]
-            rows += [(f"{p.percent}%", _number(p.value)) for p in self.percentiles]
+                     ("mean", _eng(self.mean, unit)), ("sd", _eng(self.sd, unit)),
+                     ("sampled", _range(self.min, self.max, unit))]
+            rows += [(f"{p.percent:g}%", _eng(p.value, unit)) for p in self.percentiles]
             if self.yield_ is not None:
-                rows += [("yield", _number(self.yield_)), ("ppm", _number(self.ppm)),
-                         ("Cpk", _number(self.cpk))]
+                rows += [("yield", _yield(self.yield_)), ("ppm outside", _eng(self.ppm)),
+                         ("Cpk", "undefined" if self.cpk is None else f"{self.cpk:.3f}")]
         rows += [(f"variance: {c.argument}", f"{c.share:.1%}" if c.share is not None else "—")
                  for c in self.contributions]
         return rows
@@ -430,8 +473,16 @@ class Design(Answer):
 
     @property
     def best(self) -> Optional[DesignCandidate]:
+        """The best candidate: the first listed, with all it carries (its
+        yield too), or, when none passes, the one nearest to passing."""
         best = self._fields["best"]
-        return _candidate(best) if best else None
+        if not best:
+            return None
+        listed = self._fields["candidates"]
+        # The answer's own "best" leaves out the yield of a listed candidate.
+        if listed and listed[0]["values"] == best["values"]:
+            return _candidate(listed[0])
+        return _candidate(best)
 
     @property
     def samples(self) -> Optional[int]:
@@ -445,16 +496,24 @@ class Design(Answer):
     def distribution(self) -> Optional[str]:
         return self._fields.get("distribution")
 
+    def _caption(self) -> str:
+        # The heading; the candidates are the table's rows.
+        lines = self._fields.get("engLines")
+        return lines[0] if lines else self.engineering
+
     def _rows(self) -> list[tuple[str, str]]:
-        rows = [("window", f"{_number(self.window['low'])} .. {_number(self.window['high'])}"),
+        unit, window = self._unit, self.window
+        rows = [("window", _range(window["low"], window["high"], unit)),
                 ("passing", f"{self.passing} of {self.tried}")]
         for rank, c in enumerate(self.candidates, 1):
-            values = ", ".join(f"{name} = {_number(value)}"
-                               for name, value in zip(self.arguments, c.values))
-            text = (f"{values}: {_number(c.nominal)} ({_number(c.min)} .. {_number(c.max)}), "
-                    f"margin {_number(c.margin)}")
+            values = ", ".join(f"{name} = {_eng(value, part)}"
+                               for name, value, part in zip(self.arguments, c.values, self.units))
+            # As the tool's line: no deviation from a window centred on zero.
+            deviation = "" if window["centre"] == 0 else f" ({_percent(c.deviation, signed=True)})"
+            text = (f"{values}: {_eng(c.nominal, unit)}{deviation}, "
+                    f"worst case {_range(c.min, c.max, unit)}, margin {_percent(c.margin)}")
             if c.yield_ is not None:
-                text += f", yield {_number(c.yield_)}"
+                text += f", yield {_yield(c.yield_)}"
             rows.append((f"{rank}.", text))
         return rows
 
@@ -481,8 +540,8 @@ class StandardValues(_Fields):
                 f"nearest={self.nearest!r})")
 
     def _rows(self) -> list[tuple[str, str]]:
-        return [("below", _number(self.below)), ("above", _number(self.above)),
-                ("nearest", _number(self.nearest))]
+        return [("below", _eng(self.below)), ("above", _eng(self.above)),
+                ("nearest", _eng(self.nearest))]
 
 
 class Argument(NamedTuple):
