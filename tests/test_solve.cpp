@@ -11,7 +11,9 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <iterator>
 #include <limits>
+#include <random>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -620,6 +622,124 @@ TEST(Questions, UnitsOnValuesGiveThePlainValuesLine) {
     EXPECT_EQ(calculator.evaluate("power_vi 12A 0.5").line, "Error: Invalid number '12A'");
     EXPECT_EQ(calculator.evaluate("power_vi 12V 0.5A", {.expand = false}).line,
               "Error: Invalid number '12V'");
+}
+
+}  // namespace
+
+namespace {
+
+// "a or b" of the part after " = " of a line, split at " or ".
+std::vector<std::string> solution_texts(const std::string& line) {
+    std::vector<std::string> texts;
+    std::string rest = line.substr(line.find(" = ") + 3);
+    for (std::size_t at; (at = rest.find(" or ")) != std::string::npos; rest.erase(0, at + 4)) {
+        texts.push_back(rest.substr(0, at));
+    }
+    texts.push_back(rest);
+    return texts;
+}
+
+// At a terminal a solution reads in engineering notation first, with the
+// exact double after it: over the shared vectors, each value of the
+// readable line is the engineering line's, followed by the exact line's in
+// parentheses where the two differ.
+TEST(Solve, ReadableLinesGiveEachEngineeringValueWithItsExactDouble) {
+    int checked = 0;
+    for (const auto& vector : zorvane_test::load_vectors(ZORVANE_VECTOR_DIR "/solve.tsv")) {
+        const host::Solved solved = host::solve(utf8(vector.command));
+        if (solved.error || !solved.stretches.empty()) continue;
+        const std::vector<std::string> exact = solution_texts(solved.line);
+        const std::vector<std::string> shown = solution_texts(solved.engineering);
+        ASSERT_EQ(exact.size(), shown.size()) << solved.line;
+        std::string expected = solved.line.substr(0, solved.line.find(" = ") + 3);
+        for (std::size_t i = 0; i < exact.size(); ++i) {
+            expected += (i == 0 ? "" : " or ") + shown[i];
+            if (shown[i] != exact[i]) expected += " (" + exact[i] + ")";
+        }
+        EXPECT_EQ(solved.readable, expected) << utf8(vector.command);
+        ++checked;
+    }
+    EXPECT_GT(checked, 200);
+    // Stretches, neighbours and pairs alike; errors have no readable line.
+    host::QuestionSettings e24;
+    e24.series.every = host::series_named("E24");
+    const struct {
+        const char* command;
+        const char* readable;
+    } cases[] = {
+        {"impedance_rl 79550 ? 5.181e-08 = 79550",
+         "Every frequency below 3.67411 kHz (3674.1104876216546 Hz) gives RL Impedance = 79550 "
+         "\xCE\xA9"},
+        {"voltage_divider 12 10k ? = 3.3",
+         "r2 = 3.7931 k\xCE\xA9 (3793.103448275862 \xCE\xA9); E24: 3.6 k\xCE\xA9 (3600 \xCE\xA9) "
+         "\xE2\x86\x92 3.17647 V (-3.74%), 3.9 k\xCE\xA9 (3900 \xCE\xA9) \xE2\x86\x92 3.36691 V "
+         "(+2.03%)"},
+        {"voltage_divider 12 ? ? = 3.3",
+         "r1 = 24 k\xCE\xA9 (24000 \xCE\xA9), r2 = 9.1 k\xCE\xA9 (9100 \xCE\xA9) (Output Voltage "
+         "= 3.29909 V, -0.03%)"},
+        {"power_i2r ? 100 = 1", "current = -100 mA (-0.1 A) or 100 mA (0.1 A)"},
+        {"gain_db ? = 0", "gain_ratio = 1"},
+        {"voltage_divider 12 10k ? = 15", ""},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(host::ask(c.command, e24).readable, c.readable) << c.command;
+    }
+}
+
+// With --tolerance, a pair's line gives its worst case: over generated
+// targets and tolerances, the extremes of the formula at the four corners
+// of the two parts' boxes (each formula here is monotone in both parts),
+// evaluated through the module.
+TEST(Questions, APairWithATolerancedGivesItsWorstCase) {
+    std::mt19937_64 random(20261208);
+    const struct {
+        const char* formula;  // with "%s" for the target
+        double low;
+        double high;
+    } shapes[] = {
+        {"voltage_divider 12 ? ? = %.17g", 0.5, 11.5},
+        {"resistors_parallel ? ? = %.17g", 100.0, 5e5},
+        {"capacitors_series ? ? = %.17g", 1e-11, 5e-5},
+    };
+    const double percents[] = {0.1, 0.5, 1.0, 2.0, 5.0, 10.0, 20.0};
+    for (const auto& shape : shapes) {
+        for (int round = 0; round < 12; ++round) {
+            const double target =
+                std::uniform_real_distribution<double>(shape.low, shape.high)(random);
+            const double percent = percents[random() % std::size(percents)];
+            char question[160];
+            const int at = std::snprintf(question, sizeof question, "--tolerance %g%% ", percent);
+            std::snprintf(question + at, sizeof question - static_cast<std::size_t>(at),
+                          shape.formula, target);
+            const host::Paired paired = host::pair(question, *host::series_named("E24"));
+            ASSERT_FALSE(paired.error) << question << ": " << paired.line;
+            ASSERT_TRUE(paired.part_tolerance.has_value()) << question;
+            EXPECT_EQ(*paired.part_tolerance, percent / 100.0);
+            double low = INFINITY;
+            double high = -INFINITY;
+            for (const double a : {1.0 - percent / 100.0, 1.0 + percent / 100.0}) {
+                for (const double b : {1.0 - percent / 100.0, 1.0 + percent / 100.0}) {
+                    std::vector<double> values = {12.0, paired.values[0] * a, paired.values[1] * b};
+                    if (shape.formula[0] != 'v') values.erase(values.begin());
+                    const std::string keyword(shape.formula, std::strchr(shape.formula, ' '));
+                    const zorvane::Outcome corner = module_at(keyword, values);
+                    low = std::min(low, corner.value);
+                    high = std::max(high, corner.value);
+                }
+            }
+            EXPECT_EQ(paired.min, low) << question;
+            EXPECT_EQ(paired.max, high) << question;
+            EXPECT_NE(paired.line.find(", worst case "), std::string::npos) << paired.line;
+        }
+    }
+    // Without one, no worst case; with one for another kind only, an error.
+    const host::Series e24 = *host::series_named("E24");
+    EXPECT_FALSE(host::pair("voltage_divider 12 ? ? = 3.3", e24).part_tolerance);
+    EXPECT_EQ(host::pair("--tolerance C=1% voltage_divider 12 ? ? = 3.3", e24).line,
+              "Error: --tolerance has nothing to apply to: it names none of the pair's kind of "
+              "part");
+    EXPECT_EQ(host::ask("--series E24 --tolerance 100% voltage_divider 12 ? ? = 3.3").line,
+              "Error: A pair's tolerance is from 0 to below 100 %");
 }
 
 }  // namespace

@@ -143,6 +143,12 @@ PYBIND11_MODULE(_core, module) {
         },
         py::arg("value"), py::arg("unit"));
 
+    // A deviation or margin in percent as every answer writes it, without the
+    // "%": "-3.74", "2.00e+304".
+    module.def(
+        "percent", [](double fraction) { return text(host::percent_text(fraction)); },
+        py::arg("fraction"));
+
     py::class_<Row>(module, "Row")
         .def_property_readonly("keyword", [](const Row& row) { return text(row.formula->keyword); })
         .def_property_readonly("count",

@@ -15,7 +15,6 @@ import copy
 import html
 import json
 from dataclasses import dataclass
-from decimal import ROUND_HALF_EVEN, Context, Decimal
 from typing import Any, NamedTuple, Optional
 
 from . import _core
@@ -64,24 +63,13 @@ def _range(low: Optional[float], high: Optional[float], unit: str) -> str:
     return f"{_eng(low, unit)} .. {_eng(high, unit)}"
 
 
-# Enough digits for any double's exact decimal value; three significant.
-_EXACT = Context(prec=800)
-_THREE_DIGITS = Context(prec=3, rounding=ROUND_HALF_EVEN)
-_HUNDREDTH = Decimal("0.01")
-
-
 def _percent(fraction: Optional[float], signed: bool = False) -> str:
-    """A deviation or margin in percent as the tool's lines write it: the
-    exact percentage rounded half to even to two decimals ("-3.74%", with
-    ``signed`` "+2.03%"), from 100000 % on three digits ("1.23e+05%")."""
+    """A deviation or margin in percent as the tool's lines write it, by the
+    hosts' share: "-3.74%", with ``signed`` "+2.03%", from 100000 % on three
+    digits ("1.23e+05%")."""
     if fraction is None:
         return "—"
-    sign = "-" if fraction < 0 else "+" if signed else ""
-    exact = abs(Decimal(fraction)).scaleb(2, _EXACT)
-    if exact >= 100_000:
-        digits, exponent = f"{_THREE_DIGITS.plus(exact):.2e}".split("e")
-        return f"{sign}{digits}e{int(exponent):+03d}%"
-    return f"{sign}{exact.quantize(_HUNDREDTH, ROUND_HALF_EVEN, _EXACT)}%"
+    return ("+" if signed and fraction >= 0 else "") + _core.percent(fraction) + "%"
 
 
 def _yield(fraction: Optional[float]) -> str:
@@ -407,7 +395,9 @@ class Statistics(Answer):
 class DesignCandidate(NamedTuple):
     """A design's candidate: the standard values, the nominal result, its
     worst case, the margin to the window's nearer edge (over the window's
-    width), the deviation from its centre and, with ``mc``, the yield."""
+    width), the deviation from its centre and, with ``mc``, the yield;
+    ``also``: the same standard values in other decades that pass alike,
+    ``((24000.0, 9100.0), (240000.0, 91000.0))`` for 2400/910."""
 
     values: list[Optional[float]]
     nominal: Optional[float]
@@ -416,11 +406,13 @@ class DesignCandidate(NamedTuple):
     margin: Optional[float]
     deviation: Optional[float]
     yield_: Optional[float] = None
+    also: tuple[tuple[float, ...], ...] = ()
 
 
 def _candidate(fields: dict[str, Any]) -> DesignCandidate:
     return DesignCandidate(list(fields["values"]), fields["nominal"], fields["min"], fields["max"],
-                           fields["margin"], fields["deviation"], fields.get("yield"))
+                           fields["margin"], fields["deviation"], fields.get("yield"),
+                           tuple(tuple(values) for values in fields.get("also", ())))
 
 
 class Design(Answer):

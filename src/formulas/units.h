@@ -51,8 +51,10 @@ inline constexpr Unit PREFIXED_UNITS[] = {WATT,  VOLT,   AMPERE, OHM,   FARAD, C
                                           JOULE, SECOND, HENRY,  HERTZ, METRE, METRE_PER_SECOND};
 
 // Other ways people write a unit than its symbol, in UTF-8: the ohm sign
-// of its own code point, the word, the degree Celsius as one character,
-// kelvin for a temperature difference, the square without a superscript.
+// of its own code point, the word, the degree Celsius as one character or
+// without the degree sign (a value is read in its own argument's unit, so
+// "40C" for a temperature is never a charge), kelvin for a temperature
+// difference, the square without a superscript.
 // The input notation reads those marked `read` as the unit; the hints
 // recognise every one as a unit, to say what a value is written in.
 struct UnitSpelling {
@@ -65,6 +67,8 @@ inline constexpr UnitSpelling UNIT_SPELLINGS[] = {
     {OHM.utf8, "ohm", true},
     {OHM.utf8, "ohms", true},
     {DEGREE_CELSIUS.utf8, "\342\204\203", true},  // U+2103
+    {DEGREE_CELSIUS.utf8, "degC", true},
+    {DEGREE_CELSIUS.utf8, "C", true},
     {DEGREE_CELSIUS_PER_WATT.utf8, "K/W", true},
     {DEGREE_CELSIUS_PER_WATT.utf8, "C/W", false},
     {WATT_PER_SQUARE_METRE.utf8, "W/m2", true},

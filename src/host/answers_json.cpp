@@ -111,6 +111,10 @@ Json paired_object(const Paired& paired) {
     out["result"] = number(paired.result);
     out["target"] = number(paired.target);
     out["deviation"] = number(paired.deviation);
+    out["partTolerance"] = paired.part_tolerance ? number(*paired.part_tolerance) : Json(nullptr);
+    out["worst"] = paired.part_tolerance
+                       ? Json{{"min", number(paired.min)}, {"max", number(paired.max)}}
+                       : Json(nullptr);
     return out;
 }
 

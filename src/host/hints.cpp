@@ -160,6 +160,32 @@ bool has_control(std::string_view text) {
     });
 }
 
+// "10k\xC2\xB1-1%", "10k\xC2\xB1" "1": a value whose tolerance is written
+// wrongly, and the word as it should be; "" for any other word.
+std::string tolerance_fix(std::string_view token, std::string_view unit) {
+    for (const std::string_view sign : {std::string_view("\xC2\xB1"), std::string_view("+-")}) {
+        const std::size_t at = token.find(sign);
+        if (at == 0 || at == std::string_view::npos) continue;
+        const std::string_view value = token.substr(0, at);
+        std::string_view percent = token.substr(at + sign.size());
+        if (!is_value(value, unit)) return {};
+        const bool in_percent = percent.ends_with('%');
+        if (in_percent) percent.remove_suffix(1);
+        const bool signed_percent = percent.starts_with('-') || percent.starts_with('+');
+        if (signed_percent) percent.remove_prefix(1);
+        const std::string example = std::string(value) + "\xC2\xB1";
+        if (percent.empty() || percent.find_first_of("+-") != std::string_view::npos ||
+            !is_number(percent)) {
+            return "a tolerance is a percentage: " + example + "1%";
+        }
+        const std::string fixed = example + std::string(percent) + "%";
+        if (signed_percent) return "a tolerance has no sign, it spreads both ways: " + fixed;
+        if (!in_percent) return "a tolerance is in percent: " + fixed;
+        return {};
+    }
+    return {};
+}
+
 // The likely cause of an invalid number at `place`, or nothing. Words with
 // a control character are never offered back to be typed: a hint is one
 // line of text a person can copy.
@@ -179,6 +205,7 @@ std::string cause(std::string_view token, const Place& place, const FormulaInfo*
     if (tolerance)
         return "write it on the number: " + std::string(place.before) + std::string(token);
     const std::string_view unit = unit_at(info, place.index);
+    if (std::string fix = tolerance_fix(token, unit); !fix.empty()) return fix;
     if (token.find(',') != std::string_view::npos) {
         std::string pointed(token);
         std::replace(pointed.begin(), pointed.end(), ',', '.');

@@ -34,6 +34,27 @@ bool find_unknowns(ReadQuestion& out, Reply& reply) {
     return true;
 }
 
+// One character, in UTF-8: what a shell puts where a ? matched a file name
+// of one letter.
+bool is_one_character(std::string_view word) {
+    if (word.empty()) return false;
+    const auto lead = static_cast<unsigned char>(word[0]);
+    const std::size_t length = lead < 0x80 ? 1 : lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : 2;
+    return word.size() == length;
+}
+
+// Why the module refused a value of the question. A word of one character
+// in a question with '=' is most likely a ? that the shell replaced: the
+// unit the value takes would only mislead.
+std::vector<std::string> refusal_hints(const ReadQuestion& out, std::string_view text,
+                                       const Answer& answer) {
+    if (answer.kind == Kind::invalid_number && out.question.target &&
+        is_one_character(answer.token)) {
+        return {"did the shell replace ? with a file name of one letter? quote it: '?'"};
+    }
+    return hints(text, answer);
+}
+
 }  // namespace
 
 std::string module_command(const Question& question) {
@@ -66,7 +87,7 @@ bool read_question(std::string_view command, bool expand, const QuestionSettings
     const Answer& answer = calculator.evaluate(text, module_options);
     reply.formula = answer.formula;
     if (answer.kind != Kind::result) {
-        fail(reply, answer.line, hints(text, answer));
+        fail(reply, answer.line, refusal_hints(out, text, answer));
         return false;
     }
     out.info = answer.formula;

@@ -252,6 +252,7 @@ void add_standard_neighbours(const Prepared& prepared, Series series, Solved& so
     const std::string head = "; " + std::string(series_name(series)) + ": ";
     solved.line += head;
     solved.engineering += head;
+    solved.readable += head;
     const std::string_view unit = solved.unit;
     const std::string_view result_unit = prepared.info->unit;
     for (std::size_t i = 0; i < solved.standard.size(); ++i) {
@@ -260,9 +261,11 @@ void add_standard_neighbours(const Prepared& prepared, Series series, Solved& so
         solved.line += separator + with_unit(round_trip(n.value), unit) + " \xE2\x86\x92 " +
                        with_unit(module_number(row, n.result), result_unit) + " (" +
                        deviation_text(n.result, prepared.target, result_unit, false) + ")";
-        solved.engineering += separator + engineering(n.value, unit) + " \xE2\x86\x92 " +
-                              engineering(n.result, result_unit) + " (" +
-                              deviation_text(n.result, prepared.target, result_unit, true) + ")";
+        const std::string result = " \xE2\x86\x92 " + engineering(n.result, result_unit) + " (" +
+                                   deviation_text(n.result, prepared.target, result_unit, true) +
+                                   ")";
+        solved.engineering += separator + engineering(n.value, unit) + result;
+        solved.readable += separator + readable(n.value, unit) + result;
     }
 }
 
@@ -322,11 +325,13 @@ Solved solve_question(std::string_view command, bool expand, const QuestionSetti
     if (!solved.solutions.empty()) {
         solved.line = name + " = ";
         solved.engineering = solved.line;
+        solved.readable = solved.line;
     }
     for (std::size_t i = 0; i < solved.solutions.size(); ++i) {
         const std::string separator = i == 0 ? "" : " or ";
         solved.line += separator + with_unit(round_trip(solved.solutions[i]), solved.unit);
         solved.engineering += separator + engineering(solved.solutions[i], solved.unit);
+        solved.readable += separator + readable(solved.solutions[i], solved.unit);
     }
     // "Every r2 from A to B Ω", "above A Ω", "below B Ω": the ends are values
     // that give the target, the domain's own ends said in words; "Many" where
@@ -349,13 +354,17 @@ Solved solve_question(std::string_view command, bool expand, const QuestionSetti
         if (s.from_domain_end) {
             solved.line += head + " below " + with_unit(round_trip(s.to), unit);
             solved.engineering += head + " below " + engineering(s.to, unit);
+            solved.readable += head + " below " + readable(s.to, unit);
         } else if (s.to_domain_end) {
             solved.line += head + " above " + with_unit(round_trip(s.from), unit);
             solved.engineering += head + " above " + engineering(s.from, unit);
+            solved.readable += head + " above " + readable(s.from, unit);
         } else {
             solved.line +=
                 head + " from " + round_trip(s.from) + " to " + with_unit(round_trip(s.to), unit);
             solved.engineering += head + " from " + engineering_span(s.from, s.to, unit, " to ");
+            solved.readable +=
+                head + " from " + readable(s.from, unit) + " to " + readable(s.to, unit);
         }
     }
     if (!search.stretches.empty()) {
@@ -363,6 +372,7 @@ Solved solve_question(std::string_view command, bool expand, const QuestionSetti
         const std::string tail = every ? "" : ", not every one";
         solved.line += gives + wanted(info, prepared.target) + tail;
         solved.engineering += gives + wanted(info, prepared.target) + tail;
+        solved.readable += gives + wanted(info, prepared.target) + tail;
         solved.hints = decided;
     }
     if (series != nullptr) add_standard_neighbours(prepared, *series, solved);
@@ -440,6 +450,51 @@ Ranged range_question(std::string_view command, bool expand, const QuestionSetti
     return ranged;
 }
 
+// With --tolerance for the pair's kind of part, the result's worst case with
+// both parts anywhere within it: ", worst case 3.26 .. 3.33 V with 1% parts".
+// A tolerance given for other kinds only has nothing to apply to, which is
+// an error rather than silence. False when the reply became an error.
+bool add_pair_worst_case(const Prepared& prepared, const Values& values, Paired& paired) {
+    const PerKind<Percent>& given = prepared.settings.tolerance;
+    if (!given.given()) return true;
+    const Percent* tolerance = given.of(*part_kind(paired.unit));
+    if (tolerance == nullptr) {
+        fail(paired,
+             "Error: --tolerance has nothing to apply to: it names none of the pair's "
+             "kind of part");
+        return false;
+    }
+    const double fraction = tolerance->value / 100.0;
+    if (!(fraction < 1.0)) {
+        fail(paired, "Error: A pair's tolerance is from 0 to below 100 %");
+        return false;
+    }
+    std::array<double, 4> tolerances{};
+    for (const int argument : paired.arguments) {
+        tolerances[static_cast<std::size_t>(argument)] = fraction;
+    }
+    const FormulaInfo& info = *prepared.info;
+    const Range found = worst_case_range(info, values, tolerances);
+    paired.evaluations += found.evaluations;
+    if (!std::isfinite(found.min) || !std::isfinite(found.max)) {
+        fail(paired, "Error: " + std::string(info.label) +
+                         " leaves the numbers within the pair's tolerance");
+        return false;
+    }
+    paired.part_tolerance = fraction;
+    paired.min = found.min;
+    paired.max = found.max;
+    const std::string with = " with " + tolerance->text + "% parts";
+    const Formula& row = *prepared.row;
+    paired.line += ", worst case " + module_number(row, found.min) + " .. " +
+                   with_unit(module_number(row, found.max), info.unit) + with;
+    const std::string span =
+        ", worst case " + engineering_span(found.min, found.max, info.unit, " .. ") + with;
+    paired.engineering += span;
+    paired.readable += span;
+    return true;
+}
+
 Paired pair_question(std::string_view command, bool expand, const QuestionSettings& beside) {
     Paired paired;
     Prepared prepared;
@@ -488,11 +543,18 @@ Paired pair_question(std::string_view command, bool expand, const QuestionSettin
                   with_unit(round_trip(best->second), paired.unit) + " (" +
                   std::string(info.label) + " = " +
                   with_unit(module_number(row, outcome.value), info.unit) + ", " +
-                  deviation_text(outcome.value, prepared.target, info.unit, false) + ")";
+                  deviation_text(outcome.value, prepared.target, info.unit, false);
+    const std::string result_eng = " (" + std::string(info.label) + " = " +
+                                   engineering(outcome.value, info.unit) + ", " +
+                                   deviation_text(outcome.value, prepared.target, info.unit, true);
     paired.engineering = first + engineering(best->first, paired.unit) + second +
-                         engineering(best->second, paired.unit) + " (" + std::string(info.label) +
-                         " = " + engineering(outcome.value, info.unit) + ", " +
-                         deviation_text(outcome.value, prepared.target, info.unit, true) + ")";
+                         engineering(best->second, paired.unit) + result_eng;
+    paired.readable = first + readable(best->first, paired.unit) + second +
+                      readable(best->second, paired.unit) + result_eng;
+    if (!add_pair_worst_case(prepared, values, paired)) return paired;
+    paired.line += ")";
+    paired.engineering += ")";
+    paired.readable += ")";
     return paired;
 }
 

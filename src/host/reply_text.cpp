@@ -54,6 +54,7 @@ std::string percent_text(double deviation) {
 
 void fail(Reply& reply, std::string line, std::vector<std::string> hints) {
     reply.error = true;
+    reply.readable.clear();
     reply.engineering = line;
     reply.line = std::move(line);
     reply.hints = std::move(hints);
@@ -84,6 +85,13 @@ std::string engineering(double value, std::string_view unit) {
     std::string text;
     append_engineering_value(value, unit, text);
     return text;
+}
+
+std::string readable(double value, std::string_view unit) {
+    std::string shown = engineering(value, unit);
+    std::string exact = with_unit(round_trip(value), unit);
+    if (shown == exact) return shown;
+    return shown.append(" (").append(exact).append(")");
 }
 
 std::string printed(const char* format, double value) {

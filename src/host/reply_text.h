@@ -27,11 +27,11 @@ std::string round_trip(double value);
 // "3.7931 kΩ": a value and its unit in engineering notation.
 std::string engineering(double value, std::string_view unit);
 
-// "-3.74", "0.00", "2.00e+304": a relative deviation in percent, two
-// decimals rounded as printf's "%.2f" rounds the exact percentage, from the
-// deviation's own digits (no multiplication by 100, no locale); scientific
-// where the fixed form would be long.
-std::string percent_text(double deviation);
+// "15.9155 nF (1.5915494309188485e-08 F)": the engineering form a person
+// reads first, then the exact double to paste into a command; one text where
+// the two are the same ("0.5 A").
+std::string readable(double value, std::string_view unit);
+
 
 // printf's exact rounding of `value` by `format` ("%.4f"), whatever decimal
 // point the locale gives it written '.'.

@@ -157,6 +157,10 @@ export interface Pair extends ReplyParts {
     readonly result: number;
     readonly target: number;
     readonly deviation: number;
+    /** The parts' tolerance (`--tolerance`) as a fraction, or null when none was given. */
+    readonly partTolerance: number | null;
+    /** The result's worst case with both parts within `partTolerance`; null without one. */
+    readonly worst: { readonly min: number; readonly max: number } | null;
 }
 
 export type Solved = Solution | ErrorReply;
@@ -260,6 +264,8 @@ export interface DesignCandidate {
     readonly margin: number;
     /** (nominal − centre) / |centre|. */
     readonly deviation: number;
+    /** The same standard values in other decades that pass alike: [[24000, 9100], [240000, 91000]] for 2400/910. */
+    readonly also: readonly (readonly number[])[];
 }
 
 /** A design's answer; a request that could not run has the Reply's fields only. */

@@ -129,6 +129,20 @@ class Calculator {
 // a result in engineering notation.
 std::string engineering_value(double value, const FormulaInfo& formula);
 
+// "-3.74", "0.00", "2.00e+304": a relative deviation (or a margin) in
+// percent as every answer writes it, without the "%": two decimals rounded
+// as printf's "%.2f" rounds the exact percentage, from the deviation's own
+// digits (no multiplication by 100, no locale); scientific where the fixed
+// form would be long.
+std::string percent_text(double deviation);
+
+// `line` as people read it: the module's line of `formula` (or a line that
+// begins with it: a range, statistics) with the ohm sign where the module,
+// whose character set lacks it, wrote "?" for the unit Ω, the "?" after
+// "<label> = <number> " at the start. Nothing else changes: a "?" typed
+// into an error line, or one of another formula's line, stays as it is.
+std::string with_ohm_sign(std::string_view line, const FormulaInfo* formula);
+
 // ---- Hints for people ----
 
 // What may help someone fix `command` given its answer: too few values (the
@@ -179,9 +193,14 @@ struct QuestionOptions {
 
 // What every answer to a question has.
 struct Reply {
-    bool error = true;               // `line` begins "Error: "
-    std::string line;                // one line, UTF-8: what zorvane-calc prints
-    std::string engineering;         // the same with values in engineering notation
+    bool error = true;        // `line` begins "Error: "
+    std::string line;         // one line, UTF-8: what zorvane-calc prints
+    std::string engineering;  // the same with values in engineering notation
+    // The line for a person at a terminal: each solution, standard neighbour
+    // or pair value in engineering notation with its exact double after it,
+    // "capacitance = 15.9155 nF (1.5915494309188485e-08 F)"; empty where it
+    // would be `line` itself.
+    std::string readable;
     std::vector<std::string> hints;  // what may help a person fix the command
     const FormulaInfo* formula = nullptr;
     int evaluations = 0;  // of the formula's arithmetic, to answer
@@ -257,6 +276,11 @@ struct Paired : Reply {
     double result = 0.0;  // the formula's result with them
     double target = 0.0;
     double deviation = 0.0;  // as for StandardNeighbour
+    // With a tolerance for the pair's kind of part (--tolerance 1%): the
+    // result's worst case with both parts anywhere within it.
+    std::optional<double> part_tolerance;  // a fraction: 0.01
+    double min = 0.0;
+    double max = 0.0;
 };
 Paired pair(std::string_view command, Series series, const QuestionOptions& options = {});
 
@@ -764,7 +788,14 @@ SavedReference save_reference(const char* directory) noexcept;
 //      their search windows, then the smaller first value.
 // Margins and nominal errors are compared in steps of 2^-30 of the window's
 // width (floor(x * 2^30)), so that results a few units in the last place
-// apart (2.4 k/910 against 24 k/9.1 k) tie and the later rules decide.
+// apart tie and the later rules decide.
+//
+// Candidates alike but for their decades are one: each value the same
+// standard value in its own decade (2.4 k/910 and 24 k/9.1 k; 1.6 k/100 n
+// and 16 k/10 n, R x 10 with C x 0.1), with the same margin, nominal error
+// and worst case (its ends' distances to the window's ends) in those steps.
+// The one ranked first stands for them and lists the others (`also`); the
+// steps ensure that no candidate the ranking tells apart is folded away.
 
 namespace zorvane::host {
 
@@ -822,6 +853,14 @@ struct DesignCandidate {
     double max = 0.0;
     double margin = 0.0;     // min(min - low, high - max) / (high - low); >= 0 passes
     double deviation = 0.0;  // (nominal - centre) / |centre|; nominal - centre for a centre of 0
+    // The candidates alike but for their decades (see the ranking), lowest
+    // powers first: their values, and each value's power of ten from this
+    // candidate's (24 k/9.1 k from 2.4 k/910: {1, 1}).
+    struct OtherDecade {
+        std::array<double, 2> values{};
+        std::array<int, 2> powers{};
+    };
+    std::vector<OtherDecade> also;
 };
 
 // When nothing passes, what would make the best candidate, or some
@@ -842,7 +881,7 @@ struct DesignRemedy {
 struct Design {
     std::string error;  // why the request cannot be designed ("" when it can), a sentence
     std::vector<DesignCandidate> candidates;  // passing, best first, at most `top`
-    long passing = 0;                         // how many candidates pass in all
+    long passing = 0;                         // how many pass in all, every decade counted
     std::optional<DesignCandidate> best;      // the best candidate, passing or not
     std::optional<DesignRemedy> remedy;       // when none passes (and `suggest`)
     // No part and no value carries a tolerance: the window is checked against
