@@ -141,6 +141,10 @@ TEST(Notation, ExpandsPrefixesAndIecCodesExactlyInShortestForm) {
          "C/W 10W",
          "junction_temperature 25 2 10"},
         {"junction_temperature 25\xE2\x84\x83 2K/W 1kW", "junction_temperature 25 2 1e3"},
+        // The degree Celsius without its sign, for a temperature only.
+        {"junction_temperature 40C 2C/W -5degC", "junction_temperature 40 2C/W -5degC"},
+        {"junction_temperature -4.5degC 2 1", "junction_temperature -4.5 2 1"},
+        {"capacitor_charge 1C 1C", "capacitor_charge 1C 1C"},
         {"gain_ratio_from_db -6dB", "gain_ratio_from_db -6"},
         {"antenna_gain_db 10W/m\xC2\xB2 1W/m2 2W/m^2", "antenna_gain_db 10 1 2W/m^2"},
         // A length: a prefix letter alone is the prefix.
@@ -237,9 +241,6 @@ TEST(Hints, ExplainWhatWentWrong) {
          {"a tolerance is a percentage: 10k\xC2\xB1"
           "1%"}},
         {"ohms_current 12 10q+-1", {}},  // the value itself is what is wrong
-        // The degree Celsius without its sign, for a temperature only.
-        {"junction_temperature 40C 2 10", {}},
-        {"junction_temperature 40degC 2 10", {}},
         {"ohms_current 12 10 R", {}},  // R marks the point of a code: no prefix to move
         {"capacitor_charge 4.7\xC2\xB5"
          "F 5",
