@@ -1,7 +1,53 @@
 # WebAssembly with emscripten (Debian's emscripten package, or any emcc on
 # the PATH): its own toolchain file, found next to emcc. Programs run under
 # node; there are no shared libraries.
-find_program(ZORVANE_EMCC emcc REQUIRED)
+
+# emcc and node are looked for before anything else. Where either is
+# missing, configuring as root installs Debian's emscripten (and Debian's
+# nodejs and npm where no node is on the PATH: a node from elsewhere brings
+# its own npm, which Debian's conflict with), with what the configuration
+# needs besides; otherwise it stops with one message naming every package.
+include("${CMAKE_CURRENT_LIST_DIR}/ZorvaneBuildDependencies.cmake")
+
+# Should configuring stop here, its message is the only one: without a make
+# program and compilers named, CMake would add errors of its own about them,
+# which only mislead.
+macro(zorvane_stop_quietly)
+    find_program(CMAKE_MAKE_PROGRAM NAMES gmake make)
+    set(CMAKE_C_COMPILER emcc)
+    set(CMAKE_CXX_COMPILER em++)
+endmacro()
+
+find_program(ZORVANE_EMCC emcc)
+find_program(ZORVANE_EMSCRIPTEN_NODE NAMES node nodejs)
+find_program(ZORVANE_NPM npm)
+if(ZORVANE_EMSCRIPTEN_NODE AND NOT ZORVANE_NPM)
+    zorvane_stop_quietly()
+    message(FATAL_ERROR "${ZORVANE_EMSCRIPTEN_NODE} has no npm beside it on the PATH: install the npm that "
+                        "belongs to that node (Debian's npm conflicts with a node from elsewhere).")
+endif()
+if(NOT ZORVANE_EMCC OR NOT ZORVANE_EMSCRIPTEN_NODE)
+    if(NOT ZORVANE_EMCC)
+        zorvane_need_debian_packages("the WebAssembly compiler, emcc" emscripten)
+    endif()
+    if(NOT ZORVANE_EMSCRIPTEN_NODE)
+        zorvane_need_debian_packages("node, which runs emcc's scripts, builds the site and tests it" nodejs npm)
+    endif()
+    zorvane_need_common_debian_packages()
+    if(NOT DEFINED ZORVANE_WEB_TESTS OR ZORVANE_WEB_TESTS)
+        zorvane_need_web_test_debian_packages()
+    endif()
+    zorvane_stop_quietly()
+    zorvane_install_needed_debian_packages()
+    unset(CMAKE_C_COMPILER)
+    unset(CMAKE_CXX_COMPILER)
+    foreach(program IN ITEMS ZORVANE_EMCC ZORVANE_EMSCRIPTEN_NODE ZORVANE_NPM)
+        unset(${program} CACHE)
+    endforeach()
+    find_program(ZORVANE_EMCC emcc REQUIRED)
+    find_program(ZORVANE_EMSCRIPTEN_NODE NAMES node nodejs REQUIRED)
+    find_program(ZORVANE_NPM npm REQUIRED)
+endif()
 get_filename_component(zorvane_emscripten_root "${ZORVANE_EMCC}" REALPATH)
 get_filename_component(zorvane_emscripten_root "${zorvane_emscripten_root}" DIRECTORY)
 include("${zorvane_emscripten_root}/cmake/Modules/Platform/Emscripten.cmake")
@@ -12,7 +58,6 @@ include("${zorvane_emscripten_root}/cmake/Modules/Platform/Emscripten.cmake")
 # (/usr/share/nodejs, from node-acorn). The directory is found here, once, and
 # every link is run with it, so that a configured tree builds however the
 # build is started, with or without NODE_PATH in its environment.
-find_program(ZORVANE_EMSCRIPTEN_NODE NAMES node nodejs REQUIRED)
 function(zorvane_finds_acorn node_path result)
     if(node_path)
         set(environment NODE_PATH=${node_path})

@@ -17,6 +17,7 @@ import collections
 import csv
 import functools
 import http.server
+import importlib.util
 import io
 import json
 import os
@@ -32,12 +33,35 @@ import time
 import unittest
 from urllib.parse import quote, unquote
 
-from selenium import webdriver
-from selenium.webdriver.chrome.service import Service
-from selenium.webdriver.common.action_chains import ActionChains
-from selenium.webdriver.common.by import By
-from selenium.webdriver.common.keys import Keys
-from selenium.webdriver.support.ui import Select, WebDriverWait
+# What ctest counts as skipped rather than failed (SKIP_RETURN_CODE).
+SKIPPED = 77
+
+
+def missing_browser_packages():
+    """The Debian packages of Chromium, its driver and Selenium this machine lacks."""
+    paths = argparse.ArgumentParser(add_help=False)
+    paths.add_argument("--chromium", default="/usr/bin/chromium")
+    paths.add_argument("--chromedriver", default="/usr/bin/chromedriver")
+    given, _ = paths.parse_known_args()
+    missing = [package for path, package in ((given.chromium, "chromium"), (given.chromedriver, "chromium-driver"))
+               if not os.access(path, os.X_OK)]
+    if importlib.util.find_spec("selenium") is None:
+        missing.append("python3-selenium")
+    return missing
+
+
+# Without a browser to drive there is nothing to test: say so, and skip.
+if __name__ == "__main__" and (MISSING := missing_browser_packages()):
+    print(f"needs chromium: the page's tests in a browser are skipped without {', '.join(MISSING)} "
+          f"(Debian: apt-get install {' '.join(MISSING)})")
+    sys.exit(SKIPPED)
+
+from selenium import webdriver  # noqa: E402 (after the check above)
+from selenium.webdriver.chrome.service import Service  # noqa: E402
+from selenium.webdriver.common.action_chains import ActionChains  # noqa: E402
+from selenium.webdriver.common.by import By  # noqa: E402
+from selenium.webdriver.common.keys import Keys  # noqa: E402
+from selenium.webdriver.support.ui import Select, WebDriverWait  # noqa: E402
 
 ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 CHROMIUM_FLAGS = ["--headless", "--no-sandbox", "--disable-gpu", "--disable-quic", "--no-first-run",
