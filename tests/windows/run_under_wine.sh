@@ -11,12 +11,19 @@
 # With `import-library` it checks, in the trees the first run built, the
 # .lib import libraries and runs the C host linked against each.
 #
+# The cross builds run niced, one compiler each (three at most at once: both
+# architectures and the second build that checks reproducibility), so that
+# the tests and builds beside them keep the machine.
+#
 #   run_under_wine.sh SOURCE_DIR WORK_DIR [import-library]
 set -euo pipefail
 source_dir=$1
 work_dir=$2
 mode=${3:-all}
 mkdir -p "$work_dir"
+# Written when a whole run has built, checked and run both trees: what the
+# import libraries' run needs.
+built_stamp=$work_dir/trees-built
 
 find_toolchain() {
     missing=()
@@ -96,14 +103,21 @@ check_shipped() {
     echo "stripped, the debug information in .debug files: $(cd "$build/dist" && ls *.dll *.exe | tr '\n' ' ')"
 }
 
+# Configures and builds a tree at a low priority, one compiler at a time.
+build_tree() {
+    local preset=$1 build=$2
+    shift 2
+    nice -n 10 cmake -S "$source_dir" --preset "$preset" -B "$build" >/dev/null
+    nice -n 10 cmake --build "$build" -j1 "$@" >/dev/null
+}
+
 # check_dll PRESET TRIPLE IMAGE_BASE WINE [reproducible]: builds, checks and runs one DLL,
 # as it ships (stripped).
 check_dll() {
     local preset=$1 triple=$2 image_base=$3 wine=$4 check_reproducible=${5:-}
     local build=$work_dir/$preset
     echo "==== $preset ($triple)"
-    cmake -S "$source_dir" --preset "$preset" -B "$build" >/dev/null
-    cmake --build "$build" -j2 >/dev/null
+    build_tree "$preset" "$build"
     local dll=$build/dist/ZorvaneCalculatorElectronics.dll
 
     # Reproducible: a second build in another directory gives the same bytes,
@@ -112,8 +126,7 @@ check_dll() {
     # flags, so one of them is checked.
     local again=
     if [[ -n $check_reproducible ]]; then
-        (cmake -S "$source_dir" --preset "$preset" -B "$build-again" >/dev/null &&
-            cmake --build "$build-again" --target zorvane_windows_dist -j2 >/dev/null) &
+        build_tree "$preset" "$build-again" --target zorvane_windows_dist &
         again=$!
     fi
 
@@ -190,13 +203,18 @@ check_import_library() {
     grep -q ', 0 failed$' "$work_dir/$preset.import.out"
 }
 
-boot_prefix &
 if [[ $mode == import-library ]]; then
+    [[ -f $built_stamp ]] ||
+        { echo "no checked Windows trees in $work_dir: windows_dll_under_wine builds them, and has not passed there" >&2
+          exit 1; }
+    boot_prefix &
     check_import_library windows x86_64-w64-mingw32 "$wine64" ElectronicsCalc
     check_import_library windows-x86 i686-w64-mingw32 "$wine32" _ElectronicsCalc
     exit 0
 fi
 
+rm -f "$built_stamp"
+boot_prefix &
 # The two architectures side by side, each leg's lines in a log of its own,
 # shown when both have ended: much of a leg is Wine running one program at
 # a time, which leaves a core to the other leg's build.
@@ -217,3 +235,4 @@ echo "==== the 32-bit and the 64-bit DLL"
 diff "$work_dir/windows.out" "$work_dir/windows-x86.out" ||
     { echo "the two DLLs give different lines" >&2; exit 1; }
 echo "the same lines, line for line"
+touch "$built_stamp"
