@@ -10,9 +10,63 @@
 # ZORVANE_WINDOWS_TREES=DIR takes the Windows files from DIR/windows and
 # DIR/windows-x86 (as the test preset's Wine test leaves them in
 # build/test/tests/windows) instead of building them again.
+#
+# Its build dependencies (packaging/debian/control's Build-Depends, and the
+# tools this script runs) are installed with apt-get when it runs as root;
+# otherwise it stops at once with one message naming every missing package.
 set -euo pipefail
 source_dir=$(cd "$(dirname "$0")/.." && pwd)
 cd "$source_dir"
+
+# The installable package behind a name of Build-Depends: the name itself,
+# or for a virtual package (debhelper-compat, dh-sequence-python3) the first
+# package that provides it.
+# (Each reader takes its input whole: under pipefail, one that stopped
+# early would fail the writer.)
+real_package() {
+    local provider
+    if apt-cache show "$1" 2>/dev/null | awk '/^Package:/ { found = 1 } END { exit !found }'; then
+        echo "$1"
+        return
+    fi
+    provider=$(apt-cache showpkg "$1" 2>/dev/null |
+        awk 'found && !done { sub(/[ :].*/, ""); print; done = 1 } /^Reverse Provides:/ { found = 1 }')
+    echo "${provider:-$1}"
+}
+# Every package the build needs, one a line: control's Build-Depends without
+# versions, architectures or alternatives, and the script's own tools.
+needed_packages() {
+    sed -n '/^Build-Depends:/,/^[^ ]/{s/^Build-Depends://;/^[^ ]/d;p}' packaging/debian/control |
+        tr ',' '\n' | sed 's/([^)]*)//g; s/\[[^]]*\]//g; s/|.*//; s/^ *//; s/ *$//' | grep . |
+        while read -r name; do real_package "$name"; done
+    echo dpkg-dev  # dpkg-parsechangelog, dpkg-buildpackage
+    echo binutils  # objdump
+    echo unzip
+    if [[ -z ${ZORVANE_WINDOWS_TREES:-} ]]; then
+        echo g++-mingw-w64-x86-64-win32
+        echo g++-mingw-w64-i686-win32
+    fi
+}
+missing_packages() {
+    local package
+    for package in $(needed_packages | sort -u); do
+        [[ $(dpkg-query -W -f='${Status}' "$package" 2>/dev/null) == 'install ok installed' ]] || echo "$package"
+    done
+}
+missing=$(missing_packages | tr '\n' ' ')
+if [[ -n $missing && $(id -u) == 0 ]] && command -v apt-get >/dev/null; then
+    echo "make_dist.sh: installing its build dependencies: $missing"
+    apt-get update -qq
+    # shellcheck disable=SC2086 # one word a package
+    DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends $missing
+    missing=$(missing_packages | tr '\n' ' ')
+fi
+if [[ -n $missing ]]; then
+    echo "make_dist.sh needs Debian packages that are not installed: $missing" >&2
+    echo "Install them as root (run as root, make_dist.sh installs them itself):" >&2
+    echo "  apt-get install --no-install-recommends $missing" >&2
+    exit 1
+fi
 version=$(sed -n 's/^ *VERSION \([0-9.]*\)$/\1/p' CMakeLists.txt | head -n1)
 debian_version=$(dpkg-parsechangelog -l packaging/debian/changelog -S Version)
 if [[ $version != "$debian_version" ]]; then
