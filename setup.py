@@ -33,6 +33,8 @@ class CMakeBuild(build_ext):
             shutil.copyfile(prebuilt, target)
             return
         build_dir = Path(self.build_temp).resolve() / "cmake"
+        # CMake's own lines follow, as they run (pip shows them with -v).
+        print(f"zorvane_calc: CMake configures and builds the extension in {build_dir}", flush=True)
         configure = ["cmake", "-S", str(SOURCE_DIR), "-B", str(build_dir),
                      "-DCMAKE_BUILD_TYPE=Release", "-DZORVANE_BUILD_TESTS=OFF",
                      "-DZORVANE_BUILD_CLI=OFF", "-DZORVANE_BUILD_PYTHON=ON",
