@@ -5,10 +5,13 @@
 
 #include <array>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <limits>
 #include <nlohmann/json.hpp>
+#include <optional>
+#include <random>
 #include <sstream>
 #include <string>
 #include <utility>
@@ -17,6 +20,8 @@
 #include "zorvane_host/host.h"
 
 #define PM "\xC2\xB1"
+#define OHM "\xCE\xA9"
+#define TIMES "\xC3\x97"
 
 namespace {
 
@@ -59,14 +64,33 @@ struct DesignVector {
     host::DesignRequest request;
     long passing = 0;
     std::vector<double> best;  // values, nominal, min, max; empty when no candidate has a result
-    std::vector<std::array<double, 2>> passing_values;  // best first
+    std::vector<std::array<double, 2>> passing_values;  // best first, alike ones folded
+    std::vector<std::vector<host::DesignCandidate::OtherDecade>> also;  // of each listed
 };
+
+// "1,1/24000.0,9100.0;2,2/240000.0,91000.0", or "-" for none.
+std::vector<host::DesignCandidate::OtherDecade> parse_also(const std::string& text) {
+    std::vector<host::DesignCandidate::OtherDecade> also;
+    if (text == "-") return also;
+    for (const std::string& other : split(text, ';')) {
+        const std::vector<std::string> halves = split(other, '/');
+        const std::vector<std::string> powers = split(halves.at(0), ',');
+        const std::vector<std::string> values = split(halves.at(1), ',');
+        host::DesignCandidate::OtherDecade o;
+        for (std::size_t u = 0; u < values.size(); ++u) {
+            o.powers[u] = std::stoi(powers.at(u));
+            o.values[u] = number(values[u]);
+        }
+        also.push_back(o);
+    }
+    return also;
+}
 
 DesignVector parse_design_vector(const std::string& line) {
     DesignVector v;
     v.line = line;
     const std::vector<std::string> fields = split(line, '\t');
-    EXPECT_EQ(fields.size(), 7U) << line;
+    EXPECT_EQ(fields.size(), 8U) << line;
     const std::vector<std::string> command = words(fields[0]);
     host::DesignRequest& r = v.request;
     r.formula = host::find(command[0]);
@@ -107,12 +131,24 @@ DesignVector parse_design_vector(const std::string& line) {
         v.passing_values.push_back(
             {number(values[0]), values.size() > 1 ? number(values[1]) : 0.0});
     }
+    for (const std::string& others : words(fields[7])) v.also.push_back(parse_also(others));
+    EXPECT_EQ(v.also.size(), v.passing_values.size()) << line;
     return v;
 }
 
+void expect_same_also(const std::vector<host::DesignCandidate::OtherDecade>& found,
+                      const std::vector<host::DesignCandidate::OtherDecade>& expected,
+                      const std::string& line) {
+    ASSERT_EQ(found.size(), expected.size()) << line;
+    for (std::size_t k = 0; k < found.size(); ++k) {
+        EXPECT_EQ(found[k].values, expected[k].values) << line;
+        EXPECT_EQ(found[k].powers, expected[k].powers) << line;
+    }
+}
+
 // Every candidate of the brute force, ranked as documented: the same
-// passing set, in the same order, and the same best with the same worst case
-// to the last bit.
+// passing set, in the same order, those alike but for their decades folded
+// alike, and the same best with the same worst case to the last bit.
 TEST(Design, MatchesTheReferenceBruteForce) {
     std::ifstream file(ZORVANE_DESIGN_VECTORS);
     ASSERT_TRUE(file) << ZORVANE_DESIGN_VECTORS;
@@ -128,6 +164,7 @@ TEST(Design, MatchesTheReferenceBruteForce) {
         ASSERT_EQ(d.candidates.size(), v.passing_values.size()) << line;
         for (std::size_t i = 0; i < d.candidates.size(); ++i) {
             EXPECT_EQ(d.candidates[i].values, v.passing_values[i]) << line << " at " << i;
+            expect_same_also(d.candidates[i].also, v.also[i], line);
         }
         if (v.best.empty()) {
             EXPECT_FALSE(d.best) << line;
@@ -150,14 +187,15 @@ TEST(Design, MatchesTheReferenceBruteForce) {
     EXPECT_LT(none_pass, cases - 5);
 }
 
-// The kept candidates are the best `top` of all that pass, and the count is
-// of all of them.
+// The kept candidates are the best `top` of all that pass, each with all of
+// its other decades, and the count is of all of them.
 TEST(Design, TopKeepsThePrefixOfTheRanking) {
     std::ifstream file(ZORVANE_DESIGN_VECTORS);
+    int folded = 0;
     for (std::string line; std::getline(file, line);) {
         if (line.empty() || line[0] == '#') continue;
         DesignVector v = parse_design_vector(line);
-        if (v.passing < 4) continue;
+        if (v.passing_values.size() < 4) continue;
         for (const int top : {1, 3}) {
             v.request.top = top;
             const host::Design d = host::design(v.request);
@@ -165,9 +203,12 @@ TEST(Design, TopKeepsThePrefixOfTheRanking) {
             EXPECT_EQ(d.passing, v.passing) << line;
             for (std::size_t i = 0; i < d.candidates.size(); ++i) {
                 EXPECT_EQ(d.candidates[i].values, v.passing_values[i]) << line;
+                expect_same_also(d.candidates[i].also, v.also[i], line);
+                folded += d.candidates[i].also.empty() ? 0 : 1;
             }
         }
     }
+    EXPECT_GT(folded, 0);  // the vectors reach a fold within the top
 }
 
 host::DesignRequest divider(double vin_tolerance, Series series, double low, double high) {
@@ -420,6 +461,103 @@ TEST(Combine, ResultAndWorstCase) {
     EXPECT_EQ(r.max, (12 * three_k8.max) / (9900 + three_k8.max));
 }
 
+// ---- Decades ----
+
+// A standard value's three significant digits and its decade, from its
+// decimal text: 24000 is ("2.40", 4).
+std::pair<std::string, int> digits_and_decade(double value) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.2e", value);
+    const std::string written = text;
+    const std::size_t e = written.find('e');
+    return {written.substr(0, e), std::stoi(written.substr(e + 1))};
+}
+
+// The powers of ten that take `a`'s values to `b`'s, when each is the same
+// standard value in another decade.
+std::optional<std::array<int, 2>> decades_apart(const host::DesignCandidate& a,
+                                                const host::DesignCandidate& b, std::size_t count) {
+    std::array<int, 2> powers{};
+    for (std::size_t u = 0; u < count; ++u) {
+        const auto [a_digits, a_decade] = digits_and_decade(a.values[u]);
+        const auto [b_digits, b_decade] = digits_and_decade(b.values[u]);
+        if (a_digits != b_digits) return std::nullopt;
+        powers[u] = b_decade - a_decade;
+    }
+    return powers;
+}
+
+// Generated questions over the default windows, several decades wide: no two
+// listed candidates are the same values in other decades with the same
+// margin, nominal error and worst case in the ranking's steps; a divider's
+// (a ratio) are never a common decade multiple of each other; each other
+// decade a candidate names is its values moved by the powers it gives; and
+// the listed candidates with their other decades are every one that passes.
+TEST(Design, ListsNoCandidateAgainInAnotherDecade) {
+    std::mt19937 random(20261207);
+    const auto draw = [&random](double low, double high) {
+        return std::uniform_real_distribution<double>(low, high)(random);
+    };
+    const Series series_drawn[] = {Series::e6, Series::e12, Series::e24};
+    int folds = 0;
+    for (int trial = 0; trial < 48; ++trial) {
+        const bool divider_row = trial % 2 == 0;
+        host::DesignRequest r;
+        r.unknowns = {0, 1};
+        r.top = std::numeric_limits<int>::max();
+        r.suggest = false;
+        const Series series = series_drawn[trial % 3];
+        r.parts[0].series = series;
+        r.parts[0].tolerance = draw(0.0, 0.02);
+        if (divider_row) {
+            // 12 V over a ratio drawn from 0.1 to 0.9: a result some pairs give.
+            r.formula = host::find("voltage_divider");
+            r.values = {12, 0, 0, 0};
+            r.tolerances = {draw(0.0, 0.01), 0, 0, 0};
+            r.unknowns = {1, 2};
+            r.centre = 12 * draw(0.1, 0.9);
+        } else {
+            // 1/(2 pi R C) for R C from 1e-6 to 1e-2 s.
+            r.formula = host::find("rc_lowpass_cutoff");
+            r.parts[1].series = series_drawn[(trial / 3) % 3];
+            r.centre = 1 / (6.283185307179586 * std::pow(10.0, draw(-6, -2)));
+        }
+        const double half = *r.centre * draw(0.01, 0.08);
+        r.low = *r.centre - half;
+        r.high = *r.centre + half;
+        const host::Design d = host::design(r);
+        ASSERT_EQ(d.error, "");
+        const double width = r.high - r.low;
+        const auto steps = [](double x) { return std::floor(std::ldexp(x, 30)); };
+        const auto ranking_steps = [&](const host::DesignCandidate& c) {
+            return std::array{steps(c.margin), steps(std::abs(c.nominal - *r.centre) / width),
+                              steps((c.min - r.low) / width), steps((r.high - c.max) / width)};
+        };
+        long counted = 0;
+        for (std::size_t i = 0; i < d.candidates.size(); ++i) {
+            const host::DesignCandidate& a = d.candidates[i];
+            counted += 1 + static_cast<long>(a.also.size());
+            folds += a.also.empty() ? 0 : 1;
+            for (const host::DesignCandidate::OtherDecade& other : a.also) {
+                host::DesignCandidate moved;
+                moved.values = other.values;
+                EXPECT_EQ(decades_apart(a, moved, 2), other.powers) << trial;
+            }
+            for (std::size_t k = i + 1; k < d.candidates.size(); ++k) {
+                const host::DesignCandidate& b = d.candidates[k];
+                const std::optional<std::array<int, 2>> powers = decades_apart(a, b, 2);
+                if (!powers) continue;
+                EXPECT_NE(ranking_steps(a), ranking_steps(b)) << trial << ": " << i << ", " << k;
+                if (divider_row) {
+                    EXPECT_NE((*powers)[0], (*powers)[1]) << trial;
+                }
+            }
+        }
+        EXPECT_EQ(counted, d.passing) << trial;
+    }
+    EXPECT_GT(folds, 20);  // the questions reach what they test
+}
+
 }  // namespace
 
 // ---- Design questions as typed ----
@@ -472,7 +610,10 @@ TEST(DesignQuestion, BadInputIsAnErrorLine) {
 }
 
 // The RC case of the documentation: per-kind options reach the engine, the
-// lines show its candidates, and the one-line form holds them all.
+// lines show its candidates, and the one-line form holds them all. 1.6 kΩ
+// with 100 nF and 16 kΩ with 10 nF make the same RC, and the first is fewer
+// steps above the windows' bottoms (5 + 48 against 29 + 36); 160 Ω and
+// 160 kΩ lie outside R=1k..100k.
 TEST(DesignQuestion, PerKindOptionsAndTheLines) {
     const host::Designed d = host::design(
         "--series R=E24,C=E12 --tolerance R=1%,C=5% --within R=1k..100k --top 3 "
@@ -495,18 +636,55 @@ TEST(DesignQuestion, PerKindOptionsAndTheLines) {
     EXPECT_EQ(d.design.passing, e.passing);
     ASSERT_EQ(d.lines.size(), 4U);
     EXPECT_EQ(d.lines[1],
-              "1. resistance = 1600 \xCE\xA9, capacitance = 1e-07 F: 994.718394 Hz (-0.53%), worst "
-              "case 937.971140 .. 1057.648479 Hz, margin 18.99%");
-    EXPECT_EQ(
-        d.engineering_lines[1],
-        "1. resistance = 1.6 k\xCE\xA9, capacitance = 100 nF: 994.718 Hz (-0.53%), worst case "
-        "937.971 Hz .. 1.05765 kHz, margin 18.99%");
+              "1. resistance = 1600 \xCE\xA9, capacitance = 1e-07 F (also 16000 \xCE\xA9 with "
+              "1e-08 F): 994.718394 Hz (-0.53%), worst case 937.971140 .. 1057.648479 Hz, margin "
+              "18.99%");
+    EXPECT_EQ(d.engineering_lines[1],
+              "1. resistance = 1.6 k\xCE\xA9, capacitance = 100 nF (also 16 k\xCE\xA9 with 10 "
+              "nF): 994.718 Hz (-0.53%), worst case 937.971 Hz .. 1.05765 kHz, margin 18.99%");
     EXPECT_EQ(d.line, d.lines[0] + " " + d.lines[1] + "; " + d.lines[2] + "; " + d.lines[3]);
     // The nominal error and margin, from the window: (1/(2π·1600·1e-7) - 1000)/1000 and
     // min(min - 900, 1100 - max)/200.
     const double nominal = 1.0 / ((1600 * 1e-7) * 6.28318530718);
     EXPECT_EQ(d.design.candidates[0].nominal, nominal);
     EXPECT_EQ(d.design.candidates[0].deviation, (nominal - 1000) / 1000);
+}
+
+// A divider's ratio once, with the decades it also passes in: 2.4 k/910
+// and 1.8 k/680 (12 x 910/3310 = 3.299094 V, 12 x 680/2480 = 3.290323 V),
+// each x10 and x100 within 100 Ω .. 1 MΩ, but not x1000 (2.4 MΩ, 1.8 MΩ).
+// The count is of every decade; the hint says how lines are made.
+TEST(DesignQuestion, ADividerListsEachRatioOnce) {
+    const host::Designed d =
+        host::design("--series E24 --tolerance 1% voltage_divider 12 ? ? = 3.3" PM "3%");
+    ASSERT_FALSE(d.error) << d.line;
+    ASSERT_EQ(d.lines.size(), 6U);
+    EXPECT_TRUE(
+        d.lines[0].ends_with(" of 9409 candidates (every decade counted) pass the worst "
+                             "case (R E24 1%), best first:"))
+        << d.lines[0];
+    EXPECT_EQ(d.lines[1], "1. r1 = 2400 " OHM ", r2 = 910 " OHM " (also " TIMES "10, " TIMES
+                          "100): 3.299094 V (-0.03%), worst case 3.251466 .. 3.347152 V, margin "
+                          "25.49%");
+    EXPECT_TRUE(d.lines[2].starts_with("2. r1 = 1800 " OHM ", r2 = 680 " OHM " (also " TIMES
+                                       "10, " TIMES "100): 3.290323 V"))
+        << d.lines[2];
+    EXPECT_TRUE(d.engineering_lines[1].starts_with("1. r1 = 2.4 k" OHM ", r2 = 910 " OHM
+                                                   " (also " TIMES "10, " TIMES "100): "))
+        << d.engineering_lines[1];
+    const auto json = nlohmann::json::parse(host::design_json(d));
+    EXPECT_EQ(json["candidates"][0]["also"],
+              nlohmann::json::parse("[[24000, 9100], [240000, 91000]]"));
+    EXPECT_EQ(json["best"]["also"], json["candidates"][0]["also"]);
+    EXPECT_NE(d.hints.front().find("other decades"), std::string::npos) << d.hints.front();
+    // --within still chooses the values: from 1 k to 99 k, 910 Ω and
+    // 240 kΩ are out, and the same ratio stands alone a decade up.
+    EXPECT_EQ(host::design("--series E24 --tolerance 1% --within 1k..99k voltage_divider 12 ? ? = "
+                           "3.3" PM "3%")
+                  .lines[1],
+              "1. r1 = 24000 " OHM ", r2 = 9100 " OHM
+              ": 3.299094 V (-0.03%), worst case "
+              "3.251466 .. 3.347152 V, margin 25.49%");
 }
 
 // Nothing passes: an error line, the best candidate and the remedies as hints.

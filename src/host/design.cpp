@@ -22,12 +22,24 @@
 // The ends of each interval are checked two steps beyond, as the pair
 // search does: where the core's rounding is not quite monotone a result may
 // step back by an ulp.
+//
+// Candidates alike but for their decades (host.h) fall into one group: the
+// same place in each value's decade, the same margin, nominal error and
+// worst case in the ranking's steps. The groups kept are the best `top`,
+// and those tied with the last of them by margin and nominal error, whose
+// order a later member may still change. A group ranked below them by
+// margin and nominal error is dropped for good: every member it could gain
+// has that same margin and nominal error. Each walk stops below the last
+// group kept, so every member of a kept group is met.
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstddef>
 #include <limits>
+#include <map>
 #include <optional>
-#include <queue>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 #include "formula_table.h"
@@ -51,6 +63,9 @@ constexpr double TIGHTER[] = {0.1, 0.05, 0.02, 0.01, 0.005, 0.0025, 0.001};
 constexpr std::string_view KIND_LETTERS[] = {"R", "C", "L"};
 
 double key(double relative) { return std::floor(std::ldexp(relative, KEY_BITS)); }
+
+// E3 has three values a decade, and each finer series twice the one before.
+int values_per_decade(Series series) { return 3 << static_cast<int>(series); }
 
 // The worst case, through the one range routine of the hosts' share.
 Range range_of(const Formula& row, const Values& values, const Values& tolerances) {
@@ -82,9 +97,14 @@ struct Scored {
     DesignCandidate candidate;
     double margin_key = 0.0;
     double error_key = 0.0;
+    // The worst case's ends from the window's ends, (min - low) and
+    // (high - max), in the steps of the margin: for telling alike candidates.
+    double low_key = 0.0;
+    double high_key = 0.0;
     int distinct = 1;
-    int steps = 0;       // the sum of the values' indices in their windows
-    int first_step = 0;  // the first value's
+    int steps = 0;        // the sum of the values' indices in their windows
+    int first_step = 0;   // the first value's
+    int second_step = 0;  // the second value's; 0 with one value
 };
 
 // The ranking of host.h; a total order on the candidates of one search.
@@ -96,8 +116,93 @@ bool better(const Scored& a, const Scored& b) {
     return a.first_step < b.first_step;
 }
 
-struct Worse {
-    bool operator()(const Scored& a, const Scored& b) const { return better(a, b); }
+// The passing candidates kept, in groups of those alike but for their
+// decades (see the top of this file).
+class Kept {
+   public:
+    // `per_decade`: the values each unknown's series has in a decade.
+    Kept(std::size_t top, std::array<int, 2> per_decade) : top_(top), per_decade_(per_decade) {}
+
+    void offer(const Scored& s) {
+        if (cutoff_ && rank_of(s) > *cutoff_) return;
+        std::vector<Scored>& members = groups_[alike(s)];
+        members.push_back(s);
+        // Dropping the groups below the best `top` costs a pass over them:
+        // done when their count reaches `top`, then each time it doubles.
+        if (members.size() == 1 && groups_.size() >= next_drop_) {
+            drop();
+            next_drop_ = 2 * std::max(groups_.size(), top_);
+        }
+    }
+
+    // Whether a candidate, and every one of lower margin, ranks below the
+    // groups kept.
+    bool beneath(const Scored& s) const { return cutoff_ && -s.margin_key > cutoff_->first; }
+
+    // The best `top` groups, best first, each as its best member with the
+    // others' decades.
+    std::vector<DesignCandidate> best_first() const {
+        std::vector<std::pair<Scored, std::vector<DesignCandidate::OtherDecade>>> ranked;
+        for (const auto& [key, members] : groups_) {
+            const Scored& first = *std::min_element(members.begin(), members.end(), better);
+            std::vector<DesignCandidate::OtherDecade> also;
+            for (const Scored& other : members) {
+                if (&other == &first) continue;
+                also.push_back({other.candidate.values,
+                                {powers(other.first_step - first.first_step, per_decade_[0]),
+                                 powers(other.second_step - first.second_step, per_decade_[1])}});
+            }
+            std::sort(also.begin(), also.end(),
+                      [](const auto& a, const auto& b) { return a.powers < b.powers; });
+            ranked.emplace_back(first, std::move(also));
+        }
+        std::sort(ranked.begin(), ranked.end(),
+                  [](const auto& a, const auto& b) { return better(a.first, b.first); });
+        if (ranked.size() > top_) ranked.resize(top_);
+        std::vector<DesignCandidate> out;
+        for (auto& [first, also] : ranked) {
+            out.push_back(first.candidate);
+            out.back().also = std::move(also);
+        }
+        return out;
+    }
+
+   private:
+    // Margin (larger first) and nominal error: the ranking's first two rules,
+    // shared by every member of a group.
+    using Rank = std::pair<double, double>;
+    // What alike candidates share; ordered by rank first.
+    using Alike = std::tuple<double, double, double, double, int, int>;
+
+    static Rank rank_of(const Scored& s) { return {-s.margin_key, s.error_key}; }
+
+    Alike alike(const Scored& s) const {
+        return {-s.margin_key,
+                s.error_key,
+                s.low_key,
+                s.high_key,
+                s.first_step % per_decade_[0],
+                s.second_step % per_decade_[1]};
+    }
+
+    static int powers(int steps, int per_decade) { return steps / per_decade; }
+
+    // The rank of the `top`-th group, and every group below it dropped.
+    void drop() {
+        auto last = groups_.begin();
+        std::advance(last, static_cast<std::ptrdiff_t>(top_ - 1));
+        cutoff_ = Rank{std::get<0>(last->first), std::get<1>(last->first)};
+        auto below = std::find_if(last, groups_.end(), [this](const auto& group) {
+            return Rank{std::get<0>(group.first), std::get<1>(group.first)} > *cutoff_;
+        });
+        groups_.erase(below, groups_.end());
+    }
+
+    std::size_t top_;
+    std::array<int, 2> per_decade_;
+    std::map<Alike, std::vector<Scored>> groups_;
+    std::optional<Rank> cutoff_;  // the rank of the `top`-th group, once there are `top`
+    std::size_t next_drop_ = top_;
 };
 
 class Search {
@@ -112,7 +217,8 @@ class Search {
           high_(request.high),
           width_(request.high - request.low),
           centre_(centre),
-          top_(static_cast<std::size_t>(request.top)) {
+          top_(static_cast<std::size_t>(request.top)),
+          kept_(top_, per_decade_of(unknowns_)) {
         for (const Unknown& unknown : unknowns_) tolerances_[unknown.position] = unknown.tolerance;
     }
 
@@ -131,19 +237,8 @@ class Search {
     long evaluations() const { return evaluations_; }
     const std::optional<Scored>& best() const { return best_; }
 
-    // The passing candidates kept, best first.
-    std::vector<DesignCandidate> kept() {
-        std::vector<Scored> scored;
-        while (!kept_.empty()) {
-            scored.push_back(kept_.top());
-            kept_.pop();
-        }
-        std::reverse(scored.begin(), scored.end());
-        std::vector<DesignCandidate> candidates(scored.size());
-        std::transform(scored.begin(), scored.end(), candidates.begin(),
-                       [](const Scored& s) { return s.candidate; });
-        return candidates;
-    }
+    // The passing candidates kept, best first, each with its other decades.
+    std::vector<DesignCandidate> kept() const { return kept_.best_first(); }
 
    private:
     // What one candidate is: scored, or not (skipped by the prefilter, or
@@ -153,11 +248,19 @@ class Search {
         std::optional<Scored> scored;
     };
 
+    static std::array<int, 2> per_decade_of(const std::vector<Unknown>& unknowns) {
+        std::array<int, 2> counts{1, 1};
+        for (std::size_t u = 0; u < unknowns.size(); ++u) {
+            counts[u] = values_per_decade(unknowns[u].series);
+        }
+        return counts;
+    }
+
     void search() {
         passing_ = 0;
         skipped_ = false;
         best_.reset();
-        kept_ = {};
+        kept_ = Kept(top_, per_decade_of(unknowns_));
         const Unknown& first = unknowns_[0];
         const bool pair = unknowns_.size() == 2;
         const bool monotone = monotone_in_each_value(row_.shape) && no_box_reaches_zero();
@@ -219,9 +322,12 @@ class Search {
         c.deviation = centre_ == 0.0 ? miss : miss / std::abs(centre_);
         s.margin_key = key(c.margin);
         s.error_key = key(std::abs(miss) / width_);
+        s.low_key = key((range.min - low_) / width_);
+        s.high_key = key((high_ - range.max) / width_);
         s.distinct = j >= 0 && c.values[0] != c.values[1] ? 2 : 1;
         s.steps = i + std::max(j, 0);
         s.first_step = i;
+        s.second_step = std::max(j, 0);
         slot.scored = s;
         if (!best_ || better(s, *best_)) best_ = s;
         return slot;
@@ -237,20 +343,11 @@ class Search {
         offer(*slot.scored);
     }
 
-    void offer(const Scored& s) {
-        if (kept_.size() < top_) {
-            kept_.push(s);
-        } else if (better(s, kept_.top())) {
-            kept_.pop();
-            kept_.push(s);
-        }
-    }
+    void offer(const Scored& s) { kept_.offer(s); }
 
-    // Whether a walk away from the peak can stop: the kept candidates are
-    // full and this one's margin is below all of theirs.
-    bool beneath_kept(const Scored& s) const {
-        return kept_.size() >= top_ && s.margin_key < kept_.top().margin_key;
-    }
+    // Whether a walk away from the peak can stop: the kept groups are full
+    // and this one's margin is below all of theirs.
+    bool beneath_kept(const Scored& s) const { return kept_.beneath(s); }
 
     // The first index in [from, to) where `holds` is true, for a predicate
     // false then true along the row; `to` when it never is.
@@ -364,7 +461,7 @@ class Search {
     long passing_ = 0;
     long evaluations_ = 0;
     std::optional<Scored> best_;
-    std::priority_queue<Scored, std::vector<Scored>, Worse> kept_;
+    Kept kept_;
     std::vector<Slot> row_slots_;
 };
 
@@ -531,7 +628,12 @@ Design searched(const DesignRequest& request, std::vector<Unknown>& unknowns) {
     out.passing = search.passing();
     out.evaluations = search.evaluations();
     out.candidates = search.kept();
-    if (search.best()) out.best = search.best()->candidate;
+    // The best passing candidate is the first listed, with its other decades.
+    if (!out.candidates.empty()) {
+        out.best = out.candidates.front();
+    } else if (search.best()) {
+        out.best = search.best()->candidate;
+    }
     return out;
 }
 

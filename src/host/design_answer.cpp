@@ -66,6 +66,37 @@ std::string chosen_values(const Designed& designed, const DesignCandidate& c, bo
     return text;
 }
 
+// "×10", "×0.01": a power of ten as the factor it is, in decimals.
+std::string factor(int power) {
+    std::string text = "\xC3\x97";
+    if (power >= 0) return text + "1" + std::string(static_cast<std::size_t>(power), '0');
+    return text + "0." + std::string(static_cast<std::size_t>(-power - 1), '0') + "1";
+}
+
+// " (also ×10, ×100)": the candidate's other decades that pass alike, each
+// as the factor that moves every value; where the values move apart (a
+// product: R ×10 with C ×0.1), as the values, " (also 16000 Ω with
+// 1e-08 F)". "" for a candidate without any.
+std::string also_text(const Designed& designed, const DesignCandidate& c, bool as_engineering) {
+    if (c.also.empty()) return "";
+    const std::size_t count = designed.arguments[1] >= 0 ? 2 : 1;
+    std::string text = " (also ";
+    for (std::size_t k = 0; k < c.also.size(); ++k) {
+        const DesignCandidate::OtherDecade& other = c.also[k];
+        text += k == 0 ? "" : ", ";
+        if (count == 1 || other.powers[0] == other.powers[1]) {
+            text += factor(other.powers[0]);
+            continue;
+        }
+        for (std::size_t u = 0; u < count; ++u) {
+            text += u == 0 ? "" : " with ";
+            text += as_engineering ? engineering(other.values[u], designed.units[u])
+                                   : with_unit(round_trip(other.values[u]), designed.units[u]);
+        }
+    }
+    return text + ")";
+}
+
 std::string window_text(const Designed& designed, double low, double high, bool as_engineering) {
     const Formula& row = *row_of(*designed.formula);
     const std::string_view unit = designed.formula->unit;
@@ -205,9 +236,12 @@ void write_answer(Designed& designed) {
         return;
     }
     designed.error = false;
+    // The count is of every candidate, each decade apart; a line holds one
+    // with its other decades.
     const auto heading = [&](bool as_engineering) {
         return wanted(as_engineering) + ": " + std::to_string(d.passing) + " of " + tried +
-               " pass " + check + " (" + parts_text(designed) + "), best first:";
+               " (every decade counted) pass " + check + " (" + parts_text(designed) +
+               "), best first:";
     };
     designed.lines.push_back(heading(false));
     designed.engineering_lines.push_back(heading(true));
@@ -215,7 +249,8 @@ void write_answer(Designed& designed) {
         const std::string rank = std::to_string(i + 1) + ". ";
         for (const bool as_engineering : {false, true}) {
             (as_engineering ? designed.engineering_lines : designed.lines)
-                .push_back(rank + chosen_values(designed, d.candidates[i], as_engineering) + ": " +
+                .push_back(rank + chosen_values(designed, d.candidates[i], as_engineering) +
+                           also_text(designed, d.candidates[i], as_engineering) + ": " +
                            proof(designed, d.candidates[i], as_engineering) +
                            (i < designed.yields.size() ? yield_text(designed.yields[i]) : ""));
         }
@@ -230,7 +265,9 @@ void write_answer(Designed& designed) {
     designed.engineering = join(designed.engineering_lines);
     designed.hints.push_back(
         "ranked by margin to the window's nearer edge, then nominal error, then fewer distinct "
-        "values, then smaller values");
+        "values, then smaller values; the same values in other decades with the same margin, "
+        "nominal error and worst case are named on the first one's line (also \xC3\x97"
+        "10)");
     if (d.nominal_only) {
         designed.hints.push_back(
             "no value and no part carries a tolerance, so only nominal results were checked");

@@ -2,6 +2,7 @@
 // every host. nlohmann/json writes numbers in the shortest form that reads
 // back as the same double, on every platform and whatever the locale.
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <iterator>
 #include <nlohmann/json.hpp>
@@ -21,13 +22,20 @@ using json_values::strings;
 // `yield`: the candidate's Monte Carlo yield, when --mc gave one.
 Json candidate_json(const Designed& designed, const DesignCandidate& c,
                     std::optional<double> yield = std::nullopt) {
-    Json values = Json::array();
-    for (std::size_t u = 0; u < 2 && designed.arguments[u] >= 0; ++u) {
-        values.push_back(number(c.values[u]));
-    }
-    Json out{{"values", std::move(values)}, {"nominal", number(c.nominal)},
-             {"min", number(c.min)},        {"max", number(c.max)},
-             {"margin", number(c.margin)},  {"deviation", number(c.deviation)}};
+    const std::size_t count = designed.arguments[1] >= 0 ? 2 : 1;
+    const auto values_of = [count](const std::array<double, 2>& chosen) {
+        Json values = Json::array();
+        for (std::size_t u = 0; u < count; ++u) values.push_back(number(chosen[u]));
+        return values;
+    };
+    // The other decades that pass alike, as their values.
+    Json also = Json::array();
+    for (const DesignCandidate::OtherDecade& other : c.also)
+        also.push_back(values_of(other.values));
+    Json out{{"values", values_of(c.values)}, {"nominal", number(c.nominal)},
+             {"min", number(c.min)},          {"max", number(c.max)},
+             {"margin", number(c.margin)},    {"deviation", number(c.deviation)},
+             {"also", std::move(also)}};
     if (yield) out["yield"] = number(*yield);
     return out;
 }

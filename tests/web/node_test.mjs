@@ -398,9 +398,11 @@ test("calc.design lists the candidates that pass the worst case, or why none doe
     assert.deepEqual([rc.arguments, rc.series, rc.tolerances, rc.passing, rc.tried],
         [["resistance", "capacitance"], ["E24", "E12"], [0.01, 0.05], 18, 4165]);
     assert.deepEqual(rc.candidates[0].values, [1600, 1e-7]);
+    // 16 k with 10 n is the same RC a decade apart; 160 and 160 k lie outside R=1k..100k.
+    assert.deepEqual(rc.candidates[0].also, [[16000, 1e-8]]);
     assert.equal(rc.candidates[0].nominal, 1 / ((1600 * 1e-7) * 6.28318530718));
-    assert.equal(rc.lines[1], "1. resistance = 1600 \u03a9, capacitance = 1e-07 F: 994.718394 Hz (-0.53%), "
-        + "worst case 937.971140 .. 1057.648479 Hz, margin 18.99%");
+    assert.equal(rc.lines[1], "1. resistance = 1600 \u03a9, capacitance = 1e-07 F (also 16000 \u03a9 with 1e-08 F): "
+        + "994.718394 Hz (-0.53%), worst case 937.971140 .. 1057.648479 Hz, margin 18.99%");
     assert.equal(rc.line, rc.lines.join(" "));
 
     const none = calc.design("--series E24 voltage_divider 12\u00b11% ? ? = 3.3\u00b13%");

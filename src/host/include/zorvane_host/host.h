@@ -948,9 +948,11 @@ CombinedResult combined_result(const FormulaInfo& formula, const std::array<doub
 bool is_design_question(const Question& question) noexcept;
 
 // A design's answer. `lines`: a heading ("Output Voltage within 3.201000 ..
-// 3.399000 V: 15 of 148225 candidates pass the worst case (R E96 1%), best
-// first:"), then one line per candidate ("1. r1 = 27400 Ω, r2 = 10000 Ω:
-// 3.299270 V (-0.02%), worst case 3.230000 .. 3.370000 V, margin 15.20%");
+// 3.399000 V: 31 of 9409 candidates (every decade counted) pass the worst
+// case (R E24 1%), best first:"), then one line per candidate, its other
+// decades named after its values ("1. r1 = 2400 Ω, r2 = 910 Ω (also ×10,
+// ×100): 3.299094 V (-0.03%), worst case 3.251466 .. 3.347152 V, margin
+// 25.49%"; "(also 16000 Ω with 1e-08 F)" where the values move apart);
 // `line` is all of them on one line, for hosts that answer each command
 // with one. When none passes, an error line, and hints with the best
 // candidate and what would make one pass.
@@ -995,7 +997,8 @@ SolvedInParts solve_in_parts(std::string_view command, const QuestionSettings& b
 // "evaluations", "lines", "engLines", "arguments", "indices", "units",
 // "window": {"low", "high", "centre"}, "nominalOnly", "series",
 // "tolerances", "tried", "passing", "candidates": [{"values", "nominal",
-// "min", "max", "margin", "deviation"}], "best" (a candidate, or null),
+// "min", "max", "margin", "deviation", "also": the other decades' values,
+// [[24000, 9100], ...]}], "best" (a candidate, or null),
 // "remedy" (null, or {"window": {"low", "high"}, "tolerance", "series"})}.
 // A design that ran but found no candidate has "error": true and all of
 // these; a request it could not run is {"kind": "error", "error": true,
