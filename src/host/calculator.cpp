@@ -122,4 +122,33 @@ const Answer& Calculator::evaluate(std::string_view command, Options options) {
     return answer_;
 }
 
+namespace {
+
+// The unit word of the module's line of `formula` at the start of `line`,
+// "<label> = <number> <unit>" followed by the line's end or a space (a range
+// and statistics follow it); empty when `line` does not begin so.
+std::string_view module_unit(std::string_view line, const FormulaInfo& formula) {
+    constexpr std::string_view EQUALS = " = ";
+    if (!line.starts_with(formula.label)) return {};
+    std::string_view rest = line.substr(formula.label.size());
+    if (!rest.starts_with(EQUALS)) return {};
+    rest.remove_prefix(EQUALS.size());
+    const std::size_t number_end = rest.find(' ');
+    if (number_end == 0 || number_end == std::string_view::npos) return {};
+    rest.remove_prefix(number_end + 1);
+    return rest.substr(0, rest.find(' '));
+}
+
+}  // namespace
+
+std::string with_ohm_sign(std::string_view line, const FormulaInfo* formula) {
+    std::string shown(line);
+    if (formula == nullptr || formula->unit != OHM.utf8) return shown;
+    const std::string_view unit = module_unit(line, *formula);
+    if (unit == OHM.windows_1252) {
+        shown.replace(static_cast<std::size_t>(unit.data() - line.data()), unit.size(), OHM.utf8);
+    }
+    return shown;
+}
+
 }  // namespace zorvane::host
