@@ -58,6 +58,16 @@ TEST(CliOptions, AValueOptionTakesTheNextWordOrWhatFollowsEquals) {
         {{"--seri=E3"}, "unrecognized option '--seri=E3'", nullptr, {}},
         {{"--eng=E3"}, "unrecognized option '--eng=E3'", nullptr, {}},
         {{"--list=E3"}, "unrecognized option '--list=E3'", nullptr, {}},
+        // Anywhere among the command's words; a word that reads as a number
+        // is a value, and "-" alone a word.
+        {{"x", "-e", "-12", "-s", "E6", "-.5", "-1e3", "-12V"},
+         "",
+         "E6",
+         {"x", "-12", "-.5", "-1e3", "-12V"}},
+        {{"x", "1", "--series=E3", "-", "+5"}, "", "E3", {"x", "1", "-", "+5"}},
+        {{"x", "--", "-e", "-s"}, "", nullptr, {"x", "-e", "-s"}},
+        {{"x", "1", "-s"}, "missing argument for '--series'", nullptr, {}},
+        {{"x", "-.e"}, "unrecognized option '-.e'", nullptr, {}},
     };
     for (const Case& c : cases) {
         std::vector<std::string> words = c.arguments;
@@ -76,6 +86,41 @@ TEST(CliOptions, AValueOptionTakesTheNextWordOrWhatFollowsEquals) {
                 << context;
             EXPECT_EQ(parsed.action, Action::evaluate) << context;
         }
+    }
+}
+
+// What a line read from standard input may begin with for itself, among
+// the question's own options.
+TEST(CliOptions, ALineMayBeginWithItsOwnEngineeringAndPlain) {
+    const struct {
+        std::string_view line;
+        bool given;
+        bool engineering;
+        bool plain;
+        std::string_view command;
+    } cases[] = {
+        {"-e --series E12 voltage_divider 12", true, true, false,
+         "--series E12 voltage_divider 12"},
+        {"--series E12 -e voltage_divider 12", true, true, false,
+         "--series E12 voltage_divider 12"},
+        {"--series=E12 --eng --plain x", true, true, true, "--series=E12 x"},
+        {"--mc -e --seed 3 x", true, true, false, "--mc --seed 3 x"},
+        {"--mc 500 --plain x 1", true, false, true, "--mc 500 x 1"},
+        {"  --plain   power_vi  1 2", true, false, true, "power_vi  1 2"},
+        {"--tolerance 1% -e", true, true, false, "--tolerance 1%"},
+        {"-e", true, true, false, ""},
+        {"power_vi -e 1 2", false, false, false, ""},
+        {"--series -e x", false, false, false, ""},  // -e is --series' (wrong) argument
+        {"--bogus -e x", false, false, false, ""},
+        {"-x -e power_vi", false, false, false, ""},
+        {"", false, false, false, ""},
+    };
+    for (const auto& c : cases) {
+        const zorvane_calc::LineOptions read = zorvane_calc::read_line_options(c.line);
+        EXPECT_EQ(read.given, c.given) << c.line;
+        EXPECT_EQ(read.engineering, c.engineering) << c.line;
+        EXPECT_EQ(read.plain, c.plain) << c.line;
+        EXPECT_EQ(read.command, c.command) << c.line;
     }
 }
 

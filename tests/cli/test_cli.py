@@ -1,5 +1,7 @@
 #!/usr/bin/env python3
 """zorvane-calc driven as a user drives it: arguments, a pipe, exit codes."""
+import json
+import math
 import os
 import pty
 import re
@@ -13,6 +15,9 @@ import unittest
 
 CALC = os.path.abspath(os.environ['ZORVANE_CALC'])
 GOLDEN = os.path.join(os.path.dirname(os.path.abspath(__file__)), '..', 'golden')
+# Whether the tool was built with line editing (libedit) or the plain prompt.
+LINE_EDITING = os.environ.get('ZORVANE_LINE_EDITING', '1') == '1'
+OHM = '\u03a9'
 
 
 def run(*args, stdin=None):
@@ -35,6 +40,11 @@ class OneShot(unittest.TestCase):
             (['power_vi', '4k7', '1m'], b'Power = 4.700000 W\n', 0),
             (['power_vi', '2R2', '1'], b'Power = 2.200000 W\n', 0),
             (['--plain', 'power_vi', '4k7', '1'], b"Error: Invalid number '4k7'\n", 1),
+            # The module's "?" for the ohm sign is written as the sign, but
+            # with --module-lines; a "?" of the command's own stays.
+            (['ohms_resistance', '3V', '20mA'], 'Resistance = 150.000000 \u03a9\n'.encode(), 0),
+            (['--module-lines', 'ohms_resistance', '3V', '20mA'], b'Resistance = 150.000000 ?\n', 0),
+            (['resistors_series', '1', '\u4e2d'], b"Error: Invalid number '?'\n", 1),
         ]
         for args, out, status in cases:
             with self.subTest(args=args):
@@ -42,6 +52,56 @@ class OneShot(unittest.TestCase):
                 self.assertEqual(result.stdout, out)
                 self.assertEqual(result.returncode, status)
                 self.assertEqual(result.stderr, b'')
+
+    def test_options_stand_anywhere_and_numbers_are_values(self):
+        """As GNU tools read them: after the formula and its values too, up to
+        '--'; a word that reads as a number is a value."""
+        divider = ['voltage_divider', '12', '24k\u00b11%', '9.1k\u00b11%']
+        cases = [
+            # options after (or among) the words, the same options first
+            (divider + ['--mc', '2000'], ['--mc', '2000'] + divider),
+            (divider + ['--mc'], ['--mc'] + divider),
+            (['power_vi', '12', '-e', '0.5'], ['-e', 'power_vi', '12', '0.5']),
+            (['voltage_divider', '12', '10k', '?', '=', '3.3', '--series=E24', '--eng'],
+             ['--series', 'E24', '-e', 'voltage_divider', '12', '10k', '?', '=', '3.3']),
+            (['power_vi', '4k7', '--plain', '1'], ['--plain', 'power_vi', '4k7', '1']),
+            (['resistors_series', '1k', '2k', '--module-lines'],
+             ['--module-lines', 'resistors_series', '1k', '2k']),
+        ]
+        for late, early in cases:
+            with self.subTest(args=late):
+                result, expected = run(*late), run(*early)
+                self.assertEqual((result.stdout, result.returncode, result.stderr),
+                                 (expected.stdout, expected.returncode, b''))
+        for args, line in [
+                (['ohms_voltage', '-2', '-.5'], 'Voltage = 1.000000 V'),
+                (['power_vi', '-12V', '-1e3'], 'Power = 12000.000000 W'),
+                (['power_vi', '-', '2'], "Error: Invalid number '-'"),
+                (['power_vi', '1', '--', '-e'], "Error: Invalid number '-e'"),
+                (['--', 'power_vi', '-e', '--mc'], "Error: Invalid number '-e'")]:
+            with self.subTest(args=args):
+                self.assertEqual(run(*args).stdout.decode(), line + '\n')
+
+    def test_help_and_help_name_as_the_command(self):
+        """What the prompt's words print: the sample commands, one formula's
+        reference line, or the answer to a name that is none."""
+        with open(os.path.join(GOLDEN, 'help_summary.txt'), 'rb') as f:
+            summary = f.read()
+        cases = [
+            (['help'], summary, 0),
+            (['HELP'], summary, 0),
+            (['--', 'help'], summary, 0),
+            (['help', 'Ohms_Current'],
+             b'ohms_current <voltage> <resistance>     - Calculate current (I = V / R)\n', 0),
+            (['help', 'ohms_curent'],
+             b"Error: Unknown formula 'ohms_curent' or insufficient parameters\n", 1),
+            # Three words are a command, answered as a batch answers it.
+            (['help', 'ohms_current', '12'], run(stdin=b'help ohms_current 12\n').stdout, 1),
+        ]
+        for args, out, status in cases:
+            with self.subTest(args=args):
+                result = run(*args)
+                self.assertEqual((result.stdout, result.returncode, result.stderr), (out, status, b''))
 
     def test_unknown_option_is_a_usage_error(self):
         result = run('--frobnicate')
@@ -85,12 +145,14 @@ class Batch(unittest.TestCase):
                          b'Error: Command longer than 255 characters\nPower = 1.000000 W\n')
 
 
-def hints_of(*args):
-    """Standard output and status of a command, and what a terminal on
-    standard error showed."""
+def through_terminal(args, stream):
+    """A command run with a terminal as its `stream` ('stdout' or 'stderr')
+    and a pipe as the other: the result, and what the terminal showed."""
     controller, terminal = os.openpty()
     try:
-        result = subprocess.run([CALC, *args], stdout=subprocess.PIPE, stderr=terminal, timeout=60)
+        streams = dict(stdout=subprocess.PIPE, stderr=subprocess.PIPE)
+        streams[stream] = terminal
+        result = subprocess.run([CALC, *args], timeout=60, **streams)
         os.close(terminal)
         shown = b''
         while select.select([controller], [], [], 1)[0]:
@@ -103,10 +165,97 @@ def hints_of(*args):
             shown += chunk
     finally:
         os.close(controller)
-    return result.stdout, result.returncode, shown.decode().replace('\r\n', '\n')
+    return result, shown.decode().replace('\r\n', '\n')
+
+
+def hints_of(*args):
+    """Standard output and status of a command, and what a terminal on
+    standard error showed."""
+    result, shown = through_terminal(args, 'stderr')
+    return result.stdout, result.returncode, shown
 
 
 class Questions(unittest.TestCase):
+    # Answers with a result in ohms, of every kind: where the module's line
+    # begins the answer, its "?" is the sign's place; designs list their
+    # candidates on lines of their own but in a batch.
+    OHM_ANSWERS = [
+        # command, 'module' (the module's line begins it), 'own' or 'design'
+        ('ohms_resistance 3V 20mA', 'module'),
+        ('resistors_parallel 1k 2k', 'module'),
+        ('inductor_reactance 1k 10m', 'module'),
+        ('resistors_series 1k\u00b11% 2k\u00b12%', 'module'),
+        ('resistors_series 1k\u00b11% 2k\u00b12% = 2.94k..3.06k', 'module'),
+        ('--mc 2000 capacitor_reactance 1k 1u\u00b15%', 'module'),
+        ('ohms_resistance 3\u00b11% 20m\u00b11% = 140..160', 'module'),
+        ('resistors_series 1k ? = 3k', 'own'),
+        ('resistors_parallel ? ? = 3k', 'own'),
+        ('--combine 2 resistors_parallel 10k ? = 3k', 'own'),
+        ('--top 2 --tolerance 1% resistors_series ? ? = 3k\u00b13%', 'design'),
+        ('--mc 500 --top 2 resistors_series ? ? = 3k\u00b13%', 'design'),
+    ]
+
+    def test_the_ohm_sign_in_every_answer_but_with_module_lines(self):
+        batch = ''.join(command + '\n' for command, _ in self.OHM_ANSWERS).encode()
+        shown = run('--series', 'E24', stdin=batch).stdout.decode().splitlines()
+        module = run('--series', 'E24', '--module-lines', stdin=batch).stdout.decode().splitlines()
+        self.assertEqual((len(shown), len(module)), (len(self.OHM_ANSWERS),) * 2)
+        for (command, kind), line, module_line in zip(self.OHM_ANSWERS, shown, module):
+            with self.subTest(command=command):
+                self.assertIn(OHM, line)
+                self.assertNotIn('?', line)
+                self.assertEqual(module_line, line.replace(OHM, '?', 1) if kind == 'module' else line)
+                one_shot = run('--series', 'E24', *command.split(' ')).stdout.decode()
+                if kind == 'design':
+                    self.assertNotIn('?', one_shot)
+                else:
+                    self.assertEqual(one_shot, line + '\n')
+
+    def test_a_line_may_begin_with_its_own_e_eng_or_plain(self):
+        """For that line alone, among the question's own options: the answer
+        the tool's options give."""
+        cases = [
+            # the line, the tool's options it stands for, the line without them
+            ('-e --series E12 voltage_divider 12 10k ? = 3.3', ['-e', '--series', 'E12'],
+             'voltage_divider 12 10k ? = 3.3'),
+            ('--series E12 -e voltage_divider 12 10k ? = 3.3', ['-e', '--series', 'E12'],
+             'voltage_divider 12 10k ? = 3.3'),
+            ('--eng capacitor_reactance 1k 1u', ['-e'], 'capacitor_reactance 1k 1u'),
+            ('--mc 2000 -e --seed=3 resistors_series 1k\u00b11% 2k', ['-e', '--mc', '2000', '--seed', '3'],
+             'resistors_series 1k\u00b11% 2k'),
+            ('  --plain  -e  voltage_divider 12 10000 ? = 3.3', ['--plain', '-e'],
+             'voltage_divider 12 10000 ? = 3.3'),
+            ('--plain power_vi 4k7 1', ['--plain'], 'power_vi 4k7 1'),
+            ('power_vi 4k7 1', [], 'power_vi 4k7 1'),  # the line before's option is gone
+            ('power_vi -e 1 2', [], 'power_vi -e 1 2'),  # after the formula, a value
+        ]
+        batch = ''.join(line + '\n' for line, _, _ in cases).encode()
+        self.assertEqual(run(stdin=batch).stdout.decode().splitlines(),
+                         [run(*options, stdin=(command + '\n').encode()).stdout.decode().rstrip('\n')
+                          for _, options, command in cases])
+        kinds = [json.loads(line)['kind'] for line in
+                 run('--json', stdin=b'--plain power_vi 4k7 1\n-e power_vi 1 2\n').stdout.splitlines()]
+        self.assertEqual(kinds, ['invalid_number', 'result'])
+
+    def test_a_terminal_reads_a_solution_in_engineering_notation_first(self):
+        """At a terminal, but with -e or --module-lines; piped, the exact line."""
+        solve = ['rc_lowpass_cutoff', '10k', '?', '=', '1kHz']
+        piped = run(*solve).stdout.decode()
+        exact = piped[len('capacitance = '):-len(' F\n')]
+        self.assertAlmostEqual(float(exact) / (1 / (2 * math.pi * 1e4 * 1e3)), 1, delta=1e-12)
+        engineering = 'capacitance = %.6g nF' % (float(exact) * 1e9)
+        cases = [
+            (solve, '%s (%s F)\n' % (engineering, exact)),
+            (['--module-lines'] + solve, piped),
+            (['-e'] + solve, engineering + '\n'),
+            (['resistors_parallel', '1k', '2k'], 'Parallel Resistance = 666.666667 %s\n' % OHM),
+            (['--module-lines', 'resistors_parallel', '1k', '2k'], 'Parallel Resistance = 666.666667 ?\n'),
+        ]
+        for args, line in cases:
+            with self.subTest(args=args):
+                result, shown = through_terminal(args, 'stdout')
+                self.assertEqual((shown, result.returncode), (line, 0))
+
     def test_one_line_for_each_question_in_a_batch(self):
         commands = ('voltage_divider 12 10k ? = 3.3\n'
                     'power_i2r ? 100 = 1\n'
@@ -206,7 +355,7 @@ class Questions(unittest.TestCase):
     def test_a_terminal_hears_why_the_zero_guard_answered(self):
         """The same note as the page's, from the hosts' share."""
         stdout, status, shown = hints_of('capacitor_reactance', '0', '100n')
-        self.assertEqual((stdout, status), (b'Capacitive Reactance = 0.000000 ?\n', 0))
+        self.assertEqual((stdout, status), ('Capacitive Reactance = 0.000000 \u03a9\n'.encode(), 0))
         self.assertEqual(shown, 'frequency is 0: the formula divides by zero, and the module answers 0\n')
         stdout, status, shown = hints_of('impedance_rc', '1k', '0', '1n')
         self.assertEqual(status, 0)
@@ -306,6 +455,9 @@ class Options(unittest.TestCase):
             (['--list=xyz'], "invalid argument '--list=xyz'"),
             (['--reference', 'a', 'b'], "unexpected argument 'b'"),
             (['--reference', ''], "empty directory name for '--reference'"),
+            (['power_vi', '1', '2', '-x'], "unrecognized option '-x'"),
+            (['power_vi', '--reference'], "unexpected argument 'power_vi'"),
+            (['power_vi', '1', '--series'], "missing argument for '--series'"),
         ]
         for args, message in cases:
             with self.subTest(args=args):
@@ -396,7 +548,16 @@ class Interactive(unittest.TestCase):
         self.assertEqual(self.answer(fd, b'power_vi 12 0.5\r'), b'Power = 6.000000 W\r\n')
         self.assertEqual(self.answer(fd, b'help\r'), self.help_summary())
         self.assertEqual(self.answer(fd, b'resistors_parallel 1k 2k\r'),
-                         b'Parallel Resistance = 666.666667 ?\r\n')
+                         'Parallel Resistance = 666.666667 \u03a9\r\n'.encode())
+        # -e for one line, among a question's options; a solution at a
+        # terminal with its engineering value first.
+        solve = 'voltage_divider 12 10k ? = 3.3'
+        engineering = run('-e', '--series', 'E12', *solve.split(' ')).stdout.decode()
+        self.assertEqual(self.answer(fd, b'--series E12 -e ' + solve.encode() + b'\r'),
+                         engineering.replace('\n', '\r\n').encode())
+        exact = run(*solve.split(' ')).stdout.decode()[len('r2 = '):-len(' \u03a9\n')]
+        self.assertEqual(self.answer(fd, solve.encode() + b'\r').decode(),
+                         'r2 = %.6g k\u03a9 (%s \u03a9)\r\n' % (float(exact) / 1e3, exact))
         self.type_line(fd, b'quit\r')
         self.assertEqual(self.exit_status(pid, fd), 0)
 
@@ -426,8 +587,11 @@ class Interactive(unittest.TestCase):
             (b'   \r', b''),
             (b'power_vi 1 \x16\x1b[2J\x16\x7f\r', b"Error: Invalid number '^[[2J^?'\r\n"),
             (b'power_vi 1 x\x16\ty\r', b"Error: Invalid number 'x\ty'\r\n"),  # a tab is no control
-            (b'ohms_cur\t 12 1k\r', b'Current = 0.012000 A\r\n'),
-            (b'ohms_current 12 oh\t\r', b"Error: Invalid number 'oh'\r\n"),  # values complete nothing
+            # Tab completes names where the prompt edits lines, and values
+            # nothing; the plain prompt keeps it in the word.
+            (b'ohms_cur\t 12 1k\r', b'Current = 0.012000 A\r\n' if LINE_EDITING else
+             b"Error: Unknown formula 'ohms_cur\t' or insufficient parameters\r\n"),
+            (b'ohms_current 12 oh\t\r', b"Error: Invalid number 'oh%s'\r\n" % (b'' if LINE_EDITING else b'\t')),
             (b'ohms_curent 12 1k\r',  # standard error is the same terminal: the hint comes after
              b"Error: Unknown formula 'ohms_curent' or insufficient parameters\r\n"
              b'did you mean ohms_current?\r\n'),
@@ -464,7 +628,9 @@ class Interactive(unittest.TestCase):
 
     @unittest.skipUnless(shutil.which('localedef'), 'needs localedef')
     def test_a_line_typed_in_another_character_set_arrives_as_utf8(self):
-        """A Latin-1 terminal sends \xb5 for the micro sign."""
+        """A Latin-1 terminal sends \xb5 for the micro sign: the line editor
+        reads it as the micro sign, the plain prompt (which reads UTF-8, as a
+        batch does) as no character."""
         with tempfile.TemporaryDirectory() as locales:
             made = subprocess.run(['localedef', '-i', 'de_DE', '-f', 'ISO-8859-1',
                                    os.path.join(locales, 'de_DE.ISO-8859-1')], capture_output=True)
@@ -475,9 +641,10 @@ class Interactive(unittest.TestCase):
             environment.update(LOCPATH=locales, LANG='de_DE.ISO-8859-1')
             pid, fd = self.session(environment)
             self.type_line(fd, b'power_vi 12 4\xb57\r')
-            self.read_until(fd, b'Power = 0.000056 W')  # a decimal point, whatever the locale
+            # a decimal point, whatever the locale
+            self.read_until(fd, b'Power = 0.000056 W' if LINE_EDITING else b"Invalid number '4?7'")
             self.type_line(fd, b'power_vi 1 2\xb0\r')
-            self.read_until(fd, "Error: Invalid number '2\u00b0'".encode())
+            self.read_until(fd, "Error: Invalid number '2%s'".encode() % ('\u00b0' if LINE_EDITING else '?').encode())
             self.type_line(fd, b'quit\r')
             self.assertEqual(self.exit_status(pid, fd), 0)
 
@@ -514,6 +681,10 @@ class ShellCompletion(unittest.TestCase):
             (['--', '-'], []),
             (['ohms_current', ''], []),
             (['ohms_current', '12', '1'], []),
+            (['ohms_current', '12', '--mo'], ['--module-lines']),  # options anywhere
+            (['ohms_current', '-1'], []),  # a number is a value
+            (['--mc', '500', 'ohms_c'], ['ohms_current']),
+            (['--', 'ohms_current', '--'], []),
             (['--reference', ''], []),  # the completion directory holds no directories
         ]
         for words, expected in cases:
@@ -569,17 +740,30 @@ class Documentation(unittest.TestCase):
         usage = run('--help').stdout.decode()
         usage = usage[usage.index('\nExamples:\n') + 11:]
         usage = usage[:usage.index('\n\n')]
-        found['--help'] = examples_of(usage.splitlines(), '  zorvane-calc', '    ')
-        found['--help'] = [('zorvane-calc' + command, output) for command, output in found['--help']]
+        # A command is indented by two spaces, its output by four.
+        lines = [line[4:] if line.startswith('    ') else '$ ' + line[2:] for line in usage.splitlines()]
+        found['--help'] = examples_of(lines, '$ ', '')
         return found
+
+    # What every source shows by an example: (what, a pattern one of its commands matches).
+    FEATURES = [
+        ('a solve', r"'\?' ="),
+        ('a pair', r"'\?' '\?'"),
+        ('a series', r'--series'),
+        ('a tolerance', '\u00b1'),
+        ('a unit', r' 12V'),
+        ('the module\'s lines', r'--module-lines'),
+        ('an option after the values', r' --?[a-z][\w-]*$'),
+        ('help NAME as the command', r'^zorvane-calc help [a-z_]+$'),
+        ("-e at a line's head", r"'(-e|--eng|--plain) [a-z_]+[^']*'.*\| zorvane-calc$"),
+    ]
 
     def test_every_example_gives_the_output_shown(self):
         environment = dict(os.environ, PATH=os.path.dirname(CALC) + os.pathsep + os.environ['PATH'])
         for source, examples in self.documented_examples().items():
-            commands = ' '.join(command for command, _ in examples)
-            for feature in ("'?' =", "'?' '?'", '--series', '\u00b1', '12V'):
+            for feature, pattern in self.FEATURES:
                 with self.subTest(source=source, feature=feature):
-                    self.assertIn(feature, commands)
+                    self.assertTrue(any(re.search(pattern, command) for command, _ in examples))
             for command, output in examples:
                 if re.search(r'[<>]', command):
                     continue  # redirection to files the example does not give
@@ -593,14 +777,20 @@ class Documentation(unittest.TestCase):
         manual = read_source('packaging', 'zorvane-calc.1').replace('\\-', '-')
         readme = readme_tool_section()
         usage = run('--help').stdout.decode()
-        options = set(re.findall(r'^ +(?:(-\w), )?(--[\w=]+)', usage, re.M))
-        self.assertEqual(len(options), 17)
+        options = set(re.findall(r'^ +(?:(-\w), )?(--[\w=-]+)', usage, re.M))
+        self.assertEqual(len(options), 18)
+        # Each option heads a paragraph of its own in the manual page.
+        section = manual[manual.index('.SH OPTIONS'):manual.index('.SH COMMAND LANGUAGE')].splitlines()
+        headings = [line for before, line in zip(section, section[1:]) if before == '.TP']
         for short, long in options:
             for name in filter(None, (short, long)):
                 with self.subTest(option=name):
                     alone = r'(?<![\w-])' + re.escape(name) + r'(?![\w=-])'
-                    self.assertIsNotNone(re.search(r'(?m)^\.BR? .*' + alone, manual), 'manual page')
+                    self.assertTrue(any(re.match(r'\.BR? .*' + alone, line) for line in headings),
+                                    'manual page')
                     self.assertIsNotNone(re.search('`' + re.escape(name) + '[` ]', readme), 'README')
+        # An argument with one value ("--combine 2") is not listed again.
+        self.assertNotIn('one of 2', usage)
         for status in ('0', '1', '2'):
             with self.subTest(status=status):
                 self.assertIn('.B ' + status + '\n', manual)

@@ -207,6 +207,7 @@ class CoProcess(unittest.TestCase):
         self.addCleanup(child.kill)
         for command, answer in [(b'power_vi 12 0.5\n', b'Power = 6.000000 W\n'),
                                 (b'nosuch\n', b"Error: Unknown formula 'nosuch' or insufficient parameters\n"),
+                                (b'resistors_parallel 1k 2k\n', 'Parallel Resistance = 666.666667 \u03a9\n'.encode()),
                                 (b'# a comment\n', b'\n')]:
             child.stdin.write(command)
             child.stdin.flush()
@@ -220,7 +221,7 @@ class CoProcess(unittest.TestCase):
 class InputFiles(unittest.TestCase):
     def test_byte_order_marks_and_line_ends(self):
         text = 'power_vi 12 0.5\r\nresistors_parallel 4.7k 10k\npower_vi 1 €\n'
-        answers = ('Power = 6.000000 W\nParallel Resistance = 3197.278912 ?\n'
+        answers = ('Power = 6.000000 W\nParallel Resistance = 3197.278912 \u03a9\n'
                    "Error: Invalid number '€'\n").encode()
         cases = [
             ('plain UTF-8', text.encode()),

@@ -99,7 +99,7 @@ class Json(unittest.TestCase):
             if not command or command.startswith('#'):
                 continue
             with self.subTest(command=command):
-                plain = run(command).stdout.decode().rstrip('\n')
+                plain = run('--module-lines', command).stdout.decode().rstrip('\n')
                 self.assertEqual(answers(run('--json', command).stdout)[0]['line'], plain)
 
     def test_shared_statistics_vectors_through_the_tool(self):

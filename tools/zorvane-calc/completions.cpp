@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <iterator>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -59,14 +60,20 @@ std::vector<std::string_view> names(const OptionSpec& option) {
     return {option.short_name, option.long_name};
 }
 
-// The names of every option, or of those whose value is the word after them.
-std::vector<std::string_view> option_names(bool taking_a_value) {
+// The names of every option, or of those that take what `takes` says.
+std::vector<std::string_view> option_names(std::optional<Takes> takes = std::nullopt) {
     std::vector<std::string_view> words;
     for (const OptionSpec& option : OPTION_TABLE) {
-        if (taking_a_value && option.argument.takes != Takes::value) continue;
+        if (takes && option.argument.takes != *takes) continue;
         std::ranges::copy(names(option), std::back_inserter(words));
     }
     return words;
+}
+
+// A bash test of whether `word` reads as a number (a value, never an
+// option), as the tool's reads_as_number decides.
+std::string bash_reads_as_number(std::string_view word) {
+    return "[[ " + std::string(word) + " =~ ^[-+]?\\.?[0-9] ]]";
 }
 
 // The first line of the option's help.
@@ -98,31 +105,43 @@ std::string bash_arguments() {
     return cases.empty() ? "" : "    case ${COMP_WORDS[COMP_CWORD-1]} in\n" + cases + "    esac\n";
 }
 
-// bash shows no descriptions: options, then formula names, then nothing for
-// the values.
+// bash shows no descriptions: options (anywhere before "--"), then formula
+// names, then nothing for the values.
 std::string bash_script() {
-    const std::vector<std::string_view> takes_value = option_names(true);
+    const std::vector<std::string_view> takes_value = option_names(Takes::value);
+    const std::vector<std::string_view> takes_number = option_names(Takes::optional_number);
     const std::string skip_value =
         takes_value.empty() ? "" : "            " + joined(takes_value, "|") + ") ((i++)) ;;\n";
+    const std::string skip_number =
+        takes_number.empty() ? ""
+                             : "            " + joined(takes_number, "|") + ") ! " +
+                                   bash_reads_as_number("${COMP_WORDS[i+1]}") + " || ((i++)) ;;\n";
     return "# bash completion for zorvane-calc, generated from its formula table\n"
            "_zorvane_calc() {\n"
-           "    local cur=${COMP_WORDS[COMP_CWORD]} i options_done=0\n" +
+           "    local cur=${COMP_WORDS[COMP_CWORD]} i options_done=0 formula_typed=0\n" +
            bash_arguments() +
-           "    # Once the formula is typed, the values follow: nothing to complete.\n"
+           "    # Options and their arguments stand anywhere before \"--\"; once the\n"
+           "    # formula is typed, the values follow: nothing to complete.\n"
            "    for ((i = 1; i < COMP_CWORD; i++)); do\n"
-           "        if ((options_done)) || [[ ${COMP_WORDS[i]} != -* ]]; then\n"
-           "            COMPREPLY=()\n"
-           "            return 0\n"
+           "        if ((options_done)); then\n"
+           "            formula_typed=1\n"
+           "            continue\n"
            "        fi\n"
            "        case ${COMP_WORDS[i]} in\n"
            "            --) options_done=1 ;;\n" +
-           skip_value +
+           skip_value + skip_number +
+           "            -[!0-9.]*) ;;\n"
+           "            *) formula_typed=1 ;;\n"
            "        esac\n"
            "    done\n"
-           "    if [[ $cur == -* ]] && ((!options_done)); then\n"
+           "    if [[ $cur == -* ]] && ! " +
+           bash_reads_as_number("$cur") +
+           " && ((!options_done)); then\n"
            "        COMPREPLY=($(compgen -W " +
-           quoted(joined(option_names(false), " ")) +
+           quoted(joined(option_names(), " ")) +
            " -- \"$cur\"))\n"
+           "    elif ((formula_typed)); then\n"
+           "        COMPREPLY=()\n"
            "    else\n"
            "        COMPREPLY=($(compgen -W " +
            quoted(keywords()) +
@@ -211,7 +230,7 @@ std::string zsh_script() {
 
 // fish shows each formula's arguments beside its name.
 std::string fish_script() {
-    const std::vector<std::string_view> takes_value = option_names(true);
+    const std::vector<std::string_view> takes_value = option_names(Takes::value);
     std::string script =
         "# fish completion for zorvane-calc, generated from its formula table\n"
         "function __zorvane_calc_needs_formula\n"
@@ -219,6 +238,8 @@ std::string fish_script() {
         "    for word in (commandline -opc)[2..-1]\n"
         "        if test $after_value = 1\n"
         "            set after_value 0\n"
+        "        else if string match -qr -- '^[-+]?\\.?[0-9]' $word\n"
+        "            continue  # a number: --mc's N\n"
         "        else if not string match -q -- '-*' $word\n"
         "            return 1\n"
         "        else if contains -- $word" +
@@ -228,9 +249,13 @@ std::string fish_script() {
         "        end\n"
         "    end\n"
         "end\n"
+        "# Options stand anywhere before \"--\".\n"
+        "function __zorvane_calc_options_open\n"
+        "    not contains -- -- (commandline -opc)[2..-1]\n"
+        "end\n"
         "complete -c zorvane-calc -f\n";
     for (const OptionSpec& option : OPTION_TABLE) {
-        script += "complete -c zorvane-calc -n __zorvane_calc_needs_formula";
+        script += "complete -c zorvane-calc -n __zorvane_calc_options_open";
         if (!option.short_name.empty()) script += " -s " + std::string(option.short_name.substr(1));
         script += " -l " + std::string(option.long_name.substr(2));
         switch (option.argument.takes) {

@@ -64,6 +64,7 @@ std::string joined(std::span<char* const> words) {
 
 int evaluate(std::span<char* const> command, Settings settings) {
     settings.hints = platform::is_terminal(platform::Stream::error);
+    settings.readable = platform::is_terminal(platform::Stream::output);
     if (!command.empty()) return run_one_shot(joined(command), settings);
     return platform::is_terminal(platform::Stream::input) ? run_prompt(settings)
                                                           : run_batch(settings);

@@ -1,6 +1,7 @@
 #include "options.h"
 
 #include <algorithm>
+#include <iterator>
 
 #include "report.h"
 #include "zorvane_host/host.h"
@@ -11,6 +12,7 @@ namespace {
 
 void set_engineering(Settings& settings, const char*) { settings.engineering = true; }
 void set_plain(Settings& settings, const char*) { settings.expand = false; }
+void set_module_lines(Settings& settings, const char*) { settings.module_lines = true; }
 void set_reference_directory(Settings& settings, const char* directory) {
     settings.reference_directory = directory;
 }
@@ -86,6 +88,9 @@ const OptionSpec OPTIONS[] = {
     // short long                  argument    action                   sets                      help
     {"-e",  "--eng",               {},         Action::evaluate,        set_engineering,          "print values in engineering notation: 100 ns, 4.7 k\xCE\xA9"},
     {"",    "--plain",             {},         Action::evaluate,        set_plain,                "take values as plain numbers only (no 4.7k, 4k7, 12V)"},
+    {"",    "--module-lines",      {},         Action::evaluate,        set_module_lines,         "print the module's lines as they are, for scripts that\n"
+                                                                                                  "compare them: ? for the ohm sign \xCE\xA9, and at a\n"
+                                                                                                  "terminal solutions without their engineering values"},
     {"",    "--series",            SERIES,     Action::evaluate,        set_series,               "after a solution, its neighbours in SERIES with the\n"
                                                                                                   "result each gives; with two values written ?, the\n"
                                                                                                   "best pair of them; one per kind of part:\n"
@@ -123,7 +128,10 @@ constexpr std::string_view USAGE_DESCRIPTION =
     "Evaluate electronics formulas. Given a formula and its values, print one\n"
     "result line. Given none, read one command per line from standard input and\n"
     "print one line for each; at a terminal, prompt for them ('help' shows the\n"
-    "sample commands, 'help NAME' one formula, 'quit' or end of input leaves).\n";
+    "sample commands, 'help NAME' one formula, 'quit' or end of input leaves).\n"
+    "Given 'help' or 'help NAME', print the same. Options may stand anywhere\n"
+    "among the values, and '--' ends them; a word that reads as a number (-12,\n"
+    "-.5, -12V) is a value.\n";
 
 constexpr std::string_view USAGE_NOTES =
     "A value may end in one SI prefix, p n u (or \xC2\xB5) m k M G T, so 4.7k is 4700;\n"
@@ -140,8 +148,12 @@ constexpr std::string_view USAGE_NOTES =
     "3% or 3.2..3.4) ask for\n"
     "a design: the --series values whose worst case lies inside it, best first.\n"
     "Quote ? in a shell, which may take it for a file name.\n"
-    "A command read from standard input may start with its own --series, --mc,\n"
+    "A command read from standard input or typed at the prompt may start with\n"
+    "-e, --eng or --plain, for that line alone, and with its own --series, --mc,\n"
     "--seed or --distribution, which win over the tool's.\n"
+    "Results in ohms are written with the sign \xCE\xA9 where the module's own line\n"
+    "has ?. At a terminal, a solution shows its value in engineering notation\n"
+    "first and the exact one after it; piped, the exact one alone.\n"
     "Values with tolerances may end in a result window on the result, = 3.3\xC2\xB1"
     "3% or\n"
     "= 3.2..3.4: the worst case is judged against it, and each value's share of\n"
@@ -159,6 +171,15 @@ constexpr std::string_view USAGE_NOTES =
     "Examples:\n"
     "  zorvane-calc power_vi 12V 500mA\n"
     "    Power = 6.000000 W\n"
+    "  zorvane-calc ohms_resistance 3V 20mA\n"
+    "    Resistance = 150.000000 \xCE\xA9\n"
+    "  zorvane-calc ohms_resistance 3V 20mA --module-lines\n"
+    "    Resistance = 150.000000 ?\n"
+    "  zorvane-calc help ohms_current\n"
+    "    ohms_current <voltage> <resistance>     - Calculate current (I = V / R)\n"
+    "  printf '%s\\n' '-e resistors_parallel 4k7 10k' 'resistors_parallel 4k7 10k' | zorvane-calc\n"
+    "    Parallel Resistance = 3.19728 k\xCE\xA9\n"
+    "    Parallel Resistance = 3197.278912 \xCE\xA9\n"
     "  zorvane-calc voltage_divider 12 10k '?' = 3.3\n"
     "    r2 = 3793.103448275862 \xCE\xA9\n"
     "  zorvane-calc -e --series E24 voltage_divider 12 10k '?' = 3.3\n"
@@ -173,10 +194,10 @@ constexpr std::string_view USAGE_NOTES =
     "  zorvane-calc --series R=E24,C=E12 --tolerance R=1%,C=5% --within R=1k..100k --top 1 "
     "rc_lowpass_cutoff '?' '?' = 1kHz\xC2\xB1"
     "10%\n"
-    "    Cutoff Frequency within 900.000000 .. 1100.000000 Hz: 18 of 4165 candidates pass the "
-    "worst case (R E24 1%, C E12 5%), best first:\n"
-    "    1. resistance = 1600 \xCE\xA9, capacitance = 1e-07 F: 994.718394 Hz (-0.53%), worst case "
-    "937.971140 .. 1057.648479 Hz, margin 18.99%\n"
+    "    Cutoff Frequency within 900.000000 .. 1100.000000 Hz: 18 of 4165 candidates (every "
+    "decade counted) pass the worst case (R E24 1%, C E12 5%), best first:\n"
+    "    1. resistance = 1600 \xCE\xA9, capacitance = 1e-07 F (also 16000 \xCE\xA9 with 1e-08 F): "
+    "994.718394 Hz (-0.53%), worst case 937.971140 .. 1057.648479 Hz, margin 18.99%\n"
     "  zorvane-calc --series E96 voltage_divider 12\xC2\xB1"
     "5% '?' '?' = 3.3\xC2\xB1"
     "3%\n"
@@ -189,6 +210,31 @@ constexpr std::string_view USAGE_NOTES =
     ".. "
     "3.06 k\xCE\xA9: worst case inside (low edge cleared by 10 \xCE\xA9, high edge cleared by 10 "
     "\xCE\xA9); variance: r2 94 %, r1 6 %\n";
+
+// Whether `text` has `word` standing alone, not within a longer name.
+bool has_word(std::string_view text, std::string_view word) {
+    const auto name_character = [](char c) {
+        return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+    };
+    for (std::size_t at = text.find(word); at != std::string_view::npos;
+         at = text.find(word, at + 1)) {
+        const std::size_t end = at + word.size();
+        if ((at == 0 || !name_character(text[at - 1])) &&
+            (end == text.size() || !name_character(text[end]))) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// Whether the option's synopsis or help names every choice of its argument
+// already ("--combine 2", "uniform ... or normal"), so that a list of them
+// would say nothing new.
+bool names_every_choice(const OptionSpec& option) {
+    return std::ranges::all_of(option.argument.choices, [&option](std::string_view choice) {
+        return has_word(option.argument.name, choice) || has_word(option.help, choice);
+    });
+}
 
 // "--reference [DIR]": the option as --help names it.
 std::string synopsis(const OptionSpec& option) {
@@ -228,6 +274,7 @@ struct Parser {
     // that may follow; `inline_value` is what followed '=', or null.
     bool take_directory(const OptionSpec& option, const char* inline_value,
                         const char*& directory) {
+        if (!parsed.command.empty()) return fail("unexpected argument", parsed.command.front());
         const std::span<char* const> rest = arguments.subspan(at + 1);
         const std::size_t allowed = inline_value == nullptr ? 1 : 0;
         if (rest.size() > allowed) return fail("unexpected argument", rest[allowed]);
@@ -241,22 +288,11 @@ struct Parser {
     // "--mc 5000", "--mc=5000" or "--mc" alone.
     bool take_number(const OptionSpec& option, const char* inline_value, const char*& chosen) {
         chosen = inline_value;
-        if (chosen == nullptr && at + 1 < arguments.size() && looks_numeric(arguments[at + 1])) {
+        if (chosen == nullptr && at + 1 < arguments.size() && reads_as_number(arguments[at + 1])) {
             chosen = arguments[++at];
         }
         if (chosen == nullptr) return true;
         return checked(option, chosen);
-    }
-
-    static bool looks_numeric(std::string_view word) {
-        const auto digit = [](char c) { return c >= '0' && c <= '9'; };
-        if (word.empty()) return false;
-        if (digit(word[0])) return true;
-        const std::size_t next = word[0] == '-' || word[0] == '+' ? 1 : 0;
-        if (word.size() > next && word[next] == '.') {
-            return word.size() > next + 1 && digit(word[next + 1]);
-        }
-        return next == 1 && word.size() > 1 && digit(word[1]);
     }
 
     bool checked(const OptionSpec& option, const char* chosen) {
@@ -330,18 +366,105 @@ struct Parser {
 
 const std::span<const OptionSpec> OPTION_TABLE = OPTIONS;
 
+bool reads_as_number(std::string_view word) noexcept {
+    const auto digit = [](char c) { return c >= '0' && c <= '9'; };
+    if (word.empty()) return false;
+    if (digit(word[0])) return true;
+    const std::size_t next = word[0] == '-' || word[0] == '+' ? 1 : 0;
+    if (word.size() > next && word[next] == '.') {
+        return word.size() > next + 1 && digit(word[next + 1]);
+    }
+    return next == 1 && word.size() > 1 && digit(word[1]);
+}
+
 ParsedOptions parse_options(std::span<char* const> arguments, std::span<const OptionSpec> table) {
     Parser parser{table, arguments, 0, {}};
-    for (; parser.at < arguments.size() && arguments[parser.at][0] == '-'; ++parser.at) {
+    std::vector<char*>& command = parser.parsed.command;
+    for (; parser.at < arguments.size(); ++parser.at) {
         const std::string_view word = arguments[parser.at];
         if (word == "--") {
-            ++parser.at;
+            const std::span<char* const> rest = arguments.subspan(parser.at + 1);
+            command.insert(command.end(), rest.begin(), rest.end());
             break;
         }
-        if (!parser.read_option(word)) return parser.parsed;
+        // "-" alone is a word, as GNU tools read it.
+        if (!word.starts_with('-') || word.size() == 1 || reads_as_number(word)) {
+            command.push_back(arguments[parser.at]);
+        } else if (!parser.read_option(word)) {
+            return parser.parsed;
+        }
     }
-    parser.parsed.command = arguments.subspan(parser.at);
     return parser.parsed;
+}
+
+namespace {
+
+// A line's words, separated by spaces as the module separates them.
+struct LineWords {
+    std::string_view line;
+    std::size_t at = 0;
+
+    std::string_view next() {
+        at = std::min(line.find_first_not_of(' ', at), line.size());
+        const std::size_t end = std::min(line.find(' ', at), line.size());
+        const std::string_view word = line.substr(at, end - at);
+        at = end;
+        return word;
+    }
+};
+
+// Whether the question option `name` (written without '=') takes `next`
+// as its argument: always when it needs one, else (--mc [N]) a number.
+bool takes_as_argument(std::string_view name, std::string_view next) {
+    zorvane::host::QuestionSettings scratch;
+    const bool needs_one = !zorvane::host::set_question_option(name, std::nullopt, scratch).empty();
+    return needs_one ? !next.empty() : reads_as_number(next);
+}
+
+// The row of `word` if it is one of the options a line may begin with for
+// itself: those that say how values are read and printed.
+const OptionSpec* line_option(std::string_view word) {
+    if (word.empty()) return nullptr;  // (an empty short name matches nothing)
+    const auto found = std::ranges::find_if(OPTIONS, [word](const OptionSpec& option) {
+        return (option.set == set_engineering || option.set == set_plain) &&
+               (word == option.short_name || word == option.long_name);
+    });
+    return found == std::end(OPTIONS) ? nullptr : &*found;
+}
+
+}  // namespace
+
+LineOptions read_line_options(std::string_view line) {
+    LineOptions found;
+    std::vector<std::string_view> kept;  // the question's options and their arguments
+    LineWords words{line};
+    for (std::size_t before = words.at;; before = words.at) {
+        const std::string_view word = words.next();
+        if (const OptionSpec* option = line_option(word)) {
+            found.given = true;
+            found.engineering = found.engineering || option->set == set_engineering;
+            found.plain = found.plain || option->set == set_plain;
+        } else if (word.starts_with("--") && zorvane::host::is_question_option(word)) {
+            kept.push_back(word);
+            const std::size_t after_option = words.at;
+            const std::string_view next = words.next();
+            if (word.find('=') == std::string_view::npos && takes_as_argument(word, next)) {
+                kept.push_back(next);
+            } else {
+                words.at = after_option;
+            }
+        } else {
+            words.at = before;
+            break;
+        }
+    }
+    if (!found.given) return found;
+    for (const std::string_view word : kept) found.command.append(word).append(" ");
+    const std::string_view rest =
+        line.substr(std::min(line.find_first_not_of(' ', words.at), line.size()));
+    found.command.append(rest);
+    if (rest.empty() && !kept.empty()) found.command.pop_back();
+    return found;
 }
 
 // The options in two columns, the help text starting where the longest
@@ -367,7 +490,7 @@ std::string usage_text() {
             help.remove_prefix(end + 1);
             text.append(indent);
         }
-        if (!option.argument.choices.empty()) {
+        if (!names_every_choice(option)) {
             text.append(indent).append(option.argument.name).append(": one of");
             for (const std::string_view choice : option.argument.choices) {
                 text.append(" ").append(choice);

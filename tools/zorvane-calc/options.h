@@ -6,6 +6,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "settings.h"
 
@@ -68,14 +69,32 @@ struct UsageError {
 struct ParsedOptions {
     Action action = Action::evaluate;
     Settings settings;
-    std::span<char* const> command;  // the words of a one-shot command
+    std::vector<char*> command;  // the words of a one-shot command, in their order
     std::optional<UsageError> error;
 };
 
-// `arguments` without the program name. Options come before the formula;
-// "--" ends them.
+// Whether `word` reads as a number, a value rather than an option: it begins
+// with a digit, or a sign or point and a digit (-12, -.5, -1e3, -12V, +5).
+bool reads_as_number(std::string_view word) noexcept;
+
+// `arguments` without the program name. Options may stand anywhere among
+// the command's words, as GNU tools read them: a word that begins with '-'
+// and does not read as a number is an option, and an option's argument is
+// the word after it wherever it stands; "--" ends the options.
 ParsedOptions parse_options(std::span<char* const> arguments,
                             std::span<const OptionSpec> table = OPTION_TABLE);
+
+// What a command line read from standard input or typed at the prompt
+// begins with for itself alone: -e, --eng and --plain, among the question's
+// own options (--series E12 -e voltage_divider ...), which stay in the
+// command for the question grammar to read.
+struct LineOptions {
+    bool engineering = false;  // -e, --eng
+    bool plain = false;        // --plain
+    bool given = false;        // any of them; else `command` is empty: the line stands
+    std::string command;       // the line without them
+};
+LineOptions read_line_options(std::string_view line);
 
 // What --help prints before the module's help summary.
 std::string usage_text();

@@ -2,7 +2,6 @@
 #include <string>
 
 #include "input.h"
-#include "listing.h"
 #include "platform.h"
 #include "session.h"
 
@@ -13,16 +12,6 @@ namespace host = zorvane::host;
 namespace {
 
 constexpr const char* PROMPT = "> ";
-
-// The formula's line of the reference; for a name not in the table, what the
-// module says about it (and the hints, which suggest names).
-void help_on(std::string_view name, Output& out, Answerer& answerer) {
-    if (const host::FormulaInfo* formula = host::find(name)) {
-        out.write_shown_line(host::reference_line(*formula));
-    } else {
-        answerer.answer(name, false);
-    }
-}
 
 class Prompt {
    public:
@@ -63,23 +52,11 @@ class Prompt {
 
     // False when the person asked to leave.
     bool respond(std::string_view line, bool overlong) {
-        using Word = host::PromptWord::Kind;
-        const host::PromptWord word = overlong ? host::PromptWord{} : host::prompt_word(line);
-        switch (word.kind) {
-            case Word::quit:
-                return false;
-            case Word::help:
-                write_help_summary(out_);
-                break;
-            case Word::help_name:
-                help_on(word.name, out_, answerer_);
-                break;
-            case Word::none:
-                if (line.find_first_not_of(' ') != std::string_view::npos) {
-                    answerer_.answer(line, overlong);
-                }
-                break;
+        if (!overlong) {
+            if (host::prompt_word(line).kind == host::PromptWord::Kind::quit) return false;
+            if (answer_help(line, out_, answerer_)) return true;
         }
+        if (line.find_first_not_of(' ') != std::string_view::npos) answerer_.answer(line, overlong);
         return true;
     }
 

@@ -6,6 +6,7 @@
 #include "histogram.h"
 #include "input.h"
 #include "listing.h"
+#include "options.h"
 #include "platform.h"
 #include "report.h"
 
@@ -20,9 +21,33 @@ Answerer::Answerer(Output& out, Settings settings)
       too_long_probe_(host::command_capacity() + 1, ' '),
       hint_out_(platform::Stream::error, true) {}
 
+namespace {
+
+// The line a reply is shown with: -e's; at a terminal the readable one, where
+// it differs from the module's; else the module's.
+std::string_view shown_line(const host::Reply& reply, const Settings& settings) {
+    if (settings.engineering) return reply.engineering;
+    const bool readable = settings.readable && !settings.module_lines && !reply.readable.empty();
+    return readable ? reply.readable : reply.line;
+}
+
+}  // namespace
+
 void Answerer::answer(std::string_view line, bool overlong) {
-    if (settings_.json) {
-        answer_as_json(line, overlong);
+    const LineOptions head = overlong ? LineOptions{} : read_line_options(line);
+    if (!head.given) {
+        answer_command(line, overlong, settings_);
+        return;
+    }
+    Settings settings = settings_;
+    settings.engineering = settings.engineering || head.engineering;
+    settings.expand = settings.expand && !head.plain;
+    answer_command(head.command, overlong, settings);
+}
+
+void Answerer::answer_command(std::string_view line, bool overlong, const Settings& settings) {
+    if (settings.json) {
+        answer_as_json(line, overlong, settings);
         return;
     }
     if (host::is_comment_line(line)) {
@@ -30,64 +55,72 @@ void Answerer::answer(std::string_view line, bool overlong) {
         return;
     }
     if (!overlong && host::is_question(line)) {
-        answer_question(line);
+        answer_question(line, settings);
         return;
     }
-    const host::Calculator::Options options{.expand = settings_.expand && !overlong,
-                                            .engineering = settings_.engineering};
+    const host::Calculator::Options options{.expand = settings.expand && !overlong,
+                                            .engineering = settings.engineering};
     const host::Answer& answer = calculator_.evaluate(overlong ? too_long_probe_ : line, options);
     any_error_ = any_error_ || answer.is_error();
-    out_.write_shown_line(settings_.engineering ? answer.engineering : answer.line);
-    if (settings_.hints && !overlong) show_hints(line, answer);
+    write_answer(settings.engineering ? answer.engineering : answer.line, answer.formula, settings);
+    if (settings.hints && !overlong) show_hints(line, answer);
+}
+
+void Answerer::write_answer(std::string_view line, const host::FormulaInfo* formula,
+                            const Settings& settings) {
+    if (settings.module_lines) {
+        out_.write_shown_line(line);
+    } else {
+        out_.write_shown_line(host::with_ohm_sign(line, formula));
+    }
 }
 
 // Every answer as one JSON object on its line; a comment is answered as an
 // empty command is, so that every line reads as JSON. The hints are in it.
 // (The empty command is "", a view that points somewhere: the command path
 // hands its words to memchr.)
-void Answerer::answer_as_json(std::string_view line, bool overlong) {
+void Answerer::answer_as_json(std::string_view line, bool overlong, const Settings& settings) {
     const std::string_view command = overlong ? std::string_view(too_long_probe_)
                                      : host::is_comment_line(line) ? std::string_view("")
                                                                    : line;
     const host::JsonAnswer answer =
-        host::json_answer(command, settings_.question, settings_.expand && !overlong);
+        host::json_answer(command, settings.question, settings.expand && !overlong);
     any_error_ = any_error_ || answer.error;
     out_.write_line(answer.json);
 }
 
 // A design, a value to solve for, a pair of standard values, a range, statistics:
 // one line too, and at a terminal the samples' histogram under it.
-void Answerer::answer_question(std::string_view line) {
+void Answerer::answer_question(std::string_view line, const Settings& settings) {
     // A design lists its candidates one line each, but in batch mode.
-    const host::ParsedQuestion parsed = host::parse_question(line, settings_.expand);
+    const host::ParsedQuestion parsed = host::parse_question(line, settings.expand);
     if (parsed.ok() && host::is_design_question(parsed.question)) {
-        const host::Designed designed = host::design(line, settings_.question, settings_.expand);
+        const host::Designed designed = host::design(line, settings.question, settings.expand);
         any_error_ = any_error_ || designed.error;
         const std::vector<std::string>& lines =
-            settings_.engineering ? designed.engineering_lines : designed.lines;
-        if (designed.error || settings_.one_line) {
-            out_.write_shown_line(settings_.engineering ? designed.engineering : designed.line);
+            settings.engineering ? designed.engineering_lines : designed.lines;
+        if (designed.error || settings.one_line) {
+            write_answer(shown_line(designed, settings), designed.formula, settings);
         } else {
-            for (const std::string& each : lines) out_.write_shown_line(each);
+            for (const std::string& each : lines) write_answer(each, designed.formula, settings);
         }
-        if (settings_.hints) write_hints(designed.hints);
+        if (settings.hints) write_hints(designed.hints);
         return;
     }
-    if (host::is_statistics_question(line, settings_.question, settings_.expand)) {
-        const host::Simulated simulated =
-            host::simulate(line, settings_.question, settings_.expand);
+    if (host::is_statistics_question(line, settings.question, settings.expand)) {
+        const host::Simulated simulated = host::simulate(line, settings.question, settings.expand);
         any_error_ = any_error_ || simulated.error;
-        out_.write_shown_line(settings_.engineering ? simulated.engineering : simulated.line);
-        if (settings_.histogram) {
+        write_answer(shown_line(simulated, settings), simulated.formula, settings);
+        if (settings.histogram) {
             for (const std::string& drawn : histogram_lines(simulated)) out_.write_line(drawn);
         }
-        if (settings_.hints) write_hints(simulated.hints);
+        if (settings.hints) write_hints(simulated.hints);
         return;
     }
-    const host::Reply reply = host::ask(line, settings_.question, settings_.expand);
+    const host::Reply reply = host::ask(line, settings.question, settings.expand);
     any_error_ = any_error_ || reply.error;
-    out_.write_shown_line(settings_.engineering ? reply.engineering : reply.line);
-    if (settings_.hints) write_hints(reply.hints);
+    write_answer(shown_line(reply, settings), reply.formula, settings);
+    if (settings.hints) write_hints(reply.hints);
 }
 
 // Hints are for a person at a terminal and never change the answers or the
@@ -117,10 +150,26 @@ int finish_after_read_error(Output& out, int error) {
     return EXIT_TROUBLE;
 }
 
+bool answer_help(std::string_view line, Output& out, Answerer& answerer) {
+    using Word = host::PromptWord::Kind;
+    const host::PromptWord word = host::prompt_word(line);
+    if (word.kind == Word::help) {
+        write_help_summary(out);
+    } else if (word.kind != Word::help_name) {
+        return false;
+    } else if (const host::FormulaInfo* formula = host::find(word.name)) {
+        out.write_shown_line(host::reference_line(*formula));
+    } else {
+        answerer.answer(word.name, false);
+    }
+    return true;
+}
+
 int run_one_shot(std::string_view command, Settings settings) {
     Output out(platform::Stream::output, platform::is_terminal(platform::Stream::output));
     Answerer answerer(out, settings);
-    answerer.answer(command, command.size() > line_capacity());
+    const bool overlong = command.size() > line_capacity();
+    if (overlong || !answer_help(command, out, answerer)) answerer.answer(command, overlong);
     return finish(out, answerer.any_error() ? EXIT_ERROR_LINE : EXIT_ALL_RESULTS);
 }
 

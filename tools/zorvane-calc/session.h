@@ -23,15 +23,20 @@ class Answerer {
     Answerer(Output& out, Settings settings);
 
     // `overlong`: the line was longer than the tool keeps, and `line` holds
-    // only its start.
+    // only its start. A line may begin with -e, --eng or --plain for itself.
     void answer(std::string_view line, bool overlong);
     bool any_error() const noexcept { return any_error_; }
 
    private:
-    void answer_question(std::string_view line);
-    void answer_as_json(std::string_view line, bool overlong);
+    void answer_command(std::string_view line, bool overlong, const Settings& settings);
+    void answer_question(std::string_view line, const Settings& settings);
+    void answer_as_json(std::string_view line, bool overlong, const Settings& settings);
     void show_hints(std::string_view line, const zorvane::host::Answer& answer);
     void write_hints(const std::vector<std::string>& hints);
+    // Writes a line of the module's (or one beginning with it) as people
+    // read it: with the ohm sign, unless --module-lines.
+    void write_answer(std::string_view line, const zorvane::host::FormulaInfo* formula,
+                      const Settings& settings);
 
     Output& out_;
     Settings settings_;
@@ -40,6 +45,12 @@ class Answerer {
     Output hint_out_;
     bool any_error_ = false;
 };
+
+// "help" and "help NAME" (any case), at the prompt or as the one command of
+// the command line: the sample commands, or one formula's reference line
+// (for a name not in the table, the answer to it as a command, with its
+// hints). False, with nothing written, for any other line.
+bool answer_help(std::string_view line, Output& out, Answerer& answerer);
 
 // Each returns the exit status, after reporting any read or write error.
 int run_one_shot(std::string_view command, Settings settings);
