@@ -465,7 +465,8 @@ TEST(OhmSign, StandsForTheModulesQuestionMarkAfterAnOhmResultOnly) {
         const std::string as_read = std::string(formula.label) + " = " + number + " ";
         const bool ohm = formula.unit == "\xCE\xA9";
         ohm_formulas += ohm ? 1 : 0;
-        EXPECT_EQ(host::with_ohm_sign(answer.line, &formula), ohm ? as_read + "\xCE\xA9" : answer.line)
+        EXPECT_EQ(host::with_ohm_sign(answer.line, &formula),
+                  ohm ? as_read + "\xCE\xA9" : answer.line)
             << command;
     }
     EXPECT_GE(ohm_formulas, 5);
