@@ -101,11 +101,8 @@ TEST(CliOptions, ALineMayBeginWithItsOwnEngineeringAndPlain) {
     } cases[] = {
         {"-e --series E12 voltage_divider 12", true, true, false,
          "--series E12 voltage_divider 12"},
-        {"--series E12 -e voltage_divider 12", true, true, false,
-         "--series E12 voltage_divider 12"},
         {"--series=E12 --eng --plain x", true, true, true, "--series=E12 x"},
         {"--mc -e --seed 3 x", true, true, false, "--mc --seed 3 x"},
-        {"--mc 500 --plain x 1", true, false, true, "--mc 500 x 1"},
         {"  --plain   power_vi  1 2", true, false, true, "power_vi  1 2"},
         {"--tolerance 1% -e", true, true, false, "--tolerance 1%"},
         {"-e", true, true, false, ""},
