@@ -441,6 +441,8 @@ SolvedInParts solve_in_parts(std::string_view command, const QuestionSettings& b
     }
     out.line += line;
     out.engineering += eng;
+    // The parts, each a standard value, read as the engineering line does.
+    if (!out.readable.empty()) out.readable += eng;
     return out;
 }
 
