@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <boost/math/tools/minima.hpp>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -20,6 +21,7 @@
 
 #include "command.h"
 #include "roots.h"
+#include "support/counting_row.h"
 #include "support/vector_file.h"
 #include "zorvane_host/host.h"
 
@@ -381,6 +383,56 @@ TEST(Solve, WritesOneLineInEitherNotation) {
         EXPECT_GT(solved.evaluations, 0);
         EXPECT_LT(solved.evaluations, 1600) << c.command;  // the grid, and a few dozen per root
     }
+}
+
+// A search's evaluations are the row's calls, counted from outside by a
+// row that counts them: every argument of every row, solved for a result
+// the row gives at drawn values.
+TEST(Solve, EvaluationsAreTheRowsCalls) {
+    std::mt19937_64 random(20261215);
+    for (const zorvane::Formula& row : zorvane::formula_table()) {
+        for (int argument = 0; argument < row.required_count; ++argument) {
+            zorvane::Values values{};
+            for (int i = 0; i < row.required_count; ++i) {
+                values[static_cast<std::size_t>(i)] = static_cast<double>(1 + random() % 999);
+            }
+            const double target = row.evaluate(values).value;
+            const zorvane_test::CountingRow counting(row);
+            const host::RootSearch search =
+                host::find_roots(counting.row(), values, argument, target);
+            EXPECT_EQ(search.evaluations, counting.calls()) << row.keyword << " " << argument;
+        }
+    }
+}
+
+// A turn of the results that stays clear of the target is looked at once:
+// the series RLC's impedance never falls below its 10 Ω, asked for 5 Ω,
+// turns at resonance (5 kHz) between the grid's 1 kHz and 100 kHz. There
+// the search spends one minimisation (Brent's, in the frequency's
+// logarithm, to half a double's bits: run here apart, and counted) and a
+// last look at the turn found; nothing more, and no answer.
+TEST(Solve, ATurnThatMissesTheTargetIsLookedAtOnce) {
+    const zorvane::Formula& rlc = *zorvane::find_keyword("impedance_rlc_series");
+    const zorvane::Values values{10.0, 1.0, 1e-3, 1e-6};
+    const double target = 5.0;
+    const zorvane_test::CountingRow counting(rlc);
+    const host::RootSearch search = host::find_roots(counting.row(), values, 1, target);
+    EXPECT_TRUE(search.roots.empty() && search.stretches.empty());
+    EXPECT_EQ(search.evaluations, counting.calls());
+    const auto near_turn = std::count_if(
+        counting.points().begin(), counting.points().end(),
+        [](const zorvane::Values& point) { return point[1] > 1e3 && point[1] < 1e5; });
+    long minimisation = 0;
+    const auto distance = [&](double u) {
+        ++minimisation;
+        zorvane::Values point = values;
+        point[1] = std::exp(u);
+        return rlc.evaluate(point).value - target;
+    };
+    std::uintmax_t steps = 100;
+    boost::math::tools::brent_find_minima(distance, std::log(1e3), std::log(1e5),
+                                          std::numeric_limits<double>::digits / 2, steps);
+    EXPECT_EQ(near_turn, minimisation + 1);
 }
 
 TEST(Solve, ExplainsWhatHasNoAnswer) {

@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "formula_table.h"
+#include "support/counting_row.h"
 #include "support/vector_file.h"
 #include "worst_case.h"
 #include "zorvane_host/host.h"
@@ -426,6 +427,47 @@ TEST(StandardPair, AgreesWithTheExhaustiveSearchAtEveryScale) {
             expected_pair(row.keyword, total, row.first, row.second, target, Series::e12);
         EXPECT_EQ(pair->first, expected.first) << row.keyword << " " << total << " " << target;
         EXPECT_EQ(pair->second, expected.second) << row.keyword << " " << total << " " << target;
+    }
+}
+
+// A range's and a pair's evaluations are the row's calls, counted from
+// outside by a row that counts them: over the range vectors' boxes (but the
+// series RLC's, whose worst case also evaluates its reactances alone) and
+// pairs of every network at targets across its reach.
+TEST(StandardPair, RangesAndPairsCountTheRowsCalls) {
+    int ranges = 0;
+    for (const auto& [command, low, high] :
+         zorvane_test::load_range_vectors(ZORVANE_RANGE_VECTORS)) {
+        const Box box = parse_box(command);
+        if (box.row->shape == zorvane::Shape::resonance) continue;
+        const zorvane_test::CountingRow counting(*box.row);
+        const host::Range range =
+            host::worst_case_range_of_row(counting.row(), box.values, box.tolerances);
+        EXPECT_EQ(range.evaluations, counting.calls()) << command;
+        ++ranges;
+    }
+    EXPECT_GT(ranges, 40);
+    std::mt19937_64 random(20261213);
+    const struct {
+        const char* keyword;
+        int first, second;
+        double total, low, high;  // the results' reach
+    } rows[] = {
+        {"voltage_divider", 1, 2, 12, 1e-3, 12},
+        {"resistors_series", 0, 1, 0, 200, 2e6},
+        {"resistors_parallel", 0, 1, 0, 50, 5e5},
+        {"capacitors_series", 0, 1, 0, 5e-12, 5e-5},
+    };
+    for (int n = 0; n < 24; ++n) {
+        const auto& row = rows[static_cast<std::size_t>(n) % std::size(rows)];
+        const double target =
+            row.low * std::pow(row.high / row.low, static_cast<double>(random() >> 11) * 0x1p-53);
+        const zorvane_test::CountingRow counting(*zorvane::find_keyword(row.keyword));
+        const auto pair =
+            host::best_standard_pair_of_row(counting.row(), {row.total}, row.first, row.second,
+                                            target, static_cast<Series>(random() % 7));
+        ASSERT_TRUE(pair) << row.keyword << " " << target;
+        EXPECT_EQ(pair->evaluations, counting.calls()) << row.keyword << " " << target;
     }
 }
 

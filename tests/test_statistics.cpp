@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "statistics.h"
+#include "support/counting_row.h"
 #include "support/statistics_vectors.h"
 #include "variates.h"
 #include "zorvane_host/host.h"
@@ -610,6 +611,48 @@ TEST(Statistics, SharedVectorsGiveTheirJsonLines) {
         EXPECT_EQ(host::json_answer(vector.command, vector.options).json, vector.expected)
             << vector.arguments;
     }
+}
+
+// An answer's evaluations are the row's calls, counted from outside by a
+// row that counts them: the worst case, the nominal, two integrals of 20
+// points per toleranced value (the weight's own integral calls no row) and
+// one per sample. Generated over every row (but the series RLC, whose worst
+// case also evaluates its reactances alone), with and without samples.
+TEST(Statistics, EvaluationsAreTheRowsCalls) {
+    std::mt19937_64 pick(20261211);
+    int checked = 0;
+    for (const zorvane::Formula& row : zorvane::formula_table()) {
+        if (row.shape == zorvane::Shape::resonance) continue;
+        for (int trial = 0; trial < 3; ++trial) {
+            std::string command(row.keyword);
+            int toleranced = 0;
+            for (int i = 0; i < row.required_count; ++i) {
+                command += " " + std::to_string(1 + pick() % 999);
+                if (i == 0 || pick() % 2 == 0) {
+                    command += "\xC2\xB1" + std::to_string(1 + pick() % 20) + "%";
+                    ++toleranced;
+                }
+            }
+            const std::uint64_t samples = trial == 0 ? 0 : 1 + pick() % 1500;
+            host::TolerancedCommand t;
+            host::Reply refused;
+            ASSERT_TRUE(host::read_toleranced(
+                command, run(samples, pick(), static_cast<host::Distribution>(trial % 2)), true, t,
+                refused))
+                << command << ": " << refused.line;
+            zorvane_test::CountingRow counting(*t.row);
+            t.row = &counting.row();
+            const host::Simulated s = host::simulate_toleranced(t);
+            EXPECT_EQ(s.evaluations, counting.calls()) << command;
+            if (s.error) continue;
+            ++checked;
+            const host::Range worst = host::worst_case_range(*t.info, t.values, t.tolerances);
+            EXPECT_EQ(s.evaluations,
+                      worst.evaluations + 1 + 41 * toleranced + static_cast<int>(samples))
+                << command;
+        }
+    }
+    EXPECT_GT(checked, 60);
 }
 
 }  // namespace

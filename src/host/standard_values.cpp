@@ -367,7 +367,13 @@ std::optional<StandardPair> best_standard_pair(const FormulaInfo& formula,
                                                int second, double target, Series series) {
     const Formula* found = row_of(formula);
     if (found == nullptr) return std::nullopt;
-    const Formula& row = *found;
+    return best_standard_pair_of_row(*found, values, first, second, target, series);
+}
+
+std::optional<StandardPair> best_standard_pair_of_row(const Formula& row,
+                                                      const std::array<double, 4>& values,
+                                                      int first, int second, double target,
+                                                      Series series) {
     const int count = row.required_count;
     if (first < 0 || second < 0 || first >= count || second >= count || first == second ||
         !std::isfinite(target)) {

@@ -26,6 +26,7 @@
 #include "rendering.h"
 #include "reply_text.h"
 #include "variates.h"
+#include "worst_case.h"
 #include "zorvane_host/host.h"
 
 namespace zorvane::host {
@@ -231,16 +232,22 @@ double unit_of(double min, double max) {
 }
 
 // The variance of the result, in `unit` squared, when argument `i` alone
-// follows its distribution, the others at nominal.
+// follows its distribution, the others at nominal. Each evaluation of the
+// row is counted in `evaluations` as it is made: the two integrals of the
+// result take 20 each, the weight's own integral none.
 double variance_alone(const Formula& row, const Values& values, std::size_t i, double tolerance,
-                      Distribution distribution, double unit) {
+                      Distribution distribution, double unit, int& evaluations) {
     using Gauss = boost::math::quadrature::gauss<double, 20>;
     const bool magnitude = row.arguments[i].domain == Domain::magnitude;
-    const double nominal = row.evaluate(values).value;
+    const auto evaluate = [&](const Values& point) {
+        ++evaluations;
+        return row.evaluate(point).value;
+    };
+    const double nominal = evaluate(values);
     const auto offset = [&](double z) {
         Values point = values;
         point[i] = floored(spread(values[i], tolerance, z), magnitude);
-        return (row.evaluate(point).value - nominal) / unit;
+        return (evaluate(point) - nominal) / unit;
     };
     // Over z in [-1, 1]: uniform weight, or the normal density of 3z.
     const auto weight = [distribution](double z) {
@@ -264,8 +271,8 @@ void find_contributions(const Formula& row, const Values& values,
     std::vector<double> variances;
     for (std::size_t i = 0; i < static_cast<std::size_t>(row.required_count); ++i) {
         if (tolerances[i] == 0.0) continue;
-        const double variance = variance_alone(row, values, i, tolerances[i], distribution, unit);
-        s.evaluations += 3 * 20 + 1;
+        const double variance =
+            variance_alone(row, values, i, tolerances[i], distribution, unit, s.evaluations);
         s.contributions.push_back({static_cast<int>(i), row.arguments[i].name, 0.0});
         variances.push_back(variance);
         sum += variance;
@@ -581,6 +588,8 @@ struct Draw {
     double* kept;  // null beyond KEPT_SAMPLES
     // cppcheck-suppress unusedStructMember
     Running& r;
+    // cppcheck-suppress unusedStructMember
+    std::uint64_t& evaluations;  // of the row, counted as the samples' blocks are evaluated
 };
 
 // Samples are drawn a round of the engine at a time (312 outputs: a whole
@@ -634,6 +643,7 @@ ZORVANE_INLINE void draw_samples(const Draw& d) {
         }
         double* const results = d.kept != nullptr ? d.kept + done : own.data();
         d.row.evaluate_columns(columns, block, results);
+        d.evaluations += block;
         done += block;
         d.r.add(results, block, d.low, d.high, d.bins, d.counts);
     }
@@ -694,9 +704,10 @@ void run_samples(const Formula& row, const Values& values, const std::array<doub
     r.inverse_unit = std::ldexp(1.0, -exponent);
     r.inverse_exact = exponent >= -1023;
     r.count_mids = keep;
+    std::uint64_t evaluations = 0;
     const Draw job{row,           values,     varied, options.samples,
                    options.seed,  s.low,      s.high, bins,
-                   counts.data(), kept.get(), r};
+                   counts.data(), kept.get(), r,      evaluations};
     if (options.distribution == Distribution::normal) {
         draw_all<Distribution::normal>(job);
     } else {
@@ -706,7 +717,9 @@ void run_samples(const Formula& row, const Values& values, const std::array<doub
     s.samples = options.samples;
     s.seed = options.seed;
     s.distribution = options.distribution;
-    s.evaluations += static_cast<int>(std::min<std::uint64_t>(options.samples, 1'000'000'000));
+    // (At most MAX_SAMPLES, which the count of a whole answer holds.)
+    static_assert(MAX_SAMPLES < std::numeric_limits<int>::max() / 2);
+    s.evaluations += static_cast<int>(evaluations);
     s.mean = r.mean * r.unit;
     s.sd = options.samples > 1 ? std::sqrt(r.squares / (samples - 1.0)) * r.unit : 0.0;
     s.smallest = r.smallest;
@@ -765,7 +778,7 @@ Simulated simulate(std::string_view command, const QuestionSettings& beside, boo
 Simulated simulate_toleranced(const TolerancedCommand& t) {
     Simulated s;
     const Formula& row = *t.row;
-    const Range worst = worst_case_range(*t.info, t.values, t.tolerances);
+    const Range worst = worst_case_range_of_row(row, t.values, t.tolerances);
     s.formula = t.info;
     s.evaluations = worst.evaluations;
     if (!std::isfinite(worst.min) || !std::isfinite(worst.max)) {
@@ -776,6 +789,7 @@ Simulated simulate_toleranced(const TolerancedCommand& t) {
         return s;
     }
     s.value = row.evaluate(t.values).value;
+    ++s.evaluations;
     s.min = worst.min;
     s.max = worst.max;
     s.has_window = t.has_window;

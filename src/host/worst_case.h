@@ -32,6 +32,12 @@ ToleranceEnds tolerance_ends(double value, double tolerance) noexcept;
 Range worst_case_range_of_row(const Formula& row, const std::array<double, 4>& values,
                               const std::array<double, 4>& tolerances);
 
+// best_standard_pair for a row the layer already holds.
+std::optional<StandardPair> best_standard_pair_of_row(const Formula& row,
+                                                      const std::array<double, 4>& values,
+                                                      int first, int second, double target,
+                                                      Series series);
+
 constexpr bool monotone_in_each_value(Shape shape) noexcept { return shape != Shape::resonance; }
 
 }  // namespace zorvane::host
