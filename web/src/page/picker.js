@@ -428,12 +428,18 @@ export function setUpPicker(calc, state) {
         const rows = candidates.map((c) => ({ values: c.values, result: c.nominal, deviation: c.deviation, low: c.min,
             worst: `${f(c.min)} .. ${f(c.max)}`, bar: rangeBar(c, window, low, high) }));
         const extra = [{ head: "Margin", cells: candidates.map((c) => ({ text: percent(c.margin).slice(1), sort: c.margin })) }];
+        // The same parts in other decades, alike in every figure: one row names them.
+        const decades = (values) => values.map((v, k) => keepUnits(calc.format(v, formula.argumentUnits[unknown[k]])));
+        if (candidates.some((c) => c.also.length > 0)) {
+            extra.push({ head: "Also", cells: candidates.map((c) => ({ text: c.also.map((vs) => decades(vs).join(" with ")).join(", "),
+                sort: c.also.length })) });
+        }
         if (sampled) {
             extra.push({ head: "Yield", cells: candidates.map((c) => ({ text: `${(c.yield * 100).toFixed(4)}%`, sort: c.yield, node: histogram(c) })) });
         }
         shown = designed.eng;
         showIn(output, element("span", { class: "eng long", text: keepUnits(designed.engLines[0]) }),
-            standardTable(`${designed.passing} of ${designed.tried} candidates pass, best first`, unknown, rows, extra),
+            standardTable(`${designed.passing} of ${designed.tried} candidates (every decade counted) pass, best first`, unknown, rows, extra),
             element("span", { class: "line", text: designed.line }),
             ...designed.hints.map((h) => element("span", { class: "hint", text: h })));
         speak(`${designed.engLines[0]} ${rows.length} in the table below.`);
