@@ -379,6 +379,27 @@ TEST(QuestionGrammar, AQuestionChangedInAnyOnePartIsAnother) {
 
 // Each of a generated question's words, changed into one the grammar
 // refuses, is refused, never dropped: the error line names it.
+// A window of one value is a window: --within 10k..10k (for every kind or
+// one) reads as it is written, and a design searches that one value.
+TEST(QuestionGrammar, AOneValueWithinIsAWindow) {
+    for (const std::string within : {"10k..10k", "R=10k..10k"}) {
+        const std::string design =
+            "--series E24 --within " + within + " voltage_divider 12 ? 4k7 = 3..4.5";
+        const host::ParsedQuestion parsed = host::parse_question(design);
+        ASSERT_TRUE(parsed.ok()) << parsed.error;
+        const host::Limits* limits = parsed.question.settings.within.of(host::PartKind::resistance);
+        ASSERT_NE(limits, nullptr) << within;
+        EXPECT_EQ(limits->low, 10000.0);
+        EXPECT_EQ(limits->high, 10000.0);
+        // r1 = 10 kΩ ± 5 %: 12 × 4.7 / (4.7 + 9.5 .. 10.5) = 3.97 .. 3.71 V.
+        const host::Designed designed = host::design(design);
+        ASSERT_FALSE(designed.error) << designed.line;
+        EXPECT_EQ(designed.design.searched_candidates, 1) << designed.line;
+        ASSERT_EQ(designed.design.candidates.size(), 1u) << designed.line;
+        EXPECT_EQ(designed.design.candidates[0].values[0], 10000.0);
+    }
+}
+
 TEST(QuestionGrammar, GeneratedBadOptionsAreRefusedByName) {
     Generator g(7);
     const std::string bad[][2] = {

@@ -8,6 +8,7 @@
 #include <array>
 #include <cmath>
 #include <cstdint>
+#include <cstdio>
 #include <fstream>
 #include <random>
 #include <sstream>
@@ -217,20 +218,83 @@ TEST(Statistics, ASumOfUniformValuesHasItsClosedFormMomentsAndShares) {
 }
 
 // Beyond the samples kept, the percentiles come from a fine histogram:
-// within one of its bins, and their standard error, of the closed form.
+// within one of its bins, and their standard error, of the closed form; and
+// exactly as documented, of the same draws binned here apart: the sample of
+// rank ceil(p N) is the k-th of the n in its bin, read as lower + width k / n.
+// The answer says they are not exact, in its line and its JSON.
 TEST(Statistics, BeyondTheKeptSamplesPercentilesAreWithinABin) {
     constexpr std::uint64_t N = 2'000'000;
+    constexpr std::size_t FINE = 65600;
     const host::Simulated s = host::simulate(
         "resistors_series 1000\xC2\xB1"
         "1% 0",
         run(N, 3));
     ASSERT_FALSE(s.error) << s.line;
     EXPECT_FALSE(s.exact_percentiles);
+    EXPECT_NE(s.line.find("; percentiles (within a bin) "), std::string::npos) << s.line;
+    EXPECT_NE(host::answer_json(s).find("\"exactPercentiles\":false"), std::string::npos);
     const double bin = 20.0 / 65600.0;
     for (std::size_t i = 0; i < host::PERCENTILES.size(); ++i) {
         const double p = host::PERCENTILES[i] / 100.0;
         const double se = std::sqrt(p * (1 - p) / static_cast<double>(N)) * 20.0;
         EXPECT_NEAR(s.percentiles[i], 990.0 + 20.0 * p, 4 * se + bin) << host::PERCENTILES[i];
+    }
+    // The draws: the engine's outputs in order, one per sample, as uniform
+    // variates on [-1, 1) (TheEngineIsTheStandardsAndTheUniformItsTopBits).
+    std::mt19937_64 engine(3);
+    std::vector<std::uint32_t> counts(FINE, 0);
+    const double scale = static_cast<double>(FINE) / (s.max - s.min);
+    for (std::uint64_t n = 0; n < N; ++n) {
+        const double z = 2.0 * (static_cast<double>(engine() >> 11) * 0x1p-53) - 1.0;
+        const double x = 1000.0 * (1.0 + 0.01 * z);
+        const double place = std::floor((x - s.min) * scale);
+        ++counts[static_cast<std::size_t>(std::clamp(place, 0.0, static_cast<double>(FINE - 1)))];
+    }
+    const auto edge = [&](std::size_t k) {
+        return s.min + (s.max - s.min) * (static_cast<double>(k) / static_cast<double>(FINE));
+    };
+    for (std::size_t i = 0; i < host::PERCENTILES.size(); ++i) {
+        const auto rank = std::max<std::uint64_t>(
+            1, static_cast<std::uint64_t>(
+                   std::ceil(host::PERCENTILES[i] / 100.0 * static_cast<double>(N))));
+        std::size_t k = 0;
+        std::uint64_t before = 0;
+        while (before + counts[k] < rank) before += counts[k++];
+        const double expected = edge(k) + (edge(k + 1) - edge(k)) *
+                                              static_cast<double>(rank - before) /
+                                              static_cast<double>(counts[k]);
+        EXPECT_NEAR(s.percentiles[i], expected, 1e-9) << host::PERCENTILES[i];
+    }
+}
+
+// A sample exactly on a window's edge is inside it (the edges belong to
+// the window), and a negative reading ± a tolerance is a window from its
+// more negative end: every sample of these runs is inside.
+TEST(Statistics, SamplesOnAnEdgeAndNegativeWindowsAreInside) {
+    const struct {
+        const char* command;
+        double low, high;
+    } cases[] = {
+        {"power_vi 2 3\xC2\xB1"
+         "0% = 6..7",
+         6.0, 7.0},  // every result 6 exactly
+        {"power_vi 2 3\xC2\xB1"
+         "0% = 5..6",
+         5.0, 6.0},
+        {"voltage_divider -12\xC2\xB1"
+         "1% 10k 4.7k = -3.8\xC2\xB1"
+         "5%",
+         -3.8 * 1.05, -3.8 * 0.95},  // -12 * 4.7 / 14.7 = -3.84 ± 1 %
+    };
+    for (const auto& c : cases) {
+        const host::Simulated s = host::simulate(c.command, run(1000));
+        ASSERT_FALSE(s.error) << c.command << ": " << s.line;
+        EXPECT_NEAR(s.low, c.low, 1e-12) << c.command;
+        EXPECT_NEAR(s.high, c.high, 1e-12) << c.command;
+        EXPECT_TRUE(s.inside) << c.command;
+        EXPECT_EQ(s.yield, 1.0) << c.command;
+        EXPECT_EQ(s.ppm, 0.0) << c.command;
+        EXPECT_NE(s.line.find("yield 100.0000% (0 ppm outside)"), std::string::npos) << s.line;
     }
 }
 
@@ -277,8 +341,10 @@ TEST(Statistics, SharesAreTheSameAtEveryScale) {
     }
 }
 
-// The histogram's drawing: a bar per bin that holds samples, the window's
-// edges where they fall within the worst case, nothing without a run.
+// The histogram's drawing: a bar per bin that holds samples, standing on
+// the worst case's axis, as tall as its count over the tallest's; the
+// window's edges where they fall within the worst case, its ends included;
+// nothing without a run.
 TEST(Statistics, TheHistogramsDrawingHasItsBarsAndTheWindowsEdgesWithin) {
     const auto occurrences = [](const std::string& text, const std::string& part) {
         std::size_t n = 0;
@@ -288,29 +354,70 @@ TEST(Statistics, TheHistogramsDrawingHasItsBarsAndTheWindowsEdgesWithin) {
         }
         return n;
     };
+    const auto group = [](const std::string& svg, const std::string& name) {
+        const std::size_t at = svg.find("<g class=\"" + name + "\"");
+        return at == std::string::npos ? std::string() : svg.substr(at, svg.find("</g>", at) - at);
+    };
     const std::string divider =
         "voltage_divider 12\xC2\xB1"
         "5% 10k\xC2\xB1"
         "1% 4k7 = ";
-    // Both edges within, one, none (the window above the worst case).
-    const std::pair<const char*, std::size_t> windows[] = {
-        {"3.8..3.9", 2}, {"3.8..5", 1}, {"5..6", 0}};
-    for (const auto& [window, edges] : windows) {
-        const host::Simulated s = host::simulate(divider + window, run(5000));
+    const std::string sum =
+        "resistors_series 1000\xC2\xB1"
+        "1% 2000\xC2\xB1"
+        "2% = ";
+    // Both edges within, one, none (the window above the worst case); both
+    // on the worst case's ends (2950 .. 3050).
+    const std::pair<std::string, std::size_t> windows[] = {{divider + "3.8..3.9", 2},
+                                                           {divider + "3.8..5", 1},
+                                                           {divider + "5..6", 0},
+                                                           {sum + "2950..3050", 2}};
+    for (const auto& [command, edges] : windows) {
+        const host::Simulated s = host::simulate(command, run(5000));
         ASSERT_FALSE(s.error) << s.line;
         const std::string svg = host::histogram_svg(s);
-        const auto filled = static_cast<std::size_t>(
-            std::count_if(s.counts.begin(), s.counts.end(), [](auto c) { return c > 0; }));
         EXPECT_TRUE(svg.starts_with("<svg ") && svg.ends_with("</svg>")) << svg;
         EXPECT_NE(svg.find("<title>Histogram of 5000 results in 40 bins over the worst case "),
                   std::string::npos);
-        const std::size_t bars = svg.find("<g class=\"bars\"");
-        const std::string bar_group = svg.substr(bars, svg.find("</g>", bars) - bars);
-        EXPECT_EQ(occurrences(bar_group, "<rect "), filled) << window;
-        const std::size_t marks = svg.find("<g class=\"window\"");
-        ASSERT_NE(marks, std::string::npos) << window;
-        const std::string window_group = svg.substr(marks, svg.find("</g>", marks) - marks);
-        EXPECT_EQ(occurrences(window_group, "<line "), edges) << window;
+        EXPECT_EQ(occurrences(group(svg, "window"), "<line "), edges) << command;
+        double axis = 0.0;
+        ASSERT_EQ(std::sscanf(group(svg, "worst").c_str(),
+                              "<g class=\"worst\" stroke=\"currentColor\"><line x1=\"%*f\" "
+                              "x2=\"%*f\" y1=\"%lf\"",
+                              &axis),
+                  1);
+        struct Bar {
+            double x, y, height;
+        };
+        std::vector<Bar> drawn;
+        const std::string bars = group(svg, "bars");
+        for (std::size_t at = bars.find("<rect "); at != std::string::npos;
+             at = bars.find("<rect ", at + 1)) {
+            Bar bar{};
+            ASSERT_EQ(std::sscanf(bars.c_str() + at,
+                                  "<rect x=\"%lf\" y=\"%lf\" width=\"%*f\" height=\"%lf\"", &bar.x,
+                                  &bar.y, &bar.height),
+                      3)
+                << bars;
+            drawn.push_back(bar);
+        }
+        std::vector<std::size_t> filled;
+        for (std::size_t bin = 0; bin < s.counts.size(); ++bin) {
+            if (s.counts[bin] > 0) filled.push_back(bin);
+        }
+        ASSERT_EQ(drawn.size(), filled.size()) << command;
+        const std::uint64_t tallest = *std::max_element(s.counts.begin(), s.counts.end());
+        double full = 0.0;
+        for (const Bar& bar : drawn) full = std::max(full, bar.height);
+        const double width = 360.0 / static_cast<double>(s.counts.size());
+        for (std::size_t k = 0; k < drawn.size(); ++k) {
+            const std::size_t bin = filled[k];
+            EXPECT_NEAR(drawn[k].x, static_cast<double>(bin) * width, 0.005) << bin;
+            EXPECT_NEAR(drawn[k].y + drawn[k].height, axis, 1.0) << "bin " << bin << " hangs";
+            EXPECT_NEAR(drawn[k].height / full,
+                        static_cast<double>(s.counts[bin]) / static_cast<double>(tallest), 1e-4)
+                << bin;
+        }
     }
     EXPECT_EQ(host::histogram_svg(host::simulate(divider + "3.8..3.9")), "");  // no samples
     EXPECT_EQ(host::histogram_svg(host::simulate(divider + "3.9..3.8", run(100))), "");
