@@ -214,6 +214,16 @@ def test_bad_questions_raise_the_one_error(call):
     assert raised.value.line.startswith("Error: ")
 
 
+def test_a_candidates_margin_and_deviation_are_its_own():
+    """The margin is the nearer edge's clearance over the window's width, the
+    deviation the nominal's from the window's centre, each candidate's own."""
+    found = zorvane_calc.design("voltage_divider 12±1% ? ? = 3.2..3.4", series="E96", top=5)
+    assert len(found.candidates) == 5
+    for c in found.candidates:
+        assert c.margin == pytest.approx(min(c.min - 3.2, 3.4 - c.max) / 0.2, rel=1e-9)
+        assert c.deviation == pytest.approx((c.nominal - 3.3) / 3.3, rel=1e-9)
+
+
 def test_design_is_the_tools_design(zorvane_calc_tool):
     """design() with the tool's options as keywords: the object zorvane-calc
     --json writes for the same command, its candidates' worst cases inside
