@@ -402,7 +402,7 @@ Ranged range_question(std::string_view command, bool expand, const QuestionSetti
         tolerances[i] = tolerance ? tolerance->value / 100.0 : 0.0;
     }
     const Range found = worst_case_range(info, prepared.values, tolerances);
-    ranged.evaluations = found.evaluations;
+    ranged.evaluations = found.evaluations + 1;  // and the nominal, below
     ranged.value = row.evaluate(prepared.values).value;
     ranged.min = found.min;
     ranged.max = found.max;
