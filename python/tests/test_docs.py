@@ -1,4 +1,4 @@
-"""The examples of README's Python section and of the docstrings are true."""
+"""The Python examples of README and docs/, and of the docstrings, are true."""
 
 import doctest
 import re
@@ -9,13 +9,13 @@ from conftest import SOURCE_DIR
 FLAGS = doctest.NORMALIZE_WHITESPACE | doctest.ELLIPSIS
 
 
-def test_readme_examples():
-    readme = (SOURCE_DIR / "README.md").read_text("utf-8")
-    section = readme.split("## Using it from Python", 1)[1].split("\n## ", 1)[0]
-    blocks = re.findall(r"```pycon\n(.*?)```", section, re.S)
-    assert blocks
-    for block in blocks:
-        test = doctest.DocTestParser().get_doctest(block, {}, "README.md", "README.md", 0)
+def test_readme_and_docs_examples():
+    pages = [SOURCE_DIR / "README.md", *sorted((SOURCE_DIR / "docs").glob("*.md"))]
+    blocks = [(page.name, block) for page in pages
+              for block in re.findall(r"```pycon\n(.*?)```", page.read_text("utf-8"), re.S)]
+    assert {"README.md", "python.md"} <= {name for name, _ in blocks}
+    for name, block in blocks:
+        test = doctest.DocTestParser().get_doctest(block, {}, name, name, 0)
         runner = doctest.DocTestRunner(optionflags=FLAGS)
         runner.run(test)
         assert runner.summarize(verbose=False).failed == 0

@@ -702,10 +702,10 @@ def read_source(*path):
         return f.read()
 
 
-def readme_tool_section():
-    readme = read_source('README.md')
-    readme = readme[readme.index('## Using zorvane-calc'):]
-    return readme[:readme.index('\n## ', 1)]
+def documentation_pages():
+    """README.md and the reference pages under docs/, by path."""
+    pages = sorted('docs/' + name for name in os.listdir(os.path.join(SOURCE, 'docs')) if name.endswith('.md'))
+    return {page: read_source(page) for page in ['README.md', *pages]}
 
 
 def examples_of(lines, command_prefix, output_prefix):
@@ -720,14 +720,23 @@ def examples_of(lines, command_prefix, output_prefix):
     return examples
 
 
+def anchors(page):
+    """The anchors GitHub makes of a page's headings: lower case, spaces as
+    hyphens, punctuation dropped."""
+    prose = re.sub(r'```.*?```', '', page, flags=re.S)
+    return {re.sub(r'[^\w -]', '', heading.lower()).replace(' ', '-')
+            for heading in re.findall(r'^#+ (.+)$', prose, re.M)}
+
+
 class Documentation(unittest.TestCase):
     def documented_examples(self):
-        """Every example of the tool in the README, the manual page and --help."""
+        """Every example of the tool in README and docs/, the manual page and --help."""
         found = {}
-        readme = []
-        for block in re.findall(r'```console\n(.*?)```', readme_tool_section(), re.S):
-            readme += examples_of(block.splitlines(), '$ ', '')
-        found['README'] = readme
+        documented = []
+        for text in documentation_pages().values():
+            for block in re.findall(r'```console\n(.*?)```', text, re.S):
+                documented += examples_of(block.splitlines(), '$ ', '')
+        found['README and docs/'] = documented
         manual = read_source('packaging', 'zorvane-calc.1')
         manual = manual[manual.index('.SH EXAMPLES'):]
         manual = manual[manual.index('.nf\n') + 4:manual.index('\n.fi')]
@@ -770,9 +779,20 @@ class Documentation(unittest.TestCase):
                                             capture_output=True, timeout=60)
                     self.assertEqual(result.stdout.decode('utf-8').splitlines(), output)
 
-    def test_help_manual_page_and_readme_agree_on_options_and_statuses(self):
+    def test_every_link_between_the_pages_leads_somewhere(self):
+        pages = dict(documentation_pages(), **{'HACKING.md': read_source('HACKING.md')})
+        for page, text in pages.items():
+            for target in re.findall(r'\]\(([^)\s]+)\)', re.sub(r'```.*?```', '', text, flags=re.S)):
+                path, _, fragment = target.partition('#')
+                resolved = os.path.normpath(os.path.join(os.path.dirname(page), path)) if path else page
+                with self.subTest(page=page, link=target):
+                    self.assertTrue(os.path.exists(os.path.join(SOURCE, resolved)))
+                    if fragment:
+                        self.assertIn(fragment, anchors(read_source(resolved)))
+
+    def test_help_manual_page_and_the_guide_agree_on_options_and_statuses(self):
         manual = read_source('packaging', 'zorvane-calc.1').replace('\\-', '-')
-        readme = readme_tool_section()
+        guide = read_source('docs', 'tool.md')  # the tool's guide, which names every option
         usage = run('--help').stdout.decode()
         options = set(re.findall(r'^ +(?:(-\w), )?(--[\w=-]+)', usage, re.M))
         self.assertEqual(len(options), 18)
@@ -785,13 +805,13 @@ class Documentation(unittest.TestCase):
                     alone = r'(?<![\w-])' + re.escape(name) + r'(?![\w=-])'
                     self.assertTrue(any(re.match(r'\.BR? .*' + alone, line) for line in headings),
                                     'manual page')
-                    self.assertIsNotNone(re.search('`' + re.escape(name) + '[` ]', readme), 'README')
+                    self.assertIsNotNone(re.search('`' + re.escape(name) + '[` ]', guide), 'docs/tool.md')
         # An argument with one value ("--combine 2") is not listed again.
         self.assertNotIn('one of 2', usage)
         for status in ('0', '1', '2'):
             with self.subTest(status=status):
                 self.assertIn('.B ' + status + '\n', manual)
-                self.assertIsNotNone(re.search(r'\b' + status + r' (when|for)', readme), 'README')
+                self.assertIsNotNone(re.search(r'\b' + status + r' (when|for)', guide), 'docs/tool.md')
 
 
 if __name__ == '__main__':
