@@ -317,20 +317,28 @@ EMSCRIPTEN_KEEPALIVE const char* zc_evaluate(const char* command) {
 // are the tool's display options, and the rest is
 // answered as the tool answers it with them: zc_evaluate's reply with
 // "command" (the rest), "engineering", "plain" and "shown", the line
-// zorvane-calc prints.
+// zorvane-calc prints (with the ohm sign where the module's line has "?").
 EMSCRIPTEN_KEEPALIVE const char* zc_command(const char* line) {
     const auto [display, text] = displayed_command(line);
-    const std::string answered =
-        zorvane::host::is_question(text)
-            ? zorvane::host::answer_json(zorvane::host::ask(text, {}, display.expand))
-            : zorvane::host::answer_json(
-                  text, calculator.evaluate(text, {.expand = display.expand, .engineering = true}));
+    std::string answered;
+    const FormulaInfo* formula = nullptr;
+    if (zorvane::host::is_question(text)) {
+        const zorvane::host::Reply asked = zorvane::host::ask(text, {}, display.expand);
+        answered = zorvane::host::answer_json(asked);
+        formula = asked.formula;
+    } else {
+        const Answer& evaluated =
+            calculator.evaluate(text, {.expand = display.expand, .engineering = true});
+        answered = zorvane::host::answer_json(text, evaluated);
+        formula = evaluated.formula;
+    }
     Json answer = Json::parse(answered, nullptr, false);
     if (!answer.is_object()) return send(Json{{"kind", "error"}, {"error", true}});
     answer["command"] = std::string(text);
     answer["engineering"] = display.engineering;
     answer["plain"] = !display.expand;
-    answer["shown"] = text_of(answer, display.engineering ? "eng" : "line");
+    answer["shown"] = zorvane::host::with_ohm_sign(
+        text_of(answer, display.engineering ? "eng" : "line"), formula);
     return send(answer);
 }
 

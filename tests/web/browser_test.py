@@ -387,7 +387,7 @@ class WebCalculatorInBrowser(unittest.TestCase):
                          "The module's exact line: Capacitive Reactance = 159.154943 ?")
 
     def test_command_line_takes_the_tools_display_options(self):
-        """-e and --plain before a command, as zorvane-calc takes them (README's lines, which tests/cli checks)."""
+        """-e and --plain before a command, as zorvane-calc takes them (docs/tool.md's lines, which tests/cli checks)."""
         cases = [  # command, exact line shown (None: none), engineering line shown
             ("-e capacitor_reactance 1k 1u", None, f"Capacitive Reactance = 159.155 {OHM}"),
             ("--eng voltage_divider 12 10k ? = 3.3V", None, f"r2 = 3.7931 k{OHM}"),
@@ -401,9 +401,10 @@ class WebCalculatorInBrowser(unittest.TestCase):
             lines = entry.find_elements(By.CSS_SELECTOR, ".line samp")
             engs = entry.find_elements(By.CSS_SELECTOR, ".eng")
             self.assertEqual((lines[0].text if lines else None, engs[0].text if engs else None), (line, eng), command)
-            # The exact line where the tool prints it, else the engineering line alone.
-            shown = self.module("return calc.command(args[0]).shown", command)
-            self.assertEqual((lines or engs)[0].text, shown, command)
+            # The exact line where the tool prints it (the module's, its "?" kept), else the
+            # engineering line alone.
+            answer = self.module("return calc.command(args[0])", command)
+            self.assertEqual((lines or engs)[0].text, answer["eng" if answer["engineering"] else "line"], command)
         self.axe("display options on the command line")
 
     def test_history_and_a_log_of_the_latest_200(self):
@@ -695,8 +696,8 @@ class WebCalculatorInBrowser(unittest.TestCase):
         self.assertEqual(self.result(), "Output Voltage = 3.29909 V")
 
     def test_permalinks_and_the_refused_cases_answer_as_the_tool(self):
-        with open(os.path.join(ROOT, "README.md"), encoding="utf-8") as readme:
-            permalinks = [unquote(f) for f in re.findall(r"…/#([^`\s]+)`", readme.read())]
+        with open(os.path.join(ROOT, "docs", "web.md"), encoding="utf-8") as guide:
+            permalinks = [unquote(f) for f in re.findall(r"…/#([^`\s]+)`", guide.read())]
         self.assertGreaterEqual(len(permalinks), 3)
         refused = ["rc_lowpass_cutoff 10k ? = 1kHz", "--series E12 rc_lowpass_cutoff 10k ? = 1kHz", "power_vi 12V 500mA",
                    "resonant_frequency_lc 10u ? = 455kHz", "wavelength ? 0.66 = 2m", "voltage_divider 12 10k+-1% 4k7"]
@@ -822,11 +823,13 @@ class WebCalculatorInBrowser(unittest.TestCase):
         fmt = lambda v, unit: self.module("return calc.format(args[0], args[1])", v, unit)
         rows = self.design_rows()
         self.assertEqual(len(rows), 3)
+        self.assertTrue(any(c["also"] for c in expected["candidates"]))  # so that the Also column is shown
         for row, candidate in zip(rows, expected["candidates"]):
             self.assertEqual(row[:3], [fmt(candidate["values"][0], OHM), fmt(candidate["values"][1], OHM),
                                        fmt(candidate["nominal"], "V")])
             self.assertEqual(row[4], f"{fmt(candidate['min'], 'V')} .. {fmt(candidate['max'], 'V')}")
-            self.assertEqual(row[5:7], [f"{candidate['margin'] * 100:.2f}%", f"{candidate['yield'] * 100:.4f}%"])
+            also = ", ".join(" with ".join(fmt(v, OHM) for v in values) for values in candidate["also"])
+            self.assertEqual(row[5:8], [f"{candidate['margin'] * 100:.2f}%", also, f"{candidate['yield'] * 100:.4f}%"])
         # Each row's worst case drawn against the window, and its own samples' histogram.
         self.assertEqual(self.js("return [...document.querySelectorAll('#picker-result tbody tr')]"
                                  ".map(tr => [tr.querySelectorAll('svg.range-bar').length, tr.querySelectorAll('svg.histogram.compact').length])"),

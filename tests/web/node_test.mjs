@@ -555,14 +555,6 @@ function shellWords(text) {
     return [...text.matchAll(/'([^']*)'|"([^"]*)"|(\S+)/g)].map(([, single, double, bare]) => single ?? double ?? bare);
 }
 
-// zorvane-calc writes the ohm sign where the module's line of a result in
-// ohms has its "?" (as the hosts' with_ohm_sign does); the page's line is the
-// module's. The page's line as the tool prints it:
-function withOhmSign(line) {
-    const ohms = calc.formulas.some((f) => f.unit === "\u03a9" && line.startsWith(`${f.label} = `));
-    return ohms ? line.replace(/^([^=]+ = \S+ )\?(?= |$)/, "$1\u03a9") : line;
-}
-
 // What the tool alone reads: --module-lines, `help NAME` as the command, and
 // options after the formula (the page's command line takes them before it).
 function toolOnly(command) {
@@ -572,13 +564,13 @@ function toolOnly(command) {
     return formula >= 0 && words.slice(formula + 1).some((word) => /^-[^\d.]/.test(word));
 }
 
-// README's examples of the tool (checked against the tool by tests/cli):
-// each one-shot command with one line of output.
-function readmeToolExamples() {
-    const readme = readFileSync(join(root, "README.md"), "utf8");
-    const section = readme.slice(readme.indexOf("## Using zorvane-calc"), readme.indexOf("\n## ", readme.indexOf("## Using zorvane-calc") + 1));
+// README's and docs/'s examples of the tool (checked against the tool by
+// tests/cli): each one-shot command with one line of output.
+function documentedToolExamples() {
+    const pages = ["README.md", ...readdirSync(join(root, "docs")).filter((n) => n.endsWith(".md")).map((n) => `docs/${n}`)];
+    const text = pages.map((page) => readFileSync(join(root, page), "utf8")).join("\n");
     const examples = [];
-    for (const [, block] of section.matchAll(/```console\n(.*?)```/gs)) {
+    for (const [, block] of text.matchAll(/```console\n(.*?)```/gs)) {
         for (const line of block.split("\n")) {
             if (line.startsWith("$ ")) examples.push({ command: line.slice(2), output: [] });
             else if (line && examples.length) examples.at(-1).output.push(line);
@@ -589,12 +581,12 @@ function readmeToolExamples() {
         !/[|<>]|--(json|histogram|list|reference|help|version)/.test(e.command) && !toolOnly(e.command));
 }
 
-test("calc.command answers README's tool examples as zorvane-calc prints them, -e and --plain too", () => {
-    const examples = readmeToolExamples();
-    assert.ok(examples.length >= 20, `${examples.length} examples`);
+test("calc.command answers the documented tool examples as zorvane-calc prints them, -e and --plain too", () => {
+    const examples = documentedToolExamples();
+    assert.ok(examples.length >= 40, `${examples.length} examples`);
     assert.ok(examples.some((e) => /^zorvane-calc -e /.test(e.command)));
     const wrong = examples.flatMap(({ command, output }) => {
-        const shown = withOhmSign(calc.command(shellWords(command).slice(1).join(" ")).shown);
+        const shown = calc.command(shellWords(command).slice(1).join(" ")).shown;
         return shown === output[0] ? [] : [`${command}: ${JSON.stringify(shown)}, the tool ${JSON.stringify(output[0])}`];
     });
     assert.deepEqual(wrong, []);
@@ -613,17 +605,28 @@ test("calc.command reads -e, --eng and --plain before the command, and only ther
         // After the command's first word, an option is the command's own.
         ["power_vi -e 12 0.5", "power_vi -e 12 0.5", false, false, "Error: Invalid number '-e'"],
         ["-x power_vi 1 2", "-x power_vi 1 2", false, false, calc.line("-x power_vi 1 2")],
+        // The tool writes the ohm sign where the module's line has its "?".
+        ["resistors_parallel 1k 1k", "resistors_parallel 1k 1k", false, false, "Parallel Resistance = 500.000000 \u03a9"],
+        ["-e resistors_parallel 1k 1k", "resistors_parallel 1k 1k", true, false, "Parallel Resistance = 500 \u03a9"],
     ];
     for (const [line, command, engineering, plain, shown] of cases) {
         const answer = calc.command(line);
         assert.deepEqual([answer.command, answer.engineering, answer.plain, answer.shown], [command, engineering, plain, shown], line);
     }
     // Without the options, the answer is evaluate()'s, field for field.
-    for (const line of ["power_vi 12 0.5", "voltage_divider 12 10k ? = 3.3", "ohms_curent 1 2", "capacitor_reactance 0 1u"]) {
+    // (The module's line keeps its "?" for the ohm sign; the tool's has the sign.)
+    const plainCommands = [
+        ["power_vi 12 0.5", "Power = 6.000000 W"],
+        ["voltage_divider 12 10k ? = 3.3", "r2 = 3793.103448275862 \u03a9"],
+        ["ohms_curent 1 2", "Error: Unknown formula 'ohms_curent' or insufficient parameters"],
+        ["capacitor_reactance 0 1u", "Capacitive Reactance = 0.000000 \u03a9"],
+    ];
+    for (const [line, tool] of plainCommands) {
         const { command, engineering, plain, shown, ...answer } = calc.command(line);
         assert.deepEqual(answer, calc.evaluate(line), line);
-        assert.equal(shown, answer.line, line);
+        assert.equal(shown, tool, line);
     }
+    assert.equal(calc.evaluate("capacitor_reactance 0 1u").line, "Capacitive Reactance = 0.000000 ?");
 });
 
 // With ZORVANE_TOOL (a native zorvane-calc), generated commands from a
@@ -649,7 +652,7 @@ test("calc.command gives what the native zorvane-calc prints for the same words"
         } catch (failed) {
             out = failed.stdout;
         }
-        const shown = withOhmSign(calc.command(args.join(" ")).shown);
+        const shown = calc.command(args.join(" ")).shown;
         if (`${shown}\n` !== out) wrong.push(`${args.join(" ")}: ${JSON.stringify(shown)}, the tool ${JSON.stringify(out)}`);
     }
     assert.deepEqual(wrong, []);

@@ -81,7 +81,7 @@ export interface CommandDisplay {
     readonly engineering: boolean;
     /** --plain: values as plain numbers only (no 4.7k, 4k7, 12V). */
     readonly plain: boolean;
-    /** The line zorvane-calc prints with these options: `eng` with -e, else `line`. */
+    /** The line zorvane-calc prints with these options: `eng` with -e, else `line`, with the ohm sign Ω where the module's line has "?" for it. */
     readonly shown: string;
 }
 

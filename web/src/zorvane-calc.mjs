@@ -139,7 +139,8 @@ function makeCalculator(module) {
         // --plain are the tool's options, read by its own option table, and
         // the rest is answered as the tool answers it with them: evaluate()'s
         // reply with `command` (the rest), `engineering`, `plain` and
-        // `shown`, the line zorvane-calc prints.
+        // `shown`, the line zorvane-calc prints (the ohm sign where the
+        // module's line has its "?").
         command(line) {
             return JSON.parse(call("_zc_command", text.utf8(String(line))));
         },
