@@ -696,8 +696,11 @@ class WebCalculatorInBrowser(unittest.TestCase):
         self.assertEqual(self.result(), "Output Voltage = 3.29909 V")
 
     def test_permalinks_and_the_refused_cases_answer_as_the_tool(self):
-        with open(os.path.join(ROOT, "docs", "web.md"), encoding="utf-8") as guide:
-            permalinks = [unquote(f) for f in re.findall(r"…/#([^`\s]+)`", guide.read())]
+        pages = ["README.md", *(os.path.join("docs", n) for n in os.listdir(os.path.join(ROOT, "docs")) if n.endswith(".md"))]
+        permalinks = []
+        for page in pages:
+            with open(os.path.join(ROOT, page), encoding="utf-8") as text:
+                permalinks += [unquote(f) for f in re.findall(r"…/#([^`\s]+)`", text.read())]
         self.assertGreaterEqual(len(permalinks), 3)
         refused = ["rc_lowpass_cutoff 10k ? = 1kHz", "--series E12 rc_lowpass_cutoff 10k ? = 1kHz", "power_vi 12V 500mA",
                    "resonant_frequency_lc 10u ? = 455kHz", "wavelength ? 0.66 = 2m", "voltage_divider 12 10k+-1% 4k7"]
