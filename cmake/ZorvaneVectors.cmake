@@ -18,9 +18,8 @@ function(zorvane_vector_host target)
     target_sources(${target} PRIVATE
         "${PROJECT_SOURCE_DIR}/tests/support/vector_check.cpp"
         "${PROJECT_SOURCE_DIR}/tests/support/vector_file.cpp"
-        "${PROJECT_SOURCE_DIR}/src/host/utf.cpp")
+        "${PROJECT_SOURCE_DIR}/src/host/view/utf.cpp")
     target_include_directories(${target} PRIVATE "${PROJECT_SOURCE_DIR}/tests"
-        "${PROJECT_SOURCE_DIR}/src/host" "${PROJECT_SOURCE_DIR}/src/host/include"
-        "${PROJECT_SOURCE_DIR}/include")
+        "${PROJECT_SOURCE_DIR}/src/host/view/include" "${PROJECT_SOURCE_DIR}/include")
     zorvane_target_defaults(${target})
 endfunction()

@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "command.h"
+#include "number_text.h"
 #include "roots.h"
 #include "support/counting_row.h"
 #include "support/vector_file.h"

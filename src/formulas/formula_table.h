@@ -54,7 +54,7 @@ enum class Domain : unsigned char { magnitude, signed_quantity };
 
 // How a result moves with each of its values: what a worst-case range and a
 // standard-pair search may assume (the reasoning per shape is with the
-// range search, src/host/worst_case.cpp).
+// range search, src/host/questions/worst_case.cpp).
 enum class Shape : unsigned char {
     multilinear,       // sums and products of the values: I*R, R*C, a+b, th*p+a
     quotient,          // a product over a product, a zero guard where a divisor is zero

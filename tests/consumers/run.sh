@@ -50,7 +50,7 @@ cmake -S "$source_dir/tests/consumers/add_subdirectory" -B "$subproject" \
 cmake --build "$subproject" -j2 >/dev/null
 linked_statically "$subproject/consumer"
 # Embedding the library compiles none of the hosts' layer.
-if compgen -G "$subproject/zorvane/libzorvane_host.*" >/dev/null; then
+if [[ -n $(find "$subproject/zorvane" -name 'libzorvane_host*' -print -quit) ]]; then
     echo "the subproject built the hosts' layer, which the library does not need" >&2
     exit 1
 fi

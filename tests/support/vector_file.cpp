@@ -5,7 +5,7 @@
 #include <fstream>
 #include <stdexcept>
 
-#include "zorvane_host/host.h"
+#include "zorvane_host/utf.h"
 
 namespace zorvane_test {
 

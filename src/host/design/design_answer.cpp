@@ -1,0 +1,449 @@
+// Design questions as people type them: read by the question grammar, the
+// values read by the module (so they are the doubles its lines use, and a
+// bad value gets its own error line), answered by the design engine, and
+// written as lines that show their proof: each candidate's nominal result,
+// its worst case and its margin to the window.
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstdio>
+#include <limits>
+#include <string>
+
+#include "command.h"
+#include "formula_table.h"
+#include "number_text.h"
+#include "question_reading.h"
+#include "rendering.h"
+#include "statistics.h"
+#include "zorvane_host/design_question.h"
+#include "zorvane_host/notation.h"
+
+namespace zorvane::host {
+namespace {
+
+constexpr std::string_view ARROW = " \xE2\x86\x92 ";
+constexpr std::string_view PARALLEL = " \xE2\x88\xA5 ";
+constexpr int DEFAULT_TOP = 5;
+
+// "12.50%", "-2.67%", "+0.36%" with `sign`: a fraction in percent, as a
+// deviation is written.
+std::string percent(double fraction, bool sign) {
+    std::string text = sign && fraction >= 0.0 ? "+" : "";
+    text += percent_text(fraction);
+    text += '%';
+    return text;
+}
+
+// The parts' choices the settings make, per kind.
+std::array<PartChoice, PART_KIND_COUNT> part_choices(const QuestionSettings& settings) {
+    std::array<PartChoice, PART_KIND_COUNT> parts{};
+    for (std::size_t k = 0; k < PART_KIND_COUNT; ++k) {
+        const auto kind = static_cast<PartKind>(k);
+        PartChoice& choice = parts[k];
+        if (const Series* series = settings.series.of(kind)) choice.series = *series;
+        if (const Percent* tolerance = settings.tolerance.of(kind)) {
+            choice.tolerance = tolerance->value / 100.0;
+        }
+        if (const Limits* within = settings.within.of(kind)) {
+            choice.window = PartWindow{within->low, within->high};
+        }
+        choice.series_per_kind = settings.series.kinds[k].has_value();
+        choice.tolerance_per_kind = settings.tolerance.kinds[k].has_value();
+        choice.window_per_kind = settings.within.kinds[k].has_value();
+    }
+    return parts;
+}
+
+// "r1 = 27400 Ω, r2 = 10000 Ω" or its engineering form.
+std::string chosen_values(const Designed& designed, const DesignCandidate& c, bool as_engineering) {
+    std::string text;
+    for (std::size_t u = 0; u < 2 && designed.arguments[u] >= 0; ++u) {
+        text.append(u == 0 ? "" : ", ").append(designed.names[u]).append(" = ");
+        text += as_engineering ? engineering(c.values[u], designed.units[u])
+                               : with_unit(round_trip(c.values[u]), designed.units[u]);
+    }
+    return text;
+}
+
+// "×10", "×0.01": a power of ten as the factor it is, in decimals.
+std::string factor(int power) {
+    std::string text = "\xC3\x97";
+    if (power >= 0) return text + "1" + std::string(static_cast<std::size_t>(power), '0');
+    return text + "0." + std::string(static_cast<std::size_t>(-power - 1), '0') + "1";
+}
+
+// " (also ×10, ×100)": the candidate's other decades that pass alike, each
+// as the factor that moves every value; where the values move apart (a
+// product: R ×10 with C ×0.1), as the values, " (also 16000 Ω with
+// 1e-08 F)". "" for a candidate without any.
+std::string also_text(const Designed& designed, const DesignCandidate& c, bool as_engineering) {
+    if (c.also.empty()) return "";
+    const std::size_t count = designed.arguments[1] >= 0 ? 2 : 1;
+    std::string text = " (also ";
+    for (std::size_t k = 0; k < c.also.size(); ++k) {
+        const DesignCandidate::OtherDecade& other = c.also[k];
+        text += k == 0 ? "" : ", ";
+        if (count == 1 || other.powers[0] == other.powers[1]) {
+            text += factor(other.powers[0]);
+            continue;
+        }
+        for (std::size_t u = 0; u < count; ++u) {
+            text += u == 0 ? "" : " with ";
+            text += as_engineering ? engineering(other.values[u], designed.units[u])
+                                   : with_unit(round_trip(other.values[u]), designed.units[u]);
+        }
+    }
+    return text + ")";
+}
+
+std::string window_text(const Designed& designed, double low, double high, bool as_engineering) {
+    const Formula& row = *row_of(*designed.formula);
+    const std::string_view unit = designed.formula->unit;
+    if (as_engineering) return engineering(low, unit) + " .. " + engineering(high, unit);
+    return module_number(row, low) + " .. " + with_unit(module_number(row, high), unit);
+}
+
+// "3.299270 V (-0.02%), worst case 3.230000 .. 3.370000 V, margin 15.20%"
+std::string proof(const Designed& designed, const DesignCandidate& c, bool as_engineering) {
+    const Formula& row = *row_of(*designed.formula);
+    const std::string_view unit = designed.formula->unit;
+    const auto number = [&](double value) {
+        return as_engineering ? engineering(value, unit)
+                              : with_unit(module_number(row, value), unit);
+    };
+    const std::string deviation =
+        designed.centre == 0.0 ? "" : " (" + percent(c.deviation, true) + ")";
+    std::string text = number(c.nominal) + deviation;
+    if (!designed.design.nominal_only) {
+        text += ", worst case " + window_text(designed, c.min, c.max, as_engineering);
+    }
+    return text + ", margin " + percent(c.margin, false);
+}
+
+// "R E96 1%, C E12 10%": the parts searched.
+std::string parts_text(const Designed& designed) {
+    std::string text;
+    std::array<bool, PART_KIND_COUNT> shown{};
+    for (std::size_t u = 0; u < 2 && designed.arguments[u] >= 0; ++u) {
+        const auto kind = part_kind(designed.units[u]);
+        if (!kind || shown[static_cast<std::size_t>(*kind)]) continue;
+        shown[static_cast<std::size_t>(*kind)] = true;
+        std::string tolerance = percent(designed.design.part_tolerances[u], false);
+        // "1.00%" reads "1%": the tolerances people name have no more digits than needed.
+        while (tolerance.size() > 2 && tolerance[tolerance.size() - 2] == '0') {
+            tolerance.erase(tolerance.size() - 2, 1);
+        }
+        if (tolerance.ends_with(".%")) tolerance.erase(tolerance.size() - 2, 1);
+        text.append(text.empty() ? "" : ", ")
+            .append(part_kind_letter(*kind))
+            .append(" ")
+            .append(series_name(designed.design.series[u]))
+            .append(" ")
+            .append(tolerance);
+    }
+    return text;
+}
+
+// ", yield 99.8700%" after a candidate's proof, with --mc.
+std::string yield_text(double yield) {
+    if (std::isnan(yield)) return ", yield undefined";
+    std::string text = ", yield ";
+    text += printed("%.4f", yield * 100.0);
+    text += '%';
+    return text;
+}
+
+// Each listed candidate through the statistics' Monte Carlo run: its parts
+// within the series' (or --tolerance's) tolerance, the other values within
+// their own, and one seed for all, so that candidates meet the same draws.
+void add_yields(const ReadQuestion& r, const DesignRequest& request, Designed& designed) {
+    TolerancedCommand t;
+    t.info = r.info;
+    t.row = r.row;
+    t.has_window = true;
+    t.low = request.low;
+    t.high = request.high;
+    t.samples = r.settings.samples.value_or(0);
+    t.seed = r.settings.seed.value_or(DEFAULT_SEED);
+    t.distribution = r.settings.distribution.value_or(Distribution::uniform);
+    designed.samples = t.samples;
+    designed.seed = t.seed;
+    designed.distribution = t.distribution;
+    long evaluations = designed.evaluations;
+    const auto yield_of = [&](const DesignCandidate& c) {
+        t.values = r.values;
+        t.tolerances = r.tolerances;
+        for (std::size_t u = 0; u < 2; ++u) {
+            if (r.unknowns[u] < 0) continue;
+            const auto index = static_cast<std::size_t>(r.unknowns[u]);
+            t.values[index] = c.values[u];
+            t.tolerances[index] = designed.design.part_tolerances[u];
+        }
+        const Simulated simulated = simulate_toleranced(t);
+        evaluations += simulated.evaluations;
+        return simulated.error ? std::numeric_limits<double>::quiet_NaN() : simulated.yield;
+    };
+    for (const DesignCandidate& c : designed.design.candidates) {
+        designed.yields.push_back(yield_of(c));
+    }
+    // When none passes, how much of the window the best one still keeps.
+    if (designed.design.candidates.empty() && designed.design.best) {
+        designed.best_yield = yield_of(*designed.design.best);
+    }
+    designed.evaluations =
+        static_cast<int>(std::min<long>(evaluations, std::numeric_limits<int>::max()));
+}
+
+void write_answer(Designed& designed) {
+    const Design& d = designed.design;
+    const FormulaInfo& info = *designed.formula;
+    const std::string check = d.nominal_only
+                                  ? "at nominal values only, no value or part carrying a tolerance"
+                                  : "the worst case";
+    const std::string tried = std::to_string(d.searched_candidates) + " candidates";
+    const auto wanted = [&](bool as_engineering) {
+        return std::string(info.label) + " within " +
+               window_text(designed, designed.low, designed.high, as_engineering);
+    };
+    if (d.candidates.empty()) {
+        fail(designed, "Error: No candidate keeps " + wanted(false) + " in " + check + " (" +
+                           tried + ", " + parts_text(designed) + ")");
+        designed.engineering = "Error: No candidate keeps " + wanted(true) + " in " + check + " (" +
+                               tried + ", " + parts_text(designed) + ")";
+        if (d.best) {
+            designed.hints.push_back("best by margin: " + chosen_values(designed, *d.best, true) +
+                                     std::string(ARROW) + proof(designed, *d.best, true) +
+                                     (designed.best_yield ? yield_text(*designed.best_yield) : ""));
+        }
+        if (d.remedy) {
+            designed.hints.push_back("it passes with a window of " +
+                                     window_text(designed, d.remedy->low, d.remedy->high, true));
+            if (d.remedy->tolerance) {
+                designed.hints.push_back("a candidate passes with parts of " +
+                                         percent(*d.remedy->tolerance, false) + " (--tolerance)");
+            } else {
+                designed.hints.push_back(
+                    "no tighter part makes one pass: the other values' tolerances take up the "
+                    "window");
+            }
+            if (d.remedy->series) {
+                designed.hints.push_back(
+                    "a candidate passes with " + std::string(series_name(*d.remedy->series)) +
+                    " parts (--series " + std::string(series_name(*d.remedy->series)) + ")");
+            }
+        }
+        return;
+    }
+    designed.error = false;
+    // The count is of every candidate, each decade apart; a line holds one
+    // with its other decades.
+    const auto heading = [&](bool as_engineering) {
+        return wanted(as_engineering) + ": " + std::to_string(d.passing) + " of " + tried +
+               " (every decade counted) pass " + check + " (" + parts_text(designed) +
+               "), best first:";
+    };
+    designed.lines.push_back(heading(false));
+    designed.engineering_lines.push_back(heading(true));
+    for (std::size_t i = 0; i < d.candidates.size(); ++i) {
+        const std::string rank = std::to_string(i + 1) + ". ";
+        for (const bool as_engineering : {false, true}) {
+            (as_engineering ? designed.engineering_lines : designed.lines)
+                .push_back(rank + chosen_values(designed, d.candidates[i], as_engineering) +
+                           also_text(designed, d.candidates[i], as_engineering) + ": " +
+                           proof(designed, d.candidates[i], as_engineering) +
+                           (i < designed.yields.size() ? yield_text(designed.yields[i]) : ""));
+        }
+    }
+    const auto join = [](const std::vector<std::string>& lines) {
+        std::string text = lines.front();
+        for (std::size_t i = 1; i < lines.size(); ++i)
+            text.append(i == 1 ? " " : "; ").append(lines[i]);
+        return text;
+    };
+    designed.line = join(designed.lines);
+    designed.engineering = join(designed.engineering_lines);
+    designed.hints.push_back(
+        "ranked by margin to the window's nearer edge, then nominal error, then fewer distinct "
+        "values, then smaller values; the same values in other decades with the same margin, "
+        "nominal error and worst case are named on the first one's line (also \xC3\x97"
+        "10)");
+    if (d.nominal_only) {
+        designed.hints.push_back(
+            "no value and no part carries a tolerance, so only nominal results were checked");
+    }
+}
+
+}  // namespace
+
+bool is_design_question(const Question& question) noexcept {
+    return question.unknowns() > 0 && question.target && question.target->is_window();
+}
+
+Designed design(std::string_view command, const QuestionSettings& beside, bool expand) {
+    Designed designed;
+    ReadQuestion r;
+    if (!read_question(command, expand, beside, r, designed)) return designed;
+    const Question& question = r.question;
+    designed.formula = r.info;
+    if (question.unknowns() > 2) {
+        fail(designed,
+             "Error: A design picks one or two values written ?, not " +
+                 std::to_string(question.unknowns()),
+             {"write the others' values"});
+        return designed;
+    }
+    if (question.target && !question.target->is_window() && !question.target->reading) {
+        fail(designed, invalid_number_line(question.target->number),
+             {std::string(r.info->label) + " is in " + std::string(r.info->unit)});
+        return designed;
+    }
+    if (!question.target || !question.target->is_window()) {
+        fail(designed, "Error: A design needs a window on the result after '='",
+             {"write = 3.3\xC2\xB1"
+              "3% or = 3.2..3.4"});
+        return designed;
+    }
+    if (r.settings.combine) {
+        fail(designed, "Error: --combine goes with a solve, not with a design",
+             {"leave the option out"});
+        return designed;
+    }
+    // Settings made in code rather than read are held to the grammar's limit.
+    if (r.settings.samples && *r.settings.samples > MAX_SAMPLES) {
+        fail(designed,
+             "Error: Invalid number of samples '" + std::to_string(*r.settings.samples) +
+                 "' for '--mc'",
+             {std::string(question_option_hint("--mc"))});
+        return designed;
+    }
+    const QuestionTarget& target = *question.target;
+    DesignRequest request;
+    request.formula = r.info;
+    request.values = r.values;
+    request.tolerances = r.tolerances;
+    request.unknowns = r.unknowns;
+    const std::optional<ResultWindow> window = window_of(target);
+    if (!window) {
+        fail(designed, invalid_number_line(target.number),
+             {std::string(r.info->label) + " is in " + std::string(r.info->unit)});
+        return designed;
+    }
+    request.low = window->low;
+    request.high = window->high;
+    request.centre = window->centre;
+    request.parts = part_choices(r.settings);
+    request.top = r.settings.top.value_or(DEFAULT_TOP);
+    designed.design = host::design(request);
+    designed.evaluations = static_cast<int>(
+        std::min<long>(designed.design.evaluations, std::numeric_limits<int>::max()));
+    if (!designed.design.error.empty()) {
+        fail(designed, "Error: " + designed.design.error);
+        return designed;
+    }
+    designed.arguments = r.unknowns;
+    for (std::size_t u = 0; u < 2; ++u) {
+        if (r.unknowns[u] < 0) continue;
+        const Argument& argument = r.row->arguments[static_cast<std::size_t>(r.unknowns[u])];
+        designed.names[u] = argument.name;
+        designed.units[u] = argument.unit.utf8;
+    }
+    designed.low = request.low;
+    designed.high = request.high;
+    designed.centre = request.centre.value_or(request.low + (request.high - request.low) / 2.0);
+    if (r.settings.samples) add_yields(r, request, designed);
+    write_answer(designed);
+    return designed;
+}
+
+SolvedInParts solve_in_parts(std::string_view command, const QuestionSettings& beside,
+                             bool expand) {
+    SolvedInParts out;
+    ReadQuestion r;
+    if (!read_question(command, expand, beside, r, out)) return out;
+    Question plain = r.question;
+    plain.settings = {};
+    const int argument = r.unknowns[0];
+    // The unknown's kind of part, if it is one (an index: PART_KIND_COUNT for none).
+    std::size_t kind = PART_KIND_COUNT;
+    if (argument >= 0) {
+        if (const auto found =
+                part_kind(r.info->argument_units[static_cast<std::size_t>(argument)])) {
+            kind = static_cast<std::size_t>(*found);
+        }
+    }
+    const std::array<PartChoice, PART_KIND_COUNT> parts = part_choices(r.settings);
+    const PartChoice* choice = kind < PART_KIND_COUNT ? &parts[kind] : nullptr;
+    QuestionOptions options{.expand = expand, .series = {}};
+    if (choice != nullptr) options.series = choice->series;
+    static_cast<Solved&>(out) = solve(compose_question(plain), options);
+    if (out.error) return out;
+    if (r.settings.combine && *r.settings.combine != 2) {
+        fail(out, "Error: --combine takes 2: two parts for one value");
+        return out;
+    }
+    if (choice == nullptr || !choice->series) {
+        fail(out,
+             "Error: --combine 2 needs a resistance, capacitance or inductance written ? "
+             "and a series",
+             {"--series E24 --combine 2 voltage_divider 12 10k ? = 3.3"});
+        return out;
+    }
+    const Series series = *choice->series;
+    const auto part = static_cast<PartKind>(kind);
+    out.part_tolerance = choice->tolerance.value_or(series_tolerance(series));
+    const PartWindow window = choice->window.value_or(default_part_window(part));
+    // A stretch of values, not one: no value to make of two parts.
+    if (out.solutions.empty()) {
+        out.hints.emplace_back("a stretch of values gives the target: no one value to combine");
+        return out;
+    }
+    const double wanted = out.solutions.front();
+    const Combinations found = combine_two(wanted, part, series, out.part_tolerance, window);
+    out.evaluations += found.evaluations;
+    const Formula& row = *r.row;
+    const std::string_view unit = out.unit;
+    const std::string_view result_unit = r.info->unit;
+    // "+0.18%, " from the target; nothing for a target of 0.
+    const auto deviation = [&out](double result) {
+        return out.target == 0.0
+                   ? std::string()
+                   : percent((result - out.target) / std::abs(out.target), true) + ", ";
+    };
+    std::string line = "; two " + std::string(series_name(series)) + " parts: ";
+    std::string eng = line;
+    for (const std::optional<Combination>& c : {found.series, found.parallel}) {
+        if (!c) continue;
+        std::array<double, 4> values = r.values;
+        values[static_cast<std::size_t>(argument)] = wanted;
+        const CombinedResult result =
+            combined_result(*r.info, values, {}, argument, *c, out.part_tolerance);
+        out.evaluations += result.evaluations;
+        out.combinations.push_back({*c, result});
+        const std::string separator = out.combinations.size() == 1 ? "" : ", ";
+        const std::string_view join = c->parallel ? PARALLEL : " + ";
+        line += separator + with_unit(round_trip(c->first), unit) + std::string(join) +
+                with_unit(round_trip(c->second), unit) + " = " +
+                with_unit(round_trip(c->value), unit) + std::string(ARROW) +
+                with_unit(module_number(row, result.nominal), result_unit) + " (" +
+                deviation(result.nominal) + module_number(row, result.min) + " .. " +
+                with_unit(module_number(row, result.max), result_unit) + ")";
+        eng += separator + engineering(c->first, unit) + std::string(join) +
+               engineering(c->second, unit) + " = " + engineering(c->value, unit) +
+               std::string(ARROW) + engineering(result.nominal, result_unit) + " (" +
+               deviation(result.nominal) + engineering(result.min, result_unit) + " .. " +
+               engineering(result.max, result_unit) + ")";
+    }
+    if (out.combinations.empty()) {
+        out.hints.push_back("no two " + std::string(series_name(series)) +
+                            " values within the search window combine to it");
+        return out;
+    }
+    out.line += line;
+    out.engineering += eng;
+    // The parts, each a standard value, read as the engineering line does.
+    if (!out.readable.empty()) out.readable += eng;
+    return out;
+}
+
+}  // namespace zorvane::host

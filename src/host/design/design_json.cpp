@@ -1,0 +1,108 @@
+// A design's answer as JSON, the form programs read, written once here for
+// every host. nlohmann/json writes numbers in the shortest form that reads
+// back as the same double, on every platform and whatever the locale.
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <iterator>
+#include <nlohmann/json.hpp>
+#include <optional>
+#include <string>
+
+#include "json_values.h"
+#include "zorvane_host/design_question.h"
+
+namespace zorvane::host {
+namespace {
+
+using json_values::Json;
+using json_values::number;
+using json_values::strings;
+
+// `yield`: the candidate's Monte Carlo yield, when --mc gave one.
+Json candidate_json(const Designed& designed, const DesignCandidate& c,
+                    std::optional<double> yield = std::nullopt) {
+    const std::size_t count = designed.arguments[1] >= 0 ? 2 : 1;
+    const auto values_of = [count](const std::array<double, 2>& chosen) {
+        Json values = Json::array();
+        for (std::size_t u = 0; u < count; ++u) values.push_back(number(chosen[u]));
+        return values;
+    };
+    // The other decades that pass alike, as their values.
+    Json also = Json::array();
+    for (const DesignCandidate::OtherDecade& other : c.also)
+        also.push_back(values_of(other.values));
+    Json out{{"values", values_of(c.values)}, {"nominal", number(c.nominal)},
+             {"min", number(c.min)},          {"max", number(c.max)},
+             {"margin", number(c.margin)},    {"deviation", number(c.deviation)},
+             {"also", std::move(also)}};
+    if (yield) out["yield"] = number(*yield);
+    return out;
+}
+
+}  // namespace
+
+std::string design_json(const Designed& designed) {
+    const Design& d = designed.design;
+    const bool ran = designed.formula != nullptr && d.error.empty() && designed.arguments[0] >= 0;
+    Json out{{"kind", ran ? "design" : "error"},
+             {"error", designed.error},
+             {"line", designed.line},
+             {"eng", designed.engineering},
+             {"hints", strings(designed.hints)},
+             {"evaluations", designed.evaluations}};
+    if (ran) {
+        const std::size_t count = designed.arguments[1] >= 0 ? 2 : 1;
+        Json names = Json::array();
+        Json indices = Json::array();
+        Json units = Json::array();
+        Json series = Json::array();
+        Json tolerances = Json::array();
+        for (std::size_t u = 0; u < count; ++u) {
+            names.push_back(std::string(designed.names[u]));
+            indices.push_back(designed.arguments[u]);
+            units.push_back(std::string(designed.units[u]));
+            series.push_back(std::string(series_name(d.series[u])));
+            tolerances.push_back(number(d.part_tolerances[u]));
+        }
+        out["lines"] = strings(designed.lines);
+        out["engLines"] = strings(designed.engineering_lines);
+        out["arguments"] = std::move(names);
+        out["indices"] = std::move(indices);
+        out["units"] = std::move(units);
+        out["window"] = Json{{"low", number(designed.low)},
+                             {"high", number(designed.high)},
+                             {"centre", number(designed.centre)}};
+        out["nominalOnly"] = d.nominal_only;
+        out["series"] = std::move(series);
+        out["tolerances"] = std::move(tolerances);
+        out["tried"] = d.searched_candidates;
+        out["passing"] = d.passing;
+        Json candidates = Json::array();
+        for (std::size_t i = 0; i < d.candidates.size(); ++i) {
+            candidates.push_back(candidate_json(
+                designed, d.candidates[i],
+                i < designed.yields.size() ? std::optional(designed.yields[i]) : std::nullopt));
+        }
+        out["candidates"] = std::move(candidates);
+        if (designed.samples > 0) {
+            out["samples"] = designed.samples;
+            out["seed"] = designed.seed;
+            out["distribution"] = std::string(distribution_name(designed.distribution));
+        }
+        out["best"] =
+            d.best ? candidate_json(designed, *d.best, designed.best_yield) : Json(nullptr);
+        if (d.remedy) {
+            out["remedy"] = Json{
+                {"window", Json{{"low", number(d.remedy->low)}, {"high", number(d.remedy->high)}}},
+                {"tolerance", d.remedy->tolerance ? number(*d.remedy->tolerance) : Json(nullptr)},
+                {"series", d.remedy->series ? Json(std::string(series_name(*d.remedy->series)))
+                                            : Json(nullptr)}};
+        } else {
+            out["remedy"] = nullptr;
+        }
+    }
+    return out.dump(-1, ' ', false, Json::error_handler_t::replace);
+}
+
+}  // namespace zorvane::host

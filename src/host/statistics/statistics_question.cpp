@@ -1,0 +1,65 @@
+// A statistics question read as every question is: values with
+// tolerances, a window after '=' or samples, and the settings of the run.
+#include <string>
+
+#include "question_reading.h"
+#include "statistics.h"
+#include "zorvane_host/statistics.h"
+
+namespace zorvane::host {
+
+bool read_toleranced(std::string_view command, const QuestionSettings& beside, bool expand,
+                     TolerancedCommand& toleranced, Reply& reply) {
+    PreparedQuestion prepared;
+    if (!prepare_question(command, expand, beside, prepared, reply)) return false;
+    const Question& question = prepared.question;
+    if (question.tolerances() == 0 || question.unknowns() > 0 ||
+        (question.target && !prepared.has_window)) {
+        const std::string error = misfit(question, false, false);
+        fail(reply, error.empty() ? "Error: No value carries a tolerance" : error,
+             {"write a tolerance on a value: 10k\xC2\xB1"
+              "1%"});
+        return false;
+    }
+    toleranced.info = prepared.info;
+    toleranced.row = prepared.row;
+    toleranced.values = prepared.values;
+    for (std::size_t i = 0; i < question.values.size() && i < toleranced.tolerances.size(); ++i) {
+        const std::optional<Percent>& tolerance = question.values[i].tolerance;
+        toleranced.tolerances[i] = tolerance ? tolerance->value / 100.0 : 0.0;
+    }
+    toleranced.line = prepared.line;
+    toleranced.engineering = prepared.engineering;
+    toleranced.has_window = prepared.has_window;
+    toleranced.low = prepared.low;
+    toleranced.high = prepared.high;
+    toleranced.samples = prepared.settings.samples.value_or(0);
+    // Settings made in code rather than read are held to the same limit.
+    if (toleranced.samples > MAX_SAMPLES) {
+        fail(reply,
+             "Error: Invalid number of samples '" + std::to_string(toleranced.samples) +
+                 "' for '--mc'",
+             {std::string(question_option_hint("--mc"))});
+        return false;
+    }
+    toleranced.seed = prepared.settings.seed.value_or(DEFAULT_SEED);
+    toleranced.distribution = prepared.settings.distribution.value_or(Distribution::uniform);
+    return true;
+}
+
+Simulated simulate(std::string_view command) { return simulate(command, QuestionSettings{}); }
+
+Simulated simulate(std::string_view command, const QuestionSettings& beside, bool expand) {
+    Simulated s;
+    TolerancedCommand t;
+    if (!read_toleranced(command, beside, expand, t, s)) return s;
+    if (!t.has_window && t.samples == 0) {
+        fail(s, "Error: Statistics need a window after '=' or samples",
+             {"write a window, = 3.3\xC2\xB1"
+              "3%, or ask for samples: --mc"});
+        return s;
+    }
+    return simulate_toleranced(t);
+}
+
+}  // namespace zorvane::host
