@@ -7,6 +7,7 @@
 #include <cstdio>
 
 #include "command.h"
+#include "exact_decimal.h"  // the digits' limit where std::to_chars lacks doubles
 #include "number_format.h"
 #include "platform.h"
 #include "rendering.h"
