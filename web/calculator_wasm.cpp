@@ -83,6 +83,35 @@ std::string_view prompt_word_name(PromptWord::Kind kind) {
     return "none";
 }
 
+// `object`'s member `key`, or null: read without the library's throwing
+// accessors, as the parts come from any caller.
+const Json& member(const Json& object, const char* key) {
+    static const Json none;
+    if (!object.is_object()) return none;
+    const auto found = object.find(key);
+    return found == object.end() ? none : *found;
+}
+
+// `items` when it is an array, else an empty one.
+const Json& list(const Json& items) {
+    static const Json empty = Json::array();
+    return items.is_array() ? items : empty;
+}
+
+std::string_view window_part_name(zorvane::host::WindowPart part) {
+    switch (part) {
+        case zorvane::host::WindowPart::outside:
+            return "outside";
+        case zorvane::host::WindowPart::partly:
+            return "partly";
+        case zorvane::host::WindowPart::inside:
+            return "inside";
+        case zorvane::host::WindowPart::none:
+            break;
+    }
+    return "none";
+}
+
 // A formula whose result has `unit`, so that values of any quantity render
 // as results of that unit do. Null when no result has that unit.
 const FormulaInfo* formula_with_unit(std::string_view unit) {
@@ -459,6 +488,50 @@ EMSCRIPTEN_KEEPALIVE const char* zc_monte_carlo(const char* request) {
     const std::string command = given.is_object() ? text_of(given, "command") : std::string();
     reply = zorvane::host::answer_json(zorvane::host::simulate(command, settings));
     return reply.c_str();
+}
+
+// The histogram of a statistics answer as every host draws it: {"histogram":
+// {"edges", "counts"}, "window": {"low", "high"} or null} (the answer's own
+// parts) gives the figure, {"bars": [{"left", "right", "count", "height",
+// "window": "none" | "outside" | "partly" | "inside"}], "worst": {"left",
+// "right"}, "window": null or {"left", "right", "edges": [...]}}, places
+// fractions of the drawing's width and heights of the tallest bar.
+EMSCRIPTEN_KEEPALIVE const char* zc_histogram_figure(const char* request) {
+    const Json given = Json::parse(request, nullptr, false);
+    const Json& histogram = member(given, "histogram");
+    std::vector<double> edges;
+    for (const Json& edge : list(member(histogram, "edges"))) {
+        edges.push_back(edge.is_number() ? edge.get<double>() : std::nan(""));
+    }
+    std::vector<std::uint64_t> counts;
+    for (const Json& count : list(member(histogram, "counts"))) {
+        counts.push_back(count.is_number_unsigned() ? count.get<std::uint64_t>() : 0);
+    }
+    std::optional<zorvane::host::WindowEdges> window;
+    const Json& low = member(member(given, "window"), "low");
+    const Json& high = member(member(given, "window"), "high");
+    if (low.is_number() && high.is_number()) {
+        window = zorvane::host::WindowEdges{low.get<double>(), high.get<double>()};
+    }
+    const zorvane::host::HistogramFigure figure =
+        zorvane::host::histogram_figure(edges, counts, window);
+    Json bars = Json::array();
+    for (const zorvane::host::HistogramFigure::Bar& bar : figure.bars) {
+        bars.push_back(Json{{"left", bar.left},
+                            {"right", bar.right},
+                            {"count", bar.count},
+                            {"height", bar.height},
+                            {"window", window_part_name(bar.window)}});
+    }
+    Json drawn_window(nullptr);
+    if (figure.has_window) {
+        drawn_window = Json{{"left", figure.window_left},
+                            {"right", figure.window_right},
+                            {"edges", figure.window_edges}};
+    }
+    return send(Json{{"bars", std::move(bars)},
+                     {"worst", Json{{"left", figure.worst_left}, {"right", figure.worst_right}}},
+                     {"window", std::move(drawn_window)}});
 }
 
 // ---- Designs ----

@@ -765,6 +765,11 @@ class WebCalculatorInBrowser(unittest.TestCase):
         self.assertEqual(drawing[:4], [sum(1 for c in expected["histogram"]["counts"] if c), 1, 2, "img"])
         self.assertIn(f"Histogram of 30,000 samples of Output Voltage (normal, seed 7) in {len(expected['histogram']['counts'])} bins",
                       drawing[4])
+        # Each bar as tall as its count over the tallest and at least 1/64 of it, as the tool draws it.
+        heights = self.js("return [...document.querySelectorAll('#picker-result svg.histogram .bars rect')].map(r => r.height.baseVal.value)")
+        counts = expected["histogram"]["counts"]
+        rule = [max(c / max(counts), 1 / 64) for c in counts if c]
+        self.assertLess(max(abs(h / max(heights) - r) for h, r in zip(heights, rule)), 1e-5, heights)
         # The address is the canonical command; the seed changed is in it, and in the figures.
         canonical = self.module("return calc.compose(calc.parse(args[0]))", command)
         self.assertEqual(unquote(self.js("return location.hash")[1:]), canonical)

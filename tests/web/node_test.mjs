@@ -548,6 +548,59 @@ test("calc.monteCarlo gives the statistics vectors' answers", () => {
         ["error", true, "Error: The window 3.4..3.2 is empty"]);
 });
 
+// ---- One histogram: the page draws the bins the tool draws ----
+
+// Generated runs from a fixed seed (toleranced example values, a window
+// about the nominal result that may cut, hold or miss bins): the figure the
+// page draws against the tool's --json bins and its text bars.
+test("calc.histogramFigure gives the bins, heights and window marks the native zorvane-calc draws", { skip: !process.env.ZORVANE_TOOL }, async () => {
+    const { execFileSync } = await import("node:child_process");
+    const { exampleValue } = await import(pathToFileURL(join(root, "web/src/examples.js")));
+    let seed = 20261208;
+    const random = () => ((seed = (Math.imul(seed, 1103515245) + 12345) >>> 0) / 2 ** 32);
+    const tool = (args) => execFileSync(process.env.ZORVANE_TOOL, args, { encoding: "utf8" });
+    // A column of the tool's bars in eighths of a row: U+2581 is one, U+2588 eight.
+    const eighths = (rows, column) => rows.reduce((sum, row) => sum + (row[column] === " " ? 0 : row[column].codePointAt(0) - 0x2580), 0);
+    let runs = 0;
+    while (runs < 6) {
+        const formula = calc.formulas[Math.floor(random() * calc.formulas.length)];
+        const values = formula.arguments.map((a, i) => exampleValue(a, formula.argumentUnits[i]));
+        const nominal = calc.value([formula.keyword, ...values].join(" "));
+        if (!(nominal > 0)) continue;
+        const spread = 0.02 + random() * 0.1;
+        const low = nominal * (1 - spread * random());
+        const high = low + nominal * spread * random();
+        const words = [formula.keyword, ...values.map((v) => `${v}\u00b1${1 + Math.floor(random() * 9)}%`), "=", `${low}..${high}`];
+        const options = { samples: 500 + Math.floor(random() * 20000), seed: Math.floor(random() * 1e6),
+            distribution: random() < 0.5 ? "normal" : "uniform" };
+        const stats = calc.monteCarlo(words.join(" "), options);
+        if (stats.error) continue;
+        runs += 1;
+        const args = ["--mc", String(options.samples), "--seed", String(options.seed), "--distribution", options.distribution, ...words];
+        const { edges, counts } = JSON.parse(tool(["--json", ...args])).histogram;
+        assert.deepEqual(stats.histogram, { edges, counts }, words.join(" "));
+        const figure = calc.histogramFigure(stats);
+        // Each bin at its edges' places across the worst case, as tall as its
+        // count over the tallest, one with any sample at least 1/64 of it.
+        const tallest = Math.max(...counts);
+        const place = (v) => (v - edges[0]) / (edges.at(-1) - edges[0]);
+        const part = (from, to) => (low <= from && to <= high ? "inside" : to < low || from > high ? "outside" : "partly");
+        assert.deepEqual(figure.bars.map((b) => [b.count, b.height, b.window]),
+            counts.map((c, i) => [c, c && Math.max(c / tallest, 1 / 64), part(edges[i], edges[i + 1])]), words.join(" "));
+        figure.bars.forEach((b, i) => {
+            assert.ok(Math.abs(b.left - place(edges[i])) < 1e-12 && Math.abs(b.right - place(edges[i + 1])) < 1e-12, `bin ${i}`);
+        });
+        assert.deepEqual(figure.window.edges, [low, high].filter((e) => e >= edges[0] && e <= edges.at(-1)).map(place));
+        // The tool's eight rows of bars and its row of window marks, column by column.
+        const lines = tool(["--histogram", ...args]).split("\n");
+        const rows = lines.slice(1, 9).map((line) => [...line.slice(3, -1)]);
+        const marks = [...lines[9].slice(3, -1)];
+        assert.deepEqual(counts.map((_, i) => eighths(rows, i)), figure.bars.map((b) => Math.floor(b.height * 64)), words.join(" "));
+        assert.deepEqual(marks, figure.bars.map((b) => ({ inside: "=", partly: ":", outside: "-" })[b.window]), words.join(" "));
+    }
+    assert.deepEqual(calc.histogramFigure(calc.monteCarlo("voltage_divider 12\u00b11% 10k 4k7", { samples: 0 })).bars, []);
+});
+
 // ---- The page's command line takes the tool's display options ----
 
 // A shell command's words, as bash gives them to the tool (quotes removed).

@@ -16,34 +16,35 @@ constexpr std::string_view BLOCKS[] = {"\xE2\x96\x81", "\xE2\x96\x82", "\xE2\x96
                                        "\xE2\x96\x84", "\xE2\x96\x85", "\xE2\x96\x86",
                                        "\xE2\x96\x87", "\xE2\x96\x88"};
 
-// The height of a bin in eighths of a row: the tallest fills every row, and
-// a bin with any sample shows at least one eighth.
-int height(std::uint64_t count, std::uint64_t tallest) {
-    if (count == 0 || tallest == 0) return 0;
-    const auto scaled = static_cast<int>(static_cast<double>(count) / static_cast<double>(tallest) *
-                                         (ROWS * EIGHTHS));
-    return std::max(scaled, 1);
+// A bar's height in eighths of a row: the tallest fills every row. (The
+// figure already holds a bar with any sample to at least one eighth.)
+int eighths(const host::HistogramFigure::Bar& bar) {
+    return static_cast<int>(bar.height * (ROWS * EIGHTHS));
 }
 
-char window_mark(const host::Simulated& s, std::size_t bin) {
-    if (!s.has_window) return '-';
-    const double from = s.edges[bin];
-    const double to = s.edges[bin + 1];
-    if (s.low <= from && to <= s.high) return '=';
-    if (to < s.low || from > s.high) return '-';
-    return ':';
+char window_mark(host::WindowPart part) {
+    switch (part) {
+        case host::WindowPart::inside:
+            return '=';
+        case host::WindowPart::partly:
+            return ':';
+        case host::WindowPart::none:
+        case host::WindowPart::outside:
+            break;
+    }
+    return '-';
 }
 
 }  // namespace
 
 std::vector<std::string> histogram_lines(const host::Simulated& s) {
     std::vector<std::string> lines;
-    if (s.error || s.samples == 0 || s.counts.empty() || s.formula == nullptr) return lines;
-    const std::uint64_t tallest = *std::max_element(s.counts.begin(), s.counts.end());
+    const host::HistogramFigure figure = host::histogram_figure(s);
+    if (figure.bars.empty() || s.formula == nullptr) return lines;
     for (int row = ROWS - 1; row >= 0; --row) {
         std::string line = "  |";
-        for (const std::uint64_t count : s.counts) {
-            const int left = height(count, tallest) - row * EIGHTHS;
+        for (const host::HistogramFigure::Bar& bar : figure.bars) {
+            const int left = eighths(bar) - row * EIGHTHS;
             if (left <= 0) {
                 line += ' ';
             } else {
@@ -53,7 +54,7 @@ std::vector<std::string> histogram_lines(const host::Simulated& s) {
         lines.push_back(line + "|");
     }
     std::string marks = "  |";
-    for (std::size_t bin = 0; bin < s.counts.size(); ++bin) marks += window_mark(s, bin);
+    for (const host::HistogramFigure::Bar& bar : figure.bars) marks += window_mark(bar.window);
     lines.push_back(marks + "|");
     const auto value = [&s](double v) { return host::engineering_value(v, *s.formula); };
     std::string legend =

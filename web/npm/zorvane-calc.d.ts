@@ -228,6 +228,26 @@ export interface StatisticsAnswer extends ReplyParts {
 }
 export type Statistics = StatisticsAnswer | ErrorReply;
 
+/** One bin of a histogram as drawn: places are fractions of the drawing's width, 0 at the worst case's low end. */
+export interface HistogramBar {
+    readonly left: number;
+    readonly right: number;
+    readonly count: number;
+    /** A fraction of the tallest bar: 0 for an empty bin, else at least 1/64, so that it shows. */
+    readonly height: number;
+    /** Where the bin lies against the result window: "none" without one. */
+    readonly window: "none" | "outside" | "partly" | "inside";
+}
+
+/** A statistics answer's histogram as every host draws it: the bins, the worst case's ends and the window. */
+export interface HistogramFigure {
+    /** Every bin in order; none without samples. */
+    readonly bars: readonly HistogramBar[];
+    readonly worst: { readonly left: number; readonly right: number };
+    /** The window's band held to the drawing, and its edges that fall within it. */
+    readonly window: { readonly left: number; readonly right: number; readonly edges: readonly number[] } | null;
+}
+
 export interface StandardValues {
     readonly below: number;
     readonly above: number;
@@ -423,6 +443,8 @@ export interface Calculator {
      * for the same seed). Throws a RangeError for samples, a distribution or a seed it does not take.
      */
     monteCarlo(command: string, options?: MonteCarloOptions): Statistics;
+    /** A statistics answer's histogram as the tool and a notebook draw it. */
+    histogramFigure(statistics: Pick<StatisticsAnswer, "histogram" | "window">): HistogramFigure;
     /** The usage summary with sample commands. */
     helpSummary(): string;
     /** The reference file's exact bytes (Windows-1252). */

@@ -276,6 +276,15 @@ function makeCalculator(module) {
             if (answer.optionError !== undefined) throw new RangeError(answer.optionError);
             return answer;
         },
+        // A statistics answer's histogram as every host draws it (the tool's
+        // text bars, a notebook's SVG): { bars: [{ left, right, count, height,
+        // window }], worst: { left, right }, window: null or { left, right,
+        // edges } }, places fractions of the drawing's width, heights of the
+        // tallest bar; no bars without samples.
+        histogramFigure(statistics) {
+            const { histogram = null, window = null } = statistics ?? {};
+            return JSON.parse(call("_zc_histogram_figure", text.utf8(JSON.stringify({ histogram, window }))));
+        },
         helpSummary() {
             return call("_zc_help_summary");
         },

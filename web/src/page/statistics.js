@@ -1,8 +1,8 @@
 // The statistics of a result whose values carry tolerances, as the module
-// answers them (calc.monteCarlo): the histogram drawn as SVG with the result
-// window and the worst case marked, the figures, each value's share of the
-// variance, and the histogram as CSV and SVG files. Every number is the
-// module's; this file only arranges them.
+// answers them (calc.monteCarlo): the histogram drawn as SVG from the
+// module's figure, with the result window and the worst case marked, the
+// figures, each value's share of the variance, and the histogram as CSV and
+// SVG files. Every number is the module's; this file only arranges them.
 import { argumentName, download, element, keepUnits, unitSuffix } from "./dom.js";
 
 const SVG = "http://www.w3.org/2000/svg";
@@ -19,60 +19,46 @@ let figures = 0;
 // A percentage as the tool's lines write it: yield with four decimals.
 export const percentText = (fraction, digits) => `${(fraction * 100).toFixed(digits)}\u00a0%`;
 
-// The span the drawing covers: the bins, the worst case and the window.
-function span(histogram, worst, window) {
-    const ends = [histogram.edges[0], histogram.edges.at(-1), worst?.min, worst?.max, window?.low, window?.high]
-        .filter((v) => Number.isFinite(v));
-    let low = Math.min(...ends);
-    let high = Math.max(...ends);
-    if (!(high > low)) {
-        low -= Math.abs(low) * 0.01 || 1;
-        high += Math.abs(high) * 0.01 || 1;
-    }
-    const pad = (high - low) * 0.03;
-    return [low - pad, high + pad];
-}
-
-// The histogram as an SVG drawing: bars of the counts, the window shaded
+// The histogram as an SVG drawing of the module's figure (calc.histogramFigure:
+// the bins, their heights and where the window and the worst case fall, as
+// the tool and a notebook draw them): bars of the counts, the window shaded
 // between solid edges, the worst case between dashed lines, the ends of the
 // axis labelled. `width` is the drawing's own (its box's, so text keeps its
-// size); `compact` draws a small one for a table's row, without text.
-export function histogramSvg(calc, unit, { histogram, worst, window }, { width = 600, compact = false, labelledBy } = {}) {
+// size); `compact` draws a small one for a table's row, without text. A
+// margin on each side keeps the worst case's lines clear of the edge.
+export function histogramSvg(calc, unit, stats, { width = 600, compact = false, labelledBy } = {}) {
+    const figure = calc.histogramFigure(stats);
     const height = compact ? 36 : 180;
     const axis = compact ? 0 : 34;
     const top = compact ? 2 : 8;
-    const [low, high] = span(histogram, worst, window);
-    const x = (v) => ((v - low) / (high - low)) * width;
-    const most = Math.max(1, ...histogram.counts);
-    const y = (count) => top + (height - axis - top) * (1 - count / most);
+    const margin = width * 0.03;
+    const x = (place) => margin + place * (width - 2 * margin);
     const base = height - axis;
     const drawing = svg("svg", {
         class: compact ? "histogram compact" : "histogram", viewBox: `0 0 ${width} ${height}`,
         width, height, preserveAspectRatio: "none", focusable: "false",
         ...(labelledBy ? { role: "img", "aria-labelledby": labelledBy } : { "aria-hidden": "true" }),
     });
-    if (window && Number.isFinite(window.low) && Number.isFinite(window.high)) {
-        drawing.append(svg("rect", { class: "window", x: x(window.low), y: 0, width: Math.max(1, x(window.high) - x(window.low)), height: base }),
-            svg("line", { class: "window-edge", x1: x(window.low), x2: x(window.low), y1: 0, y2: base }),
-            svg("line", { class: "window-edge", x1: x(window.high), x2: x(window.high), y1: 0, y2: base }));
+    if (figure.window) {
+        const { left, right, edges } = figure.window;
+        if (right > left) drawing.append(svg("rect", { class: "window", x: x(left), y: 0, width: x(right) - x(left), height: base }));
+        for (const edge of edges) drawing.append(svg("line", { class: "window-edge", x1: x(edge), x2: x(edge), y1: 0, y2: base }));
     }
     const bars = svg("g", { class: "bars" });
-    histogram.counts.forEach((count, i) => {
-        if (count === 0) return;
-        const left = x(histogram.edges[i]);
-        bars.append(svg("rect", { x: left, y: y(count), width: Math.max(0.5, x(histogram.edges[i + 1]) - left), height: base - y(count) }));
-    });
+    for (const bar of figure.bars) {
+        if (bar.count === 0) continue;
+        const tall = (base - top) * bar.height;
+        bars.append(svg("rect", { x: x(bar.left), y: base - tall, width: Math.max(0.5, x(bar.right) - x(bar.left)), height: tall }));
+    }
     drawing.append(bars);
-    if (worst) {
-        for (const v of [worst.min, worst.max]) {
-            drawing.append(svg("line", { class: "worst", x1: x(v), x2: x(v), y1: 0, y2: base }));
-        }
+    for (const place of [figure.worst.left, figure.worst.right]) {
+        drawing.append(svg("line", { class: "worst", x1: x(place), x2: x(place), y1: 0, y2: base }));
     }
     drawing.append(svg("line", { class: "axis", x1: 0, x2: width, y1: base, y2: base }));
     // The worst case's ends are labelled under the axis, where its dashed lines meet it.
-    if (!compact && worst) {
-        const label = (v, anchor) => svg("text", { x: x(v), y: height - 10, "text-anchor": anchor }, keepUnits(calc.format(v, unit)));
-        drawing.append(label(worst.min, "start"), label(worst.max, "end"));
+    if (!compact && stats.worst) {
+        const label = (v, place, anchor) => svg("text", { x: x(place), y: height - 10, "text-anchor": anchor }, keepUnits(calc.format(v, unit)));
+        drawing.append(label(stats.worst.min, figure.worst.left, "start"), label(stats.worst.max, figure.worst.right, "end"));
     }
     return drawing;
 }
