@@ -495,4 +495,96 @@ TEST(StandardPair, NoneWithoutTwoUnknownsOfOneKindOrAFiniteResult) {
     }
 }
 
+// ---- What the hosts know about parts ----
+
+TEST(Parts, EachKindHasItsLetterUnitWindowAndJoiningRows) {
+    const struct {
+        host::PartKind kind;
+        const char* letter;
+        const char* lower;
+        const char* unit;
+        double low;  // the default window: 100 Ω..1 MΩ, 10 pF..100 µF, 1 µH..100 mH
+        double high;
+        const char* in_series;
+        const char* in_parallel;
+    } kinds[] = {
+        {host::PartKind::resistance, "R", "r", "\xCE\xA9", 100, 1e6, "resistors_series",
+         "resistors_parallel"},
+        {host::PartKind::capacitance, "C", "c", "F", 10e-12, 100e-6, "capacitors_series",
+         "capacitors_parallel"},
+        {host::PartKind::inductance, "L", "l", "H", 1e-6, 100e-3, "inductors_series",
+         "inductors_parallel"},
+    };
+    for (const auto& k : kinds) {
+        EXPECT_EQ(host::part_kind(k.unit), k.kind) << k.letter;
+        EXPECT_EQ(host::part_kind_info(k.kind).unit, k.unit) << k.letter;
+        EXPECT_EQ(host::part_kind_letter(k.kind), k.letter);
+        EXPECT_EQ(host::part_kind_named(k.letter), k.kind) << k.letter;
+        EXPECT_EQ(host::part_kind_named(k.lower), k.kind) << k.letter;
+        EXPECT_EQ(host::default_part_window(k.kind).low, k.low) << k.letter;
+        EXPECT_EQ(host::default_part_window(k.kind).high, k.high) << k.letter;
+        const host::JoiningFormulas joining = host::joining_formulas(k.kind);
+        ASSERT_TRUE(joining.in_series && joining.in_parallel) << k.letter;
+        EXPECT_EQ(joining.in_series->keyword, k.in_series);
+        EXPECT_EQ(joining.in_parallel->keyword, k.in_parallel);
+    }
+    for (const char* other : {"", "V", "A", "ohm", "Hz", "f"}) EXPECT_FALSE(host::part_kind(other));
+    for (const char* other : {"", "X", "RC", "\xCE\xA9", "1"}) {
+        EXPECT_FALSE(host::part_kind_named(other)) << other;
+    }
+}
+
+// Two parts in series or in parallel, by the rules of circuits: resistances
+// and inductances add in series, capacitances in parallel, and the other
+// connection gives the product over the sum.
+TEST(Parts, TheJoiningRowsAddWhereTheKindAdds) {
+    std::mt19937_64 draw(20261207);
+    std::uniform_real_distribution<double> mantissa(1.0, 10.0);
+    for (const host::PartKind kind :
+         {host::PartKind::resistance, host::PartKind::capacitance, host::PartKind::inductance}) {
+        const host::JoiningFormulas joining = host::joining_formulas(kind);
+        const bool adds_in_series = kind != host::PartKind::capacitance;
+        for (int trial = 0; trial < 50; ++trial) {
+            const double a = mantissa(draw) * 1e3;
+            const double b = mantissa(draw) * 1e2;
+            const double added = a + b;
+            const double product_over_sum = a * b / (a + b);
+            const auto joined = [&](const host::FormulaInfo* formula) {
+                return host::evaluate_row(*formula, {a, b, 0.0, 0.0}).value;
+            };
+            EXPECT_EQ(joined(joining.in_series), adds_in_series ? added : product_over_sum);
+            EXPECT_EQ(joined(joining.in_parallel), adds_in_series ? product_over_sum : added);
+        }
+    }
+}
+
+// The values a search takes: each decade's values from the standard's table,
+// the window's ends included where they are values of the series.
+TEST(Parts, ValuesWithinAWindowAreTheTablesValuesBetweenItsEnds) {
+    for (const Table& table : TABLES) {
+        // 100 Ω to 1 MΩ: four decades and the last one's end.
+        std::vector<double> expected;
+        for (int decade = 2; decade < 6; ++decade) {
+            const std::vector<double> values = decade_values(table, decade);
+            expected.insert(expected.end(), values.begin(), values.end() - 1);
+        }
+        expected.push_back(1e6);
+        EXPECT_EQ(host::values_within(table.series, {100, 1e6}), expected) << table.name;
+    }
+    const struct {
+        double low;
+        double high;
+        std::vector<double> values;
+    } windows[] = {
+        {4.6e3, 5.2e3, {4.7e3, 5.1e3}},  // ends between values
+        {4.7e3, 5.1e3, {4.7e3, 5.1e3}},  // ends on values
+        {1e4, 1e4, {1e4}},               // one value
+        {1.05e3, 1.08e3, {}},            // none
+        {9.5e-12, 1.25e-11, {1e-11, 1.1e-11, 1.2e-11}},
+    };
+    for (const auto& w : windows) {
+        EXPECT_EQ(host::values_within(Series::e24, {w.low, w.high}), w.values) << w.low;
+    }
+}
+
 }  // namespace

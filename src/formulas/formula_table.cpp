@@ -98,9 +98,14 @@ constexpr Shape HYPOTENUSE = Shape::hypotenuse;
 constexpr Shape LOGARITHMIC = Shape::logarithmic;
 constexpr Shape RESONANCE = Shape::resonance;
 
+// The rows that give the value of two parts joined, in series or in parallel.
+constexpr Joining IN_SERIES = Joining::in_series;
+constexpr Joining IN_PARALLEL = Joining::in_parallel;
+
 // One row per formula: evaluator, keyword, category, arguments, result
 // format, result unit, shape, the column of the reference line's "- " (at the
-// least: a longer usage is followed by one space) and the reference text.
+// least: a longer usage is followed by one space), the reference text and,
+// for the rows of two parts joined, how they are joined.
 // "?" in a format stands for ohms; "\xB0" is the degree sign, "\xB2" the
 // superscript two and "\xBD" the one half of Windows-1252; "?" in "1/2?fC"
 // and "2?fL" is a question mark.
@@ -116,15 +121,15 @@ constexpr Formula FORMULAS[] = {
     formula<capacitor_charge>              ("capacitor_charge",              CAPACITORS,         {CAPACITANCE, VOLTAGE},                                "Charge = %.6f C",                      COULOMB,                 MULTILINEAR,      49, "Charge stored (Q = CV)"),
     formula<capacitive_reactance>          ("capacitor_reactance",           CAPACITORS,         {FREQUENCY, CAPACITANCE},                              "Capacitive Reactance = %.6f ?",        OHM,                     QUOTIENT,         49, "Reactance (Xc = 1/2?fC)"),
     formula<capacitor_time_constant_rc>    ("capacitor_time_constant_rc",    CAPACITORS,         {RESISTANCE, CAPACITANCE},                             "RC Time Constant = %.6f s",            SECOND,                  MULTILINEAR,      42, "RC time constant"),
-    formula<product_over_sum>              ("capacitors_series",             CAPACITORS,         {C1, C2},                                              "Series Capacitance = %.6f F",          FARAD,                   PRODUCT_OVER_SUM, 42, "Series capacitance"),
-    formula<sum>                           ("capacitors_parallel",           CAPACITORS,         {C1, C2},                                              "Parallel Capacitance = %.6f F",        FARAD,                   MULTILINEAR,      42, "Parallel capacitance"),
+    formula<product_over_sum>              ("capacitors_series",             CAPACITORS,         {C1, C2},                                              "Series Capacitance = %.6f F",          FARAD,                   PRODUCT_OVER_SUM, 42, "Series capacitance", IN_SERIES),
+    formula<sum>                           ("capacitors_parallel",           CAPACITORS,         {C1, C2},                                              "Parallel Capacitance = %.6f F",        FARAD,                   MULTILINEAR,      42, "Parallel capacitance", IN_PARALLEL),
     formula<inductor_energy>               ("inductor_energy",               INDUCTORS,          {INDUCTANCE, CURRENT},                                 "Energy = %.6f J",                      JOULE,                   EVEN_SQUARE,      49, "Energy stored (E = \xBDLI\xB2)"),
     formula<inductive_reactance>           ("inductor_reactance",            INDUCTORS,          {FREQUENCY, INDUCTANCE},                               "Inductive Reactance = %.6f ?",         OHM,                     MULTILINEAR,      49, "Reactance (XL = 2?fL)"),
     formula<inductor_time_constant_lr>     ("inductor_time_constant_lr",     INDUCTORS,          {INDUCTANCE, RESISTANCE},                              "LR Time Constant = %.6f s",            SECOND,                  QUOTIENT,         42, "LR time constant"),
-    formula<sum>                           ("inductors_series",              INDUCTORS,          {L1, L2},                                              "Series Inductance = %.6f H",           HENRY,                   MULTILINEAR,      42, "Series inductance"),
-    formula<product_over_sum>              ("inductors_parallel",            INDUCTORS,          {L1, L2},                                              "Parallel Inductance = %.6f H",         HENRY,                   PRODUCT_OVER_SUM, 42, "Parallel inductance"),
-    formula<sum>                           ("resistors_series",              RESISTORS,          {R1, R2},                                              "Series Resistance = %.6f ?",           OHM,                     MULTILINEAR,      42, "Series resistance"),
-    formula<product_over_sum>              ("resistors_parallel",            RESISTORS,          {R1, R2},                                              "Parallel Resistance = %.6f ?",         OHM,                     PRODUCT_OVER_SUM, 42, "Parallel resistance"),
+    formula<sum>                           ("inductors_series",              INDUCTORS,          {L1, L2},                                              "Series Inductance = %.6f H",           HENRY,                   MULTILINEAR,      42, "Series inductance", IN_SERIES),
+    formula<product_over_sum>              ("inductors_parallel",            INDUCTORS,          {L1, L2},                                              "Parallel Inductance = %.6f H",         HENRY,                   PRODUCT_OVER_SUM, 42, "Parallel inductance", IN_PARALLEL),
+    formula<sum>                           ("resistors_series",              RESISTORS,          {R1, R2},                                              "Series Resistance = %.6f ?",           OHM,                     MULTILINEAR,      42, "Series resistance", IN_SERIES),
+    formula<product_over_sum>              ("resistors_parallel",            RESISTORS,          {R1, R2},                                              "Parallel Resistance = %.6f ?",         OHM,                     PRODUCT_OVER_SUM, 42, "Parallel resistance", IN_PARALLEL),
     formula<divider_share>                 ("voltage_divider",               RESISTORS,          {VIN, R1, R2},                                         "Output Voltage = %.6f V",              VOLT,                    PRODUCT_OVER_SUM, 42, "Voltage divider output"),
     formula<divider_share>                 ("current_divider",               RESISTORS,          {ITOTAL, R1, R2},                                      "Current through R1 = %.6f A",          AMPERE,                  PRODUCT_OVER_SUM, 42, "Current divider (through R1)"),
     formula<frequency_to_period>           ("frequency_to_period",           AC_CIRCUITS,        {FREQUENCY},                                           "Period = %.6f s",                      SECOND,                  QUOTIENT,         42, "Convert frequency to period"),

@@ -65,6 +65,11 @@ enum class Shape : unsigned char {
     resonance,         // sqrt((XL - XC)² + R²): zero reactance inside the box
 };
 
+// Whether a row gives the value of two parts of its result's kind joined
+// (two resistors, capacitors or inductors in series or in parallel): what
+// a search for a value made of two standard parts evaluates.
+enum class Joining : unsigned char { none, in_series, in_parallel };
+
 struct Argument {
     std::string_view name;  // as the reference writes it, without brackets: "resistance"
     Unit unit;              // its SI unit; NO_UNIT for ratios and factors
@@ -102,6 +107,7 @@ struct Formula {
     int required_count;                // values the evaluator reads, in the order typed
     int reference_column;              // where the reference line's "- " starts, at the least
     Shape shape;                       // how the result moves with each value
+    Joining joins;                     // two parts of the result's kind joined, or none
 
     constexpr std::span<const Argument> argument_list() const noexcept {
         return {arguments.data(), static_cast<std::size_t>(required_count)};
@@ -151,13 +157,14 @@ void apply_columns(const Columns& columns, std::size_t count, double* values) {
 
 // Builds a row at compile time. An argument count that differs from the
 // evaluator's parameter count, a format without exactly one "%.6f", a
-// result unit that is not the format's, or a format too long for the
-// result line stops the build.
+// result unit that is not the format's, a format too long for the result
+// line, or a row said to join two parts whose arguments are not two values
+// in its result's unit stops the build.
 template <auto evaluator>
 consteval Formula formula(std::string_view keyword, const Category& category,
                           std::initializer_list<Argument> arguments, std::string_view format,
                           Unit result_unit, Shape shape, int reference_column,
-                          std::string_view description) {
+                          std::string_view description, Joining joins = Joining::none) {
     const int count = static_cast<int>(arguments.size());
     if (count != detail::arity_of<decltype(evaluator)>::value) {
         throw "a row names exactly as many arguments as its evaluator takes";
@@ -179,6 +186,13 @@ consteval Formula formula(std::string_view keyword, const Category& category,
                                         unit_text.substr(1) == result_unit.windows_1252;
     if (!unit_matches) throw "the result unit is the one the format prints";
     if (description.empty()) throw "every row has its line in the reference";
+    if (joins != Joining::none) {
+        if (count != 2) throw "a row that joins two parts takes two values";
+        for (const Argument& argument : arguments) {
+            if (argument.unit.utf8 != result_unit.utf8)
+                throw "joined parts are of the result's kind";
+        }
+    }
     std::array<Argument, MAX_VALUES> list{};
     std::size_t i = 0;
     for (const Argument& argument : arguments) list[i++] = argument;
@@ -194,7 +208,8 @@ consteval Formula formula(std::string_view keyword, const Category& category,
                    .description = description,
                    .required_count = count,
                    .reference_column = reference_column,
-                   .shape = shape};
+                   .shape = shape,
+                   .joins = joins};
 }
 
 // All rows, in table order.

@@ -62,8 +62,6 @@ constexpr int KEY_BITS = 30;
 // The parts' tolerances a remedy tries, loosest first.
 constexpr double TIGHTER[] = {0.1, 0.05, 0.02, 0.01, 0.005, 0.0025, 0.001};
 
-constexpr std::string_view KIND_LETTERS[] = {"R", "C", "L"};
-
 double key(double relative) { return std::floor(std::ldexp(relative, KEY_BITS)); }
 
 // E3 has three values a decade, and each finer series twice the one before.
@@ -459,38 +457,27 @@ class Search {
 
 namespace {
 
-constexpr std::string_view KIND_PLURALS[] = {"resistors", "capacitors", "inductors"};
-constexpr std::string_view KIND_SINGULARS[] = {"resistor", "capacitor", "inductor"};
-
-std::string number_text(double value) {
-    std::string text;
-    append_round_trip(value, text);
-    return text;
-}
-
-// What `design` checks before searching: the sentence of the first problem,
-// or "" with `unknowns` set.
-std::string prepare(const DesignRequest& request, std::vector<Unknown>& unknowns) {
-    if (request.formula == nullptr || row_of(*request.formula) == nullptr)
-        return "A design needs a formula";
-    const Formula& row = *row_of(*request.formula);
-    const int count = row.required_count;
+// "The window 3.4 .. 3.2 is inverted ...": what is wrong with the list of
+// candidates asked for or the window on the result, or "".
+std::string window_problem(const DesignRequest& request) {
     if (request.top < 1) return "A design lists at least one candidate (top 0 asks for none)";
     if (!std::isfinite(request.low) || !std::isfinite(request.high)) {
         return "The window on the result is not finite";
     }
-    if (request.low > request.high) {
-        return "The window " + number_text(request.low) + " .. " + number_text(request.high) +
-               " is inverted: its low end comes first";
-    }
+    const std::string window =
+        "The window " + round_trip(request.low) + " .. " + round_trip(request.high);
+    if (request.low > request.high) return window + " is inverted: its low end comes first";
     if (!(request.high - request.low > 0.0) || !std::isfinite(request.high - request.low)) {
-        return "The window " + number_text(request.low) + " .. " + number_text(request.high) +
-               " is empty: a window needs a width";
+        return window + " is empty: a window needs a width";
     }
-    // The kinds the formula has at all, for options named per kind.
+    return {};
+}
+
+// An option named for a kind of part the formula has none of, or "".
+std::string per_kind_problem(const Formula& row, const DesignRequest& request) {
     std::array<bool, PART_KIND_COUNT> has{};
-    for (int p = 0; p < count; ++p) {
-        if (const auto kind = part_kind(row.arguments[static_cast<std::size_t>(p)].unit.utf8)) {
+    for (const Argument& argument : row.argument_list()) {
+        if (const auto kind = part_kind(argument.unit.utf8)) {
             has[static_cast<std::size_t>(*kind)] = true;
         }
     }
@@ -500,12 +487,17 @@ std::string prepare(const DesignRequest& request, std::vector<Unknown>& unknowns
                            (choice.tolerance_per_kind && choice.tolerance) ||
                            (choice.window_per_kind && choice.window);
         if (named && !has[k]) {
-            return std::string(row.keyword) + " has no " + std::string(KIND_SINGULARS[k]) + ": " +
-                   std::string(KIND_LETTERS[k]) + "= names none of its parts";
+            const PartKindInfo& kind = part_kind_info(static_cast<PartKind>(k));
+            return std::string(row.keyword) + " has no " + std::string(kind.singular) + ": " +
+                   std::string(kind.letter) + "= names none of its parts";
         }
     }
-    if (request.unknowns[0] < 0) return "A design needs one or two values written ?";
-    for (std::size_t p = 0; p < static_cast<std::size_t>(count); ++p) {
+    return {};
+}
+
+// A known value or tolerance that is no number to search with, or "".
+std::string known_values_problem(const Formula& row, const DesignRequest& request) {
+    for (std::size_t p = 0; p < static_cast<std::size_t>(row.required_count); ++p) {
         const bool unknown = static_cast<int>(p) == request.unknowns[0] ||
                              static_cast<int>(p) == request.unknowns[1];
         if (unknown) continue;
@@ -515,6 +507,54 @@ std::string prepare(const DesignRequest& request, std::vector<Unknown>& unknowns
                    " and its tolerance must be finite, the tolerance not negative";
         }
     }
+    return {};
+}
+
+// The unknown at `position`, a part of `kind`, with its series, tolerance
+// and values; the sentence of its problem in `problem` when it has one.
+Unknown unknown_part(const DesignRequest& request, int position, PartKind kind,
+                     std::string& problem) {
+    Unknown unknown;
+    const PartChoice& choice = request.parts[static_cast<std::size_t>(kind)];
+    const std::string plural(part_kind_info(kind).plural);
+    if (!choice.series) {
+        problem = "No series for the " + plural + ": name one (" +
+                  std::string(part_kind_letter(kind)) + "=E24)";
+        return unknown;
+    }
+    unknown.position = static_cast<std::size_t>(position);
+    unknown.kind = kind;
+    unknown.series = *choice.series;
+    unknown.tolerance = choice.tolerance.value_or(series_tolerance(*choice.series));
+    if (!(unknown.tolerance >= 0.0 && unknown.tolerance < 1.0)) {
+        problem = "The " + plural + "' tolerance is from 0 to below 100 %";
+        return unknown;
+    }
+    const PartWindow window = choice.window.value_or(default_part_window(kind));
+    const std::string values = round_trip(window.low) + " .. " + round_trip(window.high);
+    if (!(window.low > 0.0 && window.low <= window.high && std::isfinite(window.high))) {
+        problem =
+            "The values searched for the " + plural + ", " + values + ", are no window above zero";
+        return unknown;
+    }
+    unknown.values = values_within(unknown.series, window);
+    if (unknown.values.empty()) {
+        problem = "No " + std::string(series_name(unknown.series)) + " value lies within " + values;
+    }
+    return unknown;
+}
+
+// What `design` checks before searching: the sentence of the first problem,
+// or "" with `unknowns` set.
+std::string prepare(const DesignRequest& request, std::vector<Unknown>& unknowns) {
+    if (request.formula == nullptr || row_of(*request.formula) == nullptr)
+        return "A design needs a formula";
+    const Formula& row = *row_of(*request.formula);
+    const int count = row.required_count;
+    if (std::string problem = window_problem(request); !problem.empty()) return problem;
+    if (std::string problem = per_kind_problem(row, request); !problem.empty()) return problem;
+    if (request.unknowns[0] < 0) return "A design needs one or two values written ?";
+    if (std::string problem = known_values_problem(row, request); !problem.empty()) return problem;
     for (std::size_t u = 0; u < 2; ++u) {
         const int position = request.unknowns[u];
         if (position < 0) continue;
@@ -528,31 +568,9 @@ std::string prepare(const DesignRequest& request, std::vector<Unknown>& unknowns
             return std::string(argument.name) +
                    " is not a resistance, capacitance or inductance: a design picks parts";
         }
-        const std::size_t k = static_cast<std::size_t>(*kind);
-        const PartChoice& choice = request.parts[k];
-        if (!choice.series) {
-            return "No series for the " + std::string(KIND_PLURALS[k]) + ": name one (" +
-                   std::string(KIND_LETTERS[k]) + "=E24)";
-        }
-        Unknown unknown;
-        unknown.position = static_cast<std::size_t>(position);
-        unknown.kind = *kind;
-        unknown.series = *choice.series;
-        unknown.tolerance = choice.tolerance.value_or(series_tolerance(*choice.series));
-        if (!(unknown.tolerance >= 0.0 && unknown.tolerance < 1.0)) {
-            return "The " + std::string(KIND_PLURALS[k]) + "' tolerance is from 0 to below 100 %";
-        }
-        const PartWindow window = choice.window.value_or(default_part_window(*kind));
-        if (!(window.low > 0.0 && window.low <= window.high && std::isfinite(window.high))) {
-            return "The values searched for the " + std::string(KIND_PLURALS[k]) + ", " +
-                   number_text(window.low) + " .. " + number_text(window.high) +
-                   ", are no window above zero";
-        }
-        unknown.values = values_within(unknown.series, window);
-        if (unknown.values.empty()) {
-            return "No " + std::string(series_name(unknown.series)) + " value lies within " +
-                   number_text(window.low) + " .. " + number_text(window.high);
-        }
+        std::string problem;
+        Unknown unknown = unknown_part(request, position, *kind, problem);
+        if (!problem.empty()) return problem;
         unknowns.push_back(std::move(unknown));
     }
     return {};
@@ -666,16 +684,15 @@ struct Rows {
     bool sum_is_parallel;             // capacitors add in parallel
 };
 
+// The table's rows that join two parts of `kind`: the one in series adds
+// for resistors and inductors, the one in parallel for capacitors, and the
+// other is a product over a sum, as its shape says.
 Rows rows_of(PartKind kind) {
-    switch (kind) {
-        case PartKind::capacitance:
-            return {find_keyword("capacitors_parallel"), find_keyword("capacitors_series"), true};
-        case PartKind::inductance:
-            return {find_keyword("inductors_series"), find_keyword("inductors_parallel"), false};
-        case PartKind::resistance:
-            break;
-    }
-    return {find_keyword("resistors_series"), find_keyword("resistors_parallel"), false};
+    const JoiningFormulas joining = joining_formulas(kind);
+    const Formula* in_series = row_of(*joining.in_series);
+    const Formula* in_parallel = row_of(*joining.in_parallel);
+    if (in_series->shape == Shape::product_over_sum) return {in_parallel, in_series, true};
+    return {in_series, in_parallel, false};
 }
 
 // The better of two combinations for `wanted`: the nearer value, then the

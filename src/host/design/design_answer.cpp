@@ -24,7 +24,6 @@ namespace {
 
 constexpr std::string_view ARROW = " \xE2\x86\x92 ";
 constexpr std::string_view PARALLEL = " \xE2\x88\xA5 ";
-constexpr int DEFAULT_TOP = 5;
 
 // "12.50%", "-2.67%", "+0.36%" with `sign`: a fraction in percent, as a
 // deviation is written.
@@ -43,7 +42,7 @@ std::array<PartChoice, PART_KIND_COUNT> part_choices(const QuestionSettings& set
         PartChoice& choice = parts[k];
         if (const Series* series = settings.series.of(kind)) choice.series = *series;
         if (const Percent* tolerance = settings.tolerance.of(kind)) {
-            choice.tolerance = tolerance->value / 100.0;
+            choice.tolerance = tolerance->fraction();
         }
         if (const Limits* within = settings.within.of(kind)) {
             choice.window = PartWindow{within->low, within->high};
@@ -274,6 +273,36 @@ void write_answer(Designed& designed) {
     }
 }
 
+// Whether a question read is one a design answers; false, with the error in
+// `designed`, when it is not.
+bool is_design(const ReadQuestion& r, Designed& designed) {
+    const Question& question = r.question;
+    if (question.unknowns() > 2) {
+        fail(designed,
+             "Error: A design picks one or two values written ?, not " +
+                 std::to_string(question.unknowns()),
+             {"write the others' values"});
+        return false;
+    }
+    if (question.target && !question.target->is_window() && !question.target->reading) {
+        fail(designed, invalid_number_line(question.target->number),
+             {std::string(r.info->label) + " is in " + std::string(r.info->unit)});
+        return false;
+    }
+    if (!question.target || !question.target->is_window()) {
+        fail(designed, "Error: A design needs a window on the result after '='",
+             {"write = 3.3\xC2\xB1"
+              "3% or = 3.2..3.4"});
+        return false;
+    }
+    if (r.settings.combine) {
+        fail(designed, "Error: --combine goes with a solve, not with a design",
+             {"leave the option out"});
+        return false;
+    }
+    return samples_within_limit(r.settings, designed);
+}
+
 }  // namespace
 
 bool is_design_question(const Question& question) noexcept {
@@ -284,40 +313,9 @@ Designed design(std::string_view command, const QuestionSettings& beside, bool e
     Designed designed;
     ReadQuestion r;
     if (!read_question(command, expand, beside, r, designed)) return designed;
-    const Question& question = r.question;
     designed.formula = r.info;
-    if (question.unknowns() > 2) {
-        fail(designed,
-             "Error: A design picks one or two values written ?, not " +
-                 std::to_string(question.unknowns()),
-             {"write the others' values"});
-        return designed;
-    }
-    if (question.target && !question.target->is_window() && !question.target->reading) {
-        fail(designed, invalid_number_line(question.target->number),
-             {std::string(r.info->label) + " is in " + std::string(r.info->unit)});
-        return designed;
-    }
-    if (!question.target || !question.target->is_window()) {
-        fail(designed, "Error: A design needs a window on the result after '='",
-             {"write = 3.3\xC2\xB1"
-              "3% or = 3.2..3.4"});
-        return designed;
-    }
-    if (r.settings.combine) {
-        fail(designed, "Error: --combine goes with a solve, not with a design",
-             {"leave the option out"});
-        return designed;
-    }
-    // Settings made in code rather than read are held to the grammar's limit.
-    if (r.settings.samples && *r.settings.samples > MAX_SAMPLES) {
-        fail(designed,
-             "Error: Invalid number of samples '" + std::to_string(*r.settings.samples) +
-                 "' for '--mc'",
-             {std::string(question_option_hint("--mc"))});
-        return designed;
-    }
-    const QuestionTarget& target = *question.target;
+    if (!is_design(r, designed)) return designed;
+    const QuestionTarget& target = *r.question.target;
     DesignRequest request;
     request.formula = r.info;
     request.values = r.values;

@@ -7,35 +7,50 @@
 #include <cmath>
 #include <limits>
 
+#include "formula_table.h"
+#include "rendering.h"
 #include "units.h"
 
 namespace zorvane::host {
 namespace {
 
-// In PartKind's order: the letter options name each kind by, and the unit
-// its values are in.
-constexpr std::array<std::string_view, PART_KIND_COUNT> KIND_LETTERS = {"R", "C", "L"};
-constexpr std::array<std::string_view, PART_KIND_COUNT> KIND_UNITS = {OHM.utf8, FARAD.utf8,
-                                                                      HENRY.utf8};
+// In PartKind's order.
+constexpr std::array<PartKindInfo, PART_KIND_COUNT> KINDS = {{
+    {"R", OHM.utf8, "resistor", "resistors"},
+    {"C", FARAD.utf8, "capacitor", "capacitors"},
+    {"L", HENRY.utf8, "inductor", "inductors"},
+}};
+
+// The row of the table that joins two parts of `kind` as `joining`.
+const FormulaInfo* joining_formula(PartKind kind, Joining joining) noexcept {
+    const std::span<const Formula> rows = formula_table();
+    const auto row = std::find_if(rows.begin(), rows.end(), [&](const Formula& r) {
+        return r.joins == joining && part_kind(r.result_unit.utf8) == kind;
+    });
+    return row == rows.end() ? nullptr : info_of(&*row);
+}
 
 }  // namespace
 
-std::optional<PartKind> part_kind(std::string_view unit) noexcept {
-    const auto* found = std::find(KIND_UNITS.begin(), KIND_UNITS.end(), unit);
-    if (found == KIND_UNITS.end()) return std::nullopt;
-    return static_cast<PartKind>(found - KIND_UNITS.begin());
+const PartKindInfo& part_kind_info(PartKind kind) noexcept {
+    return KINDS[static_cast<std::size_t>(kind)];
 }
 
-std::string_view part_kind_letter(PartKind kind) {
-    return KIND_LETTERS[static_cast<std::size_t>(kind)];
+std::optional<PartKind> part_kind(std::string_view unit) noexcept {
+    const auto* found = std::find_if(KINDS.begin(), KINDS.end(),
+                                     [unit](const PartKindInfo& k) { return k.unit == unit; });
+    if (found == KINDS.end()) return std::nullopt;
+    return static_cast<PartKind>(found - KINDS.begin());
 }
+
+std::string_view part_kind_letter(PartKind kind) { return part_kind_info(kind).letter; }
 
 std::optional<PartKind> part_kind_named(std::string_view letter) {
     if (letter.size() != 1) return std::nullopt;
     const char upper =
         letter[0] >= 'a' && letter[0] <= 'z' ? static_cast<char>(letter[0] - 32) : letter[0];
     for (std::size_t k = 0; k < PART_KIND_COUNT; ++k) {
-        if (KIND_LETTERS[k][0] == upper) return static_cast<PartKind>(k);
+        if (KINDS[k].letter[0] == upper) return static_cast<PartKind>(k);
     }
     return std::nullopt;
 }
@@ -67,6 +82,10 @@ std::vector<double> values_within(Series series, PartWindow window) {
                              series);
     }
     return values;
+}
+
+JoiningFormulas joining_formulas(PartKind kind) noexcept {
+    return {joining_formula(kind, Joining::in_series), joining_formula(kind, Joining::in_parallel)};
 }
 
 }  // namespace zorvane::host

@@ -23,12 +23,6 @@ constexpr std::string_view ASCII_PLUS_MINUS = "+-";
 constexpr std::string_view UNKNOWN = "?";
 constexpr std::string_view LIMITS_SEPARATOR = "..";
 
-// The letters of per-kind options, in PartKind's order, and the unit each
-// kind's values are in.
-constexpr std::array<std::string_view, PART_KIND_COUNT> KIND_LETTERS = {"R", "C", "L"};
-constexpr std::array<std::string_view, PART_KIND_COUNT> KIND_UNITS = {OHM.utf8, FARAD.utf8,
-                                                                      HENRY.utf8};
-
 constexpr std::array<std::string_view, 2> DISTRIBUTIONS = {"uniform", "normal"};
 static_assert(MAX_SAMPLES == 100'000'000, "the --mc hint names the limit");
 
@@ -127,6 +121,14 @@ std::string quoted(std::string_view text) { return "'" + std::string(text) + "'"
 // Why an option's argument does not read; "" when it does.
 using ArgumentReader = std::string (*)(std::string_view argument, QuestionSettings& settings);
 
+// The kind of part whose letter `letter` is, written as options write it
+// (R, C, L: a capital), or nothing.
+std::optional<PartKind> kind_lettered(std::string_view letter) {
+    const std::optional<PartKind> kind = part_kind_named(letter);
+    if (!kind || part_kind_letter(*kind) != letter) return std::nullopt;
+    return kind;
+}
+
 // An argument given for every kind of part ("E24") or per kind
 // ("R=E96,C=E12"), each item read by `read_one` in the kind's unit ("" for
 // every kind).
@@ -144,15 +146,14 @@ std::string read_per_kind(std::string_view argument, PerKind<T>& into, Read read
         const std::size_t comma = argument.find(',');
         const std::string_view item = argument.substr(0, comma);
         const std::size_t equals = item.find('=');
-        const auto* letter =
-            std::find(KIND_LETTERS.begin(), KIND_LETTERS.end(),
-                      item.substr(0, equals == std::string_view::npos ? 0 : equals));
-        if (equals == std::string_view::npos || letter == KIND_LETTERS.end()) return "kind";
-        const auto kind = static_cast<std::size_t>(letter - KIND_LETTERS.begin());
-        if (read.kinds[kind]) return "twice";
-        std::optional<T> value = read_one(item.substr(equals + 1), KIND_UNITS[kind]);
+        const std::optional<PartKind> kind =
+            equals == std::string_view::npos ? std::nullopt : kind_lettered(item.substr(0, equals));
+        if (!kind) return "kind";
+        std::optional<T>& slot = read.kinds[static_cast<std::size_t>(*kind)];
+        if (slot) return "twice";
+        std::optional<T> value = read_one(item.substr(equals + 1), part_kind_info(*kind).unit);
         if (!value) return "invalid";
-        read.kinds[kind] = std::move(value);
+        slot = std::move(value);
         if (comma == std::string_view::npos) break;
         argument.remove_prefix(comma + 1);
     }
@@ -362,7 +363,9 @@ void append_per_kind_items(std::string& out, const auto& option, const auto& wri
     bool first = true;
     for (std::size_t kind = 0; kind < PART_KIND_COUNT; ++kind) {
         if (!option.kinds[kind]) continue;
-        out.append(first ? "" : ",").append(KIND_LETTERS[kind]).append("=");
+        out.append(first ? "" : ",")
+            .append(part_kind_letter(static_cast<PartKind>(kind)))
+            .append("=");
         write(*option.kinds[kind], out);
         first = false;
     }

@@ -22,7 +22,7 @@ bool find_unknowns(ReadQuestion& out, Reply& reply) {
     for (std::size_t i = 0; i < out.question.values.size(); ++i) {
         const QuestionValue& value = out.question.values[i];
         if (i < out.tolerances.size() && value.tolerance) {
-            out.tolerances[i] = value.tolerance->value / 100.0;
+            out.tolerances[i] = value.tolerance->fraction();
         }
         if (!value.unknown) continue;
         if (static_cast<int>(i) >= count) {
@@ -143,7 +143,7 @@ bool read_question(std::string_view command, bool expand, const QuestionSettings
 std::optional<ResultWindow> window_of(const QuestionTarget& target) {
     if (target.limits) return ResultWindow{target.limits->low, target.limits->high, {}};
     if (!target.reading || !target.tolerance) return std::nullopt;
-    const double fraction = target.tolerance->value / 100.0;
+    const double fraction = target.tolerance->fraction();
     const double one = *target.reading * (1.0 - fraction);
     const double other = *target.reading * (1.0 + fraction);
     return ResultWindow{std::fmin(one, other), std::fmax(one, other), *target.reading};
@@ -189,6 +189,14 @@ std::string misfit(const Question& question, bool pair, bool have_series) {
     }
     if (pair && unknowns != 2) return "Error: A pair needs two values written ?";
     return {};
+}
+
+bool samples_within_limit(const QuestionSettings& settings, Reply& reply) {
+    if (!settings.samples || *settings.samples <= MAX_SAMPLES) return true;
+    fail(reply,
+         "Error: Invalid number of samples '" + std::to_string(*settings.samples) + "' for '--mc'",
+         {std::string(question_option_hint("--mc"))});
+    return false;
 }
 
 }  // namespace zorvane::host

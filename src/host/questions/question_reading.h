@@ -72,4 +72,9 @@ bool prepare_question(std::string_view command, bool expand, const QuestionSetti
 // without a target.
 std::string misfit(const Question& question, bool pair, bool have_series);
 
+// Whether the samples asked for are within MAX_SAMPLES; false, with the
+// error in `reply`, for more. The grammar reads no more than that, but
+// settings made in code rather than read are held to the same limit.
+bool samples_within_limit(const QuestionSettings& settings, Reply& reply);
+
 }  // namespace zorvane::host

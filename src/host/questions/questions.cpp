@@ -109,18 +109,11 @@ Outcome through_module(const Formula& row, const Values& values) {
     return host::through_module(row, values, command);
 }
 
-// The units parts come in standard values of: resistances, capacitances,
-// inductances.
-bool is_part_unit(std::string_view unit) {
-    constexpr std::array<std::string_view, 3> PARTS = {OHM.utf8, FARAD.utf8, HENRY.utf8};
-    return std::find(PARTS.begin(), PARTS.end(), unit) != PARTS.end();
-}
-
 // "; E24: 3600 Ω → 3.176471 V (-3.74%), 3900 Ω → 3.366906 V (+2.03%)"
 void add_standard_neighbours(const PreparedQuestion& prepared, Series series, Solved& solved) {
     const Formula& row = *prepared.row;
     const int argument = solved.argument;
-    if (!is_part_unit(solved.unit)) return;
+    if (!part_kind(solved.unit)) return;
     for (const double solution : solved.solutions) {
         if (!(solution > 0.0)) continue;
         const std::optional<StandardValues> standard = standard_values(solution, series);
@@ -158,6 +151,66 @@ void add_standard_neighbours(const PreparedQuestion& prepared, Series series, So
         solved.engineering += separator + engineering(n.value, unit) + result;
         solved.readable += separator + readable(n.value, unit) + result;
     }
+}
+
+// "r2 = 3793.103448275862 Ω or ...": the solutions, each way a reply is written.
+void write_solutions(const std::string& name, Solved& solved) {
+    if (!solved.solutions.empty()) {
+        solved.line = name + " = ";
+        solved.engineering = solved.line;
+        solved.readable = solved.line;
+    }
+    for (std::size_t i = 0; i < solved.solutions.size(); ++i) {
+        const std::string separator = i == 0 ? "" : " or ";
+        solved.line += separator + with_unit(round_trip(solved.solutions[i]), solved.unit);
+        solved.engineering += separator + engineering(solved.solutions[i], solved.unit);
+        solved.readable += separator + readable(solved.solutions[i], solved.unit);
+    }
+}
+
+// "Every r2 from A to B Ω", "above A Ω", "below B Ω", then "gives" what was
+// asked for (`wanted_text`): the ends are values that give the target, the
+// domain's own ends said in words; "Many" where the results round away from
+// the target and back inside a stretch. After the solutions, if any.
+void write_stretches(const RootSearch& search, const std::string& name,
+                     const std::string& wanted_text, Solved& solved) {
+    const bool every = std::all_of(search.stretches.begin(), search.stretches.end(),
+                                   [](const RootSearch::Stretch& s) { return s.every; });
+    const std::string_view unit = solved.unit;
+    for (std::size_t i = 0; i < search.stretches.size(); ++i) {
+        const RootSearch::Stretch& s = search.stretches[i];
+        solved.stretches.push_back({s.from, s.to, s.from_domain_end, s.to_domain_end, s.every});
+        std::string head;
+        if (i > 0) {
+            head = " or";
+        } else {
+            if (!solved.solutions.empty()) head = "; ";
+            head += solved.solutions.empty() ? (every ? "Every " : "Many ")
+                                             : (every ? "every " : "many ");
+            head += name;
+        }
+        if (s.from_domain_end) {
+            solved.line += head + " below " + with_unit(round_trip(s.to), unit);
+            solved.engineering += head + " below " + engineering(s.to, unit);
+            solved.readable += head + " below " + readable(s.to, unit);
+        } else if (s.to_domain_end) {
+            solved.line += head + " above " + with_unit(round_trip(s.from), unit);
+            solved.engineering += head + " above " + engineering(s.from, unit);
+            solved.readable += head + " above " + readable(s.from, unit);
+        } else {
+            solved.line +=
+                head + " from " + round_trip(s.from) + " to " + with_unit(round_trip(s.to), unit);
+            solved.engineering += head + " from " + engineering_span(s.from, s.to, unit, " to ");
+            solved.readable +=
+                head + " from " + readable(s.from, unit) + " to " + readable(s.to, unit);
+        }
+    }
+    if (search.stretches.empty()) return;
+    const std::string tail =
+        (every ? " gives " : " give ") + wanted_text + (every ? "" : ", not every one");
+    solved.line += tail;
+    solved.engineering += tail;
+    solved.readable += tail;
 }
 
 Solved solve_question(std::string_view command, bool expand, const QuestionSettings& beside) {
@@ -202,61 +255,44 @@ Solved solve_question(std::string_view command, bool expand, const QuestionSetti
     solved.error = false;
     solved.hints = prepared.notes;
     solved.solutions = search.roots;
-    if (!solved.solutions.empty()) {
-        solved.line = name + " = ";
-        solved.engineering = solved.line;
-        solved.readable = solved.line;
-    }
-    for (std::size_t i = 0; i < solved.solutions.size(); ++i) {
-        const std::string separator = i == 0 ? "" : " or ";
-        solved.line += separator + with_unit(round_trip(solved.solutions[i]), solved.unit);
-        solved.engineering += separator + engineering(solved.solutions[i], solved.unit);
-        solved.readable += separator + readable(solved.solutions[i], solved.unit);
-    }
-    // "Every r2 from A to B Ω", "above A Ω", "below B Ω": the ends are values
-    // that give the target, the domain's own ends said in words; "Many" where
-    // the results round away from the target and back inside a stretch.
-    const bool every = std::all_of(search.stretches.begin(), search.stretches.end(),
-                                   [](const RootSearch::Stretch& s) { return s.every; });
-    for (std::size_t i = 0; i < search.stretches.size(); ++i) {
-        const RootSearch::Stretch& s = search.stretches[i];
-        solved.stretches.push_back({s.from, s.to, s.from_domain_end, s.to_domain_end, s.every});
-        const std::string_view unit = solved.unit;
-        std::string head;
-        if (i > 0) {
-            head = " or";
-        } else {
-            if (!solved.solutions.empty()) head = "; ";
-            head += solved.solutions.empty() ? (every ? "Every " : "Many ")
-                                             : (every ? "every " : "many ");
-            head += name;
-        }
-        if (s.from_domain_end) {
-            solved.line += head + " below " + with_unit(round_trip(s.to), unit);
-            solved.engineering += head + " below " + engineering(s.to, unit);
-            solved.readable += head + " below " + readable(s.to, unit);
-        } else if (s.to_domain_end) {
-            solved.line += head + " above " + with_unit(round_trip(s.from), unit);
-            solved.engineering += head + " above " + engineering(s.from, unit);
-            solved.readable += head + " above " + readable(s.from, unit);
-        } else {
-            solved.line +=
-                head + " from " + round_trip(s.from) + " to " + with_unit(round_trip(s.to), unit);
-            solved.engineering += head + " from " + engineering_span(s.from, s.to, unit, " to ");
-            solved.readable +=
-                head + " from " + readable(s.from, unit) + " to " + readable(s.to, unit);
-        }
-    }
-    if (!search.stretches.empty()) {
-        const std::string gives = every ? " gives " : " give ";
-        const std::string tail = every ? "" : ", not every one";
-        solved.line += gives + wanted(info, prepared.target) + tail;
-        solved.engineering += gives + wanted(info, prepared.target) + tail;
-        solved.readable += gives + wanted(info, prepared.target) + tail;
-        solved.hints = decided;
-    }
+    write_solutions(name, solved);
+    write_stretches(search, name, wanted(info, prepared.target), solved);
+    if (!search.stretches.empty()) solved.hints = decided;
     if (series != nullptr) add_standard_neighbours(prepared, *series, solved);
     return solved;
+}
+
+// Why a range is no answer, and the hint that says what to change: a range
+// is a result only where every point of it is a number.
+struct RangeProblem {
+    std::string line;
+    std::string hint;
+};
+std::optional<RangeProblem> range_problem(const PreparedQuestion& prepared, const Range& found,
+                                          double nominal) {
+    const Formula& row = *prepared.row;
+    const std::string label(prepared.info->label);
+    for (std::size_t i = 0; i < static_cast<std::size_t>(row.required_count); ++i) {
+        const auto [low, high] = tolerance_ends(prepared.values[i], prepared.tolerances[i]);
+        if (!std::isfinite(low) || !std::isfinite(high)) {
+            return RangeProblem{"Error: No range of " + label + ": a value leaves the doubles",
+                                argument_name(row, static_cast<int>(i)) +
+                                    " within its tolerance goes beyond the largest double: "
+                                    "write a smaller value or tolerance"};
+        }
+    }
+    if (std::isnan(found.min) || std::isnan(found.max) || std::isnan(nominal)) {
+        return RangeProblem{
+            "Error: " + label + " is undefined for some values within the tolerances",
+            "some values within the tolerances are outside what the formula takes (a magnitude "
+            "below zero, the logarithm of a negative ratio)"};
+    }
+    if (std::isinf(found.min) || std::isinf(found.max) || std::isinf(nominal)) {
+        return RangeProblem{"Error: " + label + " runs to infinity within the tolerances",
+                            "a division by zero or a result beyond the largest double lies "
+                            "within the tolerances: narrow them"};
+    }
+    return std::nullopt;
 }
 
 Ranged range_question(std::string_view command, bool expand, const QuestionSettings& beside) {
@@ -276,12 +312,7 @@ Ranged range_question(std::string_view command, bool expand, const QuestionSetti
     }
     const Formula& row = *prepared.row;
     const FormulaInfo& info = *prepared.info;
-    std::array<double, 4> tolerances{};
-    for (std::size_t i = 0; i < parsed.values.size() && i < tolerances.size(); ++i) {
-        const std::optional<Percent>& tolerance = parsed.values[i].tolerance;
-        tolerances[i] = tolerance ? tolerance->value / 100.0 : 0.0;
-    }
-    const Range found = worst_case_range(info, prepared.values, tolerances);
+    const Range found = worst_case_range(info, prepared.values, prepared.tolerances);
     ranged.evaluations = found.evaluations + 1;  // and the nominal, below
     ranged.value = row.evaluate(prepared.values).value;
     ranged.min = found.min;
@@ -291,33 +322,9 @@ Ranged range_question(std::string_view command, bool expand, const QuestionSetti
         hints.emplace_back("a zero guard answers 0 for some values within the tolerances");
     }
     hints.insert(hints.end(), prepared.notes.begin(), prepared.notes.end());
-    // A range is a result only where every point of it is a number.
-    const std::string label(info.label);
-    for (std::size_t i = 0; i < static_cast<std::size_t>(row.required_count); ++i) {
-        const auto [low, high] = tolerance_ends(prepared.values[i], tolerances[i]);
-        if (!std::isfinite(low) || !std::isfinite(high)) {
-            hints.insert(hints.begin(), argument_name(row, static_cast<int>(i)) +
-                                            " within its tolerance goes beyond the largest "
-                                            "double: write a smaller value or tolerance");
-            fail(ranged, "Error: No range of " + label + ": a value leaves the doubles",
-                 std::move(hints));
-            return ranged;
-        }
-    }
-    if (std::isnan(found.min) || std::isnan(found.max) || std::isnan(ranged.value)) {
-        hints.insert(hints.begin(),
-                     "some values within the tolerances are outside what the formula takes "
-                     "(a magnitude below zero, the logarithm of a negative ratio)");
-        fail(ranged, "Error: " + label + " is undefined for some values within the tolerances",
-             std::move(hints));
-        return ranged;
-    }
-    if (std::isinf(found.min) || std::isinf(found.max) || std::isinf(ranged.value)) {
-        hints.insert(hints.begin(),
-                     "a division by zero or a result beyond the largest double lies within "
-                     "the tolerances: narrow them");
-        fail(ranged, "Error: " + label + " runs to infinity within the tolerances",
-             std::move(hints));
+    if (const std::optional<RangeProblem> problem = range_problem(prepared, found, ranged.value)) {
+        hints.insert(hints.begin(), problem->hint);
+        fail(ranged, problem->line, std::move(hints));
         return ranged;
     }
     const std::string_view unit = info.unit;
@@ -344,7 +351,7 @@ bool add_pair_worst_case(const PreparedQuestion& prepared, const Values& values,
              "kind of part");
         return false;
     }
-    const double fraction = tolerance->value / 100.0;
+    const double fraction = tolerance->fraction();
     if (!(fraction < 1.0)) {
         fail(paired, "Error: A pair's tolerance is from 0 to below 100 %");
         return false;
@@ -375,6 +382,30 @@ bool add_pair_worst_case(const PreparedQuestion& prepared, const Values& values,
     return true;
 }
 
+// "r1 = 24000 Ω, r2 = 9100 Ω (Output Voltage = 3.299094 V, -0.03%": the
+// pair and what it gives, each way a reply is written, the parenthesis left
+// open for the worst case.
+void write_pair(const PreparedQuestion& prepared, Paired& paired) {
+    const Formula& row = *prepared.row;
+    const FormulaInfo& info = *prepared.info;
+    const auto [first_value, second_value] = paired.values;
+    const std::string first = std::string(paired.names[0]) + " = ";
+    const std::string second = ", " + std::string(paired.names[1]) + " = ";
+    // The module's number, with the unit as every other answer writes it.
+    paired.line = first + with_unit(round_trip(first_value), paired.unit) + second +
+                  with_unit(round_trip(second_value), paired.unit) + " (" +
+                  std::string(info.label) + " = " +
+                  with_unit(module_number(row, paired.result), info.unit) + ", " +
+                  deviation_text(paired.result, prepared.target, info.unit, false);
+    const std::string result_eng = " (" + std::string(info.label) + " = " +
+                                   engineering(paired.result, info.unit) + ", " +
+                                   deviation_text(paired.result, prepared.target, info.unit, true);
+    paired.engineering = first + engineering(first_value, paired.unit) + second +
+                         engineering(second_value, paired.unit) + result_eng;
+    paired.readable = first + readable(first_value, paired.unit) + second +
+                      readable(second_value, paired.unit) + result_eng;
+}
+
 Paired pair_question(std::string_view command, bool expand, const QuestionSettings& beside) {
     Paired paired;
     PreparedQuestion prepared;
@@ -392,7 +423,7 @@ Paired pair_question(std::string_view command, bool expand, const QuestionSettin
     paired.arguments = prepared.unknowns;
     paired.target = prepared.target;
     paired.unit = argument_unit_of(row, paired.arguments[0]);
-    if (paired.unit != argument_unit_of(row, paired.arguments[1]) || !is_part_unit(paired.unit)) {
+    if (paired.unit != argument_unit_of(row, paired.arguments[1]) || !part_kind(paired.unit)) {
         fail(paired, "Error: A pair is of two resistances, two capacitances or two inductances");
         return paired;
     }
@@ -416,21 +447,7 @@ Paired pair_question(std::string_view command, bool expand, const QuestionSettin
     paired.deviation = deviation_of(outcome.value, prepared.target);
     paired.error = false;
     paired.hints = prepared.notes;
-    const std::string first = std::string(paired.names[0]) + " = ";
-    const std::string second = ", " + std::string(paired.names[1]) + " = ";
-    // The module's number, with the unit as every other answer writes it.
-    paired.line = first + with_unit(round_trip(best->first), paired.unit) + second +
-                  with_unit(round_trip(best->second), paired.unit) + " (" +
-                  std::string(info.label) + " = " +
-                  with_unit(module_number(row, outcome.value), info.unit) + ", " +
-                  deviation_text(outcome.value, prepared.target, info.unit, false);
-    const std::string result_eng = " (" + std::string(info.label) + " = " +
-                                   engineering(outcome.value, info.unit) + ", " +
-                                   deviation_text(outcome.value, prepared.target, info.unit, true);
-    paired.engineering = first + engineering(best->first, paired.unit) + second +
-                         engineering(best->second, paired.unit) + result_eng;
-    paired.readable = first + readable(best->first, paired.unit) + second +
-                      readable(best->second, paired.unit) + result_eng;
+    write_pair(prepared, paired);
     if (!add_pair_worst_case(prepared, values, paired)) return paired;
     paired.line += ")";
     paired.engineering += ")";

@@ -24,24 +24,14 @@ bool read_toleranced(std::string_view command, const QuestionSettings& beside, b
     toleranced.info = prepared.info;
     toleranced.row = prepared.row;
     toleranced.values = prepared.values;
-    for (std::size_t i = 0; i < question.values.size() && i < toleranced.tolerances.size(); ++i) {
-        const std::optional<Percent>& tolerance = question.values[i].tolerance;
-        toleranced.tolerances[i] = tolerance ? tolerance->value / 100.0 : 0.0;
-    }
+    toleranced.tolerances = prepared.tolerances;
     toleranced.line = prepared.line;
     toleranced.engineering = prepared.engineering;
     toleranced.has_window = prepared.has_window;
     toleranced.low = prepared.low;
     toleranced.high = prepared.high;
+    if (!samples_within_limit(prepared.settings, reply)) return false;
     toleranced.samples = prepared.settings.samples.value_or(0);
-    // Settings made in code rather than read are held to the same limit.
-    if (toleranced.samples > MAX_SAMPLES) {
-        fail(reply,
-             "Error: Invalid number of samples '" + std::to_string(toleranced.samples) +
-                 "' for '--mc'",
-             {std::string(question_option_hint("--mc"))});
-        return false;
-    }
     toleranced.seed = prepared.settings.seed.value_or(DEFAULT_SEED);
     toleranced.distribution = prepared.settings.distribution.value_or(Distribution::uniform);
     return true;

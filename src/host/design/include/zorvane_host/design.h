@@ -61,7 +61,7 @@ struct DesignRequest {
     // 3.3±3%; the window's middle when not given.
     std::optional<double> centre;
     std::array<PartChoice, PART_KIND_COUNT> parts{};  // by PartKind
-    int top = 5;                                      // candidates kept, best first
+    int top = DEFAULT_TOP;                            // candidates kept, best first
     bool suggest = true;  // when none passes: search again for what would make one pass
 };
 

@@ -2,8 +2,6 @@
 // and written back.
 #pragma once
 
-#include <algorithm>
-#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -47,30 +45,6 @@ namespace zorvane::host {
 // value word holds ?, =, ± or +-, or an option comes first. (The rest goes
 // to Calculator as ever.)
 bool is_question(std::string_view command) noexcept;
-
-// An option's argument, for every kind of part alike or per kind.
-template <typename T>
-struct PerKind {
-    std::optional<T> every;                               // --series E24
-    std::array<std::optional<T>, PART_KIND_COUNT> kinds;  // --series R=E96,C=E12
-    // What holds for `kind`: its own, else what holds for every kind; null for none.
-    const T* of(PartKind kind) const noexcept {
-        const std::optional<T>& own = kinds[static_cast<std::size_t>(kind)];
-        return own ? &*own : every ? &*every : nullptr;
-    }
-    bool given() const noexcept {
-        return every.has_value() ||
-               std::any_of(kinds.begin(), kinds.end(), [](const auto& k) { return k.has_value(); });
-    }
-    bool operator==(const PerKind&) const = default;
-};
-
-// A percentage as typed ("1" of "1%") and read (1.0).
-struct Percent {
-    std::string text;
-    double value = 0.0;
-    bool operator==(const Percent&) const = default;
-};
 
 // Two limits as typed ("1k", "100k") and read (1000, 100000).
 struct Limits {
