@@ -8,6 +8,7 @@
 #include <fstream>
 #include <nlohmann/json.hpp>
 #include <random>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -177,5 +178,36 @@ TEST(AnswerForms, WhatIsNoDesignIsOneErrorLineSayingWhy) {
         EXPECT_TRUE(designed.error) << c.command;
         EXPECT_TRUE(designed.line.starts_with(c.starts)) << c.command << "\n" << designed.line;
         EXPECT_EQ(designed.line, designed.engineering) << c.command;
+    }
+}
+
+// --combine 2 answers with its parts in the JSON as in the line: 3600 Ω +
+// 200 Ω = 3800 Ω, giving 12 x 3800 / 13800 V; 3900 Ω ∥ 130 kΩ = 3900 x
+// 130000 / 133900 Ω. Every kind is named alike by the answer and its JSON.
+TEST(AnswerForms, ACombinationsPartsAreInItsJsonAndEveryKindIsNamedOnce) {
+    const host::Answered answered =
+        host::answer("--series E24 --combine 2 voltage_divider 12 10k ? = 3.3");
+    ASSERT_TRUE(std::holds_alternative<host::SolvedInParts>(answered));
+    const nlohmann::json object = nlohmann::json::parse(host::answer_json(answered));
+    EXPECT_EQ(object["kind"], "solve");
+    ASSERT_EQ(object["combinations"].size(), 2U);
+    const nlohmann::json& series = object["combinations"][0];
+    EXPECT_FALSE(series["parallel"].get<bool>());
+    EXPECT_EQ(series["first"], 3600.0);
+    EXPECT_EQ(series["second"], 200.0);
+    EXPECT_EQ(series["value"], 3800.0);
+    EXPECT_DOUBLE_EQ(series["result"]["nominal"].get<double>(), 12.0 * 3800.0 / 13800.0);
+    const nlohmann::json& parallel = object["combinations"][1];
+    EXPECT_TRUE(parallel["parallel"].get<bool>());
+    EXPECT_DOUBLE_EQ(parallel["value"].get<double>(), 3900.0 * 130000.0 / 133900.0);
+    EXPECT_EQ(object["partTolerance"], 0.05);  // E24's
+    const std::set<std::string> kinds = {"solve", "pair", "range", "statistics", "design", "error"};
+    for (const std::string& question : generated_questions(20261208, 400)) {
+        const host::Answered each = host::answer(question);
+        const std::string kind(host::kind_name(each));
+        EXPECT_EQ(nlohmann::json::parse(host::answer_json(each))["kind"], kind) << question;
+        if (!std::holds_alternative<host::Forwarded>(each)) {
+            EXPECT_EQ(kinds.count(kind), 1U) << kind;
+        }
     }
 }

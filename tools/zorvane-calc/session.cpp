@@ -90,36 +90,24 @@ void Answerer::answer_as_json(std::string_view line, bool overlong, const Settin
 }
 
 // A design, a value to solve for, a pair of standard values, a range, statistics:
-// one line too, and at a terminal the samples' histogram under it.
+// asked once, one line too, and at a terminal the samples' histogram under it.
 void Answerer::answer_question(std::string_view line, const Settings& settings) {
-    // A design lists its candidates one line each, but in batch mode.
-    const host::ParsedQuestion parsed = host::parse_question(line, settings.expand);
-    if (parsed.ok() && host::is_design_question(parsed.question)) {
-        const host::Designed designed = host::design(line, settings.question, settings.expand);
-        any_error_ = any_error_ || designed.error;
-        const std::vector<std::string>& lines =
-            settings.engineering ? designed.engineering_lines : designed.lines;
-        if (designed.error || settings.one_line) {
-            write_answer(shown_line(designed, settings), designed.formula, settings);
-        } else {
-            for (const std::string& each : lines) write_answer(each, designed.formula, settings);
-        }
-        if (settings.hints) write_hints(designed.hints);
-        return;
-    }
-    if (host::is_statistics_question(line, settings.question, settings.expand)) {
-        const host::Simulated simulated = host::simulate(line, settings.question, settings.expand);
-        any_error_ = any_error_ || simulated.error;
-        write_answer(shown_line(simulated, settings), simulated.formula, settings);
-        if (settings.histogram) {
-            for (const std::string& drawn : histogram_lines(simulated)) out_.write_line(drawn);
-        }
-        if (settings.hints) write_hints(simulated.hints);
-        return;
-    }
-    const host::Reply reply = host::ask(line, settings.question, settings.expand);
+    const host::Answered answered = host::answer(line, settings.question, settings.expand);
+    const host::Reply& reply = host::reply_of(answered);
     any_error_ = any_error_ || reply.error;
-    write_answer(shown_line(reply, settings), reply.formula, settings);
+    // A design lists its candidates one line each, but in batch mode.
+    const auto* designed = std::get_if<host::Designed>(&answered);
+    if (designed != nullptr && !designed->error && !settings.one_line) {
+        const std::vector<std::string>& lines =
+            settings.engineering ? designed->engineering_lines : designed->lines;
+        for (const std::string& each : lines) write_answer(each, reply.formula, settings);
+    } else {
+        write_answer(shown_line(reply, settings), reply.formula, settings);
+    }
+    const auto* simulated = std::get_if<host::Simulated>(&answered);
+    if (simulated != nullptr && settings.histogram) {
+        for (const std::string& drawn : histogram_lines(*simulated)) out_.write_line(drawn);
+    }
     if (settings.hints) write_hints(reply.hints);
 }
 

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "json_values.h"
+#include "kinds.h"
 #include "zorvane_host/answers.h"
 #include "zorvane_host/hints.h"
 
@@ -32,7 +33,9 @@ std::string dumped(const Json& value) {
     return value.dump(-1, ' ', false, Json::error_handler_t::replace);
 }
 
-std::string_view kind_name(Kind kind) {
+}  // namespace
+
+std::string_view kind_name(Kind kind) noexcept {
     switch (kind) {
         case Kind::empty:
             return "empty";
@@ -51,6 +54,8 @@ std::string_view kind_name(Kind kind) {
     }
     return "empty";
 }
+
+namespace {
 
 // What a reader of the module's own line needs told: its "?" for the ohm
 // sign, which the module's character set lacks.
@@ -74,7 +79,7 @@ Json reply_object(const Reply& reply, std::string_view kind) {
 }
 
 Json solved_object(const Solved& solved) {
-    Json out = reply_object(solved, "solve");
+    Json out = reply_object(solved, kinds::name_of<Solved>());
     if (solved.error) return out;
     out["argument"] = solved.argument_name;
     out["index"] = solved.argument;
@@ -92,8 +97,30 @@ Json solved_object(const Solved& solved) {
     return out;
 }
 
+// Each combination of two parts: which connection, the parts, the value
+// they make, and the result with it and its worst case.
+Json in_parts_object(const SolvedInParts& solved) {
+    Json out = solved_object(solved);
+    if (solved.error) return out;
+    Json combinations = Json::array();
+    std::transform(solved.combinations.begin(), solved.combinations.end(),
+                   std::back_inserter(combinations), [](const CombinedPart& part) {
+                       const Combination& c = part.combination;
+                       return Json{{"parallel", c.parallel},
+                                   {"first", number(c.first)},
+                                   {"second", number(c.second)},
+                                   {"value", number(c.value)},
+                                   {"result", Json{{"nominal", number(part.result.nominal)},
+                                                   {"min", number(part.result.min)},
+                                                   {"max", number(part.result.max)}}}};
+                   });
+    out["combinations"] = std::move(combinations);
+    out["partTolerance"] = number(solved.part_tolerance);
+    return out;
+}
+
 Json ranged_object(const Ranged& ranged) {
-    Json out = reply_object(ranged, "range");
+    Json out = reply_object(ranged, kinds::name_of<Ranged>());
     if (ranged.error) return out;
     out["value"] = number(ranged.value);
     out["min"] = number(ranged.min);
@@ -102,7 +129,7 @@ Json ranged_object(const Ranged& ranged) {
 }
 
 Json paired_object(const Paired& paired) {
-    Json out = reply_object(paired, "pair");
+    Json out = reply_object(paired, kinds::name_of<Paired>());
     if (paired.error) return out;
     out["arguments"] = strings(paired.names);
     out["indices"] = Json::array({paired.arguments[0], paired.arguments[1]});
@@ -119,7 +146,7 @@ Json paired_object(const Paired& paired) {
 }
 
 Json simulated_object(const Simulated& s) {
-    Json out = reply_object(s, "statistics");
+    Json out = reply_object(s, kinds::name_of<Simulated>());
     if (s.error) return out;
     out["value"] = number(s.value);
     out["worst"] = Json{{"min", number(s.min)}, {"max", number(s.max)}};
@@ -184,6 +211,7 @@ std::string answer_json(const Reply& reply) {
 }
 
 std::string answer_json(const Solved& solved) { return dumped(solved_object(solved)); }
+std::string answer_json(const SolvedInParts& solved) { return dumped(in_parts_object(solved)); }
 std::string answer_json(const Ranged& ranged) { return dumped(ranged_object(ranged)); }
 std::string answer_json(const Paired& paired) { return dumped(paired_object(paired)); }
 std::string answer_json(const Simulated& simulated) { return dumped(simulated_object(simulated)); }

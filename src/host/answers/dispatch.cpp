@@ -1,62 +1,156 @@
 // The one dispatch: which answer a command asks for, decided here once for
-// every host, and the answer as a reply or as one JSON object.
+// every host, and the answer as a reply or as one JSON object. The kinds of
+// question are the rows of one table, as the formulas are: its name, how a
+// question is recognised as it, and how it is answered.
 #include <algorithm>
+#include <iterator>
 #include <string>
+#include <type_traits>
 
+#include "kinds.h"
 #include "questions.h"
 #include "zorvane_host/answers.h"
 #include "zorvane_host/design_question.h"
 #include "zorvane_host/hints.h"
 
 namespace zorvane::host {
+namespace kinds {
+
+bool asks_design(const Asked& asked) { return is_design_question(asked.question); }
+bool asks_combine(const Asked& asked) { return asked.settings.combine.has_value(); }
+
 namespace {
+bool has_window(const Question& question) {
+    return question.target && question.target->is_window();
+}
+}  // namespace
 
-// Which answer a command asks for.
-enum class QuestionKind { forward, solve, pair, range, statistics, design, combine };
-
-QuestionKind question_kind(std::string_view command, const QuestionSettings& beside, bool expand) {
-    if (!is_question(command)) return QuestionKind::forward;
-    const ParsedQuestion parsed = parse_question(command, expand);
-    // A question that does not read gets its error from the solver's reading.
-    if (!parsed.ok()) return QuestionKind::solve;
-    const Question& question = parsed.question;
-    const QuestionSettings settings = merged(beside, question.settings);
-    // Options before a command that asks nothing more: the module's answer.
-    Question forward = question;
-    forward.settings = {};
-    if (!is_question(compose_question(forward))) return QuestionKind::forward;
-    // Designs and two parts for one value (design_answer.cpp).
-    if (is_design_question(question)) return QuestionKind::design;
-    if (settings.combine) return QuestionKind::combine;
-    if (question.tolerances() > 0 && question.unknowns() == 0) {
-        const bool window = question.target && question.target->is_window();
-        if (window || (!question.target && settings.samples)) return QuestionKind::statistics;
-        if (!question.target) return QuestionKind::range;
-    }
-    const auto first = std::find_if(question.values.begin(), question.values.end(),
+bool asks_statistics(const Asked& asked) {
+    const Question& q = asked.question;
+    return q.tolerances() > 0 && q.unknowns() == 0 &&
+           (has_window(q) || (!q.target && asked.settings.samples));
+}
+bool asks_range(const Asked& asked) {
+    const Question& q = asked.question;
+    return q.tolerances() > 0 && q.unknowns() == 0 && !q.target;
+}
+bool asks_pair(const Asked& asked) {
+    const Question& q = asked.question;
+    const auto first = std::find_if(q.values.begin(), q.values.end(),
                                     [](const QuestionValue& value) { return value.unknown; });
-    const Series* series =
-        series_for(settings, question.formula, static_cast<int>(first - question.values.begin()));
-    if (question.unknowns() == 2 && series != nullptr) return QuestionKind::pair;
-    return QuestionKind::solve;
+    return q.unknowns() == 2 && series_for(asked.settings, q.formula,
+                                           static_cast<int>(first - q.values.begin())) != nullptr;
+}
+// Every other question: the solver reads it, and says what it lacks.
+bool asks_anything(const Asked&) { return true; }
+
+Answered design_answer(std::string_view command, const QuestionSettings& beside, bool expand) {
+    return design(command, beside, expand);
+}
+Answered combine_answer(std::string_view command, const QuestionSettings& beside, bool expand) {
+    return solve_in_parts(command, beside, expand);
+}
+Answered statistics_answer(std::string_view command, const QuestionSettings& beside, bool expand) {
+    return simulate(command, beside, expand);
+}
+Answered range_answer(std::string_view command, const QuestionSettings& beside, bool expand) {
+    return range(command, beside, expand);
+}
+Answered pair_answer(std::string_view command, const QuestionSettings& beside, bool expand) {
+    return pair(command, beside, expand);
+}
+Answered solve_answer(std::string_view command, const QuestionSettings& beside, bool expand) {
+    return solve(command, beside, expand);
 }
 
-Reply from_answer(const Answer& answer, std::string_view command) {
-    Reply reply;
-    reply.error = answer.is_error();
-    reply.line = answer.line;
-    reply.engineering = answer.engineering;
-    reply.hints = hints(command, answer);
-    reply.formula = answer.formula;
-    reply.evaluations = answer.kind == Kind::result ? 1 : 0;
-    return reply;
+}  // namespace kinds
+
+namespace {
+
+using kinds::KindRow;
+using kinds::KINDS;
+
+Forwarded forwarded(std::string command, bool expand) {
+    Forwarded out;
+    Calculator calculator;
+    out.answer = calculator.evaluate(command, {.expand = expand, .engineering = true});
+    out.error = out.answer.is_error();
+    out.line = out.answer.line;
+    out.engineering = out.answer.engineering;
+    out.hints = hints(command, out.answer);
+    out.formula = out.answer.formula;
+    out.evaluations = out.answer.kind == Kind::result ? 1 : 0;
+    out.command = std::move(command);
+    return out;
+}
+
+// The row that answers a question that reads, or null where the question
+// is only options before a command the module answers.
+const KindRow* kind_of(const Question& question, const QuestionSettings& beside) {
+    Question forward = question;
+    forward.settings = {};
+    if (!is_question(compose_question(forward))) return nullptr;
+    const QuestionSettings settings = merged(beside, question.settings);
+    const kinds::Asked asked{question, settings};
+    return &*std::find_if(std::begin(KINDS), std::end(KINDS),
+                          [&asked](const KindRow& row) { return row.asks(asked); });
 }
 
 }  // namespace
 
+Answered answer(std::string_view command, const QuestionSettings& beside, bool expand) {
+    if (!is_question(command)) return forwarded(std::string(command), expand);
+    const ParsedQuestion parsed = parse_question(command, expand);
+    // A question that does not read gets its error from the solver's reading.
+    if (!parsed.ok()) return solve(command, beside, expand);
+    if (const KindRow* row = kind_of(parsed.question, beside)) {
+        return row->answer(command, beside, expand);
+    }
+    // Options before a command that asks nothing more: the module's answer
+    // to the rest (each answer uses the options it needs and leaves the others be).
+    Question forward = parsed.question;
+    forward.settings = {};
+    return forwarded(compose_question(forward), expand);
+}
+
+const Reply& reply_of(const Answered& answered) noexcept {
+    return std::visit([](const auto& reply) -> const Reply& { return reply; }, answered);
+}
+
+std::string_view kind_name(const Answered& answered) noexcept {
+    if (const auto* module = std::get_if<Forwarded>(&answered)) {
+        return kind_name(module->answer.kind);
+    }
+    if (const auto* designed = std::get_if<Designed>(&answered)) {
+        return design_searched(*designed) ? kinds::name_of<Designed>() : "error";
+    }
+    if (reply_of(answered).error) return "error";
+    return std::find_if(std::begin(KINDS), std::end(KINDS),
+                        [&answered](const KindRow& row) { return row.type == answered.index(); })
+        ->name;
+}
+
+std::string answer_json(const Answered& answered) {
+    return std::visit(
+        [](const auto& reply) {
+            using Type = std::decay_t<decltype(reply)>;
+            if constexpr (std::is_same_v<Type, Forwarded>) {
+                return answer_json(reply.command, reply.answer);
+            } else if constexpr (std::is_same_v<Type, Designed>) {
+                return design_json(reply);
+            } else {
+                return answer_json(reply);
+            }
+        },
+        answered);
+}
+
 bool is_statistics_question(std::string_view command, const QuestionSettings& beside, bool expand) {
-    return is_question(command) &&
-           question_kind(command, beside, expand) == QuestionKind::statistics;
+    if (!is_question(command)) return false;
+    const ParsedQuestion parsed = parse_question(command, expand);
+    if (!parsed.ok()) return false;
+    const KindRow* row = kind_of(parsed.question, beside);
+    return row != nullptr && row->asks == kinds::asks_statistics;
 }
 
 Reply ask(std::string_view command, const QuestionOptions& options) {
@@ -64,63 +158,14 @@ Reply ask(std::string_view command, const QuestionOptions& options) {
 }
 
 Reply ask(std::string_view command, const QuestionSettings& beside, bool expand) {
-    switch (question_kind(command, beside, expand)) {
-        case QuestionKind::forward:
-            break;
-        case QuestionKind::statistics:
-            return simulate(command, beside, expand);
-        case QuestionKind::design:
-            return design(command, beside, expand);
-        case QuestionKind::combine:
-            return solve_in_parts(command, beside, expand);
-        case QuestionKind::range:
-            return range(command, beside, expand);
-        case QuestionKind::pair:
-            return pair(command, beside, expand);
-        case QuestionKind::solve:
-            return solve(command, beside, expand);
-    }
-    Calculator calculator;
-    if (!is_question(command)) {
-        return from_answer(calculator.evaluate(command, {.expand = expand, .engineering = true}),
-                           command);
-    }
-    // Options before a command that asks nothing more: the module's answer
-    // to the rest (each answer uses the options it needs and leaves the others be).
-    const ParsedQuestion parsed = parse_question(command, expand);
-    Question forward = parsed.question;
-    forward.settings = {};
-    const std::string rest = compose_question(forward);
-    return from_answer(calculator.evaluate(rest, {.expand = expand, .engineering = true}), rest);
+    return reply_of(answer(command, beside, expand));
 }
 
 JsonAnswer json_answer(std::string_view command) { return json_answer(command, {}); }
 
 JsonAnswer json_answer(std::string_view command, const QuestionSettings& beside, bool expand) {
-    const auto of = [](const auto& reply) { return JsonAnswer{answer_json(reply), reply.error}; };
-    switch (question_kind(command, beside, expand)) {
-        case QuestionKind::forward:
-            break;
-        case QuestionKind::statistics:
-            return of(simulate(command, beside, expand));
-        case QuestionKind::design: {
-            const Designed designed = design(command, beside, expand);
-            return {design_json(designed), designed.error};
-        }
-        case QuestionKind::combine:
-            return of(static_cast<const Solved&>(solve_in_parts(command, beside, expand)));
-        case QuestionKind::range:
-            return of(range(command, beside, expand));
-        case QuestionKind::pair:
-            return of(pair(command, beside, expand));
-        case QuestionKind::solve:
-            return of(solve(command, beside, expand));
-    }
-    // Options before a forward command: the reply as ask gives it.
-    if (is_question(command)) return of(ask(command, beside, expand));
-    Calculator calculator;
-    const Answer& answer = calculator.evaluate(command, {.expand = expand, .engineering = true});
-    return {answer_json(command, answer), answer.is_error()};
+    const Answered answered = answer(command, beside, expand);
+    return {answer_json(answered), reply_of(answered).error};
 }
 
 }  // namespace zorvane::host

@@ -42,9 +42,14 @@ Json candidate_json(const Designed& designed, const DesignCandidate& c,
 
 }  // namespace
 
+bool design_searched(const Designed& designed) noexcept {
+    return designed.formula != nullptr && designed.design.error.empty() &&
+           designed.arguments[0] >= 0;
+}
+
 std::string design_json(const Designed& designed) {
     const Design& d = designed.design;
-    const bool ran = designed.formula != nullptr && d.error.empty() && designed.arguments[0] >= 0;
+    const bool ran = design_searched(designed);
     Json out{{"kind", ran ? "design" : "error"},
              {"error", designed.error},
              {"line", designed.line},

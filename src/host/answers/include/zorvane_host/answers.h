@@ -4,8 +4,10 @@
 
 #include <string>
 #include <string_view>
+#include <variant>
 
 #include "zorvane_host/calculator.h"
+#include "zorvane_host/design_question.h"
 #include "zorvane_host/pair.h"
 #include "zorvane_host/question.h"
 #include "zorvane_host/range.h"
@@ -14,6 +16,41 @@
 #include "zorvane_host/statistics.h"
 
 namespace zorvane::host {
+
+// ---- One command, one typed answer ----
+
+// A command the module answers itself (options written before it are left
+// be): its answer, and the command the module was given.
+struct Forwarded : Reply {
+    std::string command;
+    Answer answer;
+};
+
+// The answer to one command, of its own kind and whole: a host renders it,
+// never asks again or decides the kind itself.
+using Answered =
+    std::variant<Forwarded, Solved, SolvedInParts, Ranged, Paired, Simulated, Designed>;
+
+// Reads `command` once and answers it by the first kind of question it asks
+// (the table of kinds in dispatch.cpp), with options passed beside it as
+// well as those written in it (which win).
+Answered answer(std::string_view command, const QuestionSettings& beside = {}, bool expand = true);
+
+// The module's own kind of answer as every host names it: "result",
+// "empty", "invalid_number", "unknown_formula", "too_long",
+// "reference_written", "reference_failed".
+std::string_view kind_name(Kind kind) noexcept;
+
+// What every answer has: the line, the engineering line, the hints.
+const Reply& reply_of(const Answered& answered) noexcept;
+
+// The answer's kind as every host names it (JSON's "kind"): "solve",
+// "range", "pair", "statistics", "design", the module's own kinds
+// ("result", "invalid_number", ...), or "error" for a question's error line.
+std::string_view kind_name(const Answered& answered) noexcept;
+
+// The answer as one JSON object on one line, its fields by its kind.
+std::string answer_json(const Answered& answered);
 
 // Whichever question the command asks (options.series decides between a
 // pair and an error for two ?); for a command that asks none, the
@@ -64,6 +101,10 @@ std::string answer_json(
 // value}], exactPercentiles, yield, ppm, cpk (these three null without a
 // window), histogram {edges, counts}.
 std::string answer_json(const Simulated& simulated);
+// A solve in two parts (--combine 2): kind "solve", with its
+// combinations [{parallel, first, second, value, result {nominal, min, max}}]
+// and the parts' tolerance.
+std::string answer_json(const SolvedInParts& solved);
 
 // Whatever `command` asks (a forward command, a question, statistics), as
 // one JSON object: what zorvane-calc --json writes.

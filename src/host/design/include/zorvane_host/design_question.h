@@ -88,4 +88,9 @@ SolvedInParts solve_in_parts(std::string_view command, const QuestionSettings& b
 // reads back as the same double.
 std::string design_json(const Designed& designed);
 
+// Whether the design was searched: its answer, an error line too when no
+// candidate passes, carries the search's figures ("kind" "design"), where a
+// request the design refuses before searching is a plain error.
+bool design_searched(const Designed& designed) noexcept;
+
 }  // namespace zorvane::host
