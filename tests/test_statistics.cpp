@@ -746,9 +746,10 @@ TEST(Statistics, EvaluationsAreTheRowsCalls) {
             const std::uint64_t samples = trial == 0 ? 0 : 1 + pick() % 1500;
             host::TolerancedCommand t;
             host::Reply refused;
+            const host::ParsedQuestion reading = host::parse_question(command);
             ASSERT_TRUE(host::read_toleranced(
-                command, run(samples, pick(), static_cast<host::Distribution>(trial % 2)), true, t,
-                refused))
+                {command, reading, true},
+                run(samples, pick(), static_cast<host::Distribution>(trial % 2)), t, refused))
                 << command << ": " << refused.line;
             zorvane_test::CountingRow counting(*t.row);
             t.row = &counting.row();

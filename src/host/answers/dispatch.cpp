@@ -44,23 +44,23 @@ bool asks_pair(const Asked& asked) {
 // Every other question: the solver reads it, and says what it lacks.
 bool asks_anything(const Asked&) { return true; }
 
-Answered design_answer(std::string_view command, const QuestionSettings& beside, bool expand) {
-    return design(command, beside, expand);
+Answered design_answer(const ReadCommand& command, const QuestionSettings& beside) {
+    return design(command, beside);
 }
-Answered combine_answer(std::string_view command, const QuestionSettings& beside, bool expand) {
-    return solve_in_parts(command, beside, expand);
+Answered combine_answer(const ReadCommand& command, const QuestionSettings& beside) {
+    return solve_in_parts(command, beside);
 }
-Answered statistics_answer(std::string_view command, const QuestionSettings& beside, bool expand) {
-    return simulate(command, beside, expand);
+Answered statistics_answer(const ReadCommand& command, const QuestionSettings& beside) {
+    return simulate(command, beside);
 }
-Answered range_answer(std::string_view command, const QuestionSettings& beside, bool expand) {
-    return range(command, beside, expand);
+Answered range_answer(const ReadCommand& command, const QuestionSettings& beside) {
+    return range(command, beside);
 }
-Answered pair_answer(std::string_view command, const QuestionSettings& beside, bool expand) {
-    return pair(command, beside, expand);
+Answered pair_answer(const ReadCommand& command, const QuestionSettings& beside) {
+    return pair(command, beside);
 }
-Answered solve_answer(std::string_view command, const QuestionSettings& beside, bool expand) {
-    return solve(command, beside, expand);
+Answered solve_answer(const ReadCommand& command, const QuestionSettings& beside) {
+    return solve(command, beside);
 }
 
 }  // namespace kinds
@@ -102,10 +102,9 @@ Answered answer(std::string_view command, const QuestionSettings& beside, bool e
     if (!is_question(command)) return forwarded(std::string(command), expand);
     const ParsedQuestion parsed = parse_question(command, expand);
     // A question that does not read gets its error from the solver's reading.
-    if (!parsed.ok()) return solve(command, beside, expand);
-    if (const KindRow* row = kind_of(parsed.question, beside)) {
-        return row->answer(command, beside, expand);
-    }
+    const ReadCommand read{command, parsed, expand};
+    if (!parsed.ok()) return solve(read, beside);
+    if (const KindRow* row = kind_of(parsed.question, beside)) return row->answer(read, beside);
     // Options before a command that asks nothing more: the module's answer
     // to the rest (each answer uses the options it needs and leaves the others be).
     Question forward = parsed.question;

@@ -28,14 +28,13 @@ bool asks_range(const Asked& asked);
 bool asks_pair(const Asked& asked);
 bool asks_anything(const Asked& asked);
 
-using Answerer = Answered (*)(std::string_view command, const QuestionSettings& beside,
-                              bool expand);
-Answered design_answer(std::string_view command, const QuestionSettings& beside, bool expand);
-Answered combine_answer(std::string_view command, const QuestionSettings& beside, bool expand);
-Answered statistics_answer(std::string_view command, const QuestionSettings& beside, bool expand);
-Answered range_answer(std::string_view command, const QuestionSettings& beside, bool expand);
-Answered pair_answer(std::string_view command, const QuestionSettings& beside, bool expand);
-Answered solve_answer(std::string_view command, const QuestionSettings& beside, bool expand);
+using Answerer = Answered (*)(const ReadCommand& command, const QuestionSettings& beside);
+Answered design_answer(const ReadCommand& command, const QuestionSettings& beside);
+Answered combine_answer(const ReadCommand& command, const QuestionSettings& beside);
+Answered statistics_answer(const ReadCommand& command, const QuestionSettings& beside);
+Answered range_answer(const ReadCommand& command, const QuestionSettings& beside);
+Answered pair_answer(const ReadCommand& command, const QuestionSettings& beside);
+Answered solve_answer(const ReadCommand& command, const QuestionSettings& beside);
 
 // The place of `T` among the alternatives of `Answered`.
 template <class T, class Variant>

@@ -310,9 +310,14 @@ bool is_design_question(const Question& question) noexcept {
 }
 
 Designed design(std::string_view command, const QuestionSettings& beside, bool expand) {
+    const ParsedQuestion reading = parse_question(command, expand);
+    return design({command, reading, expand}, beside);
+}
+
+Designed design(const ReadCommand& command, const QuestionSettings& beside) {
     Designed designed;
     ReadQuestion r;
-    if (!read_question(command, expand, beside, r, designed)) return designed;
+    if (!read_question(command, beside, r, designed)) return designed;
     designed.formula = r.info;
     if (!is_design(r, designed)) return designed;
     const QuestionTarget& target = *r.question.target;
@@ -356,11 +361,18 @@ Designed design(std::string_view command, const QuestionSettings& beside, bool e
 
 SolvedInParts solve_in_parts(std::string_view command, const QuestionSettings& beside,
                              bool expand) {
+    const ParsedQuestion reading = parse_question(command, expand);
+    return solve_in_parts({command, reading, expand}, beside);
+}
+
+SolvedInParts solve_in_parts(const ReadCommand& command, const QuestionSettings& beside) {
     SolvedInParts out;
     ReadQuestion r;
-    if (!read_question(command, expand, beside, r, out)) return out;
-    Question plain = r.question;
-    plain.settings = {};
+    if (!read_question(command, beside, r, out)) return out;
+    // The solve itself, of the question without its options but the series.
+    ParsedQuestion plain;
+    plain.question = r.question;
+    plain.question.settings = {};
     const int argument = r.unknowns[0];
     // The unknown's kind of part, if it is one (an index: PART_KIND_COUNT for none).
     std::size_t kind = PART_KIND_COUNT;
@@ -372,9 +384,9 @@ SolvedInParts solve_in_parts(std::string_view command, const QuestionSettings& b
     }
     const std::array<PartChoice, PART_KIND_COUNT> parts = part_choices(r.settings);
     const PartChoice* choice = kind < PART_KIND_COUNT ? &parts[kind] : nullptr;
-    QuestionOptions options{.expand = expand, .series = {}};
-    if (choice != nullptr) options.series = choice->series;
-    static_cast<Solved&>(out) = solve(compose_question(plain), options);
+    QuestionSettings series_only;
+    if (choice != nullptr) series_only.series.every = choice->series;
+    static_cast<Solved&>(out) = solve({command.text, plain, command.expand}, series_only);
     if (out.error) return out;
     if (r.settings.combine && *r.settings.combine != 2) {
         fail(out, "Error: --combine takes 2: two parts for one value");

@@ -106,23 +106,23 @@ std::string module_command(const Question& question) {
     return command;
 }
 
-bool read_question(std::string_view command, bool expand, const QuestionSettings& beside,
-                   ReadQuestion& out, Reply& reply) {
+bool read_question(const ReadCommand& command, const QuestionSettings& beside, ReadQuestion& out,
+                   Reply& reply) {
     Calculator calculator;
-    const Calculator::Options module_options{.expand = expand, .engineering = true};
-    if (command.size() > command_capacity()) {
-        const Answer& answer = calculator.evaluate(command, module_options);
+    const Calculator::Options module_options{.expand = command.expand, .engineering = true};
+    if (command.text.size() > command_capacity()) {
+        const Answer& answer = calculator.evaluate(command.text, module_options);
         if (answer.kind == Kind::too_long) {
             fail(reply, answer.line);
             return false;
         }
     }
-    ParsedQuestion parsed = parse_question(command, expand);
+    const ParsedQuestion& parsed = command.reading;
     if (!parsed.ok()) {
         fail(reply, parsed.error, parsed.hints);
         return false;
     }
-    out.question = std::move(parsed.question);
+    out.question = parsed.question;
     out.settings = merged(beside, out.question.settings);
     const std::string text = module_command(out.question);
     const Answer& answer = calculator.evaluate(text, module_options);
@@ -149,9 +149,9 @@ std::optional<ResultWindow> window_of(const QuestionTarget& target) {
     return ResultWindow{std::fmin(one, other), std::fmax(one, other), *target.reading};
 }
 
-bool prepare_question(std::string_view command, bool expand, const QuestionSettings& beside,
+bool prepare_question(const ReadCommand& command, const QuestionSettings& beside,
                       PreparedQuestion& prepared, Reply& reply) {
-    if (!read_question(command, expand, beside, prepared, reply)) return false;
+    if (!read_question(command, beside, prepared, reply)) return false;
     const Question& question = prepared.question;
     if (question.target && question.target->is_window()) {
         return read_window_target(prepared, reply);

@@ -38,8 +38,8 @@ std::string module_command(const Question& question);
 // Reads `command`; false, with the error in `reply`, when it does not read:
 // a line too long for the module, what the grammar or the module says of it,
 // a value written ? beyond the formula's own.
-bool read_question(std::string_view command, bool expand, const QuestionSettings& beside,
-                   ReadQuestion& out, Reply& reply);
+bool read_question(const ReadCommand& command, const QuestionSettings& beside, ReadQuestion& out,
+                   Reply& reply);
 
 // The window a target after '=' gives: its limits as written, or its
 // reading ± its tolerance (centred on the reading); none where the reading
@@ -64,7 +64,7 @@ struct PreparedQuestion : ReadQuestion {
 // answered: a question that does not read, what the module says of its
 // values, a value written ? that is not one of the formula's, a target that
 // is not a number, a window that does not go with the values.
-bool prepare_question(std::string_view command, bool expand, const QuestionSettings& beside,
+bool prepare_question(const ReadCommand& command, const QuestionSettings& beside,
                       PreparedQuestion& prepared, Reply& reply);
 
 // The error of a question that is not one a solve (or, with `pair`, a pair)

@@ -213,10 +213,10 @@ void write_stretches(const RootSearch& search, const std::string& name,
     solved.readable += tail;
 }
 
-Solved solve_question(std::string_view command, bool expand, const QuestionSettings& beside) {
+Solved solve_question(const ReadCommand& command, const QuestionSettings& beside) {
     Solved solved;
     PreparedQuestion prepared;
-    if (!prepare_question(command, expand, beside, prepared, solved)) return solved;
+    if (!prepare_question(command, beside, prepared, solved)) return solved;
     const Series* series = series_for(prepared.settings, prepared.info, prepared.unknowns[0]);
     if (const std::string error = misfit(prepared.question, false, series != nullptr);
         !error.empty()) {
@@ -295,10 +295,10 @@ std::optional<RangeProblem> range_problem(const PreparedQuestion& prepared, cons
     return std::nullopt;
 }
 
-Ranged range_question(std::string_view command, bool expand, const QuestionSettings& beside) {
+Ranged range_question(const ReadCommand& command, const QuestionSettings& beside) {
     Ranged ranged;
     PreparedQuestion prepared;
-    if (!prepare_question(command, expand, beside, prepared, ranged)) return ranged;
+    if (!prepare_question(command, beside, prepared, ranged)) return ranged;
     const Question& parsed = prepared.question;
     if (std::string error = misfit(parsed, false, false); !error.empty()) {
         fail(ranged, error);
@@ -406,10 +406,10 @@ void write_pair(const PreparedQuestion& prepared, Paired& paired) {
                       readable(second_value, paired.unit) + result_eng;
 }
 
-Paired pair_question(std::string_view command, bool expand, const QuestionSettings& beside) {
+Paired pair_question(const ReadCommand& command, const QuestionSettings& beside) {
     Paired paired;
     PreparedQuestion prepared;
-    if (!prepare_question(command, expand, beside, prepared, paired)) return paired;
+    if (!prepare_question(command, beside, prepared, paired)) return paired;
     const Series* found = series_for(prepared.settings, prepared.info, prepared.unknowns[0]);
     if (const std::string error = misfit(prepared.question, true, found != nullptr);
         !error.empty() || found == nullptr) {
@@ -476,30 +476,54 @@ const Series* series_for(const QuestionSettings& settings, const FormulaInfo* fo
                                    : nullptr;
 }
 
+namespace {
+
+// The text's own reading, for the entry points that take a command as text.
+template <class Answer>
+Answer read_and_answer(Answer (*answer)(const ReadCommand&, const QuestionSettings&),
+                       std::string_view command, const QuestionSettings& beside, bool expand) {
+    const ParsedQuestion reading = parse_question(command, expand);
+    return answer({command, reading, expand}, beside);
+}
+
+}  // namespace
+
 Solved solve(std::string_view command, const QuestionOptions& options) {
-    return solve_question(command, options.expand, beside_of(options));
+    return solve(command, beside_of(options), options.expand);
 }
 
 Ranged range(std::string_view command, const QuestionOptions& options) {
-    return range_question(command, options.expand, beside_of(options));
+    return range(command, beside_of(options), options.expand);
 }
 
 Paired pair(std::string_view command, Series series, const QuestionOptions& options) {
     QuestionSettings beside = beside_of(options);
     beside.series.every = series;
-    return pair_question(command, options.expand, beside);
+    return pair(command, beside, options.expand);
 }
 
 Solved solve(std::string_view command, const QuestionSettings& beside, bool expand) {
-    return solve_question(command, expand, beside);
+    return read_and_answer(solve_question, command, beside, expand);
 }
 
 Ranged range(std::string_view command, const QuestionSettings& beside, bool expand) {
-    return range_question(command, expand, beside);
+    return read_and_answer(range_question, command, beside, expand);
 }
 
 Paired pair(std::string_view command, const QuestionSettings& beside, bool expand) {
-    return pair_question(command, expand, beside);
+    return read_and_answer(pair_question, command, beside, expand);
+}
+
+Solved solve(const ReadCommand& command, const QuestionSettings& beside) {
+    return solve_question(command, beside);
+}
+
+Ranged range(const ReadCommand& command, const QuestionSettings& beside) {
+    return range_question(command, beside);
+}
+
+Paired pair(const ReadCommand& command, const QuestionSettings& beside) {
+    return pair_question(command, beside);
 }
 
 }  // namespace zorvane::host

@@ -35,7 +35,7 @@ struct TolerancedCommand {
 };
 // False, with the error line in `reply`, for a command that is not one (no
 // tolerance, a value written ?, a target that is no window).
-bool read_toleranced(std::string_view command, const QuestionSettings& beside, bool expand,
+bool read_toleranced(const ReadCommand& command, const QuestionSettings& beside,
                      TolerancedCommand& toleranced, Reply& reply);
 
 // The statistics of a command already read: worst case, window, shares

@@ -8,10 +8,10 @@
 
 namespace zorvane::host {
 
-bool read_toleranced(std::string_view command, const QuestionSettings& beside, bool expand,
+bool read_toleranced(const ReadCommand& command, const QuestionSettings& beside,
                      TolerancedCommand& toleranced, Reply& reply) {
     PreparedQuestion prepared;
-    if (!prepare_question(command, expand, beside, prepared, reply)) return false;
+    if (!prepare_question(command, beside, prepared, reply)) return false;
     const Question& question = prepared.question;
     if (question.tolerances() == 0 || question.unknowns() > 0 ||
         (question.target && !prepared.has_window)) {
@@ -40,9 +40,14 @@ bool read_toleranced(std::string_view command, const QuestionSettings& beside, b
 Simulated simulate(std::string_view command) { return simulate(command, QuestionSettings{}); }
 
 Simulated simulate(std::string_view command, const QuestionSettings& beside, bool expand) {
+    const ParsedQuestion reading = parse_question(command, expand);
+    return simulate({command, reading, expand}, beside);
+}
+
+Simulated simulate(const ReadCommand& command, const QuestionSettings& beside) {
     Simulated s;
     TolerancedCommand t;
-    if (!read_toleranced(command, beside, expand, t, s)) return s;
+    if (!read_toleranced(command, beside, t, s)) return s;
     if (!t.has_window && t.samples == 0) {
         fail(s, "Error: Statistics need a window after '=' or samples",
              {"write a window, = 3.3\xC2\xB1"

@@ -58,6 +58,7 @@ struct Designed : Reply {
     std::optional<double> best_yield;  // the best candidate's, when none passes
 };
 Designed design(std::string_view command, const QuestionSettings& beside = {}, bool expand = true);
+Designed design(const ReadCommand& command, const QuestionSettings& beside);
 
 // A solve followed by the best two-part combinations for its first
 // solution: "r2 = 3793.103448275862 Ω; two E24 parts: 3600 Ω + 200 Ω =
@@ -73,6 +74,7 @@ struct SolvedInParts : Solved {
 };
 SolvedInParts solve_in_parts(std::string_view command, const QuestionSettings& beside = {},
                              bool expand = true);
+SolvedInParts solve_in_parts(const ReadCommand& command, const QuestionSettings& beside);
 
 // A design as one JSON object on one line, for programs (the JavaScript
 // module's calc.design): {"kind": "design", "error", "line", "eng", "hints",

@@ -5,6 +5,7 @@
 #include <optional>
 #include <string_view>
 
+#include "zorvane_host/question.h"
 #include "zorvane_host/reply.h"
 
 namespace zorvane::host {
@@ -51,5 +52,7 @@ struct Paired : Reply {
     double max = 0.0;
 };
 Paired pair(std::string_view command, Series series, const QuestionOptions& options = {});
+// The same of a command read once (options beside it as well as its own).
+Paired pair(const ReadCommand& command, const QuestionSettings& beside);
 
 }  // namespace zorvane::host

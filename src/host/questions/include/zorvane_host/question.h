@@ -121,6 +121,15 @@ struct ParsedQuestion {
 };
 ParsedQuestion parse_question(std::string_view command, bool expand = true);
 
+// A command read once: its text, kept for what only the text tells (a line
+// longer than the module takes), and the grammar's reading of it. Every
+// answer takes its question so, from the one reading the dispatch made.
+struct ReadCommand {
+    std::string_view text;
+    const ParsedQuestion& reading;
+    bool expand = true;  // values were read in the input notation
+};
+
 // The question as one canonical command: options in the order above (one
 // space between words, ± for tolerances, "--mc N" with its N), then the
 // keyword, the values and "= TARGET". Reading it back gives the same

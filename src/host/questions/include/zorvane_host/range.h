@@ -4,6 +4,7 @@
 #include <array>
 #include <string_view>
 
+#include "zorvane_host/question.h"
 #include "zorvane_host/reply.h"
 
 namespace zorvane::host {
@@ -42,5 +43,7 @@ struct Ranged : Reply {
     double max = 0.0;
 };
 Ranged range(std::string_view command, const QuestionOptions& options = {});
+// The same of a command read once (options beside it as well as its own).
+Ranged range(const ReadCommand& command, const QuestionSettings& beside);
 
 }  // namespace zorvane::host

@@ -4,6 +4,7 @@
 #include <string_view>
 #include <vector>
 
+#include "zorvane_host/question.h"
 #include "zorvane_host/reply.h"
 
 namespace zorvane::host {
@@ -52,5 +53,7 @@ struct Solved : Reply {
     std::vector<SolvedStretch> stretches;  // increasing
 };
 Solved solve(std::string_view command, const QuestionOptions& options = {});
+// The same of a command read once (options beside it as well as its own).
+Solved solve(const ReadCommand& command, const QuestionSettings& beside);
 
 }  // namespace zorvane::host

@@ -101,5 +101,7 @@ struct Simulated : Ranged {
 // command line) with those written in the command winning.
 Simulated simulate(std::string_view command, const QuestionSettings& beside, bool expand = true);
 Simulated simulate(std::string_view command);
+// The same of a command the dispatch has read once.
+Simulated simulate(const ReadCommand& command, const QuestionSettings& beside);
 
 }  // namespace zorvane::host
