@@ -86,7 +86,7 @@ class Json(unittest.TestCase):
         answer = answers(run('--json', *command).stdout)[0]
         self.assertEqual([e.message for e in VALIDATOR.iter_errors(answer)], [])
         self.assertEqual(answer['kind'], 'design')
-        self.assertEqual((answer['samples'], answer['seed'], answer['distribution']), (5000, 1, 'uniform'))
+        self.assertEqual((answer['samples'], answer['seed'], answer['distribution']), (5000, '1', 'uniform'))
         self.assertEqual([c['yield'] for c in answer['candidates']], [1, 1, 1])
         for c in answer['candidates']:
             self.assertTrue(3.2 <= c['min'] <= c['max'] <= 3.4, c)
@@ -120,7 +120,17 @@ class Json(unittest.TestCase):
         # The default: 100000 samples from seed 1, with --mc alone before the formula.
         default = answers(run('--json', '--mc', *command.split(' ')).stdout)[0]
         self.assertEqual((default['samples'], default['seed'], default['distribution']),
-                         (100000, 1, 'uniform'))
+                         (100000, '1', 'uniform'))
+
+    def test_a_seed_past_two_to_the_53_reads_back_exactly(self):
+        # As a JSON number, 6131790410650751224 reads back as the nearest
+        # double, 6131790410650751000, in most readers: the digits are a text.
+        for seed in ('6131790410650751224', '9007199254740993', '18446744073709551615', '0'):
+            for command in (DIVIDER + ' = 3.7..4.1', '--series E24 voltage_divider 12 ? ? = 3.2..3.4'):
+                with self.subTest(seed=seed, command=command):
+                    out = run('--json', '--mc', '200', '--seed', seed, *command.split(' ')).stdout.decode()
+                    self.assertIn(f'"seed":"{seed}"', out)
+                    self.assertEqual(json.loads(out)['seed'], seed)
 
 
 class Options(unittest.TestCase):

@@ -165,7 +165,7 @@ Json simulated_object(const Simulated& s) {
     out["contributions"] = std::move(contributions);
     if (s.samples == 0) return out;
     out["samples"] = s.samples;
-    out["seed"] = s.seed;
+    out["seed"] = std::to_string(s.seed);  // digits: past 2^53 a JSON number loses them
     out["distribution"] = distribution_name(s.distribution);
     out["mean"] = number(s.mean);
     out["sd"] = number(s.sd);

@@ -92,7 +92,7 @@ std::string design_json(const Designed& designed) {
         out["candidates"] = std::move(candidates);
         if (designed.samples > 0) {
             out["samples"] = designed.samples;
-            out["seed"] = designed.seed;
+            out["seed"] = std::to_string(designed.seed);  // digits: exact past 2^53
             out["distribution"] = std::string(distribution_name(designed.distribution));
         }
         out["best"] =
