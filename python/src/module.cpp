@@ -17,6 +17,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <variant>
 #include <vector>
 
 #include "zorvane_host/host.h"
@@ -58,11 +59,6 @@ py::object number(double value) {
     return std::isfinite(value) ? py::object(py::float_(value)) : py::object(py::none());
 }
 
-std::optional<host::Series> series_of(const std::optional<std::string>& name) {
-    if (!name) return std::nullopt;
-    return host::series_named(*name);
-}
-
 // The unit of the result a reply answers about ("V" for a divider; "" for
 // a ratio or where no formula was read): the JSON's fields name only the
 // arguments' units, and a notebook's table shows the result's too.
@@ -70,59 +66,25 @@ py::str result_unit(const host::Reply& reply) {
     return text(reply.formula == nullptr ? std::string_view{} : reply.formula->unit);
 }
 
-// An answer as the one JSON rendering every host shares writes it, with
-// its result's unit; the facade reads the JSON with json.loads.
-template <typename Reply>
-py::tuple answer(const Reply& reply) {
-    return py::make_tuple(text(host::answer_json(reply)), result_unit(reply));
+// A statistics answer's histogram as every host draws it; "" for any other.
+py::str figure_of(const host::Answered& answered) {
+    const auto* simulated = std::get_if<host::Simulated>(&answered);
+    return text(simulated == nullptr ? std::string() : host::histogram_svg(*simulated));
 }
 
-py::dict formula_fields(const host::FormulaInfo& formula) {
-    py::list arguments;
-    for (std::size_t i = 0; i < formula.arguments.size(); ++i) {
-        std::string_view name = formula.arguments[i];
-        name.remove_prefix(1);  // "<resistance>": resistance
-        name.remove_suffix(1);
-        py::dict argument;
-        argument["name"] = text(name);
-        argument["unit"] = text(formula.argument_units[i]);
-        argument["domain"] =
-            host::is_magnitude(formula, static_cast<int>(i)) ? "magnitude" : "signed";
-        arguments.append(argument);
-    }
-    py::dict out;
-    out["keyword"] = text(formula.keyword);
-    out["category"] = text(formula.category);
-    out["label"] = text(formula.label);
-    out["unit"] = text(formula.unit);
-    out["description"] = text(formula.description);
-    out["usage"] = text(host::usage(formula));
-    out["arguments"] = arguments;
-    return out;
+// An option that did not read, answered as an error with the grammar's line
+// and what the option takes.
+py::tuple refused(const host::OptionRefusal& refusal) {
+    host::Reply reply;
+    reply.line = refusal.error;
+    reply.engineering = refusal.error;
+    reply.hints = {std::string(host::question_option_hint(refusal.name))};
+    return py::make_tuple(text(host::answer_json(reply)), text("error"), text(""), text(""));
 }
 
 host::Calculator& calculator() {
     static host::Calculator instance;
     return instance;
-}
-
-using Options = std::vector<std::pair<std::string, std::string>>;
-
-// `options` ({"--mc": "10000", "--seed": "7", ...}) read by the question
-// grammar, as the tool reads its command line: an error answer, with the
-// grammar's line, for an option it does not take.
-std::optional<py::tuple> read_options(const Options& options, host::QuestionSettings& settings) {
-    for (const auto& [name, argument] : options) {
-        if (std::string error = host::set_question_option(name, argument, settings);
-            !error.empty()) {
-            host::Reply refused;
-            refused.engineering = error;
-            refused.line = std::move(error);
-            refused.hints = {std::string(host::question_option_hint(name))};
-            return answer(refused);
-        }
-    }
-    return std::nullopt;
 }
 
 }  // namespace
@@ -198,12 +160,8 @@ PYBIND11_MODULE(_core, module) {
                }),
                py::arg("row"), py::arg("a"), py::arg("b"), py::arg("c"), py::arg("d"));
 
-    module.def("formulas", [] {
-        py::list out;
-        for (const host::FormulaInfo& formula : host::formulas())
-            out.append(formula_fields(formula));
-        return out;
-    });
+    // Every formula as one JSON array, as every host lists them.
+    module.def("formulas", [] { return text(host::formulas_json()); });
 
     module.def("series_names", [] {
         py::list out;
@@ -218,65 +176,31 @@ PYBIND11_MODULE(_core, module) {
         "is_series", [](const std::string& name) { return host::series_named(name).has_value(); },
         py::arg("name"));
 
+    // Any command, answered once as zorvane-calc --json answers it, with
+    // `options` ({"mc": "10000", "series": "E24", ...} as JSON) read by the
+    // question grammar: (the answer's JSON, its kind, the result's unit, a
+    // statistics answer's histogram drawn). `kind` ("solve", "range",
+    // "pair", "statistics", "design") asks for that kind's own answer where
+    // the command asks another; "" for whatever it asks.
     module.def(
-        "solve",
-        [](const py::bytes& command, const std::optional<std::string>& series, bool expand) {
-            const host::QuestionOptions options{.expand = expand, .series = series_of(series)};
-            return answer(host::solve(bounded(std::string_view(command)), options));
+        "answer",
+        [](const py::bytes& command, std::string_view options, std::string_view kind, bool expand) {
+            host::QuestionSettings beside;
+            if (const host::OptionRefusal refusal = host::read_question_options(options, beside)) {
+                return refused(refusal);
+            }
+            const host::Answered answered =
+                host::answer_as(kind, bounded(std::string_view(command)), beside, expand);
+            return py::make_tuple(text(host::answer_json(answered)),
+                                  text(host::kind_name(answered)),
+                                  result_unit(host::reply_of(answered)), figure_of(answered));
         },
-        py::arg("command"), py::arg("series"), py::arg("expand"));
-
-    module.def(
-        "range",
-        [](const py::bytes& command, bool expand) {
-            const host::QuestionOptions options{.expand = expand, .series = {}};
-            return answer(host::range(bounded(std::string_view(command)), options));
-        },
-        py::arg("command"), py::arg("expand"));
-
-    // The series must name one (is_series).
-    module.def(
-        "pairs",
-        [](const py::bytes& command, const std::string& series, bool expand) {
-            const host::QuestionOptions options{.expand = expand, .series = {}};
-            const auto which = host::series_named(series).value_or(host::Series::e24);
-            return answer(host::pair(bounded(std::string_view(command)), which, options));
-        },
-        py::arg("command"), py::arg("series"), py::arg("expand"));
+        py::arg("command"), py::arg("options"), py::arg("kind"), py::arg("expand"));
 
     // ---- Statistics: result windows and Monte Carlo runs ----
 
     module.attr("DEFAULT_SAMPLES") = host::DEFAULT_SAMPLES;
     module.attr("MAX_SAMPLES") = host::MAX_SAMPLES;
-
-    // The run with its options read by the question grammar: its answer, the
-    // drawing of its histogram, both of the one run, and the result's unit.
-    module.def(
-        "simulate",
-        [](const py::bytes& command, const Options& options, bool expand) {
-            host::QuestionSettings settings;
-            if (std::optional<py::tuple> refused = read_options(options, settings)) {
-                return py::make_tuple((*refused)[0], text(""), (*refused)[1]);
-            }
-            const host::Simulated simulated =
-                host::simulate(bounded(std::string_view(command)), settings, expand);
-            return py::make_tuple(text(host::answer_json(simulated)),
-                                  text(host::histogram_svg(simulated)), result_unit(simulated));
-        },
-        py::arg("command"), py::arg("options"), py::arg("expand"));
-
-    // A design, with its options read as the simulation's are, and the
-    // result's unit.
-    module.def(
-        "design",
-        [](const py::bytes& command, const Options& options, bool expand) {
-            host::QuestionSettings settings;
-            if (std::optional<py::tuple> refused = read_options(options, settings)) return *refused;
-            const host::Designed designed =
-                host::design(bounded(std::string_view(command)), settings, expand);
-            return py::make_tuple(text(host::design_json(designed)), result_unit(designed));
-        },
-        py::arg("command"), py::arg("options"), py::arg("expand"));
 
     // {"below", "above", "nearest"}, or None where the series has none.
     module.def(

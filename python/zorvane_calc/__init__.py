@@ -16,6 +16,7 @@ error raises :class:`ZorvaneError` carrying the error line.
 
 from __future__ import annotations
 
+import json
 import re
 from typing import Any, Optional, Union
 
@@ -29,7 +30,7 @@ from ._answers import (Answer, Argument, Contribution, Design, DesignCandidate, 
 __all__ = [
     "Answer", "Argument", "Contribution", "Design", "DesignCandidate", "Formula", "Histogram",
     "Pair", "Percentile", "Range", "Solution", "StandardNeighbour", "StandardValues", "Statistics",
-    "ZorvaneError", "design", "evaluate", "formulas", "line", "monte_carlo", "pairs", "range",
+    "ZorvaneError", "ask", "design", "evaluate", "formulas", "line", "monte_carlo", "pairs", "range",
     "series_names", "solve", "standard_values",
 ]
 
@@ -233,8 +234,8 @@ def solve(command: Command, *, series: Optional[str] = None, expand: bool = True
     >>> [n.value for n in answer.standard]
     [3600.0, 3900.0]
     """
-    raw, unit = _core.solve(_command(command), None if series is None else _series(series), expand)
-    return Solution(raise_for_error(answer_fields(raw)), unit)
+    options = {} if series is None else {"series": _series(series)}
+    return _ask(command, options, "solve", expand)
 
 
 def range(command: Command, *, expand: bool = True) -> Range:  # noqa: A001 (the tool's word)
@@ -247,8 +248,7 @@ def range(command: Command, *, expand: bool = True) -> Range:  # noqa: A001 (the
     >>> answer.min < answer.value < answer.max
     True
     """
-    raw, unit = _core.range(_command(command), expand)
-    return Range(raise_for_error(answer_fields(raw)), unit)
+    return _ask(command, {}, "range", expand)
 
 
 def pairs(command: Command, series: str, *, expand: bool = True) -> Pair:
@@ -258,8 +258,7 @@ def pairs(command: Command, series: str, *, expand: bool = True) -> Pair:
     >>> pairs("voltage_divider 12 ? ? = 3.3", "E24").values
     [24000.0, 9100.0]
     """
-    raw, unit = _core.pairs(_command(command), _series(series, "pairs"), expand)
-    return Pair(raise_for_error(answer_fields(raw)), unit)
+    return _ask(command, {"series": _series(series, "pairs")}, "pair", expand)
 
 
 def standard_values(value: float, series: str) -> StandardValues:
@@ -283,8 +282,38 @@ def standard_values(value: float, series: str) -> StandardValues:
     return StandardValues(answer_fields(found))
 
 
-# Each question is one function: its command to the extension, which answers
-# with the hosts' JSON, read into an Answer of its kind.
+# Every command goes to the extension's one answer, which replies with the
+# hosts' JSON and its kind; the answer's class is the kind's.
+_CLASSES: dict[str, type[Answer]] = {"solve": Solution, "range": Range, "pair": Pair,
+                                     "statistics": Statistics, "design": Design}
+
+
+def _ask(command: Command, options: dict[str, str], kind: str, expand: bool) -> Any:
+    """The answer to ``command`` of its own kind (with ``kind``, that kind's
+    own answer where the command asks another), or ZorvaneError."""
+    raw, answered, unit, figure = _core.answer(_command(command), json.dumps(options), kind,
+                                               expand)
+    fields = raise_for_error(answer_fields(raw))
+    if answered == "statistics":
+        return Statistics(fields, figure, unit)
+    return _CLASSES.get(answered, Answer)(fields, unit)
+
+
+def ask(command: Command, *, expand: bool = True, **options: Any) -> Answer:
+    """Any command answered as ``zorvane-calc --json`` answers it, the options
+    beside it as the tool's without the dashes (``series="E24"``, ``mc=1000``,
+    ``seed=7``): a :class:`Solution`, :class:`Range`, :class:`Pair`,
+    :class:`Statistics` or :class:`Design` by what the command asks, or an
+    :class:`Answer` for a command the module answers itself. ``to_dict()``
+    gives the fields ``--json`` writes; an error raises :class:`ZorvaneError`.
+
+    >>> ask("voltage_divider 12 10k±1% 4k7").kind
+    'range'
+    >>> ask("--mc 1000 --seed 6131790410650751224 voltage_divider 12±5% 10k 4k7").seed
+    6131790410650751224
+    """
+    words = {name.replace("_", "-"): _option_word(value) for name, value in options.items()}
+    return _ask(command, words, "", expand)
 
 
 def monte_carlo(command: Command, samples: int = _core.DEFAULT_SAMPLES, *, seed: int = 1,
@@ -311,12 +340,11 @@ def monte_carlo(command: Command, samples: int = _core.DEFAULT_SAMPLES, *, seed:
             return repr(value)
         return str(int(value)) if isinstance(value, (int, np.integer)) else repr(float(value))
 
-    options = [("--mc", whole(samples, (int, float, np.integer, np.floating))),
-               ("--seed", whole(seed, (int, np.integer))),
-               ("--distribution", distribution if isinstance(distribution, str)
-                and distribution.isascii() else ascii(distribution))]
-    raw, figure, unit = _core.simulate(_command(command), options, expand)
-    return Statistics(raise_for_error(answer_fields(raw)), figure, unit)
+    options = {"mc": whole(samples, (int, float, np.integer, np.floating)),
+               "seed": whole(seed, (int, np.integer)),
+               "distribution": distribution if isinstance(distribution, str)
+               and distribution.isascii() else ascii(distribution)}
+    return _ask(command, options, "statistics", expand)
 
 
 def _option_word(value: Any) -> str:
@@ -343,18 +371,20 @@ def design(command: Command, *, expand: bool = True, **options: Any) -> Design:
     >>> [c.values for c in found.candidates]
     [[13700.0, 5230.0], [3090.0, 1180.0]]
     """
-    words = [("--" + name.replace("_", "-"), _option_word(value))
-             for name, value in options.items()]
-    raw, unit = _core.design(_command(command), words, expand)
-    return Design(raise_for_error(answer_fields(raw)), unit)
+    words = {name.replace("_", "-"): _option_word(value) for name, value in options.items()}
+    return _ask(command, words, "design", expand)
 
 
 _FORMULAS: Optional[tuple[Formula, ...]] = None
 
 
 def _formula(fields: dict[str, Any]) -> Formula:
-    arguments = tuple(Argument(**argument) for argument in fields.pop("arguments"))
-    return Formula(arguments=arguments, **fields)
+    """A formula from the one JSON form every host lists them in."""
+    arguments = tuple(Argument(name[1:-1], unit, domain) for name, unit, domain in
+                      zip(fields["arguments"], fields["argumentUnits"], fields["argumentDomains"]))
+    return Formula(keyword=fields["keyword"], category=fields["category"], label=fields["label"],
+                   unit=fields["unit"], description=fields["referenceDescription"],
+                   usage=fields["usage"], arguments=arguments)
 
 
 def formulas() -> list[Formula]:
@@ -367,7 +397,7 @@ def formulas() -> list[Formula]:
     """
     global _FORMULAS
     if _FORMULAS is None:
-        _FORMULAS = tuple(_formula(fields) for fields in _core.formulas())
+        _FORMULAS = tuple(_formula(fields) for fields in json.loads(_core.formulas()))
     return list(_FORMULAS)
 
 

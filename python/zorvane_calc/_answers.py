@@ -53,6 +53,11 @@ def raise_for_error(fields: dict[str, Any]) -> dict[str, Any]:
     return fields
 
 
+def _whole(digits: Optional[str]) -> Optional[int]:
+    """A seed, which the JSON writes as its digits (exact past 2^53)."""
+    return None if digits is None else int(digits)
+
+
 def _eng(value: Optional[float], unit: str = "") -> str:
     """"3.7931 kΩ": the value as a result in ``unit`` is shown, by the hosts'
     share."""
@@ -132,7 +137,8 @@ class Answer(_Fields):
 
     @property
     def kind(self) -> str:
-        """``"solve"``, ``"range"`` or ``"pair"``."""
+        """``"solve"``, ``"range"``, ``"pair"``, ``"statistics"`` or ``"design"``; for
+        a command the module answers itself, its kind (``"result"``, ...)."""
         return self._fields["kind"]
 
     @property
@@ -321,7 +327,8 @@ class Statistics(Answer):
 
     @property
     def seed(self) -> Optional[int]:
-        return self._get("seed")
+        """The run's seed; ``to_dict()`` holds its digits, as every host's JSON does."""
+        return _whole(self._get("seed"))
 
     @property
     def distribution(self) -> Optional[str]:
@@ -482,7 +489,7 @@ class Design(Answer):
 
     @property
     def seed(self) -> Optional[int]:
-        return self._fields.get("seed")
+        return _whole(self._fields.get("seed"))
 
     @property
     def distribution(self) -> Optional[str]:

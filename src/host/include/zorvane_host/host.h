@@ -22,6 +22,7 @@
 #include "zorvane_host/formulas.h"
 #include "zorvane_host/hints.h"
 #include "zorvane_host/histogram.h"
+#include "zorvane_host/host_json.h"
 #include "zorvane_host/notation.h"
 #include "zorvane_host/pair.h"
 #include "zorvane_host/parts.h"
