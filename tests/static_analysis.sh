@@ -7,7 +7,8 @@ set -euo pipefail
 source_dir=$(cd "$(dirname "$0")/.." && pwd)
 build_dir=${1:-$source_dir/build/test}
 cd "$source_dir"
-sources=(src/*/*.cpp)
+# The module's layers, and the hosts' share's libraries one folder deeper.
+sources=(src/*/*.cpp src/host/*/*.cpp)
 
 tidy_log=$(mktemp)
 trap 'rm -f "$tidy_log"' EXIT

@@ -112,11 +112,11 @@ Answered answer(std::string_view command, const QuestionSettings& beside, bool e
     return forwarded(compose_question(forward), expand);
 }
 
-const Reply& reply_of(const Answered& answered) noexcept {
+const Reply& reply_of(const Answered& answered) {
     return std::visit([](const auto& reply) -> const Reply& { return reply; }, answered);
 }
 
-std::string_view kind_name(const Answered& answered) noexcept {
+std::string_view kind_name(const Answered& answered) {
     if (const auto* module = std::get_if<Forwarded>(&answered)) {
         return kind_name(module->answer.kind);
     }

@@ -12,6 +12,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "answer_lines.h"
 #include "command.h"
 #include "formula_table.h"
 #include "number_text.h"
@@ -24,17 +25,7 @@
 namespace zorvane::host {
 namespace {
 
-// "3.81081 .. 3.86301 V", or "999.5 mV .. 1.0005 V" where the prefixes differ.
-std::string engineering_span(double low, double high, std::string_view unit,
-                             std::string_view separator) {
-    std::string first = engineering(low, unit);
-    const std::string second = engineering(high, unit);
-    const std::size_t space = second.rfind(' ');
-    if (!unit.empty() && space != std::string::npos && first.ends_with(second.substr(space))) {
-        first.erase(first.size() - (second.size() - space));
-    }
-    return first + std::string(separator) + second;
-}
+constexpr std::string_view ARROW = " \xE2\x86\x92 ";
 
 // The deviation of a result from the target: relative, (result - target) /
 // |target|; the difference itself where the target is 0 or so small that the
@@ -101,7 +92,7 @@ std::string reach_hint(const FormulaInfo& info, const RootSearch& search, double
         return std::string(info.label) + " is " + engineering(low, info.unit) + tail;
     }
     return std::string(info.label) + " stays between " +
-           engineering_span(low, high, info.unit, " and ") + tail;
+           AnswerLines::engineering_span(low, high, info.unit, " and ") + tail;
 }
 
 Outcome through_module(const Formula& row, const Values& values) {
@@ -133,38 +124,30 @@ void add_standard_neighbours(const PreparedQuestion& prepared, Series series, So
         }
     }
     if (solved.standard.empty()) return;
-    const std::string head = "; " + std::string(series_name(series)) + ": ";
-    solved.line += head;
-    solved.engineering += head;
-    solved.readable += head;
+    AnswerLines lines(solved.line, solved.engineering, &solved.readable);
+    lines.text("; ").text(series_name(series)).text(": ");
     const std::string_view unit = solved.unit;
     const std::string_view result_unit = prepared.info->unit;
     for (std::size_t i = 0; i < solved.standard.size(); ++i) {
         const StandardNeighbour& n = solved.standard[i];
-        const std::string separator = i == 0 ? "" : ", ";
-        solved.line += separator + with_unit(round_trip(n.value), unit) + " \xE2\x86\x92 " +
-                       with_unit(module_number(row, n.result), result_unit) + " (" +
-                       deviation_text(n.result, prepared.target, result_unit, false) + ")";
-        const std::string result = " \xE2\x86\x92 " + engineering(n.result, result_unit) + " (" +
-                                   deviation_text(n.result, prepared.target, result_unit, true) +
-                                   ")";
-        solved.engineering += separator + engineering(n.value, unit) + result;
-        solved.readable += separator + readable(n.value, unit) + result;
+        lines.text(i == 0 ? "" : ", ").value(n.value, unit).text(ARROW);
+        lines.result(row, n.result, result_unit).text(" (");
+        lines.text(deviation_text(n.result, prepared.target, result_unit, false),
+                   deviation_text(n.result, prepared.target, result_unit, true));
+        lines.text(")");
     }
 }
 
 // "r2 = 3793.103448275862 Ω or ...": the solutions, each way a reply is written.
 void write_solutions(const std::string& name, Solved& solved) {
-    if (!solved.solutions.empty()) {
-        solved.line = name + " = ";
-        solved.engineering = solved.line;
-        solved.readable = solved.line;
-    }
+    if (solved.solutions.empty()) return;
+    solved.line.clear();
+    solved.engineering.clear();
+    solved.readable.clear();
+    AnswerLines lines(solved.line, solved.engineering, &solved.readable);
+    lines.text(name).text(" = ");
     for (std::size_t i = 0; i < solved.solutions.size(); ++i) {
-        const std::string separator = i == 0 ? "" : " or ";
-        solved.line += separator + with_unit(round_trip(solved.solutions[i]), solved.unit);
-        solved.engineering += separator + engineering(solved.solutions[i], solved.unit);
-        solved.readable += separator + readable(solved.solutions[i], solved.unit);
+        lines.text(i == 0 ? "" : " or ").value(solved.solutions[i], solved.unit);
     }
 }
 
@@ -177,6 +160,7 @@ void write_stretches(const RootSearch& search, const std::string& name,
     const bool every = std::all_of(search.stretches.begin(), search.stretches.end(),
                                    [](const RootSearch::Stretch& s) { return s.every; });
     const std::string_view unit = solved.unit;
+    AnswerLines lines(solved.line, solved.engineering, &solved.readable);
     for (std::size_t i = 0; i < search.stretches.size(); ++i) {
         const RootSearch::Stretch& s = search.stretches[i];
         solved.stretches.push_back({s.from, s.to, s.from_domain_end, s.to_domain_end, s.every});
@@ -189,28 +173,21 @@ void write_stretches(const RootSearch& search, const std::string& name,
                                              : (every ? "every " : "many ");
             head += name;
         }
+        lines.text(head);
         if (s.from_domain_end) {
-            solved.line += head + " below " + with_unit(round_trip(s.to), unit);
-            solved.engineering += head + " below " + engineering(s.to, unit);
-            solved.readable += head + " below " + readable(s.to, unit);
+            lines.text(" below ").value(s.to, unit);
         } else if (s.to_domain_end) {
-            solved.line += head + " above " + with_unit(round_trip(s.from), unit);
-            solved.engineering += head + " above " + engineering(s.from, unit);
-            solved.readable += head + " above " + readable(s.from, unit);
+            lines.text(" above ").value(s.from, unit);
         } else {
-            solved.line +=
-                head + " from " + round_trip(s.from) + " to " + with_unit(round_trip(s.to), unit);
-            solved.engineering += head + " from " + engineering_span(s.from, s.to, unit, " to ");
-            solved.readable +=
-                head + " from " + readable(s.from, unit) + " to " + readable(s.to, unit);
+            lines.text(" from ");
+            lines.text(round_trip(s.from) + " to " + with_unit(round_trip(s.to), unit),
+                       AnswerLines::engineering_span(s.from, s.to, unit, " to "),
+                       readable(s.from, unit) + " to " + readable(s.to, unit));
         }
     }
     if (search.stretches.empty()) return;
-    const std::string tail =
-        (every ? " gives " : " give ") + wanted_text + (every ? "" : ", not every one");
-    solved.line += tail;
-    solved.engineering += tail;
-    solved.readable += tail;
+    lines.text(every ? " gives " : " give ").text(wanted_text);
+    lines.text(every ? "" : ", not every one");
 }
 
 Solved solve_question(const ReadCommand& command, const QuestionSettings& beside) {
@@ -330,10 +307,12 @@ Ranged range_question(const ReadCommand& command, const QuestionSettings& beside
     const std::string_view unit = info.unit;
     ranged.error = false;
     ranged.hints = std::move(hints);
-    ranged.line = prepared.line + " (" + module_number(row, found.min) + " .. " +
-                  with_unit(module_number(row, found.max), unit) + ")";
-    ranged.engineering =
-        prepared.engineering + " (" + engineering_span(found.min, found.max, unit, " .. ") + ")";
+    ranged.line = prepared.line;
+    ranged.engineering = prepared.engineering;
+    AnswerLines(ranged.line, ranged.engineering)
+        .text(" (")
+        .shared_unit_span(row, found.min, found.max, unit)
+        .text(")");
     return ranged;
 }
 
@@ -371,14 +350,10 @@ bool add_pair_worst_case(const PreparedQuestion& prepared, const Values& values,
     paired.part_tolerance = fraction;
     paired.min = found.min;
     paired.max = found.max;
-    const std::string with = " with " + tolerance->text + "% parts";
-    const Formula& row = *prepared.row;
-    paired.line += ", worst case " + module_number(row, found.min) + " .. " +
-                   with_unit(module_number(row, found.max), info.unit) + with;
-    const std::string span =
-        ", worst case " + engineering_span(found.min, found.max, info.unit, " .. ") + with;
-    paired.engineering += span;
-    paired.readable += span;
+    AnswerLines(paired.line, paired.engineering, &paired.readable)
+        .text(", worst case ")
+        .shared_unit_span(*prepared.row, found.min, found.max, info.unit)
+        .text(" with " + tolerance->text + "% parts");
     return true;
 }
 
@@ -389,21 +364,16 @@ void write_pair(const PreparedQuestion& prepared, Paired& paired) {
     const Formula& row = *prepared.row;
     const FormulaInfo& info = *prepared.info;
     const auto [first_value, second_value] = paired.values;
-    const std::string first = std::string(paired.names[0]) + " = ";
-    const std::string second = ", " + std::string(paired.names[1]) + " = ";
+    paired.line.clear();
+    paired.engineering.clear();
+    paired.readable.clear();
+    AnswerLines lines(paired.line, paired.engineering, &paired.readable);
+    lines.text(paired.names[0]).text(" = ").value(first_value, paired.unit);
+    lines.text(", ").text(paired.names[1]).text(" = ").value(second_value, paired.unit);
     // The module's number, with the unit as every other answer writes it.
-    paired.line = first + with_unit(round_trip(first_value), paired.unit) + second +
-                  with_unit(round_trip(second_value), paired.unit) + " (" +
-                  std::string(info.label) + " = " +
-                  with_unit(module_number(row, paired.result), info.unit) + ", " +
-                  deviation_text(paired.result, prepared.target, info.unit, false);
-    const std::string result_eng = " (" + std::string(info.label) + " = " +
-                                   engineering(paired.result, info.unit) + ", " +
-                                   deviation_text(paired.result, prepared.target, info.unit, true);
-    paired.engineering = first + engineering(first_value, paired.unit) + second +
-                         engineering(second_value, paired.unit) + result_eng;
-    paired.readable = first + readable(first_value, paired.unit) + second +
-                      readable(second_value, paired.unit) + result_eng;
+    lines.text(" (").text(info.label).text(" = ").result(row, paired.result, info.unit);
+    lines.text(", ").text(deviation_text(paired.result, prepared.target, info.unit, false),
+                          deviation_text(paired.result, prepared.target, info.unit, true));
 }
 
 Paired pair_question(const ReadCommand& command, const QuestionSettings& beside) {
@@ -449,9 +419,7 @@ Paired pair_question(const ReadCommand& command, const QuestionSettings& beside)
     paired.hints = prepared.notes;
     write_pair(prepared, paired);
     if (!add_pair_worst_case(prepared, values, paired)) return paired;
-    paired.line += ")";
-    paired.engineering += ")";
-    paired.readable += ")";
+    AnswerLines(paired.line, paired.engineering, &paired.readable).text(")");
     return paired;
 }
 

@@ -42,12 +42,12 @@ Answered answer(std::string_view command, const QuestionSettings& beside = {}, b
 std::string_view kind_name(Kind kind) noexcept;
 
 // What every answer has: the line, the engineering line, the hints.
-const Reply& reply_of(const Answered& answered) noexcept;
+const Reply& reply_of(const Answered& answered);
 
 // The answer's kind as every host names it (JSON's "kind"): "solve",
 // "range", "pair", "statistics", "design", the module's own kinds
 // ("result", "invalid_number", ...), or "error" for a question's error line.
-std::string_view kind_name(const Answered& answered) noexcept;
+std::string_view kind_name(const Answered& answered);
 
 // The answer as one JSON object on one line, its fields by its kind.
 std::string answer_json(const Answered& answered);
