@@ -57,18 +57,6 @@ std::optional<zorvane::host::Series> series_at(int index) {
     return static_cast<zorvane::host::Series>(index);
 }
 
-Json formula_json(const FormulaInfo& formula) {
-    return Json{{"keyword", formula.keyword},
-                {"category", formula.category},
-                {"label", formula.label},
-                {"unit", formula.unit},
-                {"usage", zorvane::host::usage(formula)},
-                {"reference", zorvane::host::reference_line(formula)},
-                {"description", zorvane::host::description_prose(formula)},
-                {"argumentUnits", strings(formula.argument_units)},
-                {"arguments", strings(formula.arguments)}};
-}
-
 std::string_view prompt_word_name(PromptWord::Kind kind) {
     switch (kind) {
         case PromptWord::Kind::none:
@@ -207,29 +195,6 @@ std::optional<Percent> percent_of(const Json& object) {
     return Percent{text, 0.0};
 }
 
-// Options given as {"series": "E24", "mc": 1000, ...}, read by the grammar
-// into `settings`: the error line of a bad one, or "".
-std::string options_from(const Json& options, zorvane::host::QuestionSettings& settings) {
-    for (const auto& [name, argument] : options.items()) {
-        // false leaves the option out; null or true gives it without its argument.
-        if (argument.is_boolean() && !argument.get<bool>()) continue;
-        std::optional<std::string> text;
-        if (argument.is_string()) text = argument.get<std::string>();
-        if (argument.is_number_unsigned()) {
-            text = std::to_string(argument.get<std::uint64_t>());
-        } else if (argument.is_number_integer()) {
-            text = std::to_string(argument.get<std::int64_t>());
-        } else if (argument.is_number()) {
-            // 2.5 or 1e300 samples: written out for the grammar to refuse.
-            text = argument.dump();
-        }
-        std::string error = zorvane::host::set_question_option(
-            "--" + name, text ? std::optional<std::string_view>(*text) : std::nullopt, settings);
-        if (!error.empty()) return error;
-    }
-    return {};
-}
-
 // The question whose parts are given as texts; the options through the
 // grammar, so a bad one is refused: the error line, or "".
 std::string question_from(const Json& parts, Question& question) {
@@ -260,8 +225,9 @@ std::string question_from(const Json& parts, Question& question) {
     }
     if (const auto options = parts.find("options");
         options != parts.end() && options->is_object()) {
-        if (std::string error = options_from(*options, question.settings); !error.empty()) {
-            return error;
+        if (auto refused =
+                zorvane::host::read_question_options(options->dump(), question.settings)) {
+            return refused.error;
         }
     }
     return {};
@@ -320,48 +286,43 @@ extern "C" {
 
 // Every formula of the table as a JSON array.
 EMSCRIPTEN_KEEPALIVE const char* zc_formulas() {
-    Json all = Json::array();
-    for (const FormulaInfo& formula : zorvane::host::formulas()) {
-        all.push_back(formula_json(formula));
-    }
-    return send(all);
+    reply = zorvane::host::formulas_json();
+    return reply.c_str();
 }
 
-// One command with the input notation, as zorvane-calc --eng evaluates it:
-// {"kind", "error", "guarded", "line", "eng", "note", "lineNote", "hints": [...]}.
-// error is the answer's own verdict; note says why a guarded result is 0. A
-// question (?, =, ±) is answered as the tool answers it, with kind "answer"
-// or "error".
-EMSCRIPTEN_KEEPALIVE const char* zc_evaluate(const char* command) {
-    const std::string_view text(command);
-    if (zorvane::host::is_question(text)) {
-        reply = zorvane::host::answer_json(zorvane::host::ask(text));
-    } else {
-        reply = zorvane::host::answer_json(text, calculator.evaluate(text));
+// Any command, answered once as zorvane-calc --json answers it: {"command",
+// "options": {"series": "E24", "mc": 1000, ...} (read by the question
+// grammar), "expand": false for values as plain numbers, "kind": "solve",
+// "range", "pair", "statistics" or "design" for that kind's own answer
+// where the command asks another (omitted: whatever it asks)}. The answer
+// as one JSON object, its fields by its kind (docs/answer.schema.json), or
+// {"optionError": the grammar's error line} for an option that does not read.
+EMSCRIPTEN_KEEPALIVE const char* zc_answer(const char* request) {
+    const Json given = Json::parse(request, nullptr, false);
+    zorvane::host::QuestionSettings beside;
+    const Json& options = member(given, "options");
+    if (options.is_object()) {
+        if (auto refused = zorvane::host::read_question_options(options.dump(), beside)) {
+            return send(Json{{"optionError", refused.error}});
+        }
     }
+    const Json& expand = member(given, "expand");
+    reply = zorvane::host::answer_json(
+        zorvane::host::answer_as(text_of(given, "kind"), text_of(given, "command"), beside,
+                                 !expand.is_boolean() || expand.get<bool>()));
     return reply.c_str();
 }
 
 // A command line as zorvane-calc's words: leading -e, --eng and --plain
 // are the tool's display options, and the rest is
-// answered as the tool answers it with them: zc_evaluate's reply with
+// answered as the tool answers it with them: zc_answer's reply with
 // "command" (the rest), "engineering", "plain" and "shown", the line
 // zorvane-calc prints (with the ohm sign where the module's line has "?").
 EMSCRIPTEN_KEEPALIVE const char* zc_command(const char* line) {
     const auto [display, text] = displayed_command(line);
-    std::string answered;
-    const FormulaInfo* formula = nullptr;
-    if (zorvane::host::is_question(text)) {
-        const zorvane::host::Reply asked = zorvane::host::ask(text, {}, display.expand);
-        answered = zorvane::host::answer_json(asked);
-        formula = asked.formula;
-    } else {
-        const Answer& evaluated =
-            calculator.evaluate(text, {.expand = display.expand, .engineering = true});
-        answered = zorvane::host::answer_json(text, evaluated);
-        formula = evaluated.formula;
-    }
-    Json answer = Json::parse(answered, nullptr, false);
+    const zorvane::host::Answered answered = zorvane::host::answer(text, {}, display.expand);
+    const FormulaInfo* formula = zorvane::host::reply_of(answered).formula;
+    Json answer = Json::parse(zorvane::host::answer_json(answered), nullptr, false);
     if (!answer.is_object()) return send(Json{{"kind", "error"}, {"error", true}});
     answer["command"] = std::string(text);
     answer["engineering"] = display.engineering;
@@ -417,7 +378,7 @@ EMSCRIPTEN_KEEPALIVE const char* zc_format(double value, const char* unit) {
     return reply.c_str();
 }
 
-// ---- Questions: solving, standard values, ranges, pairs ----
+// ---- Standard values ----
 
 // The index of the series named `name` ("E24" or "e24") in zc_series_names;
 // -1 for none.
@@ -431,17 +392,6 @@ EMSCRIPTEN_KEEPALIVE const char* zc_series_names() {
     return send(strings(zorvane::host::series_names()));
 }
 
-// "voltage_divider 12 10k ? = 3.3", with the standard neighbours of the
-// series at `series` (-1: none): {"error", "line", "eng", "hints",
-// "evaluations", "argument", "index", "unit", "target", "solutions",
-// "standard": [{"value", "result", "deviation"}]}.
-EMSCRIPTEN_KEEPALIVE const char* zc_solve(const char* command, int series) {
-    zorvane::host::QuestionOptions options;
-    options.series = series_at(series);
-    reply = zorvane::host::answer_json(zorvane::host::solve(command, options));
-    return reply.c_str();
-}
-
 // {"below", "above", "nearest"} in the series at `series`, or null.
 EMSCRIPTEN_KEEPALIVE const char* zc_standard_values(double value, int series) {
     const auto which = series_at(series);
@@ -452,43 +402,7 @@ EMSCRIPTEN_KEEPALIVE const char* zc_standard_values(double value, int series) {
                      {"nearest", number(found->nearest)}});
 }
 
-// "voltage_divider 12 10k±1% 4.7k": {"error", "line", "eng", "hints",
-// "evaluations", "value", "min", "max"}.
-EMSCRIPTEN_KEEPALIVE const char* zc_range(const char* command) {
-    reply = zorvane::host::answer_json(zorvane::host::range(command));
-    return reply.c_str();
-}
-
-// "voltage_divider 12 ? ? = 3.3" in the series at `series`: {"error",
-// "line", "eng", "hints", "evaluations", "arguments", "indices", "unit",
-// "values", "result", "target", "deviation"}.
-EMSCRIPTEN_KEEPALIVE const char* zc_pairs(const char* command, int series) {
-    const auto which = series_at(series);
-    if (!which) return send(nullptr);
-    reply = zorvane::host::answer_json(zorvane::host::pair(command, *which));
-    return reply.c_str();
-}
-
 // ---- Statistics ----
-
-// {"command": "voltage_divider 12±5% 10k±1% 4k7±1% = 3.3±3%", "options":
-// {"mc": 100000, "seed": "1", "distribution": "normal"}}, the options read
-// as the question's own (no "mc": no run): the statistics answer as
-// zorvane-calc --json writes it, or {"optionError": the grammar's error
-// line} for a bad option.
-EMSCRIPTEN_KEEPALIVE const char* zc_monte_carlo(const char* request) {
-    const Json given = Json::parse(request, nullptr, false);
-    zorvane::host::QuestionSettings settings;
-    const auto options = given.is_object() ? given.find("options") : given.end();
-    if (given.is_object() && options != given.end() && options->is_object()) {
-        if (std::string error = options_from(*options, settings); !error.empty()) {
-            return send(Json{{"optionError", error}});
-        }
-    }
-    const std::string command = given.is_object() ? text_of(given, "command") : std::string();
-    reply = zorvane::host::answer_json(zorvane::host::simulate(command, settings));
-    return reply.c_str();
-}
 
 // The histogram of a statistics answer as every host draws it: {"histogram":
 // {"edges", "counts"}, "window": {"low", "high"} or null} (the answer's own
@@ -534,32 +448,7 @@ EMSCRIPTEN_KEEPALIVE const char* zc_histogram_figure(const char* request) {
                      {"window", std::move(drawn_window)}});
 }
 
-// ---- Designs ----
-
-// {"command": "--series E96 voltage_divider 12±5% ? ? = 3.3±3%", "options":
-// {"series": "R=E24,C=E12", "tolerance": "1%", "within": "1k..100k", "top":
-// "3"}} (the options beside the command, texts as the tool takes them): the
-// design's answer as the hosts' share writes it (design_json), or
-// {"optionError": the error line} for an option that does not read.
-EMSCRIPTEN_KEEPALIVE const char* zc_design(const char* question) {
-    const Json given = Json::parse(question, nullptr, false);
-    if (!given.is_object() || !given.contains("command") || !given["command"].is_string() ||
-        !given.contains("options") || !given["options"].is_object()) {
-        return send(Json{{"optionError", "Error: A design is asked as {command, options}"}});
-    }
-    zorvane::host::QuestionSettings beside;
-    for (const auto& [name, value] : given["options"].items()) {
-        if (!value.is_string()) {
-            return send(Json{{"optionError", "Error: The option " + name + " is a text"}});
-        }
-        const std::string error =
-            zorvane::host::set_question_option("--" + name, value.get<std::string>(), beside);
-        if (!error.empty()) return send(Json{{"optionError", error}});
-    }
-    reply = zorvane::host::design_json(
-        zorvane::host::design(given["command"].get<std::string>(), beside));
-    return reply.c_str();
-}
+// ---- Questions as parts ----
 
 // A question read by the grammar: {"error", "hints", "keyword", "formula"
 // (the keyword of the formula named, or null), "values": [{"number",

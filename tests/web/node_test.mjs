@@ -9,6 +9,7 @@ import { createHash } from "node:crypto";
 import { readFileSync, readdirSync } from "node:fs";
 import { join } from "node:path";
 import { pathToFileURL } from "node:url";
+import { isDeepStrictEqual } from "node:util";
 import { test } from "node:test";
 import { gzipSync } from "node:zlib";
 
@@ -546,6 +547,53 @@ test("calc.monteCarlo gives the statistics vectors' answers", () => {
     const empty = calc.monteCarlo("voltage_divider 12\u00b15% 10k 4k7 = 3.4..3.2");
     assert.deepEqual([empty.kind, empty.error, empty.line],
         ["error", true, "Error: The window 3.4..3.2 is empty"]);
+});
+
+// ---- One question, one answer ----
+
+test("calc.evaluate gives zorvane-calc --json's object for generated questions of every kind", { skip: !process.env.ZORVANE_TOOL }, async () => {
+    const { execFileSync, spawnSync } = await import("node:child_process");
+    const table = JSON.stringify(calc.formulas.map(({ keyword, argumentUnits }) => ({ keyword, argumentUnits })));
+    const asked = execFileSync("/usr/bin/python3", [join(root, "tests/hosts/questions.py"), "1000", "20261208"],
+        { input: table, encoding: "utf8" }).trimEnd().split("\n");
+    // (The tool's status says some answers are errors: the lines are what counts.)
+    const written = spawnSync(process.env.ZORVANE_TOOL, ["--json"], { input: `${asked.join("\n")}\n`, encoding: "utf8" })
+        .stdout.trimEnd().split("\n");
+    assert.equal(written.length, asked.length);
+    const kinds = new Set();
+    let nearly = 0;
+    asked.forEach((command, i) => {
+        const expected = JSON.parse(written[i]);
+        kinds.add(expected.kind);
+        const answer = calc.evaluate(command);
+        if (isDeepStrictEqual(answer, expected)) return;
+        // The C library's pow, exp and log differ in their last bit between
+        // WebAssembly and glibc. The solver's scan steps through them, so its
+        // count of evaluations may differ; decibels and the coax's logarithm
+        // call them in the formula, so there the same kind, verdict and fields.
+        nearly += 1;
+        if (isDeepStrictEqual({ ...answer, evaluations: 0 }, { ...expected, evaluations: 0 })) return;
+        assert.match(command, /db|coax/i, `${command}\n${JSON.stringify(answer)}\n${written[i]}`);
+        assert.deepEqual([answer.kind, answer.error, Object.keys(answer)], [expected.kind, expected.error, Object.keys(expected)], command);
+    });
+    assert.ok(nearly < asked.length / 20, `${nearly} answers differ in their last bits`);
+    assert.deepEqual(["result", "solve", "range", "pair", "statistics", "design", "error"].filter((k) => !kinds.has(k)), []);
+});
+
+test("a seed past 2^53 comes back as the digits given, and the wrappers answer as evaluate does", () => {
+    const seed = "6131790410650751224";  // as a double: 6131790410650751000
+    const run = calc.monteCarlo("voltage_divider 12\u00b15% 10k 4k7", { samples: 300, seed });
+    assert.equal(run.seed, seed);
+    assert.deepEqual(calc.evaluate(`--mc 300 --seed ${seed} voltage_divider 12\u00b15% 10k 4k7`), run);
+    assert.deepEqual(calc.answer("voltage_divider 12\u00b15% 10k 4k7", { mc: 300, seed }), run);
+    assert.throws(() => calc.answer("voltage_divider 12\u00b15% 10k 4k7", { mc: -1 }), RangeError);
+    // Each wrapper gives the one answer, with kind named as every host names it.
+    assert.equal(calc.solve("voltage_divider 12 10k ? = 3.3", "E24").kind, "solve");
+    assert.deepEqual(calc.solve("voltage_divider 12 10k ? = 3.3", "E24"), calc.evaluate("--series E24 voltage_divider 12 10k ? = 3.3"));
+    assert.deepEqual(calc.pairs("voltage_divider 12 ? ? = 3.3", "e24"), calc.evaluate("--series E24 voltage_divider 12 ? ? = 3.3"));
+    // A command of another kind gets the wrapper's own answer: why it is no such question.
+    const [solve, range] = [calc.solve("voltage_divider 12 10k\u00b11% 4k7"), calc.range("voltage_divider 12 10k ? = 3.3")];
+    assert.deepEqual([solve.kind, solve.error, range.kind, range.error], ["error", true, "error", true]);
 });
 
 // ---- One histogram: the page draws the bins the tool draws ----

@@ -57,7 +57,7 @@ test("tsc checks a consumer against the declarations, and refuses a wrong one", 
         const calc = await createCalculator();
         const answer: Answer = calc.evaluate("power_vi 12 0.5");
         const lines: string[] = [calc.line("x"), calc.eng("x"), answer.line, ...answer.hints, calc.format(1, "Hz"),
-            calc.expand("x"), calc.valueProblem("1"), calc.helpSummary(), calc.referenceFileName, answer.note];
+            calc.expand("x"), calc.valueProblem("1"), calc.helpSummary(), calc.referenceFileName, answer.kind === "result" ? answer.note : ""];
         const numbers: number[] = [calc.value("x"), calc.number("4k7"), calc.reference().length];
         const first: Formula | undefined = calc.formulas[0];
         const word: "none" | "quit" | "help" | "help_name" | "comment" = calc.promptWord("help").word;
@@ -66,7 +66,7 @@ test("tsc checks a consumer against the declarations, and refuses a wrong one", 
         const solve = calc.solve("voltage_divider 12 10k ? = 3.3", "E24");
         const range = calc.range("power_vi 12±1% 1");
         const pair = calc.pairs("voltage_divider 12 ? ? = 3.3", "e24");
-        const solved: number[] = [...(solve.kind === "solved" ? solve.solutions : []),
+        const solved: number[] = [...(solve.kind === "solve" ? solve.solutions : []),
             range.kind === "range" ? range.max : 0, ...(pair.kind === "pair" ? pair.values : []),
             calc.standardValues(3793, "E24")?.nearest ?? 0, calc.read("4k7").value];
         const errorLine: string = solve.kind === "error" ? solve.line : "";
@@ -80,7 +80,7 @@ test("tsc checks a consumer against the declarations, and refuses a wrong one", 
         const readings: (number | null)[] = [...question.values.map((v) => v.reading), question.target?.reading ?? null];
         const displayed = calc.command("-e --plain power_vi 12 0.5");
         const shownLine: string = displayed.shown + (displayed.engineering && displayed.plain ? displayed.command : "");
-        console.log(lines, numbers, solved, margins, first?.argumentUnits.join(), word, answer.guarded && answer.error,
+        console.log(lines, numbers, solved, margins, first?.argumentUnits.join(), word, answer.kind === "result" && answer.guarded,
             canonical, readings, question.options.series, note, shownLine);`;
     // The declarations are types, not "any": each misuse is an error of
     // its own line, and the good consumer has none.

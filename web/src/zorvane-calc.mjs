@@ -105,9 +105,16 @@ function makeCalculator(module) {
         return { value: reading.value ?? NaN, problem: reading.problem };
     };
     const seriesNames = Object.freeze(JSON.parse(call("_zc_series_names")));
-    // A question's reply told apart by its kind: "solved", "range" or "pair",
-    // or "error" for an error line.
-    const tagged = (reply, kind) => ({ ...reply, kind: reply.error ? "error" : kind });
+    // Every command is answered once, by the C++ that answers zorvane-calc
+    // --json: its answer of its own kind. `kind` asks for that kind's own
+    // answer where the command asks another (solve() of a range question
+    // says why it is no solve). An option that does not read throws.
+    const ask = (command, { options = {}, kind = "", expand = true } = {}) => {
+        const request = JSON.stringify({ command: String(command), options, kind, expand });
+        const answer = JSON.parse(call("_zc_answer", text.utf8(request)));
+        if (answer.optionError !== undefined) throw new RangeError(answer.optionError);
+        return answer;
+    };
     // The index the module gives a series name; a name it does not know is
     // the caller's mistake.
     const seriesIndex = (series) => {
@@ -128,12 +135,21 @@ function makeCalculator(module) {
         eng(command) {
             return this.evaluate(command).eng;
         },
-        // Everything one command gives a person: { kind, line, eng, hints }.
+        // Everything one command gives a person: { kind, line, eng, hints, ... }.
         // kind is "result", "empty", "invalid_number", "unknown_formula" or "too_long";
-        // for a question (a value written ?, a target after =, a tolerance),
-        // answered as zorvane-calc answers it, "answer" or "error".
+        // a question (a value written ?, a target after =, a tolerance) is
+        // answered as zorvane-calc --json answers it, of its own kind: "solve",
+        // "range", "pair", "statistics", "design", or "error".
         evaluate(command) {
-            return JSON.parse(call("_zc_evaluate", text.utf8(String(command))));
+            return ask(command);
+        },
+        // Any command answered as zorvane-calc --json answers it, with the
+        // tool's options beside it ({ series: "E24", mc: 1000, seed: "7" },
+        // each a text or a whole number): one object of the command's own
+        // kind. An option that does not read throws a RangeError with its
+        // error line.
+        answer(command, options = {}) {
+            return ask(command, { options: options ?? {} });
         },
         // A command line as zorvane-calc's words: leading -e (--eng) and
         // --plain are the tool's options, read by its own option table, and
@@ -186,15 +202,15 @@ function makeCalculator(module) {
             return call("_zc_format", Number(value), text.utf8(String(unit)));
         },
         // Solves for the value written ? so that the formula gives the result
-        // after =: { kind: "solved", error: false, argument ("r2"), index, unit, target,
+        // after =: { kind: "solve", error: false, argument ("r2"), index, unit, target,
         // solutions (increasing), line, eng, hints, evaluations, standard }, or
         // { kind: "error", error: true, line, eng, hints }. With a series ("E24"), `standard`
         // lists each solution's standard neighbours { value, result, deviation }
         // (deviation relative to the target) and the line names them.
         solve(command, series) {
             const none = series === undefined || series === null || series === "";
-            const index = none ? -1 : seriesIndex(series);  // (before the command takes the buffer)
-            return tagged(JSON.parse(call("_zc_solve", text.utf8(String(command)), index)), "solved");
+            const options = none ? {} : { series: seriesNames[seriesIndex(series)] };
+            return ask(command, { options, kind: "solve" });
         },
         // The IEC 60063 values of a series next to a positive value:
         // { below, above, nearest }, or null for a value that has none.
@@ -205,15 +221,14 @@ function makeCalculator(module) {
         // (10k±1%, 10k+-1%): { kind: "range", error: false, value, min, max, line, eng, hints,
         // evaluations }, or { kind: "error", error: true, line, eng, hints }.
         range(command) {
-            return tagged(JSON.parse(call("_zc_range", text.utf8(String(command)))), "range");
+            return ask(command, { kind: "range" });
         },
         // Two values of one kind written ?: the pair of standard values of the
         // series whose result is nearest the target: { kind: "pair", error: false, arguments
         // (["r1", "r2"]), indices, unit, values, result, target, deviation,
         // line, eng, hints, evaluations }, or { kind: "error", error: true, line, eng, hints }.
         pairs(command, series) {
-            const index = seriesIndex(series);  // (before the command takes the buffer)
-            return tagged(JSON.parse(call("_zc_pairs", text.utf8(String(command)), index)), "pair");
+            return ask(command, { options: { series: seriesNames[seriesIndex(series)] }, kind: "pair" });
         },
         // A design: the standard parts whose worst case lies inside the window
         // after "=" ("--series E96 voltage_divider 12±5% ? ? = 3.3±3%"), ranked.
@@ -229,10 +244,7 @@ function makeCalculator(module) {
                     ? Object.entries(value).map(([kind, one]) => `${kind}=${one}`).join(",")
                     : String(value);
             }
-            const question = JSON.stringify({ command: String(command), options: words });
-            const answer = JSON.parse(call("_zc_design", text.utf8(question)));
-            if (answer.optionError) throw new RangeError(answer.optionError);
-            return answer;
+            return ask(command, { options: words, kind: "design" });
         },
         // A question read by the module's grammar, as the tool reads it:
         // { error, hints, keyword, formula, values: [{ number, unknown,
@@ -262,7 +274,8 @@ function makeCalculator(module) {
         // value's share of the variance and, with samples, a Monte Carlo run:
         // { kind: "statistics", value, worst, window, contributions, samples,
         // seed, distribution, mean, sd, min, max, percentiles, yield, ppm, cpk,
-        // histogram: { edges, counts }, line, eng, hints }, or an error reply.
+        // histogram: { edges, counts }, line, eng, hints }, or an error reply;
+        // seed as its digits ("6131790410650751224"), exact past 2^53.
         // samples 0 runs none; the same seed gives the same numbers as
         // zorvane-calc --json on every platform.
         monteCarlo(command, { samples = 100000, distribution = "uniform", seed = 1 } = {}) {
@@ -270,11 +283,7 @@ function makeCalculator(module) {
             const options = { seed: String(seed), distribution: String(distribution) };
             const count = Number(samples);
             if (count !== 0) options.mc = Number.isFinite(count) ? count : String(samples);
-            // One text for both, as the scratch buffer holds one at a time.
-            const request = JSON.stringify({ command: String(command), options });
-            const answer = JSON.parse(call("_zc_monte_carlo", text.utf8(request)));
-            if (answer.optionError !== undefined) throw new RangeError(answer.optionError);
-            return answer;
+            return ask(command, { options, kind: "statistics" });
         },
         // A statistics answer's histogram as every host draws it (the tool's
         // text bars, a notebook's SVG): { bars: [{ left, right, count, height,

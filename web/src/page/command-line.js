@@ -58,7 +58,9 @@ function entry(command, kind) {
 // and so does the log; an error line is the same either way.
 function answerEntry(calc, command, answer) {
     const item = entry(command, answer.error ? "error" : "result");
-    const reading = answer.kind === "result" || answer.kind === "answer";
+    // A result and a question's answer of any kind: not an error, an empty
+    // command or the reference written.
+    const reading = !answer.error && answer.kind !== "empty" && answer.kind !== "reference_written";
     if (!answer.engineering || !reading) item.append(...exactLine(answer));
     // A result and a question's answer alike: the engineering reading.
     if (reading) item.append(element("p", { class: "eng", text: keepUnits(answer.eng) }));

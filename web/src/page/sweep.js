@@ -194,7 +194,7 @@ function requiredPoints(calc, keyword, values, index, wanted, target, xs) {
         const question = calc.compose({ keyword, target: { number: target },
             values: values.map((v, i) => (i === wanted ? { unknown: true } : i === index ? String(x) : v)) });
         const solved = calc.solve(question);
-        const y = solved.kind === "solved" ? solved.solutions[0] : null;
+        const y = solved.kind === "solve" ? solved.solutions[0] : null;
         return { x, y: Number.isFinite(y) ? y : null, guarded: false };
     });
 }
