@@ -18,6 +18,7 @@ from dataclasses import dataclass
 from typing import Any, NamedTuple, Optional
 
 from . import _core
+from ._fields import FIELDS
 
 
 class ZorvaneError(ValueError):
@@ -515,6 +516,26 @@ class Design(Answer):
                 text += f", yield {_yield(c.yield_)}"
             rows.append((f"{rank}.", text))
         return rows
+
+
+def _plain_property(field: str) -> property:
+    return property(lambda self: copy.deepcopy(self._fields.get(field)),
+                    doc=f"The answer's ``{field}``, as ``to_dict()`` holds it.")
+
+
+def _attribute(field: str) -> str:
+    """``partTolerance``: ``part_tolerance``."""
+    return "".join("_" + c.lower() if c.isupper() else c for c in field)
+
+
+# The fields of each kind that its class gives no reading of its own are
+# read as they are, by the names the schema gives them (docs/answer.schema.json,
+# through _fields.py, which is generated from it).
+for _kind, _class in (("solve", Solution), ("range", Range), ("pair", Pair),
+                      ("statistics", Statistics), ("design", Design)):
+    for _field in FIELDS[_kind]:
+        if not hasattr(_class, _attribute(_field)) and _field not in ("eng", "yield", "error"):
+            setattr(_class, _attribute(_field), _plain_property(_field))
 
 
 class StandardValues(_Fields):

@@ -16,10 +16,14 @@ export interface Formula {
     readonly reference: string;
     /** The description as prose, with the symbols the reference file lacks: "Reactance (Xc = 1/2πfC)". */
     readonly description: string;
+    /** The description as the reference file gives it: "Calculate reactance (Xc = 1/(2*pi*f*C))". */
+    readonly referenceDescription: string;
     /** The arguments as the usage names them: ["<voltage>", "<resistance>"]. */
     readonly arguments: readonly string[];
     /** The unit of each argument: ["V", "Ω"]; "" for a ratio. */
     readonly argumentUnits: readonly string[];
+    /** Each argument's domain: "magnitude" (never negative) or "signed". */
+    readonly argumentDomains: readonly ("magnitude" | "signed")[];
 }
 
 /** What every answer to one command has. */
@@ -44,17 +48,9 @@ export interface ResultAnswer extends AnswerParts {
     readonly note: string;
 }
 
-/** A question's answer (a value written ?, a target after =, a tolerance), as zorvane-calc answers it. */
-export interface QuestionAnswer extends AnswerParts {
-    readonly kind: "answer";
-    readonly error: false;
-    readonly guarded: false;
-    readonly note: "";
-}
-
 /** An error line: the command failed. */
 export interface ErrorAnswer extends AnswerParts {
-    readonly kind: "error" | "invalid_number" | "unknown_formula" | "too_long" | "reference_failed";
+    readonly kind: "invalid_number" | "unknown_formula" | "too_long" | "reference_failed";
     readonly error: true;
     readonly guarded: false;
     readonly note: "";
@@ -68,8 +64,14 @@ export interface OtherAnswer extends AnswerParts {
     readonly note: "";
 }
 
-/** Everything one command gives a person, told apart by `kind`. */
-export type Answer = ResultAnswer | QuestionAnswer | ErrorAnswer | OtherAnswer;
+/** What the module answers itself: a command that asks no question. */
+export type ModuleAnswer = ResultAnswer | ErrorAnswer | OtherAnswer;
+
+/**
+ * Everything one command gives a person, told apart by `kind`: the module's own answer, or a question's
+ * (a value written ?, a target after =, a tolerance) of its own kind, as zorvane-calc --json writes it.
+ */
+export type Answer = ModuleAnswer | Solution | Range | Pair | StatisticsAnswer | Designed | ErrorReply;
 
 export type AnswerKind = Answer["kind"];
 
@@ -122,7 +124,7 @@ export interface StandardNeighbour {
 
 /** The values that give the target. */
 export interface Solution extends ReplyParts {
-    readonly kind: "solved";
+    readonly kind: "solve";
     readonly error: false;
     /** The argument written ?: "r2". */
     readonly argument: string;
@@ -134,6 +136,22 @@ export interface Solution extends ReplyParts {
     readonly solutions: readonly number[];
     /** With a series: each solution's standard neighbours. */
     readonly standard: readonly StandardNeighbour[];
+    /** With --combine 2: the best series and parallel connection of two standard parts, series first. */
+    readonly combinations?: readonly Combination[];
+    /** With --combine 2: the parts' tolerance as a fraction. */
+    readonly partTolerance?: number | null;
+}
+
+/** Two standard parts joined in series or in parallel for a solution (--combine 2). */
+export interface Combination {
+    readonly parallel: boolean;
+    /** The part nearer the value, and the trimming part. */
+    readonly first: number;
+    readonly second: number;
+    /** The value the two make. */
+    readonly value: number;
+    /** The result with it, and its worst case within the parts' tolerance. */
+    readonly result: { readonly nominal: number; readonly min: number; readonly max: number };
 }
 
 /** The worst-case range of the result over the values' tolerances. */
@@ -208,7 +226,8 @@ export interface StatisticsAnswer extends ReplyParts {
     readonly contributions: readonly Contribution[];
     /** The rest after a Monte Carlo run only. */
     readonly samples?: number;
-    readonly seed?: number;
+    /** The seed's digits: exact past 2^53, where a number would not be. */
+    readonly seed?: string;
     readonly distribution?: Distribution;
     readonly mean?: number;
     /** Sample standard deviation. */
@@ -286,6 +305,8 @@ export interface DesignCandidate {
     readonly deviation: number;
     /** The same standard values in other decades that pass alike: [[24000, 9100], [240000, 91000]] for 2400/910. */
     readonly also: readonly (readonly number[])[];
+    /** With options.mc: the fraction of samples inside the window. */
+    readonly yield?: number | null;
 }
 
 /** A design's answer; a request that could not run has the Reply's fields only. */
@@ -305,10 +326,14 @@ export interface Designed extends ReplyParts {
     /** Per value written ?: its series and its parts' tolerance (relative). */
     readonly series?: readonly string[];
     readonly tolerances?: readonly number[];
+    /** With options.mc: the samples each candidate's yield was counted from, the seed's digits, the distribution. */
+    readonly samples?: number;
+    readonly seed?: string;
+    readonly distribution?: Distribution;
     /** The candidates the search space holds, and how many of them pass. */
     readonly tried?: number;
     readonly passing?: number;
-    /** The passing candidates kept, best first. */
+    /** The passing candidates kept, best first (with options.mc, each with its yield). */
     readonly candidates?: readonly DesignCandidate[];
     /** The best candidate, passing or not. */
     readonly best?: DesignCandidate | null;
@@ -396,8 +421,13 @@ export interface Calculator {
     line(command: string): string;
     /** The command with SI prefixes and resistor codes, its value in engineering notation. */
     eng(command: string): string;
-    /** Everything one command gives a person. */
+    /** Everything one command gives a person: zorvane-calc --json's object for it. */
     evaluate(command: string): Answer;
+    /**
+     * Any command with the tool's options beside it ({ series: "E24", mc: 1000, seed: "7" }), answered as
+     * zorvane-calc --json answers it. Throws a RangeError for an option that does not read.
+     */
+    answer(command: string, options?: { readonly [name: string]: string | number | boolean | null }): Answer;
     /** A command line as zorvane-calc's words: leading -e (--eng) and --plain as the tool reads them, the rest answered with them. */
     command(line: string): CommandAnswer;
     /** What a line typed at a prompt asks for. */
@@ -459,3 +489,37 @@ export interface Calculator {
 
 /** Loads the WebAssembly module (zorvane-calc.wasm, beside this file) and gives a calculator. */
 export function createCalculator(): Promise<Calculator>;
+
+// ---- Generated by tools/answer_types/generate.py from docs/answer.schema.json: do not edit ----
+/** Each kind of answer's fields, as docs/answer.schema.json names them. */
+export interface AnswerFields {
+    readonly result: "kind" | "error" | "line" | "eng" | "hints" | "guarded" | "note" | "lineNote";
+    readonly empty: "kind" | "error" | "line" | "eng" | "hints" | "guarded" | "note" | "lineNote";
+    readonly invalid_number: "kind" | "error" | "line" | "eng" | "hints" | "guarded" | "note" | "lineNote";
+    readonly unknown_formula: "kind" | "error" | "line" | "eng" | "hints" | "guarded" | "note" | "lineNote";
+    readonly too_long: "kind" | "error" | "line" | "eng" | "hints" | "guarded" | "note" | "lineNote";
+    readonly reference_written: "kind" | "error" | "line" | "eng" | "hints" | "guarded" | "note" | "lineNote";
+    readonly reference_failed: "kind" | "error" | "line" | "eng" | "hints" | "guarded" | "note" | "lineNote";
+    readonly error: "kind" | "error" | "line" | "eng" | "hints" | "evaluations";
+    readonly solve: "kind" | "error" | "line" | "eng" | "hints" | "evaluations" | "argument" | "index" | "unit" | "target" | "solutions" | "standard" | "combinations" | "partTolerance";
+    readonly range: "kind" | "error" | "line" | "eng" | "hints" | "evaluations" | "value" | "min" | "max";
+    readonly pair: "kind" | "error" | "line" | "eng" | "hints" | "evaluations" | "arguments" | "indices" | "unit" | "values" | "result" | "target" | "deviation" | "partTolerance" | "worst";
+    readonly statistics: "kind" | "error" | "line" | "eng" | "hints" | "evaluations" | "value" | "worst" | "window" | "contributions" | "samples" | "seed" | "distribution" | "mean" | "sd" | "min" | "max" | "percentiles" | "exactPercentiles" | "yield" | "ppm" | "cpk" | "histogram";
+    readonly design: "kind" | "error" | "line" | "eng" | "hints" | "evaluations" | "lines" | "engLines" | "arguments" | "indices" | "units" | "window" | "nominalOnly" | "series" | "tolerances" | "tried" | "passing" | "samples" | "seed" | "distribution" | "candidates" | "best" | "remedy";
+}
+
+// tsc refuses these declarations when an answer's interface has a field more or less than the schema's.
+type SameKeys<A, Names> = [Exclude<keyof A, Names>, Exclude<Names, keyof A>] extends [never, never] ? true : false;
+type Agrees<T extends true> = T;
+export type AnswerFieldsAgree = [
+    Agrees<SameKeys<ResultAnswer, AnswerFields["result"]>>,
+    Agrees<SameKeys<ErrorAnswer, AnswerFields["invalid_number"]>>,
+    Agrees<SameKeys<OtherAnswer, AnswerFields["empty"]>>,
+    Agrees<SameKeys<Solution, AnswerFields["solve"]>>,
+    Agrees<SameKeys<Range, AnswerFields["range"]>>,
+    Agrees<SameKeys<Pair, AnswerFields["pair"]>>,
+    Agrees<SameKeys<StatisticsAnswer, AnswerFields["statistics"]>>,
+    Agrees<SameKeys<Designed, AnswerFields["design"]>>,
+    Agrees<SameKeys<ErrorReply, AnswerFields["error"]>>,
+];
+// ---- End of the generated section ----
