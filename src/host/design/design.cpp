@@ -352,20 +352,30 @@ class Search {
         return from;
     }
 
-    // The row of first value i searched by bisection (see the top of this
-    // file). False, with nothing counted, when a candidate of the row has no
-    // result: then the row is searched candidate by candidate.
-    bool monotone_row(int i) {
-        const int count = static_cast<int>(unknowns_[1].values.size());
-        row_slots_.assign(static_cast<std::size_t>(count), Slot{});
-        const bool keep_prefilter = prefilter_;
-        prefilter_ = false;
+    // Candidate (i, j) of the row being searched, scored once; null when it
+    // has no result.
+    const Scored* row_at(int i, int j) {
+        Slot& slot = row_slots_[static_cast<std::size_t>(j)];
+        if (!slot.done) slot = score(i, j);
+        return slot.scored ? &*slot.scored : nullptr;
+    }
+
+    // Where a row passes, [from, to), and its peak: the first candidate past
+    // the middle of the window.
+    struct RowInterval {
+        int from = 0;
+        int to = 0;
+        int peak = 0;
+    };
+
+    // The passing interval of row i by bisection, its results monotone in
+    // the second value; none when a candidate visited has no result.
+    std::optional<RowInterval> bisect_row(int i, int count) {
         bool sound = true;
-        const auto at = [&](int j) -> const Scored* {
-            Slot& slot = row_slots_[static_cast<std::size_t>(j)];
-            if (!slot.done) slot = score(i, j);
-            if (!slot.scored) sound = false;
-            return slot.scored ? &*slot.scored : nullptr;
+        const auto at = [&](int j) {
+            const Scored* s = row_at(i, j);
+            if (s == nullptr) sound = false;
+            return s;
         };
         const auto min_at = [&](int j) {
             const Scored* s = at(j);
@@ -385,53 +395,74 @@ class Search {
             const double d = (min_at(j) - low_) - (high_ - max_at(j));
             return rising ? d >= 0.0 : d <= 0.0;
         };
-        int from = 0;
-        int to = 0;  // the passing interval [from, to)
-        int peak = 0;
-        if (sound) {
-            if (rising) {
-                from = first_where(0, count, low_ok);
-                to = first_where(0, count, [&](int j) { return !high_ok(j); });
-            } else {
-                from = first_where(0, count, high_ok);
-                to = first_where(0, count, [&](int j) { return !low_ok(j); });
-            }
-            peak = first_where(0, count, past_peak);
-            // The peak's two sides, for the best by margin when nothing passes.
-            for (int j = std::max(peak - 1, 0); j <= std::min(peak, count - 1); ++j) at(j);
+        if (!sound) return std::nullopt;
+        RowInterval row;
+        if (rising) {
+            row.from = first_where(0, count, low_ok);
+            row.to = first_where(0, count, [&](int j) { return !high_ok(j); });
+        } else {
+            row.from = first_where(0, count, high_ok);
+            row.to = first_where(0, count, [&](int j) { return !low_ok(j); });
         }
-        prefilter_ = keep_prefilter;
-        if (!sound) return false;
-        if (from < to) {
-            passing_ += to - from;
-            const int start = std::clamp(peak, from, to - 1);
-            const auto walk = [&](int j) {
-                const Scored* s = at(j);
-                if (!s) {
-                    --passing_;  // a hole in the row: no result, so it does not pass
-                    return true;
-                }
-                if (beneath_kept(*s)) return false;
-                offer(*s);
+        row.peak = first_where(0, count, past_peak);
+        // The peak's two sides, for the best by margin when nothing passes.
+        for (int j = std::max(row.peak - 1, 0); j <= std::min(row.peak, count - 1); ++j) at(j);
+        if (!sound) return std::nullopt;
+        return row;
+    }
+
+    // The passing candidates of row i, counted, and offered from the peak
+    // outwards until they fall beneath the kept ones.
+    void walk_passing(int i, const RowInterval& row) {
+        if (row.from >= row.to) return;
+        passing_ += row.to - row.from;
+        const int start = std::clamp(row.peak, row.from, row.to - 1);
+        const auto walk = [&](int j) {
+            const Scored* s = row_at(i, j);
+            if (!s) {
+                --passing_;  // a hole in the row: no result, so it does not pass
                 return true;
-            };
-            for (int j = start; j < to && walk(j); ++j) {
             }
-            for (int j = start - 1; j >= from && walk(j); --j) {
-            }
+            if (beneath_kept(*s)) return false;
+            offer(*s);
+            return true;
+        };
+        for (int j = start; j < row.to && walk(j); ++j) {
         }
-        // Two steps beyond each end of the interval (around the peak when
-        // it is empty), for results an ulp out of order.
-        const int lower = from < to ? from : peak;
-        const int upper = from < to ? to : peak;
+        for (int j = start - 1; j >= row.from && walk(j); --j) {
+        }
+    }
+
+    // Two steps beyond each end of the interval (around the peak when it is
+    // empty), for results an ulp out of order.
+    void check_beyond(int i, int count, const RowInterval& row) {
+        const bool passes = row.from < row.to;
+        const int lower = passes ? row.from : row.peak;
+        const int upper = passes ? row.to : row.peak;
         for (const int j : {lower - 2, lower - 1, upper, upper + 1}) {
-            if (j < 0 || j >= count || (j >= from && j < to)) continue;
-            const Scored* s = at(j);
+            if (j < 0 || j >= count || (j >= row.from && j < row.to)) continue;
+            const Scored* s = row_at(i, j);
             if (s && s->candidate.margin >= 0.0) {
                 ++passing_;
                 offer(*s);
             }
         }
+    }
+
+    // The row of first value i searched by bisection (see the top of this
+    // file). False, with nothing counted, when a candidate of the row has no
+    // result: then the row is searched candidate by candidate.
+    bool monotone_row(int i) {
+        const int count = static_cast<int>(unknowns_[1].values.size());
+        row_slots_.assign(static_cast<std::size_t>(count), Slot{});
+        // Every candidate the bisection visits is scored in full.
+        const bool keep_prefilter = prefilter_;
+        prefilter_ = false;
+        const std::optional<RowInterval> row = bisect_row(i, count);
+        prefilter_ = keep_prefilter;
+        if (!row) return false;
+        walk_passing(i, *row);
+        check_beyond(i, count, *row);
         return true;
     }
 
@@ -707,6 +738,29 @@ bool nearer(const Combination& a, const Combination& b, double wanted) {
     return a.second < b.second;
 }
 
+// The values next to `ideal` in the sorted `values`, each given to `use`:
+// a combination is monotone in its second part, so the nearest result is
+// next to the crossing.
+template <typename Use>
+void each_around(const std::vector<double>& values, double ideal, Use&& use) {
+    const auto at = std::lower_bound(values.begin(), values.end(), ideal) - values.begin();
+    for (auto k = at - 1; k <= at + 1; ++k) {
+        if (k >= 0 && k < static_cast<long>(values.size()))
+            use(values[static_cast<std::size_t>(k)]);
+    }
+}
+
+// The worst case of the best combination by `row`, both parts within
+// `tolerance`, its evaluations counted.
+void add_range(const Formula& row, double tolerance, std::optional<Combination>& best,
+               int& evaluations) {
+    if (!best) return;
+    const Range range = range_of(row, {best->first, best->second}, {tolerance, tolerance});
+    evaluations += range.evaluations;
+    best->min = range.min;
+    best->max = range.max;
+}
+
 }  // namespace
 
 Combinations combine_two(double wanted, PartKind kind, Series series, double tolerance,
@@ -729,15 +783,7 @@ Combinations combine_two(double wanted, PartKind kind, Series series, double tol
         Combination candidate{parallel, first, second, combined.value, 0.0, 0.0};
         if (!best || nearer(candidate, *best, wanted)) best = candidate;
     };
-    // The second part around the ideal one, by index: the combination is
-    // monotone in it, so the nearest result is next to the crossing.
-    const auto around = [&](double ideal, auto&& use) {
-        const auto at = std::lower_bound(values.begin(), values.end(), ideal) - values.begin();
-        for (auto k = at - 1; k <= at + 1; ++k) {
-            if (k >= 0 && k < static_cast<long>(values.size()))
-                use(values[static_cast<std::size_t>(k)]);
-        }
-    };
+    const auto around = [&](double ideal, auto&& use) { each_around(values, ideal, use); };
     std::optional<Combination> by_sum;
     std::optional<Combination> by_product;
     for (const double first : values) {
@@ -761,15 +807,8 @@ Combinations combine_two(double wanted, PartKind kind, Series series, double tol
             consider(*rows.product_over_sum, !rows.sum_is_parallel, first, first, by_product);
         }
     }
-    const auto with_range = [&](const Formula& row, std::optional<Combination>& best) {
-        if (!best) return;
-        const Range range = range_of(row, {best->first, best->second}, {tolerance, tolerance});
-        out.evaluations += range.evaluations;
-        best->min = range.min;
-        best->max = range.max;
-    };
-    with_range(*rows.sum, by_sum);
-    with_range(*rows.product_over_sum, by_product);
+    add_range(*rows.sum, tolerance, by_sum, out.evaluations);
+    add_range(*rows.product_over_sum, tolerance, by_product, out.evaluations);
     (rows.sum_is_parallel ? out.parallel : out.series) = by_sum;
     (rows.sum_is_parallel ? out.series : out.parallel) = by_product;
     return out;

@@ -10,6 +10,7 @@
 #include <limits>
 #include <string>
 
+#include "answer_lines.h"
 #include "command.h"
 #include "formula_table.h"
 #include "number_text.h"
@@ -54,15 +55,12 @@ std::array<PartChoice, PART_KIND_COUNT> part_choices(const QuestionSettings& set
     return parts;
 }
 
-// "r1 = 27400 Ω, r2 = 10000 Ω" or its engineering form.
-std::string chosen_values(const Designed& designed, const DesignCandidate& c, bool as_engineering) {
-    std::string text;
+// "r1 = 27400 Ω, r2 = 10000 Ω" and its engineering form.
+void add_chosen_values(const Designed& designed, const DesignCandidate& c, AnswerLines& lines) {
     for (std::size_t u = 0; u < 2 && designed.arguments[u] >= 0; ++u) {
-        text.append(u == 0 ? "" : ", ").append(designed.names[u]).append(" = ");
-        text += as_engineering ? engineering(c.values[u], designed.units[u])
-                               : with_unit(round_trip(c.values[u]), designed.units[u]);
+        lines.text(u == 0 ? "" : ", ").text(designed.names[u]).text(" = ");
+        lines.value(c.values[u], designed.units[u]);
     }
-    return text;
 }
 
 // "×10", "×0.01": a power of ten as the factor it is, in decimals.
@@ -76,48 +74,38 @@ std::string factor(int power) {
 // as the factor that moves every value; where the values move apart (a
 // product: R ×10 with C ×0.1), as the values, " (also 16000 Ω with
 // 1e-08 F)". "" for a candidate without any.
-std::string also_text(const Designed& designed, const DesignCandidate& c, bool as_engineering) {
-    if (c.also.empty()) return "";
+void add_also(const Designed& designed, const DesignCandidate& c, AnswerLines& lines) {
+    if (c.also.empty()) return;
     const std::size_t count = designed.arguments[1] >= 0 ? 2 : 1;
-    std::string text = " (also ";
+    lines.text(" (also ");
     for (std::size_t k = 0; k < c.also.size(); ++k) {
         const DesignCandidate::OtherDecade& other = c.also[k];
-        text += k == 0 ? "" : ", ";
+        lines.text(k == 0 ? "" : ", ");
         if (count == 1 || other.powers[0] == other.powers[1]) {
-            text += factor(other.powers[0]);
+            lines.text(factor(other.powers[0]));
             continue;
         }
         for (std::size_t u = 0; u < count; ++u) {
-            text += u == 0 ? "" : " with ";
-            text += as_engineering ? engineering(other.values[u], designed.units[u])
-                                   : with_unit(round_trip(other.values[u]), designed.units[u]);
+            lines.text(u == 0 ? "" : " with ").value(other.values[u], designed.units[u]);
         }
     }
-    return text + ")";
+    lines.text(")");
 }
 
-std::string window_text(const Designed& designed, double low, double high, bool as_engineering) {
-    const Formula& row = *row_of(*designed.formula);
-    const std::string_view unit = designed.formula->unit;
-    if (as_engineering) return engineering(low, unit) + " .. " + engineering(high, unit);
-    return module_number(row, low) + " .. " + with_unit(module_number(row, high), unit);
+// "3.2 .. 3.4 V": a window on the result, or the worst case.
+void add_window(const Designed& designed, double low, double high, AnswerLines& lines) {
+    lines.span(*row_of(*designed.formula), low, high, designed.formula->unit);
 }
 
 // "3.299270 V (-0.02%), worst case 3.230000 .. 3.370000 V, margin 15.20%"
-std::string proof(const Designed& designed, const DesignCandidate& c, bool as_engineering) {
-    const Formula& row = *row_of(*designed.formula);
-    const std::string_view unit = designed.formula->unit;
-    const auto number = [&](double value) {
-        return as_engineering ? engineering(value, unit)
-                              : with_unit(module_number(row, value), unit);
-    };
-    const std::string deviation =
-        designed.centre == 0.0 ? "" : " (" + percent(c.deviation, true) + ")";
-    std::string text = number(c.nominal) + deviation;
+void add_proof(const Designed& designed, const DesignCandidate& c, AnswerLines& lines) {
+    lines.result(*row_of(*designed.formula), c.nominal, designed.formula->unit);
+    if (designed.centre != 0.0) lines.text(" (" + percent(c.deviation, true) + ")");
     if (!designed.design.nominal_only) {
-        text += ", worst case " + window_text(designed, c.min, c.max, as_engineering);
+        lines.text(", worst case ");
+        add_window(designed, c.min, c.max, lines);
     }
-    return text + ", margin " + percent(c.margin, false);
+    lines.text(", margin " + percent(c.margin, false));
 }
 
 // "R E96 1%, C E12 10%": the parts searched.
@@ -194,80 +182,120 @@ void add_yields(const ReadQuestion& r, const DesignRequest& request, Designed& d
         static_cast<int>(std::min<long>(evaluations, std::numeric_limits<int>::max()));
 }
 
-void write_answer(Designed& designed) {
+// "the worst case", or nominal values only: how a candidate was checked.
+std::string check_text(const Design& d) {
+    return d.nominal_only ? "at nominal values only, no value or part carrying a tolerance"
+                          : "the worst case";
+}
+
+// "Output Voltage within 3.2 .. 3.4 V"
+void add_wanted(const Designed& designed, AnswerLines& lines) {
+    lines.text(designed.formula->label).text(" within ");
+    add_window(designed, designed.low, designed.high, lines);
+}
+
+// The hints of a design that no candidate passes: the best by margin, and
+// what would make one pass.
+void add_remedy_hints(Designed& designed) {
     const Design& d = designed.design;
-    const FormulaInfo& info = *designed.formula;
-    const std::string check = d.nominal_only
-                                  ? "at nominal values only, no value or part carrying a tolerance"
-                                  : "the worst case";
-    const std::string tried = std::to_string(d.searched_candidates) + " candidates";
-    const auto wanted = [&](bool as_engineering) {
-        return std::string(info.label) + " within " +
-               window_text(designed, designed.low, designed.high, as_engineering);
-    };
-    if (d.candidates.empty()) {
-        fail(designed, "Error: No candidate keeps " + wanted(false) + " in " + check + " (" +
-                           tried + ", " + parts_text(designed) + ")");
-        designed.engineering = "Error: No candidate keeps " + wanted(true) + " in " + check + " (" +
-                               tried + ", " + parts_text(designed) + ")";
-        if (d.best) {
-            designed.hints.push_back("best by margin: " + chosen_values(designed, *d.best, true) +
-                                     std::string(ARROW) + proof(designed, *d.best, true) +
-                                     (designed.best_yield ? yield_text(*designed.best_yield) : ""));
-        }
-        if (d.remedy) {
-            designed.hints.push_back("it passes with a window of " +
-                                     window_text(designed, d.remedy->low, d.remedy->high, true));
-            if (d.remedy->tolerance) {
-                designed.hints.push_back("a candidate passes with parts of " +
-                                         percent(*d.remedy->tolerance, false) + " (--tolerance)");
-            } else {
-                designed.hints.push_back(
-                    "no tighter part makes one pass: the other values' tolerances take up the "
-                    "window");
-            }
-            if (d.remedy->series) {
-                designed.hints.push_back(
-                    "a candidate passes with " + std::string(series_name(*d.remedy->series)) +
-                    " parts (--series " + std::string(series_name(*d.remedy->series)) + ")");
-            }
-        }
+    if (d.best) {
+        std::string plain;
+        std::string eng;
+        AnswerLines best(plain, eng);
+        add_chosen_values(designed, *d.best, best);
+        best.text(ARROW);
+        add_proof(designed, *d.best, best);
+        best.text(designed.best_yield ? yield_text(*designed.best_yield) : "");
+        designed.hints.push_back("best by margin: " + eng);
+    }
+    if (!d.remedy) return;
+    std::string plain;
+    std::string eng;
+    AnswerLines window(plain, eng);
+    add_window(designed, d.remedy->low, d.remedy->high, window);
+    designed.hints.push_back("it passes with a window of " + eng);
+    if (d.remedy->tolerance) {
+        designed.hints.push_back("a candidate passes with parts of " +
+                                 percent(*d.remedy->tolerance, false) + " (--tolerance)");
+    } else {
+        designed.hints.push_back(
+            "no tighter part makes one pass: the other values' tolerances take up the window");
+    }
+    if (d.remedy->series) {
+        const std::string name(series_name(*d.remedy->series));
+        designed.hints.push_back("a candidate passes with " + name + " parts (--series " + name +
+                                 ")");
+    }
+}
+
+// "Error: No candidate keeps Output Voltage within 3.2 .. 3.4 V in the worst
+// case (1234 candidates, R E24 5%)", with hints.
+void write_failure(Designed& designed) {
+    std::string plain;
+    std::string eng;
+    AnswerLines lines(plain, eng);
+    lines.text("Error: No candidate keeps ");
+    add_wanted(designed, lines);
+    lines.text(" in " + check_text(designed.design) + " (" +
+               std::to_string(designed.design.searched_candidates) + " candidates, " +
+               parts_text(designed) + ")");
+    fail(designed, plain);
+    designed.engineering = std::move(eng);
+    add_remedy_hints(designed);
+}
+
+// The heading, then a line per candidate, best first.
+void write_candidates(Designed& designed) {
+    const Design& d = designed.design;
+    std::string plain;
+    std::string eng;
+    AnswerLines heading(plain, eng);
+    // The count is of every candidate, each decade apart; a line holds one
+    // with its other decades.
+    add_wanted(designed, heading);
+    heading.text(": " + std::to_string(d.passing) + " of " + std::to_string(d.searched_candidates) +
+                 " candidates (every decade counted) pass " + check_text(d) + " (" +
+                 parts_text(designed) + "), best first:");
+    designed.lines.push_back(std::move(plain));
+    designed.engineering_lines.push_back(std::move(eng));
+    for (std::size_t i = 0; i < d.candidates.size(); ++i) {
+        std::string candidate_plain;
+        std::string candidate_eng;
+        AnswerLines lines(candidate_plain, candidate_eng);
+        lines.text(std::to_string(i + 1) + ". ");
+        add_chosen_values(designed, d.candidates[i], lines);
+        add_also(designed, d.candidates[i], lines);
+        lines.text(": ");
+        add_proof(designed, d.candidates[i], lines);
+        lines.text(i < designed.yields.size() ? yield_text(designed.yields[i]) : "");
+        designed.lines.push_back(std::move(candidate_plain));
+        designed.engineering_lines.push_back(std::move(candidate_eng));
+    }
+}
+
+// The lines joined into one: "heading 1. ...; 2. ...".
+std::string joined(const std::vector<std::string>& lines) {
+    std::string text = lines.front();
+    for (std::size_t i = 1; i < lines.size(); ++i)
+        text.append(i == 1 ? " " : "; ").append(lines[i]);
+    return text;
+}
+
+void write_answer(Designed& designed) {
+    if (designed.design.candidates.empty()) {
+        write_failure(designed);
         return;
     }
     designed.error = false;
-    // The count is of every candidate, each decade apart; a line holds one
-    // with its other decades.
-    const auto heading = [&](bool as_engineering) {
-        return wanted(as_engineering) + ": " + std::to_string(d.passing) + " of " + tried +
-               " (every decade counted) pass " + check + " (" + parts_text(designed) +
-               "), best first:";
-    };
-    designed.lines.push_back(heading(false));
-    designed.engineering_lines.push_back(heading(true));
-    for (std::size_t i = 0; i < d.candidates.size(); ++i) {
-        const std::string rank = std::to_string(i + 1) + ". ";
-        for (const bool as_engineering : {false, true}) {
-            (as_engineering ? designed.engineering_lines : designed.lines)
-                .push_back(rank + chosen_values(designed, d.candidates[i], as_engineering) +
-                           also_text(designed, d.candidates[i], as_engineering) + ": " +
-                           proof(designed, d.candidates[i], as_engineering) +
-                           (i < designed.yields.size() ? yield_text(designed.yields[i]) : ""));
-        }
-    }
-    const auto join = [](const std::vector<std::string>& lines) {
-        std::string text = lines.front();
-        for (std::size_t i = 1; i < lines.size(); ++i)
-            text.append(i == 1 ? " " : "; ").append(lines[i]);
-        return text;
-    };
-    designed.line = join(designed.lines);
-    designed.engineering = join(designed.engineering_lines);
+    write_candidates(designed);
+    designed.line = joined(designed.lines);
+    designed.engineering = joined(designed.engineering_lines);
     designed.hints.push_back(
         "ranked by margin to the window's nearer edge, then nominal error, then fewer distinct "
         "values, then smaller values; the same values in other decades with the same margin, "
         "nominal error and worst case are named on the first one's line (also \xC3\x97"
         "10)");
-    if (d.nominal_only) {
+    if (designed.design.nominal_only) {
         designed.hints.push_back(
             "no value and no part carries a tolerance, so only nominal results were checked");
     }
@@ -301,6 +329,76 @@ bool is_design(const ReadQuestion& r, Designed& designed) {
         return false;
     }
     return samples_within_limit(r.settings, designed);
+}
+
+// The kind of part of the value written ?, if it is one.
+std::optional<PartKind> unknown_part(const ReadQuestion& r) {
+    const int argument = r.unknowns[0];
+    if (argument < 0) return std::nullopt;
+    return part_kind(r.info->argument_units[static_cast<std::size_t>(argument)]);
+}
+
+// Whether --combine asks for what can be combined: two parts of a kind with
+// a series. False, with the error in `out`, when it does not.
+bool can_combine(const ReadQuestion& r, const PartChoice* choice, SolvedInParts& out) {
+    if (r.settings.combine && *r.settings.combine != 2) {
+        fail(out, "Error: --combine takes 2: two parts for one value");
+        return false;
+    }
+    if (choice == nullptr || !choice->series) {
+        fail(out,
+             "Error: --combine 2 needs a resistance, capacitance or inductance written ? "
+             "and a series",
+             {"--series E24 --combine 2 voltage_divider 12 10k ? = 3.3"});
+        return false;
+    }
+    return true;
+}
+
+// "3300 Ω + 470 Ω = 3770 Ω → 3.3 V (+0.18%, 3.2 .. 3.4 V)": a combination
+// and what it gives, its deviation from the target and its worst case.
+void add_combination(const Formula& row, const Combination& c, const CombinedResult& result,
+                     const SolvedInParts& out, std::string_view result_unit, AnswerLines& lines) {
+    const std::string_view unit = out.unit;
+    lines.value(c.first, unit).text(c.parallel ? PARALLEL : " + ").value(c.second, unit);
+    lines.text(" = ").value(c.value, unit).text(ARROW).result(row, result.nominal, result_unit);
+    lines.text(" (");
+    // "+0.18%, " from the target; nothing for a target of 0.
+    if (out.target != 0.0) {
+        lines.text(percent((result.nominal - out.target) / std::abs(out.target), true) + ", ");
+    }
+    lines.span(row, result.min, result.max, result_unit).text(")");
+}
+
+// "; two E24 parts: " and each combination found, in series and in
+// parallel, on the solve's lines; a hint when none is found.
+void add_combinations(const ReadQuestion& r, const Combinations& found, double wanted,
+                      Series series, SolvedInParts& out) {
+    const int argument = r.unknowns[0];
+    std::string plain;
+    std::string eng;
+    AnswerLines lines(plain, eng);
+    lines.text("; two ").text(series_name(series)).text(" parts: ");
+    for (const std::optional<Combination>& c : {found.series, found.parallel}) {
+        if (!c) continue;
+        std::array<double, 4> values = r.values;
+        values[static_cast<std::size_t>(argument)] = wanted;
+        const CombinedResult result =
+            combined_result(*r.info, values, {}, argument, *c, out.part_tolerance);
+        out.evaluations += result.evaluations;
+        out.combinations.push_back({*c, result});
+        lines.text(out.combinations.size() == 1 ? "" : ", ");
+        add_combination(*r.row, *c, result, out, r.info->unit, lines);
+    }
+    if (out.combinations.empty()) {
+        out.hints.push_back("no two " + std::string(series_name(series)) +
+                            " values within the search window combine to it");
+        return;
+    }
+    out.line += plain;
+    out.engineering += eng;
+    // The parts, each a standard value, read as the engineering line does.
+    if (!out.readable.empty()) out.readable += eng;
 }
 
 }  // namespace
@@ -369,90 +467,29 @@ SolvedInParts solve_in_parts(const ReadCommand& command, const QuestionSettings&
     SolvedInParts out;
     ReadQuestion r;
     if (!read_question(command, beside, r, out)) return out;
+    const std::optional<PartKind> part = unknown_part(r);
+    const std::array<PartChoice, PART_KIND_COUNT> parts = part_choices(r.settings);
+    const PartChoice* choice = part ? &parts[static_cast<std::size_t>(*part)] : nullptr;
     // The solve itself, of the question without its options but the series.
     ParsedQuestion plain;
     plain.question = r.question;
     plain.question.settings = {};
-    const int argument = r.unknowns[0];
-    // The unknown's kind of part, if it is one (an index: PART_KIND_COUNT for none).
-    std::size_t kind = PART_KIND_COUNT;
-    if (argument >= 0) {
-        if (const auto found =
-                part_kind(r.info->argument_units[static_cast<std::size_t>(argument)])) {
-            kind = static_cast<std::size_t>(*found);
-        }
-    }
-    const std::array<PartChoice, PART_KIND_COUNT> parts = part_choices(r.settings);
-    const PartChoice* choice = kind < PART_KIND_COUNT ? &parts[kind] : nullptr;
     QuestionSettings series_only;
     if (choice != nullptr) series_only.series.every = choice->series;
     static_cast<Solved&>(out) = solve({command.text, plain, command.expand}, series_only);
-    if (out.error) return out;
-    if (r.settings.combine && *r.settings.combine != 2) {
-        fail(out, "Error: --combine takes 2: two parts for one value");
-        return out;
-    }
-    if (choice == nullptr || !choice->series) {
-        fail(out,
-             "Error: --combine 2 needs a resistance, capacitance or inductance written ? "
-             "and a series",
-             {"--series E24 --combine 2 voltage_divider 12 10k ? = 3.3"});
-        return out;
-    }
+    if (out.error || !can_combine(r, choice, out)) return out;
     const Series series = *choice->series;
-    const auto part = static_cast<PartKind>(kind);
     out.part_tolerance = choice->tolerance.value_or(series_tolerance(series));
-    const PartWindow window = choice->window.value_or(default_part_window(part));
+    const PartWindow window = choice->window.value_or(default_part_window(*part));
     // A stretch of values, not one: no value to make of two parts.
     if (out.solutions.empty()) {
         out.hints.emplace_back("a stretch of values gives the target: no one value to combine");
         return out;
     }
     const double wanted = out.solutions.front();
-    const Combinations found = combine_two(wanted, part, series, out.part_tolerance, window);
+    const Combinations found = combine_two(wanted, *part, series, out.part_tolerance, window);
     out.evaluations += found.evaluations;
-    const Formula& row = *r.row;
-    const std::string_view unit = out.unit;
-    const std::string_view result_unit = r.info->unit;
-    // "+0.18%, " from the target; nothing for a target of 0.
-    const auto deviation = [&out](double result) {
-        return out.target == 0.0
-                   ? std::string()
-                   : percent((result - out.target) / std::abs(out.target), true) + ", ";
-    };
-    std::string line = "; two " + std::string(series_name(series)) + " parts: ";
-    std::string eng = line;
-    for (const std::optional<Combination>& c : {found.series, found.parallel}) {
-        if (!c) continue;
-        std::array<double, 4> values = r.values;
-        values[static_cast<std::size_t>(argument)] = wanted;
-        const CombinedResult result =
-            combined_result(*r.info, values, {}, argument, *c, out.part_tolerance);
-        out.evaluations += result.evaluations;
-        out.combinations.push_back({*c, result});
-        const std::string separator = out.combinations.size() == 1 ? "" : ", ";
-        const std::string_view join = c->parallel ? PARALLEL : " + ";
-        line += separator + with_unit(round_trip(c->first), unit) + std::string(join) +
-                with_unit(round_trip(c->second), unit) + " = " +
-                with_unit(round_trip(c->value), unit) + std::string(ARROW) +
-                with_unit(module_number(row, result.nominal), result_unit) + " (" +
-                deviation(result.nominal) + module_number(row, result.min) + " .. " +
-                with_unit(module_number(row, result.max), result_unit) + ")";
-        eng += separator + engineering(c->first, unit) + std::string(join) +
-               engineering(c->second, unit) + " = " + engineering(c->value, unit) +
-               std::string(ARROW) + engineering(result.nominal, result_unit) + " (" +
-               deviation(result.nominal) + engineering(result.min, result_unit) + " .. " +
-               engineering(result.max, result_unit) + ")";
-    }
-    if (out.combinations.empty()) {
-        out.hints.push_back("no two " + std::string(series_name(series)) +
-                            " values within the search window combine to it");
-        return out;
-    }
-    out.line += line;
-    out.engineering += eng;
-    // The parts, each a standard value, read as the engineering line does.
-    if (!out.readable.empty()) out.readable += eng;
+    add_combinations(r, found, wanted, series, out);
     return out;
 }
 

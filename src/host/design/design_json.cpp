@@ -40,6 +40,61 @@ Json candidate_json(const Designed& designed, const DesignCandidate& c,
     return out;
 }
 
+// An array of one entry per value searched for, `entry(u)` for the u-th.
+template <typename Entry>
+Json per_unknown(const Designed& designed, Entry entry) {
+    Json array = Json::array();
+    const std::size_t count = designed.arguments[1] >= 0 ? 2 : 1;
+    for (std::size_t u = 0; u < count; ++u) array.push_back(entry(u));
+    return array;
+}
+
+// What would make a candidate pass, or null.
+Json remedy_json(const Design& d) {
+    if (!d.remedy) return nullptr;
+    return Json{{"window", Json{{"low", number(d.remedy->low)}, {"high", number(d.remedy->high)}}},
+                {"tolerance", d.remedy->tolerance ? number(*d.remedy->tolerance) : Json(nullptr)},
+                {"series", d.remedy->series ? Json(std::string(series_name(*d.remedy->series)))
+                                            : Json(nullptr)}};
+}
+
+// A search's fields: the window, the count, the candidates, the best by
+// margin and the remedy.
+void add_search(const Designed& designed, Json& out) {
+    const Design& d = designed.design;
+    out["lines"] = strings(designed.lines);
+    out["engLines"] = strings(designed.engineering_lines);
+    out["arguments"] =
+        per_unknown(designed, [&](std::size_t u) { return std::string(designed.names[u]); });
+    out["indices"] = per_unknown(designed, [&](std::size_t u) { return designed.arguments[u]; });
+    out["units"] =
+        per_unknown(designed, [&](std::size_t u) { return std::string(designed.units[u]); });
+    out["window"] = Json{{"low", number(designed.low)},
+                         {"high", number(designed.high)},
+                         {"centre", number(designed.centre)}};
+    out["nominalOnly"] = d.nominal_only;
+    out["series"] =
+        per_unknown(designed, [&](std::size_t u) { return std::string(series_name(d.series[u])); });
+    out["tolerances"] =
+        per_unknown(designed, [&](std::size_t u) { return number(d.part_tolerances[u]); });
+    out["tried"] = d.searched_candidates;
+    out["passing"] = d.passing;
+    Json candidates = Json::array();
+    for (std::size_t i = 0; i < d.candidates.size(); ++i) {
+        candidates.push_back(candidate_json(
+            designed, d.candidates[i],
+            i < designed.yields.size() ? std::optional(designed.yields[i]) : std::nullopt));
+    }
+    out["candidates"] = std::move(candidates);
+    if (designed.samples > 0) {
+        out["samples"] = designed.samples;
+        out["seed"] = std::to_string(designed.seed);  // digits: exact past 2^53
+        out["distribution"] = std::string(distribution_name(designed.distribution));
+    }
+    out["best"] = d.best ? candidate_json(designed, *d.best, designed.best_yield) : Json(nullptr);
+    out["remedy"] = remedy_json(d);
+}
+
 }  // namespace
 
 bool design_searched(const Designed& designed) noexcept {
@@ -48,7 +103,6 @@ bool design_searched(const Designed& designed) noexcept {
 }
 
 std::string design_json(const Designed& designed) {
-    const Design& d = designed.design;
     const bool ran = design_searched(designed);
     Json out{{"kind", ran ? "design" : "error"},
              {"error", designed.error},
@@ -56,57 +110,7 @@ std::string design_json(const Designed& designed) {
              {"eng", designed.engineering},
              {"hints", strings(designed.hints)},
              {"evaluations", designed.evaluations}};
-    if (ran) {
-        const std::size_t count = designed.arguments[1] >= 0 ? 2 : 1;
-        Json names = Json::array();
-        Json indices = Json::array();
-        Json units = Json::array();
-        Json series = Json::array();
-        Json tolerances = Json::array();
-        for (std::size_t u = 0; u < count; ++u) {
-            names.push_back(std::string(designed.names[u]));
-            indices.push_back(designed.arguments[u]);
-            units.push_back(std::string(designed.units[u]));
-            series.push_back(std::string(series_name(d.series[u])));
-            tolerances.push_back(number(d.part_tolerances[u]));
-        }
-        out["lines"] = strings(designed.lines);
-        out["engLines"] = strings(designed.engineering_lines);
-        out["arguments"] = std::move(names);
-        out["indices"] = std::move(indices);
-        out["units"] = std::move(units);
-        out["window"] = Json{{"low", number(designed.low)},
-                             {"high", number(designed.high)},
-                             {"centre", number(designed.centre)}};
-        out["nominalOnly"] = d.nominal_only;
-        out["series"] = std::move(series);
-        out["tolerances"] = std::move(tolerances);
-        out["tried"] = d.searched_candidates;
-        out["passing"] = d.passing;
-        Json candidates = Json::array();
-        for (std::size_t i = 0; i < d.candidates.size(); ++i) {
-            candidates.push_back(candidate_json(
-                designed, d.candidates[i],
-                i < designed.yields.size() ? std::optional(designed.yields[i]) : std::nullopt));
-        }
-        out["candidates"] = std::move(candidates);
-        if (designed.samples > 0) {
-            out["samples"] = designed.samples;
-            out["seed"] = std::to_string(designed.seed);  // digits: exact past 2^53
-            out["distribution"] = std::string(distribution_name(designed.distribution));
-        }
-        out["best"] =
-            d.best ? candidate_json(designed, *d.best, designed.best_yield) : Json(nullptr);
-        if (d.remedy) {
-            out["remedy"] = Json{
-                {"window", Json{{"low", number(d.remedy->low)}, {"high", number(d.remedy->high)}}},
-                {"tolerance", d.remedy->tolerance ? number(*d.remedy->tolerance) : Json(nullptr)},
-                {"series", d.remedy->series ? Json(std::string(series_name(*d.remedy->series)))
-                                            : Json(nullptr)}};
-        } else {
-            out["remedy"] = nullptr;
-        }
-    }
+    if (ran) add_search(designed, out);
     return out.dump(-1, ' ', false, Json::error_handler_t::replace);
 }
 

@@ -23,6 +23,7 @@
 #include <string>
 #include <vector>
 
+#include "answer_lines.h"
 #include "command.h"
 #include "number_text.h"
 #include "question_reading.h"
@@ -134,29 +135,16 @@ void run_widest(const Work& work, unsigned widest) {
 
 // ---- Text ----
 
-// The two renderings of a line, written side by side.
+// The lines of a statistics answer, whose values are all the result's.
 struct Lines {
+    AnswerLines lines;
     const Formula& row;
     std::string_view unit;
-    std::string plain;
-    std::string eng;
 
-    void text(std::string_view both) {
-        plain.append(both);
-        eng.append(both);
-    }
+    void text(std::string_view both) { lines.text(both); }
     // "3.2 .. 3.4 V"; engineering: "3.2 V .. 3.4 V".
-    void span(double low, double high) {
-        plain.append(module_number(row, low)).append(" .. ");
-        eng.append(engineering(low, unit)).append(" .. ");
-        value(high);
-    }
-    // A value in the result's unit.
-    void value(double v) {
-        plain.append(module_number(row, v));
-        if (!unit.empty()) plain.append(" ").append(unit);
-        eng.append(engineering(v, unit));
-    }
+    void span(double low, double high) { lines.span(row, low, high, unit); }
+    void value(double v) { lines.result(row, v, unit); }
 };
 
 std::string percent_of(double share) { return printed("%.0f", share * 100.0) + " %"; }
@@ -684,14 +672,49 @@ void draw_all(const Draw& d) {
     }
 }
 
-void run_samples(const Formula& row, const Values& values, const std::array<double, 4>& tolerances,
-                 const TolerancedCommand& options, Simulated& s) {
+// The values that vary, those with a tolerance; a magnitude allowed to
+// reach 0 is floored there.
+std::vector<Varied> varied_values(const Formula& row, const Values& values,
+                                  const std::array<double, 4>& tolerances) {
     std::vector<Varied> varied;
     for (std::size_t i = 0; i < static_cast<std::size_t>(row.required_count); ++i) {
         if (tolerances[i] == 0.0) continue;
         const bool magnitude = row.arguments[i].domain == Domain::magnitude;
         varied.push_back({i, values[i], tolerances[i], magnitude && tolerances[i] >= 1.0});
     }
+    return varied;
+}
+
+// The histogram shown: the fine counts (each `fine_per_count` fine bins)
+// gathered into HISTOGRAM_BINS bars, or one where the results do not spread.
+void add_histogram(const Bins& bins, const std::vector<Count>& counts, std::size_t fine_per_count,
+                   Simulated& s) {
+    const std::size_t shown = bins.count == 1 ? 1 : static_cast<std::size_t>(HISTOGRAM_BINS);
+    const std::size_t per_shown = bins.count / shown;
+    for (std::size_t i = 0; i <= shown; ++i) s.edges.push_back(bins.edge(i * per_shown));
+    s.counts.assign(shown, 0);
+    for (std::size_t i = 0; i < counts.size(); ++i) {
+        s.counts[i * fine_per_count / per_shown] += counts[i];
+    }
+}
+
+// The yield, the parts per million outside and Cpk, with a window.
+void add_yield(const Running& r, std::uint64_t samples, Simulated& s) {
+    if (!s.has_window) {
+        s.yield = s.ppm = s.cpk = NAN_VALUE;
+        return;
+    }
+    const auto count = static_cast<double>(samples);
+    s.yield = static_cast<double>(r.inside) / count;
+    s.ppm = static_cast<double>(samples - r.inside) * 1e6 / count;
+    s.cpk = s.sd > 0.0 ? std::min(s.mean - s.low, s.high - s.mean) / (3.0 * s.sd) : NAN_VALUE;
+    // A spread too narrow for its distance to the edges has no index.
+    if (!std::isfinite(s.cpk)) s.cpk = NAN_VALUE;
+}
+
+void run_samples(const Formula& row, const Values& values, const std::array<double, 4>& tolerances,
+                 const TolerancedCommand& options, Simulated& s) {
+    const std::vector<Varied> varied = varied_values(row, values, tolerances);
     const Bins bins(s.min, s.max, FINE_BINS);
     const bool keep = options.samples <= KEPT_SAMPLES;
     const std::size_t fine_per_count = keep ? FINE_PER_MID : 1;
@@ -714,7 +737,6 @@ void run_samples(const Formula& row, const Values& values, const std::array<doub
     } else {
         draw_all<Distribution::uniform>(job);
     }
-    const auto samples = static_cast<double>(options.samples);
     s.samples = options.samples;
     s.seed = options.seed;
     s.distribution = options.distribution;
@@ -722,31 +744,19 @@ void run_samples(const Formula& row, const Values& values, const std::array<doub
     static_assert(MAX_SAMPLES < std::numeric_limits<int>::max() / 2);
     s.evaluations += static_cast<int>(evaluations);
     s.mean = r.mean * r.unit;
-    s.sd = options.samples > 1 ? std::sqrt(r.squares / (samples - 1.0)) * r.unit : 0.0;
+    s.sd = options.samples > 1
+               ? std::sqrt(r.squares / (static_cast<double>(options.samples) - 1.0)) * r.unit
+               : 0.0;
     s.smallest = r.smallest;
     s.largest = r.largest;
-    const std::size_t shown = bins.count == 1 ? 1 : static_cast<std::size_t>(HISTOGRAM_BINS);
-    const std::size_t per_shown = bins.count / shown;
-    for (std::size_t i = 0; i <= shown; ++i) s.edges.push_back(bins.edge(i * per_shown));
-    s.counts.assign(shown, 0);
-    for (std::size_t i = 0; i < counts.size(); ++i) {
-        s.counts[i * fine_per_count / per_shown] += counts[i];
-    }
+    add_histogram(bins, counts, fine_per_count, s);
     s.exact_percentiles = keep;
     if (keep) {
         exact_percentiles(kept.get(), static_cast<std::size_t>(options.samples), counts, bins, s);
     } else {
         histogram_percentiles(counts, bins, s);
     }
-    if (s.has_window) {
-        s.yield = static_cast<double>(r.inside) / samples;
-        s.ppm = static_cast<double>(options.samples - r.inside) * 1e6 / samples;
-        s.cpk = s.sd > 0.0 ? std::min(s.mean - s.low, s.high - s.mean) / (3.0 * s.sd) : NAN_VALUE;
-        // A spread too narrow for its distance to the edges has no index.
-        if (!std::isfinite(s.cpk)) s.cpk = NAN_VALUE;
-    } else {
-        s.yield = s.ppm = s.cpk = NAN_VALUE;
-    }
+    add_yield(r, options.samples, s);
 }
 
 }  // namespace
@@ -803,7 +813,9 @@ Simulated simulate_toleranced(const TolerancedCommand& t) {
         return s;
     }
 
-    Lines lines{row, t.info->unit, t.line, t.engineering};
+    s.line = t.line;
+    s.engineering = t.engineering;
+    Lines lines{AnswerLines(s.line, s.engineering), row, t.info->unit};
     lines.text(" (");
     lines.span(s.min, s.max);
     lines.text(")");
@@ -811,8 +823,6 @@ Simulated simulate_toleranced(const TolerancedCommand& t) {
     if (s.samples > 0) add_samples(s, lines);
     add_contributions(s, lines);
     s.error = false;
-    s.line = std::move(lines.plain);
-    s.engineering = std::move(lines.eng);
     if (worst.guarded) {
         s.hints.push_back("a zero guard answers 0 for some values within the tolerances");
     }
