@@ -371,11 +371,11 @@ class Search {
     // The passing interval of row i by bisection, its results monotone in
     // the second value; none when a candidate visited has no result.
     std::optional<RowInterval> bisect_row(int i, int count) {
-        bool sound = true;
-        const auto at = [&](int j) {
-            const Scored* s = row_at(i, j);
-            if (s == nullptr) sound = false;
-            return s;
+        const auto at = [&](int j) { return row_at(i, j); };
+        // A candidate visited without a result: the row may not be monotone.
+        const auto holed = [this] {
+            return std::any_of(row_slots_.begin(), row_slots_.end(),
+                               [](const Slot& slot) { return slot.done && !slot.scored; });
         };
         const auto min_at = [&](int j) {
             const Scored* s = at(j);
@@ -395,7 +395,7 @@ class Search {
             const double d = (min_at(j) - low_) - (high_ - max_at(j));
             return rising ? d >= 0.0 : d <= 0.0;
         };
-        if (!sound) return std::nullopt;
+        if (holed()) return std::nullopt;
         RowInterval row;
         if (rising) {
             row.from = first_where(0, count, low_ok);
@@ -407,7 +407,7 @@ class Search {
         row.peak = first_where(0, count, past_peak);
         // The peak's two sides, for the best by margin when nothing passes.
         for (int j = std::max(row.peak - 1, 0); j <= std::min(row.peak, count - 1); ++j) at(j);
-        if (!sound) return std::nullopt;
+        if (holed()) return std::nullopt;
         return row;
     }
 
@@ -436,9 +436,9 @@ class Search {
     // Two steps beyond each end of the interval (around the peak when it is
     // empty), for results an ulp out of order.
     void check_beyond(int i, int count, const RowInterval& row) {
-        const bool passes = row.from < row.to;
-        const int lower = passes ? row.from : row.peak;
-        const int upper = passes ? row.to : row.peak;
+        const bool any_pass = row.from < row.to;
+        const int lower = any_pass ? row.from : row.peak;
+        const int upper = any_pass ? row.to : row.peak;
         for (const int j : {lower - 2, lower - 1, upper, upper + 1}) {
             if (j < 0 || j >= count || (j >= row.from && j < row.to)) continue;
             const Scored* s = row_at(i, j);
