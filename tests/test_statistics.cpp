@@ -636,7 +636,7 @@ TEST(Statistics, AnswersAsJsonCarryTheirKindAndFigures) {
          {"\"kind\":\"statistics\"", "\"worst\":{\"min\":2950.0,\"max\":3050.0}",
           "\"window\":{\"low\":2900.0,\"high\":3100.0,\"inside\":true,\"lowMargin\":50.0,"
           "\"highMargin\":50.0}",
-          "\"samples\":10,\"seed\":5,\"distribution\":\"uniform\"", "\"yield\":1.0,\"ppm\":0.0",
+          "\"samples\":10,\"seed\":\"5\",\"distribution\":\"uniform\"", "\"yield\":1.0,\"ppm\":0.0",
           "\"percent\":0.135", "\"exactPercentiles\":true", "\"histogram\":{\"edges\":[2950.0,"}) {
         EXPECT_NE(json.find(field), std::string::npos) << field << " in " << json;
     }

@@ -5,6 +5,7 @@
 // the rows; nothing about a formula is written anywhere else.
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <initializer_list>
@@ -188,10 +189,10 @@ consteval Formula formula(std::string_view keyword, const Category& category,
     if (description.empty()) throw "every row has its line in the reference";
     if (joins != Joining::none) {
         if (count != 2) throw "a row that joins two parts takes two values";
-        for (const Argument& argument : arguments) {
-            if (argument.unit.utf8 != result_unit.utf8)
-                throw "joined parts are of the result's kind";
-        }
+        const bool of_result_kind = std::all_of(
+            arguments.begin(), arguments.end(),
+            [&result_unit](const Argument& a) { return a.unit.utf8 == result_unit.utf8; });
+        if (!of_result_kind) throw "joined parts are of the result's kind";
     }
     std::array<Argument, MAX_VALUES> list{};
     std::size_t i = 0;

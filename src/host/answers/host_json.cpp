@@ -60,7 +60,7 @@ std::string formula_json(const FormulaInfo& formula) { return dumped(formula_obj
 
 std::string formulas_json() {
     Json all = Json::array();
-    for (const FormulaInfo& formula : formulas()) all.push_back(formula_object(formula));
+    std::transform(formulas().begin(), formulas().end(), std::back_inserter(all), formula_object);
     return dumped(all);
 }
 

@@ -131,7 +131,7 @@ class Kept {
     // others' decades.
     std::vector<DesignCandidate> best_first() const {
         std::vector<std::pair<Scored, std::vector<DesignCandidate::OtherDecade>>> ranked;
-        for (const auto& [key, members] : groups_) {
+        for (const auto& [group, members] : groups_) {
             const Scored& first = *std::min_element(members.begin(), members.end(), better);
             std::vector<DesignCandidate::OtherDecade> also;
             for (const Scored& other : members) {

@@ -30,8 +30,10 @@ Json candidate_json(const Designed& designed, const DesignCandidate& c,
     };
     // The other decades that pass alike, as their values.
     Json also = Json::array();
-    for (const DesignCandidate::OtherDecade& other : c.also)
-        also.push_back(values_of(other.values));
+    std::transform(c.also.begin(), c.also.end(), std::back_inserter(also),
+                   [&values_of](const DesignCandidate::OtherDecade& other) {
+                       return values_of(other.values);
+                   });
     Json out{{"values", values_of(c.values)}, {"nominal", number(c.nominal)},
              {"min", number(c.min)},          {"max", number(c.max)},
              {"margin", number(c.margin)},    {"deviation", number(c.deviation)},

@@ -242,7 +242,9 @@ Solved solve_question(const ReadCommand& command, const QuestionSettings& beside
 // Why a range is no answer, and the hint that says what to change: a range
 // is a result only where every point of it is a number.
 struct RangeProblem {
+    // cppcheck-suppress unusedStructMember ; read by range_question
     std::string line;
+    // cppcheck-suppress unusedStructMember ; read by range_question
     std::string hint;
 };
 std::optional<RangeProblem> range_problem(const PreparedQuestion& prepared, const Range& found,
