@@ -88,6 +88,8 @@ class Json(unittest.TestCase):
         self.assertEqual(answer['kind'], 'design')
         self.assertEqual((answer['samples'], answer['seed'], answer['distribution']), (5000, '1', 'uniform'))
         self.assertEqual([c['yield'] for c in answer['candidates']], [1, 1, 1])
+        # The best is the first candidate, with all it carries.
+        self.assertEqual(answer['best'], answer['candidates'][0])
         for c in answer['candidates']:
             self.assertTrue(3.2 <= c['min'] <= c['max'] <= 3.4, c)
         lines = run(*command).stdout.decode().splitlines()

@@ -93,7 +93,11 @@ void add_search(const Designed& designed, Json& out) {
         out["seed"] = std::to_string(designed.seed);  // digits: exact past 2^53
         out["distribution"] = std::string(distribution_name(designed.distribution));
     }
-    out["best"] = d.best ? candidate_json(designed, *d.best, designed.best_yield) : Json(nullptr);
+    // The best is the first candidate when one passes, and carries its yield.
+    const std::optional<double> best_yield =
+        !d.candidates.empty() && !designed.yields.empty() ? std::optional(designed.yields[0])
+                                                          : designed.best_yield;
+    out["best"] = d.best ? candidate_json(designed, *d.best, best_yield) : Json(nullptr);
     out["remedy"] = remedy_json(d);
 }
 
