@@ -71,7 +71,9 @@ void Answerer::write_answer(std::string_view line, const host::FormulaInfo* form
     if (settings.module_lines) {
         out_.write_shown_line(line);
     } else {
-        out_.write_shown_line(host::with_ohm_sign(line, formula));
+        shown_.clear();
+        host::append_with_ohm_sign(line, formula, shown_);
+        out_.write_shown_line(shown_);
     }
 }
 

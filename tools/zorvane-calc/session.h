@@ -42,6 +42,9 @@ class Answerer {
     Settings settings_;
     zorvane::host::Calculator calculator_;
     std::string too_long_probe_;
+    // The line as shown (the ohm sign for the module's ?), kept from line to
+    // line so that answering a line allocates nothing once it has grown.
+    std::string shown_;
     Output hint_out_;
     bool any_error_ = false;
 };

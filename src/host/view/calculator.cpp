@@ -146,13 +146,21 @@ std::string_view module_unit(std::string_view line, const FormulaInfo& formula) 
 
 }  // namespace
 
-std::string with_ohm_sign(std::string_view line, const FormulaInfo* formula) {
-    std::string shown(line);
-    if (formula == nullptr || formula->unit != OHM.utf8) return shown;
-    const std::string_view unit = module_unit(line, *formula);
-    if (unit == OHM.windows_1252) {
-        shown.replace(static_cast<std::size_t>(unit.data() - line.data()), unit.size(), OHM.utf8);
+void append_with_ohm_sign(std::string_view line, const FormulaInfo* formula, std::string& out) {
+    const std::string_view unit = formula == nullptr || formula->unit != OHM.utf8
+                                      ? std::string_view()
+                                      : module_unit(line, *formula);
+    if (unit != OHM.windows_1252) {
+        out.append(line);
+        return;
     }
+    const auto at = static_cast<std::size_t>(unit.data() - line.data());
+    out.append(line.substr(0, at)).append(OHM.utf8).append(line.substr(at + unit.size()));
+}
+
+std::string with_ohm_sign(std::string_view line, const FormulaInfo* formula) {
+    std::string shown;
+    append_with_ohm_sign(line, formula, shown);
     return shown;
 }
 

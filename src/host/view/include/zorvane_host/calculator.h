@@ -67,6 +67,9 @@ class Calculator {
 // "<label> = <number> " at the start. Nothing else changes: a "?" typed
 // into an error line, or one of another formula's line, stays as it is.
 std::string with_ohm_sign(std::string_view line, const FormulaInfo* formula);
+// The same appended to `out`: a host that writes a line per command keeps
+// one buffer, so a line allocates nothing once it has grown.
+void append_with_ohm_sign(std::string_view line, const FormulaInfo* formula, std::string& out);
 
 // Why a guarded result is what it is: "frequency is 0: the formula divides
 // by zero, and the module answers 0". Empty unless `answer` is a guarded result.
