@@ -211,3 +211,77 @@ TEST(AnswerForms, ACombinationsPartsAreInItsJsonAndEveryKindIsNamedOnce) {
         }
     }
 }
+
+// Options given as one JSON object read as the same words on the tool's
+// command line read: texts, whole numbers of either sign and past 2^53, an
+// option given without an argument, one left out; anything else is refused
+// with the grammar's own error, naming the option.
+TEST(AnswerForms, OptionsGivenAsJsonReadAsTheToolsWords) {
+    const struct {
+        const char* json;
+        const char* words;  // the same as the tool's options, or null: refused
+        const char* refused;
+    } cases[] = {
+        {R"({"series":"E24","mc":1000,"seed":18446744073709551615,"top":3})",
+         "--series E24 --mc 1000 --seed 18446744073709551615 --top 3", ""},
+        {R"({"mc":null,"distribution":"normal","histogram":false})", "--mc --distribution normal",
+         ""},
+        {R"({"mc":true})", "--mc", ""},
+        {R"({"mc":-1})", nullptr, "--mc"},
+        {R"({"mc":2.5})", nullptr, "--mc"},
+        {R"({"series":"E25"})", nullptr, "--series"},
+        {R"({"frobnicate":"1"})", nullptr, "--frobnicate"},
+        {R"([1,2])", nullptr, ""},
+        {"not json", nullptr, ""},
+    };
+    for (const auto& c : cases) {
+        host::QuestionSettings settings;
+        const host::OptionRefusal refusal = host::read_question_options(c.json, settings);
+        EXPECT_EQ(static_cast<bool>(refusal), c.words == nullptr) << c.json;
+        EXPECT_EQ(refusal.name, c.refused) << c.json;
+        if (c.words == nullptr) {
+            EXPECT_TRUE(refusal.error.starts_with("Error: ")) << refusal.error;
+            continue;
+        }
+        const host::ParsedQuestion tool =
+            host::parse_question(std::string(c.words) + " power_vi 1 2");
+        ASSERT_TRUE(tool.ok()) << c.words << ": " << tool.error;
+        EXPECT_EQ(settings, tool.question.settings) << c.json;
+    }
+}
+
+// A host's function of one kind answers a question of that kind as the one
+// answer does, and any other command with that kind's own refusal, or as
+// that kind where it is one too.
+TEST(AnswerForms, AKindsOwnAnswerIsTheOneAnswerOrItsRefusal) {
+    const struct {
+        const char* kind;
+        const char* asks;  // a question of the kind
+    } kinds[] = {
+        {"solve", "voltage_divider 12 10k ? = 3.3"},
+        {"range",
+         "voltage_divider 12 10k\xC2\xB1"
+         "1% 4k7"},
+        {"pair", "--series E24 voltage_divider 12 ? ? = 3.3"},
+        {"statistics",
+         "--mc 100 voltage_divider 12 10k\xC2\xB1"
+         "1% 4k7"},
+        {"design", "--series E24 voltage_divider 12 ? ? = 3.2..3.4"},
+    };
+    for (const auto& own : kinds) {
+        EXPECT_EQ(host::answer_json(host::answer_as(own.kind, own.asks)),
+                  host::answer_json(host::answer(own.asks)))
+            << own.kind;
+        for (const auto& other : kinds) {
+            if (std::string_view(other.kind) == own.kind) continue;
+            // (A range of values with tolerances leaves --mc be, as the tool's
+            // options a question does not use are left be.)
+            const host::Answered refused = host::answer_as(own.kind, other.asks);
+            EXPECT_TRUE(host::reply_of(refused).error || host::kind_name(refused) == own.kind)
+                << own.kind << " of " << other.asks;
+        }
+    }
+    // Every module kind has its name, the written reference's too.
+    EXPECT_EQ(host::kind_name(host::Kind::reference_written), "reference_written");
+    EXPECT_EQ(host::kind_name(host::Kind::reference_failed), "reference_failed");
+}

@@ -483,3 +483,30 @@ TEST_F(ReferenceFile, HelpCommandObeysTheCommandLengthRule) {
 }
 
 }  // namespace
+
+namespace {
+
+// A sink that takes `room` writes, then fails every one after.
+struct FailingSink {
+    int room;
+    int calls = 0;
+    static bool write(void* context, std::string_view) {
+        auto& sink = *static_cast<FailingSink*>(context);
+        return sink.calls++ < sink.room;
+    }
+};
+
+// The reference writer reports a failed write wherever it happens, and
+// writes nothing after it: every write of the reference, failed in turn.
+TEST(ReferenceWriter, AWriteFailedAnywhereIsReportedAndEndsTheReference) {
+    FailingSink whole{1 << 30};
+    ASSERT_TRUE(zorvane::write_formula_reference(FailingSink::write, &whole));
+    ASSERT_GT(whole.calls, 60);  // the title, the headings and 50 lines at least
+    for (int room = 0; room < whole.calls; ++room) {
+        FailingSink sink{room};
+        EXPECT_FALSE(zorvane::write_formula_reference(FailingSink::write, &sink)) << room;
+        EXPECT_EQ(sink.calls, room + 1) << room;
+    }
+}
+
+}  // namespace

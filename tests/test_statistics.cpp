@@ -422,6 +422,15 @@ TEST(Statistics, TheHistogramsDrawingHasItsBarsAndTheWindowsEdgesWithin) {
                 << bin;
         }
     }
+    // Whatever text a unit brings stays text in the drawing: the five
+    // characters XML reserves are escaped in the title and the labels.
+    host::Simulated odd = host::simulate(divider + "3.8..3.9", run(500));
+    host::FormulaInfo marked = *odd.formula;
+    marked.unit = "<&>\"'";
+    odd.formula = &marked;
+    const std::string drawn = host::histogram_svg(odd);
+    EXPECT_EQ(drawn.find("<&>"), std::string::npos);
+    EXPECT_NE(drawn.find(" &lt;&amp;&gt;&quot;&apos;"), std::string::npos) << drawn;
     EXPECT_EQ(host::histogram_svg(host::simulate(divider + "3.8..3.9")), "");  // no samples
     EXPECT_EQ(host::histogram_svg(host::simulate(divider + "3.9..3.8", run(100))), "");
 }
