@@ -408,8 +408,7 @@ bool is_design_question(const Question& question) noexcept {
 }
 
 Designed design(std::string_view command, const QuestionSettings& beside, bool expand) {
-    const ParsedQuestion reading = parse_question(command, expand);
-    return design({command, reading, expand}, beside);
+    return read_and_answer<Designed>(design, command, beside, expand);
 }
 
 Designed design(const ReadCommand& command, const QuestionSettings& beside) {
@@ -459,8 +458,7 @@ Designed design(const ReadCommand& command, const QuestionSettings& beside) {
 
 SolvedInParts solve_in_parts(std::string_view command, const QuestionSettings& beside,
                              bool expand) {
-    const ParsedQuestion reading = parse_question(command, expand);
-    return solve_in_parts({command, reading, expand}, beside);
+    return read_and_answer<SolvedInParts>(solve_in_parts, command, beside, expand);
 }
 
 SolvedInParts solve_in_parts(const ReadCommand& command, const QuestionSettings& beside) {

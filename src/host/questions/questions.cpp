@@ -446,18 +446,6 @@ const Series* series_for(const QuestionSettings& settings, const FormulaInfo* fo
                                    : nullptr;
 }
 
-namespace {
-
-// The text's own reading, for the entry points that take a command as text.
-template <class Answer>
-Answer read_and_answer(Answer (*answer)(const ReadCommand&, const QuestionSettings&),
-                       std::string_view command, const QuestionSettings& beside, bool expand) {
-    const ParsedQuestion reading = parse_question(command, expand);
-    return answer({command, reading, expand}, beside);
-}
-
-}  // namespace
-
 Solved solve(std::string_view command, const QuestionOptions& options) {
     return solve(command, beside_of(options), options.expand);
 }

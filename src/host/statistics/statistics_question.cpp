@@ -40,8 +40,7 @@ bool read_toleranced(const ReadCommand& command, const QuestionSettings& beside,
 Simulated simulate(std::string_view command) { return simulate(command, QuestionSettings{}); }
 
 Simulated simulate(std::string_view command, const QuestionSettings& beside, bool expand) {
-    const ParsedQuestion reading = parse_question(command, expand);
-    return simulate({command, reading, expand}, beside);
+    return read_and_answer<Simulated>(simulate, command, beside, expand);
 }
 
 Simulated simulate(const ReadCommand& command, const QuestionSettings& beside) {

@@ -130,6 +130,15 @@ struct ReadCommand {
     bool expand = true;  // values were read in the input notation
 };
 
+// The answer of `answer` to `command` read here: for the entry points that
+// take a command as text rather than the dispatch's one reading.
+template <class Answer>
+Answer read_and_answer(Answer (*answer)(const ReadCommand&, const QuestionSettings&),
+                       std::string_view command, const QuestionSettings& beside, bool expand) {
+    const ParsedQuestion reading = parse_question(command, expand);
+    return answer({command, reading, expand}, beside);
+}
+
 // The question as one canonical command: options in the order above (one
 // space between words, ± for tolerances, "--mc N" with its N), then the
 // keyword, the values and "= TARGET". Reading it back gives the same
